@@ -1,0 +1,28 @@
+#pragma once
+// The numbered string table: every user-visible text of Ostrel has a number.
+// The texts live in resources/strings.tsv and are compiled into the core.
+
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+// Caption formats of numbered messages.
+inline constexpr int kWarningCaption = 8999; // "Warning[W%d]"
+inline constexpr int kErrorCaption = 9999;   // "Error[E%d]"
+
+// The text with the given number; empty when the table has no such entry.
+std::string_view Text(int id);
+
+// True when the table holds an entry with this number.
+bool HasText(int id);
+
+// A caption formed from a format text (8999 or 9999) with its %d replaced by
+// the decimal textId: NumberedCaption(9999, 9015) == "Error[E9015]".
+std::string NumberedCaption(int formatId, int textId);
+
+// "Error[E9004]: File open error." — the caption and the text on one line, as
+// the command-line tool reports a numbered message.
+std::string NumberedLine(int formatId, int textId);
+
+} // namespace ostrel
