@@ -1,0 +1,50 @@
+#pragma once
+// The meter's display frame: 27 raw bytes (three 9-byte HID input reports)
+// carrying an image of the liquid-crystal display. DecodeFrame turns it into a
+// MeterReading; EncodeFrame builds the frame a meter would send for a reading.
+
+#include "link/reading.h"
+
+#include <array>
+#include <cstdint>
+#include <utility>
+
+namespace ostrel {
+
+using RawFrame = std::array<std::uint8_t, 27>;
+
+// The 20 payload bytes b0…b19 of one display answer.
+struct LcdFrame {
+    std::array<std::uint8_t, 20> b{};
+};
+
+LcdFrame CompactFrame(const RawFrame& raw);
+char SegmentChar(std::uint8_t segments);                          // bit 4 already cleared
+std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);   // main, sub
+std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f);  // main raw, sub raw
+std::pair<int, int> DecodeExponents(const LcdFrame& f);                      // main, sub
+MeterReading DecodeFrame(const RawFrame& raw);
+
+// What one display shows, in the terms of the display itself.
+struct DisplayContent {
+    std::array<char, 4> chars{' ', ' ', ' ', ' '}; // characters of SegmentChar's table
+    int pointAfter = 0;     // 0: no point; 1…3: decimal point after that character
+    bool negative = false;  // minus sign
+    std::uint32_t function = 0; // function code (temperature C/F bits come from chars[3])
+    int exponent = 0;       // -9, -6, -3, 0, 3, 6
+};
+
+struct FrameContent {
+    DisplayContent main;
+    DisplayContent sub;
+    bool lowBattery = false;
+    std::uint8_t status = 0; // the meter's status byte (b18)
+};
+
+// The segment byte of a character of SegmentChar's table (0x00 for any other).
+std::uint8_t SegmentByte(char c);
+
+// The raw frame (report numbers 0) that decodes to the given content.
+RawFrame EncodeFrame(const FrameContent& content);
+
+} // namespace ostrel
