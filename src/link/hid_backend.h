@@ -1,0 +1,60 @@
+#pragma once
+// The HID layer beneath the meter link: a backend enumerates HID interfaces and
+// opens them; a device moves reports. hidapi implements it for real cables, the
+// simulated meter and the test fakes implement it too. The transport
+// algorithms (hid_transport.h) sit above it, once.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+// Wait results, as the transport returns them.
+inline constexpr std::uint32_t kWaitCompleted = 0x0;
+inline constexpr std::uint32_t kWaitAbandoned = 0x80;
+inline constexpr std::uint32_t kWaitTimeout = 0x102;
+inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
+
+struct HidInterfaceInfo {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::uint16_t releaseNumber = 0;
+    std::string path;
+};
+
+// Result of one read: the wait result and the bytes transferred (report number
+// byte 0 included, so a whole input report is 9 bytes).
+struct HidReadResult {
+    std::uint32_t wait = kWaitFailed;
+    std::size_t transferred = 0;
+    bool ok = false; // false: the read completed with an error, nothing transferred
+};
+
+class HidDevice {
+public:
+    virtual ~HidDevice() = default;
+    // Write one output report (byte 0 is the report number). Returns a wait result.
+    virtual std::uint32_t write(const std::uint8_t* data, std::size_t size, int timeoutMs) = 0;
+    // Read one input report into buffer (at most size bytes), waiting up to timeoutMs.
+    virtual HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) = 0;
+    // Cancel pending I/O; a later read waits anew.
+    virtual void cancel() = 0;
+    // The cable's serial-number string; empty when it cannot be read.
+    virtual std::string serialNumber() = 0;
+    virtual HidInterfaceInfo attributes() const = 0;
+};
+
+enum class HidOpenError { None, NoSuchInterface, PermissionDenied, Failed };
+
+class HidBackend {
+public:
+    virtual ~HidBackend() = default;
+    // Present HID interfaces, in a stable order.
+    virtual std::vector<HidInterfaceInfo> enumerate() = 0;
+    // Open one interface; nullptr on failure with the reason in error.
+    virtual std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) = 0;
+};
+
+} // namespace ostrel
