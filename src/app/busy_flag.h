@@ -1,0 +1,13 @@
+#pragma once
+// The process-wide busy flag: set while a record-file load, a session-file load
+// or an import runs; the progress dialog's Abort clears it and the running
+// operation stops when it sees it cleared. Window thread only.
+
+namespace ostrel {
+
+inline bool& BusyFlag() {
+    static bool flag = false;
+    return flag;
+}
+
+} // namespace ostrel

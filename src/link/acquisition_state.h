@@ -1,0 +1,61 @@
+#pragma once
+// The process-wide state shared by the acquisition thread, the live windows'
+// update threads and the recorder: five auto-reset events, three locks, the
+// published reading and the flags linked and linkAlive. Every holder takes one
+// lock at a time, copies what it needs and releases it before waiting.
+
+#include "link/auto_reset_event.h"
+#include "link/reading.h"
+
+#include <mutex>
+
+namespace ostrel {
+
+struct AcquisitionState {
+    AutoResetEvent newReadingEvent;
+    AutoResetEvent cableLostEvent;
+    AutoResetEvent analogUpdateEvent;
+    AutoResetEvent comparatorUpdateEvent;
+    AutoResetEvent acquisitionEndedEvent;
+
+    std::mutex readingLock;
+    MeterReading reading; // guarded by readingLock
+
+    std::mutex linkLock;
+    bool linked = false; // guarded by linkLock
+
+    std::mutex aliveLock;
+    bool linkAlive = false; // guarded by aliveLock
+
+    MeterReading copyReading() {
+        std::lock_guard lock(readingLock);
+        return reading;
+    }
+    bool isLinked() {
+        std::lock_guard lock(linkLock);
+        return linked;
+    }
+    void setLinked(bool value) {
+        std::lock_guard lock(linkLock);
+        linked = value;
+    }
+    bool isLinkAlive() {
+        std::lock_guard lock(aliveLock);
+        return linkAlive;
+    }
+    void setLinkAlive(bool value) {
+        std::lock_guard lock(aliveLock);
+        linkAlive = value;
+    }
+
+    // Wake every thread blocked on one of the events, for good (shutdown).
+    void shutdownEvents() {
+        newReadingEvent.shutdown();
+        cableLostEvent.shutdown();
+        analogUpdateEvent.shutdown();
+        comparatorUpdateEvent.shutdown();
+        acquisitionEndedEvent.shutdown();
+    }
+};
+
+} // namespace ostrel
