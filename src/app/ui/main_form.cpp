@@ -1,0 +1,484 @@
+#include "app/ui/main_form.h"
+
+#include "app/busy_flag.h"
+#include "app/string_table.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/display_windows.h"
+#include "app/ui/message_box.h"
+#include "app/ui/pictures.h"
+#include "app/ui/shell_geometry.h"
+#include "app/ui/wait_offline_thread.h"
+#include "app/ui/window_messages.h"
+#include "app/ui/window_thread_call.h"
+#include "recorder/ui/graphical_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+
+namespace ostrel {
+namespace {
+
+constexpr int kButtonWidth = 23;
+constexpr int kButtonHeight = 22;
+constexpr auto kUnlinkPollInterval = std::chrono::milliseconds(20);
+constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
+
+QRect ScreenRect(const QWidget* w) {
+    QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+int CurrentTaskbarHeight(const QWidget* w) {
+    QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return 0;
+    const QRect s = screen->geometry();
+    const QRect a = screen->availableGeometry();
+    return TaskbarHeight(s.top(), s.height(), a.top(), a.height());
+}
+
+// Place a window so that its frame (caption and borders included) covers r.
+void PlaceFrame(QWidget* w, const WindowRect& r) {
+    const QRect frame = w->frameGeometry();
+    const QRect client = w->geometry();
+    const int extraW = w->isVisible() ? frame.width() - client.width() : 0;
+    const int extraH = w->isVisible() ? frame.height() - client.height() : 0;
+    w->move(r.left, r.top);
+    w->resize(std::max(1, r.width - extraW), std::max(1, r.height - extraH));
+}
+
+bool ShownAndNotMinimised(const QWidget* w) {
+    return w && w->isVisible() && !w->isMinimized();
+}
+
+} // namespace
+
+// The acquisition thread's messages, shown on the window thread.
+class TFormMain::Notices : public AcquisitionNotices {
+public:
+    Notices(WindowThreadCall& calls, QWidget* owner) : m_calls(calls), m_owner(owner) {}
+    void noDataReceived() override {
+        QPointer<QWidget> owner = m_owner;
+        m_calls.call([owner] {
+            MessageRequest request;
+            request.owner = owner.data();
+            request.caption = QNumberedCaption(kErrorCaption, 9015);
+            request.text = QStringLiteral("No data received.");
+            request.icon = MessageIcon::Stop;
+            ShowMessage(request);
+        });
+    }
+
+private:
+    WindowThreadCall& m_calls;
+    QPointer<QWidget> m_owner;
+};
+
+void ShowLiveWindow(QWidget* window) {
+    if (!window) return;
+    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+AppWindows& Windows() {
+    static AppWindows windows;
+    return windows;
+}
+
+ShellGeometry& CurrentShellGeometry() {
+    static ShellGeometry geometry;
+    return geometry;
+}
+
+TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_access(access), m_startupDirectory(startupDirectory) {
+    setObjectName("FormMain");
+
+    // Construction: title, icon, taskbar, bevel, geometry.
+    const QString title = QText(60) + ' ' + QText(1);
+    QApplication::setApplicationName(title);
+    setWindowTitle(title);
+    QApplication::setWindowIcon(ResourceIcon(7));
+    setWindowIcon(ResourceIcon(7));
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    Bevel1 = new QFrame(central);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setGeometry(0, 0, 0, 0);
+
+    sbtnLink = makeButton("sbtnLink", 5, ButtonPicture("link"), 1000);
+    sbtnDigitMeter = makeButton("sbtnDigitMeter", 40, ResourceIcon(2), 1011);
+    sbtnAnalogMeter = makeButton("sbtnAnalogMeter", 64, ResourceIcon(1), 1012);
+    sbtnDataList = makeButton("sbtnDataList", 88, ResourceIcon(4), 1015);
+    sbtnGraphical = makeButton("sbtnGraphical", 112, ButtonPicture("graph"), 1014);
+    sbtnComparator = makeButton("sbtnComparator", 136, ResourceIcon(5), 1013);
+    sbtnWinTile = makeButton("sbtnWinTile", 168, ButtonPicture("tile"), 1010);
+    sbtnPort = makeButton("sbtnPort", 200, ButtonPicture("port"), 1020);
+    sbtnAbout = makeButton("sbtnAbout", 232, ButtonPicture("about"), 1031);
+    for (QFrame** panel : {&Panel1, &Panel2, &Panel3}) {
+        *panel = new QFrame(central);
+        (*panel)->move((*panel)->x(), kButtonHeight / 4);
+    }
+    Panel1->setObjectName("Panel1");
+    Panel2->setObjectName("Panel2");
+    Panel3->setObjectName("Panel3");
+
+    FormCreate();
+
+    const FrameMetrics m = frameMetrics();
+    const int height = MainWindowStartHeight(m, Bevel1->height(), kButtonHeight);
+    CurrentShellGeometry().mainWindowHeight = height;
+    CurrentShellGeometry().taskbarHeight = CurrentTaskbarHeight(this);
+    const QRect screen = ScreenRect(this);
+    const int clientHeight = height - (2 * m.border + 2 * m.dialogFrame + m.caption);
+    move(0, 0);
+    setFixedSize(screen.width(), clientHeight);
+}
+
+TFormMain::~TFormMain() { shutdown(); }
+
+QToolButton* TFormMain::makeButton(const char* name, int x, const QIcon& icon, int hintId) {
+    auto* button = new QToolButton(centralWidget());
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    button->setIconSize(QSize(16, 16));
+    button->setGeometry(x, kButtonHeight / 4, kButtonWidth, kButtonHeight);
+    button->setToolTip(QText(hintId));
+    return button;
+}
+
+FrameMetrics TFormMain::frameMetrics() const {
+    FrameMetrics m;
+    const QStyle* s = style();
+    m.border = 1;
+    m.dialogFrame = std::max(1, s->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    m.sizingFrame = m.dialogFrame + 1;
+    m.caption = s->pixelMetric(QStyle::PM_TitleBarHeight);
+    m.menu = menuBar()->sizeHint().height();
+    return m;
+}
+
+void TFormMain::FormCreate() {
+    buildMenu();
+
+    sbtnLink->setCheckable(true);
+    sbtnPort->setEnabled(false);
+    connect(sbtnLink, &QToolButton::clicked, this, [this] { sbtnLinkClick(); });
+    connect(sbtnDigitMeter, &QToolButton::clicked, this, [this] { sbtnDigitMeterClick(); });
+    connect(sbtnAnalogMeter, &QToolButton::clicked, this, [this] { sbtnAnalogMeterClick(); });
+    connect(sbtnComparator, &QToolButton::clicked, this, [this] { sbtnComparatorClick(); });
+    connect(sbtnGraphical, &QToolButton::clicked, this, [this] { sbtnGraphicalClick(); });
+    connect(sbtnDataList, &QToolButton::clicked, this, [this] { sbtnDataListClick(); });
+    connect(sbtnWinTile, &QToolButton::clicked, this, [this] { sbtnWinTileClick(); });
+    connect(sbtnAbout, &QToolButton::clicked, this, [this] { sbtnAboutClick(); });
+
+    if (m_startupDirectory.isEmpty()) m_startupDirectory = QDir::currentPath();
+    m_startupDirectory = m_startupDirectory.left(260);
+    readConfiguration();
+
+    Panel1->hide();
+    Panel2->hide();
+    Panel3->hide();
+
+    m_state = std::make_unique<AcquisitionState>();
+    m_calls = std::make_unique<WindowThreadCall>();
+    m_notices = std::make_unique<Notices>(*m_calls, this);
+    m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,
+                                                     [this] { cableLost(); });
+    refreshLinkControls();
+}
+
+void TFormMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    mnuFile = bar->addMenu(QText(501));
+    mnuFile->addAction(QText(509), this, &QWidget::close);
+
+    miLink = bar->addAction(QText(600));
+    miLink->setObjectName("miLink");
+    connect(miLink, &QAction::triggered, this, [this] {
+        sbtnLink->setChecked(!sbtnLink->isChecked());
+        sbtnLinkClick();
+    });
+
+    mnuWindow = bar->addMenu(QText(631));
+    mnuWindow->addAction(QText(632), this, [this] { sbtnWinTileClick(); });
+    mnuWindow->addSeparator(); // text 500 "-"
+    mnuWindow->addAction(QText(633), this, [this] { sbtnDigitMeterClick(); });
+    mnuWindow->addAction(QText(634), this, [this] { sbtnAnalogMeterClick(); });
+    mnuWindow->addAction(QText(635), this, [this] { sbtnComparatorClick(); });
+    mnuWindow->addAction(QText(636), this, [this] { sbtnGraphicalClick(); });
+    mnuWindow->addAction(QText(637), this, [this] { sbtnDataListClick(); });
+
+    mnuPort = bar->addMenu(QText(701));
+    mnuPort->setObjectName("mnuPort");
+    miUsbPort = mnuPort->addAction(QText(704));
+    miUsbPort->setCheckable(true);
+    miUsbPort->setChecked(true);
+    connect(miUsbPort, &QAction::triggered, miUsbPort, [this] { miUsbPort->setChecked(true); });
+    miComPort = mnuPort->addAction(QText(703));
+    miComPort->setEnabled(false);
+
+    mnuHelp = bar->addMenu(QText(996));
+    mnuHelp->setObjectName("mnuHelp");
+    mnuHelp->addAction(QText(999), this, [this] { sbtnAboutClick(); });
+}
+
+void TFormMain::setWindows(const AppWindows& windows) {
+    Windows() = windows;
+    m_windows = &Windows();
+}
+
+bool TFormMain::isLinked() const { return sbtnLink->isChecked(); }
+
+void TFormMain::refreshLinkControls() {
+    const bool linked = isLinked();
+    const bool busy = BusyFlag();
+    miLink->setText(QText(linked ? 601 : 600));
+    miLink->setEnabled(!busy);
+    sbtnLink->setToolTip(QText(linked ? 1001 : 1000));
+    sbtnLink->setEnabled(!busy);
+    mnuPort->menuAction()->setEnabled(!linked && !busy);
+    mnuHelp->menuAction()->setEnabled(!linked && !busy);
+    sbtnAbout->setEnabled(!linked && !busy);
+}
+
+// --- link control ----------------------------------------------------------
+
+void TFormMain::sbtnLinkClick() {
+    if (m_changingLink || m_shutDown) return; // a message shown during a change re-enters here
+    m_changingLink = true;
+    if (sbtnLink->isChecked())
+        link();
+    else
+        unlink();
+    m_changingLink = false;
+}
+
+void TFormMain::link() {
+    std::unique_ptr<HidDevice> probe = m_access.openCable();
+    if (!probe) {
+        sbtnLink->setChecked(false);
+        ShowNumberedMessage(this, kErrorCaption, 9015);
+        refreshLinkControls();
+        return;
+    }
+    probe.reset();
+    m_acquisition = m_access.startAcquisition(*m_state, *m_notices);
+    m_state->setLinked(true);
+    if (m_windows && m_windows->digitalMeter)
+        m_windows->digitalMeter->setWindowTitle(QText(100) + QStringLiteral(" : USB Device"));
+    refreshLinkControls();
+}
+
+void TFormMain::waitForAcquisitionEnd() {
+    // The thread may be handing a message to this thread while it stops: run
+    // such calls while waiting, so that neither side waits for the other.
+    AutoResetEvent& ended = m_state->acquisitionEndedEvent;
+    while (!ended.waitFor(kUnlinkPollInterval)) {
+        if (ended.isShutDown()) return;
+        m_calls->runPending();
+    }
+}
+
+void TFormMain::unlink() {
+    if (m_acquisition) {
+        // A thread that ended by itself has already signalled its end.
+        if (!m_state->acquisitionEndedEvent.tryWait()) {
+            m_acquisition->requestStop();
+            waitForAcquisitionEnd();
+        }
+        m_acquisition.reset();
+    }
+    m_state->setLinked(false);
+
+    if (m_windows) {
+        if (auto* digital = m_windows->digitalMeter) {
+            digital->setWindowTitle(QText(100) + QStringLiteral(" : No Device"));
+            digital->clearDisplay();
+        }
+        if (ShownAndNotMinimised(m_windows->analogMeter))
+            QCoreApplication::postEvent(m_windows->analogMeter, new QEvent(EventType(kMsgReset)));
+        if (ShownAndNotMinimised(m_windows->comparator))
+            QCoreApplication::postEvent(m_windows->comparator, new QEvent(EventType(kMsgReset)));
+        if (m_windows->graphical) {
+            QEvent stop(EventType(kMsgStopRecording));
+            QCoreApplication::sendEvent(m_windows->graphical, &stop);
+        }
+    }
+    refreshLinkControls();
+}
+
+void TFormMain::cableLost() {
+    ShowNumberedMessage(this, kErrorCaption, 9015);
+    sbtnLink->setChecked(false);
+    sbtnLinkClick();
+}
+
+bool TFormMain::event(QEvent* event) {
+    if (event->type() == EventType(kMsgUnlinkRequest)) {
+        sbtnLink->setChecked(false);
+        sbtnLinkClick();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// --- windows ---------------------------------------------------------------
+
+void TFormMain::sbtnDigitMeterClick() {
+    if (m_windows) ShowLiveWindow(m_windows->digitalMeter);
+}
+void TFormMain::sbtnAnalogMeterClick() {
+    if (m_windows) ShowLiveWindow(m_windows->analogMeter);
+}
+void TFormMain::sbtnComparatorClick() {
+    if (m_windows) ShowLiveWindow(m_windows->comparator);
+}
+void TFormMain::sbtnGraphicalClick() {
+    if (m_windows) ShowLiveWindow(m_windows->graphical);
+}
+void TFormMain::sbtnDataListClick() {
+    if (m_windows) ShowLiveWindow(m_windows->dataList);
+}
+
+void TFormMain::sbtnAboutClick() {
+    if (m_windows && m_windows->about) m_windows->about->exec();
+}
+
+void TFormMain::sbtnWinTileClick() {
+    const QRect screen = ScreenRect(this);
+    TileInput in;
+    in.screenWidth = screen.width();
+    in.screenHeight = screen.height();
+    in.taskbarHeight = CurrentTaskbarHeight(this);
+    in.metrics = frameMetrics();
+    in.bevelHeight = Bevel1->height();
+    if (m_windows) {
+        in.recorderVisible = m_windows->graphical && m_windows->graphical->isVisible();
+        in.analogVisible = m_windows->analogMeter && m_windows->analogMeter->isVisible();
+        in.dataListVisible = m_windows->dataList && m_windows->dataList->isVisible();
+        in.comparatorVisible = m_windows->comparator && m_windows->comparator->isVisible();
+        if (m_windows->analogMeter)
+            in.analogCurrentHeight = m_windows->analogMeter->frameGeometry().height();
+    }
+    const TileLayout layout = ComputeTile(in);
+    CurrentShellGeometry().taskbarHeight = in.taskbarHeight;
+    CurrentShellGeometry().mainWindowHeight = layout.main.height;
+
+    const FrameMetrics& m = in.metrics;
+    move(0, 0);
+    setFixedSize(layout.main.width, layout.main.height - (2 * m.dialogFrame + m.caption));
+    if (m_windows) {
+        if (m_windows->digitalMeter) PlaceFrame(m_windows->digitalMeter, layout.digitalMeter);
+        if (layout.recorder) PlaceFrame(m_windows->graphical, *layout.recorder);
+        if (layout.analogMeter) PlaceFrame(m_windows->analogMeter, *layout.analogMeter);
+        if (layout.dataList) PlaceFrame(m_windows->dataList, *layout.dataList);
+        if (layout.comparator) {
+            PlaceFrame(m_windows->comparator, *layout.comparator);
+            m_windows->comparator->raise();
+        }
+    }
+    activateWindow();
+    setFocus();
+}
+
+// --- close and destroy -----------------------------------------------------
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (m_windows && m_windows->graphical && !m_windows->graphical->mayClose()) {
+        event->ignore();
+        return;
+    }
+    writeConfiguration();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TFormMain::shutdown() {
+    if (m_shutDown || !m_state) return;
+    m_shutDown = true;
+
+    // Ask every thread to end, and release those waiting for this thread.
+    m_calls->shutdown();
+    if (m_acquisition) m_acquisition->requestStop();
+    m_offLine->terminate();
+    if (m_windows) {
+        if (m_windows->digitalMeter) m_windows->digitalMeter->stopUpdateThread();
+        if (m_windows->analogMeter) m_windows->analogMeter->stopUpdateThread();
+        if (m_windows->comparator) m_windows->comparator->stopUpdateThread();
+    }
+
+    // Give the acquisition thread a moment to finish its poll; one blocked in
+    // the device keeps the state (and itself) alive until the process ends,
+    // so no thread ever touches a released event or lock.
+    if (m_acquisition && !m_acquisition->waitFinished(kShutdownJoinTime)) {
+        m_leftThreadRunning = true;
+        m_state->cableLostEvent.shutdown();
+        m_offLine->join();
+        (void)m_acquisition.release();
+        (void)m_notices.release();
+        (void)m_calls.release();
+        (void)m_state.release();
+        return;
+    }
+    m_acquisition.reset();
+    m_state->shutdownEvents();
+    m_offLine->join();
+    m_offLine.reset();
+    m_state.reset();
+}
+
+// --- configuration ---------------------------------------------------------
+
+void TFormMain::readConfiguration() {
+    m_config = Configuration{};
+    QFile file(m_startupDirectory + QStringLiteral("/QVRDL.ini"));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
+    auto value = [&](const char* key) {
+        for (const QString& line : lines) {
+            const qsizetype eq = line.indexOf('=');
+            if (eq >= 0 && line.left(eq).compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+                return line.mid(eq + 1).trimmed();
+        }
+        return QString();
+    };
+    bool okPort = false, okHi = false, okLow = false;
+    Configuration read;
+    read.iPort = value("iPort").toInt(&okPort);
+    read.fHiLimit = value("fHiLimit").toDouble(&okHi);
+    read.fLowLimit = value("fLowLimit").toDouble(&okLow);
+    if (okPort && okHi && okLow) m_config = read;
+}
+
+void TFormMain::writeConfiguration() {
+    Configuration out = m_config;
+    if (m_windows && m_windows->comparator) {
+        out.fHiLimit = m_windows->comparator->fHiLimit();
+        out.fLowLimit = m_windows->comparator->fLowLimit();
+    }
+    QFile file(m_startupDirectory + QStringLiteral("/QVRDL.ini"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    file.write(QStringLiteral("iPort=%1\r\nfHiLimit=%2\r\nfLowLimit=%3\r\n")
+                   .arg(out.iPort)
+                   .arg(out.fHiLimit, 0, 'g', 15)
+                   .arg(out.fLowLimit, 0, 'g', 15)
+                   .toLatin1());
+}
+
+} // namespace ostrel

@@ -1,0 +1,44 @@
+#pragma once
+// What the windows need from the meter link: probe the adapter cable, open it
+// for the about dialog, and run the acquisition thread. The program gives the
+// windows a MeterAccess over the real cable or over the simulated meter; the
+// tests give them fakes.
+
+#include "link/acquisition_state.h"
+#include "link/hid_backend.h"
+
+#include <chrono>
+#include <memory>
+
+namespace ostrel {
+
+// What the acquisition thread has to tell the user; called on the acquisition
+// thread, returns once the user has seen it.
+class AcquisitionNotices {
+public:
+    virtual ~AcquisitionNotices() = default;
+    virtual void noDataReceived() = 0;
+};
+
+// One running acquisition thread, as link control holds it.
+class AcquisitionRun {
+public:
+    virtual ~AcquisitionRun() = default;
+    // Ask the thread to end after its current poll; does not wait. The thread
+    // signals acquisitionEndedEvent as its last act either way.
+    virtual void requestStop() = 0;
+    // Wait at most timeout for the thread's work to return (shutdown only).
+    virtual bool waitFinished(std::chrono::milliseconds timeout) = 0;
+};
+
+class MeterAccess {
+public:
+    virtual ~MeterAccess() = default;
+    // Open the adapter cable (vendor 0x0820, product 1); nullptr when absent.
+    virtual std::unique_ptr<HidDevice> openCable() = 0;
+    // Start the acquisition thread over state; it opens the cable itself.
+    virtual std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState& state,
+                                                             AcquisitionNotices& notices) = 0;
+};
+
+} // namespace ostrel

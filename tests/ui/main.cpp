@@ -1,0 +1,14 @@
+// The window tests run under a QApplication on the offscreen platform; each
+// test file drives the windows' handlers directly.
+#include "app/ui/ostrel_application.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    ostrel::OstrelApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
