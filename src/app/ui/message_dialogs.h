@@ -40,9 +40,10 @@ public:
     QPushButton* bbtnYes;
     QTimer* Timer1;
 
+    void reject() override; // Escape does not end it: it has no close button
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override; // Escape does not end it: it has no close button
 
 private:
     void resetCountdown();
@@ -61,9 +62,10 @@ public:
     QProgressBar* ProgressBar;
     QPushButton* bbtnAbort;
 
+    void reject() override; // Escape acts like Abort
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 };
 
 // Centre a top-level window on the screen it is on (or the primary one).
