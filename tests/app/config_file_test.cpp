@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace ostrel {
@@ -27,7 +29,6 @@ protected:
     }
     void TearDown() override {
         std::error_code ec;
-        fs::permissions(m_dir, fs::perms::owner_all, ec);
         fs::remove_all(m_dir, ec);
     }
     void Store(const std::string& text) {
@@ -124,11 +125,19 @@ TEST_F(ConfigurationFile, WriteReplacesEarlierContentAndLeavesNoTemporaryFile) {
 
 TEST_F(ConfigurationFile, FailedWriteKeepsThePreviousFile) {
     Store("iPort=9\r\nfHiLimit=1\r\nfLowLimit=2\r\n");
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores directory permissions";
-    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteConfiguration(m_path, kDefaults));
-    fs::permissions(m_dir, fs::perms::owner_all);
+    // A file size limit makes the write fail half-way, for root as well.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ok = WriteConfiguration(m_path, kDefaults);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
     EXPECT_EQ(ReadConfiguration(m_path), (Configuration{9, 1.0, 2.0}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 }
 
 TEST_F(ConfigurationFile, FailedRenameLeavesNoTemporaryFile) {
