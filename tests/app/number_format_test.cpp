@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace ostrel {
 
@@ -73,23 +74,14 @@ TEST(FormatGeneral, ReadsBackToTheSameText) {
 }
 
 TEST(ParseReal, AcceptsDecimalNumbersWithAPoint) {
-    double v = 0.0;
-    EXPECT_TRUE(ParseReal("1.5", &v));
-    EXPECT_EQ(v, 1.5);
-    EXPECT_TRUE(ParseReal("-0.25", &v));
-    EXPECT_EQ(v, -0.25);
-    EXPECT_TRUE(ParseReal("+3", &v));
-    EXPECT_EQ(v, 3.0);
-    EXPECT_TRUE(ParseReal("1E-5", &v));
-    EXPECT_EQ(v, 1e-5);
-    EXPECT_TRUE(ParseReal("2.5e+3", &v));
-    EXPECT_EQ(v, 2500.0);
-    EXPECT_TRUE(ParseReal(".5", &v));
-    EXPECT_EQ(v, 0.5);
-    EXPECT_TRUE(ParseReal("5.", &v));
-    EXPECT_EQ(v, 5.0);
-    EXPECT_TRUE(ParseReal(" \t42 ", &v));
-    EXPECT_EQ(v, 42.0);
+    const std::pair<const char*, double> cases[] = {
+        {"1.5", 1.5}, {"-0.25", -0.25}, {"+3", 3.0},  {"1E-5", 1e-5},   {"2.5e+3", 2500.0},
+        {".5", 0.5},  {"5.", 5.0},      {"-.5", -0.5}, {" \t42 ", 42.0}, {"00012", 12.0}};
+    for (const auto& [text, expected] : cases) {
+        double v = 0.0;
+        EXPECT_TRUE(ParseReal(text, &v)) << text;
+        EXPECT_EQ(v, expected) << text;
+    }
 }
 
 TEST(ParseReal, RefusesEverythingElseAndKeepsTheOldValue) {
