@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ostrel::FormatGeneral(second.fHiLimit) != ostrel::FormatGeneral(first.fHiLimit) ||
         ostrel::FormatGeneral(second.fLowLimit) != ostrel::FormatGeneral(first.fLowLimit))
         std::abort();
-    if (ostrel::FormatConfiguration(second) != written) std::abort();
+    if (ostrel::FormatConfiguration(second) != written)
+        std::abort();
     return 0;
 }

@@ -8,9 +8,9 @@
 namespace ostrel {
 
 struct Configuration {
-    int iPort = 2;             // carried from start to exit unchanged
-    double fHiLimit = 100.0;   // comparator upper limit
-    double fLowLimit = 300.0;  // comparator lower limit
+    int iPort = 2;            // carried from start to exit unchanged
+    double fHiLimit = 100.0;  // comparator upper limit
+    double fLowLimit = 300.0; // comparator lower limit
 
     bool operator==(const Configuration&) const = default;
 };

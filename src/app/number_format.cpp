@@ -15,34 +15,47 @@ constexpr int kSignificantDigits = 15;
 constexpr int kSmallestFixedExponent = -5;
 constexpr int kLargestFixedExponent = kSignificantDigits - 1;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // True when s is [+-]digits[.digits][(e|E)[+-]digits] with at least one
 // mantissa digit; "5.", ".5" are accepted.
 bool IsDecimalReal(std::string_view s) {
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
     std::size_t mantissaDigits = 0;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++mantissaDigits;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i, ++mantissaDigits;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++mantissaDigits;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++mantissaDigits;
     }
-    if (mantissaDigits == 0) return false;
+    if (mantissaDigits == 0)
+        return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
         std::size_t exponentDigits = 0;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++exponentDigits;
-        if (exponentDigits == 0) return false;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++exponentDigits;
+        if (exponentDigits == 0)
+            return false;
     }
     return i == s.size();
 }
@@ -50,29 +63,37 @@ bool IsDecimalReal(std::string_view s) {
 } // namespace
 
 std::string FormatGeneral(double value) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (value == 0.0) return "0";
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (value == 0.0)
+        return "0";
 
     // d.dddddddddddddde±x: 15 significant digits, correctly rounded, never
     // touched by the locale.
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
                                    kSignificantDigits - 1);
-    if (ec != std::errc()) return "NAN"; // cannot happen with this buffer size
+    if (ec != std::errc())
+        return "NAN"; // cannot happen with this buffer size
     std::string_view sci(buf, static_cast<std::size_t>(end - buf));
 
     const bool negative = sci.front() == '-';
-    if (negative) sci.remove_prefix(1);
+    if (negative)
+        sci.remove_prefix(1);
     const std::size_t ePos = sci.find('e');
     std::string digits;
     for (char c : sci.substr(0, ePos))
-        if (IsDigit(c)) digits += c;
+        if (IsDigit(c))
+            digits += c;
     int exponent = 0;
     std::string_view expText = sci.substr(ePos + 1);
-    if (!expText.empty() && expText.front() == '+') expText.remove_prefix(1);
+    if (!expText.empty() && expText.front() == '+')
+        expText.remove_prefix(1);
     std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
 
     std::string out = negative ? "-" : "";
     if (exponent < kSmallestFixedExponent || exponent > kLargestFixedExponent) {
@@ -105,13 +126,16 @@ std::string FormatGeneral(double value) {
 
 bool ParseReal(std::string_view text, double* value) {
     std::string_view s = TrimBlanks(text);
-    if (!IsDecimalReal(s)) return false;
+    if (!IsDecimalReal(s))
+        return false;
     const bool plus = s.front() == '+';
-    if (plus) s.remove_prefix(1); // from_chars takes no "+"
+    if (plus)
+        s.remove_prefix(1); // from_chars takes no "+"
     double result = 0.0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), result,
-                                     std::chars_format::general);
-    if (ec != std::errc() || ptr != s.data() + s.size() || !std::isfinite(result)) return false;
+    auto [ptr, ec] =
+        std::from_chars(s.data(), s.data() + s.size(), result, std::chars_format::general);
+    if (ec != std::errc() || ptr != s.data() + s.size() || !std::isfinite(result))
+        return false;
     *value = result;
     return true;
 }
@@ -120,12 +144,15 @@ bool ParseInteger(std::string_view text, int* value) {
     std::string_view s = TrimBlanks(text);
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
-        if (!s.empty() && s.front() == '-') return false;
+        if (!s.empty() && s.front() == '-')
+            return false;
     }
-    if (s.empty()) return false;
+    if (s.empty())
+        return false;
     int result = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), result, 10);
-    if (ec != std::errc() || ptr != s.data() + s.size()) return false;
+    if (ec != std::errc() || ptr != s.data() + s.size())
+        return false;
     *value = result;
     return true;
 }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 const Configuration kDefaults{};
 
 class ConfigurationFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
                 ("ostrel_config_" + std::to_string(::getpid()) + "_" +
@@ -31,9 +31,7 @@ protected:
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
-    void Store(const std::string& text) {
-        std::ofstream(m_path, std::ios::binary) << text;
-    }
+    void Store(const std::string& text) { std::ofstream(m_path, std::ios::binary) << text; }
     std::string Load() {
         std::ifstream in(m_path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -102,7 +100,8 @@ TEST(ParseConfiguration, AcceptsEveryLineEnding) {
 TEST(FormatConfiguration, WritesThreeLinesInOrderWithCrLf) {
     EXPECT_EQ(FormatConfiguration(kDefaults), "iPort=2\r\nfHiLimit=100\r\nfLowLimit=300\r\n");
     EXPECT_EQ(FormatConfiguration({2, 1.5, 0.25}), "iPort=2\r\nfHiLimit=1.5\r\nfLowLimit=0.25\r\n");
-    EXPECT_EQ(FormatConfiguration({-1, 2e-6, 1e16}), "iPort=-1\r\nfHiLimit=2E-6\r\nfLowLimit=1E16\r\n");
+    EXPECT_EQ(FormatConfiguration({-1, 2e-6, 1e16}),
+              "iPort=-1\r\nfHiLimit=2E-6\r\nfLowLimit=1E16\r\n");
 }
 
 TEST_F(ConfigurationFile, MissingFileGivesTheDefaults) {

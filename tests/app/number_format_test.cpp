@@ -75,7 +75,7 @@ TEST(FormatGeneral, ReadsBackToTheSameText) {
 
 TEST(ParseReal, AcceptsDecimalNumbersWithAPoint) {
     const std::pair<const char*, double> cases[] = {
-        {"1.5", 1.5}, {"-0.25", -0.25}, {"+3", 3.0},  {"1E-5", 1e-5},   {"2.5e+3", 2500.0},
+        {"1.5", 1.5}, {"-0.25", -0.25}, {"+3", 3.0},   {"1E-5", 1e-5},   {"2.5e+3", 2500.0},
         {".5", 0.5},  {"5.", 5.0},      {"-.5", -0.5}, {" \t42 ", 42.0}, {"00012", 12.0}};
     for (const auto& [text, expected] : cases) {
         double v = 0.0;
@@ -85,9 +85,9 @@ TEST(ParseReal, AcceptsDecimalNumbersWithAPoint) {
 }
 
 TEST(ParseReal, RefusesEverythingElseAndKeepsTheOldValue) {
-    for (const char* bad : {"", " ", "abc", "1,5", "1.5x", "1 5", "--1", "+-1", "1e", "1e+",
-                            ".", "-", "0x10", "inf", "-INF", "nan", "1e400", "-1e400", "1.2.3",
-                            "E5", "1\n"}) {
+    for (const char* bad :
+         {"",  " ",    "abc", "1,5",  "1.5x", "1 5",   "--1",    "+-1",   "1e", "1e+", ".",
+          "-", "0x10", "inf", "-INF", "nan",  "1e400", "-1e400", "1.2.3", "E5", "1\n"}) {
         double v = 7.0;
         EXPECT_FALSE(ParseReal(bad, &v)) << '"' << bad << '"';
         EXPECT_EQ(v, 7.0) << bad;
@@ -104,7 +104,8 @@ TEST(ParseReal, IgnoresTheLocaleDecimalSeparator) {
             installed = true;
             break;
         }
-    if (!installed) GTEST_SKIP() << "no locale with a decimal comma";
+    if (!installed)
+        GTEST_SKIP() << "no locale with a decimal comma";
     double v = 0.0;
     const bool ok = ParseReal("1.25", &v);
     const std::string text = FormatGeneral(1.25);
@@ -124,7 +125,8 @@ TEST(ParseInteger, WholeTextMustBeAnIntInRange) {
     EXPECT_EQ(v, 3);
     EXPECT_TRUE(ParseInteger("2147483647", &v));
     EXPECT_EQ(v, 2147483647);
-    for (const char* bad : {"", "2.0", "1e3", "2147483648", "-2147483649", "x", "+-1", "+", "0x1"}) {
+    for (const char* bad :
+         {"", "2.0", "1e3", "2147483648", "-2147483649", "x", "+-1", "+", "0x1"}) {
         int w = 9;
         EXPECT_FALSE(ParseInteger(bad, &w)) << bad;
         EXPECT_EQ(w, 9);

@@ -28,9 +28,8 @@ TEST(StringTable, TextsUsedByCodeAreExact) {
     EXPECT_EQ(Text(100), "Digital Meter");
     EXPECT_EQ(Text(9015), "USB adapter cable not found.");
     EXPECT_EQ(Text(9013), "Please \"Browse\" and specify a file name !");
-    EXPECT_EQ(Text(9016),
-              "Data transmission timeout.\n"
-              "Please check meter and cable connection as well as meter power.");
+    EXPECT_EQ(Text(9016), "Data transmission timeout.\n"
+                          "Please check meter and cable connection as well as meter power.");
     EXPECT_EQ(Text(8012), "Acquiring  data from DMM ... please wait ...");
     EXPECT_NE(Text(5).find(';'), std::string_view::npos); // a ";" survives the build
 }
@@ -45,10 +44,10 @@ TEST(StringTable, MenuTextsKeepTheirAccelerators) {
 }
 
 TEST(StringTable, EveryGroupIsPresent) {
-    for (int id : {1, 2, 3, 4, 5, 6, 7, 60, 100, 101, 102, 103, 104, 105, 108, 307, 311, 501,
-                   631, 637, 701, 704, 996, 1000, 1001, 1010, 1015, 1020, 1031, 1044, 1053, 1054,
-                   7004, 7005, 7009, 8000, 8002, 8003, 8005, 8006, 8008, 8010, 8013, 9002, 9003,
-                   9005, 9006, 9007, 9008, 9017}) {
+    for (int id : {1,    2,    3,    4,    5,    6,    7,    60,   100,  101,  102,  103,  104,
+                   105,  108,  307,  311,  501,  631,  637,  701,  704,  996,  1000, 1001, 1010,
+                   1015, 1020, 1031, 1044, 1053, 1054, 7004, 7005, 7009, 8000, 8002, 8003, 8005,
+                   8006, 8008, 8010, 8013, 9002, 9003, 9005, 9006, 9007, 9008, 9017}) {
         EXPECT_TRUE(HasText(id)) << id;
         EXPECT_FALSE(Text(id).empty()) << id;
     }
