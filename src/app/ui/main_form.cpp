@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QMenuBar>
 #include <QPointer>
@@ -446,24 +445,7 @@ void TFormMain::shutdown() {
 // --- configuration ---------------------------------------------------------
 
 void TFormMain::readConfiguration() {
-    m_config = Configuration{};
-    QFile file(m_startupDirectory + QStringLiteral("/QVRDL.ini"));
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
-    auto value = [&](const char* key) {
-        for (const QString& line : lines) {
-            const qsizetype eq = line.indexOf('=');
-            if (eq >= 0 && line.left(eq).compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
-                return line.mid(eq + 1).trimmed();
-        }
-        return QString();
-    };
-    bool okPort = false, okHi = false, okLow = false;
-    Configuration read;
-    read.iPort = value("iPort").toInt(&okPort);
-    read.fHiLimit = value("fHiLimit").toDouble(&okHi);
-    read.fLowLimit = value("fLowLimit").toDouble(&okLow);
-    if (okPort && okHi && okLow) m_config = read;
+    m_config = ReadConfiguration(ConfigurationPath(m_startupDirectory.toStdString()));
 }
 
 void TFormMain::writeConfiguration() {
@@ -472,13 +454,8 @@ void TFormMain::writeConfiguration() {
         out.fHiLimit = m_windows->comparator->fHiLimit();
         out.fLowLimit = m_windows->comparator->fLowLimit();
     }
-    QFile file(m_startupDirectory + QStringLiteral("/QVRDL.ini"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-    file.write(QStringLiteral("iPort=%1\r\nfHiLimit=%2\r\nfLowLimit=%3\r\n")
-                   .arg(out.iPort)
-                   .arg(out.fHiLimit, 0, 'g', 15)
-                   .arg(out.fLowLimit, 0, 'g', 15)
-                   .toLatin1());
+    // A failing save at exit is not reported.
+    (void)WriteConfiguration(ConfigurationPath(m_startupDirectory.toStdString()), out);
 }
 
 } // namespace ostrel

@@ -4,6 +4,7 @@
 // (link, unlink, the acquisition thread) and the off-line watcher, tiles the
 // windows, and reads the configuration at start and writes it at exit.
 
+#include "app/config_file.h"
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
 
@@ -21,12 +22,6 @@ namespace ostrel {
 class TWaitOffLineThread;
 class WindowThreadCall;
 struct AppWindows;
-
-struct Configuration {
-    int iPort = 2;
-    double fHiLimit = 100.0;
-    double fLowLimit = 300.0;
-};
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
