@@ -34,7 +34,8 @@ enum class FakeRunScript {
     UntilStopped,           // publishes nothing, ends when asked
     CableLostAfterStart,    // signals cableLostEvent and ends by itself
     EndsByItselfQuietly,    // ends by itself without telling anybody
-    NoDataWhenStopped,      // when asked to stop, first reports "No data received."
+    NoDataPending,          // reports "No data received." and waits for the reply or a stop;
+                            // closed: the cable counts as lost and the thread ends
     IgnoresStopFor2Seconds, // blocked in the device: ends 2 s after the stop request
 };
 
@@ -73,10 +74,13 @@ private:
             break;
         case FakeRunScript::EndsByItselfQuietly:
             break;
-        case FakeRunScript::NoDataWhenStopped:
-            while (!m_stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            m_notices.noDataReceived();
+        case FakeRunScript::NoDataPending: {
+            auto closed = std::make_shared<std::atomic<bool>>(false);
+            m_notices.showNoDataReceived([closed] { *closed = true; });
+            while (!m_stop && !*closed) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (*closed) m_state.cableLostEvent.set();
             break;
+        }
         case FakeRunScript::IgnoresStopFor2Seconds:
             while (!m_stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
             std::this_thread::sleep_for(std::chrono::seconds(2));

@@ -168,32 +168,47 @@ TEST_F(ShellLinkTest, UnlinkAfterTheThreadEndedByItselfDoesNotAskOrWait) {
     EXPECT_EQ(answers.count(), 0);
 }
 
-TEST_F(ShellLinkTest, NoDataMessageWhileUnlinkWaitsDoesNotDeadlock) {
-    access.script = FakeRunScript::NoDataWhenStopped;
+TEST_F(ShellLinkTest, SilentMeterShowsNoDataThenCableNotFoundAndUnlinks) {
+    access.script = FakeRunScript::NoDataPending;
     start();
     ScopedMessageAnswerer answers;
     clickLink();
-    clickLink(); // waits for the thread, which first hands over its message
-
-    EXPECT_EQ(answers.countText("No data received."), 1);
-    EXPECT_EQ(answers.requests().at(0).caption, "Error[E9015]");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 5000));
+    QTest::qWait(30);
+    ASSERT_EQ(answers.count(), 2);
+    EXPECT_EQ(answers.requests()[0].text, "No data received.");
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_EQ(answers.requests()[1].text, "USB adapter cable not found.");
     EXPECT_FALSE(main().acquisitionState().isLinked());
 }
 
-TEST_F(ShellLinkTest, MessageWhileLinkChangesDoesNotReenterTheLink) {
-    access.script = FakeRunScript::NoDataWhenStopped;
+TEST_F(ShellLinkTest, UnlinkWhileNoDataMessageIsPendingDoesNotDeadlock) {
+    access.script = FakeRunScript::NoDataPending;
     start();
-    int reentries = 0;
+    ScopedMessageAnswerer answers;
+    clickLink();
+    // The thread has queued its message and waits for the reply; this thread
+    // unlinks before it ever shows the box.
+    QTest::qWait(0);
+    clickLink();
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    QTest::qWait(30);
+    EXPECT_EQ(answers.countText("No data received."), 1);
+    EXPECT_EQ(answers.countText("USB adapter cable not found."), 0);
+}
+
+TEST_F(ShellLinkTest, LinkButtonTakesNoClickWhileItsMessageIsOpen) {
+    access.cablePresent = false;
+    start();
     ScopedMessageAnswerer answers([&](const MessageRequest&) {
-        // A click arriving while the box is open is ignored.
         main().sbtnLink->click();
-        ++reentries;
+        main().miLink->trigger();
         return int(QMessageBox::Ok);
     });
     clickLink();
-    clickLink();
-    EXPECT_EQ(reentries, 1);
-    EXPECT_EQ(access.starts, 1);
+    EXPECT_EQ(answers.count(), 1);
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(main().sbtnLink->isEnabled());
 }
 
 TEST_F(ShellLinkTest, UnlinkRequestMessageUnlinks) {

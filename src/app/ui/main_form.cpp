@@ -28,7 +28,10 @@ namespace {
 
 constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
-constexpr auto kUnlinkPollInterval = std::chrono::milliseconds(20);
+constexpr int kCableNotFound = 9015;
+// "No data received." has no number of its own; it is shown under the caption
+// of the cable-not-found message.
+constexpr const char* kNoDataReceived = "No data received.";
 constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
 
 QRect ScreenRect(const QWidget* w) {
@@ -60,24 +63,29 @@ bool ShownAndNotMinimised(const QWidget* w) {
 
 } // namespace
 
-// The acquisition thread's messages, shown on the window thread.
+// The acquisition thread's messages, queued to the window thread; the thread
+// never waits for this one.
 class TFormMain::Notices : public AcquisitionNotices {
 public:
-    Notices(WindowThreadCall& calls, QWidget* owner) : m_calls(calls), m_owner(owner) {}
-    void noDataReceived() override {
+    explicit Notices(QWidget* owner) : m_owner(owner) {}
+    void showNoDataReceived(std::function<void()> closed) override {
         QPointer<QWidget> owner = m_owner;
-        m_calls.call([owner] {
-            MessageRequest request;
-            request.owner = owner.data();
-            request.caption = QNumberedCaption(kErrorCaption, 9015);
-            request.text = QStringLiteral("No data received.");
-            request.icon = MessageIcon::Stop;
-            ShowMessage(request);
-        });
+        const bool queued = QMetaObject::invokeMethod(
+            m_owner,
+            [owner, closed] {
+                MessageRequest request;
+                request.owner = owner.data();
+                request.caption = QNumberedCaption(kErrorCaption, kCableNotFound);
+                request.text = QString::fromLatin1(kNoDataReceived);
+                request.icon = MessageIcon::Stop;
+                ShowMessage(request);
+                if (closed) closed();
+            },
+            Qt::QueuedConnection);
+        if (!queued && closed) closed();
     }
 
 private:
-    WindowThreadCall& m_calls;
     QPointer<QWidget> m_owner;
 };
 
@@ -196,7 +204,7 @@ void TFormMain::FormCreate() {
 
     m_state = std::make_unique<AcquisitionState>();
     m_calls = std::make_unique<WindowThreadCall>();
-    m_notices = std::make_unique<Notices>(*m_calls, this);
+    m_notices = std::make_unique<Notices>(this);
     m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,
                                                      [this] { cableLost(); });
     refreshLinkControls();
@@ -260,19 +268,24 @@ void TFormMain::refreshLinkControls() {
 
 void TFormMain::sbtnLinkClick() {
     if (m_changingLink || m_shutDown) return; // a message shown during a change re-enters here
+    // The link controls take no click until the change is done (its message
+    // box runs an event loop of its own).
     m_changingLink = true;
+    sbtnLink->setEnabled(false);
+    miLink->setEnabled(false);
     if (sbtnLink->isChecked())
         link();
     else
         unlink();
     m_changingLink = false;
+    refreshLinkControls();
 }
 
 void TFormMain::link() {
     std::unique_ptr<HidDevice> probe = m_access.openCable();
     if (!probe) {
         sbtnLink->setChecked(false);
-        ShowNumberedMessage(this, kErrorCaption, 9015);
+        ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
         refreshLinkControls();
         return;
     }
@@ -285,13 +298,9 @@ void TFormMain::link() {
 }
 
 void TFormMain::waitForAcquisitionEnd() {
-    // The thread may be handing a message to this thread while it stops: run
-    // such calls while waiting, so that neither side waits for the other.
-    AutoResetEvent& ended = m_state->acquisitionEndedEvent;
-    while (!ended.waitFor(kUnlinkPollInterval)) {
-        if (ended.isShutDown()) return;
-        m_calls->runPending();
-    }
+    // Safe to block: the acquisition thread never waits for this thread (its
+    // messages are queued, and the stop request releases a pending one).
+    m_state->acquisitionEndedEvent.wait();
 }
 
 void TFormMain::unlink() {
@@ -323,7 +332,7 @@ void TFormMain::unlink() {
 }
 
 void TFormMain::cableLost() {
-    ShowNumberedMessage(this, kErrorCaption, 9015);
+    ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
     sbtnLink->setChecked(false);
     sbtnLinkClick();
 }

@@ -8,16 +8,19 @@
 #include "link/hid_backend.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace ostrel {
 
-// What the acquisition thread has to tell the user; called on the acquisition
-// thread, returns once the user has seen it.
+// What the acquisition thread has to tell the user. Called on the acquisition
+// thread; returns at once and never waits for the window thread (which may be
+// waiting for the acquisition thread to end). closed runs once the user has
+// closed the message.
 class AcquisitionNotices {
 public:
     virtual ~AcquisitionNotices() = default;
-    virtual void noDataReceived() = 0;
+    virtual void showNoDataReceived(std::function<void()> closed) = 0;
 };
 
 // One running acquisition thread, as link control holds it.
