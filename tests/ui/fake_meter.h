@@ -14,17 +14,20 @@
 namespace ostrel::test {
 
 class FakeCable : public HidDevice {
-public:
-    FakeCable(std::uint16_t release, std::string serial) : m_release(release), m_serial(std::move(serial)) {}
+  public:
+    FakeCable(std::uint16_t release, std::string serial)
+        : m_release(release), m_serial(std::move(serial)) {}
     std::uint32_t write(const std::uint8_t*, std::size_t, int) override { return kWaitCompleted; }
-    HidReadResult read(std::uint8_t*, std::size_t, int) override { return {kWaitTimeout, 0, false}; }
+    HidReadResult read(std::uint8_t*, std::size_t, int) override {
+        return {kWaitTimeout, 0, false};
+    }
     void cancel() override {}
     std::string serialNumber() override { return m_serial; }
     HidInterfaceInfo attributes() const override {
         return {0x0820, 0x0001, m_release, "/dev/fake"};
     }
 
-private:
+  private:
     std::uint16_t m_release;
     std::string m_serial;
 };
@@ -40,7 +43,7 @@ enum class FakeRunScript {
 };
 
 class FakeRun : public AcquisitionRun {
-public:
+  public:
     FakeRun(AcquisitionState& state, AcquisitionNotices& notices, FakeRunScript script,
             std::atomic<int>& stopRequests, std::atomic<int>& finishedRuns)
         : m_state(state), m_notices(notices), m_script(script), m_stopRequests(stopRequests),
@@ -48,7 +51,8 @@ public:
         m_thread = std::thread([this] { execute(); });
     }
     ~FakeRun() override {
-        if (m_thread.joinable()) m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
     void requestStop() override {
         ++m_stopRequests;
@@ -57,14 +61,16 @@ public:
     bool waitFinished(std::chrono::milliseconds timeout) override {
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (!m_finished) {
-            if (std::chrono::steady_clock::now() > end) return false;
+            if (std::chrono::steady_clock::now() > end)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        if (m_thread.joinable()) m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
         return true;
     }
 
-private:
+  private:
     void execute() {
         switch (m_script) {
         case FakeRunScript::CableLostAfterStart:
@@ -77,17 +83,21 @@ private:
         case FakeRunScript::NoDataPending: {
             auto closed = std::make_shared<std::atomic<bool>>(false);
             m_notices.showNoDataReceived([closed] { *closed = true; });
-            while (!m_stop && !*closed) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            if (*closed) m_state.cableLostEvent.set();
+            while (!m_stop && !*closed)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (*closed)
+                m_state.cableLostEvent.set();
             break;
         }
         case FakeRunScript::IgnoresStopFor2Seconds:
-            while (!m_stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            while (!m_stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             std::this_thread::sleep_for(std::chrono::seconds(2));
             break;
         case FakeRunScript::UntilStopped:
             m_state.setLinkAlive(true);
-            while (!m_stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            while (!m_stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             break;
         }
         m_state.acquisitionEndedEvent.set();
@@ -106,7 +116,7 @@ private:
 };
 
 class FakeMeterAccess : public MeterAccess {
-public:
+  public:
     bool cablePresent = true;
     FakeRunScript script = FakeRunScript::UntilStopped;
     std::uint16_t release = 0x0102;
@@ -116,7 +126,8 @@ public:
     int starts = 0;
 
     std::unique_ptr<HidDevice> openCable() override {
-        if (!cablePresent) return nullptr;
+        if (!cablePresent)
+            return nullptr;
         return std::make_unique<FakeCable>(release, serial);
     }
     std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState& state,

@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     ostrel::OstrelApplication app(argc, argv);
     return RUN_ALL_TESTS();

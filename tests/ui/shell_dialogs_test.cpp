@@ -47,7 +47,8 @@ TEST(AutoMsgForm, EndsWithResultSixAfterThirtyTicks) {
     TAutoMsgForm form;
     form.Timer1->start();
     form.show();
-    for (int i = 0; i < 29; ++i) form.Timer1Timer();
+    for (int i = 0; i < 29; ++i)
+        form.Timer1Timer();
     EXPECT_EQ(form.ProgressBar->value(), 29);
     EXPECT_TRUE(form.Timer1->isActive());
     EXPECT_TRUE(form.isVisible());
@@ -164,9 +165,10 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
 }
 
 class ThrowingObject : public QObject {
-protected:
+  protected:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User) throw std::runtime_error("disk on fire");
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("disk on fire");
         return QObject::event(e);
     }
 };

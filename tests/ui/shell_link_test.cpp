@@ -27,22 +27,23 @@ using test::FakeRunScript;
 
 // Counts the events of one type that reach an object.
 class EventCounter : public QObject {
-public:
+  public:
     EventCounter(QObject* target, int type) : m_type(type) { target->installEventFilter(this); }
     int count = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == m_type) ++count;
+        if (event->type() == m_type)
+            ++count;
         return false;
     }
 
-private:
+  private:
     int m_type;
 };
 
 class ShellLinkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         BusyFlag() = false;

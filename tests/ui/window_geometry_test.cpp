@@ -59,7 +59,8 @@ TEST(WindowGeometry, TileWithEveryWindowVisible) {
     EXPECT_EQ(*t.dataList, (WindowRect{0, mainH + 172 + 209, 256, 768 - (mainH + 172 + 209) - 30}));
     ASSERT_TRUE(t.comparator);
     const int e = 2 * 4 + 19;
-    EXPECT_EQ(*t.comparator, (WindowRect{e, (768 - mainH) / 4 + mainH + e, 201 + e, 122 + 25 + e + 2}));
+    EXPECT_EQ(*t.comparator,
+              (WindowRect{e, (768 - mainH) / 4 + mainH + e, 201 + e, 122 + 25 + e + 2}));
 }
 
 TEST(WindowGeometry, HiddenWindowsStayWhereTheyAreButTheDigitalMeterMoves) {

@@ -27,8 +27,8 @@ QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
     const QString minor =
         match.hasMatch() && !match.captured(2).isEmpty() ? match.captured(2) : QStringLiteral("0");
     const QString name = kernelName.isEmpty() ? QStringLiteral("Unknown") : kernelName;
-    return QStringLiteral("System: %1 %2.%3").arg(name, QString::number(major.toInt()),
-                                                   QString::number(minor.toInt()));
+    return QStringLiteral("System: %1 %2.%3")
+        .arg(name, QString::number(major.toInt()), QString::number(minor.toInt()));
 }
 
 QString CableFirmwareLine(std::uint16_t releaseNumber) {
@@ -41,7 +41,8 @@ QString CableSerialLine(const std::string& serialBytes) {
     for (std::size_t i = 0; i < 8 && i < serialBytes.size(); ++i)
         buffer[i] = static_cast<unsigned char>(serialBytes[i]);
     QString line = QStringLiteral("Cable SN : ");
-    for (int i = 7; i >= 0; --i) line += QStringLiteral("%1").arg(buffer[i], 2, 16, QChar('0')).toUpper();
+    for (int i = 7; i >= 0; --i)
+        line += QStringLiteral("%1").arg(buffer[i], 2, 16, QChar('0')).toUpper();
     return line;
 }
 
@@ -95,8 +96,9 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
         kernel = QString::fromLocal8Bit(names.sysname);
         release = QString::fromLocal8Bit(names.release);
     }
-    QStringList lines = {QText(60), QText(1), QText(2), QText(3), QText(4), QText(5),
-                         PlatformLine(kernel, release), QString(), QString()};
+    QStringList lines = {
+        QText(60), QText(1), QText(2), QText(3), QText(4), QText(5), PlatformLine(kernel, release),
+        QString(), QString()};
     Memo1->setPlainText(lines.join('\n'));
     Memo1->setReadOnly(true);
     ImageLogo->hide();
@@ -108,7 +110,8 @@ QString TDlgAboutForm::line(int index) const {
 
 void TDlgAboutForm::setLine(int index, const QString& text) {
     QStringList lines = Memo1->toPlainText().split('\n');
-    while (lines.size() < kLines) lines.append(QString());
+    while (lines.size() < kLines)
+        lines.append(QString());
     lines[index] = text;
     Memo1->setPlainText(lines.join('\n'));
 }

@@ -27,7 +27,7 @@ QString CableSerialLine(const std::string& serialBytes);
 
 class TDlgAboutForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kLines = 9;
 
     explicit TDlgAboutForm(MeterAccess& access, QWidget* parent = nullptr);
@@ -41,11 +41,11 @@ public:
     QLabel* ImageLogo;
     QPlainTextEdit* Memo1;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void setLine(int index, const QString& text);
 
     MeterAccess& m_access;

@@ -41,7 +41,8 @@ QRect ScreenRect(const QWidget* w) {
 
 int CurrentTaskbarHeight(const QWidget* w) {
     QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return 0;
+    if (!screen)
+        return 0;
     const QRect s = screen->geometry();
     const QRect a = screen->availableGeometry();
     return TaskbarHeight(s.top(), s.height(), a.top(), a.height());
@@ -66,7 +67,7 @@ bool ShownAndNotMinimised(const QWidget* w) {
 // The acquisition thread's messages, queued to the window thread; the thread
 // never waits for this one.
 class TFormMain::Notices : public AcquisitionNotices {
-public:
+  public:
     explicit Notices(QWidget* owner) : m_owner(owner) {}
     void showNoDataReceived(std::function<void()> closed) override {
         QPointer<QWidget> owner = m_owner;
@@ -79,19 +80,23 @@ public:
                 request.text = QString::fromLatin1(kNoDataReceived);
                 request.icon = MessageIcon::Stop;
                 ShowMessage(request);
-                if (closed) closed();
+                if (closed)
+                    closed();
             },
             Qt::QueuedConnection);
-        if (!queued && closed) closed();
+        if (!queued && closed)
+            closed();
     }
 
-private:
+  private:
     QPointer<QWidget> m_owner;
 };
 
 void ShowLiveWindow(QWidget* window) {
-    if (!window) return;
-    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();
@@ -156,7 +161,9 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
     setFixedSize(screen.width(), clientHeight);
 }
 
-TFormMain::~TFormMain() { shutdown(); }
+TFormMain::~TFormMain() {
+    shutdown();
+}
 
 QToolButton* TFormMain::makeButton(const char* name, int x, const QIcon& icon, int hintId) {
     auto* button = new QToolButton(centralWidget());
@@ -194,7 +201,8 @@ void TFormMain::FormCreate() {
     connect(sbtnWinTile, &QToolButton::clicked, this, [this] { sbtnWinTileClick(); });
     connect(sbtnAbout, &QToolButton::clicked, this, [this] { sbtnAboutClick(); });
 
-    if (m_startupDirectory.isEmpty()) m_startupDirectory = QDir::currentPath();
+    if (m_startupDirectory.isEmpty())
+        m_startupDirectory = QDir::currentPath();
     m_startupDirectory = m_startupDirectory.left(260);
     readConfiguration();
 
@@ -250,7 +258,9 @@ void TFormMain::setWindows(const AppWindows& windows) {
     m_windows = &Windows();
 }
 
-bool TFormMain::isLinked() const { return sbtnLink->isChecked(); }
+bool TFormMain::isLinked() const {
+    return sbtnLink->isChecked();
+}
 
 void TFormMain::refreshLinkControls() {
     const bool linked = isLinked();
@@ -267,7 +277,8 @@ void TFormMain::refreshLinkControls() {
 // --- link control ----------------------------------------------------------
 
 void TFormMain::sbtnLinkClick() {
-    if (m_changingLink || m_shutDown) return; // a message shown during a change re-enters here
+    if (m_changingLink || m_shutDown)
+        return; // a message shown during a change re-enters here
     // The link controls take no click until the change is done (its message
     // box runs an event loop of its own).
     m_changingLink = true;
@@ -349,23 +360,29 @@ bool TFormMain::event(QEvent* event) {
 // --- windows ---------------------------------------------------------------
 
 void TFormMain::sbtnDigitMeterClick() {
-    if (m_windows) ShowLiveWindow(m_windows->digitalMeter);
+    if (m_windows)
+        ShowLiveWindow(m_windows->digitalMeter);
 }
 void TFormMain::sbtnAnalogMeterClick() {
-    if (m_windows) ShowLiveWindow(m_windows->analogMeter);
+    if (m_windows)
+        ShowLiveWindow(m_windows->analogMeter);
 }
 void TFormMain::sbtnComparatorClick() {
-    if (m_windows) ShowLiveWindow(m_windows->comparator);
+    if (m_windows)
+        ShowLiveWindow(m_windows->comparator);
 }
 void TFormMain::sbtnGraphicalClick() {
-    if (m_windows) ShowLiveWindow(m_windows->graphical);
+    if (m_windows)
+        ShowLiveWindow(m_windows->graphical);
 }
 void TFormMain::sbtnDataListClick() {
-    if (m_windows) ShowLiveWindow(m_windows->dataList);
+    if (m_windows)
+        ShowLiveWindow(m_windows->dataList);
 }
 
 void TFormMain::sbtnAboutClick() {
-    if (m_windows && m_windows->about) m_windows->about->exec();
+    if (m_windows && m_windows->about)
+        m_windows->about->exec();
 }
 
 void TFormMain::sbtnWinTileClick() {
@@ -392,10 +409,14 @@ void TFormMain::sbtnWinTileClick() {
     move(0, 0);
     setFixedSize(layout.main.width, layout.main.height - (2 * m.dialogFrame + m.caption));
     if (m_windows) {
-        if (m_windows->digitalMeter) PlaceFrame(m_windows->digitalMeter, layout.digitalMeter);
-        if (layout.recorder) PlaceFrame(m_windows->graphical, *layout.recorder);
-        if (layout.analogMeter) PlaceFrame(m_windows->analogMeter, *layout.analogMeter);
-        if (layout.dataList) PlaceFrame(m_windows->dataList, *layout.dataList);
+        if (m_windows->digitalMeter)
+            PlaceFrame(m_windows->digitalMeter, layout.digitalMeter);
+        if (layout.recorder)
+            PlaceFrame(m_windows->graphical, *layout.recorder);
+        if (layout.analogMeter)
+            PlaceFrame(m_windows->analogMeter, *layout.analogMeter);
+        if (layout.dataList)
+            PlaceFrame(m_windows->dataList, *layout.dataList);
         if (layout.comparator) {
             PlaceFrame(m_windows->comparator, *layout.comparator);
             m_windows->comparator->raise();
@@ -418,17 +439,22 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::shutdown() {
-    if (m_shutDown || !m_state) return;
+    if (m_shutDown || !m_state)
+        return;
     m_shutDown = true;
 
     // Ask every thread to end, and release those waiting for this thread.
     m_calls->shutdown();
-    if (m_acquisition) m_acquisition->requestStop();
+    if (m_acquisition)
+        m_acquisition->requestStop();
     m_offLine->terminate();
     if (m_windows) {
-        if (m_windows->digitalMeter) m_windows->digitalMeter->stopUpdateThread();
-        if (m_windows->analogMeter) m_windows->analogMeter->stopUpdateThread();
-        if (m_windows->comparator) m_windows->comparator->stopUpdateThread();
+        if (m_windows->digitalMeter)
+            m_windows->digitalMeter->stopUpdateThread();
+        if (m_windows->analogMeter)
+            m_windows->analogMeter->stopUpdateThread();
+        if (m_windows->comparator)
+            m_windows->comparator->stopUpdateThread();
     }
 
     // Give the acquisition thread a moment to finish its poll; one blocked in

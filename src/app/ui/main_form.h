@@ -25,7 +25,7 @@ struct AppWindows;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // startupDirectory: the folder of the configuration file ("" = current).
     explicit TFormMain(MeterAccess& access, const QString& startupDirectory = QString());
     ~TFormMain() override;
@@ -84,11 +84,11 @@ public:
     QFrame* Panel2;
     QFrame* Panel3;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override; // close query + close
     bool event(QEvent* event) override;           // message 1030
 
-private:
+  private:
     class Notices;
 
     void FormCreate();

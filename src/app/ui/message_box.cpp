@@ -2,7 +2,6 @@
 
 #include "app/string_table.h"
 
-
 #include <mutex>
 
 namespace ostrel {
@@ -20,11 +19,16 @@ MessageAnswerer& Answerer() {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Stop: return QMessageBox::Critical;
-    case MessageIcon::None: break;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -49,11 +53,13 @@ int ShowMessage(const MessageRequest& request) {
         std::lock_guard lock(AnswererLock());
         answerer = Answerer();
     }
-    if (answerer) return answerer(request);
+    if (answerer)
+        return answerer(request);
 
     QMessageBox box(BoxIcon(request.icon), request.caption, request.text, request.buttons,
                     request.owner);
-    if (request.defaultButton != QMessageBox::NoButton) box.setDefaultButton(request.defaultButton);
+    if (request.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(request.defaultButton);
     box.setWindowModality(request.owner ? Qt::WindowModal : Qt::ApplicationModal);
     return box.exec();
 }
@@ -87,12 +93,15 @@ ScopedMessageAnswerer::ScopedMessageAnswerer(std::function<int(const MessageRequ
     });
 }
 
-ScopedMessageAnswerer::~ScopedMessageAnswerer() { SetMessageAnswerer(std::move(m_previous)); }
+ScopedMessageAnswerer::~ScopedMessageAnswerer() {
+    SetMessageAnswerer(std::move(m_previous));
+}
 
 int ScopedMessageAnswerer::countText(const QString& text) const {
     int n = 0;
     for (const auto& r : m_requests)
-        if (r.text == text) ++n;
+        if (r.text == text)
+            ++n;
     return n;
 }
 

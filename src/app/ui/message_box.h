@@ -54,7 +54,7 @@ QString QNumberedCaption(int formatId, int textId);
 // Test helper: answers every request with a fixed result (or a function) and
 // remembers the requests; restores the previous answerer when it goes.
 class ScopedMessageAnswerer {
-public:
+  public:
     explicit ScopedMessageAnswerer(int answer = QMessageBox::Ok);
     explicit ScopedMessageAnswerer(std::function<int(const MessageRequest&)> answer);
     ~ScopedMessageAnswerer();
@@ -66,7 +66,7 @@ public:
     // How many requests carried this text.
     int countText(const QString& text) const;
 
-private:
+  private:
     std::vector<MessageRequest> m_requests;
     MessageAnswerer m_previous;
 };

@@ -17,7 +17,8 @@ namespace ostrel {
 
 void CentreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
+    if (!screen)
+        return;
     window->adjustSize();
     const QRect area = screen->geometry();
     const QSize size = window->frameGeometry().size();
@@ -85,7 +86,9 @@ TAutoMsgForm::TAutoMsgForm(QWidget* parent)
     resetCountdown();
 }
 
-void TAutoMsgForm::resetCountdown() { ProgressBar->setValue(0); }
+void TAutoMsgForm::resetCountdown() {
+    ProgressBar->setValue(0);
+}
 
 void TAutoMsgForm::showEvent(QShowEvent* event) {
     resetCountdown();
@@ -103,7 +106,8 @@ int TAutoMsgForm::showModal() {
         request.caption = windowTitle();
         request.text = lbMsg1->text();
         for (QLabel* line : {lbMsg2, lbMsg3})
-            if (!line->text().isEmpty()) request.text += '\n' + line->text();
+            if (!line->text().isEmpty())
+                request.text += '\n' + line->text();
         request.icon = MessageIcon::Warning;
         request.kind = MessageKind::AutoContinue;
         Timer1->stop();
@@ -169,7 +173,9 @@ TMsgForm::TMsgForm(QWidget* parent)
     connect(bbtnAbort, &QPushButton::clicked, this, &TMsgForm::bbtnAbortClick);
 }
 
-void TMsgForm::bbtnAbortClick() { BusyFlag() = false; }
+void TMsgForm::bbtnAbortClick() {
+    BusyFlag() = false;
+}
 
 void TMsgForm::showEvent(QShowEvent* event) {
     CentreOnScreen(this);

@@ -14,7 +14,7 @@ namespace ostrel {
 
 class TAutoMsgForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum Result { ResultAbort = 3, ResultContinue = 4, ResultTimeOut = 6 };
     static constexpr int kTicks = 30;
     static constexpr int kTickMs = 100;
@@ -42,16 +42,16 @@ public:
 
     void reject() override; // Escape does not end it: it has no close button
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void resetCountdown();
 };
 
 class TMsgForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TMsgForm(QWidget* parent = nullptr);
 
     // Abort: clear the BusyFlag; the running operation stops when it sees it.
@@ -64,7 +64,7 @@ public:
 
     void reject() override; // Escape acts like Abort
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 };
 

@@ -18,14 +18,14 @@ namespace ostrel {
 // waiting for the acquisition thread to end). closed runs once the user has
 // closed the message.
 class AcquisitionNotices {
-public:
+  public:
     virtual ~AcquisitionNotices() = default;
     virtual void showNoDataReceived(std::function<void()> closed) = 0;
 };
 
 // One running acquisition thread, as link control holds it.
 class AcquisitionRun {
-public:
+  public:
     virtual ~AcquisitionRun() = default;
     // Ask the thread to end after its current poll; does not wait. The thread
     // signals acquisitionEndedEvent as its last act either way.
@@ -35,7 +35,7 @@ public:
 };
 
 class MeterAccess {
-public:
+  public:
     virtual ~MeterAccess() = default;
     // Open the adapter cable (vendor 0x0820, product 1); nullptr when absent.
     virtual std::unique_ptr<HidDevice> openCable() = 0;

@@ -7,7 +7,7 @@
 namespace ostrel {
 
 class OstrelApplication : public QApplication {
-public:
+  public:
     OstrelApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-static void InitOstrelResources() { Q_INIT_RESOURCE(ostrel); }
+static void InitOstrelResources() {
+    Q_INIT_RESOURCE(ostrel);
+}
 
 namespace ostrel {
 namespace {
@@ -30,7 +32,9 @@ QIcon IconFromSvg(const QString& path) {
 
 } // namespace
 
-QIcon ResourceIcon(int id) { return IconFromSvg(Path(QString::number(id))); }
+QIcon ResourceIcon(int id) {
+    return IconFromSvg(Path(QString::number(id)));
+}
 
 QPixmap ResourcePixmap(int id, QSize size) {
     QSvgRenderer renderer(Path(QString::number(id)));
@@ -41,6 +45,8 @@ QPixmap ResourcePixmap(int id, QSize size) {
     return pixmap;
 }
 
-QIcon ButtonPicture(const char* name) { return IconFromSvg(Path(QString::fromLatin1(name))); }
+QIcon ButtonPicture(const char* name) {
+    return IconFromSvg(Path(QString::fromLatin1(name)));
+}
 
 } // namespace ostrel

@@ -21,13 +21,15 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             try {
                 options.screenshotDelayMs = std::stoi(arg.substr(19));
             } catch (...) {
-                if (error) *error = "--screenshot-delay needs a number of milliseconds";
+                if (error)
+                    *error = "--screenshot-delay needs a number of milliseconds";
                 return std::nullopt;
             }
         } else if (arg == "-platform" || arg == "-style" || arg == "-display") {
             ++i; // Qt's own options with a value
         } else {
-            if (error) *error = "unknown option: " + arg + " (see ostrel --help)";
+            if (error)
+                *error = "unknown option: " + arg + " (see ostrel --help)";
             return std::nullopt;
         }
     }

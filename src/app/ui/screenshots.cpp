@@ -31,7 +31,8 @@ ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int l
 }
 
 void ScreenshotTaker::save(QWidget* window, const QString& name) {
-    if (!window) return;
+    if (!window)
+        return;
     const QString path = QDir(m_directory).filePath(name + QStringLiteral(".png"));
     if (window->grab().save(path))
         std::cout << path.toStdString() << "\n";
@@ -66,7 +67,8 @@ void ScreenshotTaker::grabAll() {
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));
     w.autoMsg->lbMsg2->setText(QStringLiteral("(Will continue automatically in 3 seconds.)"));
     w.autoMsg->show();
-    for (int i = 0; i < 12; ++i) w.autoMsg->Timer1Timer();
+    for (int i = 0; i < 12; ++i)
+        w.autoMsg->Timer1Timer();
     save(w.autoMsg, QStringLiteral("auto-continue"));
     w.autoMsg->hide();
 

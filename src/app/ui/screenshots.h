@@ -12,10 +12,10 @@ class ShellSession;
 
 class ScreenshotTaker : public QObject {
     Q_OBJECT
-public:
+  public:
     ScreenshotTaker(ShellSession& session, QString directory, int linkedDelayMs);
 
-private:
+  private:
     void start();
     void grabAll();
     void save(QWidget* window, const QString& name);

@@ -42,7 +42,8 @@ void ShellSession::showWindows() {
 }
 
 bool ShellSession::shutdown() {
-    if (!m_windows.main) return false;
+    if (!m_windows.main)
+        return false;
     m_windows.main->shutdown();
     return m_windows.main->leftThreadRunning();
 }

@@ -15,7 +15,7 @@ namespace ostrel {
 class MeterAccess;
 
 class ShellSession {
-public:
+  public:
     ShellSession(MeterAccess& access, const QString& startupDirectory = QString());
     ~ShellSession(); // stops the threads, then deletes the windows in reverse order
     ShellSession(const ShellSession&) = delete;
@@ -29,7 +29,7 @@ public:
     // Stops the threads (idempotent); true when one had to be left running.
     bool shutdown();
 
-private:
+  private:
     AppWindows m_windows;
 };
 

@@ -16,14 +16,18 @@ TWaitOffLineThread::~TWaitOffLineThread() {
 }
 
 void TWaitOffLineThread::join() {
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void TWaitOffLineThread::execute() {
     while (!m_terminated) {
-        if (!m_cableLostEvent.wait()) return; // events shut down: the program ends
-        if (m_terminated) return;
-        if (!m_calls.call(m_onCableLost)) return;
+        if (!m_cableLostEvent.wait())
+            return; // events shut down: the program ends
+        if (m_terminated)
+            return;
+        if (!m_calls.call(m_onCableLost))
+            return;
     }
 }
 

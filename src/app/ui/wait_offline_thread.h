@@ -13,7 +13,7 @@ class AutoResetEvent;
 class WindowThreadCall;
 
 class TWaitOffLineThread {
-public:
+  public:
     // onCableLost runs on the window thread through calls, once per signal.
     TWaitOffLineThread(AutoResetEvent& cableLostEvent, WindowThreadCall& calls,
                        std::function<void()> onCableLost);
@@ -26,7 +26,7 @@ public:
     // Join it; the owner shuts the event and the call down first.
     void join();
 
-private:
+  private:
     void execute();
 
     AutoResetEvent& m_cableLostEvent;

@@ -19,7 +19,8 @@ TileLayout ComputeTile(const TileInput& in) {
     const int sh = in.screenHeight;
     TileLayout out;
 
-    out.main = {0, 0, sw, 2 * m.dialogFrame + m.caption + m.menu + in.bevelHeight + kTileSpacing + 8};
+    out.main = {0, 0, sw,
+                2 * m.dialogFrame + m.caption + m.menu + in.bevelHeight + kTileSpacing + 8};
     const int mainHeight = out.main.height;
 
     out.digitalMeter = {0, mainHeight, sw / 4, (sh - mainHeight) / 4};
@@ -43,9 +44,9 @@ TileLayout ComputeTile(const TileInput& in) {
 
     if (in.comparatorVisible) {
         const int e = 2 * m.sizingFrame + m.caption;
-        out.comparator = WindowRect{e, (sh - mainHeight) / 4 + mainHeight + e,
-                                    in.comparatorFaceWidth + e,
-                                    in.comparatorFaceHeight + in.comparatorButtonsHeight + e + 2};
+        out.comparator =
+            WindowRect{e, (sh - mainHeight) / 4 + mainHeight + e, in.comparatorFaceWidth + e,
+                       in.comparatorFaceHeight + in.comparatorButtonsHeight + e + 2};
     }
     return out;
 }

@@ -44,9 +44,9 @@ struct TileInput {
     bool analogVisible = false;
     bool dataListVisible = false;
     bool comparatorVisible = false;
-    int analogFaceHeight = 178;       // meter-face picture
-    int analogCurrentHeight = 0;      // used when the analog meter is hidden
-    int comparatorFaceWidth = 201;    // face picture
+    int analogFaceHeight = 178;    // meter-face picture
+    int analogCurrentHeight = 0;   // used when the analog meter is hidden
+    int comparatorFaceWidth = 201; // face picture
     int comparatorFaceHeight = 122;
     int comparatorButtonsHeight = 25; // height of its two buttons' row
 };

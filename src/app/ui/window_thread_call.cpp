@@ -7,11 +7,14 @@ namespace ostrel {
 
 WindowThreadCall::WindowThreadCall(QObject* parent) : QObject(parent) {}
 
-WindowThreadCall::~WindowThreadCall() { shutdown(); }
+WindowThreadCall::~WindowThreadCall() {
+    shutdown();
+}
 
 bool WindowThreadCall::call(std::function<void()> work) {
     if (QThread::currentThread() == thread()) {
-        if (isShutDown()) return false;
+        if (isShutDown())
+            return false;
         work();
         return true;
     }
@@ -19,7 +22,8 @@ bool WindowThreadCall::call(std::function<void()> work) {
     job->work = std::move(work);
     {
         std::lock_guard lock(m_mutex);
-        if (m_shutdown) return false;
+        if (m_shutdown)
+            return false;
         m_jobs.push_back(job);
     }
     QMetaObject::invokeMethod(this, &WindowThreadCall::runPending, Qt::QueuedConnection);
@@ -35,7 +39,8 @@ void WindowThreadCall::runPending() {
         std::shared_ptr<Job> job;
         {
             std::lock_guard lock(m_mutex);
-            if (m_jobs.empty() || m_shutdown) return;
+            if (m_jobs.empty() || m_shutdown)
+                return;
             job = m_jobs.front();
             m_jobs.pop_front();
             job->started = true;

@@ -20,7 +20,7 @@ namespace ostrel {
 
 class WindowThreadCall : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit WindowThreadCall(QObject* parent = nullptr);
     ~WindowThreadCall() override;
 
@@ -36,7 +36,7 @@ public:
     void shutdown();
     bool isShutDown() const;
 
-private:
+  private:
     struct Job {
         std::function<void()> work;
         bool started = false;

@@ -12,7 +12,7 @@ namespace ostrel {
 
 class TDigitalMeterForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow);
     void clearDisplay();
     void stopUpdateThread() {}
@@ -20,24 +20,24 @@ public:
 
 class TAnalogMeterForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TAnalogMeterForm(AcquisitionState& state, QWidget* parent = nullptr);
     void stopUpdateThread() {}
     int resets = 0;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 };
 
 class TDlgHiLowForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TDlgHiLowForm(QWidget* parent = nullptr);
 };
 
 class TComparatorForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
                     QWidget* parent = nullptr);
     double fHiLimit() const { return m_hi; }
@@ -45,17 +45,17 @@ public:
     void stopUpdateThread() {}
     int resets = 0;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 
-private:
+  private:
     double m_hi;
     double m_low;
 };
 
 class TDataStringGridForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TDataStringGridForm(QWidget* parent = nullptr);
 };
 

@@ -16,7 +16,8 @@ TFormImport::TFormImport(QWidget* parent) : QDialog(parent) {
 }
 
 bool TFormImport::event(QEvent* event) {
-    if (event->type() == EventType(kMsgImportReset)) return true;
+    if (event->type() == EventType(kMsgImportReset))
+        return true;
     return QDialog::event(event);
 }
 

@@ -8,10 +8,10 @@ namespace ostrel {
 
 class TFormImport : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFormImport(QWidget* parent = nullptr);
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 };

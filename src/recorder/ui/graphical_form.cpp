@@ -23,7 +23,9 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, QWidget* parent)
     setGeometry(left, top, screen.width() - left, screen.height() - top - shell.taskbarHeight);
 }
 
-bool TGraphicalForm::mayClose() { return true; }
+bool TGraphicalForm::mayClose() {
+    return true;
+}
 
 void TGraphicalForm::stopRecording() {
     m_recording = false;
@@ -32,7 +34,8 @@ void TGraphicalForm::stopRecording() {
 
 bool TGraphicalForm::event(QEvent* event) {
     if (event->type() == EventType(kMsgStopRecording)) {
-        if (m_recording) stopRecording();
+        if (m_recording)
+            stopRecording();
         return true;
     }
     return QWidget::event(event);

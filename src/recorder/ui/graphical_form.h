@@ -11,7 +11,7 @@ namespace ostrel {
 
 class TGraphicalForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TGraphicalForm(AcquisitionState& state, QWidget* parent = nullptr);
 
     // Whether the application may end now (the exit question about unsaved
@@ -22,13 +22,13 @@ public:
     // Stop a running recording (message 1029).
     void stopRecording();
 
-signals:
+  signals:
     void recordingStopped();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     AcquisitionState& m_state;
     bool m_recording = false;
 };

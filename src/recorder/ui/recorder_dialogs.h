@@ -9,13 +9,13 @@ namespace ostrel {
 
 class TDialogOption : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TDialogOption(QWidget* parent = nullptr);
 };
 
 class TFormViewGraphic : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFormViewGraphic(QWidget* parent = nullptr);
 };
 
@@ -23,19 +23,19 @@ public:
 // the graphical viewer.
 class TDlgExportForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TDlgExportForm(QWidget* parent = nullptr);
 };
 
 class TDlgFitExportForm : public TDlgExportForm {
     Q_OBJECT
-public:
+  public:
     explicit TDlgFitExportForm(QWidget* parent = nullptr);
 };
 
 class TdlgGraphLineColor : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TdlgGraphLineColor(QWidget* parent = nullptr);
 };
 
