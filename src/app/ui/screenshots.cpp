@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -51,7 +52,20 @@ void ScreenshotTaker::start() {
     w.comparator->show();
     w.main->sbtnLink->setChecked(true);
     w.main->sbtnLinkClick();
-    QTimer::singleShot(m_delayMs, this, [this] { grabAll(); });
+    // Wait for a reading worth showing (low battery with the sub display in
+    // use), at most the given delay.
+    auto* poll = new QTimer(this);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    connect(poll, &QTimer::timeout, this, [this, poll, clock] {
+        const MeterReading r = m_session.main().acquisitionState().copyReading();
+        const bool worthShowing = r.lowBattery && r.sub.function != 0;
+        if (!worthShowing && clock->elapsed() < m_delayMs) return;
+        poll->stop();
+        delete clock;
+        QTimer::singleShot(300, this, [this] { grabAll(); });
+    });
+    poll->start(50);
 }
 
 void ScreenshotTaker::grabAll() {
