@@ -41,10 +41,21 @@ struct FrameContent {
     std::uint8_t status = 0; // the meter's status byte (b18)
 };
 
-// The segment byte of a character of SegmentChar's table (0x00 for any other).
+// The segment byte of a character of SegmentChar's table; '?' gets a pattern
+// outside the table (so it decodes to '?' again), any other character 0x00.
 std::uint8_t SegmentByte(char c);
 
-// The raw frame (report numbers 0) that decodes to the given content.
+// True when the display's annunciators can carry the function code: bit 31 and
+// unlit bits aside, the main display carries bits 0-3, 7-15, the C/F bits 5 or
+// 6 (through its fourth character) and bit 24 on codes 5 and 6; the sub display
+// bits 0-3, 7, 9, 10, 12, 14, 15 and the C/F bits.
+bool DisplayCanShow(std::uint32_t function, bool isMain);
+
+// The raw frame (report numbers 0) that decodes to the given content. A
+// function bit the display cannot carry is dropped; a C (F) temperature bit
+// writes "C" ("F") as the fourth character; a point after character 4 or an
+// exponent without a multiplier annunciator lights nothing. Bit 31 of the main
+// function is ignored: lowBattery lights that annunciator.
 RawFrame EncodeFrame(const FrameContent& content);
 
 } // namespace ostrel
