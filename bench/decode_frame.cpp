@@ -14,8 +14,8 @@ using namespace ostrel;
 // Typical meter frames: both displays in use, points, signs, multipliers.
 std::vector<RawFrame> TypicalFrames() {
     std::vector<RawFrame> frames;
-    const std::uint32_t functions[] = {nFunc_DcV, nFunc_AcV6, nFunc_Ohm, nFunc_Hz, nFunc_T1C,
-                                       nFunc_dB, nFunc_AcDcA, nFunc_Cx};
+    const std::uint32_t functions[] = {nFunc_DcV, nFunc_AcV6, nFunc_Ohm,   nFunc_Hz,
+                                       nFunc_T1C, nFunc_dB,   nFunc_AcDcA, nFunc_Cx};
     const int exponents[] = {-9, -6, -3, 0, 3, 6};
     for (int i = 0; i < 64; ++i) {
         FrameContent c;
@@ -38,7 +38,8 @@ std::vector<RawFrame> RandomFrames() {
     std::mt19937 rng(7);
     std::vector<RawFrame> frames(64);
     for (auto& frame : frames)
-        for (auto& b : frame) b = static_cast<std::uint8_t>(rng());
+        for (auto& b : frame)
+            b = static_cast<std::uint8_t>(rng());
     return frames;
 }
 

@@ -17,8 +17,10 @@ DisplayContent ContentOf(const DisplayReading& d) {
     int n = 0;
     c.negative = d.negative != 0;
     for (; i < d.valueText.size() && n < 4; ++i) {
-        if (d.valueText[i] == '.') c.pointAfter = n;
-        else c.chars[n++] = d.valueText[i];
+        if (d.valueText[i] == '.')
+            c.pointAfter = n;
+        else
+            c.chars[n++] = d.valueText[i];
     }
     c.function = static_cast<std::uint32_t>(d.function);
     c.exponent = std::atoi(d.exponentText.c_str());
@@ -29,13 +31,16 @@ DisplayContent ContentOf(const DisplayReading& d) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (const auto parsed = ParseFrameHex(text)) DecodeFrame(*parsed);
+    if (const auto parsed = ParseFrameHex(text))
+        DecodeFrame(*parsed);
 
-    if (size < 27) return 0;
+    if (size < 27)
+        return 0;
     RawFrame raw;
     std::memcpy(raw.data(), data, raw.size());
     const MeterReading first = DecodeFrame(raw);
-    if (first.main.valueText.size() > 6 || first.sub.valueText.size() > 6) std::abort();
+    if (first.main.valueText.size() > 6 || first.sub.valueText.size() > 6)
+        std::abort();
 
     const FrameContent content{ContentOf(first.main), ContentOf(first.sub), first.lowBattery != 0,
                                raw[22]};

@@ -44,7 +44,8 @@ void AppendUnsigned(std::string& out, std::uint32_t value) {
         digits[n++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (n > 0) out += digits[--n];
+    while (n > 0)
+        out += digits[--n];
 }
 
 void AppendDisplay(std::string& out, const DisplayReading& d) {
@@ -99,7 +100,8 @@ bool DecodeStream(std::FILE* in, std::FILE* out) {
     const auto finishLine = [&] {
         ++lineNumber;
         std::optional<RawFrame> raw;
-        if (!lineTooLong) raw = ParseFrameHex(line);
+        if (!lineTooLong)
+            raw = ParseFrameHex(line);
         if (raw) {
             AppendReading(output, DecodeFrame(*raw));
             if (output.size() >= (1 << 16)) {
@@ -131,12 +133,14 @@ bool DecodeStream(std::FILE* in, std::FILE* out) {
                     line.append(p, length);
                 }
             }
-            if (!newline) break;
+            if (!newline)
+                break;
             finishLine();
             p = newline + 1;
         }
     }
-    if (!line.empty() || lineTooLong) finishLine();
+    if (!line.empty() || lineTooLong)
+        finishLine();
     std::fwrite(output.data(), 1, output.size(), out);
     std::fflush(out);
     return ok;
@@ -157,12 +161,14 @@ const CommandRegistrar kRegistrar([](CLI::App& app) {
     cmd->callback([options] {
         const auto& words = options->words;
         if (words.size() == 1 && words[0] == "-") {
-            if (!DecodeStream(stdin, stdout)) ExitStatus() = kExitFailure;
+            if (!DecodeStream(stdin, stdout))
+                ExitStatus() = kExitFailure;
             return;
         }
         std::string hex;
         for (const auto& word : words) {
-            if (!hex.empty()) hex += ' ';
+            if (!hex.empty())
+                hex += ' ';
             hex += word;
         }
         const auto raw = ParseFrameHex(hex);

@@ -33,7 +33,8 @@ struct CharTable {
     std::array<char, 256> chars{};
     constexpr CharTable() {
         chars.fill('?');
-        for (const auto& e : kSegments) chars[e.segments] = e.c;
+        for (const auto& e : kSegments)
+            chars[e.segments] = e.c;
     }
 };
 constexpr CharTable kCharTable;
@@ -42,7 +43,8 @@ struct SegmentTable {
     std::array<std::uint8_t, 256> bytes{};
     constexpr SegmentTable() {
         bytes['?'] = kUnknownSegments;
-        for (const auto& e : kSegments) bytes[static_cast<unsigned char>(e.c)] = e.segments;
+        for (const auto& e : kSegments)
+            bytes[static_cast<unsigned char>(e.c)] = e.segments;
     }
 };
 constexpr SegmentTable kSegmentTable;
@@ -55,16 +57,14 @@ struct FunctionBit {
 };
 
 constexpr FunctionBit kMainBits[] = {
-    {0, 4, 1u << 0},   {0, 5, 1u << 1},   {1, 0, 1u << 15},  {1, 3, 1u << 14},
-    {5, 4, 1u << 13},  {6, 0, 1u << 8},   {6, 3, 1u << 31},  {12, 4, 1u << 10},
-    {12, 5, 1u << 7},  {13, 0, 1u << 3},  {13, 1, 1u << 12}, {13, 2, 1u << 11},
-    {13, 4, 1u << 9},  {13, 5, 1u << 2},
+    {0, 4, 1u << 0},   {0, 5, 1u << 1},   {1, 0, 1u << 15},  {1, 3, 1u << 14}, {5, 4, 1u << 13},
+    {6, 0, 1u << 8},   {6, 3, 1u << 31},  {12, 4, 1u << 10}, {12, 5, 1u << 7}, {13, 0, 1u << 3},
+    {13, 1, 1u << 12}, {13, 2, 1u << 11}, {13, 4, 1u << 9},  {13, 5, 1u << 2},
 };
 
 constexpr FunctionBit kSubBits[] = {
-    {6, 1, 1u << 14},  {6, 2, 1u << 15},  {6, 6, 1u << 0},   {6, 7, 1u << 1},
-    {11, 0, 1u << 3},  {11, 1, 1u << 12}, {11, 4, 1u << 2},  {11, 5, 1u << 9},
-    {12, 0, 1u << 10}, {12, 1, 1u << 7},
+    {6, 1, 1u << 14},  {6, 2, 1u << 15}, {6, 6, 1u << 0},  {6, 7, 1u << 1},   {11, 0, 1u << 3},
+    {11, 1, 1u << 12}, {11, 4, 1u << 2}, {11, 5, 1u << 9}, {12, 0, 1u << 10}, {12, 1, 1u << 7},
 };
 
 // Bits each display carries through annunciators or its fourth character.
@@ -91,25 +91,33 @@ constexpr Multiplier kMainMultipliers[] = {
 constexpr Multiplier kSubMultipliers[] = {
     {12, 0x04, 3}, {12, 0x08, 6}, {11, 0x04, -9}, {11, 0x40, -6}, {11, 0x80, -3}};
 
-bool Bit(std::uint8_t byte, int bit) { return (byte >> bit) & 1u; }
+bool Bit(std::uint8_t byte, int bit) {
+    return (byte >> bit) & 1u;
+}
 
 std::string DisplayText(const LcdFrame& f, const DisplayLayout& layout) {
     const std::uint8_t* d = &f.b[layout.firstDigit];
     char c[4];
-    for (int i = 0; i < 4; ++i) c[i] = SegmentChar(static_cast<std::uint8_t>(d[i] & 0xEF));
-    const int p = ((d[0] & kPointBit) ? 4 : 0) + ((d[1] & kPointBit) ? 2 : 0) +
-                  ((d[2] & kPointBit) ? 1 : 0);
+    for (int i = 0; i < 4; ++i)
+        c[i] = SegmentChar(static_cast<std::uint8_t>(d[i] & 0xEF));
+    const int p =
+        ((d[0] & kPointBit) ? 4 : 0) + ((d[1] & kPointBit) ? 2 : 0) + ((d[2] & kPointBit) ? 1 : 0);
     int pointAfter = 0;
-    if (p == 4) pointAfter = 1;
-    else if (p == 2) pointAfter = 2;
-    else if (p == 1) pointAfter = 3;
+    if (p == 4)
+        pointAfter = 1;
+    else if (p == 2)
+        pointAfter = 2;
+    else if (p == 1)
+        pointAfter = 3;
 
     char text[6];
     std::size_t n = 0;
-    if (Bit(f.b[layout.signByte], layout.signBit)) text[n++] = '-';
+    if (Bit(f.b[layout.signByte], layout.signBit))
+        text[n++] = '-';
     for (int i = 0; i < 4; ++i) {
         text[n++] = c[i];
-        if (i + 1 == pointAfter) text[n++] = '.';
+        if (i + 1 == pointAfter)
+            text[n++] = '.';
     }
     return std::string(text, n);
 }
@@ -117,38 +125,54 @@ std::string DisplayText(const LcdFrame& f, const DisplayLayout& layout) {
 std::uint32_t AssembleBits(const LcdFrame& f, const FunctionBit* first, const FunctionBit* last) {
     std::uint32_t code = 0;
     for (const FunctionBit* fb = first; fb != last; ++fb)
-        if (Bit(f.b[fb->byte], fb->bit)) code |= fb->function;
+        if (Bit(f.b[fb->byte], fb->bit))
+            code |= fb->function;
     return code;
 }
 
 std::uint32_t TemperatureBits(std::uint8_t digit) {
     switch (SegmentChar(static_cast<std::uint8_t>(digit & 0xEF))) {
-    case 'C': return kCelsiusBit;
-    case 'F': return kFahrenheitBit;
-    default: return 0;
+    case 'C':
+        return kCelsiusBit;
+    case 'F':
+        return kFahrenheitBit;
+    default:
+        return 0;
     }
 }
 
 // Exactly one multiplier annunciator gives its exponent; none or several give 0.
 int MainExponent(const LcdFrame& f) {
     switch ((f.b[12] & 0xC0) | ((f.b[13] & 0xC8) >> 3)) {
-    case 0x80: return 3;
-    case 0x40: return 6;
-    case 0x10: return -6;
-    case 0x08: return -3;
-    case 0x01: return -9;
-    default: return 0;
+    case 0x80:
+        return 3;
+    case 0x40:
+        return 6;
+    case 0x10:
+        return -6;
+    case 0x08:
+        return -3;
+    case 0x01:
+        return -9;
+    default:
+        return 0;
     }
 }
 
 int SubExponent(const LcdFrame& f) {
     switch ((f.b[11] & 0xC4) | ((f.b[12] & 0x0C) >> 2)) {
-    case 0x01: return 3;
-    case 0x02: return 6;
-    case 0x04: return -9;
-    case 0x40: return -6;
-    case 0x80: return -3;
-    default: return 0;
+    case 0x01:
+        return 3;
+    case 0x02:
+        return 6;
+    case 0x04:
+        return -9;
+    case 0x40:
+        return -6;
+    case 0x80:
+        return -3;
+    default:
+        return 0;
     }
 }
 
@@ -172,39 +196,52 @@ bool IsVoltsVariantBase(std::uint32_t function) {
 template <std::size_t N>
 void EncodeFunction(LcdFrame& f, std::uint32_t function, const FunctionBit (&table)[N]) {
     for (const auto& fb : table)
-        if (function & fb.function) f.b[fb.byte] |= static_cast<std::uint8_t>(1u << fb.bit);
+        if (function & fb.function)
+            f.b[fb.byte] |= static_cast<std::uint8_t>(1u << fb.bit);
 }
 
 template <std::size_t N>
 void EncodeExponent(LcdFrame& f, int exponent, const Multiplier (&table)[N]) {
     for (const auto& m : table)
-        if (m.exponent == exponent) f.b[m.byte] |= m.mask;
+        if (m.exponent == exponent)
+            f.b[m.byte] |= m.mask;
 }
 
 void EncodeDisplay(LcdFrame& f, const DisplayContent& content, const DisplayLayout& layout,
                    std::uint32_t function) {
     std::array<char, 4> chars = content.chars;
-    if (function & kCelsiusBit) chars[3] = 'C';
-    else if (function & kFahrenheitBit) chars[3] = 'F';
-    for (int i = 0; i < 4; ++i) f.b[layout.firstDigit + i] = SegmentByte(chars[i]);
+    if (function & kCelsiusBit)
+        chars[3] = 'C';
+    else if (function & kFahrenheitBit)
+        chars[3] = 'F';
+    for (int i = 0; i < 4; ++i)
+        f.b[layout.firstDigit + i] = SegmentByte(chars[i]);
     if (content.pointAfter >= 1 && content.pointAfter <= 3)
         f.b[layout.firstDigit + content.pointAfter - 1] |= kPointBit;
-    if (content.negative) f.b[layout.signByte] |= static_cast<std::uint8_t>(1u << layout.signBit);
+    if (content.negative)
+        f.b[layout.signByte] |= static_cast<std::uint8_t>(1u << layout.signBit);
 }
 
 } // namespace
 
 LcdFrame CompactFrame(const RawFrame& raw) {
     LcdFrame f;
-    for (int i = 0; i < 7; ++i) f.b[i] = raw[2 + i];
-    for (int i = 0; i < 8; ++i) f.b[7 + i] = raw[10 + i];
-    for (int i = 0; i < 5; ++i) f.b[15 + i] = raw[19 + i];
+    for (int i = 0; i < 7; ++i)
+        f.b[i] = raw[2 + i];
+    for (int i = 0; i < 8; ++i)
+        f.b[7 + i] = raw[10 + i];
+    for (int i = 0; i < 5; ++i)
+        f.b[15 + i] = raw[19 + i];
     return f;
 }
 
-char SegmentChar(std::uint8_t segments) { return kCharTable.chars[segments]; }
+char SegmentChar(std::uint8_t segments) {
+    return kCharTable.chars[segments];
+}
 
-std::uint8_t SegmentByte(char c) { return kSegmentTable.bytes[static_cast<unsigned char>(c)]; }
+std::uint8_t SegmentByte(char c) {
+    return kSegmentTable.bytes[static_cast<unsigned char>(c)];
+}
 
 std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f) {
     return {DisplayText(f, kMainLayout), DisplayText(f, kSubLayout)};
@@ -213,7 +250,8 @@ std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f) {
 std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f) {
     std::uint32_t main = AssembleBits(f, std::begin(kMainBits), std::end(kMainBits));
     const std::uint32_t withoutBattery = main & kFunctionMask;
-    if ((withoutBattery == 5 || withoutBattery == 6) && Bit(f.b[14], 3)) main += kBit24;
+    if ((withoutBattery == 5 || withoutBattery == 6) && Bit(f.b[14], 3))
+        main += kBit24;
     main += TemperatureBits(f.b[5]);
 
     std::uint32_t sub = AssembleBits(f, std::begin(kSubBits), std::end(kSubBits));
@@ -261,10 +299,12 @@ MeterReading DecodeFrame(const RawFrame& raw) {
 
 bool DisplayCanShow(std::uint32_t function, bool isMain) {
     std::uint32_t f = function & kFunctionMask;
-    if ((f & kCelsiusBit) && (f & kFahrenheitBit)) return false;
+    if ((f & kCelsiusBit) && (f & kFahrenheitBit))
+        return false;
     if (isMain && (f & kBit24)) {
         f &= ~kBit24;
-        if (!IsVoltsVariantBase(f)) return false;
+        if (!IsVoltsVariantBase(f))
+            return false;
     }
     return (f & ~(isMain ? kMainCarried : kSubCarried)) == 0;
 }
@@ -274,8 +314,10 @@ RawFrame EncodeFrame(const FrameContent& content) {
     const std::uint32_t mainFunction = content.main.function & kFunctionMask;
     EncodeDisplay(f, content.main, kMainLayout, mainFunction);
     EncodeFunction(f, mainFunction, kMainBits);
-    if (content.lowBattery) f.b[6] |= 0x08;
-    if ((mainFunction & kBit24) && IsVoltsVariantBase(mainFunction & ~kBit24)) f.b[14] |= 0x08;
+    if (content.lowBattery)
+        f.b[6] |= 0x08;
+    if ((mainFunction & kBit24) && IsVoltsVariantBase(mainFunction & ~kBit24))
+        f.b[14] |= 0x08;
     EncodeExponent(f, content.main.exponent, kMainMultipliers);
 
     const std::uint32_t subFunction = content.sub.function & kFunctionMask;
@@ -286,9 +328,12 @@ RawFrame EncodeFrame(const FrameContent& content) {
     f.b[18] = content.status;
 
     RawFrame raw{};
-    for (int i = 0; i < 7; ++i) raw[2 + i] = f.b[i];
-    for (int i = 0; i < 8; ++i) raw[10 + i] = f.b[7 + i];
-    for (int i = 0; i < 5; ++i) raw[19 + i] = f.b[15 + i];
+    for (int i = 0; i < 7; ++i)
+        raw[2 + i] = f.b[i];
+    for (int i = 0; i < 8; ++i)
+        raw[10 + i] = f.b[7 + i];
+    for (int i = 0; i < 5; ++i)
+        raw[19 + i] = f.b[15 + i];
     return raw;
 }
 

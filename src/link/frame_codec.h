@@ -19,19 +19,19 @@ struct LcdFrame {
 };
 
 LcdFrame CompactFrame(const RawFrame& raw);
-char SegmentChar(std::uint8_t segments);                          // bit 4 already cleared
-std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);   // main, sub
-std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f);  // main raw, sub raw
-std::pair<int, int> DecodeExponents(const LcdFrame& f);                      // main, sub
+char SegmentChar(std::uint8_t segments);                                    // bit 4 already cleared
+std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);  // main, sub
+std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f); // main raw, sub raw
+std::pair<int, int> DecodeExponents(const LcdFrame& f);                     // main, sub
 MeterReading DecodeFrame(const RawFrame& raw);
 
 // What one display shows, in the terms of the display itself.
 struct DisplayContent {
     std::array<char, 4> chars{' ', ' ', ' ', ' '}; // characters of SegmentChar's table
-    int pointAfter = 0;     // 0: no point; 1…3: decimal point after that character
-    bool negative = false;  // minus sign
-    std::uint32_t function = 0; // function code (temperature C/F bits come from chars[3])
-    int exponent = 0;       // -9, -6, -3, 0, 3, 6
+    int pointAfter = 0;         // 0: no point; 1…3: decimal point after that character
+    bool negative = false;      // minus sign
+    std::uint32_t function = 0; // function code; a C/F bit shows as chars[3] "C"/"F"
+    int exponent = 0;           // -9, -6, -3, 0, 3, 6
 };
 
 struct FrameContent {
@@ -45,10 +45,10 @@ struct FrameContent {
 // outside the table (so it decodes to '?' again), any other character 0x00.
 std::uint8_t SegmentByte(char c);
 
-// True when the display's annunciators can carry the function code: bit 31 and
-// unlit bits aside, the main display carries bits 0-3, 7-15, the C/F bits 5 or
-// 6 (through its fourth character) and bit 24 on codes 5 and 6; the sub display
-// bits 0-3, 7, 9, 10, 12, 14, 15 and the C/F bits.
+// True when the display can carry the function code (bit 31 ignored): the main
+// display carries bits 0-3 and 7-15, one of the C/F bits 5 and 6 (through its
+// fourth character) and bit 24 on an annunciator code of 5 or 6; the sub
+// display bits 0-3, 7, 9, 10, 12, 14, 15 and one of the C/F bits.
 bool DisplayCanShow(std::uint32_t function, bool isMain);
 
 // The raw frame (report numbers 0) that decodes to the given content. A

@@ -51,7 +51,8 @@ constexpr FunctionEntry kFunctions[] = {
 const FunctionEntry* FindFunction(std::uint32_t code) {
     code &= kFunctionMask;
     for (const auto& entry : kFunctions)
-        if (entry.code == code) return &entry;
+        if (entry.code == code)
+            return &entry;
     return nullptr;
 }
 
@@ -65,9 +66,12 @@ int WriteText(char* buffer, const char* text) {
 bool ParseInteger(const std::string& text, int& value) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    while (first != last && (*first == ' ' || *first == '\t')) ++first;
-    if (first != last && *first == '+') ++first;
-    if (first == last) return false;
+    while (first != last && (*first == ' ' || *first == '\t'))
+        ++first;
+    if (first != last && *first == '+')
+        ++first;
+    if (first == last)
+        return false;
     const auto [end, ec] = std::from_chars(first, last, value);
     return ec == std::errc() && end == last;
 }
@@ -79,31 +83,40 @@ bool IsKnownFunction(std::uint32_t code) {
 }
 
 std::string FunctionName(std::uint32_t code) {
-    if ((code & kFunctionMask) == nFunc_None) return "nFunc_None";
+    if ((code & kFunctionMask) == nFunc_None)
+        return "nFunc_None";
     const FunctionEntry* entry = FindFunction(code);
     return entry ? entry->name : "nFunc_N/A";
 }
 
 std::string ExponentPrefixText(int exponent) {
     switch (exponent) {
-    case -9: return "n";
-    case -6: return "u";
-    case -3: return "m";
-    case 3: return "k";
-    case 6: return "M";
-    default: return {};
+    case -9:
+        return "n";
+    case -6:
+        return "u";
+    case -3:
+        return "m";
+    case 3:
+        return "k";
+    case 6:
+        return "M";
+    default:
+        return {};
     }
 }
 
 std::string FunctionUnitText(std::uint32_t code) {
-    if ((code & kFunctionMask) == nFunc_None) return {};
+    if ((code & kFunctionMask) == nFunc_None)
+        return {};
     const FunctionEntry* entry = FindFunction(code);
     return entry ? entry->unit : "?";
 }
 
 std::string CouplingText(std::uint32_t code, bool isMain) {
     const FunctionEntry* entry = FindFunction(code);
-    if (!entry || (!isMain && !entry->subCoupling)) return {};
+    if (!entry || (!isMain && !entry->subCoupling))
+        return {};
     return entry->coupling;
 }
 
@@ -111,63 +124,115 @@ std::pair<std::string, std::string> MainDisplayLabels(std::uint32_t function,
                                                       const std::string& prefixText,
                                                       const std::string& unitText) {
     switch (function & kFunctionMask) {
-    case nFunc_dB: return {unitText, prefixText};
-    case nFunc_dBm_Ohm: return {std::string(), unitText};
-    default: return {prefixText, unitText};
+    case nFunc_dB:
+        return {unitText, prefixText};
+    case nFunc_dBm_Ohm:
+        return {std::string(), unitText};
+    default:
+        return {prefixText, unitText};
     }
 }
 
 int RecordExponent(std::uint32_t code, const std::string& rangeText) {
     int r = 0;
-    if (!ParseInteger(rangeText, r)) return 0;
+    if (!ParseInteger(rangeText, r))
+        return 0;
     switch (code) {
-    case 5: case 6: case 7: case 0x1000005: case 0x1000006:
+    case 5:
+    case 6:
+    case 7:
+    case 0x1000005:
+    case 0x1000006:
         return (r == -2 || r == -1) ? -3 : 1;
     case 8:
-        if (r == -2 || r == -1) return -9;
-        if (r >= 0 && r <= 2) return -6;
-        if (r == 3 || r == 4) return -3;
+        if (r == -2 || r == -1)
+            return -9;
+        if (r >= 0 && r <= 2)
+            return -6;
+        if (r == 3 || r == 4)
+            return -3;
         return 0;
-    case 0x80: case 0x180: case 0x400:
+    case 0x80:
+    case 0x180:
+    case 0x400:
         return r / 3 * 3;
-    case 0x201: case 0x202: case 0x203:
-        if (r == -4 || r == -3) return -6;
-        if (r == -2 || r == -1) return -3;
+    case 0x201:
+    case 0x202:
+    case 0x203:
+        if (r == -4 || r == -3)
+            return -6;
+        if (r == -2 || r == -1)
+            return -3;
         return 0;
-    case 0x800: return 0;
-    case 0x1000: return -9;
-    case 0x2000: return -3;
-    default: return 0;
+    case 0x800:
+        return 0;
+    case 0x1000:
+        return -9;
+    case 0x2000:
+        return -3;
+    default:
+        return 0;
     }
 }
 
 int RecordPrefixText(std::uint32_t code, int exponent, char* buffer) {
     switch (exponent) {
-    case 3: return WriteText(buffer, "k");
-    case 6: return WriteText(buffer, "M");
-    case -9: return WriteText(buffer, "n");
-    case -6: return WriteText(buffer, "u");
-    case -3: return WriteText(buffer, code == 0x2000 ? "dB" : "m");
-    default: return WriteText(buffer, "");
+    case 3:
+        return WriteText(buffer, "k");
+    case 6:
+        return WriteText(buffer, "M");
+    case -9:
+        return WriteText(buffer, "n");
+    case -6:
+        return WriteText(buffer, "u");
+    case -3:
+        return WriteText(buffer, code == 0x2000 ? "dB" : "m");
+    default:
+        return WriteText(buffer, "");
     }
 }
 
 int RecordUnitText(std::uint32_t code, char* buffer) {
     switch (code & kFunctionMask) {
-    case 4: case 0x14:
-    case 5: case 0x1000005: case 6: case 0x1000006: case 7:
+    case 4:
+    case 0x14:
+    case 5:
+    case 0x1000005:
+    case 6:
+    case 0x1000006:
+    case 7:
         return WriteText(buffer, "V");
-    case 8: return WriteText(buffer, "F");
-    case 0x20: case 0x8020: case 0x4020: case 0xC020: return WriteText(buffer, "C");
-    case 0x40: case 0x8040: case 0x4040: case 0xC040: return WriteText(buffer, "F");
-    case 0x80: case 0x180: return WriteText(buffer, "W");
-    case 0x1000: return WriteText(buffer, "S");
-    case 0x201: case 0x202: case 0x203: return WriteText(buffer, "A");
-    case 0x400: return WriteText(buffer, "Hz");
-    case 0x800: return WriteText(buffer, "%");
-    case 0x2000: return WriteText(buffer, "m");
-    case 0x2080: return WriteText(buffer, "W");
-    default: return WriteText(buffer, "");
+    case 8:
+        return WriteText(buffer, "F");
+    case 0x20:
+    case 0x8020:
+    case 0x4020:
+    case 0xC020:
+        return WriteText(buffer, "C");
+    case 0x40:
+    case 0x8040:
+    case 0x4040:
+    case 0xC040:
+        return WriteText(buffer, "F");
+    case 0x80:
+    case 0x180:
+        return WriteText(buffer, "W");
+    case 0x1000:
+        return WriteText(buffer, "S");
+    case 0x201:
+    case 0x202:
+    case 0x203:
+        return WriteText(buffer, "A");
+    case 0x400:
+        return WriteText(buffer, "Hz");
+    case 0x800:
+        return WriteText(buffer, "%");
+    case 0x2000:
+        return WriteText(buffer, "m");
+    case 0x2080:
+        return WriteText(buffer, "W");
+    default:
+        return WriteText(buffer, "");
     }
 }
 

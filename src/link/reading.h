@@ -104,16 +104,15 @@ struct MeterReading {
 };
 
 // Copy text into a fixed-size zero-terminated field, cut at width - 1.
-template <std::size_t N>
-void SetField(std::array<char, N>& field, const std::string& text) {
+template <std::size_t N> void SetField(std::array<char, N>& field, const std::string& text) {
     field.fill(0);
     text.copy(field.data(), N - 1);
 }
 
-template <std::size_t N>
-std::string FieldText(const std::array<char, N>& field) {
+template <std::size_t N> std::string FieldText(const std::array<char, N>& field) {
     std::size_t n = 0;
-    while (n < N && field[n] != 0) ++n;
+    while (n < N && field[n] != 0)
+        ++n;
     return std::string(field.data(), n);
 }
 

@@ -26,13 +26,14 @@ CliRun RunCli(const std::string& arguments, const std::string& input = {}) {
     const auto in = dir / ("ostrel_decode_in_" + tag);
     const auto err = dir / ("ostrel_decode_err_" + tag);
     std::ofstream(in, std::ios::binary) << input;
-    const std::string command = std::string(OSTREL_CLI) + " " + arguments + " <" + in.string() +
-                                " 2>" + err.string();
+    const std::string command =
+        std::string(OSTREL_CLI) + " " + arguments + " <" + in.string() + " 2>" + err.string();
     CliRun run;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, n);
         const int status = ::pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -47,13 +48,15 @@ CliRun RunCli(const std::string& arguments, const std::string& input = {}) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
     return lines;
 }
 
 // Main -12.34 mV DC with low battery (raw bytes 2-8, 10-17, 19-23 carry b0-b19);
 // sub 1.234 kHz.
-const std::string kFrame = "00 00 20 80 A0 DB E9 E4 08 00 B0 CB E9 E4 00 05 60 00 00 00 00 00 00 00 00 00 00";
+const std::string kFrame =
+    "00 00 20 80 A0 DB E9 E4 08 00 B0 CB E9 E4 00 05 60 00 00 00 00 00 00 00 00 00 00";
 
 TEST(DecodeFrameCliTest, OneFrameGivesOneJsonObject) {
     const CliRun run = RunCli("decode-frame " + kFrame);
@@ -72,7 +75,8 @@ TEST(DecodeFrameCliTest, OneFrameGivesOneJsonObject) {
     // The same frame as one word of 54 digits.
     std::string word;
     for (char c : kFrame)
-        if (c != ' ') word += c;
+        if (c != ' ')
+            word += c;
     EXPECT_EQ(RunCli("decode-frame " + word).out, run.out);
 }
 

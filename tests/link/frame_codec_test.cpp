@@ -14,25 +14,32 @@ namespace {
 // The raw frame whose LcdFrame is the given bytes b0… (others zero).
 RawFrame RawOf(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
     LcdFrame f;
-    for (auto [index, value] : bytes) f.b[index] = value;
+    for (auto [index, value] : bytes)
+        f.b[index] = value;
     RawFrame raw{};
-    for (int i = 0; i < 7; ++i) raw[2 + i] = f.b[i];
-    for (int i = 0; i < 8; ++i) raw[10 + i] = f.b[7 + i];
-    for (int i = 0; i < 5; ++i) raw[19 + i] = f.b[15 + i];
+    for (int i = 0; i < 7; ++i)
+        raw[2 + i] = f.b[i];
+    for (int i = 0; i < 8; ++i)
+        raw[10 + i] = f.b[7 + i];
+    for (int i = 0; i < 5; ++i)
+        raw[19 + i] = f.b[15 + i];
     return raw;
 }
 
 TEST(FrameCodecTest, CompactFrameTakesThePayloadRuns) {
     RawFrame raw;
-    for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<std::uint8_t>(0x40 + i);
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<std::uint8_t>(0x40 + i);
     const LcdFrame f = CompactFrame(raw);
     const std::vector<int> expected = {2,  3,  4,  5,  6,  7,  8,  10, 11, 12,
                                        13, 14, 15, 16, 17, 19, 20, 21, 22, 23};
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(f.b[i], 0x40 + expected[i]) << "b" << i;
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(f.b[i], 0x40 + expected[i]) << "b" << i;
 
     // Report numbers, raw byte 1 and the tail carry nothing.
     RawFrame unused{};
-    for (int i : {0, 1, 9, 18, 24, 25, 26}) unused[i] = 0xFF;
+    for (int i : {0, 1, 9, 18, 24, 25, 26})
+        unused[i] = 0xFF;
     const MeterReading r = DecodeFrame(unused);
     EXPECT_EQ(r.main.valueText, "    ");
     EXPECT_EQ(r.main.rawFunction, 0);
@@ -48,7 +55,8 @@ TEST(FrameCodecTest, SegmentTableAndItsInverse) {
     }
     int known = 0;
     for (int b = 0; b < 256; ++b)
-        if (!(b & 0x10) && SegmentChar(static_cast<std::uint8_t>(b)) != '?') ++known;
+        if (!(b & 0x10) && SegmentChar(static_cast<std::uint8_t>(b)) != '?')
+            ++known;
     EXPECT_EQ(known, static_cast<int>(chars.size()));
     EXPECT_EQ(SegmentChar(0xA9), '?');
     EXPECT_EQ(SegmentChar(SegmentByte('?')), '?');
@@ -82,8 +90,8 @@ TEST(FrameCodecTest, DisplayTextsPointsAndSigns) {
     EXPECT_EQ(dashes.main.negative, 0);
 
     // Sub display: -1.234 with the sub sign and the point after the first digit.
-    const MeterReading sub = DecodeFrame(
-        RawOf({{6, 0x20 | 0x40}, {7, 0xB0}, {8, 0xCB}, {9, 0xE9}, {10, 0xE4}}));
+    const MeterReading sub =
+        DecodeFrame(RawOf({{6, 0x20 | 0x40}, {7, 0xB0}, {8, 0xCB}, {9, 0xE9}, {10, 0xE4}}));
     EXPECT_EQ(sub.sub.valueText, "-1.234");
     EXPECT_EQ(sub.sub.negative, 1);
     EXPECT_EQ(sub.main.negative, 0);
@@ -154,11 +162,19 @@ TEST(FrameCodecTest, Multipliers) {
     const auto subExp = [](int byte, std::uint8_t value) {
         return DecodeExponents(CompactFrame(RawOf({{byte, value}}))).second;
     };
-    for (auto [byte, value, exponent] : {std::tuple{12, 0x80, 3}, {12, 0x40, 6}, {13, 0x80, -6},
-                                         {13, 0x40, -3}, {13, 0x08, -9}, {12, 0xC0, 0}})
+    for (auto [byte, value, exponent] : {std::tuple{12, 0x80, 3},
+                                         {12, 0x40, 6},
+                                         {13, 0x80, -6},
+                                         {13, 0x40, -3},
+                                         {13, 0x08, -9},
+                                         {12, 0xC0, 0}})
         EXPECT_EQ(mainExp(byte, static_cast<std::uint8_t>(value)), exponent) << byte << value;
-    for (auto [byte, value, exponent] : {std::tuple{12, 0x04, 3}, {12, 0x08, 6}, {11, 0x04, -9},
-                                         {11, 0x40, -6}, {11, 0x80, -3}, {11, 0x84, 0}})
+    for (auto [byte, value, exponent] : {std::tuple{12, 0x04, 3},
+                                         {12, 0x08, 6},
+                                         {11, 0x04, -9},
+                                         {11, 0x40, -6},
+                                         {11, 0x80, -3},
+                                         {11, 0x84, 0}})
         EXPECT_EQ(subExp(byte, static_cast<std::uint8_t>(value)), exponent) << byte << value;
 
     const MeterReading r = DecodeFrame(RawOf({{12, 0xC0}}));
@@ -190,7 +206,8 @@ TEST(FrameCodecTest, LabelsAndSubDisplayOutOfUse) {
     EXPECT_EQ(off.sub.couplingText, "");
 
     // Sub DC volts: no coupling text on the sub display; labels prefix then unit.
-    const MeterReading dcv = DecodeFrame(RawOf({{6, 0x80}, {11, 0x10 | 0x80}, {0, 0x20}, {13, 0x20}}));
+    const MeterReading dcv =
+        DecodeFrame(RawOf({{6, 0x80}, {11, 0x10 | 0x80}, {0, 0x20}, {13, 0x20}}));
     EXPECT_EQ(dcv.main.couplingText, "DC");
     EXPECT_EQ(dcv.sub.couplingText, "");
     EXPECT_EQ(FieldText(dcv.sub.firstLabelField), "m");
@@ -198,21 +215,23 @@ TEST(FrameCodecTest, LabelsAndSubDisplayOutOfUse) {
 }
 
 const std::vector<std::uint32_t> kNamedCodes = {
-    nFunc_AcV, nFunc_AcV6,  nFunc_DcV,  nFunc_DcV6,  nFunc_AcDcV, nFunc_Dx,    nFunc_V,
-    nFunc_dB,  nFunc_dBm_Ohm, nFunc_DcA, nFunc_AcA,  nFunc_AcDcA, nFunc_Pct4_20mA, nFunc_Hz,
-    nFunc_Duty, nFunc_Cx,   nFunc_T1C,  nFunc_T1F,   nFunc_T2C,   nFunc_T2F,   nFunc_T1T2C,
-    nFunc_T1T2F, nFunc_T1,  nFunc_T2,   nFunc_T1T2,  nFunc_Ohm,   nFunc_Conti, nFunc_S};
+    nFunc_AcV,   nFunc_AcV6,    nFunc_DcV, nFunc_DcV6, nFunc_AcDcV, nFunc_Dx,        nFunc_V,
+    nFunc_dB,    nFunc_dBm_Ohm, nFunc_DcA, nFunc_AcA,  nFunc_AcDcA, nFunc_Pct4_20mA, nFunc_Hz,
+    nFunc_Duty,  nFunc_Cx,      nFunc_T1C, nFunc_T1F,  nFunc_T2C,   nFunc_T2F,       nFunc_T1T2C,
+    nFunc_T1T2F, nFunc_T1,      nFunc_T2,  nFunc_T1T2, nFunc_Ohm,   nFunc_Conti,     nFunc_S};
 
 TEST(FrameEncoderTest, WhichCodesEachDisplayCarries) {
     std::vector<std::uint32_t> notMain, notSub;
     for (std::uint32_t code : kNamedCodes) {
-        if (!DisplayCanShow(code, true)) notMain.push_back(code);
-        if (!DisplayCanShow(code, false)) notSub.push_back(code);
+        if (!DisplayCanShow(code, true))
+            notMain.push_back(code);
+        if (!DisplayCanShow(code, false))
+            notSub.push_back(code);
     }
     EXPECT_EQ(notMain, (std::vector<std::uint32_t>{nFunc_Dx, nFunc_Pct4_20mA}));
-    EXPECT_EQ(notSub, (std::vector<std::uint32_t>{nFunc_AcV6, nFunc_DcV6, nFunc_Dx, nFunc_dB,
-                                                  nFunc_dBm_Ohm, nFunc_Pct4_20mA, nFunc_Duty,
-                                                  nFunc_Conti}));
+    EXPECT_EQ(notSub,
+              (std::vector<std::uint32_t>{nFunc_AcV6, nFunc_DcV6, nFunc_Dx, nFunc_dB, nFunc_dBm_Ohm,
+                                          nFunc_Pct4_20mA, nFunc_Duty, nFunc_Conti}));
     EXPECT_FALSE(DisplayCanShow(0x1000007, true));
     EXPECT_TRUE(DisplayCanShow(0x1000025, true));
     EXPECT_FALSE(DisplayCanShow(0x60, true));
@@ -225,7 +244,8 @@ TEST(FrameEncoderTest, RoundTripOfEveryFunctionMultiplierPointAndSign) {
     int cases = 0;
     for (bool onMain : {true, false}) {
         for (std::uint32_t code : kNamedCodes) {
-            if (!DisplayCanShow(code, onMain)) continue;
+            if (!DisplayCanShow(code, onMain))
+                continue;
             for (int exponent : exponents) {
                 for (int point = 0; point <= 3; ++point) {
                     for (bool negative : {false, true}) {
@@ -246,16 +266,19 @@ TEST(FrameEncoderTest, RoundTripOfEveryFunctionMultiplierPointAndSign) {
                         const DisplayReading& d = onMain ? r.main : r.sub;
                         const DisplayReading& o = onMain ? r.sub : r.main;
                         std::string digits = "1234";
-                        if (code & 0x20) digits[3] = 'C';
-                        if (code & 0x40) digits[3] = 'F';
+                        if (code & 0x20)
+                            digits[3] = 'C';
+                        if (code & 0x40)
+                            digits[3] = 'F';
                         std::string text = negative ? "-" : "";
                         for (int i = 0; i < 4; ++i) {
                             text += digits[i];
-                            if (i + 1 == point) text += '.';
+                            if (i + 1 == point)
+                                text += '.';
                         }
-                        SCOPED_TRACE(testing::Message() << (onMain ? "main " : "sub ") << code
-                                                        << " e" << exponent << " p" << point
-                                                        << " n" << negative);
+                        SCOPED_TRACE(testing::Message()
+                                     << (onMain ? "main " : "sub ") << code << " e" << exponent
+                                     << " p" << point << " n" << negative);
                         EXPECT_EQ(d.valueText, text);
                         EXPECT_EQ(d.negative, negative ? 1 : 0);
                         EXPECT_EQ(static_cast<std::uint32_t>(d.function), code);
@@ -286,8 +309,10 @@ DisplayContent ContentOf(const DisplayReading& d) {
         ++i;
     }
     for (; i < d.valueText.size(); ++i) {
-        if (d.valueText[i] == '.') c.pointAfter = n;
-        else c.chars[n++] = d.valueText[i];
+        if (d.valueText[i] == '.')
+            c.pointAfter = n;
+        else
+            c.chars[n++] = d.valueText[i];
     }
     c.function = static_cast<std::uint32_t>(d.function);
     c.exponent = std::stoi(d.exponentText);
@@ -300,7 +325,8 @@ TEST(FrameEncoderTest, RandomFramesSurviveDecodeEncodeDecode) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (int n = 0; n < 20000; ++n) {
         RawFrame raw;
-        for (auto& b : raw) b = static_cast<std::uint8_t>(byte(rng));
+        for (auto& b : raw)
+            b = static_cast<std::uint8_t>(byte(rng));
         const MeterReading first = DecodeFrame(raw);
         FrameContent content{ContentOf(first.main), ContentOf(first.sub), first.lowBattery != 0,
                              raw[22]};
@@ -331,7 +357,8 @@ TEST(FrameEncoderTest, ReportNumbersAndStatusByte) {
     content.sub.function = 0xFFFFFFFF;
     const RawFrame raw = EncodeFrame(content);
     EXPECT_EQ(raw[22], 0xA5);
-    for (int i : {0, 1, 9, 18, 24, 25, 26}) EXPECT_EQ(raw[i], 0) << i;
+    for (int i : {0, 1, 9, 18, 24, 25, 26})
+        EXPECT_EQ(raw[i], 0) << i;
     EXPECT_EQ(raw[8] & 0x08, 0) << "bit 31 of the function is not the low-battery flag";
 }
 
@@ -339,15 +366,16 @@ TEST(FrameHexTest, ParsesBlanksAndRefusesEverythingElse) {
     const std::string hex = "000102030405060708090A0B0C0D0E0F101112131415161718191a";
     const auto raw = ParseFrameHex(hex);
     ASSERT_TRUE(raw);
-    for (int i = 0; i < 27; ++i) EXPECT_EQ((*raw)[i], i);
+    for (int i = 0; i < 27; ++i)
+        EXPECT_EQ((*raw)[i], i);
     EXPECT_EQ(ParseFrameHex(FormatFrameHex(*raw)), raw);
     EXPECT_EQ(ParseFrameHex("  0 0" + hex.substr(2) + "\t\r"), raw);
 
     EXPECT_FALSE(ParseFrameHex(""));
-    EXPECT_FALSE(ParseFrameHex(hex.substr(2)));          // 26 bytes
-    EXPECT_FALSE(ParseFrameHex(hex + "00"));             // 28 bytes
-    EXPECT_FALSE(ParseFrameHex(hex.substr(1)));          // odd
-    EXPECT_FALSE(ParseFrameHex("0x" + hex.substr(2)));   // prefix
+    EXPECT_FALSE(ParseFrameHex(hex.substr(2)));        // 26 bytes
+    EXPECT_FALSE(ParseFrameHex(hex + "00"));           // 28 bytes
+    EXPECT_FALSE(ParseFrameHex(hex.substr(1)));        // odd
+    EXPECT_FALSE(ParseFrameHex("0x" + hex.substr(2))); // prefix
     EXPECT_FALSE(ParseFrameHex(hex.substr(0, 52) + "g1"));
 }
 

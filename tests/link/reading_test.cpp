@@ -11,10 +11,10 @@ namespace ostrel {
 namespace {
 
 const std::vector<std::uint32_t> kNamedCodes = {
-    nFunc_AcV, nFunc_AcV6,  nFunc_DcV,  nFunc_DcV6,  nFunc_AcDcV, nFunc_Dx,    nFunc_V,
-    nFunc_dB,  nFunc_dBm_Ohm, nFunc_DcA, nFunc_AcA,  nFunc_AcDcA, nFunc_Pct4_20mA, nFunc_Hz,
-    nFunc_Duty, nFunc_Cx,   nFunc_T1C,  nFunc_T1F,   nFunc_T2C,   nFunc_T2F,   nFunc_T1T2C,
-    nFunc_T1T2F, nFunc_T1,  nFunc_T2,   nFunc_T1T2,  nFunc_Ohm,   nFunc_Conti, nFunc_S};
+    nFunc_AcV,   nFunc_AcV6,    nFunc_DcV, nFunc_DcV6, nFunc_AcDcV, nFunc_Dx,        nFunc_V,
+    nFunc_dB,    nFunc_dBm_Ohm, nFunc_DcA, nFunc_AcA,  nFunc_AcDcA, nFunc_Pct4_20mA, nFunc_Hz,
+    nFunc_Duty,  nFunc_Cx,      nFunc_T1C, nFunc_T1F,  nFunc_T2C,   nFunc_T2F,       nFunc_T1T2C,
+    nFunc_T1T2F, nFunc_T1,      nFunc_T2,  nFunc_T1T2, nFunc_Ohm,   nFunc_Conti,     nFunc_S};
 
 TEST(FunctionTextsTest, NamedUnknownAndEmptyCodes) {
     for (std::uint32_t code : kNamedCodes) {
@@ -44,11 +44,11 @@ TEST(FunctionTextsTest, LowBatteryBitDoesNotChangeTheLookup) {
 
 TEST(FunctionTextsTest, SubDisplayShowsCouplingOnlyForAcAndTemperatures) {
     const std::vector<std::uint32_t> withSubCoupling = {
-        nFunc_AcV, nFunc_AcA, nFunc_T1C, nFunc_T1F, nFunc_T2C, nFunc_T2F,
-        nFunc_T1T2C, nFunc_T1T2F, nFunc_T1, nFunc_T2, nFunc_T1T2};
+        nFunc_AcV,   nFunc_AcA,   nFunc_T1C, nFunc_T1F, nFunc_T2C, nFunc_T2F,
+        nFunc_T1T2C, nFunc_T1T2F, nFunc_T1,  nFunc_T2,  nFunc_T1T2};
     for (std::uint32_t code : kNamedCodes) {
-        const bool expected =
-            std::find(withSubCoupling.begin(), withSubCoupling.end(), code) != withSubCoupling.end();
+        const bool expected = std::find(withSubCoupling.begin(), withSubCoupling.end(), code) !=
+                              withSubCoupling.end();
         EXPECT_EQ(!CouplingText(code, false).empty(), expected) << code;
         if (expected) {
             EXPECT_EQ(CouplingText(code, false), CouplingText(code, true)) << code;
@@ -70,7 +70,8 @@ TEST(FunctionTextsTest, PrefixesAndMainLabelOrder) {
     EXPECT_EQ(ExponentPrefixText(0), "");
     EXPECT_EQ(ExponentPrefixText(3), "k");
     EXPECT_EQ(ExponentPrefixText(6), "M");
-    for (int e : {-12, -1, 1, 2, 9}) EXPECT_EQ(ExponentPrefixText(e), "") << e;
+    for (int e : {-12, -1, 1, 2, 9})
+        EXPECT_EQ(ExponentPrefixText(e), "") << e;
 
     using Labels = std::pair<std::string, std::string>;
     EXPECT_EQ(MainDisplayLabels(nFunc_DcV, "m", "V"), (Labels{"m", "V"}));
