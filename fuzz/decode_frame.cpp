@@ -13,15 +13,8 @@ namespace {
 
 DisplayContent ContentOf(const DisplayReading& d) {
     DisplayContent c;
-    std::size_t i = d.negative ? 1 : 0;
-    int n = 0;
-    c.negative = d.negative != 0;
-    for (; i < d.valueText.size() && n < 4; ++i) {
-        if (d.valueText[i] == '.')
-            c.pointAfter = n;
-        else
-            c.chars[n++] = d.valueText[i];
-    }
+    if (!SetDisplayText(c, d.valueText) || c.negative != (d.negative != 0))
+        std::abort();
     c.function = static_cast<std::uint32_t>(d.function);
     c.exponent = std::atoi(d.exponentText.c_str());
     return c;

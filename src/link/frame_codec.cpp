@@ -309,6 +309,38 @@ bool DisplayCanShow(std::uint32_t function, bool isMain) {
     return (f & ~(isMain ? kMainCarried : kSubCarried)) == 0;
 }
 
+bool SetDisplayText(DisplayContent& content, std::string_view text) {
+    std::size_t characters = 0;
+    for (const char c : text)
+        if (c != '.')
+            ++characters;
+    bool negative = false;
+    if (characters == 5 && !text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    } else if (characters != 4) {
+        return false;
+    }
+    std::array<char, 4> chars{};
+    int pointAfter = 0;
+    int n = 0;
+    for (const char c : text) {
+        if (c == '.') {
+            if (pointAfter != 0 || n < 1 || n > 3)
+                return false;
+            pointAfter = n;
+        } else if (SegmentChar(SegmentByte(c)) == c) {
+            chars[n++] = c;
+        } else {
+            return false;
+        }
+    }
+    content.chars = chars;
+    content.pointAfter = pointAfter;
+    content.negative = negative;
+    return true;
+}
+
 RawFrame EncodeFrame(const FrameContent& content) {
     LcdFrame f;
     const std::uint32_t mainFunction = content.main.function & kFunctionMask;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 namespace ostrel {
@@ -50,6 +51,13 @@ std::uint8_t SegmentByte(char c);
 // fourth character) and bit 24 on an annunciator code of 5 or 6; the sub
 // display bits 0-3, 7, 9, 10, 12, 14, 15 and one of the C/F bits.
 bool DisplayCanShow(std::uint32_t function, bool isMain);
+
+// Sets chars, pointAfter and negative from a display text as the decoder writes
+// it: four characters of SegmentChar's table (or '?'), at most one "." after the
+// first, second or third, and a leading "-" for the sign (a text of five
+// characters besides the point starts with the sign; "----" is four dashes).
+// Returns false, leaving content unchanged, for any other text.
+bool SetDisplayText(DisplayContent& content, std::string_view text);
 
 // The raw frame (report numbers 0) that decodes to the given content. A
 // function bit the display cannot carry is dropped; a C (F) temperature bit
