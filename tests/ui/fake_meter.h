@@ -125,7 +125,11 @@ class FakeMeterAccess : public MeterAccess {
     std::atomic<int> finishedRuns{0};
     int starts = 0;
 
-    std::unique_ptr<HidDevice> openCable() override {
+    bool permissionDenied = false; // with cablePresent false: there, but not ours to open
+
+    std::unique_ptr<HidDevice> openCable(bool* denied) override {
+        if (denied)
+            *denied = !cablePresent && permissionDenied;
         if (!cablePresent)
             return nullptr;
         return std::make_unique<FakeCable>(release, serial);

@@ -84,6 +84,18 @@ TEST_F(ShellLinkTest, LinkWithoutCableShowsTheErrorOnceAndStaysUnlinked) {
     EXPECT_TRUE(digitalCaption().endsWith(" : No Device"));
 }
 
+TEST_F(ShellLinkTest, CableClosedToThisUserSaysHowToOpenIt) {
+    access.cablePresent = false;
+    access.permissionDenied = true;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_TRUE(answers.requests()[0].text.startsWith("USB adapter cable not found."));
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+}
+
 TEST_F(ShellLinkTest, LinkAndUnlinkFollowTheButton) {
     start();
     ScopedMessageAnswerer answers;

@@ -19,7 +19,7 @@ namespace ostrel {
 namespace {
 
 class SimulatedLinkTest : public ::testing::Test {
-protected:
+  protected:
     void start(const std::string& simulate) {
         std::string error;
         access = MakeMeterAccess(simulate, &error);

@@ -29,6 +29,7 @@ namespace {
 constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
 constexpr int kCableNotFound = 9015;
+constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
 // "No data received." has no number of its own; it is shown under the caption
 // of the cable-not-found message.
 constexpr const char* kNoDataReceived = "No data received.";
@@ -293,10 +294,20 @@ void TFormMain::sbtnLinkClick() {
 }
 
 void TFormMain::link() {
-    std::unique_ptr<HidDevice> probe = m_access.openCable();
+    bool permissionDenied = false;
+    std::unique_ptr<HidDevice> probe = m_access.openCable(&permissionDenied);
     if (!probe) {
         sbtnLink->setChecked(false);
-        ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
+        MessageRequest request;
+        request.owner = this;
+        request.caption = QNumberedCaption(kErrorCaption, kCableNotFound);
+        request.text = QText(kCableNotFound);
+        // On Linux a cable may be present but closed to this user: say how to
+        // open it up rather than only that it is missing.
+        if (permissionDenied && HasText(kPermissionHint))
+            request.text += '\n' + QText(kPermissionHint);
+        request.icon = MessageIcon::Stop;
+        ShowMessage(request);
         refreshLinkControls();
         return;
     }

@@ -38,7 +38,9 @@ class MeterAccess {
   public:
     virtual ~MeterAccess() = default;
     // Open the adapter cable (vendor 0x0820, product 1); nullptr when absent.
-    virtual std::unique_ptr<HidDevice> openCable() = 0;
+    // permissionDenied (optional) tells whether a matching device was there
+    // but this user may not open it.
+    virtual std::unique_ptr<HidDevice> openCable(bool* permissionDenied = nullptr) = 0;
     // Start the acquisition thread over state; it opens the cable itself.
     virtual std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState& state,
                                                              AcquisitionNotices& notices) = 0;

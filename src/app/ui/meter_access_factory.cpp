@@ -47,8 +47,8 @@ class BackendMeterAccess : public MeterAccess {
   public:
     explicit BackendMeterAccess(std::unique_ptr<HidBackend> backend)
         : m_backend(std::move(backend)) {}
-    std::unique_ptr<HidDevice> openCable() override {
-        return OpenAdapter(*m_backend, kCableVendorId, kCableProductId);
+    std::unique_ptr<HidDevice> openCable(bool* permissionDenied) override {
+        return OpenAdapter(*m_backend, kCableVendorId, kCableProductId, permissionDenied);
     }
     std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState& state,
                                                      AcquisitionNotices& notices) override {
@@ -64,7 +64,7 @@ class BackendMeterAccess : public MeterAccess {
 // Without the meter link no cable is ever found.
 class NoCableAccess : public MeterAccess {
   public:
-    std::unique_ptr<HidDevice> openCable() override { return nullptr; }
+    std::unique_ptr<HidDevice> openCable(bool*) override { return nullptr; }
     std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState&,
                                                      AcquisitionNotices&) override {
         return nullptr;

@@ -60,7 +60,8 @@ void ScreenshotTaker::start() {
     connect(poll, &QTimer::timeout, this, [this, poll, clock] {
         const MeterReading r = m_session.main().acquisitionState().copyReading();
         const bool worthShowing = r.lowBattery && r.sub.function != 0;
-        if (!worthShowing && clock->elapsed() < m_delayMs) return;
+        if (!worthShowing && clock->elapsed() < m_delayMs)
+            return;
         poll->stop();
         delete clock;
         QTimer::singleShot(300, this, [this] { grabAll(); });
