@@ -262,3 +262,33 @@ TEST(TemporaryFileTest, EachSampleIsOnDiskAtOnce) {
 
 } // namespace
 } // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+// Fixtures written by an independent script, field by field.
+TEST(RecordFileTest, FixtureFilesLoadFieldByField) {
+    SampleBuffer out;
+    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g53", out).status, LoadStatus::Ok);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].hasSub, 1);
+    EXPECT_EQ(FieldView(out[0].main.valueText), "1.234");
+    EXPECT_EQ(FieldView(out[0].main.exponentText), "-3");
+    EXPECT_EQ(FieldView(out[0].main.timeText), " 12:34:56.7");
+    EXPECT_EQ(FieldView(out[0].main.modeText), "DC");
+    EXPECT_FLOAT_EQ(out[0].main.value, 0.001234f);
+    EXPECT_EQ(out[0].sub.function, 0x400u);
+    EXPECT_EQ(out[1].hasSub, 0);
+    EXPECT_EQ(out[1].main.function, 0x8020u);
+    EXPECT_EQ(FieldView(out[1].main.modeText), "T1");
+
+    out.clear();
+    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g51", out).status, LoadStatus::Ok);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(FieldView(out[0].main.modeText), "DC");
+    EXPECT_EQ(FieldView(out[1].main.modeText), "T1");
+    EXPECT_EQ(FieldView(out[1].main.dataText), "75.0F");
+}
+
+} // namespace
+} // namespace ostrel
