@@ -4,12 +4,10 @@
 // conversion needs no memory in proportion to the file.
 #include "app/string_table.h"
 #include "cli/command.h"
-#include "recorder/record_file.h"
-#include "recorder/text_export.h"
+#include "recorder/record_convert.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -24,65 +22,22 @@ bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-bool CanRead(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
-}
-
 int Fail(int textId) {
     std::cerr << NumberedLine(kErrorCaption, textId) << '\n';
     return kExitFailure;
 }
 
-// Text export of all pages: every sample in buffer order.
-class CsvSink {
-public:
-    bool open(const std::string& path) {
-        m_text.reserve(kFlushSize + 512);
-        m_text.assign(kExportHeader);
-        return m_file.open(path);
-    }
-    void add(const RecordPair& pair) {
-        AppendExportLine(m_text, pair, m_position++);
-        if (m_text.size() >= kFlushSize) flush();
-    }
-    bool commit() { return flush() && m_file.commit(); }
-
-private:
-    static constexpr std::size_t kFlushSize = 1 << 20;
-    bool flush() {
-        if (!m_file.write(m_text.data(), m_text.size())) m_ok = false;
-        m_text.clear();
-        return m_ok;
-    }
-    AtomicFile m_file;
-    std::string m_text;
-    std::int64_t m_position = 0;
-    bool m_ok = true;
-};
-
 // Input kind: a record file of any layout (.g53, .TMP, .g52, .g51).
-int ConvertRecordFile(const std::string& input, const std::string& output, OutputKind kind) {
-    if (!CanRead(input)) return Fail(9004);
-    CsvSink csv;
-    RecordFileWriter records;
-    const bool opened = kind == OutputKind::Csv ? csv.open(output) : records.open(output);
-    if (!opened) return Fail(9005);
-    const LoadResult result = ReadRecordFile(input, [&](const RecordPair& pair) {
-        if (kind == OutputKind::Csv) csv.add(pair);
-        else records.append(pair);
-    });
-    if (result.status == LoadStatus::OpenError || result.status == LoadStatus::Damaged) return Fail(9004);
-    const bool saved = kind == OutputKind::Csv ? csv.commit() : records.commit();
-    if (!saved) return Fail(9005);
-    if (result.status == LoadStatus::CutShort) {
+int ConvertRecords(const std::string& input, const std::string& output, OutputKind kind) {
+    const ConvertResult result =
+        ConvertRecordFile(input, output, kind == OutputKind::Csv ? ConvertOutput::Csv : ConvertOutput::G53);
+    if (result.messageId == 0) return 0;
+    if (result.messageId == kCutShortTextId) {
         // The complete entries were converted; the shortfall is still a failure.
-        std::cerr << NumberedCaption(kErrorCaption, kCutShortTextId) << ": " << LoadMessage(result) << '\n';
+        std::cerr << NumberedCaption(kErrorCaption, kCutShortTextId) << ": " << LoadMessage(result.load) << '\n';
         return kExitFailure;
     }
-    return 0;
+    return Fail(result.messageId);
 }
 
 struct InputKind {
@@ -92,7 +47,7 @@ struct InputKind {
 
 // Checked in order; the record file takes every name, so it stays last.
 constexpr InputKind kInputKinds[] = {
-    {[](const std::string&) { return true; }, ConvertRecordFile},
+    {[](const std::string&) { return true; }, ConvertRecords},
 };
 
 int Convert(const std::string& input, const std::string& output) {
