@@ -75,9 +75,9 @@ bool AtomicFile::writeAt(std::size_t offset, const void* data, std::size_t size)
     return true;
 }
 
-bool AtomicFile::commit() {
+bool AtomicFile::commit(bool durable) {
     if (m_fd < 0) return false;
-    bool ok = !m_failed && ::fsync(m_fd) == 0;
+    bool ok = !m_failed && (!durable || ::fsync(m_fd) == 0);
     ok = ::close(m_fd) == 0 && ok;
     m_fd = -1;
     if (ok && ::rename(m_tempPath.c_str(), m_path.c_str()) == 0) {

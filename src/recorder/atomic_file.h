@@ -21,9 +21,10 @@ public:
     bool write(const void* data, std::size_t size);
     // Overwrite bytes at an offset already written (a header patched at the end).
     bool writeAt(std::size_t offset, const void* data, std::size_t size);
-    // Flush to the disk and rename over the target. False when anything failed
-    // before or now; the target is then unchanged.
-    bool commit();
+    // Rename over the target, after flushing to the disk when durable. A copy
+    // that can be made again from its source may skip the flush. False when
+    // anything failed before or now; the target is then unchanged.
+    bool commit(bool durable = true);
     // Drop the temporary file.
     void discard();
 

@@ -6,21 +6,27 @@
 namespace ostrel {
 namespace {
 
+// Fields are a few bytes wide: a plain loop beats a library call here.
+template <std::size_t N>
+std::size_t TextLength(const char* p) {
+    std::size_t n = 0;
+    while (n < N && p[n] != 0) ++n;
+    return n;
+}
+
 template <std::size_t N>
 void ReadText(const std::uint8_t* src, std::array<char, N>& field) {
-    std::size_t n = 0;
-    while (n < N && src[n] != 0) ++n;
-    std::memcpy(field.data(), src, n);
-    std::memset(field.data() + n, 0, N - n);
+    std::memcpy(field.data(), src, N);
+    const std::size_t n = TextLength<N>(field.data());
+    for (std::size_t i = n; i < N; ++i) field[i] = 0;
 }
 
 template <std::size_t N>
 void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
     // Bytes after the terminator are written as zeros.
-    std::size_t n = 0;
-    while (n < N && field[n] != 0) ++n;
-    std::memcpy(dst, field.data(), n);
-    std::memset(dst + n, 0, N - n);
+    std::memcpy(dst, field.data(), N);
+    const std::size_t n = TextLength<N>(field.data());
+    for (std::size_t i = n; i < N; ++i) dst[i] = 0;
 }
 
 } // namespace

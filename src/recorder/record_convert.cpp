@@ -16,11 +16,11 @@ public:
         m_text.assign(kExportHeader);
         return m_file.open(path);
     }
-    void append(const RecordPair& pair) {
-        AppendExportLine(m_text, pair, m_position++);
+    void append(const std::uint8_t* entry) {
+        AppendExportLine(m_text, entry, m_position++);
         if (m_text.size() >= kFlushSize) flush();
     }
-    bool commit() { return flush() && m_file.commit(); }
+    bool commit() { return flush() && m_file.commit(false); }
 
 private:
     static constexpr std::size_t kFlushSize = 1 << 20;
@@ -58,15 +58,22 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
         result.messageId = 9005;
         return result;
     }
-    result.load = ReadRecordFile(input, [&](const RecordPair& pair) {
-        if (kind == ConvertOutput::Csv) csv.append(pair);
-        else records.append(pair);
+    RecordPair pair;
+    result.load = ReadEntryFile(input, [&](const std::uint8_t* entry) {
+        if (kind == ConvertOutput::Csv) {
+            csv.append(entry);
+        } else {
+            ReadEntry(entry, pair); // normalises the bytes after each terminator
+            records.append(pair);
+        }
     });
     if (result.load.status == LoadStatus::OpenError || result.load.status == LoadStatus::Damaged) {
         result.messageId = 9004; // the unfinished output is dropped with its writer
         return result;
     }
-    const bool saved = kind == ConvertOutput::Csv ? csv.commit() : records.commit();
+    // The output can always be made again from the input, which stays as it
+    // was: it is renamed into place without waiting for the disk.
+    const bool saved = kind == ConvertOutput::Csv ? csv.commit() : records.commit(false);
     if (!saved) result.messageId = 9005;
     else result.messageId = LoadMessageId(result.load);
     return result;

@@ -50,12 +50,14 @@ private:
     std::uint64_t m_size = 0;
 };
 
-void ReadSingleRecord(const std::uint8_t* bytes, RecordLayout layout, RecordPair& pair) {
-    pair = RecordPair{};
+// An entry made from a single record of the older layouts: the record's texts,
+// code and value, the mode text derived from the code, no sub display.
+void SingleRecordEntry(const std::uint8_t* bytes, std::uint8_t* entry) {
+    RecordPair pair;
     ReadTRecord(bytes, pair.main);
     // The older layouts keep no usable mode text: it follows from the code.
     StoreField(pair.main.modeText, ModeTextForCode(pair.main.function));
-    (void)layout;
+    WriteEntry(pair, entry);
 }
 
 std::string FileName(std::string_view path) {
@@ -91,8 +93,7 @@ std::size_t MemorySource::read(std::uint8_t* buffer, std::size_t size) {
     return n;
 }
 
-LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::function<void(const RecordPair&)>& sink,
-                       const LoadProgress& progress) {
+LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink& sink, const LoadProgress& progress) {
     LoadResult result;
     const std::size_t item = ItemSize(layout);
     std::uint64_t dataSize = source.size();
@@ -121,7 +122,7 @@ LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::funct
     }
 
     std::vector<std::uint8_t> chunk(kChunkItems * item);
-    RecordPair pair;
+    std::uint8_t entry[kEntrySize];
     std::int64_t remaining = result.expected;
     while (remaining > 0) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunkItems));
@@ -129,9 +130,12 @@ LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::funct
         const std::size_t items = got / item;
         for (std::size_t i = 0; i < items; ++i) {
             const std::uint8_t* bytes = chunk.data() + i * item;
-            if (item == kEntrySize) ReadEntry(bytes, pair);
-            else ReadSingleRecord(bytes, layout, pair);
-            sink(pair);
+            if (item == kEntrySize) {
+                sink(bytes);
+            } else {
+                SingleRecordEntry(bytes, entry);
+                sink(entry);
+            }
             ++result.read;
             if (progress && !progress(result.read, total)) {
                 result.status = LoadStatus::Aborted;
@@ -143,6 +147,24 @@ LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::funct
     }
     if (result.read < result.expected) result.status = LoadStatus::CutShort;
     return result;
+}
+
+LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink, const LoadProgress& progress) {
+    FileSource source(path);
+    if (!source.isOpen()) return LoadResult{LoadStatus::OpenError, 0, 0};
+    return ReadEntries(source, LayoutForPath(path), sink, progress);
+}
+
+LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::function<void(const RecordPair&)>& sink,
+                       const LoadProgress& progress) {
+    RecordPair pair;
+    return ReadEntries(
+        source, layout,
+        [&](const std::uint8_t* entry) {
+            ReadEntry(entry, pair);
+            sink(pair);
+        },
+        progress);
 }
 
 LoadResult ReadRecordFile(const std::string& path, const std::function<void(const RecordPair&)>& sink,
@@ -220,14 +242,14 @@ bool RecordFileWriter::append(const RecordPair& pair) {
     return true;
 }
 
-bool RecordFileWriter::commit() {
+bool RecordFileWriter::commit(bool durable) {
     if (!flush()) {
         m_file.discard();
         return false;
     }
     std::uint8_t header[4];
     StoreU32(header, static_cast<std::uint32_t>(m_count));
-    m_ok = m_file.writeAt(0, header, 4) && m_file.commit();
+    m_ok = m_file.writeAt(0, header, 4) && m_file.commit(durable);
     return m_ok;
 }
 

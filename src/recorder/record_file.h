@@ -67,7 +67,15 @@ private:
 };
 
 // Read every entry of a record file of the given layout and hand each to sink
-// in file order. Memory use is bounded by a fixed chunk, whatever the count.
+// in file order as a 169-byte entry image (single records of the older
+// layouts are turned into entries first). Memory use is bounded by a fixed
+// chunk, whatever the count.
+using EntrySink = std::function<void(const std::uint8_t* entry)>;
+LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink& sink,
+                       const LoadProgress& progress = {});
+LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink, const LoadProgress& progress = {});
+
+// The same, each entry read into a pair.
 LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::function<void(const RecordPair&)>& sink,
                        const LoadProgress& progress = {});
 LoadResult ReadRecordFile(const std::string& path, const std::function<void(const RecordPair&)>& sink,
@@ -94,7 +102,7 @@ class RecordFileWriter {
 public:
     bool open(const std::string& path);
     bool append(const RecordPair& pair);
-    bool commit();
+    bool commit(bool durable = true); // see AtomicFile::commit
     std::int64_t count() const { return m_count; }
 
 private:

@@ -12,68 +12,111 @@ namespace {
 bool IsCelsiusTemperature(std::uint32_t c) { return c == 0x4020 || c == 0x8020 || c == 0xC020; }
 bool IsFahrenheitTemperature(std::uint32_t c) { return c == 0x4040 || c == 0x8040 || c == 0xC040; }
 
-// Data text and function field of one display. blanksBeforeMode is "  " for
-// the main display and " " for the sub display.
-void DisplayFields(const TBRecord& r, bool isMain, std::string_view& data, std::string& unitField,
-                   std::string& func) {
+// The fields of one display, as views into its record: the data text, the
+// unit field, and the function field made of head + function text + tail.
+struct Fields {
+    std::string_view data;
+    std::string_view unit;
+    std::string_view head;
+    std::string_view func;
+    std::string_view open;  // " C [", " F [", "  [" or " [" before the mode
+    std::string_view mode;
+    bool bracket = false;
+};
+
+// What the export reads of one record.
+struct RecordView {
+    std::uint32_t function = 0;
+    std::string_view time;
+    std::string_view data;
+    std::string_view unit;
+    std::string_view func;
+    std::string_view mode;
+};
+
+RecordView ViewOf(const TBRecord& r) {
+    return {r.function, FieldView(r.timeText), FieldView(r.dataText), FieldView(r.unitText),
+            FieldView(r.functionText), FieldView(r.modeText)};
+}
+
+template <std::size_t N>
+std::string_view TextAt(const std::uint8_t* p) {
+    const char* s = reinterpret_cast<const char*>(p);
+    std::size_t n = 0;
+    while (n < N && s[n] != 0) ++n;
+    return {s, n};
+}
+
+RecordView ViewOfBytes(const std::uint8_t* b) {
+    using namespace record_offset;
+    return {LoadU32(b + kFunction), TextAt<16>(b + kTimeText), TextAt<16>(b + kDataText),
+            TextAt<8>(b + kUnitText), TextAt<16>(b + kFunctionText), TextAt<8>(b + kModeText)};
+}
+
+Fields DisplayFields(const RecordView& r, bool isMain) {
     const std::uint32_t c = r.function;
-    const std::string_view mode = FieldView(r.modeText);
-    data = FieldView(r.dataText);
-    unitField.assign(FieldView(r.unitText));
-    func.assign(FieldView(r.functionText));
+    Fields f;
+    f.data = r.data;
+    f.unit = r.unit;
+    f.func = r.func;
+    f.mode = r.mode;
     if (isMain && (c == 0x80 || c == 0x180 || c == 0x2080)) {
-        func = "Ohm";
+        f.func = "Ohm";
     } else if (isMain && c == 0x2000) {
-        func.insert(0, unitField);
-        unitField.clear();
+        f.head = f.unit;
+        f.unit = {};
     } else if (IsCelsiusTemperature(c) || IsFahrenheitTemperature(c)) {
-        const char letter = IsCelsiusTemperature(c) ? 'C' : 'F';
-        if (data.find(letter) != std::string_view::npos) {
-            data.remove_suffix(1);
-            func += ' ';
-            func += letter;
-            func += " [";
-            func += mode;
-            func += ']';
+        const bool celsius = IsCelsiusTemperature(c);
+        if (f.data.find(celsius ? 'C' : 'F') != std::string_view::npos) {
+            f.data.remove_suffix(1);
+            f.open = celsius ? " C [" : " F [";
+            f.bracket = true;
         }
-    } else if (!mode.empty()) {
-        func += isMain ? "  [" : " [";
-        func += mode;
-        func += ']';
+    } else if (!f.mode.empty()) {
+        f.open = isMain ? "  [" : " [";
+        f.bracket = true;
+    }
+    return f;
+}
+
+void AppendFields(std::string& out, const Fields& f, std::string_view unit) {
+    out += ',';
+    out += f.data;
+    out += ',';
+    out += unit;
+    out += ',';
+    out += f.head;
+    out += f.func;
+    if (f.bracket) {
+        out += f.open;
+        out += f.mode;
+        out += ']';
     }
 }
 
-} // namespace
-
-void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position) {
-    // Thread-local scratch keeps the per-line cost free of allocations.
-    thread_local std::string unit;
-    thread_local std::string func;
-    std::string_view data;
-
+void AppendLine(std::string& out, const RecordView& main, bool hasSub, const RecordView& sub,
+                std::int64_t position) {
     char number[24];
     const auto [end, ec] = std::to_chars(number, number + sizeof number, position + 1);
     (void)ec;
     out.append(number, end);
     out += ',';
-    out += FieldView(pair.main.timeText);
-    DisplayFields(pair.main, true, data, unit, func);
-    out += ',';
-    out += data;
-    out += ',';
-    out += unit;
-    out += ',';
-    out += func;
-    if (pair.hasSub != 0) {
-        DisplayFields(pair.sub, false, data, unit, func);
-        out += ',';
-        out += data;
-        out += ',';
-        out += FieldView(pair.sub.unitText);
-        out += ',';
-        out += func;
-    }
+    out += main.time;
+    const Fields m = DisplayFields(main, true);
+    AppendFields(out, m, m.unit);
+    // The sub unit field is the sub record's unit text as stored.
+    if (hasSub) AppendFields(out, DisplayFields(sub, false), sub.unit);
     out += "\r\n";
+}
+
+} // namespace
+
+void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position) {
+    AppendLine(out, ViewOf(pair.main), pair.hasSub != 0, ViewOf(pair.sub), position);
+}
+
+void AppendExportLine(std::string& out, const std::uint8_t* entry, std::int64_t position) {
+    AppendLine(out, ViewOfBytes(entry + 1), entry[0] != 0, ViewOfBytes(entry + 1 + kTBRecordSize), position);
 }
 
 PageRange ClampPageRange(int firstPage, int lastPageOfRange, int lastPage) {

@@ -16,6 +16,8 @@ inline constexpr std::string_view kExportHeader =
 // Append the line of the pair at buffer position (0-based; the line shows
 // position + 1), with its CR LF.
 void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position);
+// The same from a 169-byte entry image, without reading it into a pair.
+void AppendExportLine(std::string& out, const std::uint8_t* entry, std::int64_t position);
 
 // Pages firstPage … lastPageOfRange of a buffer, each clamped to 1 … last page
 // (an empty range after clamping gives the header only).
