@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ostrel {
 
@@ -30,6 +31,18 @@ void TrackExtremes(Extremes& extremes, int position, float v, float valueAtMax, 
         extremes.maxIndex = position;
     } else if (v <= valueAtMin) {
         extremes.minIndex = position;
+    }
+}
+
+void ScanBuffer(std::span<const RecordPair> buffer, YRange& range, Extremes& extremes) {
+    range = YRange{};
+    extremes = Extremes{};
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        const float v = buffer[i].main.value;
+        ScaleY(range, v, i == 0);
+        const auto position = static_cast<int>(std::min<std::size_t>(i, INT32_MAX));
+        TrackExtremes(extremes, position, v, buffer[static_cast<std::size_t>(extremes.maxIndex)].main.value,
+                      buffer[static_cast<std::size_t>(extremes.minIndex)].main.value);
     }
 }
 

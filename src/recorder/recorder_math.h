@@ -37,6 +37,10 @@ struct Extremes {
 // minimum is tested only when the maximum did not move.
 void TrackExtremes(Extremes& extremes, int position, float v, float valueAtMax, float valueAtMin);
 
+// The y range and extremes of a whole buffer, as if its samples had been taken
+// one by one after a reset (the accounting after a file was loaded).
+void ScanBuffer(std::span<const RecordPair> buffer, YRange& range, Extremes& extremes);
+
 // --- pages -------------------------------------------------------------------
 
 inline constexpr double kBlankValue = -99999.0;

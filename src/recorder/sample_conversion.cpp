@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 namespace ostrel {
@@ -141,6 +142,14 @@ std::string FormatSampleTime(int hour, int minute, int second, int tenths) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%3d:%02d:%02d.%1d", hour, minute, second, tenths);
     return buf;
+}
+
+std::string SampleTimeText(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+    return FormatSampleTime(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>((ms + 1000) % 1000 / 100));
 }
 
 std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::string_view timeText) {

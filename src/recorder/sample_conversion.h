@@ -6,6 +6,7 @@
 #include "link/reading.h"
 #include "recorder/record.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ namespace ostrel {
 
 // "%3d:%02d:%02d.%1d" of hour, minute, second and tenths of a second.
 std::string FormatSampleTime(int hour, int minute, int second, int tenths);
+// The same of a moment on the local clock (milliseconds / 100 as tenths).
+std::string SampleTimeText(std::chrono::system_clock::time_point when);
 
 // The sample of a snapshot taken at timeText, or nothing when the main display
 // shows no usable value (a lone ".", an overload of a function without

@@ -58,6 +58,25 @@ TEST(ExtremesTest, TiesGoToTheNewerSampleAndMinimumOnlyWhenMaximumStays) {
     EXPECT_EQ(e.maxIndex, 4);
 }
 
+TEST(ExtremesTest, ScanOfALoadedBufferMatchesSampleBySample) {
+    SampleBuffer buffer;
+    for (float v : {5.0f, 5.0f, -2.0f, 8.0f, -2.0f, 3.0f}) {
+        RecordPair p;
+        p.main.value = v;
+        buffer.push_back(p);
+    }
+    YRange range;
+    Extremes e;
+    ScanBuffer(buffer, range, e);
+    EXPECT_EQ(e.maxIndex, 3);
+    EXPECT_EQ(e.minIndex, 4);
+    EXPECT_EQ(range.max, static_cast<float>(8.0 * 1.33));
+    EXPECT_EQ(range.min, static_cast<float>(-5.0 * 1.33)); // -2 never reached k × y min
+    ScanBuffer({}, range, e);
+    EXPECT_EQ(range.max, 100.0f);
+    EXPECT_EQ(e.maxIndex, 0);
+}
+
 TEST(PageTest, PagesCountBackFromTheNewestSample) {
     EXPECT_EQ(LastPageFor(0, 200), 1);
     EXPECT_EQ(LastPageFor(200, 200), 1);

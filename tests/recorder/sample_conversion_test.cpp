@@ -34,6 +34,10 @@ std::optional<RecordPair> Convert(DisplayReading main, DisplayReading sub = {}) 
 TEST(SampleTimeTest, FormatsHourMinuteSecondTenths) {
     EXPECT_EQ(FormatSampleTime(9, 5, 7, 3), "  9:05:07.3");
     EXPECT_EQ(FormatSampleTime(23, 59, 0, 9), " 23:59:00.9");
+    const std::string now = SampleTimeText(std::chrono::system_clock::now());
+    ASSERT_EQ(now.size(), 11u);
+    EXPECT_EQ(now[3], ':');
+    EXPECT_EQ(now[9], '.');
 }
 
 TEST(SampleConversionTest, PlainValuesUseTheExponentAndKeepTheText) {
