@@ -19,7 +19,8 @@ ostrel::RecordPair SamplePair(int i) {
     using ostrel::StoreField;
     ostrel::RecordPair p;
     const int ms = i * 500;
-    const std::string time = ostrel::FormatSampleTime(ms / 3600000 % 24, ms / 60000 % 60, ms / 1000 % 60, ms / 100 % 10);
+    const std::string time =
+        ostrel::FormatSampleTime(ms / 3600000 % 24, ms / 60000 % 60, ms / 1000 % 60, ms / 100 % 10);
     const std::string text = std::to_string(i % 4000) + "." + std::to_string(i % 10);
     p.hasSub = i % 2 == 0 ? 1 : 0;
     StoreField(p.main.valueText, text);
@@ -44,14 +45,17 @@ ostrel::RecordPair SamplePair(int i) {
 }
 
 class Fixture {
-public:
+  public:
     Fixture() {
         char tmpl[] = "/tmp/ostrel-bench-XXXXXX";
         m_dir = ::mkdtemp(tmpl);
         ostrel::RecordFileWriter writer;
-        if (!writer.open(input())) std::abort();
-        for (int i = 0; i < kEntries; ++i) writer.append(SamplePair(i));
-        if (!writer.commit()) std::abort();
+        if (!writer.open(input()))
+            std::abort();
+        for (int i = 0; i < kEntries; ++i)
+            writer.append(SamplePair(i));
+        if (!writer.commit())
+            std::abort();
     }
     ~Fixture() {
         std::error_code ec;
@@ -60,7 +64,7 @@ public:
     std::string input() const { return (m_dir / "million.g53").string(); }
     std::string output(const char* name) const { return (m_dir / name).string(); }
 
-private:
+  private:
     std::filesystem::path m_dir;
 };
 
@@ -74,11 +78,13 @@ void BM_LoadG53(benchmark::State& state) {
     for (auto _ : state) {
         ostrel::SampleBuffer buffer;
         const auto result = ostrel::LoadRecordFile(path, buffer);
-        if (result.status != ostrel::LoadStatus::Ok || buffer.size() != kEntries) state.SkipWithError("load failed");
+        if (result.status != ostrel::LoadStatus::Ok || buffer.size() != kEntries)
+            state.SkipWithError("load failed");
         benchmark::DoNotOptimize(buffer.data());
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(path)));
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
 BENCHMARK(BM_LoadG53)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -87,7 +93,8 @@ void BM_ConvertG53ToCsv(benchmark::State& state) {
     const std::string out = Data().output("million.csv");
     for (auto _ : state) {
         const auto result = ostrel::ConvertRecordFile(path, out, ostrel::ConvertOutput::Csv);
-        if (result.messageId != 0) state.SkipWithError("convert failed");
+        if (result.messageId != 0)
+            state.SkipWithError("convert failed");
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
     state.counters["csv_bytes"] = static_cast<double>(std::filesystem::file_size(out));
@@ -99,7 +106,8 @@ void BM_ConvertG53ToG53(benchmark::State& state) {
     const std::string out = Data().output("copy.g53");
     for (auto _ : state) {
         const auto result = ostrel::ConvertRecordFile(path, out, ostrel::ConvertOutput::G53);
-        if (result.messageId != 0) state.SkipWithError("convert failed");
+        if (result.messageId != 0)
+            state.SkipWithError("convert failed");
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
 }

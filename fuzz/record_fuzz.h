@@ -15,11 +15,12 @@ inline int LoadAndCheck(const std::uint8_t* data, std::size_t size, RecordLayout
     MemorySource source({data, size});
     SampleBuffer pairs;
     std::int64_t steps = 0;
-    const LoadResult result = LoadRecords(source, layout, pairs, [&](std::int64_t, std::int64_t) {
-        return ++steps < 100000;
-    });
-    if (pairs.capacity() > size / ItemSize(layout)) std::abort();
-    if (result.read != static_cast<std::int64_t>(pairs.size())) std::abort();
+    const LoadResult result = LoadRecords(
+        source, layout, pairs, [&](std::int64_t, std::int64_t) { return ++steps < 100000; });
+    if (pairs.capacity() > size / ItemSize(layout))
+        std::abort();
+    if (result.read != static_cast<std::int64_t>(pairs.size()))
+        std::abort();
     std::string text;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         std::uint8_t once[kEntrySize];
@@ -28,7 +29,8 @@ inline int LoadAndCheck(const std::uint8_t* data, std::size_t size, RecordLayout
         RecordPair back;
         ReadEntry(once, back);
         WriteEntry(back, twice);
-        if (std::memcmp(once, twice, kEntrySize) != 0) std::abort();
+        if (std::memcmp(once, twice, kEntrySize) != 0)
+            std::abort();
         text.clear();
         AppendExportLine(text, pairs[i], static_cast<std::int64_t>(i));
     }

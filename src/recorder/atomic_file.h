@@ -9,7 +9,7 @@
 namespace ostrel {
 
 class AtomicFile {
-public:
+  public:
     AtomicFile() = default;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -30,7 +30,7 @@ public:
 
     const std::string& temporaryPath() const { return m_tempPath; }
 
-private:
+  private:
     int m_fd = -1;
     bool m_failed = false;
     std::string m_path;

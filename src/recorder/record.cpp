@@ -7,26 +7,26 @@ namespace ostrel {
 namespace {
 
 // Fields are a few bytes wide: a plain loop beats a library call here.
-template <std::size_t N>
-std::size_t TextLength(const char* p) {
+template <std::size_t N> std::size_t TextLength(const char* p) {
     std::size_t n = 0;
-    while (n < N && p[n] != 0) ++n;
+    while (n < N && p[n] != 0)
+        ++n;
     return n;
 }
 
-template <std::size_t N>
-void ReadText(const std::uint8_t* src, std::array<char, N>& field) {
+template <std::size_t N> void ReadText(const std::uint8_t* src, std::array<char, N>& field) {
     std::memcpy(field.data(), src, N);
     const std::size_t n = TextLength<N>(field.data());
-    for (std::size_t i = n; i < N; ++i) field[i] = 0;
+    for (std::size_t i = n; i < N; ++i)
+        field[i] = 0;
 }
 
-template <std::size_t N>
-void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
+template <std::size_t N> void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
     // Bytes after the terminator are written as zeros.
     std::memcpy(dst, field.data(), N);
     const std::size_t n = TextLength<N>(field.data());
-    for (std::size_t i = n; i < N; ++i) dst[i] = 0;
+    for (std::size_t i = n; i < N; ++i)
+        dst[i] = 0;
 }
 
 } // namespace
@@ -79,13 +79,31 @@ void WriteEntry(const RecordPair& pair, std::uint8_t* b) {
 
 std::string_view ModeTextForCode(std::uint32_t code) {
     switch (code) {
-    case 0x5: case 0x201: case 0x1000005: return "AC";
-    case 0x6: case 0x202: case 0x1000006: return "DC";
-    case 0x7: case 0x203: return "DC+AC";
-    case 0x4000: case 0x4020: case 0x4040: return "T2";
-    case 0x8000: case 0x8020: case 0x8040: return "T1";
-    case 0xC000: case 0xC020: case 0xC040: return "T1-T2";
-    default: return {};
+    case 0x5:
+    case 0x201:
+    case 0x1000005:
+        return "AC";
+    case 0x6:
+    case 0x202:
+    case 0x1000006:
+        return "DC";
+    case 0x7:
+    case 0x203:
+        return "DC+AC";
+    case 0x4000:
+    case 0x4020:
+    case 0x4040:
+        return "T2";
+    case 0x8000:
+    case 0x8020:
+    case 0x8040:
+        return "T1";
+    case 0xC000:
+    case 0xC020:
+    case 0xC040:
+        return "T1-T2";
+    default:
+        return {};
     }
 }
 

@@ -35,17 +35,16 @@ inline constexpr std::size_t kModeText = 76;     // 8, 84-byte records only
 
 // The text of a fixed-width field: up to its first NUL, or the whole field when
 // it holds none.
-template <std::size_t N>
-std::string_view FieldView(const std::array<char, N>& field) {
+template <std::size_t N> std::string_view FieldView(const std::array<char, N>& field) {
     std::size_t n = 0;
-    while (n < N && field[n] != 0) ++n;
+    while (n < N && field[n] != 0)
+        ++n;
     return std::string_view(field.data(), n);
 }
 
 // Store text in a fixed-width field, cut so that its terminator stays inside;
 // the rest of the field is zeroed.
-template <std::size_t N>
-void StoreField(std::array<char, N>& field, std::string_view text) {
+template <std::size_t N> void StoreField(std::array<char, N>& field, std::string_view text) {
     field.fill(0);
     text.copy(field.data(), N - 1);
 }
@@ -95,12 +94,12 @@ using SampleBuffer = std::vector<RecordPair>;
 // stored up to their terminator and the bytes after it are zeroed, so that a
 // record saved again has a defined image. A field without terminator keeps
 // all its bytes.
-void ReadTRecord(const std::uint8_t* bytes, TRecord& record);           // 76 bytes
-void WriteTRecord(const TRecord& record, std::uint8_t* bytes);          // 76 bytes
-void ReadTBRecord(const std::uint8_t* bytes, TBRecord& record);         // 84 bytes
-void WriteTBRecord(const TBRecord& record, std::uint8_t* bytes);        // 84 bytes
-void ReadEntry(const std::uint8_t* bytes, RecordPair& pair);            // 169 bytes
-void WriteEntry(const RecordPair& pair, std::uint8_t* bytes);           // 169 bytes
+void ReadTRecord(const std::uint8_t* bytes, TRecord& record);    // 76 bytes
+void WriteTRecord(const TRecord& record, std::uint8_t* bytes);   // 76 bytes
+void ReadTBRecord(const std::uint8_t* bytes, TBRecord& record);  // 84 bytes
+void WriteTBRecord(const TBRecord& record, std::uint8_t* bytes); // 84 bytes
+void ReadEntry(const std::uint8_t* bytes, RecordPair& pair);     // 169 bytes
+void WriteEntry(const RecordPair& pair, std::uint8_t* bytes);    // 169 bytes
 
 // Mode text of an older single-display record, derived from its function code.
 std::string_view ModeTextForCode(std::uint32_t code);

@@ -10,7 +10,7 @@ namespace {
 
 // The text export of all pages is every sample in buffer order.
 class CsvWriter {
-public:
+  public:
     bool open(const std::string& path) {
         m_text.reserve(kFlushSize + 512);
         m_text.assign(kExportHeader);
@@ -18,14 +18,16 @@ public:
     }
     void append(const std::uint8_t* entry) {
         AppendExportLine(m_text, entry, m_position++);
-        if (m_text.size() >= kFlushSize) flush();
+        if (m_text.size() >= kFlushSize)
+            flush();
     }
     bool commit() { return flush() && m_file.commit(false); }
 
-private:
+  private:
     static constexpr std::size_t kFlushSize = 1 << 20;
     bool flush() {
-        if (m_ok && !m_file.write(m_text.data(), m_text.size())) m_ok = false;
+        if (m_ok && !m_file.write(m_text.data(), m_text.size()))
+            m_ok = false;
         m_text.clear();
         return m_ok;
     }
@@ -37,14 +39,16 @@ private:
 
 bool CanRead(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
+    if (f == nullptr)
+        return false;
     std::fclose(f);
     return true;
 }
 
 } // namespace
 
-ConvertResult ConvertRecordFile(const std::string& input, const std::string& output, ConvertOutput kind) {
+ConvertResult ConvertRecordFile(const std::string& input, const std::string& output,
+                                ConvertOutput kind) {
     ConvertResult result;
     if (!CanRead(input)) {
         result.load.status = LoadStatus::OpenError;
@@ -74,8 +78,10 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
     // The output can always be made again from the input, which stays as it
     // was: it is renamed into place without waiting for the disk.
     const bool saved = kind == ConvertOutput::Csv ? csv.commit() : records.commit(false);
-    if (!saved) result.messageId = 9005;
-    else result.messageId = LoadMessageId(result.load);
+    if (!saved)
+        result.messageId = 9005;
+    else
+        result.messageId = LoadMessageId(result.load);
     return result;
 }
 

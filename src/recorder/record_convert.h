@@ -19,6 +19,7 @@ struct ConvertResult {
     LoadResult load;
 };
 
-ConvertResult ConvertRecordFile(const std::string& input, const std::string& output, ConvertOutput kind);
+ConvertResult ConvertRecordFile(const std::string& input, const std::string& output,
+                                ConvertOutput kind);
 
 } // namespace ostrel

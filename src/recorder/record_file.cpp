@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kChunkItems = 1024;
 
 class FileSource final : public ByteSource {
-public:
+  public:
     explicit FileSource(const std::string& path) {
         m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
@@ -30,22 +30,25 @@ public:
         }
     }
     ~FileSource() override {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     bool isOpen() const { return m_fd >= 0; }
     std::size_t read(std::uint8_t* buffer, std::size_t size) override {
         std::size_t done = 0;
         while (done < size) {
             const ssize_t n = ::read(m_fd, buffer + done, size - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
             done += static_cast<std::size_t>(n);
         }
         return done;
     }
     std::uint64_t size() const override { return m_size; }
 
-private:
+  private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
 };
@@ -69,8 +72,10 @@ std::string FileName(std::string_view path) {
 
 RecordLayout LayoutForPath(std::string_view path) {
     const std::string name = FileName(path);
-    if (name.find(".g51") != std::string::npos) return RecordLayout::G51;
-    if (name.find(".g52") != std::string::npos) return RecordLayout::G52;
+    if (name.find(".g51") != std::string::npos)
+        return RecordLayout::G51;
+    if (name.find(".g52") != std::string::npos)
+        return RecordLayout::G52;
     if (name.find(".tmp") != std::string::npos || name.find(".TMP") != std::string::npos)
         return RecordLayout::Temporary;
     return RecordLayout::G53;
@@ -78,22 +83,27 @@ RecordLayout LayoutForPath(std::string_view path) {
 
 std::size_t ItemSize(RecordLayout layout) {
     switch (layout) {
-    case RecordLayout::G51: return kTRecordSize;
-    case RecordLayout::G52: return kTBRecordSize;
+    case RecordLayout::G51:
+        return kTRecordSize;
+    case RecordLayout::G52:
+        return kTBRecordSize;
     case RecordLayout::Temporary:
-    case RecordLayout::G53: return kEntrySize;
+    case RecordLayout::G53:
+        return kEntrySize;
     }
     return kEntrySize;
 }
 
 std::size_t MemorySource::read(std::uint8_t* buffer, std::size_t size) {
     const std::size_t n = std::min(size, m_data.size() - m_pos);
-    if (n > 0) std::memcpy(buffer, m_data.data() + m_pos, n);
+    if (n > 0)
+        std::memcpy(buffer, m_data.data() + m_pos, n);
     m_pos += n;
     return n;
 }
 
-LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink& sink, const LoadProgress& progress) {
+LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink& sink,
+                       const LoadProgress& progress) {
     LoadResult result;
     const std::size_t item = ItemSize(layout);
     std::uint64_t dataSize = source.size();
@@ -125,7 +135,8 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
     std::uint8_t entry[kEntrySize];
     std::int64_t remaining = result.expected;
     while (remaining > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunkItems));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunkItems));
         const std::size_t got = source.read(chunk.data(), want * item);
         const std::size_t items = got / item;
         for (std::size_t i = 0; i < items; ++i) {
@@ -143,19 +154,24 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
             }
         }
         remaining -= static_cast<std::int64_t>(items);
-        if (items < want) break; // end of file
+        if (items < want)
+            break; // end of file
     }
-    if (result.read < result.expected) result.status = LoadStatus::CutShort;
+    if (result.read < result.expected)
+        result.status = LoadStatus::CutShort;
     return result;
 }
 
-LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink, const LoadProgress& progress) {
+LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink,
+                         const LoadProgress& progress) {
     FileSource source(path);
-    if (!source.isOpen()) return LoadResult{LoadStatus::OpenError, 0, 0};
+    if (!source.isOpen())
+        return LoadResult{LoadStatus::OpenError, 0, 0};
     return ReadEntries(source, LayoutForPath(path), sink, progress);
 }
 
-LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::function<void(const RecordPair&)>& sink,
+LoadResult ReadRecords(ByteSource& source, RecordLayout layout,
+                       const std::function<void(const RecordPair&)>& sink,
                        const LoadProgress& progress) {
     RecordPair pair;
     return ReadEntries(
@@ -167,20 +183,29 @@ LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::funct
         progress);
 }
 
-LoadResult ReadRecordFile(const std::string& path, const std::function<void(const RecordPair&)>& sink,
+LoadResult ReadRecordFile(const std::string& path,
+                          const std::function<void(const RecordPair&)>& sink,
                           const LoadProgress& progress) {
     FileSource source(path);
-    if (!source.isOpen()) return LoadResult{LoadStatus::OpenError, 0, 0};
+    if (!source.isOpen())
+        return LoadResult{LoadStatus::OpenError, 0, 0};
     return ReadRecords(source, LayoutForPath(path), sink, progress);
 }
 
-LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out, const LoadProgress& progress) {
+LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out,
+                       const LoadProgress& progress) {
     const std::size_t before = out.size();
     std::uint64_t payload = source.size();
-    if (layout == RecordLayout::G53) payload = payload >= 4 ? payload - 4 : 0;
+    if (layout == RecordLayout::G53)
+        payload = payload >= 4 ? payload - 4 : 0;
     out.reserve(before + static_cast<std::size_t>(payload / ItemSize(layout)));
-    const LoadResult result =
-        ReadRecords(source, layout, [&out](const RecordPair& pair) { out.push_back(pair); }, progress);
+    const LoadResult result = ReadEntries(
+        source, layout,
+        [&out](const std::uint8_t* entry) {
+            out.emplace_back();
+            ReadEntry(entry, out.back());
+        },
+        progress);
     if (result.status == LoadStatus::Aborted) {
         out.resize(before);
         out.shrink_to_fit();
@@ -188,28 +213,35 @@ LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& ou
     return result;
 }
 
-LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out, const LoadProgress& progress) {
+LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out,
+                          const LoadProgress& progress) {
     FileSource source(path);
-    if (!source.isOpen()) return LoadResult{LoadStatus::OpenError, 0, 0};
+    if (!source.isOpen())
+        return LoadResult{LoadStatus::OpenError, 0, 0};
     return LoadRecords(source, LayoutForPath(path), out, progress);
 }
 
 int LoadMessageId(const LoadResult& result) {
     switch (result.status) {
     case LoadStatus::OpenError:
-    case LoadStatus::Damaged: return 9004;
-    case LoadStatus::CutShort: return kCutShortTextId;
+    case LoadStatus::Damaged:
+        return 9004;
+    case LoadStatus::CutShort:
+        return kCutShortTextId;
     case LoadStatus::Ok:
-    case LoadStatus::Aborted: return 0;
+    case LoadStatus::Aborted:
+        return 0;
     }
     return 0;
 }
 
 std::string LoadMessage(const LoadResult& result) {
     const int id = LoadMessageId(result);
-    if (id == 0) return {};
+    if (id == 0)
+        return {};
     const std::string format(Text(id));
-    if (id != kCutShortTextId) return format;
+    if (id != kCutShortTextId)
+        return format;
     char text[256];
     std::snprintf(text, sizeof text, format.c_str(), static_cast<long long>(result.read),
                   static_cast<long long>(result.expected));
@@ -226,19 +258,23 @@ bool RecordFileWriter::open(const std::string& path) {
 }
 
 bool RecordFileWriter::flush() {
-    if (m_ok && !m_buffer.empty()) m_ok = m_file.write(m_buffer.data(), m_buffer.size());
+    if (m_ok && !m_buffer.empty())
+        m_ok = m_file.write(m_buffer.data(), m_buffer.size());
     m_buffer.clear();
     return m_ok;
 }
 
 bool RecordFileWriter::append(const RecordPair& pair) {
-    if (!m_ok) return false;
-    if (m_count >= INT32_MAX) return m_ok = false; // the count field is a signed 32-bit number
+    if (!m_ok)
+        return false;
+    if (m_count >= INT32_MAX)
+        return m_ok = false; // the count field is a signed 32-bit number
     const std::size_t at = m_buffer.size();
     m_buffer.resize(at + kEntrySize);
     WriteEntry(pair, m_buffer.data() + at);
     ++m_count;
-    if (m_buffer.size() >= kChunkItems * kEntrySize) return flush();
+    if (m_buffer.size() >= kChunkItems * kEntrySize)
+        return flush();
     return true;
 }
 
@@ -255,9 +291,11 @@ bool RecordFileWriter::commit(bool durable) {
 
 bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
     RecordFileWriter writer;
-    if (!writer.open(path)) return false;
+    if (!writer.open(path))
+        return false;
     for (const RecordPair& pair : pairs) {
-        if (!writer.append(pair)) return false;
+        if (!writer.append(pair))
+            return false;
     }
     return writer.commit();
 }
@@ -269,7 +307,8 @@ bool TemporaryFileWriter::open(const std::string& path) {
 }
 
 bool TemporaryFileWriter::append(const RecordPair& pair) {
-    if (m_fd < 0) return false;
+    if (m_fd < 0)
+        return false;
     std::uint8_t entry[kEntrySize];
     WriteEntry(pair, entry);
     // One write call per entry: it reaches the system at once, with no buffer
@@ -277,22 +316,26 @@ bool TemporaryFileWriter::append(const RecordPair& pair) {
     std::size_t done = 0;
     while (done < kEntrySize) {
         const ssize_t n = ::write(m_fd, entry + done, kEntrySize - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
 
 void TemporaryFileWriter::close() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0)
+        ::close(m_fd);
     m_fd = -1;
 }
 
 std::string TemporaryFilePath(const std::string& directory, int number) {
     const std::string_view stem = HasText(6) ? Text(6) : std::string_view("~QDMDL");
     std::string path = directory;
-    if (!path.empty() && path.back() != '/') path += '/';
+    if (!path.empty() && path.back() != '/')
+        path += '/';
     path += stem;
     path += std::to_string(number);
     path += ".TMP";

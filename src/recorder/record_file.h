@@ -47,7 +47,7 @@ using LoadProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 
 // Where a reader takes its bytes from.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Up to size bytes; fewer only at the end of the data (or on a read error).
     virtual std::size_t read(std::uint8_t* buffer, std::size_t size) = 0;
@@ -56,12 +56,12 @@ public:
 };
 
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::span<const std::uint8_t> data) : m_data(data) {}
     std::size_t read(std::uint8_t* buffer, std::size_t size) override;
     std::uint64_t size() const override { return m_data.size(); }
 
-private:
+  private:
     std::span<const std::uint8_t> m_data;
     std::size_t m_pos = 0;
 };
@@ -73,17 +73,21 @@ private:
 using EntrySink = std::function<void(const std::uint8_t* entry)>;
 LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink& sink,
                        const LoadProgress& progress = {});
-LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink, const LoadProgress& progress = {});
+LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink,
+                         const LoadProgress& progress = {});
 
 // The same, each entry read into a pair.
-LoadResult ReadRecords(ByteSource& source, RecordLayout layout, const std::function<void(const RecordPair&)>& sink,
+LoadResult ReadRecords(ByteSource& source, RecordLayout layout,
+                       const std::function<void(const RecordPair&)>& sink,
                        const LoadProgress& progress = {});
-LoadResult ReadRecordFile(const std::string& path, const std::function<void(const RecordPair&)>& sink,
+LoadResult ReadRecordFile(const std::string& path,
+                          const std::function<void(const RecordPair&)>& sink,
                           const LoadProgress& progress = {});
 
 // Load a record file into pairs (appended to out). On Aborted, out is left as
 // it was; on CutShort it holds the complete entries.
-LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out, const LoadProgress& progress = {});
+LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out,
+                          const LoadProgress& progress = {});
 LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out,
                        const LoadProgress& progress = {});
 
@@ -99,13 +103,13 @@ inline constexpr int kCutShortTextId = 9020;
 // A ".g53" record file written entry by entry; the count is filled in when
 // the file is committed. The target is replaced only by commit().
 class RecordFileWriter {
-public:
+  public:
     bool open(const std::string& path);
     bool append(const RecordPair& pair);
     bool commit(bool durable = true); // see AtomicFile::commit
     std::int64_t count() const { return m_count; }
 
-private:
+  private:
     bool flush();
     AtomicFile m_file;
     std::vector<std::uint8_t> m_buffer;
@@ -121,7 +125,7 @@ bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs);
 // appended per sample and handed to the system at once, so that a crash of
 // the program loses nothing already sampled.
 class TemporaryFileWriter {
-public:
+  public:
     TemporaryFileWriter() = default;
     TemporaryFileWriter(const TemporaryFileWriter&) = delete;
     TemporaryFileWriter& operator=(const TemporaryFileWriter&) = delete;
@@ -132,7 +136,7 @@ public:
     bool append(const RecordPair& pair);
     void close();
 
-private:
+  private:
     int m_fd = -1;
 };
 

@@ -59,7 +59,8 @@ struct PageLayout {
 PageLayout LayoutPage(std::int64_t count, int pointsPerPage, int lastPage, int viewedPage);
 
 // Buffer position of a graph point of the viewed page, or -1 for a blank point.
-std::int64_t PointPosition(int point, std::int64_t count, int pointsPerPage, int lastPage, int viewedPage);
+std::int64_t PointPosition(int point, std::int64_t count, int pointsPerPage, int lastPage,
+                           int viewedPage);
 
 struct GraphPoint {
     double y = kBlankValue;
@@ -68,8 +69,8 @@ struct GraphPoint {
 
 // The pointsPerPage points of a page: main value and time text of each pair,
 // blank points (y -99999.0, label one blank) where the page has no sample.
-std::vector<GraphPoint> FillPage(std::span<const RecordPair> buffer, int pointsPerPage, int lastPage,
-                                 int viewedPage);
+std::vector<GraphPoint> FillPage(std::span<const RecordPair> buffer, int pointsPerPage,
+                                 int lastPage, int viewedPage);
 
 // --- decimation for the whole-buffer view --------------------------------------
 
@@ -92,7 +93,8 @@ struct Decimation {
 // order (equal: the smallest's entry first, so a flat block lists its first
 // position twice). When the recorder's largest or smallest sample is not among
 // the plotted positions, its point is the nearest plotted one.
-Decimation Decimate(std::span<const float> values, std::int64_t maxPosition, std::int64_t minPosition);
+Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
+                    std::int64_t minPosition);
 
 // The main values of a buffer, in order (the input of Decimate).
 std::vector<float> MainValues(std::span<const RecordPair> buffer);

@@ -12,29 +12,39 @@ namespace {
 
 // A double beyond the float range becomes an infinity instead of undefined behaviour.
 float ToFloat(double v) {
-    if (v > FLT_MAX) return INFINITY;
-    if (v < -FLT_MAX) return -INFINITY;
+    if (v > FLT_MAX)
+        return INFINITY;
+    if (v < -FLT_MAX)
+        return -INFINITY;
     return static_cast<float>(v);
 }
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string TrimRight(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return std::string(s);
 }
 
 std::string Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
     return TrimRight(s);
 }
 
-bool Contains(std::string_view s, char c) { return s.find(c) != std::string_view::npos; }
+bool Contains(std::string_view s, char c) {
+    return s.find(c) != std::string_view::npos;
+}
 
 bool ParseInt(std::string_view text, int& value) {
     double d = 0.0;
-    if (text.empty() || Contains(text, '.') || Contains(text, 'E') || Contains(text, 'e')) return false;
-    if (!ParseDecimal(text, d) || std::fabs(d) > 1e6) return false;
+    if (text.empty() || Contains(text, '.') || Contains(text, 'E') || Contains(text, 'e'))
+        return false;
+    if (!ParseDecimal(text, d) || std::fabs(d) > 1e6)
+        return false;
     value = static_cast<int>(d);
     return true;
 }
@@ -43,8 +53,12 @@ bool IsMainTemperature(std::uint32_t c) {
     return c == 0x4020 || c == 0x4040 || c == 0x8020 || c == 0x8040 || c == 0xC020 || c == 0xC040;
 }
 
-bool IsCelsiusCode(std::uint32_t c) { return c == 0x20 || c == 0x4020 || c == 0x8020 || c == 0xC020; }
-bool IsFahrenheitCode(std::uint32_t c) { return c == 0x40 || c == 0x4040 || c == 0x8040 || c == 0xC040; }
+bool IsCelsiusCode(std::uint32_t c) {
+    return c == 0x20 || c == 0x4020 || c == 0x8020 || c == 0xC020;
+}
+bool IsFahrenheitCode(std::uint32_t c) {
+    return c == 0x40 || c == 0x4040 || c == 0x8040 || c == 0xC040;
+}
 
 // Steps 1 and 2: the display text as the value text of the record.
 std::string CleanText(const DisplayReading& d, bool dropLetter) {
@@ -57,46 +71,71 @@ std::string CleanText(const DisplayReading& d, bool dropLetter) {
     } else {
         t = Trim(raw);
     }
-    if (dropLetter && !t.empty() && (Contains(t, 'C') || Contains(t, 'F'))) t.pop_back();
+    if (dropLetter && !t.empty() && (Contains(t, 'C') || Contains(t, 'F')))
+        t.pop_back();
     return t;
 }
 
 // Step 5: the decimal position d of the digit text.
 int DigitShift(const std::string& t, bool negative) {
-    const std::string_view digits = negative && !t.empty() ? std::string_view(t).substr(1) : std::string_view(t);
+    const std::string_view digits =
+        negative && !t.empty() ? std::string_view(t).substr(1) : std::string_view(t);
     const auto dot = digits.find('.');
-    if (dot != std::string_view::npos) return static_cast<int>(dot) + 1 - 2;
+    if (dot != std::string_view::npos)
+        return static_cast<int>(dot) + 1 - 2;
     return static_cast<int>(digits.size()) - 1;
 }
 
 // 6.6 and 10.9989 are doubles; only the product becomes a float.
-double Scaled(double base, int d, int e) { return base * std::pow(10.0, d) * std::pow(10.0, e); }
+double Scaled(double base, int d, int e) {
+    return base * std::pow(10.0, d) * std::pow(10.0, e);
+}
 
 std::optional<double> MainOverload(std::uint32_t c, int d, int e) {
     switch (c) {
-    case 0x4: case 0x80: case 0x180: case 0x201: case 0x202: case 0x203: case 0x2080:
-    case 0x1000005: case 0x1000006:
+    case 0x4:
+    case 0x80:
+    case 0x180:
+    case 0x201:
+    case 0x202:
+    case 0x203:
+    case 0x2080:
+    case 0x1000005:
+    case 0x1000006:
         return Scaled(6.6, d, e);
-    case 0x5: case 0x6: case 0x7: case 0x400:
+    case 0x5:
+    case 0x6:
+    case 0x7:
+    case 0x400:
         return Scaled(10.9989, d, e);
-    case 0x8: return Scaled(6.6, d, e) * 1e6;
-    case 0x1000: return Scaled(10.9989, d, e) * 1e9;
-    case 0x800: return 110.0;
-    case 0x2000: return 1100.0;
-    default: return std::nullopt;
+    case 0x8:
+        return Scaled(6.6, d, e) * 1e6;
+    case 0x1000:
+        return Scaled(10.9989, d, e) * 1e9;
+    case 0x800:
+        return 110.0;
+    case 0x2000:
+        return 1100.0;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<double> SubOverload(std::uint32_t c, int d, int e) {
     switch (c) {
-    case 0x5: case 0x201: return Scaled(6.6, d, e);
-    case 0x400: case 0x200000: return Scaled(10.9989, d, e);
-    default: return std::nullopt;
+    case 0x5:
+    case 0x201:
+        return Scaled(6.6, d, e);
+    case 0x400:
+    case 0x200000:
+        return Scaled(10.9989, d, e);
+    default:
+        return std::nullopt;
     }
 }
 
-void FillRecord(TBRecord& r, const DisplayReading& d, std::string_view valueText, std::string_view timeText,
-                float value) {
+void FillRecord(TBRecord& r, const DisplayReading& d, std::string_view valueText,
+                std::string_view timeText, float value) {
     StoreField(r.valueText, valueText);
     StoreField(r.exponentText, d.exponentText);
     r.function = static_cast<std::uint32_t>(d.function);
@@ -112,7 +151,8 @@ void FillRecord(TBRecord& r, const DisplayReading& d, std::string_view valueText
 
 bool ParseDecimal(std::string_view s, double& value) {
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
     std::size_t digits = 0;
     bool dot = false;
     for (; i < s.size(); ++i) {
@@ -124,15 +164,20 @@ bool ParseDecimal(std::string_view s, double& value) {
             break;
         }
     }
-    if (digits == 0) return false;
+    if (digits == 0)
+        return false;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
         std::size_t expDigits = 0;
-        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++expDigits;
-        if (expDigits == 0) return false;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+            ++expDigits;
+        if (expDigits == 0)
+            return false;
     }
-    if (i != s.size()) return false;
+    if (i != s.size())
+        return false;
     const std::string copy(s);
     value = std::strtod(copy.c_str(), nullptr);
     return true;
@@ -148,8 +193,11 @@ std::string SampleTimeText(std::chrono::system_clock::time_point when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
     ::localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
-    return FormatSampleTime(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>((ms + 1000) % 1000 / 100));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() %
+        1000;
+    return FormatSampleTime(local.tm_hour, local.tm_min, local.tm_sec,
+                            static_cast<int>((ms + 1000) % 1000 / 100));
 }
 
 std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::string_view timeText) {
@@ -160,24 +208,32 @@ std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::strin
 
     // Main display.
     const std::string t = CleanText(m, IsMainTemperature(c));
-    if (t == ".") return std::nullopt;
+    if (t == ".")
+        return std::nullopt;
     const bool decibel = c == 0x2000 || c == 0x2080;
     const std::string number = decibel ? t : t + "E" + m.exponentText;
     double v = 0.0;
     if (ParseDecimal(number, v)) {
-        if (c == 0x8) v *= 1e6;
-        else if (c == 0x1000) v *= 1e9;
+        if (c == 0x8)
+            v *= 1e6;
+        else if (c == 0x1000)
+            v *= 1e9;
     } else if (Contains(t, 'L')) {
         int e = 0;
-        if (!ParseInt(m.exponentText, e)) return std::nullopt;
+        if (!ParseInt(m.exponentText, e))
+            return std::nullopt;
         const auto o = MainOverload(c, DigitShift(t, m.negative), e);
-        if (!o) return std::nullopt;
+        if (!o)
+            return std::nullopt;
         v = m.negative ? -*o : *o;
     } else if (t == "---" || t == "----") {
         const double sign = t == "---" ? 1.0 : -1.0;
-        if (IsCelsiusCode(c)) v = sign * 1375.0;
-        else if (IsFahrenheitCode(c)) v = sign * 2510.0;
-        else return std::nullopt;
+        if (IsCelsiusCode(c))
+            v = sign * 1375.0;
+        else if (IsFahrenheitCode(c))
+            v = sign * 2510.0;
+        else
+            return std::nullopt;
     } else {
         return std::nullopt;
     }
@@ -192,20 +248,25 @@ std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::strin
         return pair;
     }
     const std::string ts = CleanText(s, cs == 0x4020 || cs == 0x4040);
-    if (ts == ".") return std::nullopt;
+    if (ts == ".")
+        return std::nullopt;
     double vs = 0.0;
     if (!ParseDecimal(ts + "E" + s.exponentText, vs)) {
         vs = 0.0;
         if (Contains(ts, 'L')) {
             int e = 0;
-            if (!ParseInt(s.exponentText, e)) return std::nullopt;
+            if (!ParseInt(s.exponentText, e))
+                return std::nullopt;
             const auto o = SubOverload(cs, DigitShift(ts, s.negative), e);
-            if (!o) return std::nullopt;
+            if (!o)
+                return std::nullopt;
             vs = s.negative ? -*o : *o;
         } else if (ts == "---" || ts == "----") {
             const double sign = ts == "---" ? 1.0 : -1.0;
-            if (cs == 0x4020) vs = sign * 1375.0;
-            else if (cs == 0x4040) vs = sign * 2510.0;
+            if (cs == 0x4020)
+                vs = sign * 1375.0;
+            else if (cs == 0x4040)
+                vs = sign * 2510.0;
         }
     }
     FillRecord(pair.sub, s, ts, timeText, ToFloat(vs));

@@ -9,8 +9,12 @@
 namespace ostrel {
 namespace {
 
-bool IsCelsiusTemperature(std::uint32_t c) { return c == 0x4020 || c == 0x8020 || c == 0xC020; }
-bool IsFahrenheitTemperature(std::uint32_t c) { return c == 0x4040 || c == 0x8040 || c == 0xC040; }
+bool IsCelsiusTemperature(std::uint32_t c) {
+    return c == 0x4020 || c == 0x8020 || c == 0xC020;
+}
+bool IsFahrenheitTemperature(std::uint32_t c) {
+    return c == 0x4040 || c == 0x8040 || c == 0xC040;
+}
 
 // The fields of one display, as views into its record: the data text, the
 // unit field, and the function field made of head + function text + tail.
@@ -19,7 +23,7 @@ struct Fields {
     std::string_view unit;
     std::string_view head;
     std::string_view func;
-    std::string_view open;  // " C [", " F [", "  [" or " [" before the mode
+    std::string_view open; // " C [", " F [", "  [" or " [" before the mode
     std::string_view mode;
     bool bracket = false;
 };
@@ -35,21 +39,25 @@ struct RecordView {
 };
 
 RecordView ViewOf(const TBRecord& r) {
-    return {r.function, FieldView(r.timeText), FieldView(r.dataText), FieldView(r.unitText),
-            FieldView(r.functionText), FieldView(r.modeText)};
+    return {r.function,
+            FieldView(r.timeText),
+            FieldView(r.dataText),
+            FieldView(r.unitText),
+            FieldView(r.functionText),
+            FieldView(r.modeText)};
 }
 
-template <std::size_t N>
-std::string_view TextAt(const std::uint8_t* p) {
+template <std::size_t N> std::string_view TextAt(const std::uint8_t* p) {
     const char* s = reinterpret_cast<const char*>(p);
     std::size_t n = 0;
-    while (n < N && s[n] != 0) ++n;
+    while (n < N && s[n] != 0)
+        ++n;
     return {s, n};
 }
 
 RecordView ViewOfBytes(const std::uint8_t* b) {
     using namespace record_offset;
-    return {LoadU32(b + kFunction), TextAt<16>(b + kTimeText), TextAt<16>(b + kDataText),
+    return {LoadU32(b + kFunction),   TextAt<16>(b + kTimeText),     TextAt<16>(b + kDataText),
             TextAt<8>(b + kUnitText), TextAt<16>(b + kFunctionText), TextAt<8>(b + kModeText)};
 }
 
@@ -105,7 +113,8 @@ void AppendLine(std::string& out, const RecordView& main, bool hasSub, const Rec
     const Fields m = DisplayFields(main, true);
     AppendFields(out, m, m.unit);
     // The sub unit field is the sub record's unit text as stored.
-    if (hasSub) AppendFields(out, DisplayFields(sub, false), sub.unit);
+    if (hasSub)
+        AppendFields(out, DisplayFields(sub, false), sub.unit);
     out += "\r\n";
 }
 
@@ -116,7 +125,8 @@ void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t pos
 }
 
 void AppendExportLine(std::string& out, const std::uint8_t* entry, std::int64_t position) {
-    AppendLine(out, ViewOfBytes(entry + 1), entry[0] != 0, ViewOfBytes(entry + 1 + kTBRecordSize), position);
+    AppendLine(out, ViewOfBytes(entry + 1), entry[0] != 0, ViewOfBytes(entry + 1 + kTBRecordSize),
+               position);
 }
 
 PageRange ClampPageRange(int firstPage, int lastPageOfRange, int lastPage) {
@@ -124,10 +134,12 @@ PageRange ClampPageRange(int firstPage, int lastPageOfRange, int lastPage) {
     return {std::clamp(firstPage, 1, top), std::clamp(lastPageOfRange, 1, top)};
 }
 
-std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, int firstPage, int lastPageOfRange) {
+std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, int firstPage,
+                       int lastPageOfRange) {
     std::string out(kExportHeader);
     const auto count = static_cast<std::int64_t>(buffer.size());
-    if (count == 0 || pointsPerPage <= 0) return out;
+    if (count == 0 || pointsPerPage <= 0)
+        return out;
     const int lastPage = LastPageFor(count, pointsPerPage);
     const PageRange range = ClampPageRange(firstPage, lastPageOfRange, lastPage);
     for (int page = range.first; page <= range.last; ++page) {
@@ -140,12 +152,14 @@ std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, in
     return out;
 }
 
-bool ExportTextFile(const std::string& path, std::span<const RecordPair> buffer, int pointsPerPage, int firstPage,
-                    int lastPageOfRange) {
+bool ExportTextFile(const std::string& path, std::span<const RecordPair> buffer, int pointsPerPage,
+                    int firstPage, int lastPageOfRange) {
     const std::string text = ExportText(buffer, pointsPerPage, firstPage, lastPageOfRange);
     AtomicFile file;
-    if (!file.open(path)) return false;
-    if (!file.write(text.data(), text.size())) return false;
+    if (!file.open(path))
+        return false;
+    if (!file.write(text.data(), text.size()))
+        return false;
     return file.commit();
 }
 

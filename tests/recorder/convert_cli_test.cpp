@@ -24,7 +24,8 @@ struct CliRun {
 
 CliRun Convert(const ScratchDir& dir, const std::string& in, const std::string& out) {
     const std::string errFile = dir / "stderr.txt";
-    const std::string cmd = std::string(OSTREL_CLI) + " convert '" + in + "' -o '" + out + "' 2>'" + errFile + "'";
+    const std::string cmd =
+        std::string(OSTREL_CLI) + " convert '" + in + "' -o '" + out + "' 2>'" + errFile + "'";
     CliRun run;
     const int raw = std::system(cmd.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -33,12 +34,15 @@ CliRun Convert(const ScratchDir& dir, const std::string& in, const std::string& 
     return run;
 }
 
-std::string Text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 TEST(ConvertCommandTest, RecordFileToCsvAndBack) {
     ScratchDir dir;
     SampleBuffer pairs;
-    for (int i = 0; i < 450; ++i) pairs.push_back(MakePair(i, i % 3 == 0));
+    for (int i = 0; i < 450; ++i)
+        pairs.push_back(MakePair(i, i % 3 == 0));
     ASSERT_TRUE(SaveRecordFile(dir / "in.g53", pairs));
 
     CliRun run = Convert(dir, dir / "in.g53", dir / "out.csv");
@@ -56,10 +60,15 @@ TEST(ConvertCommandTest, LeftoverTemporaryFileBecomesARecordFile) {
     {
         TemporaryFileWriter writer;
         ASSERT_TRUE(writer.open(tmp));
-        for (int i = 0; i < 5; ++i) writer.append(MakePair(i));
+        for (int i = 0; i < 5; ++i)
+            writer.append(MakePair(i));
     }
     // A crash in the middle of an entry leaves part of it behind.
-    { std::FILE* f = std::fopen(tmp.c_str(), "ab"); std::fputs("partial", f); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen(tmp.c_str(), "ab");
+        std::fputs("partial", f);
+        std::fclose(f);
+    }
     const CliRun run = Convert(dir, tmp, dir / "recovered.g53");
     EXPECT_EQ(run.status, 0) << run.err;
     SampleBuffer loaded;
@@ -99,7 +108,8 @@ TEST(ConvertCommandTest, CutShortInputConvertsItsCompleteEntriesAndFails) {
     const CliRun run = Convert(dir, dir / "in.g53", dir / "out.csv");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "Error[E9020]: The file is cut short: 2 of 3 entries were read.\n");
-    EXPECT_EQ(Text(ReadBytes(dir / "out.csv")), ExportText(SampleBuffer{MakePair(1), MakePair(2)}, 200, 1, 1));
+    EXPECT_EQ(Text(ReadBytes(dir / "out.csv")),
+              ExportText(SampleBuffer{MakePair(1), MakePair(2)}, 200, 1, 1));
 }
 
 } // namespace

@@ -18,7 +18,8 @@ using test::WriteBytes;
 
 std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
     std::vector<std::uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -33,7 +34,8 @@ std::vector<std::uint8_t> EntryBytes(const RecordPair& pair) {
     return b;
 }
 
-LoadResult LoadBytes(const std::vector<std::uint8_t>& bytes, RecordLayout layout, SampleBuffer& out) {
+LoadResult LoadBytes(const std::vector<std::uint8_t>& bytes, RecordLayout layout,
+                     SampleBuffer& out) {
     MemorySource source(bytes);
     return LoadRecords(source, layout, out);
 }
@@ -77,7 +79,7 @@ TEST(RecordLayoutTest, LayoutFollowsTheFileNameInOrder) {
     EXPECT_EQ(LayoutForPath("/d/~QDMDL1.TMP"), RecordLayout::Temporary);
     EXPECT_EQ(LayoutForPath("/d/x.tmp"), RecordLayout::Temporary);
     EXPECT_EQ(LayoutForPath("/d/a.g53"), RecordLayout::G53);
-    EXPECT_EQ(LayoutForPath("/d/DATA.G51"), RecordLayout::G53); // case-sensitive
+    EXPECT_EQ(LayoutForPath("/d/DATA.G51"), RecordLayout::G53);  // case-sensitive
     EXPECT_EQ(LayoutForPath("/d/a.g51.tmp"), RecordLayout::G51); // .g51 is tested first
     EXPECT_EQ(LayoutForPath("/d/a.Tmp"), RecordLayout::G53);
     // A directory name does not decide the layout of the file inside it.
@@ -120,9 +122,10 @@ TEST(RecordFileTest, EmptyAndTemporaryFiles) {
 
 TEST(RecordFileTest, OlderLayoutsDeriveTheModeFromTheCode) {
     SampleBuffer out;
-    LoadResult r = LoadBytes(Concat({RecordBytes(76, "75.0F", 0x8040, 75.0f), RecordBytes(76, "1", 0x6, 1.0f),
-                                     {1, 2, 3}}),
-                             RecordLayout::G51, out);
+    LoadResult r = LoadBytes(
+        Concat(
+            {RecordBytes(76, "75.0F", 0x8040, 75.0f), RecordBytes(76, "1", 0x6, 1.0f), {1, 2, 3}}),
+        RecordLayout::G51, out);
     EXPECT_EQ(r.status, LoadStatus::Ok);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(FieldView(out[0].main.modeText), "T1");
@@ -161,7 +164,8 @@ TEST(RecordFileTest, CutShortFileLoadsItsCompleteEntries) {
 TEST(RecordFileTest, GarbageHeadersNeitherAllocateNorCrash) {
     SampleBuffer out;
     // A huge count over a tiny file: the size bounds the reservation.
-    LoadResult r = LoadBytes(Concat({CountBytes(0x7FFFFFFF), EntryBytes(MakePair(1))}), RecordLayout::G53, out);
+    LoadResult r = LoadBytes(Concat({CountBytes(0x7FFFFFFF), EntryBytes(MakePair(1))}),
+                             RecordLayout::G53, out);
     EXPECT_EQ(r.status, LoadStatus::CutShort);
     EXPECT_EQ(out.size(), 1u);
     EXPECT_LE(out.capacity(), 1u);
@@ -183,12 +187,14 @@ TEST(RecordFileTest, MissingFileIsAnOpenError) {
     ScratchDir dir;
     SampleBuffer out;
     EXPECT_EQ(LoadRecordFile(dir / "none.g53", out).status, LoadStatus::OpenError);
-    EXPECT_EQ(LoadRecordFile(dir.path().string(), out).status, LoadStatus::OpenError); // a directory
+    EXPECT_EQ(LoadRecordFile(dir.path().string(), out).status,
+              LoadStatus::OpenError); // a directory
 }
 
 TEST(RecordFileTest, ProgressReportsAndStops) {
     SampleBuffer pairs;
-    for (int i = 0; i < 10; ++i) pairs.push_back(MakePair(i));
+    for (int i = 0; i < 10; ++i)
+        pairs.push_back(MakePair(i));
     std::vector<std::uint8_t> bytes = CountBytes(10);
     for (const auto& p : pairs) {
         const auto e = EntryBytes(p);
@@ -208,9 +214,8 @@ TEST(RecordFileTest, ProgressReportsAndStops) {
     // Stopping after four entries keeps nothing and leaves earlier pairs alone.
     SampleBuffer kept = {MakePair(99)};
     MemorySource again(bytes);
-    const LoadResult r = LoadRecords(again, RecordLayout::G53, kept, [](std::int64_t done, std::int64_t) {
-        return done < 4;
-    });
+    const LoadResult r = LoadRecords(again, RecordLayout::G53, kept,
+                                     [](std::int64_t done, std::int64_t) { return done < 4; });
     EXPECT_EQ(r.status, LoadStatus::Aborted);
     EXPECT_EQ(r.read, 4);
     EXPECT_EQ(kept, SampleBuffer{MakePair(99)});
@@ -235,7 +240,8 @@ TEST(RecordFileTest, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(Text(9005), "File save error.");
     // No temporary file is left behind.
     int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++files;
     EXPECT_EQ(files, 1);
 }
 
@@ -269,7 +275,8 @@ namespace {
 // Fixtures written by an independent script, field by field.
 TEST(RecordFileTest, FixtureFilesLoadFieldByField) {
     SampleBuffer out;
-    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g53", out).status, LoadStatus::Ok);
+    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g53", out).status,
+              LoadStatus::Ok);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0].hasSub, 1);
     EXPECT_EQ(FieldView(out[0].main.valueText), "1.234");
@@ -283,7 +290,8 @@ TEST(RecordFileTest, FixtureFilesLoadFieldByField) {
     EXPECT_EQ(FieldView(out[1].main.modeText), "T1");
 
     out.clear();
-    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g51", out).status, LoadStatus::Ok);
+    ASSERT_EQ(LoadRecordFile(std::string(OSTREL_TEST_DATA) + "/recorder/two.g51", out).status,
+              LoadStatus::Ok);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(FieldView(out[0].main.modeText), "DC");
     EXPECT_EQ(FieldView(out[1].main.modeText), "T1");

@@ -40,20 +40,23 @@ inline RecordPair MakePair(int i, bool withSub = true) {
 }
 
 // A 76- or 84-byte record image written field by field at its offsets.
-inline std::vector<std::uint8_t> RecordBytes(std::size_t size, const char* value, std::uint32_t code, float v,
-                                             const char* mode = "") {
+inline std::vector<std::uint8_t> RecordBytes(std::size_t size, const char* value,
+                                             std::uint32_t code, float v, const char* mode = "") {
     std::vector<std::uint8_t> b(size, 0);
     std::strncpy(reinterpret_cast<char*>(&b[0]), value, 8);
     std::strncpy(reinterpret_cast<char*>(&b[8]), "0", 4);
-    for (int i = 0; i < 4; ++i) b[12 + i] = static_cast<std::uint8_t>(code >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[12 + i] = static_cast<std::uint8_t>(code >> (8 * i));
     std::strncpy(reinterpret_cast<char*>(&b[16]), " 10:20:30.4", 16);
     std::strncpy(reinterpret_cast<char*>(&b[32]), value, 16);
     std::strncpy(reinterpret_cast<char*>(&b[48]), "k", 8);
     std::strncpy(reinterpret_cast<char*>(&b[56]), "W", 16);
     std::uint32_t bits;
     std::memcpy(&bits, &v, 4);
-    for (int i = 0; i < 4; ++i) b[72 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    if (size == 84) std::strncpy(reinterpret_cast<char*>(&b[76]), mode, 8);
+    for (int i = 0; i < 4; ++i)
+        b[72 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    if (size == 84)
+        std::strncpy(reinterpret_cast<char*>(&b[76]), mode, 8);
     return b;
 }
 
@@ -64,12 +67,13 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // A fresh directory under the system's temporary directory, removed at the end.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         char tmpl[] = "/tmp/ostrel-recorder-XXXXXX";
         m_path = ::mkdtemp(tmpl);
@@ -81,7 +85,7 @@ public:
     std::string operator/(const std::string& name) const { return (m_path / name).string(); }
     const std::filesystem::path& path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

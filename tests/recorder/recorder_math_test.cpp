@@ -97,7 +97,8 @@ TEST(PageTest, PagesCountBackFromTheNewestSample) {
     EXPECT_EQ(PointPosition(0, 250, 200, 2, 2), 50);
 
     SampleBuffer buffer;
-    for (int i = 0; i < 250; ++i) buffer.push_back(test::MakePair(i));
+    for (int i = 0; i < 250; ++i)
+        buffer.push_back(test::MakePair(i));
     const auto points = FillPage(buffer, 200, 2, 1);
     ASSERT_EQ(points.size(), 200u);
     EXPECT_EQ(points[149].y, kBlankValue);
@@ -108,14 +109,16 @@ TEST(PageTest, PagesCountBackFromTheNewestSample) {
     EXPECT_EQ(FillPage(buffer, 200, 2, 2)[0].y, 25.0);
 
     // An empty buffer, and a page number past the newest sample, give blank points.
-    for (const auto& p : FillPage({}, 200, 1, 1)) EXPECT_EQ(p.y, kBlankValue);
+    for (const auto& p : FillPage({}, 200, 1, 1))
+        EXPECT_EQ(p.y, kBlankValue);
     EXPECT_EQ(LayoutPage(250, 200, 2, 3).filledPoints, 0);
     EXPECT_EQ(PointPosition(0, 250, 200, 2, 3), -1);
 }
 
 std::vector<float> Ramp(int n) {
     std::vector<float> v(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = static_cast<float>(i % 97);
+    for (int i = 0; i < n; ++i)
+        v[static_cast<std::size_t>(i)] = static_cast<float>(i % 97);
     return v;
 }
 

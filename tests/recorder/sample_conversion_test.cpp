@@ -5,8 +5,8 @@
 namespace ostrel {
 namespace {
 
-DisplayReading Display(std::string text, std::string exponent, std::uint32_t code, bool negative = false,
-                       std::string coupling = {}) {
+DisplayReading Display(std::string text, std::string exponent, std::uint32_t code,
+                       bool negative = false, std::string coupling = {}) {
     DisplayReading d;
     d.negative = negative ? 1 : 0;
     d.valueText = std::move(text);
@@ -155,13 +155,21 @@ TEST(SampleConversionTest, SubDisplay) {
     EXPECT_FALSE(Convert(Display("1.000", "0", 0x5), Display("0.L", "0", 0x6)));
 
     // Sub open sensor: only T2 codes have a substitute; others give 0.
-    EXPECT_FLOAT_EQ(Convert(Display("1.000", "0", 0x5), Display("----", "0", 0x4040))->sub.value, -2510.0f);
+    EXPECT_FLOAT_EQ(Convert(Display("1.000", "0", 0x5), Display("----", "0", 0x4040))->sub.value,
+                    -2510.0f);
     EXPECT_EQ(Convert(Display("1.000", "0", 0x5), Display("---", "0", 0x8020))->sub.value, 0.0f);
     // The sub letter is dropped only for the T2 codes.
-    EXPECT_EQ(FieldView(Convert(Display("1.000", "0", 0x5), Display("21.0C", "0", 0x4020))->sub.valueText), "21.0");
-    EXPECT_EQ(FieldView(Convert(Display("1.000", "0", 0x5), Display("21.0C", "0", 0x8020))->sub.valueText), "21.0C");
+    EXPECT_EQ(
+        FieldView(
+            Convert(Display("1.000", "0", 0x5), Display("21.0C", "0", 0x4020))->sub.valueText),
+        "21.0");
+    EXPECT_EQ(
+        FieldView(
+            Convert(Display("1.000", "0", 0x5), Display("21.0C", "0", 0x8020))->sub.valueText),
+        "21.0C");
     // The sub display always appends its exponent, even for decibels.
-    EXPECT_FLOAT_EQ(Convert(Display("1.000", "0", 0x5), Display("12.0", "-3", 0x2000))->sub.value, 0.012f);
+    EXPECT_FLOAT_EQ(Convert(Display("1.000", "0", 0x5), Display("12.0", "-3", 0x2000))->sub.value,
+                    0.012f);
 }
 
 TEST(SampleConversionTest, LongTextsAreCutInsideTheirFields) {

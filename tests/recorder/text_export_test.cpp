@@ -24,7 +24,8 @@ std::string Line(const RecordPair& pair, std::int64_t position = 0) {
     return out.substr(0, out.size() - 2);
 }
 
-RecordPair Pair(std::uint32_t code, const char* data, const char* unit, const char* func, const char* mode) {
+RecordPair Pair(std::uint32_t code, const char* data, const char* unit, const char* func,
+                const char* mode) {
     RecordPair p;
     p.main.function = code;
     StoreField(p.main.timeText, " 10:00:00.0");
@@ -77,7 +78,8 @@ TEST(TextExportTest, FunctionFieldRules) {
 
 TEST(TextExportTest, PageRangesAreClampedToTheBuffer) {
     SampleBuffer buffer;
-    for (int i = 0; i < 450; ++i) buffer.push_back(MakePair(i, false));
+    for (int i = 0; i < 450; ++i)
+        buffer.push_back(MakePair(i, false));
     // Three pages: 50, 200, 200 samples.
     auto lines = Lines(ExportText(buffer, 200, 1, 1));
     ASSERT_EQ(lines.size(), 51u);
