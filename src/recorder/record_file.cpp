@@ -243,8 +243,9 @@ std::string LoadMessage(const LoadResult& result) {
     if (id != kCutShortTextId)
         return format;
     char text[256];
-    std::snprintf(text, sizeof text, format.c_str(), static_cast<long long>(result.read),
-                  static_cast<long long>(result.expected));
+    // The text's %d take ints; counts beyond that range are shown as its top.
+    const auto asInt = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT32_MAX)); };
+    std::snprintf(text, sizeof text, format.c_str(), asInt(result.read), asInt(result.expected));
     return text;
 }
 
