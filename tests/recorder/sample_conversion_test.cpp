@@ -195,3 +195,56 @@ TEST(ParseDecimalTest, AcceptsOnlyPlainDecimals) {
 
 } // namespace
 } // namespace ostrel
+
+#include "link/frame_codec.h"
+
+namespace ostrel {
+namespace {
+
+// Displays as the frame decoder produces them, through to the sample.
+std::optional<RecordPair> FromFrame(std::string_view mainText, std::uint32_t mainCode, int exponent,
+                                    std::string_view subText = {}, std::uint32_t subCode = 0) {
+    FrameContent content;
+    EXPECT_TRUE(SetDisplayText(content.main, mainText)) << mainText;
+    content.main.function = mainCode;
+    content.main.exponent = exponent;
+    if (subCode != 0) {
+        EXPECT_TRUE(SetDisplayText(content.sub, subText)) << subText;
+        content.sub.function = subCode;
+    }
+    return ConvertSample(DecodeFrame(EncodeFrame(content)), "  1:02:03.4");
+}
+
+TEST(SampleConversionTest, DecodedFramesConvert) {
+    auto dcv = FromFrame("1.234", 0x6, -3);
+    ASSERT_TRUE(dcv);
+    EXPECT_FLOAT_EQ(dcv->main.value, 1.234e-3f);
+    EXPECT_EQ(FieldView(dcv->main.modeText), "DC");
+    EXPECT_EQ(dcv->hasSub, 0);
+
+    auto neg = FromFrame("-12.34", 0x4, 0);
+    ASSERT_TRUE(neg);
+    EXPECT_EQ(FieldView(neg->main.valueText), "-12.34");
+    EXPECT_FLOAT_EQ(neg->main.value, -12.34f);
+
+    // The point's place sets the range: every character before it is a digit
+    // place, a blank one included (6.6 k and 66 k ranges).
+    auto over = FromFrame("0.L  ", 0x80, 3);
+    ASSERT_TRUE(over);
+    EXPECT_FLOAT_EQ(over->main.value, 6.6e3f);
+    over = FromFrame(" 0.L ", 0x80, 3);
+    ASSERT_TRUE(over);
+    EXPECT_FLOAT_EQ(over->main.value, 6.6e4f);
+
+    auto temp = FromFrame(" 234", 0x8020, 0);
+    ASSERT_TRUE(temp);
+    EXPECT_FLOAT_EQ(temp->main.value, 23.0f) << FieldView(temp->main.valueText);
+
+    auto both = FromFrame("1.000", 0x5, 0, "50.00", 0x400);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->hasSub, 1);
+    EXPECT_FLOAT_EQ(both->sub.value, 50.0f);
+}
+
+} // namespace
+} // namespace ostrel
