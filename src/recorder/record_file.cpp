@@ -131,12 +131,15 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
         return result;
     }
 
-    std::vector<std::uint8_t> chunk(kChunkItems * item);
+    // A chunk of at most kChunkItems entries, and never more than the file holds.
+    const auto chunkItems =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(total, 1, kChunkItems));
+    std::vector<std::uint8_t> chunk(chunkItems * item);
     std::uint8_t entry[kEntrySize];
     std::int64_t remaining = result.expected;
     while (remaining > 0) {
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunkItems));
+            static_cast<std::size_t>(std::min<std::int64_t>(remaining, std::int64_t(chunkItems)));
         const std::size_t got = source.read(chunk.data(), want * item);
         const std::size_t items = got / item;
         for (std::size_t i = 0; i < items; ++i) {
@@ -195,17 +198,23 @@ LoadResult ReadRecordFile(const std::string& path,
 LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out,
                        const LoadProgress& progress) {
     const std::size_t before = out.size();
-    std::uint64_t payload = source.size();
-    if (layout == RecordLayout::G53)
-        payload = payload >= 4 ? payload - 4 : 0;
-    out.reserve(before + static_cast<std::size_t>(payload / ItemSize(layout)));
+    bool reserved = false;
+    // The first report carries the number of entries the file can hold: room
+    // for exactly those, never for what the count merely claims.
+    const LoadProgress reserving = [&](std::int64_t done, std::int64_t total) {
+        if (!reserved) {
+            out.reserve(before + static_cast<std::size_t>(total));
+            reserved = true;
+        }
+        return !progress || progress(done, total);
+    };
     const LoadResult result = ReadEntries(
         source, layout,
         [&out](const std::uint8_t* entry) {
             out.emplace_back();
             ReadEntry(entry, out.back());
         },
-        progress);
+        reserving);
     if (result.status == LoadStatus::Aborted) {
         out.resize(before);
         out.shrink_to_fit();
@@ -244,7 +253,9 @@ std::string LoadMessage(const LoadResult& result) {
         return format;
     char text[256];
     // The text's %d take ints; counts beyond that range are shown as its top.
-    const auto asInt = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT32_MAX)); };
+    const auto asInt = [](std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT32_MAX));
+    };
     std::snprintf(text, sizeof text, format.c_str(), asInt(result.read), asInt(result.expected));
     return text;
 }

@@ -170,6 +170,14 @@ TEST(RecordFileTest, GarbageHeadersNeitherAllocateNorCrash) {
     EXPECT_EQ(out.size(), 1u);
     EXPECT_LE(out.capacity(), 1u);
 
+    // A count below what follows: the rest of the file is ignored.
+    SampleBuffer one;
+    const auto e = EntryBytes(MakePair(1));
+    r = LoadBytes(Concat({CountBytes(1), e, e, e}), RecordLayout::G53, one);
+    EXPECT_EQ(r.status, LoadStatus::Ok);
+    EXPECT_EQ(one.size(), 1u);
+    EXPECT_EQ(one.capacity(), 1u);
+
     out.clear();
     r = LoadBytes(Concat({CountBytes(-1), EntryBytes(MakePair(1))}), RecordLayout::G53, out);
     EXPECT_EQ(r.status, LoadStatus::Damaged);
