@@ -119,7 +119,7 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
             return result;
         }
         result.expected = count;
-        dataSize -= 4;
+        dataSize = dataSize >= 4 ? dataSize - 4 : 0;
     } else {
         result.expected = static_cast<std::int64_t>(dataSize / item);
     }

@@ -1,9 +1,9 @@
 #include "recorder/sample_conversion.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -60,7 +60,10 @@ bool IsFahrenheitCode(std::uint32_t c) {
     return c == 0x40 || c == 0x4040 || c == 0x8040 || c == 0xC040;
 }
 
-// Steps 1 and 2: the display text as the value text of the record.
+// The display text as the record keeps it: an overload text loses only its
+// trailing blanks (and only when it has a point), a negative display gets its
+// sign in place of the sign slot, anything else is trimmed; a dual-sensor
+// temperature loses its degree letter.
 std::string CleanText(const DisplayReading& d, bool dropLetter) {
     const std::string_view raw = d.valueText;
     std::string t;
@@ -76,7 +79,8 @@ std::string CleanText(const DisplayReading& d, bool dropLetter) {
     return t;
 }
 
-// Step 5: the decimal position d of the digit text.
+// The decimal shift d of a display text: the characters before its point,
+// less one (the sign not counted); without a point, its length less one.
 int DigitShift(const std::string& t, bool negative) {
     const std::string_view digits =
         negative && !t.empty() ? std::string_view(t).substr(1) : std::string_view(t);
@@ -178,9 +182,20 @@ bool ParseDecimal(std::string_view s, double& value) {
     }
     if (i != s.size())
         return false;
-    const std::string copy(s);
-    value = std::strtod(copy.c_str(), nullptr);
-    return true;
+    // from_chars reads "." as the decimal separator whatever the locale; it
+    // takes no "+" sign.
+    const char* first = s.data() + (s[0] == '+' ? 1 : 0);
+    const auto [end, ec] = std::from_chars(first, s.data() + s.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Beyond the double range: a zero for a negative exponent (too small),
+        // else an infinity, with the number's sign.
+        const auto e = s.find_first_of("Ee");
+        const bool tiny = e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == '-';
+        const double magnitude = tiny ? 0.0 : HUGE_VAL;
+        value = s[0] == '-' ? -magnitude : magnitude;
+        return true;
+    }
+    return ec == std::errc() && end == s.data() + s.size();
 }
 
 std::string FormatSampleTime(int hour, int minute, int second, int tenths) {

@@ -142,7 +142,7 @@ TEST(DecimationTest, OddLastSampleIsDroppedAndBlocksGiveTwoPoints) {
 
     // 12,287 samples: step 2, one left over, at most 12,288 points anyway.
     EXPECT_EQ(Decimate(Ramp(12287), 0, 0).positions.size(), 12286u);
-    // Step 3 with two left over keeps the short last block.
+    // A step of 3 with two left over keeps the short last block.
     EXPECT_EQ(Decimate(Ramp(12290), 0, 0).positions.size(), 2 * 4097u);
 }
 

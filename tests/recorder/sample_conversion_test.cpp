@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace ostrel {
 namespace {
 
@@ -188,6 +190,12 @@ TEST(ParseDecimalTest, AcceptsOnlyPlainDecimals) {
     EXPECT_DOUBLE_EQ(v, 0.0015);
     EXPECT_TRUE(ParseDecimal("-.5", v));
     EXPECT_TRUE(ParseDecimal("5.", v));
+    EXPECT_TRUE(ParseDecimal("+2", v));
+    EXPECT_DOUBLE_EQ(v, 2.0);
+    EXPECT_TRUE(ParseDecimal("-1E999", v));
+    EXPECT_EQ(v, -HUGE_VAL);
+    EXPECT_TRUE(ParseDecimal("1E-999", v));
+    EXPECT_EQ(v, 0.0);
     for (const char* bad : {"", "-", ".", "1E", "1e+", " 1", "1 ", "nan", "1.2.3", "1E3.5"}) {
         EXPECT_FALSE(ParseDecimal(bad, v)) << bad;
     }
