@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -82,9 +83,15 @@ void BM_LoadG53(benchmark::State& state) {
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(buffer.data());
     }
+    const auto fileSize = static_cast<std::int64_t>(std::filesystem::file_size(path));
     state.SetItemsProcessed(state.iterations() * kEntries);
-    state.SetBytesProcessed(state.iterations() *
-                            static_cast<std::int64_t>(std::filesystem::file_size(path)));
+    state.SetBytesProcessed(state.iterations() * fileSize);
+    // Peak resident memory of the process (the loaded buffer dominates it) per
+    // byte of the file.
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_per_file_byte"] =
+        static_cast<double>(usage.ru_maxrss) * 1024.0 / static_cast<double>(fileSize);
 }
 BENCHMARK(BM_LoadG53)->Unit(benchmark::kMillisecond)->UseRealTime();
 
