@@ -17,7 +17,8 @@ bool IsFahrenheitTemperature(std::uint32_t c) {
 }
 
 // The fields of one display, as views into its record: the data text, the
-// unit field, and the function field made of head + function text + tail.
+// unit field, and the function field: head, function text, then the mode in
+// brackets after its opening text when bracket is set.
 struct Fields {
     std::string_view data;
     std::string_view unit;
