@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ostrel {
@@ -157,6 +158,23 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
 }
 
 std::unique_ptr<HidDevice> HidapiBackend::open(const HidInterfaceInfo& info, HidOpenError* error) {
+    // hidapi is only ever given hidraw nodes: handed another character
+    // device, its open fails inside the library in ways that are not safe.
+    struct stat node {};
+    const auto slash = info.path.rfind('/');
+    const std::string name = slash == std::string::npos ? info.path : info.path.substr(slash + 1);
+    if (::stat(info.path.c_str(), &node) != 0) {
+        if (error) *error = errno == EACCES ? HidOpenError::PermissionDenied : HidOpenError::NoSuchInterface;
+        return nullptr;
+    }
+    if (::access(info.path.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+        if (error) *error = HidOpenError::PermissionDenied;
+        return nullptr;
+    }
+    if (!S_ISCHR(node.st_mode) || name.rfind("hidraw", 0) != 0) {
+        if (error) *error = HidOpenError::Failed;
+        return nullptr;
+    }
     hid_device* handle = nullptr;
     {
         std::lock_guard lock(HidapiLock());
