@@ -1,9 +1,9 @@
 #include "cli/cable_access.h"
 
 #include "app/string_table.h"
-#include "link/hidapi_backend.h"
+#include "link/hid_backend_factory.h"
 #include "link/link_notifier.h"
-#include "link/simulated_meter.h"
+#include "link/simulation_options.h"
 
 namespace ostrel::cli {
 
@@ -21,10 +21,7 @@ void AddSimulateOption(CLI::App& command, std::optional<std::string>& spec) {
 }
 
 std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& spec, std::string* error) {
-    if (!spec) return std::make_unique<HidapiBackend>();
-    auto options = ParseSimulationOptions(*spec, error);
-    if (!options) return nullptr;
-    return std::make_unique<SimulatedMeter>(*options);
+    return CreateHidBackend(spec, error);
 }
 
 std::string CableNotFoundMessage(bool permissionDenied) {
