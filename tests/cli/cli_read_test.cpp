@@ -39,7 +39,7 @@ CliRun Cli(const std::string& arguments) {
 }
 
 TEST(CliRead, PrintsTheAskedNumberOfChangingReadings) {
-    const CliRun run = Cli("read --simulate=latency=0 --count 20");
+    const CliRun run = Cli("read --simulate=latency=10 --count 20");
     EXPECT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.out.size(), 20u);
     EXPECT_GT(std::set<std::string>(run.out.begin(), run.out.end()).size(), 10u);
