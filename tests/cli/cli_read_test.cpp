@@ -87,7 +87,7 @@ TEST(CliRead, CsvAndJsonCarryATimestampPerReading) {
         EXPECT_EQ(run.out[i][10], 'T') << run.out[i]; // 2026-12-07T…
     }
 
-    run = Cli("read --simulate=latency=0 --count 2 --format json");
+    run = Cli("read --simulate=latency=10 --count 2 --format json");
     EXPECT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.out.size(), 2u);
     for (const auto& line : run.out) {
