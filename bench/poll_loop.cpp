@@ -45,7 +45,8 @@ void BM_PollLoop(benchmark::State& state) {
         cpu += ProcessCpuSeconds() - before;
         answered += meter.answers();
     }
-    state.counters["polls/s"] = benchmark::Counter(static_cast<double>(answered), benchmark::Counter::kIsRate);
+    state.counters["polls/s"] =
+        benchmark::Counter(static_cast<double>(answered), benchmark::Counter::kIsRate);
     state.counters["cpu_us/poll"] = cpu * 1e6 / static_cast<double>(answered);
 }
 BENCHMARK(BM_PollLoop)->Arg(100000)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -14,19 +14,22 @@ constexpr int kPermissionHint = 9101;
 void AddSimulateOption(CLI::App& command, std::optional<std::string>& spec) {
     command
         .add_option_function<std::string>(
-            "--simulate", [&spec](const std::string& value) { spec = value.empty() ? "default" : value; },
+            "--simulate",
+            [&spec](const std::string& value) { spec = value.empty() ? "default" : value; },
             "Use the simulated meter instead of the cable: " + SimulationSyntaxHelp())
         ->expected(0, 1)
         ->default_str("default");
 }
 
-std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& spec, std::string* error) {
+std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& spec,
+                                        std::string* error) {
     return CreateHidBackend(spec, error);
 }
 
 std::string CableNotFoundMessage(bool permissionDenied) {
     std::string message = NumberedLine(kErrorCaption, kCableNotFoundText);
-    if (permissionDenied) message += "\n" + std::string(Text(kPermissionHint));
+    if (permissionDenied)
+        message += "\n" + std::string(Text(kPermissionHint));
     return message;
 }
 

@@ -27,13 +27,15 @@ int RunInfo(const std::optional<std::string>& simulate) {
     device.reset();
     std::cout << attributes.path << '\n' << CableFirmwareLine(attributes.releaseNumber) << '\n';
     // An unreadable serial number leaves its line empty, as in the about box.
-    std::cout << (serial.empty() ? std::string() : CableSerialLine(SerialNumberBytes(serial))) << '\n';
+    std::cout << (serial.empty() ? std::string() : CableSerialLine(SerialNumberBytes(serial)))
+              << '\n';
     return 0;
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
     auto simulate = std::make_shared<std::optional<std::string>>();
-    CLI::App* info = app.add_subcommand("info", "Show the adapter cable's path, firmware version and serial number");
+    CLI::App* info = app.add_subcommand(
+        "info", "Show the adapter cable's path, firmware version and serial number");
     AddSimulateOption(*info, *simulate);
     info->callback([simulate] { ExitStatus() = RunInfo(*simulate); });
 });

@@ -20,14 +20,16 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 
 // The message of a meter that stays silent, on standard error.
 class StderrNotifier final : public LinkNotifier {
-public:
+  public:
     void showNoDataReceived(std::shared_ptr<NoticeReply> reply) override {
-        std::cerr << NumberedCaption(kErrorCaption, kCableNotFoundText) << ": " << kNoDataReceivedText
-                  << std::endl;
+        std::cerr << NumberedCaption(kErrorCaption, kCableNotFoundText) << ": "
+                  << kNoDataReceivedText << std::endl;
         reply->close();
     }
 };
@@ -41,37 +43,45 @@ bool IsResistance(std::int32_t function) {
 std::string Labels(const DisplayReading& d, bool ohmSign) {
     std::string labels = FieldText(d.firstLabelField) + FieldText(d.secondLabelField);
     if (ohmSign && IsResistance(d.function))
-        if (auto w = labels.rfind('W'); w != std::string::npos) labels.replace(w, 1, "\u03A9");
+        if (auto w = labels.rfind('W'); w != std::string::npos)
+            labels.replace(w, 1, "\u03A9");
     return labels;
 }
 
 std::string DisplayText(const DisplayReading& d, const std::string& value) {
     std::string text = value;
     const std::string labels = Labels(d, true);
-    if (!labels.empty()) text += " " + labels;
-    if (!d.couplingText.empty()) text += " " + d.couplingText;
+    if (!labels.empty())
+        text += " " + labels;
+    if (!d.couplingText.empty())
+        text += " " + d.couplingText;
     return text;
 }
 
 std::string TextLine(const MeterReading& r) {
     std::string line = DisplayText(r.main, r.main.valueText);
     const std::string sub = FieldText(r.sub.valueField);
-    if (r.sub.function != 0 && !sub.empty()) line += "   sub " + DisplayText(r.sub, sub);
-    if (r.lowBattery) line += "   LB";
+    if (r.sub.function != 0 && !sub.empty())
+        line += "   sub " + DisplayText(r.sub, sub);
+    if (r.lowBattery)
+        line += "   LB";
     return line;
 }
 
 // Local time as 2026-12-07T20:15:03.250+01:00.
 std::string IsoTimestamp(std::chrono::system_clock::time_point when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() %
+        1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     char date[32], zone[8];
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     std::strftime(zone, sizeof zone, "%z", &local); // +0100
     std::string z = zone;
-    if (z.size() == 5) z.insert(3, ":");
+    if (z.size() == 5)
+        z.insert(3, ":");
     char millis[8];
     std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(ms));
     return date + std::string(millis) + z;
@@ -138,7 +148,8 @@ int RunRead(const ReadOptions& options) {
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
 
-    if (options.format == "csv") std::cout << kCsvHeader << '\n' << std::flush;
+    if (options.format == "csv")
+        std::cout << kCsvHeader << '\n' << std::flush;
 
     AcquisitionState state;
     StderrNotifier notifier;
@@ -173,8 +184,8 @@ int RunRead(const ReadOptions& options) {
 
 CommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
-    CLI::App* read = app.add_subcommand(
-        "read", "Link to the meter and print each new reading (Ctrl+C stops)");
+    CLI::App* read =
+        app.add_subcommand("read", "Link to the meter and print each new reading (Ctrl+C stops)");
     AddSimulateOption(*read, options->simulate);
     read->add_option("--count", options->count, "Stop after N readings (0: until Ctrl+C)")
         ->check(CLI::NonNegativeNumber);

@@ -33,7 +33,7 @@ struct HidReadResult {
 };
 
 class HidDevice {
-public:
+  public:
     virtual ~HidDevice() = default;
     // Write one output report (byte 0 is the report number). Returns a wait result.
     virtual std::uint32_t write(const std::uint8_t* data, std::size_t size, int timeoutMs) = 0;
@@ -54,7 +54,7 @@ public:
 enum class HidOpenError { None, NoSuchInterface, PermissionDenied, Failed };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
     // Present HID interfaces, in a stable order.
     virtual std::vector<HidInterfaceInfo> enumerate() = 0;

@@ -7,9 +7,11 @@ namespace ostrel {
 
 std::unique_ptr<HidBackend> CreateHidBackend(const std::optional<std::string>& simulate,
                                              std::string* error) {
-    if (!simulate) return std::make_unique<HidapiBackend>();
+    if (!simulate)
+        return std::make_unique<HidapiBackend>();
     auto options = ParseSimulationOptions(*simulate, error);
-    if (!options) return nullptr;
+    if (!options)
+        return nullptr;
     return std::make_unique<SimulatedMeter>(*options);
 }
 

@@ -7,19 +7,24 @@
 namespace ostrel {
 namespace {
 
-bool Ends(std::uint32_t wait) { return wait != kWaitCompleted; }
+bool Ends(std::uint32_t wait) {
+    return wait != kWaitCompleted;
+}
 
 std::unique_ptr<HidDevice> OpenListed(HidBackend& backend,
-                                      const std::vector<HidInterfaceInfo>& interfaces,
-                                      int index, HidOpenError* error) {
+                                      const std::vector<HidInterfaceInfo>& interfaces, int index,
+                                      HidOpenError* error) {
     if (index < 0 || static_cast<std::size_t>(index) >= interfaces.size()) {
-        if (error) *error = HidOpenError::NoSuchInterface;
+        if (error)
+            *error = HidOpenError::NoSuchInterface;
         return nullptr;
     }
     HidOpenError why = HidOpenError::None;
     auto device = backend.open(interfaces[static_cast<std::size_t>(index)], &why);
-    if (!device && why == HidOpenError::None) why = HidOpenError::Failed;
-    if (error) *error = device ? HidOpenError::None : why;
+    if (!device && why == HidOpenError::None)
+        why = HidOpenError::Failed;
+    if (error)
+        *error = device ? HidOpenError::None : why;
     return device;
 }
 
@@ -31,14 +36,16 @@ std::unique_ptr<HidDevice> OpenHidInterface(HidBackend& backend, int index, HidO
 
 std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendorId,
                                        std::uint16_t productId, bool* permissionDenied) {
-    if (permissionDenied) *permissionDenied = false;
+    if (permissionDenied)
+        *permissionDenied = false;
     // One enumeration serves the whole search: interface numbers stay those of
     // one snapshot, and a device of another make is never opened at all.
     const auto interfaces = backend.enumerate();
     const int limit = std::min<int>(kAdapterSearchLimit, static_cast<int>(interfaces.size()));
     for (int index = 0; index < limit; ++index) {
         const auto& listed = interfaces[static_cast<std::size_t>(index)];
-        if (listed.vendorId != vendorId || listed.productId != productId) continue;
+        if (listed.vendorId != vendorId || listed.productId != productId)
+            continue;
         HidOpenError error = HidOpenError::None;
         auto device = OpenListed(backend, interfaces, index, &error);
         if (!device) {
@@ -48,7 +55,8 @@ std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendor
         }
         const HidInterfaceInfo attributes = device->attributes();
         if (attributes.vendorId == vendorId && attributes.productId == productId) {
-            if (permissionDenied) *permissionDenied = false;
+            if (permissionDenied)
+                *permissionDenied = false;
             return device;
         }
     }
@@ -58,7 +66,8 @@ std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendor
 std::uint32_t SendCommand(HidDevice& device, std::uint8_t c1, std::uint8_t c2) {
     const std::uint8_t report[4] = {0x00, 0x00, c1, c2};
     const std::uint32_t wait = device.write(report, sizeof report, kCommandWriteTimeoutMs);
-    if (Ends(wait)) device.cancel();
+    if (Ends(wait))
+        device.cancel();
     return wait;
 }
 
@@ -85,8 +94,7 @@ std::uint32_t ReadReports(HidDevice& device, std::uint8_t* buffer, std::size_t c
             continue;
         }
         errorsInRow = 0;
-        const std::size_t take =
-            std::min({result.transferred, sizeof report, count - gathered});
+        const std::size_t take = std::min({result.transferred, sizeof report, count - gathered});
         std::memcpy(buffer + gathered, report, take);
         gathered += take;
     }
@@ -96,7 +104,8 @@ std::uint32_t ReadReports(HidDevice& device, std::uint8_t* buffer, std::size_t c
 std::uint32_t ReadAnswer(HidDevice& device, std::array<std::uint8_t, 27>& block,
                          std::array<std::uint8_t, 9>& tail) {
     const std::uint32_t first = ReadReports(device, block.data(), block.size());
-    if (first != kWaitCompleted) return first;
+    if (first != kWaitCompleted)
+        return first;
     return ReadReports(device, tail.data(), tail.size());
 }
 
@@ -104,7 +113,8 @@ std::array<std::uint8_t, 8> SerialNumberBytes(const std::string& utf8) {
     std::array<std::uint8_t, 8> bytes{};
     std::size_t out = 0;
     auto put = [&](std::uint32_t unit) {
-        if (out + 2 > bytes.size()) return;
+        if (out + 2 > bytes.size())
+            return;
         bytes[out++] = static_cast<std::uint8_t>(unit & 0xFF);
         bytes[out++] = static_cast<std::uint8_t>(unit >> 8);
     };
@@ -127,7 +137,8 @@ std::array<std::uint8_t, 8> SerialNumberBytes(const std::string& utf8) {
         bool valid = len > 0 && i + len <= utf8.size();
         for (std::size_t k = 1; valid && k < len; ++k) {
             const auto c = static_cast<std::uint8_t>(utf8[i + k]);
-            if ((c & 0xC0) != 0x80) valid = false;
+            if ((c & 0xC0) != 0x80)
+                valid = false;
             cp = (cp << 6) | (c & 0x3F);
         }
         if (!valid) {
@@ -149,7 +160,8 @@ std::array<std::uint8_t, 8> SerialNumberBytes(const std::string& utf8) {
 std::string CableFirmwareLine(std::uint16_t releaseNumber) {
     char digits[8];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(releaseNumber));
-    return std::string("Cable Firmware ver.:") + digits[0] + digits[1] + "." + digits[2] + digits[3];
+    return std::string("Cable Firmware ver.:") + digits[0] + digits[1] + "." + digits[2] +
+           digits[3];
 }
 
 std::string CableSerialLine(const std::array<std::uint8_t, 8>& bytes) {

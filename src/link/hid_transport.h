@@ -38,8 +38,7 @@ std::unique_ptr<HidDevice> OpenHidInterface(HidBackend& backend, int index,
 // The first of the first 20 interfaces whose vendor and product id match.
 // When none could be opened and one matching interface failed for lack of
 // permission, *permissionDenied is set.
-std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend,
-                                       std::uint16_t vendorId = kCableVendorId,
+std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendorId = kCableVendorId,
                                        std::uint16_t productId = kCableProductId,
                                        bool* permissionDenied = nullptr);
 

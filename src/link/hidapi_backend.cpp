@@ -23,10 +23,12 @@ std::mutex& HidapiLock() {
 
 std::string ToUtf8(const wchar_t* text) {
     std::string out;
-    if (!text) return out;
+    if (!text)
+        return out;
     for (; *text; ++text) {
         auto cp = static_cast<std::uint32_t>(*text);
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            cp = 0xFFFD;
         if (cp < 0x80) {
             out += static_cast<char>(cp);
         } else if (cp < 0x800) {
@@ -49,36 +51,43 @@ std::string ToUtf8(const wchar_t* text) {
 // The trailing number of a path such as /dev/hidraw12, for a natural order.
 long PathNumber(const std::string& path) {
     std::size_t end = path.size(), start = end;
-    while (start > 0 && path[start - 1] >= '0' && path[start - 1] <= '9') --start;
-    if (start == end || end - start > 9) return -1;
+    while (start > 0 && path[start - 1] >= '0' && path[start - 1] <= '9')
+        --start;
+    if (start == end || end - start > 9)
+        return -1;
     return std::stol(path.substr(start));
 }
 
 class HidapiDevice final : public HidDevice {
-public:
-    HidapiDevice(hid_device* handle, HidInterfaceInfo info) : m_handle(handle), m_info(std::move(info)) {}
+  public:
+    HidapiDevice(hid_device* handle, HidInterfaceInfo info)
+        : m_handle(handle), m_info(std::move(info)) {}
     ~HidapiDevice() override { hid_close(m_handle); }
 
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
-        if (m_interrupted.load()) return kWaitAbandoned;
+        if (m_interrupted.load())
+            return kWaitAbandoned;
         // hid_write blocks only as long as the kernel takes to queue the report.
         return hid_write(m_handle, data, size) < 0 ? kWaitFailed : kWaitCompleted;
     }
 
     HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) override {
         HidReadResult result;
-        if (size == 0) return result;
+        if (size == 0)
+            return result;
         // Room for a report number the device may send itself, plus one byte.
         std::uint8_t data[65] = {};
         const std::size_t room = std::min(size, sizeof data - 1);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             if (m_interrupted.load()) {
                 result.wait = kWaitAbandoned;
                 return result;
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now()).count();
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
             const int slice = static_cast<int>(std::clamp<long long>(left, 0, kHidapiWaitSliceMs));
             const int n = hid_read_timeout(m_handle, data + 1, room, slice);
             if (n < 0) {
@@ -114,13 +123,14 @@ public:
 
     std::string serialNumber() override {
         wchar_t text[128] = {};
-        if (hid_get_serial_number_string(m_handle, text, std::size(text) - 1) != 0) return {};
+        if (hid_get_serial_number_string(m_handle, text, std::size(text) - 1) != 0)
+            return {};
         return ToUtf8(text);
     }
 
     HidInterfaceInfo attributes() const override { return m_info; }
 
-private:
+  private:
     hid_device* m_handle;
     HidInterfaceInfo m_info;
     std::atomic<bool> m_interrupted{false};
@@ -150,10 +160,11 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
         }
         hid_free_enumeration(all);
     }
-    std::stable_sort(list.begin(), list.end(), [](const HidInterfaceInfo& a, const HidInterfaceInfo& b) {
-        const long na = PathNumber(a.path), nb = PathNumber(b.path);
-        return na != nb ? na < nb : a.path < b.path;
-    });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const HidInterfaceInfo& a, const HidInterfaceInfo& b) {
+                         const long na = PathNumber(a.path), nb = PathNumber(b.path);
+                         return na != nb ? na < nb : a.path < b.path;
+                     });
     return list;
 }
 
@@ -164,15 +175,19 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const HidInterfaceInfo& info, Hid
     const auto slash = info.path.rfind('/');
     const std::string name = slash == std::string::npos ? info.path : info.path.substr(slash + 1);
     if (::stat(info.path.c_str(), &node) != 0) {
-        if (error) *error = errno == EACCES ? HidOpenError::PermissionDenied : HidOpenError::NoSuchInterface;
+        if (error)
+            *error =
+                errno == EACCES ? HidOpenError::PermissionDenied : HidOpenError::NoSuchInterface;
         return nullptr;
     }
     if (::access(info.path.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
-        if (error) *error = HidOpenError::PermissionDenied;
+        if (error)
+            *error = HidOpenError::PermissionDenied;
         return nullptr;
     }
     if (!S_ISCHR(node.st_mode) || name.rfind("hidraw", 0) != 0) {
-        if (error) *error = HidOpenError::Failed;
+        if (error)
+            *error = HidOpenError::Failed;
         return nullptr;
     }
     hid_device* handle = nullptr;
@@ -184,9 +199,11 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const HidInterfaceInfo& info, Hid
         HidOpenError why = HidOpenError::Failed;
         if (::access(info.path.c_str(), F_OK) != 0)
             why = HidOpenError::NoSuchInterface;
-        else if (::access(info.path.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM))
+        else if (::access(info.path.c_str(), R_OK | W_OK) != 0 &&
+                 (errno == EACCES || errno == EPERM))
             why = HidOpenError::PermissionDenied;
-        if (error) *error = why;
+        if (error)
+            *error = why;
         return nullptr;
     }
     HidInterfaceInfo attributes = info;
@@ -198,7 +215,8 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const HidInterfaceInfo& info, Hid
             attributes.releaseNumber = d->release_number;
         }
     }
-    if (error) *error = HidOpenError::None;
+    if (error)
+        *error = HidOpenError::None;
     return std::make_unique<HidapiDevice>(handle, std::move(attributes));
 }
 

@@ -9,7 +9,7 @@
 namespace ostrel {
 
 class HidapiBackend final : public HidBackend {
-public:
+  public:
     HidapiBackend();
     ~HidapiBackend() override;
     HidapiBackend(const HidapiBackend&) = delete;

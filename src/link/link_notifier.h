@@ -21,7 +21,7 @@ inline constexpr const char* kNoDataReceivedText = "No data received.";
 inline constexpr int kCableNotFoundText = 9015;
 
 class NoticeReply {
-public:
+  public:
     // The user has closed the message (any thread, any number of times).
     void close() { finish(m_closed); }
     // The waiter gives up waiting (its owner asked it to stop).
@@ -38,7 +38,7 @@ public:
         return m_closed;
     }
 
-private:
+  private:
     void finish(bool& flag) {
         {
             std::lock_guard lock(m_mutex);
@@ -54,7 +54,7 @@ private:
 };
 
 class LinkNotifier {
-public:
+  public:
     virtual ~LinkNotifier() = default;
     // Show "No data received." under the caption Error[E9015] with an error
     // icon, and close reply once the user has closed it. May return at once

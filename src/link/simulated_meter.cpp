@@ -18,7 +18,7 @@ struct SimulatedMeter::State {
     const SimulationOptions options;
     std::mutex mutex;
     std::condition_variable changed;
-    std::uint64_t answers = 0;   // display answers given
+    std::uint64_t answers = 0; // display answers given
     bool unplugged = false;
     std::shared_ptr<LoggerResponder> logger;
 };
@@ -29,7 +29,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 // Noise in [-1, 1), a pure function of the seed and the answer number.
 double Noise(std::uint32_t seed, std::uint64_t n, std::uint32_t stream) {
-    std::uint64_t x = (n + 1) * 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(seed) << 32) ^ stream;
+    std::uint64_t x =
+        (n + 1) * 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(seed) << 32) ^ stream;
     x ^= x >> 30;
     x *= 0xBF58476D1CE4E5B9ull;
     x ^= x >> 27;
@@ -54,7 +55,9 @@ DisplayContent Digits(double value, int decimals, std::uint32_t function, int ex
     return d;
 }
 
-DisplayContent Blank() { return DisplayContent{}; }
+DisplayContent Blank() {
+    return DisplayContent{};
+}
 
 } // namespace
 
@@ -86,8 +89,9 @@ FrameContent SimulatedMeter::DisplayAt(std::uint64_t n, const SimulationOptions&
         }
         f.sub = Blank();
     } else {
-        f.main = Digits(23.4 + 0.3 * std::sin(static_cast<double>(n) / 7.0) + 0.05 * Noise(seed, n, 6), 1,
-                        nFunc_T1C, 0);
+        f.main =
+            Digits(23.4 + 0.3 * std::sin(static_cast<double>(n) / 7.0) + 0.05 * Noise(seed, n, 6),
+                   1, nFunc_T1C, 0);
         // A temperature shows three digits and its degree letter.
         f.main.chars = {f.main.chars[1], f.main.chars[2], f.main.chars[3], 'C'};
         f.main.pointAfter = 2;
@@ -99,14 +103,18 @@ FrameContent SimulatedMeter::DisplayAt(std::uint64_t n, const SimulationOptions&
 namespace {
 
 class SimulatedDevice final : public HidDevice {
-public:
-    explicit SimulatedDevice(std::shared_ptr<SimulatedMeter::State> state) : m_state(std::move(state)) {}
+  public:
+    explicit SimulatedDevice(std::shared_ptr<SimulatedMeter::State> state)
+        : m_state(std::move(state)) {}
 
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
         std::lock_guard lock(m_state->mutex);
-        if (m_interrupted) return kWaitAbandoned;
-        if (m_state->unplugged) return kWaitFailed;
-        if (size < 4) return kWaitCompleted;
+        if (m_interrupted)
+            return kWaitAbandoned;
+        if (m_state->unplugged)
+            return kWaitFailed;
+        if (size < 4)
+            return kWaitCompleted;
         const std::uint8_t c1 = data[2], c2 = data[3];
         if (c1 == 0x82 && c2 == 0x66)
             answerDisplay();
@@ -121,8 +129,10 @@ public:
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         std::unique_lock lock(m_state->mutex);
         for (;;) {
-            if (m_interrupted) return {kWaitAbandoned, 0, false};
-            if (m_state->unplugged) return {kWaitFailed, 0, false};
+            if (m_interrupted)
+                return {kWaitAbandoned, 0, false};
+            if (m_state->unplugged)
+                return {kWaitFailed, 0, false};
             const auto now = Clock::now();
             if (!m_pending.empty() && (o.latencyMs == 0 || m_pending.front().ready <= now)) {
                 const InputReport report = m_pending.front().report;
@@ -132,8 +142,10 @@ public:
                 return {kWaitCompleted, n, true};
             }
             // Without real time nothing can arrive while we wait.
-            if (o.latencyMs == 0 || now >= deadline) return {kWaitTimeout, 0, false};
-            const auto wake = m_pending.empty() ? deadline : std::min(deadline, m_pending.front().ready);
+            if (o.latencyMs == 0 || now >= deadline)
+                return {kWaitTimeout, 0, false};
+            const auto wake =
+                m_pending.empty() ? deadline : std::min(deadline, m_pending.front().ready);
             m_state->changed.wait_until(lock, wake);
         }
     }
@@ -155,7 +167,7 @@ public:
     static constexpr std::uint16_t kCableVendor = 0x0820;
     static constexpr std::uint16_t kCableProduct = 0x0001;
 
-private:
+  private:
     struct Pending {
         InputReport report;
         Clock::time_point ready;
@@ -164,7 +176,8 @@ private:
     // Under the state's lock.
     void answerDisplay() {
         const SimulationOptions& o = m_state->options;
-        if (!o.answersDisplay) return;
+        if (!o.answersDisplay)
+            return;
         if (o.unplugAfter > 0 && m_state->answers >= static_cast<std::uint64_t>(o.unplugAfter)) {
             m_state->unplugged = true;
             return;
@@ -172,14 +185,17 @@ private:
         const std::uint64_t n = m_state->answers++;
         const RawFrame raw = EncodeFrame(SimulatedMeter::DisplayAt(n, o));
         std::vector<InputReport> reports(3);
-        for (std::size_t r = 0; r < 3; ++r) std::memcpy(reports[r].data(), raw.data() + r * 9, 9);
-        if (o.partialEvery > 0 && (n + 1) % static_cast<std::uint64_t>(o.partialEvery) == 0) reports.resize(1);
+        for (std::size_t r = 0; r < 3; ++r)
+            std::memcpy(reports[r].data(), raw.data() + r * 9, 9);
+        if (o.partialEvery > 0 && (n + 1) % static_cast<std::uint64_t>(o.partialEvery) == 0)
+            reports.resize(1);
         queue(reports);
     }
 
     void queue(const std::vector<InputReport>& reports) {
         const auto ready = Clock::now() + std::chrono::milliseconds(m_state->options.latencyMs);
-        for (const auto& r : reports) m_pending.push_back({r, ready});
+        for (const auto& r : reports)
+            m_pending.push_back({r, ready});
     }
 
     std::shared_ptr<SimulatedMeter::State> m_state;
@@ -196,7 +212,8 @@ SimulatedMeter::~SimulatedMeter() = default;
 
 std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
     std::lock_guard lock(m_state->mutex);
-    if (!m_options.cablePresent || m_state->unplugged) return {};
+    if (!m_options.cablePresent || m_state->unplugged)
+        return {};
     return {{SimulatedDevice::kCableVendor, SimulatedDevice::kCableProduct, kSimulatedReleaseNumber,
              kSimulatedPath}};
 }
@@ -204,10 +221,12 @@ std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
 std::unique_ptr<HidDevice> SimulatedMeter::open(const HidInterfaceInfo& info, HidOpenError* error) {
     std::lock_guard lock(m_state->mutex);
     if (!m_options.cablePresent || m_state->unplugged || info.path != kSimulatedPath) {
-        if (error) *error = HidOpenError::NoSuchInterface;
+        if (error)
+            *error = HidOpenError::NoSuchInterface;
         return nullptr;
     }
-    if (error) *error = HidOpenError::None;
+    if (error)
+        *error = HidOpenError::None;
     return std::make_unique<SimulatedDevice>(m_state);
 }
 

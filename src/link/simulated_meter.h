@@ -23,7 +23,7 @@ using InputReport = std::array<std::uint8_t, 9>;
 
 // Answers the logger-memory commands of a simulated meter.
 class LoggerResponder {
-public:
+  public:
     virtual ~LoggerResponder() = default;
     // The input reports answering the output report {0, 0, c1, c2}; none:
     // the meter stays silent. Called with the meter's lock held: do not call
@@ -34,11 +34,12 @@ public:
 inline constexpr std::uint16_t kSimulatedReleaseNumber = 0x0105;
 // The cable's serial-number string: four UTF-16 units whose eight bytes,
 // last first, read F0DEBC9A78563412.
-inline constexpr const char* kSimulatedSerialNumber = "\xE3\x90\x92\xE7\xA1\x96\xEB\xB2\x9A\xEF\x83\x9E";
+inline constexpr const char* kSimulatedSerialNumber =
+    "\xE3\x90\x92\xE7\xA1\x96\xEB\xB2\x9A\xEF\x83\x9E";
 inline constexpr const char* kSimulatedPath = "simulated:tarvix-cable";
 
 class SimulatedMeter final : public HidBackend {
-public:
+  public:
     explicit SimulatedMeter(SimulationOptions options = {});
     ~SimulatedMeter() override;
 
@@ -57,7 +58,7 @@ public:
 
     struct State; // shared with the devices, which may outlive the backend
 
-private:
+  private:
     SimulationOptions m_options;
     std::shared_ptr<State> m_state;
 };

@@ -23,8 +23,12 @@ const std::vector<Profile>& Profiles() {
         {"default", [](SimulationOptions&) {}},
         {"absent", [](SimulationOptions& o) { o.cablePresent = false; }},
         {"silent", [](SimulationOptions& o) { o.answersDisplay = false; }},
-        {"partial", [](SimulationOptions& o) { o.partialEvery = o.after > 0 ? o.after : kDefaultPartialEvery; }},
-        {"unplug", [](SimulationOptions& o) { o.unplugAfter = o.after > 0 ? o.after : kDefaultUnplugAfter; }},
+        {"partial",
+         [](SimulationOptions& o) {
+             o.partialEvery = o.after > 0 ? o.after : kDefaultPartialEvery;
+         }},
+        {"unplug",
+         [](SimulationOptions& o) { o.unplugAfter = o.after > 0 ? o.after : kDefaultUnplugAfter; }},
         {"nologger", [](SimulationOptions& o) { o.statusByte = 0x82; }},
     };
     return profiles;
@@ -59,10 +63,13 @@ Key IntegerKey(const char* name, long long min, long long max,
 
 const std::vector<Key>& Keys() {
     static const std::vector<Key> keys = {
-        IntegerKey("latency", 0, 60000, [](SimulationOptions& o, long long n) { o.latencyMs = static_cast<int>(n); }),
-        IntegerKey("after", 1, 1000000, [](SimulationOptions& o, long long n) { o.after = static_cast<int>(n); }),
-        IntegerKey("seed", 0, std::numeric_limits<std::uint32_t>::max(),
-                   [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
+        IntegerKey("latency", 0, 60000,
+                   [](SimulationOptions& o, long long n) { o.latencyMs = static_cast<int>(n); }),
+        IntegerKey("after", 1, 1000000,
+                   [](SimulationOptions& o, long long n) { o.after = static_cast<int>(n); }),
+        IntegerKey(
+            "seed", 0, std::numeric_limits<std::uint32_t>::max(),
+            [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
     };
     return keys;
 }
@@ -70,9 +77,11 @@ const std::vector<Key>& Keys() {
 std::string Names(bool profiles) {
     std::string out;
     if (profiles)
-        for (const auto& p : Profiles()) out += (out.empty() ? "" : ", ") + std::string(p.name);
+        for (const auto& p : Profiles())
+            out += (out.empty() ? "" : ", ") + std::string(p.name);
     else
-        for (const auto& k : Keys()) out += (out.empty() ? "" : ", ") + std::string(k.name) + "=N";
+        for (const auto& k : Keys())
+            out += (out.empty() ? "" : ", ") + std::string(k.name) + "=N";
     return out;
 }
 
@@ -80,16 +89,20 @@ std::vector<std::string> Split(const std::string& text) {
     std::vector<std::string> parts;
     std::string part;
     std::istringstream in(text);
-    while (std::getline(in, part, ',')) parts.push_back(part);
-    if (!text.empty() && text.back() == ',') parts.emplace_back();
+    while (std::getline(in, part, ','))
+        parts.push_back(part);
+    if (!text.empty() && text.back() == ',')
+        parts.emplace_back();
     return parts;
 }
 
 } // namespace
 
-std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text, std::string* error) {
+std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text,
+                                                        std::string* error) {
     auto refuse = [&](const std::string& why) -> std::optional<SimulationOptions> {
-        if (error) *error = "--simulate: " + why;
+        if (error)
+            *error = "--simulate: " + why;
         return std::nullopt;
     };
     SimulationOptions options;
@@ -100,9 +113,11 @@ std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text,
     }
     const Profile* profile = nullptr;
     for (const auto& p : Profiles())
-        if (options.profile == p.name) profile = &p;
+        if (options.profile == p.name)
+            profile = &p;
     if (!profile)
-        return refuse("unknown profile \"" + options.profile + "\" (profiles: " + Names(true) + ")");
+        return refuse("unknown profile \"" + options.profile + "\" (profiles: " + Names(true) +
+                      ")");
 
     for (const auto& part : parts) {
         const auto eq = part.find('=');
@@ -111,10 +126,13 @@ std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text,
         const std::string name = part.substr(0, eq), value = part.substr(eq + 1);
         const Key* key = nullptr;
         for (const auto& k : Keys())
-            if (name == k.name) key = &k;
-        if (!key) return refuse("unknown key \"" + name + "\" (keys: " + Names(false) + ")");
+            if (name == k.name)
+                key = &k;
+        if (!key)
+            return refuse("unknown key \"" + name + "\" (keys: " + Names(false) + ")");
         std::string why;
-        if (!key->set(options, value, why)) return refuse(why);
+        if (!key->set(options, value, why))
+            return refuse(why);
     }
     // Keys first, profile last: a profile may depend on after=N.
     profile->apply(options);
@@ -122,7 +140,8 @@ std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text,
 }
 
 std::string SimulationSyntaxHelp() {
-    return "PROFILE[,key=value...] with PROFILE one of " + Names(true) + " and keys " + Names(false);
+    return "PROFILE[,key=value...] with PROFILE one of " + Names(true) + " and keys " +
+           Names(false);
 }
 
 } // namespace ostrel

@@ -16,14 +16,17 @@ TTarvixThread::TTarvixThread(AcquisitionState& state, HidBackend& backend, LinkN
 
 TTarvixThread::~TTarvixThread() {
     terminate();
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void TTarvixThread::terminate() {
     std::lock_guard lock(m_stopMutex);
     m_terminated = true;
-    if (m_device) m_device->interrupt();
-    if (m_pendingNotice) m_pendingNotice->abandon();
+    if (m_device)
+        m_device->interrupt();
+    if (m_pendingNotice)
+        m_pendingNotice->abandon();
     m_stopCv.notify_all();
 }
 
@@ -38,28 +41,33 @@ void TTarvixThread::replaceDevice(std::unique_ptr<HidDevice> device) {
         std::lock_guard lock(m_stopMutex);
         old = std::move(m_device);
         m_device = std::move(device);
-        if (m_terminated && m_device) m_device->interrupt();
+        if (m_terminated && m_device)
+            m_device->interrupt();
     }
     // old closes here, outside the lock
 }
 
 void TTarvixThread::sleepUnlessTerminated(int milliseconds) {
     std::unique_lock lock(m_stopMutex);
-    m_stopCv.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_terminated; });
+    m_stopCv.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                      [this] { return m_terminated; });
 }
 
 // One display exchange: the request, then 27 bytes of input reports. Returns
 // the last wait result; 0 when the whole answer is in buffer.
 std::uint32_t TTarvixThread::poll(HidDevice* device, std::array<std::uint8_t, 36>& buffer) {
-    if (!device) return kWaitFailed; // no cable was opened: nothing to wait for
+    if (!device)
+        return kWaitFailed; // no cable was opened: nothing to wait for
     const std::uint8_t request[4] = {0x00, 0x00, 0x82, 0x66};
     device->write(request, sizeof request, m_timings.writeTimeoutMs); // result not needed
 
     std::size_t gathered = 0;
     int errorsInRow = 0;
     do {
-        const int timeout = gathered == 0 ? m_timings.firstReportTimeoutMs : m_timings.nextReportTimeoutMs;
-        const HidReadResult result = device->read(buffer.data() + gathered, kInputReportSize, timeout);
+        const int timeout =
+            gathered == 0 ? m_timings.firstReportTimeoutMs : m_timings.nextReportTimeoutMs;
+        const HidReadResult result =
+            device->read(buffer.data() + gathered, kInputReportSize, timeout);
         if (result.wait != kWaitCompleted) {
             device->cancel();
             return result.wait;
@@ -78,7 +86,8 @@ std::uint32_t TTarvixThread::poll(HidDevice* device, std::array<std::uint8_t, 36
 }
 
 void TTarvixThread::showNoDataReceived() {
-    if (!m_notifier) return;
+    if (!m_notifier)
+        return;
     auto reply = std::make_shared<NoticeReply>();
     {
         std::lock_guard lock(m_stopMutex);
@@ -107,7 +116,8 @@ void TTarvixThread::execute() {
             m_state.setLinkAlive(false);
             // A wait abandoned because the owner asked us to stop says nothing
             // about the meter: end without probing or reporting.
-            if (wait == kWaitAbandoned && isTerminated()) break;
+            if (wait == kWaitAbandoned && isTerminated())
+                break;
 
             if (!OpenAdapter(m_backend)) { // the probe: is the cable still there?
                 m_state.cableLostEvent.set();
@@ -121,7 +131,8 @@ void TTarvixThread::execute() {
                 break;
             }
             replaceDevice(nullptr);
-            if (isTerminated()) break;
+            if (isTerminated())
+                break;
             sleepUnlessTerminated(m_timings.reopenDelayMs);
             replaceDevice(OpenAdapter(m_backend));
             continue;

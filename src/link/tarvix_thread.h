@@ -46,7 +46,7 @@ struct LinkTimings {
 inline constexpr int kFailuresBeforeNoData = 3;
 
 class TTarvixThread {
-public:
+  public:
     // Starts the thread at once. state, backend and notifier (which may be
     // null: then the silent-meter message is left out) must outlive the object.
     TTarvixThread(AcquisitionState& state, HidBackend& backend, LinkNotifier* notifier,
@@ -60,7 +60,7 @@ public:
     void terminate();
     bool isTerminated() const;
 
-private:
+  private:
     void execute();
     std::uint32_t poll(HidDevice* device, std::array<std::uint8_t, 36>& buffer);
     void replaceDevice(std::unique_ptr<HidDevice> device);
@@ -74,9 +74,9 @@ private:
 
     mutable std::mutex m_stopMutex;
     std::condition_variable m_stopCv;
-    bool m_terminated = false;                     // guarded by m_stopMutex
-    std::unique_ptr<HidDevice> m_device;           // set by the thread under m_stopMutex
-    std::shared_ptr<NoticeReply> m_pendingNotice;  // guarded by m_stopMutex
+    bool m_terminated = false;                    // guarded by m_stopMutex
+    std::unique_ptr<HidDevice> m_device;          // set by the thread under m_stopMutex
+    std::shared_ptr<NoticeReply> m_pendingNotice; // guarded by m_stopMutex
 
     std::thread m_thread; // last: starts after every other member is ready
 };

@@ -23,16 +23,20 @@ CliRun Cli(const std::string& arguments) {
     const std::string command = std::string(OSTREL_CLI) + " " + arguments + " 2>" + errFile;
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
+    if (!pipe)
+        return run;
     std::string text;
     char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) text.append(chunk, n);
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        text.append(chunk, n);
     const int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) run.out.push_back(line);
+    for (std::string line; std::getline(lines, line);)
+        run.out.push_back(line);
     if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, err)) > 0;) run.err.append(chunk, n);
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, err)) > 0;)
+            run.err.append(chunk, n);
         std::fclose(err);
     }
     return run;
@@ -52,9 +56,8 @@ TEST(CliRead, SilentMeterEndsWithBothMessagesAndStatus2) {
     const CliRun run = Cli("read --simulate=silent,latency=0");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(run.err,
-              "Error[E9015]: No data received.\n"
-              "Error[E9015]: USB adapter cable not found.\n");
+    EXPECT_EQ(run.err, "Error[E9015]: No data received.\n"
+                       "Error[E9015]: USB adapter cable not found.\n");
 }
 
 TEST(CliRead, MissingCableAndRefusedSimulationsFailAtOnce) {
@@ -81,7 +84,8 @@ TEST(CliRead, CsvAndJsonCarryATimestampPerReading) {
     CliRun run = Cli("read --simulate=latency=0 --count 3 --format csv");
     EXPECT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.out.size(), 4u);
-    EXPECT_EQ(run.out[0], "time,main,main_unit,main_coupling,sub,sub_unit,sub_coupling,low_battery");
+    EXPECT_EQ(run.out[0],
+              "time,main,main_unit,main_coupling,sub,sub_unit,sub_coupling,low_battery");
     for (std::size_t i = 1; i < 4; ++i) {
         EXPECT_EQ(std::count(run.out[i].begin(), run.out[i].end(), ','), 7) << run.out[i];
         EXPECT_EQ(run.out[i][10], 'T') << run.out[i]; // 2026-12-07T…

@@ -29,12 +29,13 @@ struct FakeAnswer {
 };
 
 class FakeCable {
-public:
+  public:
     // Answers for the next display requests, in order; when they run out the
     // cable answers like `whenScriptEnds`.
     void script(std::vector<FakeAnswer> answers) {
         std::lock_guard lock(m);
-        for (auto& a : answers) pending.push_back(std::move(a));
+        for (auto& a : answers)
+            pending.push_back(std::move(a));
     }
     void queueRead(FakeRead r) {
         std::lock_guard lock(m);
@@ -67,7 +68,8 @@ public:
     void onWrite(const std::uint8_t* data, std::size_t size) {
         std::lock_guard lock(m);
         written.emplace_back(data, data + size);
-        if (size != 4 || data[2] != 0x82 || data[3] != 0x66) return;
+        if (size != 4 || data[2] != 0x82 || data[3] != 0x66)
+            return;
         ++requestCount;
         FakeAnswer a = whenScriptEnds;
         if (!pending.empty()) {
@@ -77,7 +79,8 @@ public:
         switch (a.kind) {
         case FakeAnswer::Full:
             for (int r = 0; r < 3; ++r)
-                reads.push_back({kWaitCompleted, {a.frame.begin() + r * 9, a.frame.begin() + r * 9 + 9}});
+                reads.push_back(
+                    {kWaitCompleted, {a.frame.begin() + r * 9, a.frame.begin() + r * 9 + 9}});
             break;
         case FakeAnswer::FirstReportOnly:
             reads.push_back({kWaitCompleted, {a.frame.begin(), a.frame.begin() + 9}});
@@ -102,9 +105,12 @@ public:
             cv.wait(lock, [&] { return interrupted || !reads.empty() || !hold; });
             --holding;
         }
-        if (interrupted) return {kWaitAbandoned, 0, false};
-        if (!present) return {kWaitFailed, 0, false};
-        if (reads.empty()) return {kWaitTimeout, 0, false};
+        if (interrupted)
+            return {kWaitAbandoned, 0, false};
+        if (!present)
+            return {kWaitFailed, 0, false};
+        if (reads.empty())
+            return {kWaitTimeout, 0, false};
         FakeRead r = std::move(reads.front());
         reads.pop_front();
         const std::size_t n = std::min(size, r.data.size());
@@ -124,7 +130,7 @@ public:
     bool hold = false;
     bool deaf = false; // devices on this cable ignore interrupt()
 
-private:
+  private:
     std::deque<FakeAnswer> pending;
     std::deque<FakeRead> reads;
     std::vector<std::vector<std::uint8_t>> written;
@@ -134,24 +140,29 @@ private:
 };
 
 class FakeDevice final : public HidDevice {
-public:
+  public:
     FakeDevice(std::shared_ptr<FakeCable> cable, HidInterfaceInfo info)
         : m_cable(std::move(cable)), m_info(std::move(info)) {}
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
-        if (!m_cable) return kWaitCompleted;
-        if (!m_cable->isPresent()) return kWaitFailed;
+        if (!m_cable)
+            return kWaitCompleted;
+        if (!m_cable->isPresent())
+            return kWaitFailed;
         m_cable->onWrite(data, size);
         return kWaitCompleted;
     }
     HidReadResult read(std::uint8_t* buffer, std::size_t size, int) override {
-        if (!m_cable) return {kWaitTimeout, 0, false};
+        if (!m_cable)
+            return {kWaitTimeout, 0, false};
         return m_cable->onRead(buffer, size, m_interrupted);
     }
     void cancel() override { ++cancels; }
     void interrupt() override {
-        if (!m_cable) return;
+        if (!m_cable)
+            return;
         std::lock_guard lock(m_cable->m);
-        if (m_cable->deaf) return;
+        if (m_cable->deaf)
+            return;
         m_interrupted = true;
         m_cable->cv.notify_all();
     }
@@ -161,19 +172,19 @@ public:
     int cancels = 0;
     std::string serial;
 
-private:
+  private:
     std::shared_ptr<FakeCable> m_cable;
     HidInterfaceInfo m_info;
     bool m_interrupted = false; // guarded by the cable's mutex
 };
 
 class FakeBackend final : public HidBackend {
-public:
+  public:
     struct Entry {
         HidInterfaceInfo info;
         std::shared_ptr<FakeCable> cable; // null: some other HID device
         HidOpenError openError = HidOpenError::None;
-        HidInterfaceInfo reported;        // attributes the device reports (default: info)
+        HidInterfaceInfo reported; // attributes the device reports (default: info)
         bool hasReported = false;
     };
 
@@ -205,22 +216,28 @@ public:
         std::lock_guard lock(m_mutex);
         std::vector<HidInterfaceInfo> list;
         for (auto& e : m_entries)
-            if (!e.cable || e.cable->isPresent()) list.push_back(e.info);
+            if (!e.cable || e.cable->isPresent())
+                list.push_back(e.info);
         return list;
     }
     std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) override {
         std::lock_guard lock(m_mutex);
         for (auto& e : m_entries) {
-            if (e.info.path != info.path) continue;
+            if (e.info.path != info.path)
+                continue;
             opened.push_back(info.path);
             if (e.openError != HidOpenError::None || (e.cable && !e.cable->isPresent())) {
-                if (error) *error = e.cable && !e.cable->isPresent() ? HidOpenError::NoSuchInterface : e.openError;
+                if (error)
+                    *error = e.cable && !e.cable->isPresent() ? HidOpenError::NoSuchInterface
+                                                              : e.openError;
                 return nullptr;
             }
-            if (error) *error = HidOpenError::None;
+            if (error)
+                *error = HidOpenError::None;
             return std::make_unique<FakeDevice>(e.cable, e.hasReported ? e.reported : e.info);
         }
-        if (error) *error = HidOpenError::NoSuchInterface;
+        if (error)
+            *error = HidOpenError::NoSuchInterface;
         return nullptr;
     }
 
@@ -229,7 +246,7 @@ public:
         return opened;
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::vector<Entry> m_entries;
     std::vector<std::string> opened;

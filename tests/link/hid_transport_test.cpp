@@ -21,10 +21,10 @@ std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first) {
 
 TEST(OpenAdapter, FirstMatchingInterfaceWinsAndOthersAreNeverOpened) {
     FakeBackend backend;
-    backend.addOther(0x0820, 2);       // right vendor, wrong product
-    backend.addOther(0x046D, 0xC077);  // a mouse
-    backend.addCable();                // /dev/hidraw2
-    backend.addCable();                // /dev/hidraw3
+    backend.addOther(0x0820, 2);      // right vendor, wrong product
+    backend.addOther(0x046D, 0xC077); // a mouse
+    backend.addCable();               // /dev/hidraw2
+    backend.addCable();               // /dev/hidraw3
     auto device = OpenAdapter(backend);
     ASSERT_TRUE(device);
     EXPECT_EQ(device->attributes().path, "/dev/hidraw2");
@@ -43,7 +43,8 @@ TEST(OpenAdapter, DeviceReportingOtherIdsIsClosedAndSkipped) {
 
 TEST(OpenAdapter, LooksAtTheFirstTwentyInterfacesOnly) {
     FakeBackend backend;
-    for (int i = 0; i < 20; ++i) backend.addOther(0x1234, static_cast<std::uint16_t>(i));
+    for (int i = 0; i < 20; ++i)
+        backend.addOther(0x1234, static_cast<std::uint16_t>(i));
     backend.addCable();
     EXPECT_FALSE(OpenAdapter(backend));
     EXPECT_TRUE(backend.openedPaths().empty());
@@ -131,20 +132,23 @@ TEST_F(TransportTest, SilentDeviceTimesOutAndCancels) {
 }
 
 TEST_F(TransportTest, ReadsThatKeepFailingEndInsteadOfSpinning) {
-    for (int i = 0; i < kMaxErrorCompletions; ++i) cable->queueRead({kWaitCompleted, {}, false});
+    for (int i = 0; i < kMaxErrorCompletions; ++i)
+        cable->queueRead({kWaitCompleted, {}, false});
     std::array<std::uint8_t, 9> buffer{};
     EXPECT_EQ(ReadReports(*device, buffer.data(), buffer.size()), kWaitFailed);
 }
 
 TEST_F(TransportTest, ReadAnswerReadsBlockThenTailAndStopsAtTheFirstFailure) {
-    for (int r = 0; r < 4; ++r) cable->queueRead({kWaitCompleted, Bytes(9, static_cast<std::uint8_t>(r * 9))});
+    for (int r = 0; r < 4; ++r)
+        cable->queueRead({kWaitCompleted, Bytes(9, static_cast<std::uint8_t>(r * 9))});
     std::array<std::uint8_t, 27> block{};
     std::array<std::uint8_t, 9> tail{};
     EXPECT_EQ(ReadAnswer(*device, block, tail), kWaitCompleted);
     EXPECT_EQ(block[26], 26);
     EXPECT_EQ(tail[0], 27);
 
-    for (int r = 0; r < 2; ++r) cable->queueRead({kWaitCompleted, Bytes(9, 0)});
+    for (int r = 0; r < 2; ++r)
+        cable->queueRead({kWaitCompleted, Bytes(9, 0)});
     tail.fill(0xAA);
     EXPECT_EQ(ReadAnswer(*device, block, tail), kWaitTimeout);
     EXPECT_EQ(tail[0], 0xAA); // the tail is not read after a failed block
@@ -158,13 +162,16 @@ TEST(CableLines, FirmwareAndSerialAsTheAboutBoxShowsThem) {
 
 TEST(CableLines, SerialBytesAreTheUtf16OfTheString) {
     EXPECT_EQ(SerialNumberBytes("AB"), (std::array<std::uint8_t, 8>{0x41, 0, 0x42, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(SerialNumberBytes("ABCDEF"), (std::array<std::uint8_t, 8>{0x41, 0, 0x42, 0, 0x43, 0, 0x44, 0}));
+    EXPECT_EQ(SerialNumberBytes("ABCDEF"),
+              (std::array<std::uint8_t, 8>{0x41, 0, 0x42, 0, 0x43, 0, 0x44, 0}));
     // U+0201 U+0403 U+0605 U+0807 give the bytes 1 to 8.
     EXPECT_EQ(SerialNumberBytes("\xC8\x81\xD0\x83\xD8\x85\xE0\xA0\x87"),
               (std::array<std::uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
     // Outside the basic plane: a surrogate pair; broken UTF-8: a replacement.
-    EXPECT_EQ(SerialNumberBytes("\xF0\x9F\x98\x80"), (std::array<std::uint8_t, 8>{0x3D, 0xD8, 0x00, 0xDE, 0, 0, 0, 0}));
-    EXPECT_EQ(SerialNumberBytes("\xC3"), (std::array<std::uint8_t, 8>{0xFD, 0xFF, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(SerialNumberBytes("\xF0\x9F\x98\x80"),
+              (std::array<std::uint8_t, 8>{0x3D, 0xD8, 0x00, 0xDE, 0, 0, 0, 0}));
+    EXPECT_EQ(SerialNumberBytes("\xC3"),
+              (std::array<std::uint8_t, 8>{0xFD, 0xFF, 0, 0, 0, 0, 0, 0}));
 }
 
 } // namespace

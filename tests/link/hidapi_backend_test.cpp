@@ -20,7 +20,8 @@ TEST(HidapiBackend, EnumerationIsOrderedByNodeNumber) {
     HidapiBackend backend;
     const auto list = backend.enumerate(); // often empty on a build machine
     for (std::size_t i = 1; i < list.size(); ++i)
-        EXPECT_LE(list[i - 1].path.size(), list[i].path.size()) << list[i - 1].path << " " << list[i].path;
+        EXPECT_LE(list[i - 1].path.size(), list[i].path.size())
+            << list[i - 1].path << " " << list[i].path;
 }
 
 TEST(HidapiBackend, OpenFailuresSayWhy) {
@@ -30,7 +31,8 @@ TEST(HidapiBackend, OpenFailuresSayWhy) {
 }
 
 TEST(HidapiBackend, NodeThisUserMayNotOpenIsPermissionDenied) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may open any node";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may open any node";
     // A locked file named like a node: refused before hidapi is asked.
     const std::string path = ::testing::TempDir() + "hidraw_locked";
     std::FILE* f = std::fopen(path.c_str(), "w");

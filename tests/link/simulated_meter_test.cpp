@@ -73,7 +73,8 @@ TEST_F(SimulatedMeterTest, AnswersTheDisplayRequestWithEncodedFrames) {
     EXPECT_EQ(a.vendorId, 0x0820);
     EXPECT_EQ(a.productId, 1);
     EXPECT_EQ(CableFirmwareLine(a.releaseNumber), "Cable Firmware ver.:01.05");
-    EXPECT_EQ(CableSerialLine(SerialNumberBytes(device->serialNumber())), "Cable SN : F0DEBC9A78563412");
+    EXPECT_EQ(CableSerialLine(SerialNumberBytes(device->serialNumber())),
+              "Cable SN : F0DEBC9A78563412");
     for (std::uint64_t n = 0; n < 3; ++n) {
         RawFrame raw{};
         ASSERT_EQ(Exchange(*device, raw), kWaitCompleted);
@@ -142,11 +143,13 @@ TEST_F(SimulatedMeterTest, FaultProfiles) {
 }
 
 class EchoLogger final : public LoggerResponder {
-public:
+  public:
     std::vector<InputReport> answer(std::uint8_t c1, std::uint8_t c2) override {
-        if (c1 != 0x52) return {};
+        if (c1 != 0x52)
+            return {};
         std::vector<InputReport> reports(4);
-        for (auto& r : reports) r.fill(c2);
+        for (auto& r : reports)
+            r.fill(c2);
         return reports;
     }
 };
@@ -175,7 +178,9 @@ TEST(SimulatedMeterThread, LinkFollowsTheMeterUntilTheCableIsPulled) {
     EXPECT_TRUE(state.cableLostEvent.tryWait());
     EXPECT_EQ(meter.answers(), 25u);
     const MeterReading last = state.copyReading();
-    EXPECT_EQ(last.main.valueText, DecodeFrame(EncodeFrame(SimulatedMeter::DisplayAt(24, meter.options()))).main.valueText);
+    EXPECT_EQ(
+        last.main.valueText,
+        DecodeFrame(EncodeFrame(SimulatedMeter::DisplayAt(24, meter.options()))).main.valueText);
 }
 
 TEST(SimulatedMeterThread, StopWakesAReadWaitingForARealTimeAnswer) {

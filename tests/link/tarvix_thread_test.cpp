@@ -16,11 +16,11 @@ using namespace std::chrono_literals;
 using test::FakeAnswer;
 using test::FakeBackend;
 
-template <class Pred>
-bool WaitUntil(Pred pred) {
+template <class Pred> bool WaitUntil(Pred pred) {
     const auto end = std::chrono::steady_clock::now() + 10s;
     while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(1ms);
     }
     return true;
@@ -45,7 +45,7 @@ const FakeAnswer kHold{FakeAnswer::Hold, {}};
 // Records the messages; closes them at once unless told to keep them open,
 // as a window does while its message box is on the screen.
 class RecordingNotifier final : public LinkNotifier {
-public:
+  public:
     explicit RecordingNotifier(AcquisitionState& state, bool keepOpen = false)
         : m_state(state), m_keepOpen(keepOpen) {}
     void showNoDataReceived(std::shared_ptr<NoticeReply> reply) override {
@@ -70,7 +70,7 @@ public:
         return m_reply;
     }
 
-private:
+  private:
     AcquisitionState& m_state;
     const bool m_keepOpen;
     std::mutex m_mutex;
@@ -79,8 +79,12 @@ private:
     std::shared_ptr<NoticeReply> m_reply;
 };
 
-std::string MainText(AcquisitionState& state) { return state.copyReading().main.valueText; }
-std::string DecodedText(int k) { return DecodeFrame(Frame(k)).main.valueText; }
+std::string MainText(AcquisitionState& state) {
+    return state.copyReading().main.valueText;
+}
+std::string DecodedText(int k) {
+    return DecodeFrame(Frame(k)).main.valueText;
+}
 
 struct TarvixThreadTest : ::testing::Test {
     AcquisitionState state;
@@ -127,7 +131,8 @@ TEST_F(TarvixThreadTest, GoodPollResetsTheRetryCount) {
 }
 
 TEST_F(TarvixThreadTest, ThreeFailuresShowOneMessageThenCableLostThenEnd) {
-    cable->script({Full(7), FakeAnswer{FakeAnswer::FirstReportOnly, Full(8).frame}, kSilent, kSilent});
+    cable->script(
+        {Full(7), FakeAnswer{FakeAnswer::FirstReportOnly, Full(8).frame}, kSilent, kSilent});
     auto thread = std::make_unique<TTarvixThread>(state, backend, &notifier);
     ASSERT_TRUE(state.acquisitionEndedEvent.waitFor(10s));
     EXPECT_EQ(notifier.count(), 1);
@@ -195,7 +200,8 @@ TEST_F(TarvixThreadTest, DeviceThatCannotBeWokenStopsAfterItsPoll) {
     EXPECT_FALSE(state.acquisitionEndedEvent.waitFor(20ms));
     // The meter answers after all: that poll publishes, then the thread ends.
     const RawFrame raw = Frame(6);
-    for (int r = 0; r < 3; ++r) cable->queueRead({kWaitCompleted, {raw.begin() + r * 9, raw.begin() + r * 9 + 9}});
+    for (int r = 0; r < 3; ++r)
+        cable->queueRead({kWaitCompleted, {raw.begin() + r * 9, raw.begin() + r * 9 + 9}});
     EXPECT_TRUE(state.acquisitionEndedEvent.waitFor(10s));
     EXPECT_EQ(MainText(state), DecodedText(6));
     EXPECT_EQ(cable->requests(), 1);
