@@ -208,6 +208,20 @@ TEST_F(TarvixThreadTest, DeviceThatCannotBeWokenStopsAfterItsPoll) {
     thread.reset();
 }
 
+TEST_F(TarvixThreadTest, AnswerInPiecesIsGatheredByWhatWasTransferred) {
+    cable->script({kHold, kHold});
+    auto thread = std::make_unique<TTarvixThread>(state, backend, &notifier);
+    ASSERT_TRUE(WaitUntil([&] { return cable->heldReads() == 1; }));
+    const RawFrame raw = Frame(9);
+    const std::size_t cuts[] = {0, 5, 9, 13, 18, 27};
+    for (std::size_t i = 0; i + 1 < std::size(cuts); ++i)
+        cable->queueRead({kWaitCompleted, {raw.begin() + cuts[i], raw.begin() + cuts[i + 1]}});
+    ASSERT_TRUE(state.newReadingEvent.waitFor(10s));
+    EXPECT_EQ(MainText(state), DecodedText(9));
+    EXPECT_EQ(state.copyReading().main.unitText, "V");
+    Unlink(thread);
+}
+
 TEST_F(TarvixThreadTest, DestroyingARunningThreadStopsIt) {
     cable->whenScriptEnds = kHold;
     {
