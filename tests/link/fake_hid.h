@@ -225,7 +225,7 @@ class FakeBackend final : public HidBackend {
         for (auto& e : m_entries) {
             if (e.info.path != info.path)
                 continue;
-            opened.push_back(info.path);
+            m_opened.push_back(info.path);
             if (e.openError != HidOpenError::None || (e.cable && !e.cable->isPresent())) {
                 if (error)
                     *error = e.cable && !e.cable->isPresent() ? HidOpenError::NoSuchInterface
@@ -243,13 +243,13 @@ class FakeBackend final : public HidBackend {
 
     std::vector<std::string> openedPaths() {
         std::lock_guard lock(m_mutex);
-        return opened;
+        return m_opened;
     }
 
   private:
     std::mutex m_mutex;
     std::vector<Entry> m_entries;
-    std::vector<std::string> opened;
+    std::vector<std::string> m_opened;
 };
 
 } // namespace ostrel::test
