@@ -120,7 +120,8 @@ class FakeMeterAccess : public MeterAccess {
     bool cablePresent = true;
     FakeRunScript script = FakeRunScript::UntilStopped;
     std::uint16_t release = 0x0102;
-    std::string serial = std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    // Four UTF-16 units whose little-endian bytes are 1 to 8, first to last.
+    std::string serial = "\xC8\x81\xD0\x83\xD8\x85\xE0\xA0\x87";
     std::atomic<int> stopRequests{0};
     std::atomic<int> finishedRuns{0};
     int starts = 0;

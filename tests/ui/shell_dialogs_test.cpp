@@ -123,17 +123,6 @@ TEST(AboutTexts, PlatformLineTakesMajorAndMinor) {
     EXPECT_EQ(PlatformLine("", "weird"), "System: Unknown 0.0");
 }
 
-TEST(AboutTexts, CableLines) {
-    EXPECT_EQ(CableFirmwareLine(0x0102), "Cable Firmware ver.:01.02");
-    EXPECT_EQ(CableFirmwareLine(0xABCD), "Cable Firmware ver.:AB.CD");
-    EXPECT_EQ(CableFirmwareLine(0), "Cable Firmware ver.:00.00");
-    EXPECT_EQ(CableSerialLine(std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)),
-              "Cable SN : 0807060504030201");
-    // Shorter answers are zero-padded; longer ones are cut at eight bytes.
-    EXPECT_EQ(CableSerialLine("A"), "Cable SN : 0000000000000041");
-    EXPECT_EQ(CableSerialLine("123456789"), "Cable SN : 3837363534333231");
-}
-
 TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     test::FakeMeterAccess access;
     TDlgAboutForm about(access);

@@ -4,6 +4,7 @@
 #include "app/ui/message_dialogs.h"
 #include "app/ui/meter_access.h"
 #include "app/ui/pictures.h"
+#include "link/hid_transport.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -29,21 +30,6 @@ QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
     const QString name = kernelName.isEmpty() ? QStringLiteral("Unknown") : kernelName;
     return QStringLiteral("System: %1 %2.%3")
         .arg(name, QString::number(major.toInt()), QString::number(minor.toInt()));
-}
-
-QString CableFirmwareLine(std::uint16_t releaseNumber) {
-    const QString digits = QStringLiteral("%1").arg(releaseNumber, 4, 16, QChar('0')).toUpper();
-    return QStringLiteral("Cable Firmware ver.:") + digits.left(2) + '.' + digits.right(2);
-}
-
-QString CableSerialLine(const std::string& serialBytes) {
-    unsigned char buffer[8] = {};
-    for (std::size_t i = 0; i < 8 && i < serialBytes.size(); ++i)
-        buffer[i] = static_cast<unsigned char>(serialBytes[i]);
-    QString line = QStringLiteral("Cable SN : ");
-    for (int i = 7; i >= 0; --i)
-        line += QStringLiteral("%1").arg(buffer[i], 2, 16, QChar('0')).toUpper();
-    return line;
 }
 
 TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
@@ -138,10 +124,11 @@ void TDlgAboutForm::Image1Click() {
         setLine(8, QString());
         return;
     }
-    setLine(7, CableFirmwareLine(cable->attributes().releaseNumber));
+    setLine(7, QString::fromStdString(CableFirmwareLine(cable->attributes().releaseNumber)));
     const std::string serial = cable->serialNumber();
     cable.reset();
-    setLine(8, serial.empty() ? QString() : CableSerialLine(serial));
+    setLine(8, serial.empty() ? QString()
+                              : QString::fromStdString(CableSerialLine(SerialNumberBytes(serial))));
 }
 
 } // namespace ostrel

@@ -5,9 +5,6 @@
 
 #include <QDialog>
 
-#include <cstdint>
-#include <string>
-
 class QLabel;
 class QPlainTextEdit;
 class QFrame;
@@ -19,12 +16,6 @@ class MeterAccess;
 // "System: Linux 6.1" from the kernel name and its release ("6.1.0-13-amd64"):
 // the release's first two numbers as major.minor.
 QString PlatformLine(const QString& kernelName, const QString& kernelRelease);
-// "Cable Firmware ver.:01.02" for release number 0x0102.
-QString CableFirmwareLine(std::uint16_t releaseNumber);
-// "Cable SN : " and the first eight bytes of the serial-number query (zero
-// padded), from the last byte to the first, two upper-case hex digits each.
-QString CableSerialLine(const std::string& serialBytes);
-
 class TDlgAboutForm : public QDialog {
     Q_OBJECT
   public:

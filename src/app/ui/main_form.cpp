@@ -11,6 +11,7 @@
 #include "app/ui/wait_offline_thread.h"
 #include "app/ui/window_messages.h"
 #include "app/ui/window_thread_call.h"
+#include "link/link_notifier.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QApplication>
@@ -28,11 +29,9 @@ namespace {
 
 constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
-constexpr int kCableNotFound = 9015;
+constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
-// "No data received." has no number of its own; it is shown under the caption
-// of the cable-not-found message.
-constexpr const char* kNoDataReceived = "No data received.";
+constexpr const char* kNoDataReceived = kNoDataReceivedText;
 constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
 
 QRect ScreenRect(const QWidget* w) {

@@ -1,19 +1,14 @@
 #include "app/ui/meter_access_factory.h"
 
-#if __has_include("link/tarvix_thread.h")
-#define OSTREL_HAVE_LINK 1
 #include "link/hid_transport.h"
 #include "link/hidapi_backend.h"
 #include "link/link_notifier.h"
 #include "link/simulated_meter.h"
 #include "link/simulation_options.h"
 #include "link/tarvix_thread.h"
-#endif
 
 namespace ostrel {
 namespace {
-
-#ifdef OSTREL_HAVE_LINK
 
 // Hands the acquisition thread's message to the windows and closes the
 // thread's reply when the user has closed the box.
@@ -59,25 +54,10 @@ class BackendMeterAccess : public MeterAccess {
     std::unique_ptr<HidBackend> m_backend;
 };
 
-#else
-
-// Without the meter link no cable is ever found.
-class NoCableAccess : public MeterAccess {
-  public:
-    std::unique_ptr<HidDevice> openCable(bool*) override { return nullptr; }
-    std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState&,
-                                                     AcquisitionNotices&) override {
-        return nullptr;
-    }
-};
-
-#endif
-
 } // namespace
 
 std::unique_ptr<MeterAccess> MakeMeterAccess(const std::optional<std::string>& simulate,
                                              std::string* error) {
-#ifdef OSTREL_HAVE_LINK
     if (!simulate)
         return std::make_unique<BackendMeterAccess>(std::make_unique<HidapiBackend>());
     auto options =
@@ -85,11 +65,6 @@ std::unique_ptr<MeterAccess> MakeMeterAccess(const std::optional<std::string>& s
     if (!options)
         return nullptr;
     return std::make_unique<BackendMeterAccess>(std::make_unique<SimulatedMeter>(*options));
-#else
-    (void)simulate;
-    (void)error;
-    return std::make_unique<NoCableAccess>();
-#endif
 }
 
 } // namespace ostrel

@@ -1,5 +1,7 @@
 #include "app/ui/program_options.h"
 
+#include "link/simulation_options.h"
+
 namespace ostrel {
 
 std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>& args,
@@ -45,9 +47,10 @@ std::string ProgramHelpText() {
            "\n"
            "Options:\n"
            "  --simulate[=PROFILE[,key=value...]]\n"
-           "                 use a simulated meter instead of the adapter cable.\n"
-           "                 Profiles: default, absent, silent, partial, unplug, nologger;\n"
-           "                 keys: latency=MS, after=N.\n"
+           "                 use a simulated meter instead of the adapter cable:\n"
+           "                 " +
+           SimulationSyntaxHelp() +
+           "\n"
            "  -h, --help     show this text and exit\n";
 }
 
