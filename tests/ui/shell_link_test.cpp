@@ -313,7 +313,7 @@ TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {
 TEST_F(ShellLinkTest, ExitWhileLinkedToASilentMeterIsPrompt) {
     // The thread stays blocked in the device after the stop request; the
     // shutdown must neither wait for it nor free what it still uses.
-    auto* leaked = new FakeMeterAccess; // outlives the blocked thread
+    static auto* leaked = new FakeMeterAccess; // outlives the blocked thread
     leaked->script = FakeRunScript::IgnoresStopFor2Seconds;
     session = std::make_unique<ShellSession>(*leaked, dir.path());
     ScopedMessageAnswerer answers;

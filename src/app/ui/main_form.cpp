@@ -24,6 +24,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <vector>
+
 namespace ostrel {
 namespace {
 
@@ -56,6 +58,13 @@ void PlaceFrame(QWidget* w, const WindowRect& r) {
     const int extraH = w->isVisible() ? frame.height() - client.height() : 0;
     w->move(r.left, r.top);
     w->resize(std::max(1, r.width - extraW), std::max(1, r.height - extraH));
+}
+
+// What a thread left running still uses is kept, never released: the list is
+// reachable until the process ends and is never destroyed.
+template <class T> void KeepForTheRestOfTheProcess(std::unique_ptr<T> object) {
+    static auto* kept = new std::vector<std::shared_ptr<void>>;
+    kept->push_back(std::shared_ptr<void>(std::move(object)));
 }
 
 bool ShownAndNotMinimised(const QWidget* w) {
@@ -474,10 +483,10 @@ void TFormMain::shutdown() {
         m_leftThreadRunning = true;
         m_state->cableLostEvent.shutdown();
         m_offLine->join();
-        (void)m_acquisition.release();
-        (void)m_notices.release();
-        (void)m_calls.release();
-        (void)m_state.release();
+        KeepForTheRestOfTheProcess(std::move(m_acquisition));
+        KeepForTheRestOfTheProcess(std::move(m_notices));
+        KeepForTheRestOfTheProcess(std::move(m_calls));
+        KeepForTheRestOfTheProcess(std::move(m_state));
         return;
     }
     m_acquisition.reset();
