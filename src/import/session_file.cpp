@@ -1,0 +1,206 @@
+#include "import/session_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <unistd.h>
+
+namespace ostrel {
+namespace {
+
+constexpr std::size_t kPairHead = 1 + kSessionRecordSize;
+
+void PutI32(std::vector<std::uint8_t>& out, std::int32_t value) {
+    auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+std::int32_t GetI32(const std::uint8_t* in) {
+    return static_cast<std::int32_t>(std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
+                                     std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24);
+}
+
+void AppendPair(std::vector<std::uint8_t>& out, const SessionPair& pair) {
+    const bool sub = pair.hasSub != 0;
+    const std::size_t at = out.size();
+    out.resize(at + kPairHead + (sub ? kSessionRecordSize : 0));
+    out[at] = sub ? 1 : 0;
+    WriteSessionRecord(pair.main, out.data() + at + 1);
+    if (sub) {
+        static const SessionRecord kEmpty;
+        WriteSessionRecord(pair.sub ? *pair.sub : kEmpty, out.data() + at + kPairHead);
+    }
+}
+
+// Sequential reader over a byte source; every read says whether it got all.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual bool read(std::uint8_t* out, std::size_t n) = 0;
+    virtual bool atEnd() = 0;
+};
+
+class MemorySource final : public Source {
+public:
+    MemorySource(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    bool read(std::uint8_t* out, std::size_t n) override {
+        if (m_size - m_pos < n) {
+            m_pos = m_size;
+            return false;
+        }
+        std::memcpy(out, m_data + m_pos, n);
+        m_pos += n;
+        return true;
+    }
+    bool atEnd() override { return m_pos == m_size; }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+class FileSource final : public Source {
+public:
+    explicit FileSource(std::FILE* f) : m_file(f) {}
+    bool read(std::uint8_t* out, std::size_t n) override {
+        return std::fread(out, 1, n, m_file) == n;
+    }
+    bool atEnd() override {
+        int c = std::fgetc(m_file);
+        if (c == EOF) return true;
+        std::ungetc(c, m_file);
+        return false;
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+SessionFileResult Damaged(SessionFileResult result) {
+    result.status = SessionFileStatus::Damaged;
+    result.messageId = 9004;
+    result.detailId = 7130;
+    return result;
+}
+
+SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
+    SessionFileResult result;
+    std::uint8_t buf[4 + 2 * kSessionRecordSize];
+    if (!src.read(buf, 4)) return Damaged(std::move(result));
+    const std::int32_t s = GetI32(buf);
+    result.announcedSessions = s;
+    if (s < 0) return Damaged(std::move(result));
+    const auto wanted = static_cast<std::size_t>(s);
+    const std::size_t kept = std::min(wanted, kMaxSessions);
+    for (std::size_t k = 0; k < kept; ++k) {
+        SessionList& list = *result.table.addSession();
+        if (!src.read(buf, 4)) return Damaged(std::move(result));
+        const std::int32_t n = GetI32(buf);
+        if (n < 0) return Damaged(std::move(result));
+        const auto count = static_cast<std::size_t>(n);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!src.read(buf, kPairHead)) return Damaged(std::move(result));
+            SessionPair pair;
+            pair.hasSub = buf[0] != 0 ? 1 : 0;
+            pair.main = ReadSessionRecord(buf + 1);
+            if (pair.hasSub) {
+                if (!src.read(buf + kPairHead, kSessionRecordSize)) return Damaged(std::move(result));
+                pair.sub = std::make_unique<SessionRecord>(ReadSessionRecord(buf + kPairHead));
+            }
+            list.push_back(std::move(pair));
+            if (progress) progress(k, i + 1, count);
+        }
+    }
+    if (kept < wanted) {
+        result.status = SessionFileStatus::TooManySessions;
+        result.messageId = 9004;
+        result.detailId = 7131;
+        return result;
+    }
+    if (!src.atEnd()) return Damaged(std::move(result));
+    return result;
+}
+
+} // namespace
+
+bool IsSessionFileName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == ".slr";
+}
+
+std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
+    std::vector<std::uint8_t> out;
+    PutI32(out, static_cast<std::int32_t>(table.sessionCount()));
+    for (const auto& list : table.sessions()) {
+        PutI32(out, static_cast<std::int32_t>(list.size()));
+        for (const auto& pair : list) AppendPair(out, pair);
+    }
+    return out;
+}
+
+bool SaveSessionFile(const std::string& path, const SessionTable& table) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path temp = target;
+    temp += ".~" + std::to_string(::getpid()) + ".part";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) return false;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    std::vector<std::uint8_t> chunk;
+    chunk.reserve(1 << 16);
+    bool ok = true;
+    auto flush = [&] {
+        if (!chunk.empty() && std::fwrite(chunk.data(), 1, chunk.size(), f) != chunk.size())
+            ok = false;
+        chunk.clear();
+    };
+    PutI32(chunk, static_cast<std::int32_t>(table.sessionCount()));
+    for (const auto& list : table.sessions()) {
+        PutI32(chunk, static_cast<std::int32_t>(list.size()));
+        for (const auto& pair : list) {
+            AppendPair(chunk, pair);
+            if (chunk.size() >= (1 << 16) - 2 * kPairHead) flush();
+        }
+    }
+    flush();
+    if (std::fflush(f) != 0 || ::fsync(::fileno(f)) != 0) ok = false;
+    if (std::fclose(guard.release()) != 0) ok = false;
+    std::error_code ec;
+    if (ok) fs::rename(temp, target, ec);
+    if (!ok || ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {
+    std::error_code ec;
+    std::FILE* f = std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!f) {
+        SessionFileResult result;
+        result.status = SessionFileStatus::CannotOpen;
+        result.messageId = 9004;
+        return result;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    FileSource src(f);
+    return Parse(src, progress);
+}
+
+SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
+                                   const SessionFileProgress& progress) {
+    MemorySource src(data, size);
+    return Parse(src, progress);
+}
+
+} // namespace ostrel
