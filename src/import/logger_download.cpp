@@ -29,18 +29,17 @@ std::string LoggerProgressLine(std::size_t position, std::uint32_t length) {
     return buf;
 }
 
-LoggerMessage LoggerMessageForCode(int code) {
-    if (code == kLoggerTimeout || code == kLoggerAbandoned) return {9016, 7116};
-    return {9015, 0};
+int LoggerMessageForCode(int code) {
+    return (code == kLoggerTimeout || code == kLoggerAbandoned) ? 9016 : 9015;
 }
 
 LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownloadCallbacks& cb) {
     LoggerDownloadResult result;
     const PauseFunction pause = cb.pause ? cb.pause : RealPause();
-    auto fail = [&result](int code, LoggerMessage message) {
+    auto fail = [&result](int code, int messageId) {
         result.outcome = LoggerDownloadOutcome::Failed;
         result.code = code;
-        result.message = message;
+        result.messageId = messageId;
         std::vector<std::uint8_t>().swap(result.image);
         return std::move(result);
     };
@@ -48,10 +47,10 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     // Is there a cable, and a meter behind it whose logger can be read?
     {
         auto device = OpenAdapter(backend);
-        if (!device) return fail(kLoggerNoCable, {9015, 0});
+        if (!device) return fail(kLoggerNoCable, 9015);
         int status = -1;
         ReadMeterStatusByte(*device, status);
-        if (status != kLoggerReadable) return fail(kLoggerNoCable, {9017, 0});
+        if (status != kLoggerReadable) return fail(kLoggerNoCable, 9017);
     }
     if (cb.confirm && !cb.confirm()) {
         result.outcome = LoggerDownloadOutcome::Declined;
@@ -68,7 +67,7 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     try {
         result.image.assign(size, 0);
     } catch (const std::bad_alloc&) {
-        return fail(kLoggerOk, {9006, 0});
+        return fail(kLoggerOk, 9006);
     }
     if (cb.started) cb.started(size);
     std::copy(header.begin(), header.end(), result.image.begin());

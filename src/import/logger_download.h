@@ -21,12 +21,9 @@ std::uint32_t LoggerLength(const std::uint8_t* header);
 // "Read Bytes : p Of L"
 std::string LoggerProgressLine(std::size_t position, std::uint32_t length);
 
-// The numbered message (and its second line, or 0) for a failed exchange.
-struct LoggerMessage {
-    int id = 0;
-    int detailId = 0;
-};
-LoggerMessage LoggerMessageForCode(int code);
+// The numbered message for a failed exchange: 9016 for a time-out or an
+// abandoned wait, 9015 for anything else.
+int LoggerMessageForCode(int code);
 
 struct LoggerDownloadCallbacks {
     // Asked before anything is changed ("All existing data in buffer will be
@@ -54,7 +51,7 @@ enum class LoggerDownloadOutcome {
 
 struct LoggerDownloadResult {
     LoggerDownloadOutcome outcome = LoggerDownloadOutcome::Failed;
-    LoggerMessage message;              // for Failed
+    int messageId = 0;                  // for Failed: 9006, 9015, 9016 or 9017
     int code = 0;                       // the exchange's result code, for Failed
     std::uint32_t length = 0;           // L
     std::vector<std::uint8_t> image;    // R bytes when Done

@@ -220,7 +220,7 @@ SessionRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function
     SessionRecord r;
     SetRecordText(r.valueText, v);
     SetRecordText(r.exponentText, std::to_string(e));
-    r.function = static_cast<std::int32_t>(function);
+    r.function = function;
     SetRecordText(r.timeText, timeText);
     SetRecordText(r.dataText, data);
     SetRecordText(r.unitText, SessionPrefixText(function, e));

@@ -21,7 +21,7 @@ void AppendPair(std::string& out, std::size_t item, const SessionPair& pair) {
     AppendField(out, RecordText(pair.main.timeText));
     AppendField(out, RecordText(pair.main.dataText));
     AppendField(out, RecordText(pair.main.unitText));
-    const auto fn = static_cast<std::uint32_t>(pair.main.function);
+    const std::uint32_t fn = pair.main.function;
     AppendField(out, (fn == nFunc_Ohm || fn == nFunc_Conti) ? std::string_view("Ohm")
                                                             : RecordText(pair.main.functionText));
     if (pair.hasSub && pair.sub) {

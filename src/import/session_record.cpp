@@ -36,7 +36,7 @@ void GetField(const std::uint8_t* in, std::array<char, N>& field) {
 void WriteSessionRecord(const SessionRecord& r, std::uint8_t* out) {
     PutField(out + 0, r.valueText);
     PutField(out + 8, r.exponentText);
-    PutU32(out + 12, static_cast<std::uint32_t>(r.function));
+    PutU32(out + 12, r.function);
     PutField(out + 16, r.timeText);
     PutField(out + 32, r.dataText);
     PutField(out + 48, r.unitText);
@@ -48,7 +48,7 @@ SessionRecord ReadSessionRecord(const std::uint8_t* in) {
     SessionRecord r;
     GetField(in + 0, r.valueText);
     GetField(in + 8, r.exponentText);
-    r.function = static_cast<std::int32_t>(GetU32(in + 12));
+    r.function = GetU32(in + 12);
     GetField(in + 16, r.timeText);
     GetField(in + 32, r.dataText);
     GetField(in + 48, r.unitText);

@@ -15,7 +15,7 @@ inline constexpr std::size_t kSessionRecordSize = 76;
 struct SessionRecord {
     std::array<char, 8> valueText{};
     std::array<char, 4> exponentText{};
-    std::int32_t function = 0;
+    std::uint32_t function = 0;
     std::array<char, 16> timeText{};
     std::array<char, 16> dataText{};
     std::array<char, 8> unitText{};

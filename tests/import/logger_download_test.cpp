@@ -134,8 +134,7 @@ TEST(LoggerDownload, FourBadAnswersEndWithTheTimeoutMessage) {
     meter.logger = LoggerMemoryResponder(ImageOfLength(48), {4, 0});
     DownloadRun run = Download(meter);
     EXPECT_EQ(run.result.outcome, LoggerDownloadOutcome::Failed);
-    EXPECT_EQ(run.result.message.id, 9016);
-    EXPECT_EQ(run.result.message.detailId, 7116);
+    EXPECT_EQ(run.result.messageId, 9016);
     EXPECT_EQ(CountCommand(meter, 0x89), 1);
     EXPECT_EQ(CountCommand(meter, 0x8A), 3);
     EXPECT_TRUE(run.result.image.empty());
@@ -147,7 +146,7 @@ TEST(LoggerDownload, HeaderTimeouts) {
     meter.logger = LoggerMemoryResponder(ImageOfLength(48), {0, 3});
     DownloadRun run = Download(meter);
     EXPECT_EQ(run.result.outcome, LoggerDownloadOutcome::Failed);
-    EXPECT_EQ(run.result.message.id, 9016);
+    EXPECT_EQ(run.result.messageId, 9016);
     EXPECT_EQ(CountCommand(meter, 0x88), 3);
     EXPECT_EQ(CountCommand(meter, 0x89), 0);
 
@@ -161,7 +160,7 @@ TEST(LoggerDownload, HeaderWithEndlessBadChecksumsGivesUp) {
     meter.logger = LoggerMemoryResponder(ImageOfLength(48), {1000, 0});
     DownloadRun run = Download(meter);
     EXPECT_EQ(run.result.outcome, LoggerDownloadOutcome::Failed);
-    EXPECT_EQ(run.result.message.id, 9016);
+    EXPECT_EQ(run.result.messageId, 9016);
     EXPECT_EQ(CountCommand(meter, 0x88), kHeaderChecksumRepeats);
 }
 
@@ -171,14 +170,14 @@ TEST(LoggerDownload, WriteTimeoutEndsAtOnceWithoutRetry) {
     meter.writeTimeoutAt = 3; // status, header, first block, second block
     DownloadRun run = Download(meter);
     EXPECT_EQ(run.result.outcome, LoggerDownloadOutcome::Failed);
-    EXPECT_EQ(run.result.message.id, 9016);
+    EXPECT_EQ(run.result.messageId, 9016);
     EXPECT_EQ(meter.commands.size(), 4u);
 
     FakeMeter headerMeter;
     headerMeter.logger = LoggerMemoryResponder(ImageOfLength(96), {});
     headerMeter.writeTimeoutAt = 1;
     DownloadRun header = Download(headerMeter);
-    EXPECT_EQ(header.result.message.id, 9016);
+    EXPECT_EQ(header.result.messageId, 9016);
     EXPECT_EQ(headerMeter.commands.size(), 2u);
 }
 
@@ -186,19 +185,19 @@ TEST(LoggerDownload, CableAndStatusFailures) {
     FakeMeter absent;
     absent.cablePresent = false;
     DownloadRun run = Download(absent);
-    EXPECT_EQ(run.result.message.id, 9015);
+    EXPECT_EQ(run.result.messageId, 9015);
     EXPECT_FALSE(run.cleared);
 
     FakeMeter plain;
     plain.statusByte = 0x00;
     run = Download(plain);
-    EXPECT_EQ(run.result.message.id, 9017);
+    EXPECT_EQ(run.result.messageId, 9017);
     EXPECT_FALSE(run.cleared);
 
     FakeMeter silent;
     silent.silentStatus = true;
     run = Download(silent);
-    EXPECT_EQ(run.result.message.id, 9017);
+    EXPECT_EQ(run.result.messageId, 9017);
 }
 
 TEST(LoggerDownload, NoAtTheQuestionChangesNothing) {

@@ -96,7 +96,7 @@ TEST(SessionDecoding, ReadingsFollowTheIntervalFromZero) {
     EXPECT_EQ(Text(list[2].main.timeText), "0:10'0.000\"");
     EXPECT_EQ(list[0].hasSub, 0);
     EXPECT_FALSE(list[0].sub);
-    EXPECT_EQ(list[0].main.function, static_cast<std::int32_t>(nFunc_DcV));
+    EXPECT_EQ(list[0].main.function, nFunc_DcV);
     EXPECT_EQ(Text(list[0].main.functionText), "V [DC]");
 }
 
@@ -115,7 +115,7 @@ TEST(SessionDecoding, DualVoltsAndHertz) {
     EXPECT_EQ(Text(pair.main.dataText), "12.34");
     EXPECT_FLOAT_EQ(pair.main.value, 12.34f);
     EXPECT_EQ(Text(pair.main.functionText), "V [AC]");
-    EXPECT_EQ(pair.sub->function, static_cast<std::int32_t>(nFunc_Hz));
+    EXPECT_EQ(pair.sub->function, nFunc_Hz);
     EXPECT_EQ(Text(pair.sub->dataText), "50.00");
     EXPECT_FLOAT_EQ(pair.sub->value, 50.0f);
     EXPECT_EQ(Text(pair.sub->functionText), "Hz");
@@ -151,7 +151,7 @@ TEST(SessionDecoding, TemperatureOverloadAndNegativeReading) {
     EXPECT_EQ(Text(c[2].main.functionText), "C [T1]");
     EXPECT_EQ(Text(c[2].main.unitText), "");
     const auto& f = r.table.session(1);
-    EXPECT_EQ(f[0].main.function, static_cast<std::int32_t>(nFunc_T1F));
+    EXPECT_EQ(f[0].main.function, nFunc_T1F);
     EXPECT_FLOAT_EQ(f[0].main.value, -2510.0f);
 }
 
@@ -160,7 +160,7 @@ TEST(SessionDecoding, DualWithoutSubFunctionStillMakesSubRecords) {
     const auto& pair = r.table.session(0).at(0);
     ASSERT_EQ(pair.hasSub, 1);
     ASSERT_TRUE(pair.sub);
-    EXPECT_EQ(pair.sub->function, 0);
+    EXPECT_EQ(pair.sub->function, 0u);
     EXPECT_EQ(Text(pair.sub->valueText), "0.777");
     EXPECT_EQ(Text(pair.sub->dataText), "0.777");
     EXPECT_EQ(Text(pair.sub->exponentText), "0");
@@ -192,7 +192,7 @@ TEST(SessionDecoding, DisplayTextsOfTheOtherRows) {
 TEST(SessionDecoding, UnknownModesAndRangesAreKeptAndReported) {
     auto r = DecodeSessions({{1, 5, 0x03, {Val(1234, 0)}}, {2, 0, 0x03, {Val(1234, 9)}}});
     ASSERT_EQ(r.table.sessionCount(), 2u);
-    EXPECT_EQ(r.table.session(0)[0].main.function, 0);
+    EXPECT_EQ(r.table.session(0)[0].main.function, 0u);
     EXPECT_EQ(Text(r.table.session(0)[0].main.dataText), "1.234");
     EXPECT_EQ(Text(r.table.session(1)[0].main.exponentText), "0");
     EXPECT_EQ(r.unknownFunctions, 1u);
@@ -205,7 +205,7 @@ TEST(SessionDecoding, SessionCrossingABankIsFollowed) {
     auto r = DecodeSessions({{2, 0, 0x03, {Val(1)}}, {2, 0, 0x03, many}, {5, 0, 0x03, {Val(2)}}});
     ASSERT_EQ(r.table.sessionCount(), 3u);
     EXPECT_EQ(r.table.session(1).size(), 30000u);
-    EXPECT_EQ(r.table.session(2)[0].main.function, static_cast<std::int32_t>(nFunc_Ohm));
+    EXPECT_EQ(r.table.session(2)[0].main.function, nFunc_Ohm);
     EXPECT_TRUE(r.notices.empty());
 }
 

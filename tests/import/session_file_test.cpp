@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 SessionRecord Rec(const char* time, const char* data, const char* unit, const char* fn,
-                  std::int32_t code = 6, float value = 1.5f) {
+                  std::uint32_t code = 6, float value = 1.5f) {
     SessionRecord r;
     SetRecordText(r.valueText, data);
     SetRecordText(r.exponentText, "0");
