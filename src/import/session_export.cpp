@@ -1,12 +1,9 @@
 #include "import/session_export.h"
 
+#include "import/replacing_file.h"
 #include "link/reading.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <system_error>
 
 namespace ostrel {
 namespace {
@@ -76,18 +73,17 @@ std::string SessionExportText(const SessionTable& table) {
 
 bool WriteSessionExport(const std::string& path, const SessionTable& table, long first,
                         long last) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool written = true;
-    auto flush = [&](std::string& piece) {
-        if (std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) written = false;
+    ReplacingFile file;
+    if (!file.open(path)) return false;
+    auto flush = [&file](std::string& piece) {
+        file.write(piece.data(), piece.size());
         piece.clear();
     };
     std::string piece;
     piece.reserve((1u << 20) + 256);
     BuildText(table, first, last, piece, flush);
     flush(piece);
-    return (std::fclose(f) == 0) && written;
+    return file.commit();
 }
 
 } // namespace ostrel

@@ -1,5 +1,7 @@
 #include "import/session_file.h"
 
+#include "import/replacing_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
-#include <unistd.h>
 
 namespace ostrel {
 namespace {
@@ -147,19 +148,12 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
 }
 
 bool SaveSessionFile(const std::string& path, const SessionTable& table) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += ".~" + std::to_string(::getpid()) + ".part";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    ReplacingFile file;
+    if (!file.open(path)) return false;
     std::vector<std::uint8_t> chunk;
     chunk.reserve(1 << 16);
-    bool ok = true;
     auto flush = [&] {
-        if (!chunk.empty() && std::fwrite(chunk.data(), 1, chunk.size(), f) != chunk.size())
-            ok = false;
+        file.write(chunk.data(), chunk.size());
         chunk.clear();
     };
     PutI32(chunk, static_cast<std::int32_t>(table.sessionCount()));
@@ -171,15 +165,7 @@ bool SaveSessionFile(const std::string& path, const SessionTable& table) {
         }
     }
     flush();
-    if (std::fflush(f) != 0 || ::fsync(::fileno(f)) != 0) ok = false;
-    if (std::fclose(guard.release()) != 0) ok = false;
-    std::error_code ec;
-    if (ok) fs::rename(temp, target, ec);
-    if (!ok || ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return file.commit();
 }
 
 SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {

@@ -1,0 +1,101 @@
+#include "import/logger_image_builder.h"
+#include "import/session_file.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out; // standard output and standard error together
+};
+
+CliRun RunCli(const std::string& args) {
+    CliRun run;
+    const std::string command = std::string(OSTREL_CLI) + " " + args + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+class CliImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("ostrel_cli_import_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    std::string path(const char* name) const { return (m_dir / name).string(); }
+    fs::path m_dir;
+};
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(CliImport, DecodeImageWritesSessionsAndText) {
+    auto image = *BuildLoggerImage({{1, 0, 0x83, {{0, 1, 1234}, {0, 1, 5000}}},
+                                    {6, 0, 0x03, {{4, 0, 0}, {0, 0, 25}}}});
+    image.resize(48);
+    std::ofstream(path("img.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    CliRun run = RunCli("decode-image " + path("img.bin") + " -o " + path("s.slr") + " --csv " +
+                        path("s.csv"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("2 sessions, 3 readings"), std::string::npos) << run.out;
+    auto opened = OpenSessionFile(path("s.slr"));
+    EXPECT_EQ(opened.status, SessionFileStatus::Ok);
+    EXPECT_EQ(opened.table.sessionCount(), 2u);
+    EXPECT_EQ(ReadText(path("s.csv")),
+              "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n"
+              "1,0:00'0.000\",12.34,,V [AC],50.00,,Hz\r\n"
+              "1,0:00'0.000\",----,,C [T1]\r\n"
+              "2,0:00'1.000\",025,,C [T1]\r\n");
+}
+
+TEST_F(CliImport, DecodeImageReportsWhatWasCut) {
+    auto image = *BuildLoggerImage({{2, 0, 0x03, {{0, 0, 1}, {0, 0, 2}, {0, 0, 3}}}});
+    image.resize(image.size() - 2);
+    std::ofstream(path("cut.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    CliRun run = RunCli("decode-image " + path("cut.bin"));
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("Warning[W7132]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 session, 2 readings"), std::string::npos) << run.out;
+}
+
+TEST_F(CliImport, DecodeImageFailures) {
+    CliRun run = RunCli("decode-image " + path("missing.bin"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Error[E9004]: File open error."), std::string::npos) << run.out;
+
+    std::ofstream(path("tiny.bin"), std::ios::binary) << "abc";
+    EXPECT_EQ(RunCli("decode-image " + path("tiny.bin")).status, 2);
+
+    auto image = *BuildLoggerImage({});
+    std::ofstream(path("ok.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    run = RunCli("decode-image " + path("ok.bin") + " -o " + path("no/dir/x.slr"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Error[E9005]"), std::string::npos) << run.out;
+}
+
+} // namespace
+} // namespace ostrel
