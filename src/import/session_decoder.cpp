@@ -258,11 +258,20 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
 
     // Unpack pass: follow the chain for the announced sessions, as long as it
     // stays inside the image.
+    // Sessions follow one another: a descriptor that points back into what
+    // was already read ends the chain, so that no byte is read twice and the
+    // readings never outnumber what the image holds.
     std::vector<UnpackedSession> sessions;
     std::uint8_t lo = 0x80, mid = 0x00, hi = 0xA0;
+    std::int64_t readUpTo = static_cast<std::int64_t>(kHeaderSize);
     for (std::size_t s = 0; s < wanted; ++s) {
         const std::int64_t d = LoggerAddressOffset(lo, mid, hi);
-        if (d < 0 || static_cast<std::uint64_t>(d) + kDescriptorSize > size) {
+        if (d < readUpTo) {
+            result.sessionsCut += wanted - s;
+            notice(d < 0 ? 7132 : 7136);
+            break;
+        }
+        if (static_cast<std::uint64_t>(d) + kDescriptorSize > size) {
             result.sessionsCut += wanted - s;
             notice(7132);
             break;
@@ -290,6 +299,7 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
             u.values[i] = UnpackLoggerValue(p);
             if (cb.step && (!u.dual || (i & 1))) cb.step();
         }
+        readUpTo = static_cast<std::int64_t>(first + n * width);
         lo = desc[5];
         mid = desc[6];
         hi = desc[7];

@@ -68,7 +68,7 @@ struct SessionDecodeResult {
     std::size_t sessionsCut = 0;       // sessions announced but not decoded
     std::size_t unknownFunctions = 0;  // sessions whose F/M the tables do not list
     std::size_t unknownRanges = 0;     // readings whose range code is not listed
-    // Numbered texts that tell the user what was cut or guessed (7132 … 7135).
+    // Numbered texts that tell the user what was cut or guessed (7132 … 7136).
     std::vector<int> notices;
 };
 

@@ -226,6 +226,18 @@ TEST(SessionDecoding, NothingOutsideTheImageIsRead) {
     EXPECT_EQ(r.table.sessionCount(), 1u);
     EXPECT_EQ(r.sessionsCut, 1u);
 
+    // A next address back into what was read ends the chain: nothing is read twice.
+    auto loop = *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2)}}, {2, 0, 0x03, {Val(4)}},
+                                   {2, 0, 0x03, {Val(5)}}});
+    const std::size_t second = 6 + 14 + 6;
+    loop[second + 5] = 0x80; // the second session points back at the first
+    loop[second + 6] = 0x00;
+    loop[second + 7] = 0xA0;
+    r = DecodeLoggerImage(loop.data(), loop.size());
+    EXPECT_EQ(r.table.sessionCount(), 2u);
+    EXPECT_EQ(r.sessionsCut, 1u);
+    EXPECT_EQ(r.notices, std::vector<int>{7136});
+
     // Too short for a header.
     EXPECT_EQ(DecodeLoggerImage(image.data(), 5).table.sessionCount(), 0u);
 }
