@@ -1,3 +1,4 @@
+#include "import/demo_sessions.h"
 #include "import/logger_image_builder.h"
 #include "import/session_codes.h"
 #include "import/session_decoder.h"
@@ -273,6 +274,30 @@ TEST(SessionDecoding, ValuesForTheBuilderRoundTrip) {
     EXPECT_EQ(t->raw, 25);
     EXPECT_TRUE(t->negative());
     EXPECT_FALSE(LoggerValueFor(1e9, 4));
+}
+
+TEST(SessionDecoding, DemoSessionsDecodeAsDescribed) {
+    auto image = *BuildLoggerImage(DemoLoggerSessions());
+    // The second session runs across the first 64 KiB bank of the meter's memory.
+    EXPECT_GT(image.size(), 65536u);
+    auto r = DecodeLoggerImage(image.data(), image.size());
+    ASSERT_EQ(r.table.sessionCount(), 3u);
+    EXPECT_TRUE(r.notices.empty());
+    const auto& mains = r.table.session(0);
+    ASSERT_EQ(mains.size(), kDemoMainsReadings);
+    EXPECT_EQ(mains[0].main.function, nFunc_AcV);
+    EXPECT_NEAR(mains[0].main.value, 230.0, 3.0);
+    EXPECT_NEAR(mains[0].sub->value, 50.0, 0.1);
+    const auto& battery = r.table.session(1);
+    ASSERT_EQ(battery.size(), kDemoBatteryReadings);
+    EXPECT_EQ(Text(battery[0].main.dataText), "12.72");
+    EXPECT_LT(battery.back().main.value, 11.8f);
+    const auto& oven = r.table.session(2);
+    ASSERT_EQ(oven.size(), kDemoTemperatureReadings);
+    EXPECT_EQ(Text(oven[0].main.dataText), "021");
+    EXPECT_EQ(Text(oven[56].main.dataText), "----");
+    EXPECT_FLOAT_EQ(oven[56].main.value, -1375.0f);
+    EXPECT_EQ(Text(oven[2].main.timeText), "0:00'20.000\"");
 }
 
 } // namespace
