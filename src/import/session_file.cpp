@@ -43,6 +43,8 @@ public:
     virtual ~Source() = default;
     virtual bool read(std::uint8_t* out, std::size_t n) = 0;
     virtual bool atEnd() = 0;
+    // Bytes left, as far as known (a bound for reserving, never for reading).
+    virtual std::size_t remaining() = 0;
 };
 
 class MemorySource final : public Source {
@@ -58,6 +60,7 @@ public:
         return true;
     }
     bool atEnd() override { return m_pos == m_size; }
+    std::size_t remaining() override { return m_size - m_pos; }
 
 private:
     const std::uint8_t* m_data;
@@ -67,9 +70,11 @@ private:
 
 class FileSource final : public Source {
 public:
-    explicit FileSource(std::FILE* f) : m_file(f) {}
+    FileSource(std::FILE* f, std::size_t size) : m_file(f), m_size(size) {}
     bool read(std::uint8_t* out, std::size_t n) override {
-        return std::fread(out, 1, n, m_file) == n;
+        const std::size_t got = std::fread(out, 1, n, m_file);
+        m_pos += got;
+        return got == n;
     }
     bool atEnd() override {
         int c = std::fgetc(m_file);
@@ -78,8 +83,12 @@ public:
         return false;
     }
 
+    std::size_t remaining() override { return m_size > m_pos ? m_size - m_pos : 0; }
+
 private:
     std::FILE* m_file;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
 };
 
 SessionFileResult Damaged(SessionFileResult result) {
@@ -104,6 +113,8 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
         const std::int32_t n = GetI32(buf);
         if (n < 0) return Damaged(std::move(result));
         const auto count = static_cast<std::size_t>(n);
+        // Room for as many pairs as the bytes left can hold, not as n claims.
+        list.reserve(std::min(count, src.remaining() / kPairHead));
         for (std::size_t i = 0; i < count; ++i) {
             if (!src.read(buf, kPairHead)) return Damaged(std::move(result));
             SessionPair pair;
@@ -179,7 +190,9 @@ SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProg
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
     std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
-    FileSource src(f);
+    std::error_code sizeError;
+    const auto fileSize = std::filesystem::file_size(path, sizeError);
+    FileSource src(f, sizeError ? 0 : static_cast<std::size_t>(fileSize));
     return Parse(src, progress);
 }
 
