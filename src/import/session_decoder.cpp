@@ -4,6 +4,8 @@
 #include "link/reading.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -49,19 +51,30 @@ double Pow10(int e) {
     return std::pow(10.0, e);
 }
 
-std::string Format(const char* format, int w, double h) {
+} // namespace
+
+std::string FormatFixed(double value, int precision, int width) {
     char buf[64];
-    const int precision = std::clamp(3 - w, 0, 12);
-    std::snprintf(buf, sizeof buf, format, precision, Pow10(w) * h);
-    return buf;
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                                   std::clamp(precision, 0, 12));
+    if (ec != std::errc()) return {};
+    std::string text(buf, end);
+    // Zeros go after the sign, as with the "0" flag of printf.
+    const std::size_t w = static_cast<std::size_t>(std::max(width, 0));
+    if (text.size() < w) text.insert(text.front() == '-' ? 1 : 0, w - text.size(), '0');
+    return text;
 }
 
+namespace {
+
+std::string Format(int width, int w, double h) { return FormatFixed(Pow10(w) * h, 3 - w, width); }
+
 // The display texts of the volt row (codes 4-7, 0x14, 0x1000005/6) and the
-// ampere row for a number h.
+// ampere row for a number h: "%05.*f"/"%06.*f" with a minus in the text,
+// "%04.*f"/"%05.*f" without, the narrower one when w = 3.
 std::string MeterStyleText(const std::string& v, int w, double h) {
     const bool minus = v.find('-') != std::string::npos;
-    const char* format = minus ? (w == 3 ? "%05.*f" : "%06.*f") : (w == 3 ? "%04.*f" : "%05.*f");
-    return Format(format, w, h);
+    return Format((minus ? 6 : 5) - (w == 3 ? 1 : 0), w, h);
 }
 
 } // namespace
@@ -84,9 +97,17 @@ std::string SessionTimeText(double t) {
     const int h = static_cast<int>(t / 60 / 60);
     const int m = static_cast<int>((t - 3600.0 * h) / 60);
     const float s = static_cast<float>(t - 3600.0 * h - 60.0 * m);
+    // "%d:%02d'%4.3f\"", without the cost of printf for millions of readings.
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%d:%02d'%4.3f\"", h, m, static_cast<double>(s));
-    return buf;
+    char* p = std::to_chars(buf, buf + 16, h).ptr;
+    *p++ = ':';
+    if (m < 10 && m >= 0) *p++ = '0';
+    p = std::to_chars(p, buf + 32, m).ptr;
+    *p++ = '\'';
+    std::string text(buf, p);
+    text += FormatFixed(static_cast<double>(s), 3, 4);
+    text += '"';
+    return text;
 }
 
 std::string SessionValueText(const LoggerValue& value, std::uint32_t function) {
@@ -94,10 +115,11 @@ std::string SessionValueText(const LoggerValue& value, std::uint32_t function) {
     if (value.overload()) {
         v = IsTemperatureCode(function) ? "----" : "OL";
     } else {
-        char buf[16];
-        // At least four digits ("%04.4i"; the zero flag adds nothing to the precision).
-        std::snprintf(buf, sizeof buf, "%.4i", static_cast<int>(value.raw));
-        v = buf;
+        // At least four digits ("%04.4i"), then the point after the first.
+        char buf[8];
+        char* end = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(value.raw)).ptr;
+        v.assign(static_cast<std::size_t>(4 - std::min<std::ptrdiff_t>(end - buf, 4)), '0');
+        v.append(buf, end);
         v.insert(1, ".");
     }
     if (IsCelsiusCode(function)) v += 'C';
@@ -113,9 +135,7 @@ std::string SessionDataText(const std::string& v, std::uint32_t c, int e) {
     if (IsTemperatureCode(c)) {
         const std::string cut = v.empty() ? v : v.substr(0, v.size() - 1);
         if (!ParseNumber(cut, &h)) return cut;
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%03.0f", Pow10(e) * h);
-        return buf;
+        return FormatFixed(Pow10(e) * h, 0, 3); // "%03.0f"
     }
     const bool number = ParseNumber(v, &h);
     const bool overload = v.find('L') != std::string::npos;
@@ -148,27 +168,25 @@ std::string SessionDataText(const std::string& v, std::uint32_t c, int e) {
     switch (c) {
     case nFunc_Cx: {
         const int w = e == 3 ? 3 : (e + 3) % 3;
-        if (w == 3) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%04.0f", 1e3 * h);
-            return buf;
-        }
-        return Format("%05.*f", w, h);
+        if (w == 3) return FormatFixed(1e3 * h, 0, 4); // "%04.0f"
+        return Format(5, w, h);
     }
     case nFunc_Ohm:
     case nFunc_Conti:
     case nFunc_Hz:
-    case nFunc_Duty: return Format("%05.*f", e % 3, h);
-    case nFunc_S: return Format("%05.*f", e, h);
+    case nFunc_Duty: return Format(5, e % 3, h);
+    case nFunc_S: return Format(5, e, h);
     default: return v;
     }
 }
 
 float SessionValue(const std::string& v, std::uint32_t c, int e) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%sE%d", v.c_str(), e);
+    std::string text = v;
+    text += 'E';
+    char digits[16];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, e).ptr);
     double number = 0;
-    if (v.size() < 32 && ParseNumber(text, &number)) return static_cast<float>(number);
+    if (ParseNumber(text, &number)) return static_cast<float>(number);
     const bool minus = !v.empty() && v.front() == '-';
     if (IsCelsiusCode(c)) return minus ? -1375.0f : 1375.0f;
     if (IsFahrenheitCode(c)) return minus ? -2510.0f : 2510.0f;
@@ -208,8 +226,39 @@ std::string SessionFunctionText(std::uint32_t c, bool isMain) {
     return text;
 }
 
-SessionRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function, int table,
-                                const std::string& timeText, bool isMain, bool* unknownRange) {
+namespace {
+
+// The unit and function texts of one display depend only on its function
+// and exponent: worked out once per session, not once per reading.
+class RecordTexts {
+public:
+    RecordTexts(std::uint32_t function, bool isMain)
+        : m_function(function), m_functionText(SessionFunctionText(function, isMain)) {}
+
+    std::uint32_t function() const { return m_function; }
+    const std::string& functionText() const { return m_functionText; }
+    const std::string& prefix(int e) {
+        const int i = e - kLowest;
+        if (i < 0 || i >= static_cast<int>(m_prefix.size())) {
+            m_other = SessionPrefixText(m_function, e);
+            return m_other;
+        }
+        auto& slot = m_prefix[static_cast<std::size_t>(i)];
+        if (!slot) slot = SessionPrefixText(m_function, e);
+        return *slot;
+    }
+
+private:
+    static constexpr int kLowest = -9;
+    std::uint32_t m_function;
+    std::string m_functionText;
+    std::array<std::optional<std::string>, 19> m_prefix;
+    std::string m_other;
+};
+
+SessionRecord MakeRecord(const LoggerValue& value, int table, const std::string& timeText,
+                         RecordTexts& texts, bool* unknownRange) {
+    const std::uint32_t function = texts.function();
     const std::optional<int> exponent = RangeExponent(table, value.range);
     if (unknownRange) *unknownRange = !exponent;
     const int e = exponent.value_or(0);
@@ -219,14 +268,25 @@ SessionRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function
 
     SessionRecord r;
     SetRecordText(r.valueText, v);
-    SetRecordText(r.exponentText, std::to_string(e));
+    char exponentText[8];
+    SetRecordText(r.exponentText,
+                  std::string_view(exponentText,
+                                   std::to_chars(exponentText, exponentText + 8, e).ptr));
     r.function = function;
     SetRecordText(r.timeText, timeText);
     SetRecordText(r.dataText, data);
-    SetRecordText(r.unitText, SessionPrefixText(function, e));
-    SetRecordText(r.functionText, SessionFunctionText(function, isMain));
+    SetRecordText(r.unitText, texts.prefix(e));
+    SetRecordText(r.functionText, texts.functionText());
     r.value = SessionValue(v, function, e);
     return r;
+}
+
+} // namespace
+
+SessionRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function, int table,
+                                const std::string& timeText, bool isMain, bool* unknownRange) {
+    RecordTexts texts(function, isMain);
+    return MakeRecord(value, table, timeText, texts, unknownRange);
 }
 
 namespace {
@@ -314,6 +374,8 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
             notice(7134);
         }
         const double interval = SampleInterval(u.g);
+        RecordTexts mainTexts(fn.mainFunction, true);
+        RecordTexts subTexts(fn.subFunction, false);
         const std::size_t n = u.values.size() / (u.dual ? 2 : 1);
         if (cb.setRange) cb.setRange(n);
         list.reserve(n);
@@ -329,12 +391,12 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
             SessionPair pair;
             bool unknown = false;
             const LoggerValue& mv = u.values[u.dual ? 2 * i : i];
-            pair.main = MakeSessionRecord(mv, fn.mainFunction, fn.mainTable, time, true, &unknown);
+            pair.main = MakeRecord(mv, fn.mainTable, time, mainTexts, &unknown);
             if (unknown) ++result.unknownRanges;
             if (u.dual) {
                 pair.hasSub = 1;
-                pair.sub = std::make_unique<SessionRecord>(MakeSessionRecord(
-                    u.values[2 * i + 1], fn.subFunction, fn.subTable, time, false, &unknown));
+                pair.sub = std::make_unique<SessionRecord>(
+                    MakeRecord(u.values[2 * i + 1], fn.subTable, time, subTexts, &unknown));
                 if (unknown) ++result.unknownRanges;
             }
             list.push_back(std::move(pair));

@@ -31,6 +31,10 @@ static_assert(sizeof(LoggerValue) == 4);
 
 LoggerValue UnpackLoggerValue(const std::uint8_t* bytes);
 
+// printf's "%0<width>.<precision>f": fixed notation, zeros after the sign up
+// to width.
+std::string FormatFixed(double value, int precision, int width);
+
 // The texts of one reading.
 std::string SessionTimeText(double seconds);
 // The value text before the degree letter is cut: digits "d.ddd", "OL" or

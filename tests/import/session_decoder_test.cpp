@@ -101,9 +101,23 @@ TEST(SessionDecoding, ReadingsFollowTheIntervalFromZero) {
     EXPECT_EQ(Text(list[0].main.functionText), "V [DC]");
 }
 
+TEST(SessionDecoding, FixedFormatMatchesPrintf) {
+    char buf[64];
+    for (double v : {0.0, -0.0, 0.0005, 0.0015, 1.2345, -1.2345, 12.345, 999.9995, -0.025, 65535.0}) {
+        for (int precision : {0, 1, 2, 3}) {
+            for (int width : {3, 4, 5, 6}) {
+                std::snprintf(buf, sizeof buf, "%0*.*f", width, precision, v);
+                EXPECT_EQ(FormatFixed(v, precision, width), buf) << v << " " << precision << " " << width;
+            }
+        }
+    }
+}
+
 TEST(SessionDecoding, TimeTextKeepsSecondsUnpadded) {
     EXPECT_EQ(SessionTimeText(65.5), "0:01'5.500\"");
     EXPECT_EQ(SessionTimeText(3600 * 2 + 61.25), "2:01'1.250\"");
+    EXPECT_EQ(SessionTimeText(0.05 * 3), "0:00'0.150\"");
+    EXPECT_EQ(SessionTimeText(3600.0 * 1000), "1000:00'0.000\"");
 }
 
 TEST(SessionDecoding, DualVoltsAndHertz) {
