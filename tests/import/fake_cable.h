@@ -15,6 +15,7 @@ struct FakeMeter {
     bool cablePresent = true;
     std::uint8_t statusByte = 0x52; // byte 22 of the display answer
     bool silentStatus = false;      // no answer to the frame request
+    int statusReports = 3;          // reports of the frame answer that arrive
     int writeTimeoutAt = -1;        // the n-th write (from 0) times out
     LoggerMemoryResponder logger;
 
@@ -39,6 +40,7 @@ public:
             if (!m_meter.silentStatus) {
                 m_pending.resize(3);
                 m_pending[2][4] = m_meter.statusByte; // frame byte 22
+                m_pending.resize(static_cast<std::size_t>(m_meter.statusReports));
             }
         } else if (LoggerMemoryResponder::IsLoggerCommand(data[2], data[3])) {
             for (auto& r : m_meter.logger.answer(data[3])) m_pending.push_back(r);

@@ -76,6 +76,10 @@ TEST(LoggerProtocol, StatusQueryReportsSilenceAndReadsByte22) {
     status = -1;
     EXPECT_EQ(ReadMeterStatusByte(device, status), kStatusNoAnswer);
     EXPECT_EQ(status, -1);
+    meter.silentStatus = false;
+    meter.statusReports = 2;
+    EXPECT_EQ(ReadMeterStatusByte(device, status), kStatusPartAnswer);
+    EXPECT_EQ(status, -1);
 }
 
 TEST(LoggerProtocol, ImageSizeIsRoundedUpToWholeBlocks) {
