@@ -50,9 +50,9 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
         const SessionList& list = table.session(s);
         std::cout << "Session" << s + 1 << ": " << list.size() << " readings";
         if (!list.empty()) {
-            std::cout << ", " << RecordText(list.front().main.functionText);
+            std::cout << ", " << FieldView(list.front().main.functionText);
             if (list.front().hasSub && list.front().sub)
-                std::cout << " / " << RecordText(list.front().sub->functionText);
+                std::cout << " / " << FieldView(list.front().sub->functionText);
         }
         std::cout << '\n';
     }

@@ -2,7 +2,7 @@
 
 #include "import/session_export.h"
 #include "import/session_file.h"
-#include "import/replacing_file.h"
+#include "recorder/atomic_file.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -52,7 +52,7 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
 }
 
 bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image) {
-    ReplacingFile file;
+    AtomicFile file;
     return file.open(path) && file.write(image.data(), image.size()) && file.commit();
 }
 

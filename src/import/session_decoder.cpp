@@ -256,7 +256,7 @@ private:
     std::string m_other;
 };
 
-SessionRecord MakeRecord(const LoggerValue& value, int table, const std::string& timeText,
+TRecord MakeRecord(const LoggerValue& value, int table, const std::string& timeText,
                          RecordTexts& texts, bool* unknownRange) {
     const std::uint32_t function = texts.function();
     const std::optional<int> exponent = RangeExponent(table, value.range);
@@ -266,24 +266,24 @@ SessionRecord MakeRecord(const LoggerValue& value, int table, const std::string&
     const std::string data = SessionDataText(v, function, e);
     if (IsTemperatureCode(function) && !v.empty()) v.pop_back();
 
-    SessionRecord r;
-    SetRecordText(r.valueText, v);
+    TRecord r;
+    StoreField(r.valueText, v);
     char exponentText[8];
-    SetRecordText(r.exponentText,
+    StoreField(r.exponentText,
                   std::string_view(exponentText,
                                    std::to_chars(exponentText, exponentText + 8, e).ptr));
     r.function = function;
-    SetRecordText(r.timeText, timeText);
-    SetRecordText(r.dataText, data);
-    SetRecordText(r.unitText, texts.prefix(e));
-    SetRecordText(r.functionText, texts.functionText());
+    StoreField(r.timeText, timeText);
+    StoreField(r.dataText, data);
+    StoreField(r.unitText, texts.prefix(e));
+    StoreField(r.functionText, texts.functionText());
     r.value = SessionValue(v, function, e);
     return r;
 }
 
 } // namespace
 
-SessionRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function, int table,
+TRecord MakeTRecord(const LoggerValue& value, std::uint32_t function, int table,
                                 const std::string& timeText, bool isMain, bool* unknownRange) {
     RecordTexts texts(function, isMain);
     return MakeRecord(value, table, timeText, texts, unknownRange);
@@ -395,7 +395,7 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
             if (unknown) ++result.unknownRanges;
             if (u.dual) {
                 pair.hasSub = 1;
-                pair.sub = std::make_unique<SessionRecord>(
+                pair.sub = std::make_unique<TRecord>(
                     MakeRecord(u.values[2 * i + 1], fn.subTable, time, subTexts, &unknown));
                 if (unknown) ++result.unknownRanges;
             }

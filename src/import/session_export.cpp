@@ -1,6 +1,6 @@
 #include "import/session_export.h"
 
-#include "import/replacing_file.h"
+#include "recorder/atomic_file.h"
 #include "link/reading.h"
 
 #include <algorithm>
@@ -15,16 +15,16 @@ void AppendField(std::string& out, std::string_view text) {
 
 void AppendPair(std::string& out, std::size_t item, const SessionPair& pair) {
     out += std::to_string(item);
-    AppendField(out, RecordText(pair.main.timeText));
-    AppendField(out, RecordText(pair.main.dataText));
-    AppendField(out, RecordText(pair.main.unitText));
+    AppendField(out, FieldView(pair.main.timeText));
+    AppendField(out, FieldView(pair.main.dataText));
+    AppendField(out, FieldView(pair.main.unitText));
     const std::uint32_t fn = pair.main.function;
     AppendField(out, (fn == nFunc_Ohm || fn == nFunc_Conti) ? std::string_view("Ohm")
-                                                            : RecordText(pair.main.functionText));
+                                                            : FieldView(pair.main.functionText));
     if (pair.hasSub && pair.sub) {
-        AppendField(out, RecordText(pair.sub->dataText));
-        AppendField(out, RecordText(pair.sub->unitText));
-        AppendField(out, RecordText(pair.sub->functionText));
+        AppendField(out, FieldView(pair.sub->dataText));
+        AppendField(out, FieldView(pair.sub->unitText));
+        AppendField(out, FieldView(pair.sub->functionText));
     }
     out += "\r\n";
 }
@@ -73,7 +73,7 @@ std::string SessionExportText(const SessionTable& table) {
 
 bool WriteSessionExport(const std::string& path, const SessionTable& table, long first,
                         long last) {
-    ReplacingFile file;
+    AtomicFile file;
     if (!file.open(path)) return false;
     auto flush = [&file](std::string& piece) {
         file.write(piece.data(), piece.size());

@@ -1,6 +1,6 @@
 #include "import/session_file.h"
 
-#include "import/replacing_file.h"
+#include "recorder/atomic_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +13,7 @@
 namespace ostrel {
 namespace {
 
-constexpr std::size_t kPairHead = 1 + kSessionRecordSize;
+constexpr std::size_t kPairHead = 1 + kTRecordSize;
 
 void PutI32(std::vector<std::uint8_t>& out, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
@@ -28,12 +28,12 @@ std::int32_t GetI32(const std::uint8_t* in) {
 void AppendPair(std::vector<std::uint8_t>& out, const SessionPair& pair) {
     const bool sub = pair.hasSub != 0;
     const std::size_t at = out.size();
-    out.resize(at + kPairHead + (sub ? kSessionRecordSize : 0));
+    out.resize(at + kPairHead + (sub ? kTRecordSize : 0));
     out[at] = sub ? 1 : 0;
-    WriteSessionRecord(pair.main, out.data() + at + 1);
+    WriteTRecord(pair.main, out.data() + at + 1);
     if (sub) {
-        static const SessionRecord kEmpty;
-        WriteSessionRecord(pair.sub ? *pair.sub : kEmpty, out.data() + at + kPairHead);
+        static const TRecord kEmpty;
+        WriteTRecord(pair.sub ? *pair.sub : kEmpty, out.data() + at + kPairHead);
     }
 }
 
@@ -100,7 +100,7 @@ SessionFileResult Damaged(SessionFileResult result) {
 
 SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
     SessionFileResult result;
-    std::uint8_t buf[4 + 2 * kSessionRecordSize];
+    std::uint8_t buf[4 + 2 * kTRecordSize];
     if (!src.read(buf, 4)) return Damaged(std::move(result));
     const std::int32_t s = GetI32(buf);
     result.announcedSessions = s;
@@ -119,10 +119,11 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
             if (!src.read(buf, kPairHead)) return Damaged(std::move(result));
             SessionPair pair;
             pair.hasSub = buf[0] != 0 ? 1 : 0;
-            pair.main = ReadSessionRecord(buf + 1);
+            ReadTRecord(buf + 1, pair.main);
             if (pair.hasSub) {
-                if (!src.read(buf + kPairHead, kSessionRecordSize)) return Damaged(std::move(result));
-                pair.sub = std::make_unique<SessionRecord>(ReadSessionRecord(buf + kPairHead));
+                if (!src.read(buf + kPairHead, kTRecordSize)) return Damaged(std::move(result));
+                pair.sub = std::make_unique<TRecord>();
+                ReadTRecord(buf + kPairHead, *pair.sub);
             }
             list.push_back(std::move(pair));
             if (progress) progress(k, i + 1, count);
@@ -159,7 +160,7 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
 }
 
 bool SaveSessionFile(const std::string& path, const SessionTable& table) {
-    ReplacingFile file;
+    AtomicFile file;
     if (!file.open(path)) return false;
     std::vector<std::uint8_t> chunk;
     chunk.reserve(1 << 16);

@@ -97,5 +97,28 @@ TEST_F(CliImport, DecodeImageFailures) {
     EXPECT_NE(run.out.find("Error[E9005]"), std::string::npos) << run.out;
 }
 
+TEST_F(CliImport, ConvertSessionFileToText) {
+    auto image = *BuildLoggerImage({{2, 0, 0x03, {{0, 0, 1500}}}, {5, 0, 0x03, {{0, 1, 4700}}}});
+    std::ofstream(path("img.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    ASSERT_EQ(RunCli("decode-image " + path("img.bin") + " -o " + path("S.SLR")).status, 0);
+    CliRun run = RunCli("convert " + path("S.SLR") + " -o " + path("s.csv"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadText(path("s.csv")),
+              "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n"
+              "1,0:00'0.000\",1.500,,V [DC]\r\n"
+              "1,0:00'0.000\",4.700,k,Ohm\r\n");
+
+    // A cut-short file: what was read is converted, and the failure is told.
+    auto bytes = ReadText(path("S.SLR"));
+    std::ofstream(path("cut.slr"), std::ios::binary) << bytes.substr(0, bytes.size() - 5);
+    run = RunCli("convert " + path("cut.slr") + " -o " + path("cut.csv"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Error[E9004]"), std::string::npos) << run.out;
+    EXPECT_NE(ReadText(path("cut.csv")).find("1.500"), std::string::npos);
+
+    EXPECT_EQ(RunCli("convert " + path("S.SLR") + " -o " + path("s.g53")).status, 2);
+}
+
 } // namespace
 } // namespace ostrel

@@ -26,7 +26,7 @@ SessionDecodeResult DecodeSessions(const std::vector<LoggerSessionData>& session
     return DecodeLoggerImage(image->data(), image->size());
 }
 
-std::string Text(const auto& field) { return std::string(RecordText(field)); }
+std::string Text(const auto& field) { return std::string(FieldView(field)); }
 
 TEST(SessionCodes, IntervalsAndFunctionTables) {
     EXPECT_DOUBLE_EQ(SampleInterval(0x00), 0.05);

@@ -13,31 +13,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-SessionRecord Rec(const char* time, const char* data, const char* unit, const char* fn,
+TRecord Rec(const char* time, const char* data, const char* unit, const char* fn,
                   std::uint32_t code = 6, float value = 1.5f) {
-    SessionRecord r;
-    SetRecordText(r.valueText, data);
-    SetRecordText(r.exponentText, "0");
+    TRecord r;
+    StoreField(r.valueText, data);
+    StoreField(r.exponentText, "0");
     r.function = code;
-    SetRecordText(r.timeText, time);
-    SetRecordText(r.dataText, data);
-    SetRecordText(r.unitText, unit);
-    SetRecordText(r.functionText, fn);
+    StoreField(r.timeText, time);
+    StoreField(r.dataText, data);
+    StoreField(r.unitText, unit);
+    StoreField(r.functionText, fn);
     r.value = value;
     return r;
 }
 
-SessionPair Pair(SessionRecord main) {
+SessionPair Pair(TRecord main) {
     SessionPair p;
     p.main = main;
     return p;
 }
 
-SessionPair Pair(SessionRecord main, SessionRecord sub) {
+SessionPair Pair(TRecord main, TRecord sub) {
     SessionPair p;
     p.hasSub = 1;
     p.main = main;
-    p.sub = std::make_unique<SessionRecord>(sub);
+    p.sub = std::make_unique<TRecord>(sub);
     return p;
 }
 
@@ -95,7 +95,7 @@ TEST_F(SessionFiles, SaveOpenSaveGivesTheSameBytes) {
     ASSERT_EQ(opened.table.sessionCount(), 3u);
     EXPECT_TRUE(opened.table.session(2).empty());
     EXPECT_EQ(opened.table.session(0)[0].hasSub, 1);
-    EXPECT_EQ(RecordText(opened.table.session(0)[0].sub->dataText), "50.00");
+    EXPECT_EQ(FieldView(opened.table.session(0)[0].sub->dataText), "50.00");
     ASSERT_TRUE(SaveSessionFile(path("b.slr"), opened.table));
     EXPECT_EQ(ReadAll(path("a.slr")), ReadAll(path("b.slr")));
     EXPECT_EQ(SessionExportText(decoded), SessionExportText(opened.table));
@@ -163,8 +163,8 @@ TEST(SessionFileParse, TextsWithoutTerminatorAreCutAtTheirWidth) {
     for (int i = 0; i < 16; ++i) bytes[8 + 1 + 32 + i] = 'x';
     auto r = ParseSessionFile(bytes.data(), bytes.size());
     ASSERT_EQ(r.status, SessionFileStatus::Ok);
-    EXPECT_EQ(RecordText(r.table.session(0)[0].main.dataText), std::string(16, 'x'));
-    EXPECT_EQ(RecordText(r.table.session(0)[0].main.unitText), "m");
+    EXPECT_EQ(FieldView(r.table.session(0)[0].main.dataText), std::string(16, 'x'));
+    EXPECT_EQ(FieldView(r.table.session(0)[0].main.unitText), "m");
 }
 
 TEST(SessionFileParse, MoreSessionsThanTheTableHolds) {
