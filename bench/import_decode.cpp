@@ -2,8 +2,8 @@
 // 16,777,215 bytes as far as whole readings go) and opening the session file
 // it produces. Peak resident memory is reported as a counter; run one
 // benchmark at a time (--benchmark_filter) to see each one's own peak.
-#include "import/logger_image_builder.h"
 #include "import/logger_download.h"
+#include "import/logger_image_builder.h"
 #include "import/session_decoder.h"
 #include "import/session_file.h"
 
@@ -52,8 +52,8 @@ void BM_DecodeMaximalImage(benchmark::State& state) {
     }
     state.counters["readings"] = static_cast<double>(readings);
     state.counters["image_bytes"] = static_cast<double>(image.size());
-    state.counters["readings_per_s"] =
-        benchmark::Counter(static_cast<double>(readings), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["readings_per_s"] = benchmark::Counter(
+        static_cast<double>(readings), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["peak_rss_MiB"] = PeakRssMiB();
 }
 BENCHMARK(BM_DecodeMaximalImage)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);

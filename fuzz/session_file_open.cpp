@@ -10,12 +10,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> file(data, data + size);
     const ostrel::SessionFileResult first = ostrel::ParseSessionFile(file.data(), file.size());
-    if (first.table.sessionCount() > ostrel::kMaxSessions) std::abort();
+    if (first.table.sessionCount() > ostrel::kMaxSessions)
+        std::abort();
     // Every pair takes at least 77 bytes of the input.
-    if (first.table.pairCount() > size / 77) std::abort();
+    if (first.table.pairCount() > size / 77)
+        std::abort();
     const auto bytes = ostrel::SessionFileBytes(first.table);
     const ostrel::SessionFileResult second = ostrel::ParseSessionFile(bytes.data(), bytes.size());
-    if (second.status != ostrel::SessionFileStatus::Ok) std::abort();
-    if (ostrel::SessionFileBytes(second.table) != bytes) std::abort();
+    if (second.status != ostrel::SessionFileStatus::Ok)
+        std::abort();
+    if (ostrel::SessionFileBytes(second.table) != bytes)
+        std::abort();
     return 0;
 }

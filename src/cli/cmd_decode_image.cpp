@@ -15,7 +15,8 @@ namespace ostrel::cli {
 
 void ProgressBar::show(std::size_t done, std::size_t total, const std::string& text) {
     const int permille = total == 0 ? 1000 : static_cast<int>(done * 1000 / total);
-    if (permille == m_lastPermille) return;
+    if (permille == m_lastPermille)
+        return;
     m_lastPermille = permille;
     constexpr int kWidth = 30;
     const int filled = permille * kWidth / 1000;
@@ -26,7 +27,8 @@ void ProgressBar::show(std::size_t done, std::size_t total, const std::string& t
 }
 
 void ProgressBar::finish() {
-    if (m_drawn) std::cerr << '\n';
+    if (m_drawn)
+        std::cerr << '\n';
     m_drawn = false;
     m_lastPermille = -1;
 }
@@ -56,18 +58,19 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
         }
         std::cout << '\n';
     }
-    for (int id : decoded.notices) std::cerr << NumberedLine(kWarningCaption, id) << '\n';
+    for (int id : decoded.notices)
+        std::cerr << NumberedLine(kWarningCaption, id) << '\n';
     if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
-        std::cerr << "Not read: " << decoded.sessionsCut << " sessions and "
-                  << decoded.readingsCut << " readings that lie outside the image or the table\n";
+        std::cerr << "Not read: " << decoded.sessionsCut << " sessions and " << decoded.readingsCut
+                  << " readings that lie outside the image or the table\n";
 
     int status = 0;
     if (outputs.slr && !SaveSessionFile(*outputs.slr, table)) {
         std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.slr << ")\n";
         status = kExitFailure;
     }
-    if (outputs.csv && !WriteSessionExport(*outputs.csv, table, 1,
-                                           static_cast<long>(table.sessionCount()))) {
+    if (outputs.csv &&
+        !WriteSessionExport(*outputs.csv, table, 1, static_cast<long>(table.sessionCount()))) {
         std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.csv << ")\n";
         status = kExitFailure;
     }
@@ -96,8 +99,10 @@ CommandRegistrar registrar([](CLI::App& app) {
     auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
     cmd->callback([=] {
         SessionOutputs outputs;
-        if (*slrOption) outputs.slr = *slr;
-        if (*csvOption) outputs.csv = *csv;
+        if (*slrOption)
+            outputs.slr = *slr;
+        if (*csvOption)
+            outputs.csv = *csv;
         ExitStatus() = DecodeImageFile(*input, outputs);
     });
 });

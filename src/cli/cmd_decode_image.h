@@ -12,11 +12,11 @@ namespace ostrel::cli {
 
 // A progress bar on standard error: "[#####     ] text", redrawn in place.
 class ProgressBar {
-public:
+  public:
     void show(std::size_t done, std::size_t total, const std::string& text);
     void finish(); // ends the line when a bar was drawn
 
-private:
+  private:
     int m_lastPermille = -1;
     bool m_drawn = false;
 };

@@ -38,7 +38,8 @@ std::vector<LoggerSessionData> DemoLoggerSessions() {
     LoggerSessionData battery{2, 0, 2, {}};
     for (std::size_t i = 0; i < kDemoBatteryReadings; ++i) {
         const double x = static_cast<double>(i) / kDemoBatteryReadings;
-        const double volts = 12.72 - 0.55 * x - 0.45 * std::pow(x, 6) + 0.004 * Wobble(i, 0.9, 0.37);
+        const double volts =
+            12.72 - 0.55 * x - 0.45 * std::pow(x, 6) + 0.004 * Wobble(i, 0.9, 0.37);
         battery.values.push_back(Counted(volts * 100, 1));
     }
     sessions.push_back(std::move(battery));

@@ -22,7 +22,8 @@ std::uint32_t LoggerLength(const std::uint8_t* header) {
 
 std::string LoggerProgressLine(std::size_t position, std::uint32_t length) {
     std::string format(Text(7120));
-    if (format.empty()) format = "Read Bytes : %d Of %d";
+    if (format.empty())
+        format = "Read Bytes : %d Of %d";
     char buf[96];
     std::snprintf(buf, sizeof buf, format.c_str(), static_cast<int>(position),
                   static_cast<int>(length));
@@ -47,20 +48,24 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     // Is there a cable, and a meter behind it whose logger can be read?
     {
         auto device = OpenAdapter(backend);
-        if (!device) return fail(kLoggerNoCable, 9015);
+        if (!device)
+            return fail(kLoggerNoCable, 9015);
         int status = -1;
         ReadMeterStatusByte(*device, status);
-        if (status != kLoggerReadable) return fail(kLoggerNoCable, 9017);
+        if (status != kLoggerReadable)
+            return fail(kLoggerNoCable, 9017);
     }
     if (cb.confirm && !cb.confirm()) {
         result.outcome = LoggerDownloadOutcome::Declined;
         return result;
     }
-    if (cb.clearData) cb.clearData();
+    if (cb.clearData)
+        cb.clearData();
 
     LoggerBlock header{};
     const int headerCode = ReadLoggerHeader(backend, header, pause);
-    if (headerCode != kLoggerOk) return fail(headerCode, LoggerMessageForCode(headerCode));
+    if (headerCode != kLoggerOk)
+        return fail(headerCode, LoggerMessageForCode(headerCode));
 
     result.length = LoggerLength(header.data());
     const std::size_t size = LoggerImageSize(result.length);
@@ -69,15 +74,18 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     } catch (const std::bad_alloc&) {
         return fail(kLoggerOk, 9006);
     }
-    if (cb.started) cb.started(size);
+    if (cb.started)
+        cb.started(size);
     std::copy(header.begin(), header.end(), result.image.begin());
     std::size_t p = kLoggerBlockSize;
     while (p < size) {
         const int code = ReadLoggerBlock(backend, result.image.data() + p, pause);
-        if (code != kLoggerOk) return fail(code, LoggerMessageForCode(code));
+        if (code != kLoggerOk)
+            return fail(code, LoggerMessageForCode(code));
         ++result.blockExchanges;
         p += kLoggerBlockSize;
-        if (cb.progress) cb.progress(p, result.length, LoggerProgressLine(p, result.length));
+        if (cb.progress)
+            cb.progress(p, result.length, LoggerProgressLine(p, result.length));
         pause(1);
         if (cb.cancelled && cb.cancelled()) {
             result.outcome = LoggerDownloadOutcome::Cancelled;

@@ -51,11 +51,11 @@ enum class LoggerDownloadOutcome {
 
 struct LoggerDownloadResult {
     LoggerDownloadOutcome outcome = LoggerDownloadOutcome::Failed;
-    int messageId = 0;                  // for Failed: 9006, 9015, 9016 or 9017
-    int code = 0;                       // the exchange's result code, for Failed
-    std::uint32_t length = 0;           // L
-    std::vector<std::uint8_t> image;    // R bytes when Done
-    std::size_t blockExchanges = 0;     // block exchanges that succeeded
+    int messageId = 0;               // for Failed: 9006, 9015, 9016 or 9017
+    int code = 0;                    // the exchange's result code, for Failed
+    std::uint32_t length = 0;        // L
+    std::vector<std::uint8_t> image; // R bytes when Done
+    std::size_t blockExchanges = 0;  // block exchanges that succeeded
 };
 
 LoggerDownloadResult DownloadLoggerImage(HidBackend& backend,

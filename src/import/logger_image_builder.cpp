@@ -11,7 +11,8 @@ constexpr std::size_t kFirstDescriptor = 6;
 constexpr std::size_t kDescriptorSize = 14;
 
 std::nullopt_t Fail(std::string* error, const char* text) {
-    if (error) *error = text;
+    if (error)
+        *error = text;
     return std::nullopt;
 }
 
@@ -26,16 +27,18 @@ void PackLoggerValue(const LoggerValue& v, std::uint8_t* out) {
 std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset) {
     const std::size_t address = offset + 122;
     const std::size_t bank = address / 65536;
-    if (bank > 47) return std::nullopt; // hi = 0xA0 + 2 × bank must fit a byte
+    if (bank > 47)
+        return std::nullopt; // hi = 0xA0 + 2 × bank must fit a byte
     const std::size_t rest = address % 65536;
     return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(rest & 0xFF),
                                        static_cast<std::uint8_t>(rest >> 8),
                                        static_cast<std::uint8_t>(0xA0 + 2 * bank)};
 }
 
-std::optional<std::vector<std::uint8_t>> BuildLoggerImage(
-    const std::vector<LoggerSessionData>& sessions, std::string* error) {
-    if (sessions.size() > 0xFFFF) return Fail(error, "more than 65535 sessions");
+std::optional<std::vector<std::uint8_t>>
+BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* error) {
+    if (sessions.size() > 0xFFFF)
+        return Fail(error, "more than 65535 sessions");
     std::size_t length = kFirstDescriptor;
     for (const auto& s : sessions) {
         const bool dual = (s.flags & 0x80) != 0;
@@ -91,15 +94,18 @@ std::optional<LoggerValue> LoggerValueFor(double value, int table) {
     std::optional<LoggerValue> best;
     for (int k = 0; k <= last; ++k) {
         const std::optional<int> e = RangeExponent(table, k);
-        if (!e) break;
+        if (!e)
+            break;
         // A count c shows as "c.ccc" × 10^e: c / 1000 × 10^e.
         const double count = std::round(magnitude / std::pow(10.0, *e) * 1000.0);
-        if (count > 65535.0) continue;
+        if (count > 65535.0)
+            continue;
         LoggerValue v;
         v.range = static_cast<std::uint8_t>(k);
         v.raw = static_cast<std::uint16_t>(count);
         v.flags = value < 0 ? 0x8 : 0;
-        if (count <= 9999.0) return v;
+        if (count <= 9999.0)
+            return v;
         best = v;
     }
     return best;

@@ -34,8 +34,8 @@ std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset);
 // and readings. Nothing (and *error set) when the sessions do not fit: more
 // than 65,535 sessions, more than kMaxLoggerLength bytes, a value count that
 // does not fill whole readings, or a descriptor beyond the addressable range.
-std::optional<std::vector<std::uint8_t>> BuildLoggerImage(
-    const std::vector<LoggerSessionData>& sessions, std::string* error = nullptr);
+std::optional<std::vector<std::uint8_t>>
+BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* error = nullptr);
 
 // Raw value of a number shown with four digits: the count of "d.ddd" and the
 // range code of the given table whose exponent places the point; nothing when

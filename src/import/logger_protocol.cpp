@@ -11,10 +11,14 @@ namespace {
 
 int CodeOfWait(std::uint32_t wait) {
     switch (wait) {
-    case kWaitCompleted: return kLoggerOk;
-    case kWaitAbandoned: return kLoggerAbandoned;
-    case kWaitTimeout: return kLoggerTimeout;
-    default: return kLoggerNoCable;
+    case kWaitCompleted:
+        return kLoggerOk;
+    case kWaitAbandoned:
+        return kLoggerAbandoned;
+    case kWaitTimeout:
+        return kLoggerTimeout;
+    default:
+        return kLoggerNoCable;
     }
 }
 
@@ -25,8 +29,10 @@ Answer ReadBlockAnswer(HidDevice& device, std::uint8_t* out, std::uint32_t* wait
     std::array<std::uint8_t, 27> block{};
     std::array<std::uint8_t, 9> tail{};
     *wait = ReadAnswer(device, block, tail);
-    if (*wait != kWaitCompleted) return Answer::Failed;
-    for (int r = 0; r < 3; ++r) std::copy_n(block.begin() + 9 * r + 1, 8, out + 8 * r);
+    if (*wait != kWaitCompleted)
+        return Answer::Failed;
+    for (int r = 0; r < 3; ++r)
+        std::copy_n(block.begin() + 9 * r + 1, 8, out + 8 * r);
     const std::uint16_t expected = static_cast<std::uint16_t>(tail[1] | (tail[2] << 8));
     return LoggerChecksum(out) == expected ? Answer::Good : Answer::BadChecksum;
 }
@@ -39,15 +45,25 @@ PauseFunction RealPause() {
 
 std::uint16_t LoggerChecksum(const std::uint8_t* data) {
     unsigned sum = 0;
-    for (std::size_t i = 0; i < kLoggerBlockSize; ++i) sum += data[i];
+    for (std::size_t i = 0; i < kLoggerBlockSize; ++i)
+        sum += data[i];
     return static_cast<std::uint16_t>(sum & 0xFFFF);
 }
 
 std::uint8_t MapStatusByte(std::uint8_t raw) {
     switch (raw) {
-    case 0xFF: case 0xF7: case 0xF3: case 0xF1: case 0xF0: case 0xE0: case 0xC0: case 0x80:
-    case 0x00: return 0x82;
-    default: return raw;
+    case 0xFF:
+    case 0xF7:
+    case 0xF3:
+    case 0xF1:
+    case 0xF0:
+    case 0xE0:
+    case 0xC0:
+    case 0x80:
+    case 0x00:
+        return 0x82;
+    default:
+        return raw;
     }
 }
 
@@ -71,7 +87,8 @@ int ReadMeterStatusByte(HidDevice& device, int& status) {
             device.cancel();
             return CodeOfWait(r.wait);
         }
-        if (!r.ok) continue; // a read that ended in error brings nothing; ask again
+        if (!r.ok)
+            continue; // a read that ended in error brings nothing; ask again
         const std::size_t n = std::min({r.transferred, sizeof report, frame.size() - gathered});
         std::copy_n(report, n, frame.begin() + static_cast<std::ptrdiff_t>(gathered));
         gathered += n;
@@ -85,20 +102,25 @@ int ReadLoggerHeader(HidBackend& backend, LoggerBlock& header, const PauseFuncti
     int repeats = 0;
     for (;;) {
         auto device = OpenAdapter(backend);
-        if (!device) return kLoggerNoCable;
+        if (!device)
+            return kLoggerNoCable;
         const std::uint32_t sent = SendCommand(*device, 0x52, 0x88);
-        if (sent != kWaitCompleted) return CodeOfWait(sent);
+        if (sent != kWaitCompleted)
+            return CodeOfWait(sent);
         pause(200);
         std::uint32_t wait = 0;
         const Answer answer = ReadBlockAnswer(*device, header.data(), &wait);
         device.reset();
-        if (answer == Answer::Good) return kLoggerOk;
+        if (answer == Answer::Good)
+            return kLoggerOk;
         if (answer == Answer::BadChecksum) {
             // Asked again without counting a try, but not for ever.
-            if (++repeats >= kHeaderChecksumRepeats) return kLoggerTimeout;
+            if (++repeats >= kHeaderChecksumRepeats)
+                return kLoggerTimeout;
             continue;
         }
-        if (wait != kWaitTimeout) return CodeOfWait(wait);
+        if (wait != kWaitTimeout)
+            return CodeOfWait(wait);
         if (++tries >= 3) {
             pause(1);
             return kLoggerTimeout;
@@ -112,14 +134,18 @@ int ReadLoggerBlock(HidBackend& backend, std::uint8_t* out, const PauseFunction&
     std::uint8_t command = 0x89;
     for (;;) {
         auto device = OpenAdapter(backend);
-        if (!device) return kLoggerNoCable;
+        if (!device)
+            return kLoggerNoCable;
         const std::uint32_t sent = SendCommand(*device, 0x52, command);
-        if (sent != kWaitCompleted) return CodeOfWait(sent);
+        if (sent != kWaitCompleted)
+            return CodeOfWait(sent);
         std::uint32_t wait = 0;
         const Answer answer = ReadBlockAnswer(*device, out, &wait);
         device.reset();
-        if (answer == Answer::Good) return kLoggerOk;
-        if (answer == Answer::Failed && wait != kWaitTimeout) return CodeOfWait(wait);
+        if (answer == Answer::Good)
+            return kLoggerOk;
+        if (answer == Answer::Failed && wait != kWaitTimeout)
+            return CodeOfWait(wait);
         // A time-out or a bad checksum counts one try.
         if (++tries >= 4) {
             pause(1);

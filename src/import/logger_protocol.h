@@ -13,7 +13,7 @@ namespace ostrel {
 
 // Result codes of the exchanges.
 inline constexpr int kLoggerOk = 0;
-inline constexpr int kLoggerNoCable = -1;     // cable not found, or a wait failed
+inline constexpr int kLoggerNoCable = -1; // cable not found, or a wait failed
 inline constexpr int kLoggerAbandoned = 128;
 inline constexpr int kLoggerTimeout = 258;    // also a block that never had a good checksum
 inline constexpr int kStatusNoAnswer = 386;   // status query: nothing arrived in time

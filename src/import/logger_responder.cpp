@@ -23,15 +23,18 @@ std::vector<InputReport> LoggerMemoryResponder::answer(std::uint8_t c2) {
     case 0x89:
         m_position += kLoggerBlockSize;
         return blockAnswer(m_position);
-    case 0x8A: return blockAnswer(m_position);
-    default: return {};
+    case 0x8A:
+        return blockAnswer(m_position);
+    default:
+        return {};
     }
 }
 
 std::vector<InputReport> LoggerMemoryResponder::blockAnswer(std::size_t position) {
     LoggerBlock data{};
     for (std::size_t i = 0; i < data.size(); ++i)
-        if (position + i < m_image.size()) data[i] = m_image[position + i];
+        if (position + i < m_image.size())
+            data[i] = m_image[position + i];
     std::uint16_t sum = LoggerChecksum(data.data());
     if (position != m_faultyBlock) { // a new block: its first answers are bad again
         m_faultyBlock = position;
@@ -43,7 +46,8 @@ std::vector<InputReport> LoggerMemoryResponder::blockAnswer(std::size_t position
     }
     std::vector<InputReport> reports(4);
     for (int r = 0; r < 3; ++r)
-        for (int i = 0; i < 8; ++i) reports[r][1 + i] = data[8 * r + i];
+        for (int i = 0; i < 8; ++i)
+            reports[r][1 + i] = data[8 * r + i];
     reports[3][1] = static_cast<std::uint8_t>(sum & 0xFF);
     reports[3][2] = static_cast<std::uint8_t>(sum >> 8);
     ++m_answers;

@@ -5,8 +5,8 @@
 // The simulated meter and the tests' fake cable both use it.
 
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace ostrel {
@@ -14,12 +14,12 @@ namespace ostrel {
 using InputReport = std::array<std::uint8_t, 9>;
 
 struct LoggerFaults {
-    int badChecksums = 0;  // the first N answers of every block carry a wrong checksum
+    int badChecksums = 0;   // the first N answers of every block carry a wrong checksum
     int headerTimeouts = 0; // the first N header requests get no answer
 };
 
 class LoggerMemoryResponder {
-public:
+  public:
     LoggerMemoryResponder() = default;
     LoggerMemoryResponder(std::vector<std::uint8_t> image, LoggerFaults faults);
 
@@ -33,7 +33,7 @@ public:
     std::size_t position() const { return m_position; }
     std::size_t blockAnswers() const { return m_answers; }
 
-private:
+  private:
     std::vector<InputReport> blockAnswer(std::size_t position);
 
     std::vector<std::uint8_t> m_image;

@@ -51,8 +51,7 @@ std::string SessionFunctionText(std::uint32_t function, bool isMain);
 // The record of one display's reading. *unknownRange is set when the range
 // code is not in the range table (the exponent is then 0).
 TRecord MakeTRecord(const LoggerValue& value, std::uint32_t function, int table,
-                                const std::string& timeText, bool isMain,
-                                bool* unknownRange = nullptr);
+                    const std::string& timeText, bool isMain, bool* unknownRange = nullptr);
 
 struct SessionDecodeCallbacks {
     // A pass over one session begins: progress range 0 … total.

@@ -1,7 +1,7 @@
 #include "import/session_export.h"
 
-#include "recorder/atomic_file.h"
 #include "link/reading.h"
+#include "recorder/atomic_file.h"
 
 #include <algorithm>
 
@@ -34,7 +34,8 @@ void AppendPair(std::string& out, std::size_t item, const SessionPair& pair) {
 PageRange ClampPageRange(long first, long last, std::size_t sessionCount) {
     PageRange r;
     const long count = static_cast<long>(std::min<std::size_t>(sessionCount, 1000000));
-    if (count == 0) return r; // nothing to export: empty range
+    if (count == 0)
+        return r; // nothing to export: empty range
     r.first = static_cast<int>(std::clamp(first, 1L, count));
     r.last = static_cast<int>(std::clamp(last, 1L, count));
     return r;
@@ -54,7 +55,8 @@ void BuildText(const SessionTable& table, long first, long last, std::string& ou
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
         for (std::size_t j = 0; j < list.size(); ++j) {
             AppendPair(out, j + 1, list[j]);
-            if (out.size() >= (1u << 20)) flush(out);
+            if (out.size() >= (1u << 20))
+                flush(out);
         }
     }
 }
@@ -71,10 +73,10 @@ std::string SessionExportText(const SessionTable& table) {
     return SessionExportText(table, 1, static_cast<long>(table.sessionCount()));
 }
 
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first,
-                        long last) {
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last) {
     AtomicFile file;
-    if (!file.open(path)) return false;
+    if (!file.open(path))
+        return false;
     auto flush = [&file](std::string& piece) {
         file.write(piece.data(), piece.size());
         piece.clear();

@@ -26,7 +26,6 @@ std::string SessionExportText(const SessionTable& table);
 
 // Write the text of sessions first … last to path, replacing it. False when
 // the file cannot be written (the table is untouched).
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first,
-                        long last);
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last);
 
 } // namespace ostrel

@@ -17,7 +17,8 @@ constexpr std::size_t kPairHead = 1 + kTRecordSize;
 
 void PutI32(std::vector<std::uint8_t>& out, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 std::int32_t GetI32(const std::uint8_t* in) {
@@ -39,7 +40,7 @@ void AppendPair(std::vector<std::uint8_t>& out, const SessionPair& pair) {
 
 // Sequential reader over a byte source; every read says whether it got all.
 class Source {
-public:
+  public:
     virtual ~Source() = default;
     virtual bool read(std::uint8_t* out, std::size_t n) = 0;
     virtual bool atEnd() = 0;
@@ -48,7 +49,7 @@ public:
 };
 
 class MemorySource final : public Source {
-public:
+  public:
     MemorySource(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     bool read(std::uint8_t* out, std::size_t n) override {
         if (m_size - m_pos < n) {
@@ -62,14 +63,14 @@ public:
     bool atEnd() override { return m_pos == m_size; }
     std::size_t remaining() override { return m_size - m_pos; }
 
-private:
+  private:
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_pos = 0;
 };
 
 class FileSource final : public Source {
-public:
+  public:
     FileSource(std::FILE* f, std::size_t size) : m_file(f), m_size(size) {}
     bool read(std::uint8_t* out, std::size_t n) override {
         const std::size_t got = std::fread(out, 1, n, m_file);
@@ -78,14 +79,15 @@ public:
     }
     bool atEnd() override {
         int c = std::fgetc(m_file);
-        if (c == EOF) return true;
+        if (c == EOF)
+            return true;
         std::ungetc(c, m_file);
         return false;
     }
 
     std::size_t remaining() override { return m_size > m_pos ? m_size - m_pos : 0; }
 
-private:
+  private:
     std::FILE* m_file;
     std::size_t m_size;
     std::size_t m_pos = 0;
@@ -101,32 +103,39 @@ SessionFileResult Damaged(SessionFileResult result) {
 SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
     SessionFileResult result;
     std::uint8_t buf[4 + 2 * kTRecordSize];
-    if (!src.read(buf, 4)) return Damaged(std::move(result));
+    if (!src.read(buf, 4))
+        return Damaged(std::move(result));
     const std::int32_t s = GetI32(buf);
     result.announcedSessions = s;
-    if (s < 0) return Damaged(std::move(result));
+    if (s < 0)
+        return Damaged(std::move(result));
     const auto wanted = static_cast<std::size_t>(s);
     const std::size_t kept = std::min(wanted, kMaxSessions);
     for (std::size_t k = 0; k < kept; ++k) {
         SessionList& list = *result.table.addSession();
-        if (!src.read(buf, 4)) return Damaged(std::move(result));
+        if (!src.read(buf, 4))
+            return Damaged(std::move(result));
         const std::int32_t n = GetI32(buf);
-        if (n < 0) return Damaged(std::move(result));
+        if (n < 0)
+            return Damaged(std::move(result));
         const auto count = static_cast<std::size_t>(n);
         // Room for as many pairs as the bytes left can hold, not as n claims.
         list.reserve(std::min(count, src.remaining() / kPairHead));
         for (std::size_t i = 0; i < count; ++i) {
-            if (!src.read(buf, kPairHead)) return Damaged(std::move(result));
+            if (!src.read(buf, kPairHead))
+                return Damaged(std::move(result));
             SessionPair pair;
             pair.hasSub = buf[0] != 0 ? 1 : 0;
             ReadTRecord(buf + 1, pair.main);
             if (pair.hasSub) {
-                if (!src.read(buf + kPairHead, kTRecordSize)) return Damaged(std::move(result));
+                if (!src.read(buf + kPairHead, kTRecordSize))
+                    return Damaged(std::move(result));
                 pair.sub = std::make_unique<TRecord>();
                 ReadTRecord(buf + kPairHead, *pair.sub);
             }
             list.push_back(std::move(pair));
-            if (progress) progress(k, i + 1, count);
+            if (progress)
+                progress(k, i + 1, count);
         }
     }
     if (kept < wanted) {
@@ -135,14 +144,16 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
         result.detailId = 7131;
         return result;
     }
-    if (!src.atEnd()) return Damaged(std::move(result));
+    if (!src.atEnd())
+        return Damaged(std::move(result));
     return result;
 }
 
 } // namespace
 
 bool IsSessionFileName(const std::string& path) {
-    if (path.size() < 4) return false;
+    if (path.size() < 4)
+        return false;
     std::string tail = path.substr(path.size() - 4);
     std::transform(tail.begin(), tail.end(), tail.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -154,14 +165,16 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
     PutI32(out, static_cast<std::int32_t>(table.sessionCount()));
     for (const auto& list : table.sessions()) {
         PutI32(out, static_cast<std::int32_t>(list.size()));
-        for (const auto& pair : list) AppendPair(out, pair);
+        for (const auto& pair : list)
+            AppendPair(out, pair);
     }
     return out;
 }
 
 bool SaveSessionFile(const std::string& path, const SessionTable& table) {
     AtomicFile file;
-    if (!file.open(path)) return false;
+    if (!file.open(path))
+        return false;
     std::vector<std::uint8_t> chunk;
     chunk.reserve(1 << 16);
     auto flush = [&] {
@@ -173,7 +186,8 @@ bool SaveSessionFile(const std::string& path, const SessionTable& table) {
         PutI32(chunk, static_cast<std::int32_t>(list.size()));
         for (const auto& pair : list) {
             AppendPair(chunk, pair);
-            if (chunk.size() >= (1 << 16) - 2 * kPairHead) flush();
+            if (chunk.size() >= (1 << 16) - 2 * kPairHead)
+                flush();
         }
     }
     flush();
@@ -182,7 +196,8 @@ bool SaveSessionFile(const std::string& path, const SessionTable& table) {
 
 SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {
     std::error_code ec;
-    std::FILE* f = std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
+    std::FILE* f =
+        std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
     if (!f) {
         SessionFileResult result;
         result.status = SessionFileStatus::CannotOpen;

@@ -16,7 +16,7 @@ using SessionList = std::vector<SessionPair>;
 inline constexpr std::size_t kMaxSessions = 999;
 
 class SessionTable {
-public:
+  public:
     std::size_t sessionCount() const { return m_sessions.size(); }
     bool empty() const { return m_sessions.empty(); }
     const SessionList& session(std::size_t index) const { return m_sessions.at(index); }
@@ -25,14 +25,16 @@ public:
     // Append an empty session list and return it; false-like nullptr when the
     // table is full.
     SessionList* addSession() {
-        if (m_sessions.size() >= kMaxSessions) return nullptr;
+        if (m_sessions.size() >= kMaxSessions)
+            return nullptr;
         return &m_sessions.emplace_back();
     }
 
     // Total number of pairs in all sessions.
     std::size_t pairCount() const {
         std::size_t n = 0;
-        for (const auto& s : m_sessions) n += s.size();
+        for (const auto& s : m_sessions)
+            n += s.size();
         return n;
     }
 
@@ -40,7 +42,7 @@ public:
 
     const std::vector<SessionList>& sessions() const { return m_sessions; }
 
-private:
+  private:
     std::vector<SessionList> m_sessions;
 };
 

@@ -7,7 +7,8 @@ namespace ostrel {
 std::unique_ptr<HidDevice> OpenHidInterface(HidBackend& backend, int index, HidOpenError* error) {
     auto list = backend.enumerate();
     if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
-        if (error) *error = HidOpenError::NoSuchInterface;
+        if (error)
+            *error = HidOpenError::NoSuchInterface;
         return nullptr;
     }
     return backend.open(list[static_cast<std::size_t>(index)], error);
@@ -19,11 +20,13 @@ std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendor
         HidOpenError error = HidOpenError::None;
         auto device = OpenHidInterface(backend, i, &error);
         if (!device) {
-            if (error == HidOpenError::PermissionDenied && permissionDenied) *permissionDenied = true;
+            if (error == HidOpenError::PermissionDenied && permissionDenied)
+                *permissionDenied = true;
             continue;
         }
         auto info = device->attributes();
-        if (info.vendorId == vendorId && info.productId == productId) return device;
+        if (info.vendorId == vendorId && info.productId == productId)
+            return device;
     }
     return nullptr;
 }
@@ -31,7 +34,8 @@ std::unique_ptr<HidDevice> OpenAdapter(HidBackend& backend, std::uint16_t vendor
 std::uint32_t SendCommand(HidDevice& device, std::uint8_t c1, std::uint8_t c2) {
     const std::uint8_t report[4] = {0, 0, c1, c2};
     const std::uint32_t r = device.write(report, 4, 500);
-    if (r != kWaitCompleted) device.cancel();
+    if (r != kWaitCompleted)
+        device.cancel();
     return r;
 }
 
@@ -46,9 +50,11 @@ std::uint32_t ReadReports(HidDevice& device, std::uint8_t* buffer, std::size_t c
             device.cancel();
             return last;
         }
-        if (!r.ok) continue;
+        if (!r.ok)
+            continue;
         std::size_t n = r.transferred < count - gathered ? r.transferred : count - gathered;
-        for (std::size_t i = 0; i < n; ++i) buffer[gathered + i] = report[i];
+        for (std::size_t i = 0; i < n; ++i)
+            buffer[gathered + i] = report[i];
         gathered += n;
     }
     return last;
@@ -57,7 +63,8 @@ std::uint32_t ReadReports(HidDevice& device, std::uint8_t* buffer, std::size_t c
 std::uint32_t ReadAnswer(HidDevice& device, std::array<std::uint8_t, 27>& block,
                          std::array<std::uint8_t, 9>& tail) {
     std::uint32_t r = ReadReports(device, block.data(), 27);
-    if (r != kWaitCompleted) return r;
+    if (r != kWaitCompleted)
+        return r;
     return ReadReports(device, tail.data(), 9);
 }
 

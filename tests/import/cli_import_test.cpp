@@ -23,17 +23,19 @@ CliRun RunCli(const std::string& args) {
     CliRun run;
     const std::string command = std::string(OSTREL_CLI) + " " + args + " 2>&1";
     std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
+    if (!pipe)
+        return run;
     std::array<char, 4096> buf;
     std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        run.out.append(buf.data(), n);
     const int raw = ::pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return run;
 }
 
 class CliImport : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
                 ("ostrel_cli_import_" +
@@ -51,11 +53,12 @@ std::string ReadText(const std::string& path) {
 }
 
 TEST_F(CliImport, DecodeImageWritesSessionsAndText) {
-    auto image = *BuildLoggerImage({{1, 0, 0x83, {{0, 1, 1234}, {0, 1, 5000}}},
-                                    {6, 0, 0x03, {{4, 0, 0}, {0, 0, 25}}}});
+    auto image = *BuildLoggerImage(
+        {{1, 0, 0x83, {{0, 1, 1234}, {0, 1, 5000}}}, {6, 0, 0x03, {{4, 0, 0}, {0, 0, 25}}}});
     image.resize(48);
     std::ofstream(path("img.bin"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     CliRun run = RunCli("decode-image " + path("img.bin") + " -o " + path("s.slr") + " --csv " +
                         path("s.csv"));
     ASSERT_EQ(run.status, 0) << run.out;
@@ -74,7 +77,8 @@ TEST_F(CliImport, DecodeImageReportsWhatWasCut) {
     auto image = *BuildLoggerImage({{2, 0, 0x03, {{0, 0, 1}, {0, 0, 2}, {0, 0, 3}}}});
     image.resize(image.size() - 2);
     std::ofstream(path("cut.bin"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     CliRun run = RunCli("decode-image " + path("cut.bin"));
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("Warning[W7132]"), std::string::npos) << run.out;
@@ -91,7 +95,8 @@ TEST_F(CliImport, DecodeImageFailures) {
 
     auto image = *BuildLoggerImage({});
     std::ofstream(path("ok.bin"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     run = RunCli("decode-image " + path("ok.bin") + " -o " + path("no/dir/x.slr"));
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("Error[E9005]"), std::string::npos) << run.out;
@@ -100,7 +105,8 @@ TEST_F(CliImport, DecodeImageFailures) {
 TEST_F(CliImport, ConvertSessionFileToText) {
     auto image = *BuildLoggerImage({{2, 0, 0x03, {{0, 0, 1500}}}, {5, 0, 0x03, {{0, 1, 4700}}}});
     std::ofstream(path("img.bin"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     ASSERT_EQ(RunCli("decode-image " + path("img.bin") + " -o " + path("S.SLR")).status, 0);
     CliRun run = RunCli("convert " + path("S.SLR") + " -o " + path("s.csv"));
     ASSERT_EQ(run.status, 0) << run.out;

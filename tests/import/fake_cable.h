@@ -26,15 +26,17 @@ struct FakeMeter {
 };
 
 class FakeDevice final : public HidDevice {
-public:
+  public:
     explicit FakeDevice(FakeMeter& meter) : m_meter(meter) { ++m_meter.openDevices; }
     ~FakeDevice() override { --m_meter.openDevices; }
 
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
-        if (size != 4) return kWaitFailed;
+        if (size != 4)
+            return kWaitFailed;
         const int index = static_cast<int>(m_meter.commands.size());
         m_meter.commands.emplace_back(data[2], data[3]);
-        if (index == m_meter.writeTimeoutAt) return kWaitTimeout;
+        if (index == m_meter.writeTimeoutAt)
+            return kWaitTimeout;
         m_pending.clear();
         if (data[2] == 0x82 && data[3] == 0x66) {
             if (!m_meter.silentStatus) {
@@ -43,17 +45,20 @@ public:
                 m_pending.resize(static_cast<std::size_t>(m_meter.statusReports));
             }
         } else if (LoggerMemoryResponder::IsLoggerCommand(data[2], data[3])) {
-            for (auto& r : m_meter.logger.answer(data[3])) m_pending.push_back(r);
+            for (auto& r : m_meter.logger.answer(data[3]))
+                m_pending.push_back(r);
         }
         return kWaitCompleted;
     }
 
     HidReadResult read(std::uint8_t* buffer, std::size_t size, int) override {
-        if (m_pending.empty()) return {kWaitTimeout, 0, false};
+        if (m_pending.empty())
+            return {kWaitTimeout, 0, false};
         const InputReport r = m_pending.front();
         m_pending.pop_front();
         const std::size_t n = size < r.size() ? size : r.size();
-        for (std::size_t i = 0; i < n; ++i) buffer[i] = r[i];
+        for (std::size_t i = 0; i < n; ++i)
+            buffer[i] = r[i];
         return {kWaitCompleted, n, true};
     }
 
@@ -61,28 +66,30 @@ public:
     std::string serialNumber() override { return "FAKE"; }
     HidInterfaceInfo attributes() const override { return {0x0820, 0x0001, 0x0100, "fake"}; }
 
-private:
+  private:
     FakeMeter& m_meter;
     std::deque<InputReport> m_pending;
 };
 
 class FakeBackend final : public HidBackend {
-public:
+  public:
     explicit FakeBackend(FakeMeter& meter) : m_meter(meter) {}
     std::vector<HidInterfaceInfo> enumerate() override {
-        if (!m_meter.cablePresent) return {};
+        if (!m_meter.cablePresent)
+            return {};
         return {{0x0820, 0x0001, 0x0100, "fake"}};
     }
     std::unique_ptr<HidDevice> open(const HidInterfaceInfo&, HidOpenError* error) override {
         if (!m_meter.cablePresent) {
-            if (error) *error = HidOpenError::NoSuchInterface;
+            if (error)
+                *error = HidOpenError::NoSuchInterface;
             return nullptr;
         }
         ++m_meter.opens;
         return std::make_unique<FakeDevice>(m_meter);
     }
 
-private:
+  private:
     FakeMeter& m_meter;
 };
 

@@ -13,7 +13,8 @@ using test::FakeMeter;
 
 std::vector<std::uint8_t> ImageOfLength(std::uint32_t length) {
     std::vector<std::uint8_t> image(std::max<std::size_t>(length, 24));
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7 + 3);
     image[1] = length & 0xFF;
     image[2] = (length >> 8) & 0xFF;
     image[3] = (length >> 16) & 0xFF;
@@ -45,7 +46,8 @@ DownloadRun Download(FakeMeter& meter, bool answerYes = true, int cancelAfter = 
 
 int CountCommand(const FakeMeter& m, std::uint8_t c2) {
     int n = 0;
-    for (auto& c : m.commands) n += c.second == c2;
+    for (auto& c : m.commands)
+        n += c.second == c2;
     return n;
 }
 

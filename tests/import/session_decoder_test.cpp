@@ -22,11 +22,14 @@ SessionDecodeResult DecodeSessions(const std::vector<LoggerSessionData>& session
     std::string error;
     auto image = BuildLoggerImage(sessions, &error);
     EXPECT_TRUE(image) << error;
-    if (!image) return {};
+    if (!image)
+        return {};
     return DecodeLoggerImage(image->data(), image->size());
 }
 
-std::string Text(const auto& field) { return std::string(FieldView(field)); }
+std::string Text(const auto& field) {
+    return std::string(FieldView(field));
+}
 
 TEST(SessionCodes, IntervalsAndFunctionTables) {
     EXPECT_DOUBLE_EQ(SampleInterval(0x00), 0.05);
@@ -103,11 +106,13 @@ TEST(SessionDecoding, ReadingsFollowTheIntervalFromZero) {
 
 TEST(SessionDecoding, FixedFormatMatchesPrintf) {
     char buf[64];
-    for (double v : {0.0, -0.0, 0.0005, 0.0015, 1.2345, -1.2345, 12.345, 999.9995, -0.025, 65535.0}) {
+    for (double v :
+         {0.0, -0.0, 0.0005, 0.0015, 1.2345, -1.2345, 12.345, 999.9995, -0.025, 65535.0}) {
         for (int precision : {0, 1, 2, 3}) {
             for (int width : {3, 4, 5, 6}) {
                 std::snprintf(buf, sizeof buf, "%0*.*f", width, precision, v);
-                EXPECT_EQ(FormatFixed(v, precision, width), buf) << v << " " << precision << " " << width;
+                EXPECT_EQ(FormatFixed(v, precision, width), buf)
+                    << v << " " << precision << " " << width;
             }
         }
     }
@@ -138,7 +143,8 @@ TEST(SessionDecoding, DualVoltsAndHertz) {
 }
 
 TEST(SessionDecoding, VoltOverloadByRange) {
-    auto r = DecodeSessions({{2, 0, 0x03, {Val(0, 0, true), Val(0, 1, true, true), Val(0, 2, true)}}});
+    auto r =
+        DecodeSessions({{2, 0, 0x03, {Val(0, 0, true), Val(0, 1, true, true), Val(0, 2, true)}}});
     const auto& list = r.table.session(0);
     EXPECT_EQ(Text(list[0].main.valueText), "OL");
     EXPECT_EQ(Text(list[0].main.dataText), ".OL");
@@ -152,8 +158,9 @@ TEST(SessionDecoding, VoltOverloadByRange) {
 }
 
 TEST(SessionDecoding, TemperatureOverloadAndNegativeReading) {
-    auto r = DecodeSessions({{6, 0, 0x03, {Val(0, 0, true), Val(0, 0, true, true), Val(25, 0, false, true)}},
-                             {6, 0, 0x13, {Val(0, 0, true)}}});
+    auto r = DecodeSessions(
+        {{6, 0, 0x03, {Val(0, 0, true), Val(0, 0, true, true), Val(25, 0, false, true)}},
+         {6, 0, 0x13, {Val(0, 0, true)}}});
     const auto& c = r.table.session(0);
     for (int i : {0, 1}) {
         EXPECT_EQ(Text(c[i].main.valueText), "----");
@@ -225,7 +232,8 @@ TEST(SessionDecoding, SessionCrossingABankIsFollowed) {
 }
 
 TEST(SessionDecoding, NothingOutsideTheImageIsRead) {
-    auto image = *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2), Val(3)}}, {2, 0, 0x03, {Val(4)}}});
+    auto image =
+        *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2), Val(3)}}, {2, 0, 0x03, {Val(4)}}});
     // Cut in the middle of the first session: two readings and no second session.
     std::vector<std::uint8_t> cut(image.begin(), image.begin() + 6 + 14 + 7);
     auto r = DecodeLoggerImage(cut.data(), cut.size());
@@ -242,8 +250,8 @@ TEST(SessionDecoding, NothingOutsideTheImageIsRead) {
     EXPECT_EQ(r.sessionsCut, 1u);
 
     // A next address back into what was read ends the chain: nothing is read twice.
-    auto loop = *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2)}}, {2, 0, 0x03, {Val(4)}},
-                                   {2, 0, 0x03, {Val(5)}}});
+    auto loop = *BuildLoggerImage(
+        {{2, 0, 0x03, {Val(1), Val(2)}}, {2, 0, 0x03, {Val(4)}}, {2, 0, 0x03, {Val(5)}}});
     const std::size_t second = 6 + 14 + 6;
     loop[second + 5] = 0x80; // the second session points back at the first
     loop[second + 6] = 0x00;

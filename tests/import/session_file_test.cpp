@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TRecord Rec(const char* time, const char* data, const char* unit, const char* fn,
-                  std::uint32_t code = 6, float value = 1.5f) {
+            std::uint32_t code = 6, float value = 1.5f) {
     TRecord r;
     StoreField(r.valueText, data);
     StoreField(r.exponentText, "0");
@@ -42,7 +42,7 @@ SessionPair Pair(TRecord main, TRecord sub) {
 }
 
 class TempDir : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
                 ("ostrel_slr_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
@@ -84,9 +84,10 @@ TEST_F(SessionFiles, SizesOfSingleAndDualSessions) {
 }
 
 TEST_F(SessionFiles, SaveOpenSaveGivesTheSameBytes) {
-    auto image = *BuildLoggerImage({{1, 0, 0x83, {{0, 1, 1234}, {0, 1, 5000}, {4, 0, 0}, {0, 2, 9}}},
-                                    {6, 0, 0x13, {{0, 0, 25}, {4, 0, 0}}},
-                                    {2, 0, 0x03, {}}});
+    auto image =
+        *BuildLoggerImage({{1, 0, 0x83, {{0, 1, 1234}, {0, 1, 5000}, {4, 0, 0}, {0, 2, 9}}},
+                           {6, 0, 0x13, {{0, 0, 25}, {4, 0, 0}}},
+                           {2, 0, 0x03, {}}});
     const SessionTable decoded = DecodeLoggerImage(image.data(), image.size()).table;
     ASSERT_TRUE(SaveSessionFile(path("a.slr"), decoded));
     auto opened = OpenSessionFile(path("a.slr"));
@@ -160,7 +161,8 @@ TEST(SessionFileParse, DamagedFilesKeepWhatWasRead) {
 TEST(SessionFileParse, TextsWithoutTerminatorAreCutAtTheirWidth) {
     auto bytes = SessionFileBytes(OneSession(false));
     // The first pair's main data text (offset 32 of the record): 16 letters, no terminator.
-    for (int i = 0; i < 16; ++i) bytes[8 + 1 + 32 + i] = 'x';
+    for (int i = 0; i < 16; ++i)
+        bytes[8 + 1 + 32 + i] = 'x';
     auto r = ParseSessionFile(bytes.data(), bytes.size());
     ASSERT_EQ(r.status, SessionFileStatus::Ok);
     EXPECT_EQ(FieldView(r.table.session(0)[0].main.dataText), std::string(16, 'x'));
@@ -169,7 +171,8 @@ TEST(SessionFileParse, TextsWithoutTerminatorAreCutAtTheirWidth) {
 
 TEST(SessionFileParse, MoreSessionsThanTheTableHolds) {
     std::vector<std::uint8_t> bytes = {0xE8, 0x03, 0, 0}; // 1000 sessions, all empty
-    for (int i = 0; i < 1000; ++i) bytes.insert(bytes.end(), {0, 0, 0, 0});
+    for (int i = 0; i < 1000; ++i)
+        bytes.insert(bytes.end(), {0, 0, 0, 0});
     auto r = ParseSessionFile(bytes.data(), bytes.size());
     EXPECT_EQ(r.status, SessionFileStatus::TooManySessions);
     EXPECT_EQ(r.table.sessionCount(), kMaxSessions);
@@ -192,9 +195,9 @@ TEST(SessionExport, LinesOfSingleAndDualSessions) {
     t.addSession()->push_back(Pair(Rec("0:00'0.000\"", "230.1", "", "V [AC]", 5),
                                    Rec("0:00'0.000\"", "50.00", "", "Hz", 0x400)));
     const std::string header = "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
-    EXPECT_EQ(SessionExportText(t),
-              header + "1,0:00'0.000\",12.34,m,V [DC]\r\n" + "2,0:00'1.000\",1.000,k,Ohm\r\n" +
-                  "1,0:00'0.000\",230.1,,V [AC],50.00,,Hz\r\n");
+    EXPECT_EQ(SessionExportText(t), header + "1,0:00'0.000\",12.34,m,V [DC]\r\n" +
+                                        "2,0:00'1.000\",1.000,k,Ohm\r\n" +
+                                        "1,0:00'0.000\",230.1,,V [AC],50.00,,Hz\r\n");
     EXPECT_EQ(SessionExportText(t, 2, 2), header + "1,0:00'0.000\",230.1,,V [AC],50.00,,Hz\r\n");
     // Page numbers are clamped to 1 … page count; a reversed range is empty.
     EXPECT_EQ(SessionExportText(t, -5, 99), SessionExportText(t));
