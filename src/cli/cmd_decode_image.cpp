@@ -8,40 +8,69 @@
 #include "import/session_export.h"
 #include "import/session_file.h"
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
 namespace ostrel::cli {
 
+ProgressBar::ProgressBar(bool onlyOnTerminal)
+    : m_terminal(::isatty(STDERR_FILENO) != 0), m_silent(onlyOnTerminal && !m_terminal) {}
+
 void ProgressBar::show(std::size_t done, std::size_t total, const std::string& text) {
-    const int permille = total == 0 ? 1000 : static_cast<int>(done * 1000 / total);
-    if (permille == m_lastPermille)
+    if (m_silent)
         return;
-    m_lastPermille = permille;
+    m_permille =
+        total == 0 ? 1000 : static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total);
+    m_text = text;
+    m_pending = true;
+    if (m_terminal) {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_drawn && now - m_lastDraw < std::chrono::milliseconds(100))
+            return;
+        m_lastDraw = now;
+        draw(m_permille, m_text);
+    } else if (m_permille / 100 != m_lastTenth) {
+        m_lastTenth = m_permille / 100;
+        draw(m_permille, m_text);
+    }
+}
+
+void ProgressBar::draw(int permille, const std::string& text) {
     constexpr int kWidth = 30;
     const int filled = permille * kWidth / 1000;
-    std::cerr << '\r' << '[' << std::string(static_cast<std::size_t>(filled), '#')
+    std::cerr << (m_terminal ? "\r" : "") << '['
+              << std::string(static_cast<std::size_t>(filled), '#')
               << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << text
-              << "   " << std::flush;
+              << (m_terminal ? "   " : "\n") << std::flush;
     m_drawn = true;
+    m_pending = false;
 }
 
 void ProgressBar::finish() {
-    if (m_drawn)
+    if (m_pending)
+        draw(m_permille, m_text); // the last state, unless already shown
+    if (m_drawn && m_terminal)
         std::cerr << '\n';
-    m_drawn = false;
-    m_lastPermille = -1;
+    m_drawn = m_pending = false;
+    m_lastTenth = -1;
 }
 
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    ProgressBar bar;
+    // Each pass over each session starts the bar again; only a terminal shows it.
+    ProgressBar bar(true);
     std::size_t total = 0, done = 0;
     SessionDecodeCallbacks cb;
     cb.setRange = [&](std::size_t n) {
         total = n;
         done = 0;
     };
-    cb.step = [&] { bar.show(++done, total, std::string(Text(7121))); };
+    cb.step = [&] {
+        ++done;
+        if (done % 1024 == 0 || done == total)
+            bar.show(done, total, std::string(Text(7121)));
+    };
     const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), cb);
     bar.finish();
 

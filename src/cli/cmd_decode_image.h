@@ -3,6 +3,7 @@
 // on standard error, telling what was cut, writing the session file and the
 // text export.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,15 +11,25 @@
 
 namespace ostrel::cli {
 
-// A progress bar on standard error: "[#####     ] text", redrawn in place.
+// A progress bar on standard error: "[#####     ] text", redrawn in place on
+// a terminal at most ten times a second; elsewhere one line per tenth, or
+// nothing when the bar is only for terminals.
 class ProgressBar {
   public:
+    explicit ProgressBar(bool onlyOnTerminal = false);
     void show(std::size_t done, std::size_t total, const std::string& text);
-    void finish(); // ends the line when a bar was drawn
+    void finish(); // draws the last state and ends the line
 
   private:
-    int m_lastPermille = -1;
+    void draw(int permille, const std::string& text);
+    bool m_terminal;
+    bool m_silent;
+    std::chrono::steady_clock::time_point m_lastDraw{};
+    int m_lastTenth = -1;
+    int m_permille = 0;
+    std::string m_text;
     bool m_drawn = false;
+    bool m_pending = false;
 };
 
 struct SessionOutputs {

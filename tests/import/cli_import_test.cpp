@@ -126,5 +126,38 @@ TEST_F(CliImport, ConvertSessionFileToText) {
     EXPECT_EQ(RunCli("convert " + path("S.SLR") + " -o " + path("s.g53")).status, 2);
 }
 
+TEST_F(CliImport, DownloadFromTheSimulatedLogger) {
+    const std::string image = std::string(OSTREL_TEST_DATA) + "/import/five_sessions.bin";
+    const std::string simulate = " --simulate=logger,latency=0,image=" + image;
+    CliRun run = RunCli("download" + simulate + ",badsum=1 -o " + path("d.slr") + " --csv " +
+                        path("d.csv") + " --image " + path("d.bin"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("Read Bytes : 120 Of 112"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("5 sessions, 9 readings"), std::string::npos) << run.out;
+    // The image as downloaded is the served one, and decodes to the same text.
+    EXPECT_EQ(ReadText(path("d.bin")), ReadText(image));
+    ASSERT_EQ(RunCli("decode-image " + path("d.bin") + " --csv " + path("e.csv")).status, 0);
+    EXPECT_EQ(ReadText(path("d.csv")), ReadText(path("e.csv")));
+    EXPECT_EQ(OpenSessionFile(path("d.slr")).table.sessionCount(), 5u);
+}
+
+TEST_F(CliImport, DownloadFailuresEndWithTheirMessages) {
+    const std::string image = std::string(OSTREL_TEST_DATA) + "/import/five_sessions.bin";
+    struct Case {
+        std::string simulate;
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{"logger,latency=0,badsum=4,image=" + image, "Error[E9016]"},
+          Case{"logger,latency=0,timeout=3", "Error[E9016]"},
+          Case{"nologger,latency=0", "Error[E9017]"}, Case{"absent", "Error[E9015]"},
+          Case{"logger,image=" + path("none.bin"), "image="}}) {
+        CliRun run = RunCli("download --simulate=" + c.simulate + " -o " + path("x.slr"));
+        EXPECT_EQ(run.status, 2) << c.simulate;
+        EXPECT_NE(run.out.find(c.message), std::string::npos) << c.simulate << "\n" << run.out;
+        EXPECT_FALSE(fs::exists(path("x.slr"))) << c.simulate;
+    }
+}
+
 } // namespace
 } // namespace ostrel
