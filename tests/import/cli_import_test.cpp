@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace ostrel {
 namespace {
@@ -38,7 +39,7 @@ class CliImport : public ::testing::Test {
   protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("ostrel_cli_import_" +
+                ("ostrel_cli_import_" + std::to_string(::getpid()) + "_" +
                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(m_dir);
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace ostrel {
 namespace {
@@ -45,8 +46,8 @@ class TempDir : public ::testing::Test {
   protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("ostrel_slr_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("ostrel_slr_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
