@@ -67,6 +67,17 @@ template <class T> void KeepForTheRestOfTheProcess(std::unique_ptr<T> object) {
     kept->push_back(std::shared_ptr<void>(std::move(object)));
 }
 
+// The unlink's direct write into the analog meter's and the comparator's
+// stored values (needle at rest, comparator value at mid-scale).
+template <class Window> void ResetStoredValues(Window* window) {
+    if (!window)
+        return;
+    if constexpr (requires { window->resetValues(); })
+        window->resetValues();
+    else if constexpr (requires { window->resetValue(); })
+        window->resetValue();
+}
+
 bool ShownAndNotMinimised(const QWidget* w) {
     return w && w->isVisible() && !w->isMinimized();
 }
@@ -349,6 +360,10 @@ void TFormMain::unlink() {
             digital->setWindowTitle(QText(100) + QStringLiteral(" : No Device"));
             digital->clearDisplay();
         }
+        // The stored values are reset in any case; the redraw message goes
+        // only to a window that shows.
+        ResetStoredValues(m_windows->analogMeter);
+        ResetStoredValues(m_windows->comparator);
         if (ShownAndNotMinimised(m_windows->analogMeter))
             QCoreApplication::postEvent(m_windows->analogMeter, new QEvent(EventType(kMsgReset)));
         if (ShownAndNotMinimised(m_windows->comparator))
