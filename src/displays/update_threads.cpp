@@ -28,7 +28,12 @@ UpdateThread::UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post)
 
 UpdateThread::~UpdateThread() { stop(); }
 
-void UpdateThread::start() { m_thread = std::thread([this] { execute(); }); }
+void UpdateThread::start(std::function<bool()> pass) {
+    m_thread = std::thread([this, pass = std::move(pass)] {
+        while (!isTerminated())
+            if (!pass()) break;
+    });
+}
 
 void UpdateThread::terminate() {
     if (m_terminated.exchange(true)) return;
@@ -42,17 +47,12 @@ void UpdateThread::join() {
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
 }
 
-void UpdateThread::execute() {
-    while (!isTerminated())
-        if (!pass()) break;
-}
-
 TDigitalMeterThread::TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post,
                                          ShowStep show, ClearStep clear,
                                          std::chrono::milliseconds idlePause)
     : UpdateThread(state.newReadingEvent, std::move(post)), m_state(state),
       m_show(std::move(show)), m_clear(std::move(clear)), m_idlePause(idlePause) {
-    start();
+    start([this] { return pass(); });
 }
 
 TDigitalMeterThread::~TDigitalMeterThread() { stop(); }

@@ -45,12 +45,12 @@ struct ComparatorCopy {
 };
 ComparatorCopy CopyForComparator(const MeterReading& reading);
 
-// Common life cycle: started by the derived constructor, ended by stop() (the
-// derived destructor calls it before its own members go).
+// Common life cycle: started by the derived constructor once its members are
+// ready, ended by stop() (the derived destructor calls it before its own
+// members go). No virtual functions: the running thread must never dispatch
+// through an object under construction or destruction.
 class UpdateThread {
 public:
-    virtual ~UpdateThread();
-
     UpdateThread(const UpdateThread&) = delete;
     UpdateThread& operator=(const UpdateThread&) = delete;
 
@@ -66,16 +66,15 @@ public:
 
 protected:
     UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post);
-    void start();
-    // One pass of the loop; false ends the thread.
-    virtual bool pass() = 0;
+    ~UpdateThread();
+    // Run pass again and again on the new thread until it returns false or
+    // the thread is asked to end.
+    void start(std::function<bool()> pass);
     bool handOver(HandOver::Routine routine) { return m_handOver.run(std::move(routine)); }
 
     AutoResetEvent& m_wakeEvent;
 
 private:
-    void execute();
-
     std::atomic<bool> m_terminated{false};
     HandOver m_handOver;
     std::thread m_thread;
@@ -96,10 +95,10 @@ public:
     TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post, ShowStep show,
                         ClearStep clear,
                         std::chrono::milliseconds idlePause = std::chrono::milliseconds(100));
-    ~TDigitalMeterThread() override;
+    ~TDigitalMeterThread();
 
 private:
-    bool pass() override;
+    bool pass();
 
     AcquisitionState& m_state;
     ShowStep m_show;
@@ -124,12 +123,12 @@ public:
                    HandOver::Poster post, ShowingQuery windowShowing, UpdateStep update)
         : UpdateThread(event, std::move(post)), m_state(state), m_copyFunction(copy),
           m_windowShowing(std::move(windowShowing)), m_update(std::move(update)) {
-        start();
+        start([this] { return pass(); });
     }
-    ~FollowerThread() override { stop(); }
+    ~FollowerThread() { stop(); }
 
 private:
-    bool pass() override {
+    bool pass() {
         if (!m_wakeEvent.wait()) return false; // shut down
         if (isTerminated()) return false;
         Copy copy;
