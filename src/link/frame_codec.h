@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 namespace ostrel {
@@ -19,19 +20,19 @@ struct LcdFrame {
 };
 
 LcdFrame CompactFrame(const RawFrame& raw);
-char SegmentChar(std::uint8_t segments);                          // bit 4 already cleared
-std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);   // main, sub
-std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f);  // main raw, sub raw
-std::pair<int, int> DecodeExponents(const LcdFrame& f);                      // main, sub
+char SegmentChar(std::uint8_t segments);                                    // bit 4 already cleared
+std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);  // main, sub
+std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f); // main raw, sub raw
+std::pair<int, int> DecodeExponents(const LcdFrame& f);                     // main, sub
 MeterReading DecodeFrame(const RawFrame& raw);
 
 // What one display shows, in the terms of the display itself.
 struct DisplayContent {
     std::array<char, 4> chars{' ', ' ', ' ', ' '}; // characters of SegmentChar's table
-    int pointAfter = 0;     // 0: no point; 1…3: decimal point after that character
-    bool negative = false;  // minus sign
-    std::uint32_t function = 0; // function code (temperature C/F bits come from chars[3])
-    int exponent = 0;       // -9, -6, -3, 0, 3, 6
+    int pointAfter = 0;         // 0: no point; 1…3: decimal point after that character
+    bool negative = false;      // minus sign
+    std::uint32_t function = 0; // function code; a C/F bit shows as chars[3] "C"/"F"
+    int exponent = 0;           // -9, -6, -3, 0, 3, 6
 };
 
 struct FrameContent {
@@ -41,10 +42,28 @@ struct FrameContent {
     std::uint8_t status = 0; // the meter's status byte (b18)
 };
 
-// The segment byte of a character of SegmentChar's table (0x00 for any other).
+// The segment byte of a character of SegmentChar's table; '?' gets a pattern
+// outside the table (so it decodes to '?' again), any other character 0x00.
 std::uint8_t SegmentByte(char c);
 
-// The raw frame (report numbers 0) that decodes to the given content.
+// True when the display can carry the function code (bit 31 ignored): the main
+// display carries bits 0-3 and 7-15, one of the C/F bits 5 and 6 (through its
+// fourth character) and bit 24 on an annunciator code of 5 or 6; the sub
+// display bits 0-3, 7, 9, 10, 12, 14, 15 and one of the C/F bits.
+bool DisplayCanShow(std::uint32_t function, bool isMain);
+
+// Sets chars, pointAfter and negative from a display text as the decoder writes
+// it: four characters of SegmentChar's table (or '?'), at most one "." after the
+// first, second or third, and a leading "-" for the sign (a text of five
+// characters besides the point starts with the sign; "----" is four dashes).
+// Returns false, leaving content unchanged, for any other text.
+bool SetDisplayText(DisplayContent& content, std::string_view text);
+
+// The raw frame (report numbers 0) that decodes to the given content. A
+// function bit the display cannot carry is dropped; a C (F) temperature bit
+// writes "C" ("F") as the fourth character; a point after character 4 or an
+// exponent without a multiplier annunciator lights nothing. Bit 31 of the main
+// function is ignored: lowBattery lights that annunciator.
 RawFrame EncodeFrame(const FrameContent& content);
 
 } // namespace ostrel

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace ostrel {
 
@@ -56,13 +57,24 @@ std::string FunctionName(std::uint32_t code);
 // -9 "n", -6 "u", -3 "m", 3 "k", 6 "M"; anything else empty.
 std::string ExponentPrefixText(int exponent);
 
-// Live unit text of a (masked) function code; "?" for an unknown code, empty for 0.
+// Live unit text of a function code (bit 31 ignored); "?" for an unknown code,
+// empty for 0.
 std::string FunctionUnitText(std::uint32_t code);
 
-// Coupling text of a function code on the main (isMain) or the sub display.
+// Coupling text of a function code (bit 31 ignored) on the main (isMain) or the
+// sub display; the sub display shows it only for AC volts, AC amperes and the
+// temperatures.
 std::string CouplingText(std::uint32_t code, bool isMain);
 
-// Stored-reading texts used by the memory import.
+// The two label fields of the main display, side by side: normally prefix then
+// unit; "dB" then prefix for nFunc_dB (reads dBm); empty then unit for
+// nFunc_dBm_Ohm. The sub display always shows prefix then unit.
+std::pair<std::string, std::string> MainDisplayLabels(std::uint32_t function,
+                                                      const std::string& prefixText,
+                                                      const std::string& unitText);
+
+// Stored-reading texts used by the memory import. RecordExponent gives 0 when
+// rangeText is no integer.
 int RecordExponent(std::uint32_t code, const std::string& rangeText);
 // Write the prefix/unit text into buffer (at least 4 bytes, zero-terminated)
 // and return its length.
@@ -92,16 +104,15 @@ struct MeterReading {
 };
 
 // Copy text into a fixed-size zero-terminated field, cut at width - 1.
-template <std::size_t N>
-void SetField(std::array<char, N>& field, const std::string& text) {
+template <std::size_t N> void SetField(std::array<char, N>& field, const std::string& text) {
     field.fill(0);
     text.copy(field.data(), N - 1);
 }
 
-template <std::size_t N>
-std::string FieldText(const std::array<char, N>& field) {
+template <std::size_t N> std::string FieldText(const std::array<char, N>& field) {
     std::size_t n = 0;
-    while (n < N && field[n] != 0) ++n;
+    while (n < N && field[n] != 0)
+        ++n;
     return std::string(field.data(), n);
 }
 

@@ -1,0 +1,136 @@
+#include "app/config_file.h"
+
+#include "app/number_format.h"
+#include "app/string_table.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ostrel {
+namespace {
+
+constexpr int kConfigurationFileText = 7; // "\QVRDL.ini"
+// The file holds three short lines; anything larger is not ours and is
+// treated as unreadable rather than loaded whole.
+constexpr std::size_t kMaxFileSize = 1 << 20;
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The value of the first line named key; empty when there is none.
+std::string_view ValueOf(const std::vector<std::string_view>& lines, std::string_view key) {
+    for (std::string_view line : lines) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            continue;
+        if (EqualsIgnoringCase(line.substr(0, eq), key))
+            return line.substr(eq + 1);
+    }
+    return {};
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string ConfigurationPath(const std::string& startupDirectory) {
+    std::string name(Text(kConfigurationFileText));
+    while (!name.empty() && (name.front() == '\\' || name.front() == '/'))
+        name.erase(0, 1);
+    if (startupDirectory.empty())
+        return name;
+    if (startupDirectory.back() == '/')
+        return startupDirectory + name;
+    return startupDirectory + "/" + name;
+}
+
+Configuration ParseConfiguration(std::string_view text) {
+    const std::vector<std::string_view> lines = SplitLines(text);
+    Configuration read;
+    if (ParseInteger(ValueOf(lines, "iPort"), &read.iPort) &&
+        ParseReal(ValueOf(lines, "fHiLimit"), &read.fHiLimit) &&
+        ParseReal(ValueOf(lines, "fLowLimit"), &read.fLowLimit))
+        return read;
+    return Configuration{};
+}
+
+Configuration ReadConfiguration(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Configuration{};
+    std::string text(kMaxFileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad())
+        return Configuration{};
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxFileSize)
+        return Configuration{};
+    return ParseConfiguration(text);
+}
+
+std::string FormatConfiguration(const Configuration& c) {
+    return "iPort=" + std::to_string(c.iPort) + "\r\n" + "fHiLimit=" + FormatGeneral(c.fHiLimit) +
+           "\r\n" + "fLowLimit=" + FormatGeneral(c.fLowLimit) + "\r\n";
+}
+
+bool WriteConfiguration(const std::string& path, const Configuration& configuration) {
+    static std::atomic<unsigned> sequence{0};
+    const std::string temporary =
+        path + ".~" + std::to_string(::getpid()) + "." + std::to_string(sequence.fetch_add(1));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = WriteAll(fd, FormatConfiguration(configuration)) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace ostrel

@@ -1,0 +1,44 @@
+#pragma once
+// The configuration file "QVRDL.ini" in the start-up directory: three
+// name=value lines, iPort, fHiLimit and fLowLimit, ended by CR LF.
+
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+struct Configuration {
+    int iPort = 2;            // carried from start to exit unchanged
+    double fHiLimit = 100.0;  // comparator upper limit
+    double fLowLimit = 300.0; // comparator lower limit
+
+    bool operator==(const Configuration&) const = default;
+};
+
+// The file's path: the start-up directory, "/", and the file name of text 7.
+std::string ConfigurationPath(const std::string& startupDirectory);
+
+// Reads the configuration from the text of a configuration file. Lines end in
+// LF, CR LF or CR. A key's value is the text after the first "=" of the first
+// line whose name (the text before that "=") equals the key, ignoring letter
+// case. When any of the three values is missing, empty or not a number (see
+// ParseInteger/ParseReal: surrounding blanks are allowed, the rest must be the
+// whole number), all three take their defaults.
+Configuration ParseConfiguration(std::string_view text);
+
+// Reads the file at path; a missing or unreadable file (or one larger than
+// 1 MiB, which cannot be a configuration) gives the defaults.
+// Never reports an error.
+Configuration ReadConfiguration(const std::string& path);
+
+// The file's text: "iPort=…\r\nfHiLimit=…\r\nfLowLimit=…\r\n", the reals in
+// the general format (FormatGeneral).
+std::string FormatConfiguration(const Configuration& configuration);
+
+// Replaces the file at path by the three lines of FormatConfiguration. The
+// text goes to a new file beside it, which is flushed to disk and renamed over
+// the old one, so a failed write leaves the previous file as it was. Returns
+// false on any failure.
+bool WriteConfiguration(const std::string& path, const Configuration& configuration);
+
+} // namespace ostrel
