@@ -13,7 +13,8 @@ bool HandOver::run(Routine routine) {
     auto done = std::make_shared<bool>(false); // guarded by sync->mutex
     {
         std::lock_guard lock(sync->mutex);
-        if (sync->cancelled) return false;
+        if (sync->cancelled)
+            return false;
     }
     m_post([sync, done, routine = std::move(routine)] {
         struct MarkDone {

@@ -17,7 +17,7 @@
 namespace ostrel {
 
 class HandOver {
-public:
+  public:
     using Routine = std::function<void()>;
     using Poster = std::function<void(Routine)>;
 
@@ -35,7 +35,7 @@ public:
     void cancel();
     bool isCancelled() const;
 
-private:
+  private:
     struct Sync {
         std::mutex mutex;
         std::condition_variable cv;

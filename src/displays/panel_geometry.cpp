@@ -6,7 +6,8 @@
 namespace ostrel {
 
 int ValueFontPoints(int panelWidth, double share, double dpi) {
-    if (!(dpi > 0)) dpi = 96.0;
+    if (!(dpi > 0))
+        dpi = 96.0;
     return static_cast<int>(std::trunc(96.0 / dpi * (panelWidth * share) - 3.0));
 }
 
@@ -43,7 +44,8 @@ DigitalMeterLayout ComputeDigitalMeterLayout(int width, int height, double dpi) 
     l.unit.rect = {width - 2 * labelWidth, subHeight, labelWidth, mainHeight};
     l.unit.fontPoints = labelWidth / 2;
     int dataWidth = width - couplingWidth - 2 * labelWidth;
-    if (dataWidth < 0) dataWidth = 0;
+    if (dataWidth < 0)
+        dataWidth = 0;
     l.data.rect = {couplingWidth, subHeight, dataWidth, mainHeight};
     l.data.fontPoints = ValueFontPoints(dataWidth, 0.25, dpi);
     return l;
@@ -77,8 +79,7 @@ PixelRect ComparatorPlacement(const ScreenMetrics& m) {
     return {left, top, width, height};
 }
 
-PixelRect DataListPlacement(const ScreenMetrics& m, int digitalMeterHeight,
-                            int analogMeterHeight) {
+PixelRect DataListPlacement(const ScreenMetrics& m, int digitalMeterHeight, int analogMeterHeight) {
     const int top = m.mainWindowHeight + digitalMeterHeight + analogMeterHeight;
     return {0, top, m.screenWidth / 4, m.screenHeight - top - m.taskbarHeight};
 }
@@ -98,12 +99,12 @@ bool UsesSymbolUnit(int function) {
 
 std::string SymbolTypefaceText(const std::string& text) {
     // The typeface's letters A…Z and a…z, in order.
-    static const std::array<const char*, 26> upper = {
-        "Α", "Β", "Χ", "Δ", "Ε", "Φ", "Γ", "Η", "Ι", "ϑ", "Κ", "Λ", "Μ",
-        "Ν", "Ο", "Π", "Θ", "Ρ", "Σ", "Τ", "Υ", "ς", "Ω", "Ξ", "Ψ", "Ζ"};
-    static const std::array<const char*, 26> lower = {
-        "α", "β", "χ", "δ", "ε", "φ", "γ", "η", "ι", "ϕ", "κ", "λ", "μ",
-        "ν", "ο", "π", "θ", "ρ", "σ", "τ", "υ", "ϖ", "ω", "ξ", "ψ", "ζ"};
+    static const std::array<const char*, 26> upper = {"Α", "Β", "Χ", "Δ", "Ε", "Φ", "Γ", "Η", "Ι",
+                                                      "ϑ", "Κ", "Λ", "Μ", "Ν", "Ο", "Π", "Θ", "Ρ",
+                                                      "Σ", "Τ", "Υ", "ς", "Ω", "Ξ", "Ψ", "Ζ"};
+    static const std::array<const char*, 26> lower = {"α", "β", "χ", "δ", "ε", "φ", "γ", "η", "ι",
+                                                      "ϕ", "κ", "λ", "μ", "ν", "ο", "π", "θ", "ρ",
+                                                      "σ", "τ", "υ", "ϖ", "ω", "ξ", "ψ", "ζ"};
     std::string out;
     out.reserve(text.size() * 2);
     for (char c : text) {

@@ -57,9 +57,9 @@ struct ScreenMetrics {
     int screenWidth = 0;
     int screenHeight = 0;
     int mainWindowHeight = 0;
-    int captionHeight = 0;      // title bar
-    int dialogFrameHeight = 0;  // fixed border
-    int sizingFrameHeight = 0;  // resizable border
+    int captionHeight = 0;     // title bar
+    int dialogFrameHeight = 0; // fixed border
+    int sizingFrameHeight = 0; // resizable border
     int taskbarHeight = 0;
 };
 

@@ -50,7 +50,7 @@ ComparatorCopy CopyForComparator(const MeterReading& reading);
 // members go). No virtual functions: the running thread must never dispatch
 // through an object under construction or destruction.
 class UpdateThread {
-public:
+  public:
     UpdateThread(const UpdateThread&) = delete;
     UpdateThread& operator=(const UpdateThread&) = delete;
 
@@ -64,7 +64,7 @@ public:
     }
     bool isTerminated() const { return m_terminated.load(); }
 
-protected:
+  protected:
     UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post);
     ~UpdateThread();
     // Run pass again and again on the new thread until it returns false or
@@ -74,7 +74,7 @@ protected:
 
     AutoResetEvent& m_wakeEvent;
 
-private:
+  private:
     std::atomic<bool> m_terminated{false};
     HandOver m_handOver;
     std::thread m_thread;
@@ -84,7 +84,7 @@ private:
 // whole reading, wake the two followers, show the copy; while not linked,
 // clear the display.
 class TDigitalMeterThread : public UpdateThread {
-public:
+  public:
     // show runs on the window thread with the thread's copy and its icon toggle
     // (false: icon 2, true: icon 8); clear runs on the window thread.
     using ShowStep = std::function<void(const MeterReading&, bool iconToggle)>;
@@ -97,7 +97,7 @@ public:
                         std::chrono::milliseconds idlePause = std::chrono::milliseconds(100));
     ~TDigitalMeterThread();
 
-private:
+  private:
     bool pass();
 
     AcquisitionState& m_state;
@@ -112,9 +112,8 @@ private:
 // The analog meter's and the comparator's threads: wait for their event, copy
 // their fields, and hand the copy over only while their window is shown (not
 // hidden, not minimised); otherwise the copy is dropped.
-template <class Copy>
-class FollowerThread : public UpdateThread {
-public:
+template <class Copy> class FollowerThread : public UpdateThread {
+  public:
     using CopyFunction = Copy (*)(const MeterReading&);
     using UpdateStep = std::function<void(const Copy&)>;
     using ShowingQuery = std::function<bool()>;
@@ -127,10 +126,12 @@ public:
     }
     ~FollowerThread() { stop(); }
 
-private:
+  private:
     bool pass() {
-        if (!m_wakeEvent.wait()) return false; // shut down
-        if (isTerminated()) return false;
+        if (!m_wakeEvent.wait())
+            return false; // shut down
+        if (isTerminated())
+            return false;
         Copy copy;
         {
             std::lock_guard lock(m_state.readingLock);
@@ -148,7 +149,7 @@ private:
 };
 
 class TAnalogMeterThread : public FollowerThread<AnalogCopy> {
-public:
+  public:
     TAnalogMeterThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
                        UpdateStep update)
         : FollowerThread(state, state.analogUpdateEvent, &CopyForAnalog, std::move(post),
@@ -156,7 +157,7 @@ public:
 };
 
 class TComparatorThread : public FollowerThread<ComparatorCopy> {
-public:
+  public:
     TComparatorThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
                       UpdateStep update)
         : FollowerThread(state, state.comparatorUpdateEvent, &CopyForComparator, std::move(post),

@@ -12,7 +12,7 @@
 namespace ostrel::testing {
 
 class FakeWindowThread {
-public:
+  public:
     explicit FakeWindowThread(bool paused = false) : m_paused(paused) {
         m_thread = std::thread([this] { loop(); });
     }
@@ -55,12 +55,13 @@ public:
         return m_cv.wait_for(lock, std::chrono::seconds(5), [&] { return m_posted >= n; });
     }
 
-private:
+  private:
     void loop() {
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_cv.wait(lock, [this] { return m_quit || (!m_paused && !m_queue.empty()); });
-            if (m_quit) return; // held routines are dropped, as by a closing window
+            if (m_quit)
+                return; // held routines are dropped, as by a closing window
             auto routine = std::move(m_queue.front());
             m_queue.pop_front();
             lock.unlock();

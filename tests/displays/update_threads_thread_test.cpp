@@ -45,8 +45,7 @@ struct Seen {
     std::vector<bool> followersSignalled;
     int clears = 0;
 
-    template <class Pred>
-    bool waitFor(Pred pred) {
+    template <class Pred> bool waitFor(Pred pred) {
         std::unique_lock lock(mutex);
         return cv.wait_for(lock, 5s, [&] { return pred(*this); });
     }
@@ -161,8 +160,7 @@ TEST(DigitalMeterThread, ShutDownEventsEndTheThread) {
 
 namespace {
 
-template <class Copy>
-struct FollowerSeen {
+template <class Copy> struct FollowerSeen {
     std::mutex mutex;
     std::condition_variable cv;
     std::vector<Copy> copies;
@@ -235,8 +233,10 @@ TEST(FollowerThread, FollowersSeeNothingWhileTheDigitalMeterThreadIsStopped) {
     std::this_thread::sleep_for(20ms);
     EXPECT_EQ(updates.load(), 0);
     {
-        TDigitalMeterThread digital(state, window.poster(), [](const MeterReading&, bool) {}, [] {});
-        for (int i = 0; i < 500 && updates.load() == 0; ++i) std::this_thread::sleep_for(2ms);
+        TDigitalMeterThread digital(
+            state, window.poster(), [](const MeterReading&, bool) {}, [] {});
+        for (int i = 0; i < 500 && updates.load() == 0; ++i)
+            std::this_thread::sleep_for(2ms);
         EXPECT_EQ(updates.load(), 1);
     }
     comparator.stop();

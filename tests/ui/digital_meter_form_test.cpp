@@ -32,7 +32,8 @@ MeterReading Reading(const DisplaySide& main, const DisplaySide& sub, bool lowBa
     fill(r.main, main);
     fill(r.sub, sub);
     r.lowBattery = lowBattery ? 1 : 0;
-    if (lowBattery) r.main.rawFunction |= static_cast<std::int32_t>(kLowBatteryBit);
+    if (lowBattery)
+        r.main.rawFunction |= static_cast<std::int32_t>(kLowBatteryBit);
     return r;
 }
 
@@ -44,10 +45,12 @@ void Publish(AcquisitionState& state, const MeterReading& reading) {
     state.newReadingEvent.set();
 }
 
-QColor Background(const QLabel* panel) { return panel->palette().color(QPalette::Window); }
+QColor Background(const QLabel* panel) {
+    return panel->palette().color(QPalette::Window);
+}
 
 class DigitalMeterFormTest : public ::testing::Test {
-protected:
+  protected:
     DigitalMeterFormTest() {
         mainWindow.resize(800, 60);
         state.setLinked(true);
@@ -92,8 +95,8 @@ TEST_F(DigitalMeterFormTest, APublishedReadingReachesEveryPanel) {
     EXPECT_EQ(form->iconResource(), 8);
 
     // AC volts with an AC sub display; the icon blinks back.
-    ASSERT_TRUE(showNext(Reading({"230.1", "", "V", "AC", 0x5}, {"49.9", "", "Hz", "AC", 0x5},
-                                 false)));
+    ASSERT_TRUE(
+        showNext(Reading({"230.1", "", "V", "AC", 0x5}, {"49.9", "", "Hz", "AC", 0x5}, false)));
     EXPECT_EQ(form->FuncPanel->text(), "V");
     EXPECT_EQ(form->pnlSubAcDc->text(), "AC");
     EXPECT_EQ(form->iconResource(), 2);

@@ -43,7 +43,8 @@ struct LiveRig {
         digital = std::make_unique<TDigitalMeterForm>(state, &mainWindow);
         analog = std::make_unique<TAnalogMeterForm>(state);
         comparator = std::make_unique<TComparatorForm>(state, 2.0, 1.0);
-        if (showDigital) digital->show();
+        if (showDigital)
+            digital->show();
     }
     ~LiveRig() {
         digital->stopUpdateThread();
@@ -135,10 +136,12 @@ TEST(DistributionWindows, WindowsStackBelowTheMainWindow) {
 TEST(DistributionWindows, DataListClearLeavesOneEmptySheet) {
     TDataStringGridForm list;
     list.setLineSource([](int i) -> std::optional<std::string> {
-        if (i > 2) return std::nullopt;
+        if (i > 2)
+            return std::nullopt;
         return std::to_string(i + 1) + ",12:00:00,1.000 V,";
     });
-    for (int i = 0; i < 4; ++i) QCoreApplication::postEvent(&list, new AppendSampleEvent(i));
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::postEvent(&list, new AppendSampleEvent(i));
     QCoreApplication::processEvents();
     ASSERT_EQ(list.list(0)->count(), 3); // position 3 has no sample
     EXPECT_EQ(list.list(0)->currentRow(), 2);

@@ -7,12 +7,12 @@
 
 namespace ostrel::testing {
 
-template <class Pred>
-bool ProcessUntil(Pred pred, int timeoutMs = 5000) {
+template <class Pred> bool ProcessUntil(Pred pred, int timeoutMs = 5000) {
     QElapsedTimer timer;
     timer.start();
     while (!pred()) {
-        if (timer.elapsed() > timeoutMs) return false;
+        if (timer.elapsed() > timeoutMs)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }

@@ -17,8 +17,7 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     setWindowTitle(QString::fromUtf8(Text(101).data(), static_cast<int>(Text(101).size())));
     setWindowIcon(DisplayIcon(1));
     const ScreenMetrics metrics = CurrentScreenMetrics(this);
-    PlaceWindow(this,
-                AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
+    PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
 
     m_thread = std::make_unique<TAnalogMeterThread>(
         m_state, WindowThreadPoster(this), [this] { return m_showing.load(); },
@@ -27,11 +26,13 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
 
 TAnalogMeterForm::~TAnalogMeterForm() {
     stopUpdateThread();
-    if (TheLiveWindows().analogMeter == this) TheLiveWindows().analogMeter = nullptr;
+    if (TheLiveWindows().analogMeter == this)
+        TheLiveWindows().analogMeter = nullptr;
 }
 
 void TAnalogMeterForm::stopUpdateThread() {
-    if (m_thread) m_thread->stop();
+    if (m_thread)
+        m_thread->stop();
 }
 
 void TAnalogMeterForm::resetValues() {
@@ -51,7 +52,8 @@ void TAnalogMeterForm::reset() {
 
 void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
     // The window may have been hidden or minimised since the thread looked.
-    if (!isVisible() || isMinimized()) return;
+    if (!isVisible() || isMinimized())
+        return;
     m_meter.valueText = copy.valueText;
     m_meter.firstLabel = copy.firstLabel;
     m_meter.secondLabel = copy.secondLabel;
@@ -68,11 +70,14 @@ bool TAnalogMeterForm::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void TAnalogMeterForm::noteShowing() { m_showing.store(isVisible() && !isMinimized()); }
+void TAnalogMeterForm::noteShowing() {
+    m_showing.store(isVisible() && !isMinimized());
+}
 
 void TAnalogMeterForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) noteShowing();
+    if (event->type() == QEvent::WindowStateChange)
+        noteShowing();
 }
 
 void TAnalogMeterForm::showEvent(QShowEvent* event) {

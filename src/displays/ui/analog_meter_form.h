@@ -15,7 +15,7 @@ namespace ostrel {
 
 class TAnalogMeterForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TAnalogMeterForm(AcquisitionState& state, QWidget* parent = nullptr);
     ~TAnalogMeterForm() override;
 
@@ -46,13 +46,13 @@ public:
     const State& state() const { return m_meter; }
     int iconResource() const { return 1; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void noteShowing();
 
     AcquisitionState& m_state;

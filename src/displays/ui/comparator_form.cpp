@@ -1,5 +1,6 @@
 #include "displays/ui/comparator_form.h"
 
+#include "app/number_format.h"
 #include "app/string_table.h"
 #include "app/ui/window_messages.h"
 #include "displays/panel_geometry.h"
@@ -69,10 +70,13 @@ TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double
         [this](const ComparatorCopy& copy) { takeReading(copy); });
 }
 
-TComparatorForm::~TComparatorForm() { stopUpdateThread(); }
+TComparatorForm::~TComparatorForm() {
+    stopUpdateThread();
+}
 
 void TComparatorForm::stopUpdateThread() {
-    if (m_thread) m_thread->stop();
+    if (m_thread)
+        m_thread->stop();
 }
 
 void TComparatorForm::setLimits(double hiLimit, double lowLimit) {
@@ -82,8 +86,8 @@ void TComparatorForm::setLimits(double hiLimit, double lowLimit) {
 }
 
 void TComparatorForm::showLimits() {
-    HiLimitPanel->setText(QString::number(m_hiLimit, 'g', 15));
-    LowLimitPanel->setText(QString::number(m_lowLimit, 'g', 15));
+    HiLimitPanel->setText(QString::fromStdString(FormatGeneral(m_hiLimit)));
+    LowLimitPanel->setText(QString::fromStdString(FormatGeneral(m_lowLimit)));
 }
 
 void TComparatorForm::resetValue() {
@@ -91,7 +95,8 @@ void TComparatorForm::resetValue() {
 }
 
 void TComparatorForm::takeReading(const ComparatorCopy& copy) {
-    if (!isVisible() || isMinimized()) return;
+    if (!isVisible() || isMinimized())
+        return;
     m_negative = copy.negative;
     m_valueText = copy.valueText;
     m_exponentText = copy.exponentText;
@@ -105,7 +110,10 @@ void TComparatorForm::bbtnAlartClick() {
 }
 
 void TComparatorForm::bbtnHiLowLimitClick() {
-    if (!m_limitDialog) return;
+    if (!m_limitDialog)
+        m_limitDialog = TheLiveWindows().limitDialog;
+    if (!m_limitDialog)
+        return;
     m_limitDialog->function = m_function;
     m_limitDialog->hiLimit = m_hiLimit;
     m_limitDialog->lowLimit = m_lowLimit;
@@ -124,11 +132,14 @@ bool TComparatorForm::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void TComparatorForm::noteShowing() { m_showing.store(isVisible() && !isMinimized()); }
+void TComparatorForm::noteShowing() {
+    m_showing.store(isVisible() && !isMinimized());
+}
 
 void TComparatorForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) noteShowing();
+    if (event->type() == QEvent::WindowStateChange)
+        noteShowing();
 }
 
 void TComparatorForm::showEvent(QShowEvent* event) {

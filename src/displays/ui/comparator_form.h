@@ -3,9 +3,11 @@
 // a lower limit, with an optional tone beyond them. Fed by its own update
 // thread after the digital meter's thread took each reading.
 
+#include "displays/ui/hi_low_dialog.h"
 #include "displays/update_threads.h"
 #include "link/acquisition_state.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -17,11 +19,9 @@ class QPushButton;
 
 namespace ostrel {
 
-class TDlgHiLowForm;
-
 class TComparatorForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
                     QWidget* parent = nullptr);
     ~TComparatorForm() override;
@@ -38,7 +38,8 @@ public:
     // The thread's window step: store the copy, then take it as the new reading.
     void takeReading(const ComparatorCopy& copy);
 
-    // The dialog the limit button opens (created before this window at start-up).
+    // The dialog the limit button opens; by default the one created last
+    // (start-up creates it just before this window).
     void setLimitDialog(TDlgHiLowForm* dialog) { m_limitDialog = dialog; }
 
     bool alarm() const { return m_alarm; }
@@ -61,13 +62,13 @@ public:
     void bbtnAlartClick();
     void bbtnHiLowLimitClick();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void noteShowing();
     void showLimits();
 
@@ -84,7 +85,7 @@ private:
     std::string m_exponentText;
     std::string m_prefixLabel;
     std::string m_unitLabel;
-    TDlgHiLowForm* m_limitDialog = nullptr;
+    QPointer<TDlgHiLowForm> m_limitDialog;
     std::atomic<bool> m_showing{false}; // visible and not minimised; read by the thread
     std::unique_ptr<TComparatorThread> m_thread;
 };

@@ -57,20 +57,24 @@ bool TDataStringGridForm::addPage() {
 }
 
 void TDataStringGridForm::appendLine(int position) {
-    if (!m_lineSource || m_lists.empty()) return;
+    if (!m_lineSource || m_lists.empty())
+        return;
     const std::optional<std::string> line = m_lineSource(position);
-    if (!line) return;
+    if (!line)
+        return;
     PageControl->setCurrentWidget(m_pages.back());
     QListWidget* list = m_lists.back();
     list->setUpdatesEnabled(false);
     list->addItem(QString::fromLatin1(*line));
     list->setCurrentRow(list->count() - 1);
     list->setUpdatesEnabled(true);
-    if (list->count() >= kDataListPageLines) addPage();
+    if (list->count() >= kDataListPageLines)
+        addPage();
 }
 
 void TDataStringGridForm::clearList() {
-    for (QListWidget* list : m_lists) list->clear();
+    for (QListWidget* list : m_lists)
+        list->clear();
     for (auto it = m_pages.rbegin(); it != m_pages.rend(); ++it) {
         PageControl->removeTab(PageControl->indexOf(*it));
         delete *it; // its list goes with it
@@ -86,7 +90,8 @@ bool TDataStringGridForm::event(QEvent* event) {
         return true;
     }
     if (event->type() == EventType(kMsgAppendSample)) {
-        if (auto* append = dynamic_cast<AppendSampleEvent*>(event)) appendLine(append->position());
+        if (auto* append = dynamic_cast<AppendSampleEvent*>(event))
+            appendLine(append->position());
         return true;
     }
     return QWidget::event(event);

@@ -21,17 +21,17 @@ inline constexpr int kDataListPageLines = 32000;
 
 // The data list's message 1034: wParam is the sample's buffer position.
 class AppendSampleEvent : public QEvent {
-public:
+  public:
     explicit AppendSampleEvent(int position);
     int position() const { return m_position; }
 
-private:
+  private:
     int m_position;
 };
 
 class TDataStringGridForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TDataStringGridForm(QWidget* parent = nullptr);
 
     // Where the lines come from: the line of the sample at a buffer position,
@@ -50,10 +50,10 @@ public:
 
     QTabWidget* PageControl = nullptr;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     bool addPage();
 
     LineSource m_lineSource;

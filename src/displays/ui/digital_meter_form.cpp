@@ -23,7 +23,9 @@ void SetPoints(QLabel* panel, int points) {
     panel->setFont(font);
 }
 
-void SetRect(QWidget* w, const PixelRect& r) { w->setGeometry(r.left, r.top, r.width, r.height); }
+void SetRect(QWidget* w, const PixelRect& r) {
+    w->setGeometry(r.left, r.top, r.width, r.height);
+}
 
 } // namespace
 
@@ -86,11 +88,13 @@ TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindo
 
 TDigitalMeterForm::~TDigitalMeterForm() {
     stopUpdateThread();
-    if (TheLiveWindows().digitalMeter == this) TheLiveWindows().digitalMeter = nullptr;
+    if (TheLiveWindows().digitalMeter == this)
+        TheLiveWindows().digitalMeter = nullptr;
 }
 
 void TDigitalMeterForm::stopUpdateThread() {
-    if (m_thread) m_thread->stop();
+    if (m_thread)
+        m_thread->stop();
 }
 
 QString TDigitalMeterForm::caption(bool linked) {
@@ -131,7 +135,8 @@ DigitalMeterLayout TDigitalMeterForm::layoutNow() const {
 }
 
 void TDigitalMeterForm::applyLayout() {
-    if (!PanelLcd) return;
+    if (!PanelLcd)
+        return;
     const DigitalMeterLayout l = layoutNow();
     SetRect(PanelLcd, l.panelLcd);
     SetRect(pnlSubLcd, l.subLcd);
@@ -208,7 +213,8 @@ void TDigitalMeterForm::showReading(const MeterReading& reading, bool iconToggle
 }
 
 void TDigitalMeterForm::clearDisplay() {
-    for (QLabel* panel : {DataPanel, UnitPanel, FuncPanel, pnlAcDc, pnlLB, pnlSubAcDc, SubDataPanel})
+    for (QLabel* panel :
+         {DataPanel, UnitPanel, FuncPanel, pnlAcDc, pnlLB, pnlSubAcDc, SubDataPanel})
         panel->setText(QString());
     setBackground(pnlLB, kBlack);
     setIcon(2);

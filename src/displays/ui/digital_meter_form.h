@@ -18,7 +18,7 @@ namespace ostrel {
 
 class TDigitalMeterForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow);
     ~TDigitalMeterForm() override;
 
@@ -48,12 +48,12 @@ public:
     QLabel* UnitPanel = nullptr;
     QLabel* FuncPanel = nullptr;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QLabel* makePanel(QWidget* parent, bool meterLook);
     void applyLayout();
     void setBackground(QLabel* panel, const QColor& colour);

@@ -1,5 +1,6 @@
 #include "displays/ui/hi_low_dialog.h"
 
+#include "app/number_format.h"
 #include "app/string_table.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
@@ -14,27 +15,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 namespace ostrel {
 namespace {
 
-bool ReadReal(const std::string& text, double& value) {
-    const char* begin = text.c_str();
-    while (*begin == ' ' || *begin == '\t') ++begin;
-    if (*begin == 0) return false;
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(begin, &end);
-    while (end && (*end == ' ' || *end == '\t')) ++end;
-    if (!end || *end != 0 || errno == ERANGE || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+QString Qt8(const std::string& text) {
+    return QString::fromLatin1(text);
 }
-
-QString Qt8(const std::string& text) { return QString::fromLatin1(text); }
 
 } // namespace
 
@@ -42,9 +28,12 @@ int CheckLimitEntries(const std::string& upperText, const std::string& lowerText
                       double& lower) {
     double u = 0.0;
     double l = 0.0;
-    if (!ReadReal(upperText, u)) return 9007;
-    if (!ReadReal(lowerText, l)) return 9007;
-    if (!(u > l)) return 9008;
+    if (!ParseReal(upperText, &u))
+        return 9007;
+    if (!ParseReal(lowerText, &l))
+        return 9007;
+    if (!(u > l))
+        return 9008;
     upper = u;
     lower = l;
     return 0;
@@ -52,6 +41,7 @@ int CheckLimitEntries(const std::string& upperText, const std::string& lowerText
 
 TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgHiLowForm"));
+    TheLiveWindows().limitDialog = this;
     setWindowTitle(QStringLiteral("Comparator Hi-Low limit setting"));
     setModal(true);
 
@@ -86,8 +76,8 @@ TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
 }
 
 void TDlgHiLowForm::showStoredValues() {
-    mkeHiLimit->setText(QString::number(hiLimit, 'g', 15));
-    mkeLowLimit->setText(QString::number(lowLimit, 'g', 15));
+    mkeHiLimit->setText(QString::fromStdString(FormatGeneral(hiLimit)));
+    mkeLowLimit->setText(QString::fromStdString(FormatGeneral(lowLimit)));
     // Temperatures put their degree sign beside the number, right against it.
     const bool degrees = function == 0x20 || function == 0x40;
     const bool symbolUnit = degrees || UsesSymbolUnit(function);
@@ -98,9 +88,8 @@ void TDlgHiLowForm::showStoredValues() {
     }
     for (QLabel* func : {stxtHiFunc, stxtLowFunc}) {
         func->setAlignment(degrees ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-        func->setText(symbolUnit && !degrees
-                          ? QString::fromStdString(SymbolTypefaceText(unitLabel))
-                          : Qt8(unitLabel));
+        func->setText(symbolUnit && !degrees ? QString::fromStdString(SymbolTypefaceText(unitLabel))
+                                             : Qt8(unitLabel));
     }
 }
 
@@ -121,7 +110,8 @@ void TDlgHiLowForm::bbtnOkClick() {
         return;
     }
     const std::string_view text = Text(m_lastMessage);
-    QMessageBox::critical(this, QString::fromStdString(NumberedCaption(kErrorCaption, m_lastMessage)),
+    QMessageBox::critical(this,
+                          QString::fromStdString(NumberedCaption(kErrorCaption, m_lastMessage)),
                           QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 

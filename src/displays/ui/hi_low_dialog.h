@@ -20,7 +20,7 @@ int CheckLimitEntries(const std::string& upperText, const std::string& lowerText
 
 class TDlgHiLowForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TDlgHiLowForm(QWidget* parent = nullptr);
 
     double hiLimit = 0.0;
@@ -41,10 +41,10 @@ public:
     // The number of the message the last OK produced (0: none, the dialog closed).
     int lastMessage() const { return m_lastMessage; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void bbtnOkClick();
     void showStoredValues();
 

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <utility>
 
-static void InitDisplayResources() { Q_INIT_RESOURCE(displays); }
+static void InitDisplayResources() {
+    Q_INIT_RESOURCE(displays);
+}
 
 namespace ostrel {
 
@@ -19,7 +21,8 @@ LiveWindows& TheLiveWindows() {
 }
 
 int OuterHeight(const QWidget* window) {
-    if (!window) return 0;
+    if (!window)
+        return 0;
     return window->frameGeometry().height();
 }
 
@@ -27,15 +30,19 @@ ScreenMetrics CurrentScreenMetrics(const QWidget* reference) {
     ScreenMetrics m;
     const QWidget* mainWindow = TheLiveWindows().mainWindow;
     QScreen* screen = nullptr;
-    if (reference) screen = reference->screen();
-    if (!screen && mainWindow) screen = mainWindow->screen();
-    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (reference)
+        screen = reference->screen();
+    if (!screen && mainWindow)
+        screen = mainWindow->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     if (screen) {
         const QRect full = screen->geometry();
         m.screenWidth = full.width();
         m.screenHeight = full.height();
         m.taskbarHeight = full.height() - screen->availableGeometry().height();
-        if (m.taskbarHeight < 0) m.taskbarHeight = 0;
+        if (m.taskbarHeight < 0)
+            m.taskbarHeight = 0;
     }
     m.mainWindowHeight = OuterHeight(mainWindow);
     const QStyle* style = QApplication::style();

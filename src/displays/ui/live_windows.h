@@ -6,6 +6,7 @@
 
 #include "displays/hand_over.h"
 #include "displays/panel_geometry.h"
+#include "displays/ui/hi_low_dialog.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -23,6 +24,7 @@ struct LiveWindows {
     QPointer<QWidget> mainWindow;
     QPointer<QWidget> digitalMeter;
     QPointer<QWidget> analogMeter;
+    QPointer<TDlgHiLowForm> limitDialog; // the comparator's limit dialog
 };
 LiveWindows& TheLiveWindows();
 
@@ -45,6 +47,8 @@ QIcon DisplayIcon(int resource);
 HandOver::Poster WindowThreadPoster(QObject* context);
 
 // Meter texts are 8-bit; the Symbol-typeface mapping yields UTF-8.
-inline QString MeterText(const std::string& text) { return QString::fromLatin1(text); }
+inline QString MeterText(const std::string& text) {
+    return QString::fromLatin1(text);
+}
 
 } // namespace ostrel
