@@ -119,12 +119,14 @@ QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
 }
 
 void TDigitalMeterForm::setBackground(QLabel* panel, const QColor& colour) {
+    if (panel->palette().color(QPalette::Window) == colour) return;
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, colour);
     panel->setPalette(palette);
 }
 
 void TDigitalMeterForm::setIcon(int resource) {
+    if (resource == m_iconResource && !windowIcon().isNull()) return;
     m_iconResource = resource;
     setWindowIcon(DisplayIcon(resource));
 }

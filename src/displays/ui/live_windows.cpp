@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 static void InitDisplayResources() {
@@ -63,9 +64,18 @@ void PlaceWindow(QWidget* window, const PixelRect& rect) {
 }
 
 QIcon DisplayIcon(int resource) {
+    // Window thread only; the blinking icon is set with every reading, so each
+    // picture is loaded once.
     static const bool loaded = (InitDisplayResources(), true);
     (void)loaded;
-    return QIcon(QStringLiteral(":/displays/displays_icon%1.svg").arg(resource));
+    static std::map<int, QIcon> icons;
+    auto it = icons.find(resource);
+    if (it == icons.end())
+        it = icons
+                 .emplace(resource,
+                          QIcon(QStringLiteral(":/displays/displays_icon%1.svg").arg(resource)))
+                 .first;
+    return it->second;
 }
 
 HandOver::Poster WindowThreadPoster(QObject* context) {
