@@ -33,14 +33,19 @@ struct HidReadResult {
 };
 
 class HidDevice {
-public:
+  public:
     virtual ~HidDevice() = default;
     // Write one output report (byte 0 is the report number). Returns a wait result.
     virtual std::uint32_t write(const std::uint8_t* data, std::size_t size, int timeoutMs) = 0;
     // Read one input report into buffer (at most size bytes), waiting up to timeoutMs.
     virtual HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) = 0;
-    // Cancel pending I/O; a later read waits anew.
+    // Cancel pending I/O; a later read waits anew. Called by the thread that
+    // uses the device, after a wait that did not complete.
     virtual void cancel() = 0;
+    // Called from another thread to give the device up: the read or write that
+    // is waiting, and every later one, returns kWaitAbandoned at once. A
+    // device that cannot be woken keeps its waits; the default does nothing.
+    virtual void interrupt() {}
     // The cable's serial-number string; empty when it cannot be read.
     virtual std::string serialNumber() = 0;
     virtual HidInterfaceInfo attributes() const = 0;
@@ -49,7 +54,7 @@ public:
 enum class HidOpenError { None, NoSuchInterface, PermissionDenied, Failed };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
     // Present HID interfaces, in a stable order.
     virtual std::vector<HidInterfaceInfo> enumerate() = 0;

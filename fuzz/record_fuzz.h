@@ -1,0 +1,40 @@
+#pragma once
+// Shared body of the record-file fuzz targets: load arbitrary bytes in one
+// layout, check that nothing is sized beyond the input, that every loaded pair
+// survives a write and a read unchanged, and that it exports as text.
+
+#include "recorder/record_file.h"
+#include "recorder/text_export.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace ostrel::fuzz {
+
+inline int LoadAndCheck(const std::uint8_t* data, std::size_t size, RecordLayout layout) {
+    MemorySource source({data, size});
+    SampleBuffer pairs;
+    std::int64_t steps = 0;
+    const LoadResult result = LoadRecords(
+        source, layout, pairs, [&](std::int64_t, std::int64_t) { return ++steps < 100000; });
+    if (pairs.capacity() > size / ItemSize(layout))
+        std::abort();
+    if (result.read != static_cast<std::int64_t>(pairs.size()))
+        std::abort();
+    std::string text;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        std::uint8_t once[kEntrySize];
+        std::uint8_t twice[kEntrySize];
+        WriteEntry(pairs[i], once);
+        RecordPair back;
+        ReadEntry(once, back);
+        WriteEntry(back, twice);
+        if (std::memcmp(once, twice, kEntrySize) != 0)
+            std::abort();
+        text.clear();
+        AppendExportLine(text, pairs[i], static_cast<std::int64_t>(i));
+    }
+    return 0;
+}
+
+} // namespace ostrel::fuzz

@@ -1,0 +1,18 @@
+#include "link/hid_backend_factory.h"
+
+#include "link/hidapi_backend.h"
+#include "link/simulated_meter.h"
+
+namespace ostrel {
+
+std::unique_ptr<HidBackend> CreateHidBackend(const std::optional<std::string>& simulate,
+                                             std::string* error) {
+    if (!simulate)
+        return std::make_unique<HidapiBackend>();
+    auto options = ParseSimulationOptions(*simulate, error);
+    if (!options)
+        return nullptr;
+    return std::make_unique<SimulatedMeter>(*options);
+}
+
+} // namespace ostrel

@@ -1,0 +1,243 @@
+#include "link/simulated_meter.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+namespace ostrel {
+
+using Clock = std::chrono::steady_clock;
+
+struct SimulatedMeter::State {
+    explicit State(SimulationOptions o) : options(std::move(o)) {}
+    const SimulationOptions options;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t answers = 0; // display answers given
+    bool unplugged = false;
+    std::shared_ptr<LoggerResponder> logger;
+};
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Noise in [-1, 1), a pure function of the seed and the answer number.
+double Noise(std::uint32_t seed, std::uint64_t n, std::uint32_t stream) {
+    std::uint64_t x =
+        (n + 1) * 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(seed) << 32) ^ stream;
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    return static_cast<double>(x >> 11) / static_cast<double>(1ull << 52) - 1.0;
+}
+
+// A display showing value with `decimals` digits after the point (four digits in all).
+DisplayContent Digits(double value, int decimals, std::uint32_t function, int exponent) {
+    DisplayContent d;
+    d.negative = value < 0;
+    long count = std::lround(std::fabs(value) * std::pow(10.0, decimals));
+    count = std::clamp(count, 0L, 9999L);
+    for (int i = 3; i >= 0; --i) {
+        d.chars[static_cast<std::size_t>(i)] = static_cast<char>('0' + count % 10);
+        count /= 10;
+    }
+    d.pointAfter = decimals > 0 ? 4 - decimals : 0;
+    d.function = function;
+    d.exponent = exponent;
+    return d;
+}
+
+DisplayContent Blank() {
+    return DisplayContent{};
+}
+
+} // namespace
+
+// One cycle of 240 answers (a minute at four answers a second): DC volts with
+// the AC ripple on the sub display, AC volts with the mains frequency, ohms
+// ending in an open circuit, a temperature.
+FrameContent SimulatedMeter::DisplayAt(std::uint64_t n, const SimulationOptions& options) {
+    const std::uint32_t seed = options.seed;
+    const std::uint64_t phase = n % 240;
+    FrameContent f;
+    f.status = options.statusByte;
+    f.lowBattery = (n / 50) % 6 == 5;
+    if (phase < 120) {
+        const double volts = 0.8 + 1.2 * std::sin(2 * kPi * static_cast<double>(n) / 100.0) +
+                             0.002 * Noise(seed, n, 1);
+        f.main = Digits(volts, 3, nFunc_DcV, 0);
+        f.sub = Digits(12.5 + 0.8 * Noise(seed, n, 2), 2, nFunc_AcV, -3);
+    } else if (phase < 170) {
+        f.main = Digits(230.0 + 1.5 * Noise(seed, n, 3), 1, nFunc_AcV, 0);
+        f.sub = Digits(50.0 + 0.03 * Noise(seed, n, 4), 2, nFunc_Hz, 0);
+    } else if (phase < 210) {
+        if (phase < 190) {
+            f.main = Digits(4.7 + 0.004 * Noise(seed, n, 5), 3, nFunc_Ohm, 3);
+        } else {
+            f.main = Blank();
+            f.main.chars = {' ', '0', 'L', ' '}; // overload: the meter shows 0L
+            f.main.function = nFunc_Ohm;
+            f.main.exponent = 6;
+        }
+        f.sub = Blank();
+    } else {
+        f.main =
+            Digits(23.4 + 0.3 * std::sin(static_cast<double>(n) / 7.0) + 0.05 * Noise(seed, n, 6),
+                   1, nFunc_T1C, 0);
+        // A temperature shows three digits and its degree letter.
+        f.main.chars = {f.main.chars[1], f.main.chars[2], f.main.chars[3], 'C'};
+        f.main.pointAfter = 2;
+        f.sub = Blank();
+    }
+    return f;
+}
+
+namespace {
+
+class SimulatedDevice final : public HidDevice {
+  public:
+    explicit SimulatedDevice(std::shared_ptr<SimulatedMeter::State> state)
+        : m_state(std::move(state)) {}
+
+    std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
+        std::lock_guard lock(m_state->mutex);
+        if (m_interrupted)
+            return kWaitAbandoned;
+        if (m_state->unplugged)
+            return kWaitFailed;
+        if (size < 4)
+            return kWaitCompleted;
+        const std::uint8_t c1 = data[2], c2 = data[3];
+        if (c1 == 0x82 && c2 == 0x66)
+            answerDisplay();
+        else if (m_state->logger)
+            queue(m_state->logger->answer(c1, c2));
+        m_state->changed.notify_all();
+        return kWaitCompleted;
+    }
+
+    HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) override {
+        const SimulationOptions& o = m_state->options;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::unique_lock lock(m_state->mutex);
+        for (;;) {
+            if (m_interrupted)
+                return {kWaitAbandoned, 0, false};
+            if (m_state->unplugged)
+                return {kWaitFailed, 0, false};
+            const auto now = Clock::now();
+            if (!m_pending.empty() && (o.latencyMs == 0 || m_pending.front().ready <= now)) {
+                const InputReport report = m_pending.front().report;
+                m_pending.pop_front();
+                const std::size_t n = std::min(size, report.size());
+                std::memcpy(buffer, report.data(), n);
+                return {kWaitCompleted, n, true};
+            }
+            // Without real time nothing can arrive while we wait.
+            if (o.latencyMs == 0 || now >= deadline)
+                return {kWaitTimeout, 0, false};
+            const auto wake =
+                m_pending.empty() ? deadline : std::min(deadline, m_pending.front().ready);
+            m_state->changed.wait_until(lock, wake);
+        }
+    }
+
+    void cancel() override {}
+
+    void interrupt() override {
+        std::lock_guard lock(m_state->mutex);
+        m_interrupted = true;
+        m_state->changed.notify_all();
+    }
+
+    std::string serialNumber() override { return kSimulatedSerialNumber; }
+
+    HidInterfaceInfo attributes() const override {
+        return {kCableVendor, kCableProduct, kSimulatedReleaseNumber, kSimulatedPath};
+    }
+
+    static constexpr std::uint16_t kCableVendor = 0x0820;
+    static constexpr std::uint16_t kCableProduct = 0x0001;
+
+  private:
+    struct Pending {
+        InputReport report;
+        Clock::time_point ready;
+    };
+
+    // Under the state's lock.
+    void answerDisplay() {
+        const SimulationOptions& o = m_state->options;
+        if (!o.answersDisplay)
+            return;
+        if (o.unplugAfter > 0 && m_state->answers >= static_cast<std::uint64_t>(o.unplugAfter)) {
+            m_state->unplugged = true;
+            return;
+        }
+        const std::uint64_t n = m_state->answers++;
+        const RawFrame raw = EncodeFrame(SimulatedMeter::DisplayAt(n, o));
+        std::vector<InputReport> reports(3);
+        for (std::size_t r = 0; r < 3; ++r)
+            std::memcpy(reports[r].data(), raw.data() + r * 9, 9);
+        if (o.partialEvery > 0 && (n + 1) % static_cast<std::uint64_t>(o.partialEvery) == 0)
+            reports.resize(1);
+        queue(reports);
+    }
+
+    void queue(const std::vector<InputReport>& reports) {
+        const auto ready = Clock::now() + std::chrono::milliseconds(m_state->options.latencyMs);
+        for (const auto& r : reports)
+            m_pending.push_back({r, ready});
+    }
+
+    std::shared_ptr<SimulatedMeter::State> m_state;
+    std::deque<Pending> m_pending; // guarded by the state's mutex
+    bool m_interrupted = false;    // guarded by the state's mutex
+};
+
+} // namespace
+
+SimulatedMeter::SimulatedMeter(SimulationOptions options)
+    : m_options(options), m_state(std::make_shared<State>(std::move(options))) {}
+
+SimulatedMeter::~SimulatedMeter() = default;
+
+std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
+    std::lock_guard lock(m_state->mutex);
+    if (!m_options.cablePresent || m_state->unplugged)
+        return {};
+    return {{SimulatedDevice::kCableVendor, SimulatedDevice::kCableProduct, kSimulatedReleaseNumber,
+             kSimulatedPath}};
+}
+
+std::unique_ptr<HidDevice> SimulatedMeter::open(const HidInterfaceInfo& info, HidOpenError* error) {
+    std::lock_guard lock(m_state->mutex);
+    if (!m_options.cablePresent || m_state->unplugged || info.path != kSimulatedPath) {
+        if (error)
+            *error = HidOpenError::NoSuchInterface;
+        return nullptr;
+    }
+    if (error)
+        *error = HidOpenError::None;
+    return std::make_unique<SimulatedDevice>(m_state);
+}
+
+void SimulatedMeter::setLoggerResponder(std::shared_ptr<LoggerResponder> responder) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->logger = std::move(responder);
+}
+
+std::uint64_t SimulatedMeter::answers() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->answers;
+}
+
+} // namespace ostrel

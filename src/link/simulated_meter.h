@@ -1,0 +1,66 @@
+#pragma once
+// A simulated adapter cable with a meter behind it, as a HidBackend: it
+// answers the display request 0x82 0x66 with the three input reports of a
+// display frame built by EncodeFrame, and hands the logger-memory commands
+// (0x52 0x88/0x89/0x8A) to an optional LoggerResponder. Its faults and its
+// timing come from SimulationOptions. Everything it shows follows from the
+// number of the answer and the seed, so that runs repeat exactly.
+//
+// With latency=0 it spends no real time at all: a read that would have to
+// wait for an answer that never comes returns its time-out at once.
+
+#include "link/frame_codec.h"
+#include "link/hid_backend.h"
+#include "link/simulation_options.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace ostrel {
+
+using InputReport = std::array<std::uint8_t, 9>;
+
+// Answers the logger-memory commands of a simulated meter.
+class LoggerResponder {
+  public:
+    virtual ~LoggerResponder() = default;
+    // The input reports answering the output report {0, 0, c1, c2}; none:
+    // the meter stays silent. Called with the meter's lock held: do not call
+    // back into the meter.
+    virtual std::vector<InputReport> answer(std::uint8_t c1, std::uint8_t c2) = 0;
+};
+
+inline constexpr std::uint16_t kSimulatedReleaseNumber = 0x0105;
+// The cable's serial-number string: four UTF-16 units whose eight bytes,
+// last first, read F0DEBC9A78563412.
+inline constexpr const char* kSimulatedSerialNumber =
+    "\xE3\x90\x92\xE7\xA1\x96\xEB\xB2\x9A\xEF\x83\x9E";
+inline constexpr const char* kSimulatedPath = "simulated:tarvix-cable";
+
+class SimulatedMeter final : public HidBackend {
+  public:
+    explicit SimulatedMeter(SimulationOptions options = {});
+    ~SimulatedMeter() override;
+
+    std::vector<HidInterfaceInfo> enumerate() override;
+    std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) override;
+
+    // Set before devices are opened, or at any time (taken under the lock).
+    void setLoggerResponder(std::shared_ptr<LoggerResponder> responder);
+
+    const SimulationOptions& options() const { return m_options; }
+    // Display answers given so far.
+    std::uint64_t answers() const;
+
+    // What the meter shows at its answer number n.
+    static FrameContent DisplayAt(std::uint64_t n, const SimulationOptions& options);
+
+    struct State; // shared with the devices, which may outlive the backend
+
+  private:
+    SimulationOptions m_options;
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace ostrel

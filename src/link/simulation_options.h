@@ -1,0 +1,37 @@
+#pragma once
+// What the simulated meter does, from the text of --simulate[=PROFILE[,key=value…]].
+// Profiles and keys are rows of two tables in simulation_options.cpp; a new
+// profile or key is one more row there (and a field here).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ostrel {
+
+struct SimulationOptions {
+    std::string profile = "default";
+
+    // Set by the profile.
+    bool cablePresent = true;       // absent: no adapter cable on the bus
+    bool answersDisplay = true;     // silent: the cable is there, the meter never answers
+    int partialEvery = 0;           // partial: every Nth answer stops after its first report
+    int unplugAfter = 0;            // unplug: the cable vanishes after N answers (0: never)
+    std::uint8_t statusByte = 0x52; // the meter's status byte; 0x52: logger memory readable
+
+    // Set by keys.
+    int latencyMs = 250;    // latency=MS: from request to answer; 0: no real time at all
+    int after = 0;          // after=N: the N of partial and unplug (0: the profile's own)
+    std::uint32_t seed = 1; // seed=N: the noise on the simulated values
+};
+
+// Parse "PROFILE[,key=value…]" ("" is the default profile; a text that starts
+// with a key uses the default profile). On refusal: nullopt and a message
+// naming what was wrong and what is accepted.
+std::optional<SimulationOptions> ParseSimulationOptions(const std::string& text,
+                                                        std::string* error);
+
+// One line naming the profiles and keys, for help texts.
+std::string SimulationSyntaxHelp();
+
+} // namespace ostrel
