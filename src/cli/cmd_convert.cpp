@@ -1,9 +1,12 @@
 // ostrel-cli convert INPUT -o OUTPUT: turn a stored file into a text export
-// (.csv) or a record file (.g53). Each input kind is one entry of kInputKinds
+// (.csv) or a record file (.g53); a session file (.slr) into the text export
+// of its sessions. Each input kind is one entry of kInputKinds
 // with its own conversion function; record files stream entry by entry, so a
 // conversion needs no memory in proportion to the file.
 #include "app/string_table.h"
 #include "cli/command.h"
+#include "import/session_conversion.h"
+#include "import/session_file.h"
 #include "recorder/record_convert.h"
 
 #include <algorithm>
@@ -46,6 +49,23 @@ int ConvertRecords(const std::string& input, const std::string& output, OutputKi
     return Fail(result.messageId);
 }
 
+// Input kind: a session file (.slr): the text export of all its sessions.
+int ConvertSessions(const std::string& input, const std::string& output, OutputKind kind) {
+    if (kind != OutputKind::Csv) {
+        std::cerr << "convert: a session file converts to .csv only\n";
+        return kExitFailure;
+    }
+    int detailId = 0;
+    const int messageId = ConvertSessionFileToCsv(input, output, &detailId);
+    if (messageId == 0)
+        return 0;
+    // A damaged file still has what could be read converted; say what was kept.
+    std::cerr << NumberedLine(kErrorCaption, messageId) << '\n';
+    if (detailId != 0)
+        std::cerr << Text(detailId) << '\n';
+    return kExitFailure;
+}
+
 struct InputKind {
     bool (*matches)(const std::string& input);
     int (*convert)(const std::string& input, const std::string& output, OutputKind kind);
@@ -53,6 +73,7 @@ struct InputKind {
 
 // Checked in order; the record file takes every name, so it stays last.
 constexpr InputKind kInputKinds[] = {
+    {[](const std::string& input) { return IsSessionFileName(input); }, ConvertSessions},
     {[](const std::string&) { return true; }, ConvertRecords},
 };
 
@@ -78,7 +99,7 @@ CommandRegistrar registrar([](CLI::App& app) {
         "convert", "Convert a record file to a text export (.csv) or a record file (.g53)");
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
-    cmd->add_option("INPUT", *input, "record file (.g53, .g52, .g51, or a temporary .TMP)")
+    cmd->add_option("INPUT", *input, "record file (.g53, .g52, .g51, or a temporary .TMP), or a session file (.slr)")
         ->required();
     cmd->add_option("-o,--output", *output, "output file ending in .csv or .g53")->required();
     cmd->callback([input, output] { ExitStatus() = Convert(*input, *output); });

@@ -1,5 +1,6 @@
 #include "link/hid_backend_factory.h"
 
+#include "import/simulated_logger.h"
 #include "link/hidapi_backend.h"
 #include "link/simulated_meter.h"
 
@@ -12,7 +13,11 @@ std::unique_ptr<HidBackend> CreateHidBackend(const std::optional<std::string>& s
     auto options = ParseSimulationOptions(*simulate, error);
     if (!options)
         return nullptr;
-    return std::make_unique<SimulatedMeter>(*options);
+    auto meter = std::make_unique<SimulatedMeter>(*options);
+    // The logger half: the memory that a download reads.
+    if (!AttachSimulatedLogger(*meter, error))
+        return nullptr;
+    return meter;
 }
 
 } // namespace ostrel

@@ -17,6 +17,8 @@ struct Profile {
 // The profile's N when after=N is not given.
 constexpr int kDefaultPartialEvery = 5;
 constexpr int kDefaultUnplugAfter = 20;
+// The latency of the logger profile when latency=MS is not given.
+constexpr int kLoggerLatencyMs = 5;
 
 const std::vector<Profile>& Profiles() {
     static const std::vector<Profile> profiles = {
@@ -30,6 +32,12 @@ const std::vector<Profile>& Profiles() {
         {"unplug",
          [](SimulationOptions& o) { o.unplugAfter = o.after > 0 ? o.after : kDefaultUnplugAfter; }},
         {"nologger", [](SimulationOptions& o) { o.statusByte = 0x82; }},
+        {"logger",
+         [](SimulationOptions& o) {
+             o.loggerSessions = true;
+             // A block exchange is four short reports: answer quickly unless told otherwise.
+             if (!o.latencyGiven) o.latencyMs = kLoggerLatencyMs;
+         }},
     };
     return profiles;
 }
@@ -38,6 +46,7 @@ struct Key {
     const char* name;
     // Store value; false with a message when it is refused.
     std::function<bool(SimulationOptions&, const std::string&, std::string&)> set;
+    const char* value = "N"; // what the value is, for the help text
 };
 
 bool ParseInt(const std::string& text, long long min, long long max, long long& out) {
@@ -64,12 +73,33 @@ Key IntegerKey(const char* name, long long min, long long max,
 const std::vector<Key>& Keys() {
     static const std::vector<Key> keys = {
         IntegerKey("latency", 0, 60000,
-                   [](SimulationOptions& o, long long n) { o.latencyMs = static_cast<int>(n); }),
+                   [](SimulationOptions& o, long long n) {
+                       o.latencyMs = static_cast<int>(n);
+                       o.latencyGiven = true;
+                   }),
         IntegerKey("after", 1, 1000000,
                    [](SimulationOptions& o, long long n) { o.after = static_cast<int>(n); }),
         IntegerKey(
             "seed", 0, std::numeric_limits<std::uint32_t>::max(),
             [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
+        IntegerKey("badsum", 0, 1000,
+                   [](SimulationOptions& o, long long n) {
+                       o.loggerBadChecksums = static_cast<int>(n);
+                   }),
+        IntegerKey("timeout", 0, 1000,
+                   [](SimulationOptions& o, long long n) {
+                       o.loggerHeaderTimeouts = static_cast<int>(n);
+                   }),
+        {"image",
+         [](SimulationOptions& o, const std::string& value, std::string& error) {
+             if (value.empty()) {
+                 error = "image=: expected the path of a raw logger image";
+                 return false;
+             }
+             o.loggerImage = value;
+             return true;
+         },
+         "PATH"},
     };
     return keys;
 }
@@ -81,7 +111,7 @@ std::string Names(bool profiles) {
             out += (out.empty() ? "" : ", ") + std::string(p.name);
     else
         for (const auto& k : Keys())
-            out += (out.empty() ? "" : ", ") + std::string(k.name) + "=N";
+            out += (out.empty() ? "" : ", ") + std::string(k.name) + "=" + k.value;
     return out;
 }
 

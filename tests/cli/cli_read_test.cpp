@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,7 +20,9 @@ struct CliRun {
 };
 
 CliRun Cli(const std::string& arguments) {
-    const std::string errFile = ::testing::TempDir() + "ostrel_cli_read_err.txt";
+    // One file per test process: ctest runs the tests of this file in parallel.
+    const std::string errFile =
+        ::testing::TempDir() + "ostrel_cli_read_err_" + std::to_string(::getpid()) + ".txt";
     const std::string command = std::string(OSTREL_CLI) + " " + arguments + " 2>" + errFile;
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");

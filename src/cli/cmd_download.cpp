@@ -1,0 +1,105 @@
+// ostrel-cli download [--simulate[=…]] [-o OUT.slr] [--csv OUT.csv] [--image OUT.bin]:
+// read the meter's logger memory over the cable and turn it into sessions.
+#include "app/string_table.h"
+#include "cli/cable_access.h"
+#include "cli/cmd_decode_image.h"
+#include "cli/command.h"
+#include "import/logger_download.h"
+#include "import/session_conversion.h"
+
+#include <csignal>
+#include <iostream>
+#include <memory>
+
+namespace ostrel::cli {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnDownloadInterrupt(int) {
+    g_interrupted = 1;
+}
+
+struct DownloadOptions {
+    std::optional<std::string> simulate;
+    SessionOutputs outputs;
+    std::optional<std::string> image;
+};
+
+int Download(const DownloadOptions& options) {
+    std::string error;
+    auto backend = MakeBackend(options.simulate, &error);
+    if (!backend) {
+        std::cerr << error << '\n';
+        return kExitFailure;
+    }
+    // Ctrl-C stops the download after the block in progress.
+    g_interrupted = 0;
+    auto previous = std::signal(SIGINT, OnDownloadInterrupt);
+
+    ProgressBar bar;
+    std::size_t imageSize = 0;
+    LoggerDownloadCallbacks cb;
+    cb.confirm = [] {
+        // The command line always goes ahead; say what the window would ask.
+        std::cerr << NumberedCaption(kWarningCaption, 8010) << ": " << Text(8010) << " Yes\n";
+        return true;
+    };
+    cb.started = [&imageSize](std::size_t size) {
+        imageSize = size;
+        std::cerr << "[W8012] " << Text(8012) << '\n';
+    };
+    cb.progress = [&](std::size_t position, std::uint32_t, const std::string& line) {
+        bar.show(position, imageSize, line);
+    };
+    cb.cancelled = [] { return g_interrupted != 0; };
+    LoggerDownloadResult result = DownloadLoggerImage(*backend, cb);
+    bar.finish();
+    std::signal(SIGINT, previous);
+
+    switch (result.outcome) {
+    case LoggerDownloadOutcome::Done:
+        break;
+    case LoggerDownloadOutcome::Declined:
+        return 0;
+    case LoggerDownloadOutcome::Cancelled:
+        std::cerr << "Download stopped; nothing was written.\n";
+        return kExitFailure;
+    case LoggerDownloadOutcome::Failed:
+        std::cerr << NumberedLine(kErrorCaption, result.messageId) << '\n';
+        return kExitFailure;
+    }
+    std::cerr << "Read " << result.image.size() << " bytes (" << result.length << " announced) in "
+              << result.blockExchanges + 1 << " block exchanges\n";
+    if (options.image && !WriteLoggerImageFile(*options.image, result.image)) {
+        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *options.image << ")\n";
+        return kExitFailure;
+    }
+    std::cerr << "W[8013] " << Text(8013) << '\n';
+    return DecodeAndWrite(result.image, options.outputs);
+}
+
+CommandRegistrar registrar([](CLI::App& app) {
+    auto* cmd = app.add_subcommand("download", "Read the meter's logger memory into sessions");
+    auto options = std::make_shared<DownloadOptions>();
+    auto slr = std::make_shared<std::string>();
+    auto csv = std::make_shared<std::string>();
+    auto image = std::make_shared<std::string>();
+    AddSimulateOption(*cmd, options->simulate);
+    auto* slrOption = cmd->add_option("-o,--output", *slr, "session file to write (.slr)");
+    auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
+    auto* imageOption =
+        cmd->add_option("--image", *image, "raw image to write, as downloaded (for decode-image)");
+    cmd->callback([=] {
+        if (*slrOption)
+            options->outputs.slr = *slr;
+        if (*csvOption)
+            options->outputs.csv = *csv;
+        if (*imageOption)
+            options->image = *image;
+        ExitStatus() = Download(*options);
+    });
+});
+
+} // namespace
+} // namespace ostrel::cli

@@ -1,0 +1,70 @@
+#include "import/session_conversion.h"
+
+#include "import/session_export.h"
+#include "import/session_file.h"
+#include "recorder/atomic_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace ostrel {
+
+ImageFileResult ReadLoggerImageFile(const std::string& path) {
+    ImageFileResult result;
+    result.messageId = 9004;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        result.problem = path + " is a folder";
+        return result;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        result.problem = "cannot read " + path;
+        return result;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    // Never more than the largest image, whatever the file's size claims.
+    std::vector<std::uint8_t> image;
+    std::uint8_t chunk[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (image.size() + n > kMaxLoggerImageSize) {
+            result.problem = path + " is larger than any logger memory (" +
+                             std::to_string(kMaxLoggerImageSize) + " bytes)";
+            return result;
+        }
+        image.insert(image.end(), chunk, chunk + n);
+    }
+    if (std::ferror(f)) {
+        result.problem = "cannot read " + path;
+        return result;
+    }
+    if (image.size() < 6) {
+        result.problem = path + " is too short for a logger memory header";
+        return result;
+    }
+    result.ok = true;
+    result.messageId = 0;
+    result.image = std::move(image);
+    return result;
+}
+
+bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image) {
+    AtomicFile file;
+    return file.open(path) && file.write(image.data(), image.size()) && file.commit();
+}
+
+int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId) {
+    SessionFileResult file = OpenSessionFile(input);
+    if (detailId)
+        *detailId = file.detailId;
+    if (file.status == SessionFileStatus::CannotOpen)
+        return 9004;
+    if (!WriteSessionExport(output, file.table, 1, static_cast<long>(file.table.sessionCount())))
+        return 9005;
+    return file.messageId;
+}
+
+} // namespace ostrel

@@ -1,0 +1,55 @@
+#pragma once
+// Session files (".slr"): a 32-bit session count, then per session its pair
+// count and the pairs (has-sub byte, 76-byte main record, 76-byte sub record
+// when the byte is not 0). Integers are 32-bit signed little-endian.
+
+#include "import/session_table.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+// A name ending in ".slr", in any case.
+bool IsSessionFileName(const std::string& path);
+
+// The file's bytes for a table.
+std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
+
+// Write the table to path through a temporary file in the same folder that
+// replaces path only when it is complete. False (and path untouched) on failure.
+bool SaveSessionFile(const std::string& path, const SessionTable& table);
+
+enum class SessionFileStatus {
+    Ok,
+    CannotOpen,     // nothing read; the caller's data stays as it was
+    Damaged,        // cut short, a negative count or bytes after the last session;
+                    // the sessions and pairs read up to that point are kept
+    TooManySessions // more than the table holds; the first kMaxSessions are kept
+};
+
+struct SessionFileResult {
+    SessionFileStatus status = SessionFileStatus::Ok;
+    SessionTable table;
+    std::int32_t announcedSessions = 0; // S as stored
+    // Numbered texts for the user: 0 when all went well, else the message
+    // (9004) and a line that says what was kept (7130 / 7131).
+    int messageId = 0;
+    int detailId = 0;
+};
+
+// Called after each pair: session index (from 0), pair position (from 1), n.
+using SessionFileProgress = std::function<void(std::size_t, std::size_t, std::size_t)>;
+
+// Read a session file. Counts from the file are never trusted for allocation;
+// reading stops at the end of the file.
+SessionFileResult OpenSessionFile(const std::string& path,
+                                  const SessionFileProgress& progress = {});
+
+// The same from bytes in memory.
+SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
+                                   const SessionFileProgress& progress = {});
+
+} // namespace ostrel
