@@ -31,9 +31,11 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+} // namespace
+
 // True when s is [+-]digits[.digits][(e|E)[+-]digits] with at least one
 // mantissa digit; "5.", ".5" are accepted.
-bool IsDecimalReal(std::string_view s) {
+bool IsDecimalRealText(std::string_view s) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         ++i;
@@ -59,8 +61,6 @@ bool IsDecimalReal(std::string_view s) {
     }
     return i == s.size();
 }
-
-} // namespace
 
 std::string FormatGeneral(double value) {
     if (std::isnan(value))
@@ -126,7 +126,7 @@ std::string FormatGeneral(double value) {
 
 bool ParseReal(std::string_view text, double* value) {
     std::string_view s = TrimBlanks(text);
-    if (!IsDecimalReal(s))
+    if (!IsDecimalRealText(s))
         return false;
     const bool plus = s.front() == '+';
     if (plus)

@@ -25,6 +25,10 @@ std::string FormatGeneral(double value);
 // failure leaves *value untouched and returns false.
 bool ParseReal(std::string_view text, double* value);
 
+// True when text is exactly [+-]digits[.digits][(e|E)[+-]digits] with at
+// least one mantissa digit ("5." and ".5" included); no blanks.
+bool IsDecimalRealText(std::string_view text);
+
 // Reads a decimal integer (optional blanks, optional sign, digits, optional
 // blanks) that fits an int. Same contract as ParseReal.
 bool ParseInteger(std::string_view text, int* value);

@@ -359,6 +359,10 @@ RawFrame EncodeFrame(const FrameContent& content) {
 
     f.b[18] = content.status;
 
+    return ExpandFrame(f);
+}
+
+RawFrame ExpandFrame(const LcdFrame& f) {
     RawFrame raw{};
     for (int i = 0; i < 7; ++i)
         raw[2 + i] = f.b[i];

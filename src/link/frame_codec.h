@@ -20,6 +20,9 @@ struct LcdFrame {
 };
 
 LcdFrame CompactFrame(const RawFrame& raw);
+// The inverse of CompactFrame: the payload placed in a raw frame, every byte
+// the decoder does not read (report numbers included) zero.
+RawFrame ExpandFrame(const LcdFrame& f);
 char SegmentChar(std::uint8_t segments);                                    // bit 4 already cleared
 std::pair<std::string, std::string> DecodeDisplayTexts(const LcdFrame& f);  // main, sub
 std::pair<std::uint32_t, std::uint32_t> DecodeFunctions(const LcdFrame& f); // main raw, sub raw

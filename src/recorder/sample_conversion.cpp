@@ -1,5 +1,7 @@
 #include "recorder/sample_conversion.h"
 
+#include "app/number_format.h"
+
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -154,33 +156,7 @@ void FillRecord(TBRecord& r, const DisplayReading& d, std::string_view valueText
 } // namespace
 
 bool ParseDecimal(std::string_view s, double& value) {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    bool dot = false;
-    for (; i < s.size(); ++i) {
-        if (s[i] >= '0' && s[i] <= '9') {
-            ++digits;
-        } else if (s[i] == '.' && !dot) {
-            dot = true;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        std::size_t expDigits = 0;
-        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-            ++expDigits;
-        if (expDigits == 0)
-            return false;
-    }
-    if (i != s.size())
+    if (!IsDecimalRealText(s))
         return false;
     // from_chars reads "." as the decimal separator whatever the locale; it
     // takes no "+" sign.

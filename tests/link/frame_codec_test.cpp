@@ -16,14 +16,7 @@ RawFrame RawOf(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
     LcdFrame f;
     for (auto [index, value] : bytes)
         f.b[index] = value;
-    RawFrame raw{};
-    for (int i = 0; i < 7; ++i)
-        raw[2 + i] = f.b[i];
-    for (int i = 0; i < 8; ++i)
-        raw[10 + i] = f.b[7 + i];
-    for (int i = 0; i < 5; ++i)
-        raw[19 + i] = f.b[15 + i];
-    return raw;
+    return ExpandFrame(f);
 }
 
 TEST(FrameCodecTest, CompactFrameTakesThePayloadRuns) {

@@ -1,12 +1,6 @@
 // The whole program's link against the simulated meter: the real acquisition
 // thread, off-line watcher and update threads, driven through the main
 // window's handlers.
-// Until the display windows land the digital meter is a stand-in without panels.
-#if __has_include("displays/ui/digital_meter_form.h")
-#define OSTREL_REAL_DISPLAYS 1
-#else
-#define OSTREL_REAL_DISPLAYS 0
-#endif
 
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
@@ -55,7 +49,6 @@ TEST_F(SimulatedLinkTest, AbsentCableShowsTheErrorOnce) {
     EXPECT_TRUE(digital().windowTitle().endsWith(" : No Device"));
 }
 
-#if OSTREL_REAL_DISPLAYS
 TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
     // Answers 250 to 299 carry the low-battery mark, with DC volts on the main
     // display and AC millivolts on the sub display.
@@ -79,8 +72,6 @@ TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
     EXPECT_EQ(answers.count(), 0);
 }
 
-#endif
-
 TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlinked) {
     start("unplug,after=20,latency=1");
     ScopedMessageAnswerer answers;
@@ -91,9 +82,7 @@ TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlin
     EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
-#if OSTREL_REAL_DISPLAYS
     EXPECT_EQ(digital().DataPanel->text(), "");
-#endif
     EXPECT_EQ(main().miLink->text(), "&Link");
     EXPECT_TRUE(main().sbtnAbout->isEnabled());
 }

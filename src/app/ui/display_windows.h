@@ -2,12 +2,9 @@
 // The live display windows (digital meter, analog meter, comparator and its
 // limit dialog, data list) as the shell creates and drives them.
 
-#if __has_include("displays/ui/digital_meter_form.h")
 #include "displays/ui/analog_meter_form.h"
 #include "displays/ui/comparator_form.h"
 #include "displays/ui/data_list_form.h"
 #include "displays/ui/digital_meter_form.h"
 #include "displays/ui/hi_low_dialog.h"
-#else
-#include "displays/ui/displays_placeholder.h"
-#endif
+#include "displays/ui/live_windows.h"

@@ -67,17 +67,6 @@ template <class T> void KeepForTheRestOfTheProcess(std::unique_ptr<T> object) {
     kept->push_back(std::shared_ptr<void>(std::move(object)));
 }
 
-// The unlink's direct write into the analog meter's and the comparator's
-// stored values (needle at rest, comparator value at mid-scale).
-template <class Window> void ResetStoredValues(Window* window) {
-    if (!window)
-        return;
-    if constexpr (requires { window->resetValues(); })
-        window->resetValues();
-    else if constexpr (requires { window->resetValue(); })
-        window->resetValue();
-}
-
 bool ShownAndNotMinimised(const QWidget* w) {
     return w && w->isVisible() && !w->isMinimized();
 }
@@ -153,11 +142,11 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
     Bevel1->setGeometry(0, 0, 0, 0);
 
     sbtnLink = makeButton("sbtnLink", 5, ButtonPicture("link"), 1000);
-    sbtnDigitMeter = makeButton("sbtnDigitMeter", 40, ResourceIcon(2), 1011);
-    sbtnAnalogMeter = makeButton("sbtnAnalogMeter", 64, ResourceIcon(1), 1012);
-    sbtnDataList = makeButton("sbtnDataList", 88, ResourceIcon(4), 1015);
+    sbtnDigitMeter = makeButton("sbtnDigitMeter", 40, DisplayIcon(2), 1011);
+    sbtnAnalogMeter = makeButton("sbtnAnalogMeter", 64, DisplayIcon(1), 1012);
+    sbtnDataList = makeButton("sbtnDataList", 88, DisplayIcon(4), 1015);
     sbtnGraphical = makeButton("sbtnGraphical", 112, ButtonPicture("graph"), 1014);
-    sbtnComparator = makeButton("sbtnComparator", 136, ResourceIcon(5), 1013);
+    sbtnComparator = makeButton("sbtnComparator", 136, DisplayIcon(5), 1013);
     sbtnWinTile = makeButton("sbtnWinTile", 168, ButtonPicture("tile"), 1010);
     sbtnPort = makeButton("sbtnPort", 200, ButtonPicture("port"), 1020);
     sbtnAbout = makeButton("sbtnAbout", 232, ButtonPicture("about"), 1031);
@@ -362,8 +351,10 @@ void TFormMain::unlink() {
         }
         // The stored values are reset in any case; the redraw message goes
         // only to a window that shows.
-        ResetStoredValues(m_windows->analogMeter);
-        ResetStoredValues(m_windows->comparator);
+        if (m_windows->analogMeter)
+            m_windows->analogMeter->resetValues();
+        if (m_windows->comparator)
+            m_windows->comparator->resetValue();
         if (ShownAndNotMinimised(m_windows->analogMeter))
             QCoreApplication::postEvent(m_windows->analogMeter, new QEvent(EventType(kMsgReset)));
         if (ShownAndNotMinimised(m_windows->comparator))

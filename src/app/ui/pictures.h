@@ -1,8 +1,7 @@
 #pragma once
-// Ostrel's own pictures, drawn as SVG in resources/ostrel.qrc: the window
-// icons by their resource number (1 analog meter, 2 and 8 digital meter,
-// 4 data list, 5 comparator, 7 application, 10 logo) and the tool-button
-// pictures of the main window.
+// Ostrel's own pictures, drawn as SVG in resources/ostrel.qrc: the
+// application icon (resource 7), the logo (10) and the tool-button pictures
+// of the main window. The live windows' icons are DisplayIcon's.
 
 #include <QIcon>
 #include <QPixmap>

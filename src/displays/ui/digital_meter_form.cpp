@@ -1,0 +1,225 @@
+#include "displays/ui/digital_meter_form.h"
+
+#include "app/string_table.h"
+#include "displays/ui/live_windows.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QPalette>
+
+#include <algorithm>
+
+namespace ostrel {
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kLime(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const char* const kMeterTypeface = "Arial";
+
+void SetPoints(QLabel* panel, int points) {
+    QFont font = panel->font();
+    font.setPointSize(std::max(1, points)); // a tiny window must not ask for size 0
+    panel->setFont(font);
+}
+
+void SetRect(QWidget* w, const PixelRect& r) {
+    w->setGeometry(r.left, r.top, r.width, r.height);
+}
+
+} // namespace
+
+TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow)
+    : QWidget(nullptr), m_state(state), m_mainWindow(mainWindow) {
+    setObjectName(QStringLiteral("DigitalMeterForm"));
+    TheLiveWindows().mainWindow = mainWindow;
+    TheLiveWindows().digitalMeter = this;
+
+    // Minimise and maximise, but no Close: the window can't be closed or hidden.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    setWindowTitle(caption(false));
+    setIcon(2);
+
+    PanelLcd = new QWidget(this);
+    PanelLcd->setObjectName(QStringLiteral("PanelLcd"));
+    PanelLcd->setAutoFillBackground(true);
+    QPalette black = PanelLcd->palette();
+    black.setColor(QPalette::Window, kBlack);
+    PanelLcd->setPalette(black);
+    pnlSubLcd = new QWidget(PanelLcd);
+    pnlSubLcd->setObjectName(QStringLiteral("pnlSubLcd"));
+    pnlMainLcd = new QWidget(PanelLcd);
+    pnlMainLcd->setObjectName(QStringLiteral("pnlMainLcd"));
+
+    pnlLB = makePanel(pnlSubLcd, false);
+    pnlLB->setObjectName(QStringLiteral("pnlLB"));
+    pnlSubAcDc = makePanel(pnlSubLcd, true);
+    pnlSubAcDc->setObjectName(QStringLiteral("pnlSubAcDc"));
+    SubDataPanel = makePanel(pnlSubLcd, true);
+    SubDataPanel->setObjectName(QStringLiteral("SubDataPanel"));
+    pnlAcDc = makePanel(pnlMainLcd, true);
+    pnlAcDc->setObjectName(QStringLiteral("pnlAcDc"));
+    DataPanel = makePanel(pnlMainLcd, true);
+    DataPanel->setObjectName(QStringLiteral("DataPanel"));
+    UnitPanel = makePanel(pnlMainLcd, true);
+    UnitPanel->setObjectName(QStringLiteral("UnitPanel"));
+    FuncPanel = makePanel(pnlMainLcd, true);
+    FuncPanel->setObjectName(QStringLiteral("FuncPanel"));
+
+    const ScreenMetrics metrics = CurrentScreenMetrics(mainWindow);
+    const PixelSize smallest = DigitalMeterMinimumSize(metrics);
+    const PixelRect largest = DigitalMeterMaximised(metrics);
+    if (smallest.width > 0 && smallest.height > 0) {
+        setMinimumSize(smallest.width, smallest.height);
+        setMaximumSize(std::max(smallest.width, largest.width),
+                       std::max(smallest.height, largest.height));
+    }
+    PlaceWindow(this, DigitalMeterPlacement(metrics));
+    applyLayout();
+    clearDisplay();
+
+    m_thread = std::make_unique<TDigitalMeterThread>(
+        m_state, WindowThreadPoster(this),
+        [this](const MeterReading& reading, bool toggle) { showReading(reading, toggle); },
+        [this] { clearDisplay(); });
+}
+
+TDigitalMeterForm::~TDigitalMeterForm() {
+    stopUpdateThread();
+    if (TheLiveWindows().digitalMeter == this)
+        TheLiveWindows().digitalMeter = nullptr;
+}
+
+void TDigitalMeterForm::stopUpdateThread() {
+    if (m_thread)
+        m_thread->stop();
+}
+
+QString TDigitalMeterForm::caption(bool linked) {
+    return QString::fromUtf8(Text(100).data(), static_cast<int>(Text(100).size())) +
+           (linked ? QStringLiteral(" : USB Device") : QStringLiteral(" : No Device"));
+}
+
+QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
+    auto* panel = new QLabel(parent);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setAutoFillBackground(true);
+    panel->setTextFormat(Qt::PlainText);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, kBlack);
+    if (meterLook) {
+        palette.setColor(QPalette::WindowText, kLime);
+        QFont font(QString::fromLatin1(kMeterTypeface));
+        panel->setFont(font);
+    }
+    panel->setPalette(palette);
+    return panel;
+}
+
+void TDigitalMeterForm::setBackground(QLabel* panel, const QColor& colour) {
+    if (panel->palette().color(QPalette::Window) == colour) return;
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, colour);
+    panel->setPalette(palette);
+}
+
+void TDigitalMeterForm::setIcon(int resource) {
+    if (resource == m_iconResource && !windowIcon().isNull()) return;
+    m_iconResource = resource;
+    setWindowIcon(DisplayIcon(resource));
+}
+
+DigitalMeterLayout TDigitalMeterForm::layoutNow() const {
+    const int dpi = DataPanel ? DataPanel->logicalDpiY() : 96;
+    return ComputeDigitalMeterLayout(width(), height(), dpi);
+}
+
+void TDigitalMeterForm::applyLayout() {
+    if (!PanelLcd)
+        return;
+    const DigitalMeterLayout l = layoutNow();
+    SetRect(PanelLcd, l.panelLcd);
+    SetRect(pnlSubLcd, l.subLcd);
+    // The main line's panels are placed in the window's coordinates by the
+    // layout; their container starts below the sub line.
+    SetRect(pnlMainLcd, l.mainLcd);
+    const auto inMain = [&](PixelRect r) {
+        r.top -= l.mainLcd.top;
+        return r;
+    };
+    const std::pair<QLabel*, PanelPlacement> sub[] = {
+        {pnlLB, l.lowBattery}, {pnlSubAcDc, l.subCoupling}, {SubDataPanel, l.subData}};
+    for (const auto& [panel, place] : sub) {
+        SetRect(panel, place.rect);
+        SetPoints(panel, place.fontPoints);
+    }
+    const std::pair<QLabel*, PanelPlacement> main[] = {
+        {pnlAcDc, l.coupling}, {DataPanel, l.data}, {UnitPanel, l.unit}, {FuncPanel, l.func}};
+    for (const auto& [panel, place] : main) {
+        SetRect(panel, inMain(place.rect));
+        SetPoints(panel, place.fontPoints);
+    }
+}
+
+void TDigitalMeterForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    applyLayout();
+}
+
+void TDigitalMeterForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    for (QLabel* panel :
+         {pnlLB, pnlSubAcDc, SubDataPanel, pnlAcDc, DataPanel, UnitPanel, FuncPanel})
+        setBackground(panel, kBlack);
+}
+
+void TDigitalMeterForm::closeEvent(QCloseEvent* event) {
+    // Close is disabled for the user; the application's own close at exit
+    // (not spontaneous) goes through.
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void TDigitalMeterForm::setFuncPanelText(const std::string& secondLabel, int function) {
+    SetPoints(FuncPanel, FuncPanel->width() / 2);
+    FuncPanel->setAlignment(Qt::AlignCenter);
+    // Where the window would draw the label in the "Symbol" typeface, the
+    // letter "W" is the ohm sign: draw the Greek letters themselves.
+    if (UsesSymbolUnit(function))
+        FuncPanel->setText(QString::fromStdString(SymbolTypefaceText(secondLabel)));
+    else
+        FuncPanel->setText(MeterText(secondLabel));
+}
+
+void TDigitalMeterForm::showReading(const MeterReading& reading, bool iconToggle) {
+    if (reading.lowBattery) {
+        setBackground(pnlLB, kRed);
+        pnlLB->setText(QStringLiteral("LB"));
+    } else {
+        setBackground(pnlLB, kBlack);
+        pnlLB->setText(QString());
+    }
+    pnlAcDc->setText(MeterText(reading.main.couplingText));
+    DataPanel->setText(MeterText(reading.main.valueText));
+    UnitPanel->setText(MeterText(FieldText(reading.main.firstLabelField)));
+    setFuncPanelText(FieldText(reading.main.secondLabelField), reading.main.function);
+    pnlSubAcDc->setText(MeterText(reading.sub.couplingText));
+    SubDataPanel->setText(MeterText(FieldText(reading.sub.valueField) +
+                                    FieldText(reading.sub.firstLabelField) +
+                                    FieldText(reading.sub.secondLabelField)));
+    setIcon(iconToggle ? 8 : 2);
+}
+
+void TDigitalMeterForm::clearDisplay() {
+    for (QLabel* panel :
+         {DataPanel, UnitPanel, FuncPanel, pnlAcDc, pnlLB, pnlSubAcDc, SubDataPanel})
+        panel->setText(QString());
+    setBackground(pnlLB, kBlack);
+    setIcon(2);
+}
+
+} // namespace ostrel

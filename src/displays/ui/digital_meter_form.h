@@ -1,0 +1,69 @@
+#pragma once
+// The digital meter window: mirrors the meter's display, a large main line
+// (coupling, value, prefix, unit) under a smaller sub line with the
+// low-battery mark. Its update thread is the first to learn of each reading.
+
+#include "displays/panel_geometry.h"
+#include "displays/update_threads.h"
+#include "link/acquisition_state.h"
+#include "link/reading.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+namespace ostrel {
+
+class TDigitalMeterForm : public QWidget {
+    Q_OBJECT
+  public:
+    TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow);
+    ~TDigitalMeterForm() override;
+
+    // Empty every panel, "LB" off, icon 2. Window thread (the unlink calls it).
+    void clearDisplay();
+    // Show a reading; iconToggle picks the icon (false 2, true 8). Window thread.
+    void showReading(const MeterReading& reading, bool iconToggle);
+    // Wake the update thread and wait for its end. Window thread; idempotent.
+    void stopUpdateThread();
+
+    // The caption for the link status: "Digital Meter : USB Device" or " : No Device".
+    static QString caption(bool linked);
+    // The icon resource shown now (2 idle, 8 the other half of the blink).
+    int iconResource() const { return m_iconResource; }
+    // The panels' rectangles and fonts for the current client size.
+    DigitalMeterLayout layoutNow() const;
+
+    // Controls.
+    QWidget* PanelLcd = nullptr;
+    QWidget* pnlSubLcd = nullptr;
+    QLabel* pnlLB = nullptr;
+    QLabel* pnlSubAcDc = nullptr;
+    QLabel* SubDataPanel = nullptr;
+    QWidget* pnlMainLcd = nullptr;
+    QLabel* pnlAcDc = nullptr;
+    QLabel* DataPanel = nullptr;
+    QLabel* UnitPanel = nullptr;
+    QLabel* FuncPanel = nullptr;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QLabel* makePanel(QWidget* parent, bool meterLook);
+    void applyLayout();
+    void setBackground(QLabel* panel, const QColor& colour);
+    void setIcon(int resource);
+    void setFuncPanelText(const std::string& secondLabel, int function);
+
+    AcquisitionState& m_state;
+    QPointer<QWidget> m_mainWindow;
+    int m_iconResource = 2;
+    std::unique_ptr<TDigitalMeterThread> m_thread;
+};
+
+} // namespace ostrel

@@ -1,0 +1,118 @@
+#include "displays/ui/hi_low_dialog.h"
+
+#include "app/number_format.h"
+#include "app/string_table.h"
+#include "displays/panel_geometry.h"
+#include "displays/ui/live_windows.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace ostrel {
+namespace {
+
+QString Qt8(const std::string& text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+int CheckLimitEntries(const std::string& upperText, const std::string& lowerText, double& upper,
+                      double& lower) {
+    double u = 0.0;
+    double l = 0.0;
+    if (!ParseReal(upperText, &u))
+        return 9007;
+    if (!ParseReal(lowerText, &l))
+        return 9007;
+    if (!(u > l))
+        return 9008;
+    upper = u;
+    lower = l;
+    return 0;
+}
+
+TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("DlgHiLowForm"));
+    TheLiveWindows().limitDialog = this;
+    setWindowTitle(QStringLiteral("Comparator Hi-Low limit setting"));
+    setModal(true);
+
+    auto* grid = new QGridLayout;
+    mkeHiLimit = new QLineEdit(this);
+    mkeLowLimit = new QLineEdit(this);
+    stxtHiUnit = new QLabel(this);
+    stxtLowUnit = new QLabel(this);
+    stxtHiFunc = new QLabel(this);
+    stxtLowFunc = new QLabel(this);
+    grid->addWidget(new QLabel(QStringLiteral("Upper-Limit : "), this), 0, 0);
+    grid->addWidget(mkeHiLimit, 0, 1);
+    grid->addWidget(stxtHiUnit, 0, 2);
+    grid->addWidget(stxtHiFunc, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Lower-Limit : "), this), 1, 0);
+    grid->addWidget(mkeLowLimit, 1, 1);
+    grid->addWidget(stxtLowUnit, 1, 2);
+    grid->addWidget(stxtLowFunc, 1, 3);
+
+    bbtnOk = new QPushButton(QStringLiteral("OK"), this);
+    bbtnOk->setDefault(true);
+    bbtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bbtnOk);
+    buttons->addWidget(bbtnCancel);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(grid);
+    column->addLayout(buttons);
+    connect(bbtnOk, &QPushButton::clicked, this, &TDlgHiLowForm::bbtnOkClick);
+    connect(bbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDlgHiLowForm::showStoredValues() {
+    mkeHiLimit->setText(QString::fromStdString(FormatGeneral(hiLimit)));
+    mkeLowLimit->setText(QString::fromStdString(FormatGeneral(lowLimit)));
+    // Temperatures put their degree sign beside the number, right against it.
+    const bool degrees = function == 0x20 || function == 0x40;
+    const bool symbolUnit = degrees || UsesSymbolUnit(function);
+    for (QLabel* unit : {stxtHiUnit, stxtLowUnit}) {
+        unit->setAlignment(degrees ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
+        unit->setText(degrees ? QString::fromStdString(SymbolTypefaceText(prefixLabel))
+                              : Qt8(prefixLabel));
+    }
+    for (QLabel* func : {stxtHiFunc, stxtLowFunc}) {
+        func->setAlignment(degrees ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        func->setText(symbolUnit && !degrees ? QString::fromStdString(SymbolTypefaceText(unitLabel))
+                                             : Qt8(unitLabel));
+    }
+}
+
+void TDlgHiLowForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    showStoredValues();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - rect().center());
+    }
+}
+
+void TDlgHiLowForm::bbtnOkClick() {
+    m_lastMessage = CheckLimitEntries(mkeHiLimit->text().toStdString(),
+                                      mkeLowLimit->text().toStdString(), hiLimit, lowLimit);
+    if (m_lastMessage == 0) {
+        accept();
+        return;
+    }
+    const std::string_view text = Text(m_lastMessage);
+    QMessageBox::critical(this,
+                          QString::fromStdString(NumberedCaption(kErrorCaption, m_lastMessage)),
+                          QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+}
+
+} // namespace ostrel

@@ -1,0 +1,90 @@
+#include "displays/ui/live_windows.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+static void InitDisplayResources() {
+    Q_INIT_RESOURCE(displays);
+}
+
+namespace ostrel {
+
+LiveWindows& TheLiveWindows() {
+    static LiveWindows windows;
+    return windows;
+}
+
+int OuterHeight(const QWidget* window) {
+    if (!window)
+        return 0;
+    return window->frameGeometry().height();
+}
+
+ScreenMetrics CurrentScreenMetrics(const QWidget* reference) {
+    ScreenMetrics m;
+    const QWidget* mainWindow = TheLiveWindows().mainWindow;
+    QScreen* screen = nullptr;
+    if (reference)
+        screen = reference->screen();
+    if (!screen && mainWindow)
+        screen = mainWindow->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect full = screen->geometry();
+        m.screenWidth = full.width();
+        m.screenHeight = full.height();
+        m.taskbarHeight = full.height() - screen->availableGeometry().height();
+        if (m.taskbarHeight < 0)
+            m.taskbarHeight = 0;
+    }
+    m.mainWindowHeight = OuterHeight(mainWindow);
+    const QStyle* style = QApplication::style();
+    if (style) {
+        m.captionHeight = style->pixelMetric(QStyle::PM_TitleBarHeight);
+        m.dialogFrameHeight = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        m.sizingFrameHeight = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    }
+    return m;
+}
+
+void PlaceWindow(QWidget* window, const PixelRect& rect) {
+    // Before the window system frames the window, frame and client coincide.
+    const QSize extra = window->frameGeometry().size() - window->geometry().size();
+    window->move(rect.left, rect.top);
+    window->resize(std::max(1, rect.width - extra.width()),
+                   std::max(1, rect.height - extra.height()));
+}
+
+QIcon DisplayIcon(int resource) {
+    // Window thread only; the blinking icon is set with every reading, so each
+    // picture is loaded once.
+    static const bool loaded = (InitDisplayResources(), true);
+    (void)loaded;
+    static std::map<int, QIcon> icons;
+    auto it = icons.find(resource);
+    if (it == icons.end())
+        it = icons
+                 .emplace(resource,
+                          QIcon(QStringLiteral(":/displays/displays_icon%1.svg").arg(resource)))
+                 .first;
+    return it->second;
+}
+
+HandOver::Poster WindowThreadPoster(QObject* context) {
+    // Called on the update thread. The window that owns the thread joins it
+    // before the context goes, so the context is alive whenever this runs; a
+    // call still queued when the context goes is dropped by the event loop.
+    return [context](HandOver::Routine routine) {
+        QMetaObject::invokeMethod(context, std::move(routine), Qt::QueuedConnection);
+    };
+}
+
+} // namespace ostrel

@@ -1,0 +1,54 @@
+#pragma once
+// What the live windows share on the window thread: where they stand on the
+// screen (the main window's and the meters' heights decide the placement of
+// the windows below them), their pictures, and the poster that queues an
+// update thread's routine on the window thread.
+
+#include "displays/hand_over.h"
+#include "displays/panel_geometry.h"
+#include "displays/ui/hi_low_dialog.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+
+namespace ostrel {
+
+// The windows that others place themselves below; set as the windows are
+// created (the start-up order creates them top to bottom).
+struct LiveWindows {
+    QPointer<QWidget> mainWindow;
+    QPointer<QWidget> digitalMeter;
+    QPointer<QWidget> analogMeter;
+    QPointer<TDlgHiLowForm> limitDialog; // the comparator's limit dialog
+};
+LiveWindows& TheLiveWindows();
+
+// Outer height of a window (frame included once it has one); 0 for none.
+int OuterHeight(const QWidget* window);
+
+// The screen, frame and main-window figures for placing a live window.
+ScreenMetrics CurrentScreenMetrics(const QWidget* reference = nullptr);
+
+// Place a top-level window so that its outer rectangle (frame included, as
+// far as the frame is known yet) is rect.
+void PlaceWindow(QWidget* window, const PixelRect& rect);
+
+// The live windows' pictures by resource number: 1 analog meter, 2 and 8 the
+// digital meter (idle and blinking), 4 data list, 5 comparator.
+QIcon DisplayIcon(int resource);
+
+// A poster that queues a routine on the thread of context (the window thread)
+// through the event loop.
+HandOver::Poster WindowThreadPoster(QObject* context);
+
+// Meter texts are 8-bit; the Symbol-typeface mapping yields UTF-8.
+inline QString MeterText(const std::string& text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace ostrel

@@ -1,0 +1,167 @@
+#pragma once
+// The live windows' update threads. Each waits for its event, copies the part
+// of the published reading its window shows (under readingLock, in one go),
+// and hands the copy to its window through a synchronous call on the window
+// thread. The digital meter's thread is the first to learn of a reading; after
+// its copy it wakes the analog meter's and the comparator's threads.
+//
+// Ending: terminate() sets the thread's own stop flag, signals the thread's
+// event (each event has exactly one waiter: its own update thread) and cancels
+// the hand-over, so a thread blocked in its wait or in a synchronous call ends
+// promptly even when the window thread is the one waiting for the join. A shut
+// down event (AcquisitionState::shutdownEvents) also ends the thread.
+
+#include "displays/hand_over.h"
+#include "link/acquisition_state.h"
+#include "link/reading.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace ostrel {
+
+// What the analog meter's thread copies: the main display's sign, value field
+// and labels (as texts), and its function.
+struct AnalogCopy {
+    bool negative = false;
+    std::string valueText;
+    std::string firstLabel;
+    std::string secondLabel;
+    std::int32_t function = 0;
+};
+AnalogCopy CopyForAnalog(const MeterReading& reading);
+
+// What the comparator's thread copies: the main display's sign, value text,
+// exponent text and function.
+struct ComparatorCopy {
+    bool negative = false;
+    std::string valueText;
+    std::string exponentText;
+    std::int32_t function = 0;
+};
+ComparatorCopy CopyForComparator(const MeterReading& reading);
+
+// Common life cycle: started by the derived constructor once its members are
+// ready, ended by stop() (the derived destructor calls it before its own
+// members go). No virtual functions: the running thread must never dispatch
+// through an object under construction or destruction.
+class UpdateThread {
+  public:
+    UpdateThread(const UpdateThread&) = delete;
+    UpdateThread& operator=(const UpdateThread&) = delete;
+
+    // Ask the thread to end and wake it, without waiting. Any thread.
+    void terminate();
+    // Wait for the end (after terminate()). Not from the update thread itself.
+    void join();
+    void stop() {
+        terminate();
+        join();
+    }
+    bool isTerminated() const { return m_terminated.load(); }
+
+  protected:
+    UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post);
+    ~UpdateThread();
+    // Run pass again and again on the new thread until it returns false or
+    // the thread is asked to end.
+    void start(std::function<bool()> pass);
+    bool handOver(HandOver::Routine routine) { return m_handOver.run(std::move(routine)); }
+
+    AutoResetEvent& m_wakeEvent;
+
+  private:
+    std::atomic<bool> m_terminated{false};
+    HandOver m_handOver;
+    std::thread m_thread;
+};
+
+// The digital meter's thread: while linked, wait for newReadingEvent, copy the
+// whole reading, wake the two followers, show the copy; while not linked,
+// clear the display.
+class TDigitalMeterThread : public UpdateThread {
+  public:
+    // show runs on the window thread with the thread's copy and its icon toggle
+    // (false: icon 2, true: icon 8); clear runs on the window thread.
+    using ShowStep = std::function<void(const MeterReading&, bool iconToggle)>;
+    using ClearStep = std::function<void()>;
+
+    // idlePause: while not linked, how long a pass waits for a reading before
+    // it reads linked again.
+    TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post, ShowStep show,
+                        ClearStep clear,
+                        std::chrono::milliseconds idlePause = std::chrono::milliseconds(100));
+    ~TDigitalMeterThread();
+
+  private:
+    bool pass();
+
+    AcquisitionState& m_state;
+    ShowStep m_show;
+    ClearStep m_clear;
+    std::chrono::milliseconds m_idlePause;
+    MeterReading m_copy;
+    bool m_iconToggle = false;
+    bool m_cleared = false; // the display was cleared since the last reading
+};
+
+// The analog meter's and the comparator's threads: wait for their event, copy
+// their fields, and hand the copy over only while their window is shown (not
+// hidden, not minimised); otherwise the copy is dropped.
+template <class Copy> class FollowerThread : public UpdateThread {
+  public:
+    using CopyFunction = Copy (*)(const MeterReading&);
+    using UpdateStep = std::function<void(const Copy&)>;
+    using ShowingQuery = std::function<bool()>;
+
+    FollowerThread(AcquisitionState& state, AutoResetEvent& event, CopyFunction copy,
+                   HandOver::Poster post, ShowingQuery windowShowing, UpdateStep update)
+        : UpdateThread(event, std::move(post)), m_state(state), m_copyFunction(copy),
+          m_windowShowing(std::move(windowShowing)), m_update(std::move(update)) {
+        start([this] { return pass(); });
+    }
+    ~FollowerThread() { stop(); }
+
+  private:
+    bool pass() {
+        if (!m_wakeEvent.wait())
+            return false; // shut down
+        if (isTerminated())
+            return false;
+        Copy copy;
+        {
+            std::lock_guard lock(m_state.readingLock);
+            copy = m_copyFunction(m_state.reading);
+        }
+        if (m_windowShowing())
+            handOver([update = m_update, copy = std::move(copy)] { update(copy); });
+        return true;
+    }
+
+    AcquisitionState& m_state;
+    CopyFunction m_copyFunction;
+    ShowingQuery m_windowShowing;
+    UpdateStep m_update;
+};
+
+class TAnalogMeterThread : public FollowerThread<AnalogCopy> {
+  public:
+    TAnalogMeterThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
+                       UpdateStep update)
+        : FollowerThread(state, state.analogUpdateEvent, &CopyForAnalog, std::move(post),
+                         std::move(windowShowing), std::move(update)) {}
+};
+
+class TComparatorThread : public FollowerThread<ComparatorCopy> {
+  public:
+    TComparatorThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
+                      UpdateStep update)
+        : FollowerThread(state, state.comparatorUpdateEvent, &CopyForComparator, std::move(post),
+                         std::move(windowShowing), std::move(update)) {}
+};
+
+} // namespace ostrel

@@ -1,0 +1,243 @@
+#include "displays/update_threads.h"
+#include "fake_window_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+using namespace ostrel;
+using namespace std::chrono_literals;
+using ostrel::testing::FakeWindowThread;
+
+namespace {
+
+MeterReading Reading(const std::string& value, bool lowBattery = false) {
+    MeterReading r;
+    r.main.valueText = value;
+    SetField(r.main.valueField, value);
+    r.main.exponentText = "-3";
+    r.main.function = 0x6;
+    r.main.couplingText = "DC";
+    SetField(r.main.firstLabelField, "m");
+    SetField(r.main.secondLabelField, "V");
+    r.lowBattery = lowBattery ? 1 : 0;
+    return r;
+}
+
+void Publish(AcquisitionState& state, const MeterReading& reading) {
+    {
+        std::lock_guard lock(state.readingLock);
+        state.reading = reading;
+    }
+    state.newReadingEvent.set();
+}
+
+// What the window steps saw, filled on the fake window thread.
+struct Seen {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<std::string> values;
+    std::vector<bool> toggles;
+    std::vector<bool> followersSignalled;
+    int clears = 0;
+
+    template <class Pred> bool waitFor(Pred pred) {
+        std::unique_lock lock(mutex);
+        return cv.wait_for(lock, 5s, [&] { return pred(*this); });
+    }
+};
+
+struct DigitalRig {
+    AcquisitionState state;
+    FakeWindowThread window;
+    Seen seen;
+    std::unique_ptr<TDigitalMeterThread> thread;
+
+    explicit DigitalRig(bool linked, bool checkFollowers = true) {
+        state.setLinked(linked);
+        thread = std::make_unique<TDigitalMeterThread>(
+            state, window.poster(),
+            [this, checkFollowers](const MeterReading& r, bool toggle) {
+                // The followers are woken before the window step runs.
+                const bool signalled = checkFollowers && state.analogUpdateEvent.tryWait() &&
+                                       state.comparatorUpdateEvent.tryWait();
+                std::lock_guard lock(seen.mutex);
+                seen.values.push_back(r.main.valueText);
+                seen.toggles.push_back(toggle);
+                seen.followersSignalled.push_back(signalled);
+                seen.cv.notify_all();
+            },
+            [this] {
+                std::lock_guard lock(seen.mutex);
+                ++seen.clears;
+                seen.cv.notify_all();
+            },
+            5ms);
+    }
+};
+
+} // namespace
+
+TEST(DigitalMeterThread, ShowsEachPublishedReadingAfterWakingTheFollowers) {
+    DigitalRig rig(/*linked=*/true);
+    Publish(rig.state, Reading("1.234"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 1; }));
+    Publish(rig.state, Reading("5.678"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 2; }));
+    Publish(rig.state, Reading("9.000"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 3; }));
+    rig.thread->stop();
+    std::lock_guard lock(rig.seen.mutex);
+    EXPECT_EQ(rig.seen.values, (std::vector<std::string>{"1.234", "5.678", "9.000"}));
+    // The icon blinks: 2, 8, 2.
+    EXPECT_EQ(rig.seen.toggles, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(rig.seen.followersSignalled, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(rig.seen.clears, 0);
+}
+
+TEST(DigitalMeterThread, UnlinkedClearsOnceAndPicksUpTheFirstReadingOfALink) {
+    DigitalRig rig(/*linked=*/false);
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.clears == 1; }));
+    std::this_thread::sleep_for(30ms); // several idle passes
+    {
+        std::lock_guard lock(rig.seen.mutex);
+        EXPECT_EQ(rig.seen.clears, 1);
+        EXPECT_TRUE(rig.seen.values.empty());
+    }
+    rig.state.setLinked(true);
+    Publish(rig.state, Reading("0.500"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 1; }));
+    std::lock_guard lock(rig.seen.mutex);
+    EXPECT_EQ(rig.seen.values.front(), "0.500");
+}
+
+TEST(DigitalMeterThread, AfterAnUnlinkTheFirstReadingOfTheNextLinkIsShown) {
+    DigitalRig rig(/*linked=*/true);
+    Publish(rig.state, Reading("1.000"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 1; }));
+    rig.state.setLinked(false);
+    std::this_thread::sleep_for(20ms);
+    rig.state.setLinked(true);
+    Publish(rig.state, Reading("2.000"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 2; }));
+    std::lock_guard lock(rig.seen.mutex);
+    EXPECT_EQ(rig.seen.values.back(), "2.000");
+    EXPECT_LE(rig.seen.clears, 1); // at most the one clear on entering the unlinked state
+}
+
+TEST(DigitalMeterThread, StopEndsAThreadBlockedInItsWait) {
+    DigitalRig rig(/*linked=*/true);
+    std::this_thread::sleep_for(10ms);
+    rig.thread->stop(); // returns: the thread was woken
+    std::lock_guard lock(rig.seen.mutex);
+    EXPECT_TRUE(rig.seen.values.empty());
+}
+
+TEST(DigitalMeterThread, StopEndsAThreadBlockedInTheHandOverWhileTheWindowThreadWaits) {
+    AcquisitionState state;
+    state.setLinked(true);
+    FakeWindowThread window(/*paused=*/true); // never gets to the routine
+    TDigitalMeterThread thread(
+        state, window.poster(), [](const MeterReading&, bool) {}, [] {}, 5ms);
+    Publish(state, Reading("1.000"));
+    ASSERT_TRUE(window.waitPosted(1));
+    thread.stop(); // the caller plays the window thread joining its update thread
+    EXPECT_TRUE(thread.isTerminated());
+}
+
+TEST(DigitalMeterThread, ShutDownEventsEndTheThread) {
+    DigitalRig linked(/*linked=*/true);
+    DigitalRig unlinked(/*linked=*/false);
+    linked.state.shutdownEvents();
+    unlinked.state.shutdownEvents();
+    linked.thread->join(); // would hang if the thread kept waiting
+    unlinked.thread->join();
+}
+
+namespace {
+
+template <class Copy> struct FollowerSeen {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<Copy> copies;
+};
+
+} // namespace
+
+TEST(FollowerThread, AnalogCopiesTheMainDisplayWhileItsWindowShows) {
+    AcquisitionState state;
+    FakeWindowThread window;
+    std::atomic<bool> showing{true};
+    FollowerSeen<AnalogCopy> seen;
+    TAnalogMeterThread thread(
+        state, window.poster(), [&] { return showing.load(); },
+        [&](const AnalogCopy& c) {
+            std::lock_guard lock(seen.mutex);
+            seen.copies.push_back(c);
+            seen.cv.notify_all();
+        });
+    {
+        std::lock_guard lock(state.readingLock);
+        state.reading = Reading("-0.500");
+        state.reading.main.negative = 1;
+    }
+    state.analogUpdateEvent.set();
+    {
+        std::unique_lock lock(seen.mutex);
+        ASSERT_TRUE(seen.cv.wait_for(lock, 5s, [&] { return seen.copies.size() == 1; }));
+        const AnalogCopy& c = seen.copies.front();
+        EXPECT_TRUE(c.negative);
+        EXPECT_EQ(c.valueText, "-0.500");
+        EXPECT_EQ(c.firstLabel, "m");
+        EXPECT_EQ(c.secondLabel, "V");
+        EXPECT_EQ(c.function, 0x6);
+    }
+    // Hidden or minimised: the wake-up is consumed, nothing is handed over.
+    showing = false;
+    const int posted = window.posted();
+    state.analogUpdateEvent.set();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(window.posted(), posted);
+    EXPECT_FALSE(state.analogUpdateEvent.tryWait());
+    thread.stop();
+}
+
+TEST(FollowerThread, ComparatorCopiesValueExponentAndFunctionAndStopsWhenBlocked) {
+    AcquisitionState state;
+    FakeWindowThread window(/*paused=*/true);
+    TComparatorThread thread(
+        state, window.poster(), [] { return true; }, [](const ComparatorCopy&) {});
+    state.comparatorUpdateEvent.set();
+    ASSERT_TRUE(window.waitPosted(1));
+    thread.stop(); // blocked in the hand-over: released by the stop
+
+    const ComparatorCopy c = CopyForComparator(Reading("1.000"));
+    EXPECT_EQ(c.valueText, "1.000");
+    EXPECT_EQ(c.exponentText, "-3");
+    EXPECT_EQ(c.function, 0x6);
+    EXPECT_FALSE(c.negative);
+}
+
+TEST(FollowerThread, FollowersSeeNothingWhileTheDigitalMeterThreadIsStopped) {
+    AcquisitionState state;
+    state.setLinked(true);
+    FakeWindowThread window;
+    std::atomic<int> updates{0};
+    TComparatorThread comparator(
+        state, window.poster(), [] { return true; }, [&](const ComparatorCopy&) { ++updates; });
+    Publish(state, Reading("1.000"));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(updates.load(), 0);
+    {
+        TDigitalMeterThread digital(
+            state, window.poster(), [](const MeterReading&, bool) {}, [] {});
+        for (int i = 0; i < 500 && updates.load() == 0; ++i)
+            std::this_thread::sleep_for(2ms);
+        EXPECT_EQ(updates.load(), 1);
+    }
+    comparator.stop();
+}

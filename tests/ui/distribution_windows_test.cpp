@@ -1,0 +1,167 @@
+// The reading's road from the acquisition state through the digital meter's
+// thread to the analog meter and the comparator, the windows' reset messages,
+// and the end of the update threads at shutdown.
+#include "app/ui/window_messages.h"
+#include "displays/ui/analog_meter_form.h"
+#include "displays/ui/comparator_form.h"
+#include "displays/ui/data_list_form.h"
+#include "displays/ui/digital_meter_form.h"
+#include "displays/ui/hi_low_dialog.h"
+#include "displays/ui/live_windows.h"
+#include "ui_wait.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+using namespace ostrel;
+using ostrel::testing::ProcessUntil;
+
+namespace {
+
+void Publish(AcquisitionState& state, const std::string& value, std::int32_t function,
+             bool negative = false) {
+    {
+        std::lock_guard lock(state.readingLock);
+        state.reading = MeterReading{};
+        state.reading.main.valueText = value;
+        SetField(state.reading.main.valueField, value);
+        state.reading.main.exponentText = "0";
+        state.reading.main.function = function;
+        state.reading.main.negative = negative ? 1 : 0;
+        SetField(state.reading.main.secondLabelField, "V");
+    }
+    state.newReadingEvent.set();
+}
+
+struct LiveRig {
+    explicit LiveRig(bool showDigital = true) {
+        mainWindow.resize(800, 60);
+        state.setLinked(true);
+        digital = std::make_unique<TDigitalMeterForm>(state, &mainWindow);
+        analog = std::make_unique<TAnalogMeterForm>(state);
+        comparator = std::make_unique<TComparatorForm>(state, 2.0, 1.0);
+        if (showDigital)
+            digital->show();
+    }
+    ~LiveRig() {
+        digital->stopUpdateThread();
+        analog->stopUpdateThread();
+        comparator->stopUpdateThread();
+    }
+    AcquisitionState state;
+    QWidget mainWindow;
+    std::unique_ptr<TDigitalMeterForm> digital;
+    std::unique_ptr<TAnalogMeterForm> analog;
+    std::unique_ptr<TComparatorForm> comparator;
+};
+
+} // namespace
+
+TEST(DistributionWindows, ShownFollowersGetTheReadingAfterTheDigitalMeter) {
+    LiveRig rig;
+    rig.analog->show();
+    Publish(rig.state, "-0.500", 0x6, true);
+    ASSERT_TRUE(ProcessUntil([&] { return rig.analog->state().valueText == "-0.500"; }));
+    EXPECT_EQ(rig.digital->DataPanel->text(), "-0.500");
+    EXPECT_TRUE(rig.analog->state().negative);
+    EXPECT_EQ(rig.analog->state().secondLabel, "V");
+    EXPECT_EQ(rig.analog->state().function, 0x6);
+    // The hidden comparator consumed its wake-up without taking the reading.
+    EXPECT_EQ(rig.comparator->function(), 0);
+
+    rig.comparator->show();
+    Publish(rig.state, "1.500", 0x8);
+    ASSERT_TRUE(ProcessUntil([&] { return rig.comparator->function() == 0x8; }));
+    EXPECT_TRUE(ProcessUntil([&] { return rig.analog->state().function == 0x8; }));
+}
+
+TEST(DistributionWindows, ResetMessagesRestTheMeters) {
+    LiveRig rig;
+    rig.analog->show();
+    QCoreApplication::postEvent(rig.analog.get(), new QEvent(EventType(kMsgReset)));
+    QCoreApplication::postEvent(rig.comparator.get(), new QEvent(EventType(kMsgReset)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.analog->state().fullScale, 2000);
+    EXPECT_EQ(rig.analog->state().rangeExponent, 2);
+    EXPECT_EQ(rig.analog->state().count, 0);
+    EXPECT_DOUBLE_EQ(rig.analog->state().angle, 150.0);
+    EXPECT_FLOAT_EQ(rig.comparator->value(), 1.5f);
+    EXPECT_DOUBLE_EQ(rig.comparator->fHiLimit(), 2.0);
+    EXPECT_DOUBLE_EQ(rig.comparator->fLowLimit(), 1.0);
+}
+
+TEST(DistributionWindows, StopEndsThreadsBlockedInTheirWaitsAndHandOvers) {
+    LiveRig rig;
+    rig.analog->show();
+    rig.comparator->show();
+    // A reading arrives while the window thread is busy (no events processed):
+    // the digital meter's thread and the followers block in their hand-overs.
+    Publish(rig.state, "1.000", 0x6);
+    QThread::msleep(30);
+    rig.digital->stopUpdateThread();
+    rig.analog->stopUpdateThread();
+    rig.comparator->stopUpdateThread();
+    // The held calls may still run; the windows are alive and take them.
+    QCoreApplication::processEvents();
+    rig.digital->stopUpdateThread(); // idempotent
+}
+
+TEST(DistributionWindows, ShutDownEventsReleaseTheThreadsToo) {
+    LiveRig rig;
+    rig.state.shutdownEvents();
+    rig.digital->stopUpdateThread();
+    rig.analog->stopUpdateThread();
+    rig.comparator->stopUpdateThread();
+}
+
+TEST(DistributionWindows, WindowsStackBelowTheMainWindow) {
+    // As at start-up: every window is created before any is shown.
+    LiveRig rig(/*showDigital=*/false);
+    TDataStringGridForm list;
+    EXPECT_EQ(rig.digital->pos(), QPoint(0, 60));
+    EXPECT_EQ(rig.analog->pos(), QPoint(0, 60 + rig.digital->height()));
+    EXPECT_EQ(list.pos(), QPoint(0, rig.analog->y() + rig.analog->height()));
+    EXPECT_EQ(list.width(), rig.digital->width());
+    EXPECT_EQ(rig.analog->windowTitle(), "Analog Meter");
+    EXPECT_EQ(rig.comparator->windowTitle(), "Comparator");
+    EXPECT_EQ(list.windowTitle(), "Data list");
+    EXPECT_FALSE(rig.analog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(DisplayIcon(2).isNull());
+    EXPECT_FALSE(DisplayIcon(8).isNull());
+}
+
+TEST(DistributionWindows, DataListClearLeavesOneEmptySheet) {
+    TDataStringGridForm list;
+    list.setLineSource([](int i) -> std::optional<std::string> {
+        if (i > 2)
+            return std::nullopt;
+        return std::to_string(i + 1) + ",12:00:00,1.000 V,";
+    });
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::postEvent(&list, new AppendSampleEvent(i));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list.list(0)->count(), 3); // position 3 has no sample
+    EXPECT_EQ(list.list(0)->currentRow(), 2);
+    EXPECT_EQ(list.PageControl->tabText(0), "Sheet1");
+    QEvent clear(EventType(kMsgClearList));
+    QCoreApplication::sendEvent(&list, &clear);
+    EXPECT_EQ(list.pageCount(), 1);
+    EXPECT_EQ(list.list(0)->count(), 0);
+    EXPECT_EQ(list.PageControl->widget(0)->objectName(), "tsSheet1");
+}
+
+TEST(DistributionWindows, LimitEntriesAreCheckedBeforeTheyAreTaken) {
+    double upper = 7;
+    double lower = 3;
+    EXPECT_EQ(CheckLimitEntries("abc", "1", upper, lower), 9007);
+    EXPECT_EQ(CheckLimitEntries("2", "", upper, lower), 9007);
+    EXPECT_EQ(CheckLimitEntries("5", "5", upper, lower), 9008);
+    EXPECT_EQ(CheckLimitEntries("1e999", "0", upper, lower), 9007);
+    EXPECT_EQ(upper, 7); // nothing taken on failure
+    EXPECT_EQ(CheckLimitEntries(" 2.5 ", "-1E-3", upper, lower), 0);
+    EXPECT_DOUBLE_EQ(upper, 2.5);
+    EXPECT_DOUBLE_EQ(lower, -0.001);
+}
