@@ -7,12 +7,14 @@
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/message_box.h"
+#include "app/ui/shell_geometry.h"
 #include "app/ui/start_up.h"
 #include "app/ui/window_messages.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QFrame>
 #include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -290,6 +292,28 @@ TEST_F(ShellLinkTest, ShowingALiveWindowRestoresItAndShowsItWhenHidden) {
     w().graphical->showMinimized();
     main().sbtnGraphicalClick();
     EXPECT_FALSE(w().graphical->isMinimized());
+}
+
+TEST_F(ShellLinkTest, TilePlacesTheVisibleWindowsAndLeavesHiddenOnesAlone) {
+    start();
+    w().comparator->hide();
+    w().comparator->move(333, 222);
+    w().digitalMeter->move(500, 500);
+    main().sbtnWinTileClick();
+
+    const QRect screen = main().screen()->geometry();
+    const int mainHeight = CurrentShellGeometry().mainWindowHeight;
+    EXPECT_EQ(w().digitalMeter->frameGeometry().topLeft(), QPoint(0, mainHeight));
+    // At least its slot; a window whose limits ask for more pushes the others down.
+    EXPECT_GE(w().digitalMeter->frameGeometry().height(), (screen.height() - mainHeight) / 4);
+    EXPECT_GE(w().digitalMeter->frameGeometry().width(), screen.width() / 4);
+    EXPECT_EQ(w().graphical->frameGeometry().topLeft(), QPoint(screen.width() / 4, mainHeight));
+    const int digitalHeight = w().digitalMeter->frameGeometry().height();
+    EXPECT_EQ(w().analogMeter->frameGeometry().top(), mainHeight + digitalHeight);
+    EXPECT_EQ(w().dataList->frameGeometry().top(),
+              mainHeight + digitalHeight + w().analogMeter->frameGeometry().height());
+    EXPECT_EQ(w().comparator->pos(), QPoint(333, 222));
+    EXPECT_FALSE(w().comparator->isVisible());
 }
 
 TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {

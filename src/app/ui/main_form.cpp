@@ -11,6 +11,7 @@
 #include "app/ui/wait_offline_thread.h"
 #include "app/ui/window_messages.h"
 #include "app/ui/window_thread_call.h"
+#include "displays/panel_geometry.h"
 #include "link/link_notifier.h"
 #include "recorder/ui/graphical_form.h"
 
@@ -20,6 +21,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
@@ -418,6 +420,9 @@ void TFormMain::sbtnWinTileClick() {
     in.taskbarHeight = CurrentTaskbarHeight(this);
     in.metrics = frameMetrics();
     in.bevelHeight = Bevel1->height();
+    in.analogFaceHeight = kAnalogFaceHeight;
+    in.comparatorFaceWidth = kComparatorFaceWidth;
+    in.comparatorFaceHeight = kComparatorFaceHeight;
     if (m_windows) {
         in.recorderVisible = m_windows->graphical && m_windows->graphical->isVisible();
         in.analogVisible = m_windows->analogMeter && m_windows->analogMeter->isVisible();
@@ -425,8 +430,18 @@ void TFormMain::sbtnWinTileClick() {
         in.comparatorVisible = m_windows->comparator && m_windows->comparator->isVisible();
         if (m_windows->analogMeter)
             in.analogCurrentHeight = m_windows->analogMeter->frameGeometry().height();
+        if (auto* comparator = m_windows->comparator) {
+            // The two buttons sit side by side under the face.
+            int buttons = 0;
+            for (QPushButton* b : {comparator->bbtnAlart, comparator->bbtnHiLowLimit})
+                if (b)
+                    buttons =
+                        std::max(buttons, b->height() > 0 ? b->height() : b->sizeHint().height());
+            if (buttons > 0)
+                in.comparatorButtonsHeight = buttons;
+        }
     }
-    const TileLayout layout = ComputeTile(in);
+    TileLayout layout = ComputeTile(in);
     CurrentShellGeometry().taskbarHeight = in.taskbarHeight;
     CurrentShellGeometry().mainWindowHeight = layout.main.height;
 
@@ -434,14 +449,26 @@ void TFormMain::sbtnWinTileClick() {
     move(0, 0);
     setFixedSize(layout.main.width, layout.main.height - (2 * m.dialogFrame + m.caption));
     if (m_windows) {
-        if (m_windows->digitalMeter)
-            PlaceFrame(m_windows->digitalMeter, layout.digitalMeter);
+        // A window may refuse the planned size (its own size limits); the
+        // windows below it then stack under the size it really took, so that
+        // none covers another.
+        int drift = 0;
+        if (auto* digital = m_windows->digitalMeter) {
+            PlaceFrame(digital, layout.digitalMeter);
+            drift = digital->frameGeometry().height() - layout.digitalMeter.height;
+        }
         if (layout.recorder)
             PlaceFrame(m_windows->graphical, *layout.recorder);
-        if (layout.analogMeter)
+        if (layout.analogMeter) {
+            layout.analogMeter->top += drift;
             PlaceFrame(m_windows->analogMeter, *layout.analogMeter);
-        if (layout.dataList)
+            drift += m_windows->analogMeter->frameGeometry().height() - layout.analogMeter->height;
+        }
+        if (layout.dataList) {
+            layout.dataList->top += drift;
+            layout.dataList->height -= drift;
             PlaceFrame(m_windows->dataList, *layout.dataList);
+        }
         if (layout.comparator) {
             PlaceFrame(m_windows->comparator, *layout.comparator);
             m_windows->comparator->raise();
