@@ -172,6 +172,11 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
     setFixedSize(screen.width(), clientHeight);
 }
 
+void TFormMain::adoptFrameHeight() {
+    if (isVisible() && frameGeometry().height() > geometry().height())
+        CurrentShellGeometry().mainWindowHeight = frameGeometry().height();
+}
+
 TFormMain::~TFormMain() {
     shutdown();
 }
@@ -448,14 +453,28 @@ void TFormMain::sbtnWinTileClick() {
     const FrameMetrics& m = in.metrics;
     move(0, 0);
     setFixedSize(layout.main.width, layout.main.height - (2 * m.dialogFrame + m.caption));
+    // The window system's frame may differ from the metrics; the windows then
+    // go below the strip's real outer height.
+    int mainDrift = 0;
+    if (isVisible() && frameGeometry().height() > geometry().height()) {
+        mainDrift = frameGeometry().height() - layout.main.height;
+        CurrentShellGeometry().mainWindowHeight = frameGeometry().height();
+    }
     if (m_windows) {
+        layout.digitalMeter.top += mainDrift;
+        if (layout.recorder) {
+            layout.recorder->top += mainDrift;
+            layout.recorder->height -= mainDrift;
+        }
+        if (layout.comparator)
+            layout.comparator->top += mainDrift;
         // A window may refuse the planned size (its own size limits); the
         // windows below it then stack under the size it really took, so that
         // none covers another.
-        int drift = 0;
+        int drift = mainDrift;
         if (auto* digital = m_windows->digitalMeter) {
             PlaceFrame(digital, layout.digitalMeter);
-            drift = digital->frameGeometry().height() - layout.digitalMeter.height;
+            drift += digital->frameGeometry().height() - layout.digitalMeter.height;
         }
         if (layout.recorder)
             PlaceFrame(m_windows->graphical, *layout.recorder);

@@ -52,6 +52,10 @@ class TFormMain : public QMainWindow {
     void sbtnWinTileClick();
     void sbtnAboutClick();
 
+    // Once shown with a frame, the height others place themselves below is
+    // the real outer height rather than the one computed from the metrics.
+    void adoptFrameHeight();
+
     // The desktop's frame metrics as this window uses them.
     FrameMetrics frameMetrics() const;
 

@@ -13,6 +13,10 @@ namespace ostrel {
 ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory) {
     AppWindows& w = m_windows;
     w.main = new TFormMain(access, startupDirectory);
+    // Shown at once, so that the windows placing themselves below it see its
+    // height with the frame the window system gave it.
+    w.main->show();
+    w.main->adoptFrameHeight();
     AcquisitionState& state = w.main->acquisitionState();
     w.about = new TDlgAboutForm(access, w.main);
     w.autoMsg = new TAutoMsgForm(w.main);
