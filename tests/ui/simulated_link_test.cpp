@@ -87,6 +87,20 @@ TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlin
     EXPECT_TRUE(main().sbtnAbout->isEnabled());
 }
 
+TEST_F(SimulatedLinkTest, SilentMeterReportsNoDataThenTheLostCableAndUnlinks) {
+    start("silent,latency=0");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 20000));
+    QTest::qWait(50);
+    ASSERT_EQ(answers.count(), 2);
+    EXPECT_EQ(answers.requests()[0].text, "No data received.");
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_EQ(answers.requests()[1].text, "USB adapter cable not found.");
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
+}
+
 TEST_F(SimulatedLinkTest, ExitWhileLinkedToASilentMeterEndsEveryThread) {
     start("silent");
     ScopedMessageAnswerer answers;
