@@ -136,6 +136,9 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     EXPECT_EQ(about.line(7), "");
     EXPECT_TRUE(about.Memo1->isReadOnly());
     EXPECT_FALSE(about.ImageLogo->isVisible());
+    // The picture sits centred in the strip left of the memo.
+    EXPECT_EQ(about.Image1->x(), (about.Memo1->x() - about.Image1->width()) / 2);
+    EXPECT_EQ(about.Image1->y(), about.Panel1->height() / 2 - about.Image1->height() / 2);
 
     QTest::mouseClick(about.Image1, Qt::LeftButton); // a click on the picture reads the cable
     EXPECT_EQ(about.line(7), "Cable Firmware ver.:01.02");

@@ -61,7 +61,7 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setMinimumSize(400, 170);
     Memo1->setGeometry(96, 8, 400, 170);
-    Panel1->setMinimumSize(96 + 400 + 8, 170 + 16);
+    Panel1->setFixedSize(96 + 400 + 8, 170 + 16);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -74,7 +74,7 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     const int memoLeft = Memo1->geometry().left();
     ImageLogo->move((memoLeft - ImageLogo->width()) / 2, Memo1->geometry().top());
     Image1->move((memoLeft - Image1->width()) / 2,
-                 Panel1->minimumHeight() / 2 - Image1->height() / 2);
+                 Panel1->height() / 2 - Image1->height() / 2);
 
     struct utsname names {};
     QString kernel, release;
