@@ -278,6 +278,7 @@ TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
         EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(main().windowTitle(), "Tarvix Ostrel");
     EXPECT_EQ(main().frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(main().frameGeometry().width(), main().screen()->geometry().width());
     EXPECT_EQ(main().sbtnLink->geometry(), QRect(5, 5, 23, 22));
     EXPECT_EQ(main().sbtnAbout->geometry(), QRect(232, 5, 23, 22));
     EXPECT_FALSE(main().Panel1->isVisible());

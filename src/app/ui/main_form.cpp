@@ -173,7 +173,13 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
 }
 
 void TFormMain::adoptFrameHeight() {
-    if (isVisible() && frameGeometry().height() > geometry().height())
+    if (!isVisible())
+        return;
+    // The strip spans the screen frame included.
+    const int frameWidth = frameGeometry().width() - width();
+    if (frameWidth > 0)
+        setFixedWidth(ScreenRect(this).width() - frameWidth);
+    if (frameGeometry().height() > geometry().height())
         CurrentShellGeometry().mainWindowHeight = frameGeometry().height();
 }
 
@@ -452,7 +458,9 @@ void TFormMain::sbtnWinTileClick() {
 
     const FrameMetrics& m = in.metrics;
     move(0, 0);
-    setFixedSize(layout.main.width, layout.main.height - (2 * m.dialogFrame + m.caption));
+    const int frameWidth = isVisible() ? frameGeometry().width() - width() : 0;
+    setFixedSize(layout.main.width - frameWidth,
+                 layout.main.height - (2 * m.dialogFrame + m.caption));
     // The window system's frame may differ from the metrics; the windows then
     // go below the strip's real outer height.
     int mainDrift = 0;
