@@ -1,16 +1,15 @@
-// The window tests run under GoogleTest inside one QApplication (offscreen).
-#include <QApplication>
-#include <QLocale>
+// The window tests run under a QApplication on the offscreen platform; each
+// test file drives the windows' handlers directly.
+#include "app/ui/ostrel_application.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
+    ostrel::OstrelApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

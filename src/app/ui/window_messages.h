@@ -9,12 +9,12 @@
 namespace ostrel {
 
 enum WindowMessage : int {
-    kMsgReset = 1026,          // analog meter and comparator: reset (posted by unlink)
-    kMsgStopRecording = 1029,  // graphical recorder: stop recording (sent by unlink)
-    kMsgUnlinkRequest = 1030,  // main window: unlink (sent by the recorder before an import)
-    kMsgClearList = 1032,      // data list: clear
-    kMsgAppendSample = 1034,   // data list: append the newest sample
-    kMsgImportReset = 1036,    // import window: reset itself
+    kMsgReset = 1026,         // analog meter and comparator: reset (posted by unlink)
+    kMsgStopRecording = 1029, // graphical recorder: stop recording (sent by unlink)
+    kMsgUnlinkRequest = 1030, // main window: unlink (sent by the recorder before an import)
+    kMsgClearList = 1032,     // data list: clear
+    kMsgAppendSample = 1034,  // data list: append the newest sample
+    kMsgImportReset = 1036,   // import window: reset itself
 };
 
 inline QEvent::Type EventType(WindowMessage message) {

@@ -1,0 +1,125 @@
+#pragma once
+// TFormMain: the thin strip across the top of the screen with the tool
+// buttons and the main menu. It owns the shared acquisition state, the link
+// (link, unlink, the acquisition thread) and the off-line watcher, tiles the
+// windows, and reads the configuration at start and writes it at exit.
+
+#include "app/config_file.h"
+#include "app/ui/meter_access.h"
+#include "app/ui/window_geometry.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QFrame;
+class QMenu;
+class QToolButton;
+
+namespace ostrel {
+
+class TWaitOffLineThread;
+class WindowThreadCall;
+struct AppWindows;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // startupDirectory: the folder of the configuration file ("" = current).
+    explicit TFormMain(MeterAccess& access, const QString& startupDirectory = QString());
+    ~TFormMain() override;
+
+    AcquisitionState& acquisitionState() { return *m_state; }
+    const Configuration& configuration() const { return m_config; }
+    QString startupDirectory() const { return m_startupDirectory; }
+    WindowThreadCall& windowThreadCall() { return *m_calls; }
+
+    // The windows created after this one; link, unlink and tile use them.
+    void setWindows(const AppWindows& windows);
+
+    bool isLinked() const;
+    // Apply the enable rules (after every link change and busy change).
+    void refreshLinkControls();
+
+    // Handlers, named after their controls.
+    void sbtnLinkClick();
+    void sbtnDigitMeterClick();
+    void sbtnAnalogMeterClick();
+    void sbtnComparatorClick();
+    void sbtnGraphicalClick();
+    void sbtnDataListClick();
+    void sbtnWinTileClick();
+    void sbtnAboutClick();
+
+    // Once shown with a frame, the height others place themselves below is
+    // the real outer height rather than the one computed from the metrics.
+    void adoptFrameHeight();
+
+    // The desktop's frame metrics as this window uses them.
+    FrameMetrics frameMetrics() const;
+
+    // Asks the threads to end and releases the shared state once no thread can
+    // use it. Idempotent; run by the start-up owner after the loop ends.
+    void shutdown();
+    // True when an acquisition thread could not be joined in time at shutdown
+    // (blocked in device I/O); the process then ends without running static
+    // destructors.
+    bool leftThreadRunning() const { return m_leftThreadRunning; }
+
+    QAction* miLink;
+    QMenu* mnuFile;
+    QMenu* mnuWindow;
+    QMenu* mnuPort;
+    QMenu* mnuHelp;
+    QAction* miUsbPort;
+    QAction* miComPort;
+    QFrame* Bevel1;
+    QToolButton* sbtnLink;
+    QToolButton* sbtnDigitMeter;
+    QToolButton* sbtnAnalogMeter;
+    QToolButton* sbtnComparator;
+    QToolButton* sbtnGraphical;
+    QToolButton* sbtnDataList;
+    QToolButton* sbtnWinTile;
+    QToolButton* sbtnPort;
+    QToolButton* sbtnAbout;
+    QFrame* Panel1;
+    QFrame* Panel2;
+    QFrame* Panel3;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override; // close query + close
+    bool event(QEvent* event) override;           // message 1030
+
+  private:
+    class Notices;
+
+    void FormCreate();
+    void buildMenu();
+    QToolButton* makeButton(const char* name, int x, const QIcon& icon, int hintId);
+    void link();
+    void unlink();
+    void waitForAcquisitionEnd();
+    void cableLost();
+    void readConfiguration();
+    void writeConfiguration();
+
+    MeterAccess& m_access;
+    QString m_startupDirectory;
+    Configuration m_config;
+    std::unique_ptr<AcquisitionState> m_state;
+    std::unique_ptr<WindowThreadCall> m_calls;
+    std::unique_ptr<Notices> m_notices;
+    std::unique_ptr<AcquisitionRun> m_acquisition;
+    std::unique_ptr<TWaitOffLineThread> m_offLine;
+    AppWindows* m_windows = nullptr;
+    bool m_changingLink = false;
+    bool m_shutDown = false;
+    bool m_leftThreadRunning = false;
+};
+
+// Show a live window: visible if hidden, restored if minimised, to the front.
+void ShowLiveWindow(QWidget* window);
+
+} // namespace ostrel

@@ -1,0 +1,74 @@
+#pragma once
+// The two common dialogs: TAutoMsgForm, a warning that continues by itself
+// after 3 seconds (30 ticks of 100 ms), and TMsgForm, the progress dialog of
+// file loads and imports whose Abort clears the BusyFlag.
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace ostrel {
+
+class TAutoMsgForm : public QDialog {
+    Q_OBJECT
+  public:
+    enum Result { ResultAbort = 3, ResultContinue = 4, ResultTimeOut = 6 };
+    static constexpr int kTicks = 30;
+    static constexpr int kTickMs = 100;
+
+    explicit TAutoMsgForm(QWidget* parent = nullptr);
+
+    // The caller fills the lines and the caption, enables Timer1 and shows the
+    // dialog modally through showModal(), which an installed message answerer
+    // answers in tests. Returns 3 (Abort), 4 (Continue) or 6 (time ran out).
+    int showModal();
+
+    // One countdown tick: steps the bar; at 30 the timer stops and the dialog
+    // ends with 6.
+    void Timer1Timer();
+    void bbtnAbortClick();
+    void bbtnYesClick();
+
+    QLabel* lbMsg1;
+    QLabel* lbMsg2;
+    QLabel* lbMsg3;
+    QProgressBar* ProgressBar;
+    QPushButton* bbtnAbort;
+    QPushButton* bbtnYes;
+    QTimer* Timer1;
+
+    void reject() override; // Escape does not end it: it has no close button
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void resetCountdown();
+};
+
+class TMsgForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TMsgForm(QWidget* parent = nullptr);
+
+    // Abort: clear the BusyFlag; the running operation stops when it sees it.
+    void bbtnAbortClick();
+
+    QLabel* MsgPanel;
+    QLabel* Label1;
+    QProgressBar* ProgressBar;
+    QPushButton* bbtnAbort;
+
+    void reject() override; // Escape acts like Abort
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// Centre a top-level window on the screen it is on (or the primary one).
+void CentreOnScreen(QWidget* window);
+
+} // namespace ostrel

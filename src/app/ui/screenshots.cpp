@@ -1,0 +1,96 @@
+#include "app/ui/screenshots.h"
+
+#include "app/string_table.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/display_windows.h"
+#include "app/ui/main_form.h"
+#include "app/ui/message_box.h"
+#include "app/ui/message_dialogs.h"
+#include "app/ui/start_up.h"
+#include "recorder/ui/graphical_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+#include <iostream>
+
+namespace ostrel {
+
+ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int linkedDelayMs)
+    : m_session(session), m_directory(std::move(directory)), m_delayMs(linkedDelayMs) {
+    QDir().mkpath(m_directory);
+    // Nobody is there to answer a message box: report it and go on.
+    SetMessageAnswerer([](const MessageRequest& request) {
+        std::cerr << request.caption.toStdString() << ": " << request.text.toStdString() << "\n";
+        return request.kind == MessageKind::AutoContinue ? 6 : int(QMessageBox::Ok);
+    });
+    QTimer::singleShot(500, this, [this] { start(); });
+}
+
+void ScreenshotTaker::save(QWidget* window, const QString& name) {
+    if (!window)
+        return;
+    const QString path = QDir(m_directory).filePath(name + QStringLiteral(".png"));
+    if (window->grab().save(path))
+        std::cout << path.toStdString() << "\n";
+    else
+        std::cerr << "ostrel: cannot write " << path.toStdString() << "\n";
+}
+
+void ScreenshotTaker::start() {
+    const AppWindows& w = m_session.windows();
+    w.about->show();
+    w.about->Image1Click();
+    QApplication::processEvents();
+    save(w.about, QStringLiteral("about"));
+    w.about->hide();
+
+    w.comparator->show();
+    w.main->sbtnLink->setChecked(true);
+    w.main->sbtnLinkClick();
+    // Wait for a reading worth showing (low battery with the sub display in
+    // use), at most the given delay.
+    auto* poll = new QTimer(this);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    connect(poll, &QTimer::timeout, this, [this, poll, clock] {
+        const MeterReading r = m_session.main().acquisitionState().copyReading();
+        const bool worthShowing = r.lowBattery && r.sub.function != 0;
+        if (!worthShowing && clock->elapsed() < m_delayMs)
+            return;
+        poll->stop();
+        delete clock;
+        QTimer::singleShot(300, this, [this] { grabAll(); });
+    });
+    poll->start(50);
+}
+
+void ScreenshotTaker::grabAll() {
+    const AppWindows& w = m_session.windows();
+    save(w.main, QStringLiteral("main"));
+    save(w.digitalMeter, QStringLiteral("digital-meter"));
+    save(w.analogMeter, QStringLiteral("analog-meter"));
+    save(w.comparator, QStringLiteral("comparator"));
+    save(w.graphical, QStringLiteral("graphical-recorder"));
+    save(w.dataList, QStringLiteral("data-list"));
+
+    w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
+    w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));
+    w.autoMsg->lbMsg2->setText(QStringLiteral("(Will continue automatically in 3 seconds.)"));
+    w.autoMsg->show();
+    for (int i = 0; i < 12; ++i)
+        w.autoMsg->Timer1Timer();
+    save(w.autoMsg, QStringLiteral("auto-continue"));
+    w.autoMsg->hide();
+
+    // Unlink before the end, as a user would; then close.
+    w.main->sbtnLink->setChecked(false);
+    w.main->sbtnLinkClick();
+    w.main->close();
+}
+
+} // namespace ostrel

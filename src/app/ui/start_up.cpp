@@ -1,0 +1,70 @@
+#include "app/ui/start_up.h"
+
+#include "app/ui/about_dialog.h"
+#include "app/ui/display_windows.h"
+#include "app/ui/main_form.h"
+#include "app/ui/message_dialogs.h"
+#include "import/ui/import_form.h"
+#include "recorder/ui/graphical_form.h"
+#include "recorder/ui/recorder_dialogs.h"
+
+namespace ostrel {
+
+ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory) {
+    AppWindows& w = m_windows;
+    w.main = new TFormMain(access, startupDirectory);
+    // Shown at once, so that the windows placing themselves below it see its
+    // height with the frame the window system gave it.
+    w.main->show();
+    w.main->adoptFrameHeight();
+    AcquisitionState& state = w.main->acquisitionState();
+    w.about = new TDlgAboutForm(access, w.main);
+    w.autoMsg = new TAutoMsgForm(w.main);
+    w.digitalMeter = new TDigitalMeterForm(state, w.main);
+    w.analogMeter = new TAnalogMeterForm(state);
+    w.hiLow = new TDlgHiLowForm(w.main);
+    w.comparator = new TComparatorForm(state, w.main->configuration().fHiLimit,
+                                       w.main->configuration().fLowLimit);
+    w.graphical = new TGraphicalForm(state);
+    w.option = new TDialogOption(w.main);
+    w.viewGraphic = new TFormViewGraphic(w.main);
+    w.fitExport = new TDlgFitExportForm(w.main);
+    w.msg = new TMsgForm(w.main);
+    w.exportForm = new TDlgExportForm(w.main);
+    w.lineColor = new TdlgGraphLineColor(w.main);
+    w.dataList = new TDataStringGridForm();
+    w.import = new TFormImport(w.main);
+    w.main->setWindows(w);
+}
+
+void ShellSession::showWindows() {
+    m_windows.main->show();
+    m_windows.digitalMeter->show();
+    m_windows.analogMeter->show();
+    m_windows.graphical->show();
+    m_windows.dataList->show();
+}
+
+bool ShellSession::shutdown() {
+    if (!m_windows.main)
+        return false;
+    m_windows.main->shutdown();
+    return m_windows.main->leftThreadRunning();
+}
+
+ShellSession::~ShellSession() {
+    shutdown();
+    AppWindows& w = m_windows;
+    // Top-level windows without a parent go first, the main window (which owns
+    // the dialogs) last.
+    delete w.dataList;
+    delete w.graphical;
+    delete w.comparator;
+    delete w.analogMeter;
+    delete w.digitalMeter;
+    Windows() = AppWindows{};
+    delete w.main;
+    w = AppWindows{};
+}
+
+} // namespace ostrel

@@ -1,0 +1,360 @@
+// Link, unlink and the off-line watcher, driven through the main window's
+// handlers with a scripted meter link.
+#include "fake_meter.h"
+
+#include "app/busy_flag.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/display_windows.h"
+#include "app/ui/main_form.h"
+#include "app/ui/message_box.h"
+#include "app/ui/shell_geometry.h"
+#include "app/ui/start_up.h"
+#include "app/ui/window_messages.h"
+#include "recorder/ui/graphical_form.h"
+
+#include <QFrame>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using test::FakeMeterAccess;
+using test::FakeRunScript;
+
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject {
+  public:
+    EventCounter(QObject* target, int type) : m_type(type) { target->installEventFilter(this); }
+    int count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == m_type)
+            ++count;
+        return false;
+    }
+
+  private:
+    int m_type;
+};
+
+class ShellLinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        BusyFlag() = false;
+    }
+    void start() {
+        session = std::make_unique<ShellSession>(access, dir.path());
+        session->showWindows();
+    }
+    void TearDown() override { session.reset(); }
+
+    TFormMain& main() { return session->main(); }
+    const AppWindows& w() { return session->windows(); }
+    void clickLink() {
+        main().sbtnLink->click(); // flips the toggle, then runs sbtnLinkClick
+    }
+    QString digitalCaption() { return w().digitalMeter->windowTitle(); }
+
+    QTemporaryDir dir;
+    FakeMeterAccess access;
+    std::unique_ptr<ShellSession> session;
+};
+
+TEST_F(ShellLinkTest, LinkWithoutCableShowsTheErrorOnceAndStaysUnlinked) {
+    access.cablePresent = false;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_EQ(answers.requests()[0].text, "USB adapter cable not found.");
+    EXPECT_EQ(answers.requests()[0].icon, MessageIcon::Stop);
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_EQ(main().sbtnLink->toolTip(), "Link to DMM");
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(access.starts, 0);
+    EXPECT_TRUE(digitalCaption().endsWith(" : No Device"));
+}
+
+TEST_F(ShellLinkTest, CableClosedToThisUserSaysHowToOpenIt) {
+    access.cablePresent = false;
+    access.permissionDenied = true;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_TRUE(answers.requests()[0].text.startsWith("USB adapter cable not found."));
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+}
+
+TEST_F(ShellLinkTest, LinkAndUnlinkFollowTheButton) {
+    start();
+    ScopedMessageAnswerer answers;
+    EventCounter stops(w().graphical, kMsgStopRecording);
+
+    clickLink();
+    EXPECT_TRUE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digitalCaption(), "Digital Meter : USB Device");
+    EXPECT_EQ(main().miLink->text(), "Un&link");
+    EXPECT_EQ(main().sbtnLink->toolTip(), "Unlink DMM");
+
+    clickLink();
+    EXPECT_EQ(access.stopRequests, 1);
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digitalCaption(), "Digital Meter : No Device");
+    EXPECT_EQ(stops.count, 1);
+    EXPECT_EQ(answers.count(), 0);
+    EXPECT_EQ(main().miLink->text(), "&Link");
+
+    // The menu item flips the button and runs the same handler.
+    main().miLink->trigger();
+    EXPECT_TRUE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(main().acquisitionState().isLinked());
+    main().miLink->trigger();
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+}
+
+TEST_F(ShellLinkTest, UnlinkResetsOnlyVisibleUnminimisedMeters) {
+    start();
+    ScopedMessageAnswerer answers;
+    EventCounter analogResets(w().analogMeter, kMsgReset);
+    EventCounter comparatorResets(w().comparator, kMsgReset);
+    ASSERT_TRUE(w().analogMeter->isVisible());
+    ASSERT_FALSE(w().comparator->isVisible()); // hidden after start-up
+
+    clickLink();
+    clickLink();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(analogResets.count, 1);
+    EXPECT_EQ(comparatorResets.count, 0);
+
+    w().comparator->show();
+    w().analogMeter->showMinimized();
+    clickLink();
+    clickLink();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(comparatorResets.count, 1);
+    EXPECT_EQ(analogResets.count, 1);
+}
+
+TEST_F(ShellLinkTest, CableLostShowsTheErrorOnceAndUnlinksEverything) {
+    access.script = FakeRunScript::CableLostAfterStart;
+    start();
+    ScopedMessageAnswerer answers;
+    EventCounter stops(w().graphical, kMsgStopRecording);
+
+    clickLink();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 5000));
+    QTest::qWait(50); // nothing else follows
+
+    EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
+    EXPECT_EQ(answers.count(), 1);
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digitalCaption(), "Digital Meter : No Device");
+    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_TRUE(main().sbtnAbout->isEnabled());
+    EXPECT_EQ(stops.count, 1);
+}
+
+TEST_F(ShellLinkTest, UnlinkAfterTheThreadEndedByItselfDoesNotAskOrWait) {
+    access.script = FakeRunScript::EndsByItselfQuietly;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return access.finishedRuns == 1; }, 5000));
+
+    clickLink();
+    EXPECT_EQ(access.stopRequests, 0);
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(answers.count(), 0);
+}
+
+TEST_F(ShellLinkTest, SilentMeterShowsNoDataThenCableNotFoundAndUnlinks) {
+    access.script = FakeRunScript::NoDataPending;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 5000));
+    QTest::qWait(30);
+    ASSERT_EQ(answers.count(), 2);
+    EXPECT_EQ(answers.requests()[0].text, "No data received.");
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_EQ(answers.requests()[1].text, "USB adapter cable not found.");
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+}
+
+TEST_F(ShellLinkTest, UnlinkWhileNoDataMessageIsPendingDoesNotDeadlock) {
+    access.script = FakeRunScript::NoDataPending;
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    // The thread queues its message and waits for the reply; this thread
+    // unlinks before it ever shows the box.
+    clickLink();
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    QTest::qWait(30);
+    EXPECT_EQ(answers.countText("No data received."), 1);
+    EXPECT_EQ(answers.countText("USB adapter cable not found."), 0);
+}
+
+TEST_F(ShellLinkTest, LinkButtonTakesNoClickWhileItsMessageIsOpen) {
+    access.cablePresent = false;
+    start();
+    ScopedMessageAnswerer answers([&](const MessageRequest&) {
+        main().sbtnLink->click();
+        main().miLink->trigger();
+        return int(QMessageBox::Ok);
+    });
+    clickLink();
+    EXPECT_EQ(answers.count(), 1);
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(main().sbtnLink->isEnabled());
+}
+
+TEST_F(ShellLinkTest, UnlinkRequestMessageUnlinks) {
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    QEvent request(EventType(kMsgUnlinkRequest));
+    QCoreApplication::sendEvent(&main(), &request);
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+}
+
+TEST_F(ShellLinkTest, EnableRulesWhileLinkedAndWhileBusy) {
+    start();
+    ScopedMessageAnswerer answers;
+    auto state = [&] {
+        return std::vector<bool>{main().miLink->isEnabled(), main().sbtnLink->isEnabled(),
+                                 main().mnuPort->menuAction()->isEnabled(),
+                                 main().mnuHelp->menuAction()->isEnabled(),
+                                 main().sbtnAbout->isEnabled()};
+    };
+    EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_FALSE(main().sbtnPort->isEnabled());
+    EXPECT_FALSE(main().miComPort->isEnabled());
+    EXPECT_TRUE(main().miUsbPort->isChecked());
+
+    clickLink();
+    EXPECT_EQ(state(), (std::vector<bool>{true, true, false, false, false}));
+
+    BusyFlag() = true;
+    main().refreshLinkControls();
+    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false, false}));
+
+    clickLink(); // a disabled button takes no click
+    EXPECT_TRUE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(main().acquisitionState().isLinked());
+
+    BusyFlag() = false;
+    main().refreshLinkControls();
+    clickLink();
+    EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_FALSE(main().sbtnPort->isEnabled());
+}
+
+TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
+    start();
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(w().digitalMeter->isVisible());
+    EXPECT_TRUE(w().analogMeter->isVisible());
+    EXPECT_TRUE(w().graphical->isVisible());
+    EXPECT_TRUE(w().dataList->isVisible());
+    EXPECT_FALSE(w().comparator->isVisible());
+    for (QWidget* dialog : std::initializer_list<QWidget*>{
+             reinterpret_cast<QWidget*>(w().about), reinterpret_cast<QWidget*>(w().autoMsg),
+             reinterpret_cast<QWidget*>(w().hiLow), reinterpret_cast<QWidget*>(w().import)})
+        EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(main().windowTitle(), "Tarvix Ostrel");
+    EXPECT_EQ(main().frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(main().frameGeometry().width(), main().screen()->geometry().width());
+    EXPECT_EQ(main().sbtnLink->geometry(), QRect(5, 5, 23, 22));
+    EXPECT_EQ(main().sbtnAbout->geometry(), QRect(232, 5, 23, 22));
+    EXPECT_FALSE(main().Panel1->isVisible());
+    EXPECT_EQ(Windows().main, &main());
+}
+
+TEST_F(ShellLinkTest, ShowingALiveWindowRestoresItAndShowsItWhenHidden) {
+    start();
+    w().comparator->hide();
+    main().sbtnComparatorClick();
+    EXPECT_TRUE(w().comparator->isVisible());
+    w().graphical->showMinimized();
+    main().sbtnGraphicalClick();
+    EXPECT_FALSE(w().graphical->isMinimized());
+}
+
+TEST_F(ShellLinkTest, TilePlacesTheVisibleWindowsAndLeavesHiddenOnesAlone) {
+    start();
+    w().comparator->hide();
+    w().comparator->move(333, 222);
+    w().digitalMeter->move(500, 500);
+    main().sbtnWinTileClick();
+
+    const QRect screen = main().screen()->geometry();
+    const int mainHeight = CurrentShellGeometry().mainWindowHeight;
+    EXPECT_EQ(w().digitalMeter->frameGeometry().topLeft(), QPoint(0, mainHeight));
+    // At least its slot; a window whose limits ask for more pushes the others down.
+    EXPECT_GE(w().digitalMeter->frameGeometry().height(), (screen.height() - mainHeight) / 4);
+    EXPECT_GE(w().digitalMeter->frameGeometry().width(), screen.width() / 4);
+    EXPECT_EQ(w().graphical->frameGeometry().topLeft(), QPoint(screen.width() / 4, mainHeight));
+    const int digitalHeight = w().digitalMeter->frameGeometry().height();
+    EXPECT_EQ(w().analogMeter->frameGeometry().top(), mainHeight + digitalHeight);
+    EXPECT_EQ(w().dataList->frameGeometry().top(),
+              mainHeight + digitalHeight + w().analogMeter->frameGeometry().height());
+    EXPECT_EQ(w().comparator->pos(), QPoint(333, 222));
+    EXPECT_FALSE(w().comparator->isVisible());
+}
+
+TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {
+    {
+        QFile file(dir.filePath("QVRDL.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("iPort=7\r\nfHiLimit=1.5\r\nfLowLimit=0.25\r\n");
+    }
+    start();
+    EXPECT_EQ(main().configuration().iPort, 7);
+    EXPECT_DOUBLE_EQ(w().comparator->fHiLimit(), 1.5);
+    EXPECT_DOUBLE_EQ(w().comparator->fLowLimit(), 0.25);
+    QFile::remove(dir.filePath("QVRDL.ini"));
+
+    EXPECT_TRUE(main().close());
+    QFile file(dir.filePath("QVRDL.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), "iPort=7\r\nfHiLimit=1.5\r\nfLowLimit=0.25\r\n");
+}
+
+TEST_F(ShellLinkTest, ExitWhileLinkedToASilentMeterIsPrompt) {
+    // The thread stays blocked in the device after the stop request; the
+    // shutdown must neither wait for it nor free what it still uses.
+    static auto* leaked = new FakeMeterAccess; // outlives the blocked thread
+    leaked->script = FakeRunScript::IgnoresStopFor2Seconds;
+    session = std::make_unique<ShellSession>(*leaked, dir.path());
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    EXPECT_TRUE(session->shutdown());
+    EXPECT_EQ(leaked->finishedRuns, 0); // shutdown did not wait for it
+    session.reset();
+}
+
+TEST_F(ShellLinkTest, ExitWhileLinkedEndsEveryThread) {
+    start();
+    ScopedMessageAnswerer answers;
+    clickLink();
+    EXPECT_FALSE(session->shutdown());
+    EXPECT_EQ(access.stopRequests, 1);
+}
+
+} // namespace
+} // namespace ostrel

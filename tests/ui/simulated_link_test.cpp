@@ -1,0 +1,115 @@
+// The whole program's link against the simulated meter: the real acquisition
+// thread, off-line watcher and update threads, driven through the main
+// window's handlers.
+
+#include "app/ui/display_windows.h"
+#include "app/ui/main_form.h"
+#include "app/ui/message_box.h"
+#include "app/ui/meter_access_factory.h"
+#include "app/ui/start_up.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+class SimulatedLinkTest : public ::testing::Test {
+  protected:
+    void start(const std::string& simulate) {
+        std::string error;
+        access = MakeMeterAccess(simulate, &error);
+        ASSERT_TRUE(access) << error;
+        session = std::make_unique<ShellSession>(*access, dir.path());
+        session->showWindows();
+    }
+    void TearDown() override {
+        session.reset();
+        access.reset();
+    }
+    TFormMain& main() { return session->main(); }
+    TDigitalMeterForm& digital() { return *session->windows().digitalMeter; }
+
+    QTemporaryDir dir;
+    std::unique_ptr<MeterAccess> access;
+    std::unique_ptr<ShellSession> session;
+};
+
+TEST_F(SimulatedLinkTest, AbsentCableShowsTheErrorOnce) {
+    start("absent");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    EXPECT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_TRUE(digital().windowTitle().endsWith(" : No Device"));
+}
+
+TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
+    // Answers 250 to 299 carry the low-battery mark, with DC volts on the main
+    // display and AC millivolts on the sub display.
+    start("default,latency=1");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_TRUE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digital().windowTitle(), "Digital Meter : USB Device");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return digital().pnlLB->text() == "LB"; }, 20000));
+    EXPECT_EQ(digital().pnlAcDc->text(), "DC");
+    EXPECT_EQ(digital().FuncPanel->text(), "V");
+    EXPECT_FALSE(digital().DataPanel->text().isEmpty());
+    EXPECT_TRUE(digital().SubDataPanel->text().endsWith("mV"));
+    EXPECT_EQ(digital().pnlSubAcDc->text(), "AC");
+
+    main().sbtnLink->click();
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digital().DataPanel->text(), "");
+    EXPECT_EQ(digital().pnlLB->text(), "");
+    EXPECT_EQ(answers.count(), 0);
+}
+
+TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlinked) {
+    start("unplug,after=20,latency=1");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 20000));
+    QTest::qWait(50);
+    EXPECT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
+    EXPECT_EQ(digital().DataPanel->text(), "");
+    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_TRUE(main().sbtnAbout->isEnabled());
+}
+
+TEST_F(SimulatedLinkTest, SilentMeterReportsNoDataThenTheLostCableAndUnlinks) {
+    start("silent,latency=0");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 20000));
+    QTest::qWait(50);
+    ASSERT_EQ(answers.count(), 2);
+    EXPECT_EQ(answers.requests()[0].text, "No data received.");
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
+    EXPECT_EQ(answers.requests()[1].text, "USB adapter cable not found.");
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
+}
+
+TEST_F(SimulatedLinkTest, ExitWhileLinkedToASilentMeterEndsEveryThread) {
+    start("silent");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    QTest::qWait(20);
+    // The acquisition thread waits for an answer that never comes; the stop
+    // interrupts its wait, so nothing is left running.
+    EXPECT_FALSE(session->shutdown());
+}
+
+} // namespace
+} // namespace ostrel
