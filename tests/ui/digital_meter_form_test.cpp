@@ -125,6 +125,19 @@ TEST_F(DigitalMeterFormTest, ClearDisplayEmptiesThePanelsAndResetsTheIcon) {
     EXPECT_EQ(form->iconResource(), 2);
 }
 
+TEST_F(DigitalMeterFormTest, AReadingHandedOverBeforeAnUnlinkDoesNotShowAfterIt) {
+    ASSERT_TRUE(showNext(Reading({"1.000", "m", "V", "DC", 0x6}, {}, false)));
+    // The window thread is busy (no events) while the last reading arrives and
+    // the unlink runs: the update thread's call waits in the queue.
+    Publish(state, Reading({"2.000", "m", "V", "DC", 0x6}, {}, true));
+    QThread::msleep(20);
+    state.setLinked(false);
+    form->clearDisplay();
+    QCoreApplication::processEvents(); // runs the waiting call
+    EXPECT_EQ(form->DataPanel->text(), "");
+    EXPECT_EQ(form->pnlLB->text(), "");
+}
+
 TEST_F(DigitalMeterFormTest, PlacedBelowTheMainWindowAndLaidOutOnResize) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(form->pos(), QPoint(0, 60));

@@ -1,6 +1,7 @@
 // The reading's road from the acquisition state through the digital meter's
 // thread to the analog meter and the comparator, the windows' reset messages,
 // and the end of the update threads at shutdown.
+#include "app/ui/message_box.h"
 #include "app/ui/window_messages.h"
 #include "displays/ui/analog_meter_form.h"
 #include "displays/ui/comparator_form.h"
@@ -11,7 +12,9 @@
 #include "ui_wait.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -164,4 +167,33 @@ TEST(DistributionWindows, LimitEntriesAreCheckedBeforeTheyAreTaken) {
     EXPECT_EQ(CheckLimitEntries(" 2.5 ", "-1E-3", upper, lower), 0);
     EXPECT_DOUBLE_EQ(upper, 2.5);
     EXPECT_DOUBLE_EQ(lower, -0.001);
+}
+
+TEST(DistributionWindows, LimitDialogKeepsItsLimitsUntilTheEntriesAreSound) {
+    TDlgHiLowForm dialog;
+    dialog.hiLimit = 2;
+    dialog.lowLimit = 1;
+    dialog.function = 0x80;
+    dialog.unitLabel = "W";
+    dialog.show();
+    EXPECT_EQ(dialog.mkeHiLimit->text(), "2");
+    EXPECT_EQ(dialog.stxtHiFunc->text(), QString::fromUtf8("Ω"));
+    ScopedMessageAnswerer answers;
+    dialog.mkeHiLimit->setText("abc");
+    dialog.bbtnOk->click();
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9007]");
+    EXPECT_EQ(answers.requests()[0].text, "Not a valid floating point value !");
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.mkeHiLimit->setText("5");
+    dialog.mkeLowLimit->setText("5");
+    dialog.bbtnOk->click();
+    ASSERT_EQ(answers.count(), 2);
+    EXPECT_EQ(answers.requests()[1].text, "Limit setting is unacceptable.");
+    dialog.mkeLowLimit->setText("-0.5");
+    dialog.bbtnOk->click();
+    EXPECT_EQ(answers.count(), 2);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_DOUBLE_EQ(dialog.hiLimit, 5.0);
+    EXPECT_DOUBLE_EQ(dialog.lowLimit, -0.5);
 }

@@ -51,8 +51,9 @@ void TAnalogMeterForm::reset() {
 }
 
 void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
-    // The window may have been hidden or minimised since the thread looked.
-    if (!isVisible() || isMinimized())
+    // The window may have been hidden or minimised since the thread looked;
+    // a copy that arrives after an unlink's reset must not undo it.
+    if (!isVisible() || isMinimized() || !m_state.isLinked())
         return;
     m_meter.valueText = copy.valueText;
     m_meter.firstLabel = copy.firstLabel;

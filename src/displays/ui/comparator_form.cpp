@@ -95,7 +95,9 @@ void TComparatorForm::resetValue() {
 }
 
 void TComparatorForm::takeReading(const ComparatorCopy& copy) {
-    if (!isVisible() || isMinimized())
+    // The window may have been hidden or minimised since the thread looked;
+    // a copy that arrives after an unlink's reset must not undo it.
+    if (!isVisible() || isMinimized() || !m_state.isLinked())
         return;
     m_negative = copy.negative;
     m_valueText = copy.valueText;

@@ -82,7 +82,12 @@ TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindo
 
     m_thread = std::make_unique<TDigitalMeterThread>(
         m_state, WindowThreadPoster(this),
-        [this](const MeterReading& reading, bool toggle) { showReading(reading, toggle); },
+        [this](const MeterReading& reading, bool toggle) {
+            // A reading handed over just before an unlink arrives after the
+            // unlink's clear: an unlinked window stays clear.
+            if (m_state.isLinked())
+                showReading(reading, toggle);
+        },
         [this] { clearDisplay(); });
 }
 
@@ -119,14 +124,16 @@ QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
 }
 
 void TDigitalMeterForm::setBackground(QLabel* panel, const QColor& colour) {
-    if (panel->palette().color(QPalette::Window) == colour) return;
+    if (panel->palette().color(QPalette::Window) == colour)
+        return;
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, colour);
     panel->setPalette(palette);
 }
 
 void TDigitalMeterForm::setIcon(int resource) {
-    if (resource == m_iconResource && !windowIcon().isNull()) return;
+    if (resource == m_iconResource && !windowIcon().isNull())
+        return;
     m_iconResource = resource;
     setWindowIcon(DisplayIcon(resource));
 }

@@ -2,6 +2,7 @@
 
 #include "app/number_format.h"
 #include "app/string_table.h"
+#include "app/ui/message_box.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
 
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -109,10 +109,7 @@ void TDlgHiLowForm::bbtnOkClick() {
         accept();
         return;
     }
-    const std::string_view text = Text(m_lastMessage);
-    QMessageBox::critical(this,
-                          QString::fromStdString(NumberedCaption(kErrorCaption, m_lastMessage)),
-                          QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+    ShowNumberedMessage(this, kErrorCaption, m_lastMessage);
 }
 
 } // namespace ostrel
