@@ -4,17 +4,14 @@
 // can be checked with numbers; the windows feed them from QStyle and QScreen.
 // All divisions truncate toward zero.
 
+#include "displays/panel_geometry.h"
+
 #include <optional>
 
 namespace ostrel {
 
-struct WindowRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const WindowRect&, const WindowRect&) = default;
-};
+// A window's place on the screen, in pixels.
+using WindowRect = PixelRect;
 
 // Frame metrics of the desktop, in pixels.
 struct FrameMetrics {

@@ -7,7 +7,7 @@
 namespace ostrel {
 
 TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_state(state) {
+    : ShowingWidget(parent, Qt::Window), m_state(state) {
     setObjectName(QStringLiteral("AnalogMeterForm"));
     TheLiveWindows().analogMeter = this;
     // Single border without a maximise button.
@@ -20,7 +20,7 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
 
     m_thread = std::make_unique<TAnalogMeterThread>(
-        m_state, WindowThreadPoster(this), [this] { return m_showing.load(); },
+        m_state, WindowThreadPoster(this), [this] { return isShowing(); },
         [this](const AnalogCopy& copy) { takeReading(copy); });
 }
 
@@ -68,27 +68,7 @@ bool TAnalogMeterForm::event(QEvent* event) {
         reset();
         return true;
     }
-    return QWidget::event(event);
-}
-
-void TAnalogMeterForm::noteShowing() {
-    m_showing.store(isVisible() && !isMinimized());
-}
-
-void TAnalogMeterForm::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        noteShowing();
-}
-
-void TAnalogMeterForm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    noteShowing();
-}
-
-void TAnalogMeterForm::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    m_showing.store(false);
+    return ShowingWidget::event(event);
 }
 
 } // namespace ostrel

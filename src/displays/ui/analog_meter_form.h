@@ -5,6 +5,8 @@
 #include "displays/update_threads.h"
 #include "link/acquisition_state.h"
 
+#include "displays/ui/showing_widget.h"
+
 #include <QWidget>
 
 #include <atomic>
@@ -13,7 +15,7 @@
 
 namespace ostrel {
 
-class TAnalogMeterForm : public QWidget {
+class TAnalogMeterForm : public ShowingWidget {
     Q_OBJECT
   public:
     explicit TAnalogMeterForm(AcquisitionState& state, QWidget* parent = nullptr);
@@ -48,16 +50,11 @@ class TAnalogMeterForm : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
   private:
-    void noteShowing();
 
     AcquisitionState& m_state;
     State m_meter;
-    std::atomic<bool> m_showing{false}; // visible and not minimised; read by the thread
     std::unique_ptr<TAnalogMeterThread> m_thread;
 };
 

@@ -34,7 +34,7 @@ QWidget* LimitRow(QWidget* parent, QLabel*& limit, QLabel*& unit, QLabel*& func)
 
 TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_hiLimit(hiLimit), m_lowLimit(lowLimit) {
+    : ShowingWidget(parent, Qt::Window), m_state(state), m_hiLimit(hiLimit), m_lowLimit(lowLimit) {
     setObjectName(QStringLiteral("ComparatorForm"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -66,7 +66,7 @@ TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double
     showLimits();
 
     m_thread = std::make_unique<TComparatorThread>(
-        m_state, WindowThreadPoster(this), [this] { return m_showing.load(); },
+        m_state, WindowThreadPoster(this), [this] { return isShowing(); },
         [this](const ComparatorCopy& copy) { takeReading(copy); });
 }
 
@@ -131,27 +131,7 @@ bool TComparatorForm::event(QEvent* event) {
         update();
         return true;
     }
-    return QWidget::event(event);
-}
-
-void TComparatorForm::noteShowing() {
-    m_showing.store(isVisible() && !isMinimized());
-}
-
-void TComparatorForm::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        noteShowing();
-}
-
-void TComparatorForm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    noteShowing();
-}
-
-void TComparatorForm::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    m_showing.store(false);
+    return ShowingWidget::event(event);
 }
 
 } // namespace ostrel

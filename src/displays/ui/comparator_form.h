@@ -8,6 +8,8 @@
 #include "link/acquisition_state.h"
 
 #include <QPointer>
+#include "displays/ui/showing_widget.h"
+
 #include <QWidget>
 
 #include <atomic>
@@ -19,7 +21,7 @@ class QPushButton;
 
 namespace ostrel {
 
-class TComparatorForm : public QWidget {
+class TComparatorForm : public ShowingWidget {
     Q_OBJECT
   public:
     TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
@@ -64,12 +66,8 @@ class TComparatorForm : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
   private:
-    void noteShowing();
     void showLimits();
 
     AcquisitionState& m_state;
@@ -86,7 +84,6 @@ class TComparatorForm : public QWidget {
     std::string m_prefixLabel;
     std::string m_unitLabel;
     QPointer<TDlgHiLowForm> m_limitDialog;
-    std::atomic<bool> m_showing{false}; // visible and not minimised; read by the thread
     std::unique_ptr<TComparatorThread> m_thread;
 };
 
