@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -36,6 +38,26 @@ void ScreenshotTaker::save(QWidget* window, const QString& name) {
         return;
     const QString path = QDir(m_directory).filePath(name + QStringLiteral(".png"));
     if (window->grab().save(path))
+        std::cout << path.toStdString() << "\n";
+    else
+        std::cerr << "ostrel: cannot write " << path.toStdString() << "\n";
+}
+
+// The whole screen as the user sees it: every visible window at its place
+// (window frames are the window manager's and not drawn).
+void ScreenshotTaker::saveDesktop(const QString& name) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QPixmap desktop(screen->geometry().size());
+    desktop.fill(QColor(0x2f, 0x3b, 0x48));
+    QPainter painter(&desktop);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && !window->isMinimized())
+            painter.drawPixmap(window->geometry().topLeft(), window->grab());
+    painter.end();
+    const QString path = QDir(m_directory).filePath(name + QStringLiteral(".png"));
+    if (desktop.save(path))
         std::cout << path.toStdString() << "\n";
     else
         std::cerr << "ostrel: cannot write " << path.toStdString() << "\n";
@@ -77,6 +99,7 @@ void ScreenshotTaker::grabAll() {
     save(w.comparator, QStringLiteral("comparator"));
     save(w.graphical, QStringLiteral("graphical-recorder"));
     save(w.dataList, QStringLiteral("data-list"));
+    saveDesktop(QStringLiteral("desktop"));
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));

@@ -19,6 +19,7 @@ class ScreenshotTaker : public QObject {
     void start();
     void grabAll();
     void save(QWidget* window, const QString& name);
+    void saveDesktop(const QString& name);
 
     ShellSession& m_session;
     QString m_directory;
