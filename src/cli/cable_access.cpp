@@ -11,19 +11,19 @@ namespace {
 constexpr int kPermissionHint = 9101;
 }
 
-void AddSimulateOption(CLI::App& command, std::optional<std::string>& spec) {
+void AddSimulateOption(CLI::App& command, std::optional<std::string>& simulation) {
     command
         .add_option_function<std::string>(
             "--simulate",
-            [&spec](const std::string& value) { spec = value.empty() ? "default" : value; },
+            [&simulation](const std::string& value) { simulation = value.empty() ? "default" : value; },
             "Use the simulated meter instead of the cable: " + SimulationSyntaxHelp())
         ->expected(0, 1)
         ->default_str("default");
 }
 
-std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& spec,
+std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& simulation,
                                         std::string* error) {
-    return CreateHidBackend(spec, error);
+    return CreateHidBackend(simulation, error);
 }
 
 std::string CableNotFoundMessage(bool permissionDenied) {
