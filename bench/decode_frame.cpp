@@ -43,24 +43,18 @@ std::vector<RawFrame> RandomFrames() {
     return frames;
 }
 
-void BM_DecodeFrame(benchmark::State& state) {
-    const auto frames = TypicalFrames();
+template <class Frames>
+void BM_DecodeFrames(benchmark::State& state, Frames makeFrames) {
+    const auto frames = makeFrames();
     std::size_t i = 0;
     for (auto _ : state) {
         MeterReading r = DecodeFrame(frames[i++ & 63]);
         benchmark::DoNotOptimize(r);
     }
 }
+void BM_DecodeFrame(benchmark::State& state) { BM_DecodeFrames(state, TypicalFrames); }
 BENCHMARK(BM_DecodeFrame);
-
-void BM_DecodeFrameRandomBytes(benchmark::State& state) {
-    const auto frames = RandomFrames();
-    std::size_t i = 0;
-    for (auto _ : state) {
-        MeterReading r = DecodeFrame(frames[i++ & 63]);
-        benchmark::DoNotOptimize(r);
-    }
-}
+void BM_DecodeFrameRandomBytes(benchmark::State& state) { BM_DecodeFrames(state, RandomFrames); }
 BENCHMARK(BM_DecodeFrameRandomBytes);
 
 void BM_EncodeFrame(benchmark::State& state) {

@@ -2,63 +2,21 @@
 // the acquisition state to the end of the digital meter's window step on a
 // stand-in window thread (wake-up, copy, follower signals, hand-over).
 #include "displays/update_threads.h"
+#include "../tests/displays/fake_window_thread.h"
 
 #include <benchmark/benchmark.h>
 
 #include <condition_variable>
-#include <deque>
 #include <mutex>
-#include <thread>
 
 namespace {
 
 using namespace ostrel;
 
-class WindowThread {
-public:
-    WindowThread() : m_thread([this] { loop(); }) {}
-    ~WindowThread() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-    HandOver::Poster poster() {
-        return [this](HandOver::Routine r) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_queue.push_back(std::move(r));
-            }
-            m_cv.notify_all();
-        };
-    }
-
-private:
-    void loop() {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_cv.wait(lock, [this] { return m_quit || !m_queue.empty(); });
-            if (m_quit) return;
-            auto r = std::move(m_queue.front());
-            m_queue.pop_front();
-            lock.unlock();
-            r();
-            lock.lock();
-        }
-    }
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::deque<HandOver::Routine> m_queue;
-    bool m_quit = false;
-    std::thread m_thread;
-};
-
 void BM_PublishToDigitalMeterStep(benchmark::State& bench) {
     AcquisitionState state;
     state.setLinked(true);
-    WindowThread window;
+    testing::FakeWindowThread window;
     std::mutex mutex;
     std::condition_variable cv;
     long shown = 0;

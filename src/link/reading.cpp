@@ -78,6 +78,13 @@ bool ParseInteger(const std::string& text, int& value) {
 
 } // namespace
 
+std::vector<std::uint32_t> NamedFunctionCodes() {
+    std::vector<std::uint32_t> codes;
+    for (const auto& entry : kFunctions)
+        codes.push_back(entry.code);
+    return codes;
+}
+
 bool IsKnownFunction(std::uint32_t code) {
     return (code & kFunctionMask) == nFunc_None || FindFunction(code) != nullptr;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <utility>
 
 namespace ostrel {
@@ -45,6 +46,10 @@ enum FunctionCode : std::uint32_t {
 
 inline constexpr std::uint32_t kLowBatteryBit = 0x80000000u;
 inline constexpr std::uint32_t kFunctionMask = 0x7FFFFFFFu;
+
+// The named function codes, in the order the system lists them (code 0 not
+// among them).
+std::vector<std::uint32_t> NamedFunctionCodes();
 
 // True for the codes named in the enumeration above (code 0 included); any
 // other code is "N/A".

@@ -10,11 +10,7 @@
 namespace ostrel {
 namespace {
 
-const std::vector<std::uint32_t> kNamedCodes = {
-    nFunc_AcV,   nFunc_AcV6,    nFunc_DcV, nFunc_DcV6, nFunc_AcDcV, nFunc_Dx,        nFunc_V,
-    nFunc_dB,    nFunc_dBm_Ohm, nFunc_DcA, nFunc_AcA,  nFunc_AcDcA, nFunc_Pct4_20mA, nFunc_Hz,
-    nFunc_Duty,  nFunc_Cx,      nFunc_T1C, nFunc_T1F,  nFunc_T2C,   nFunc_T2F,       nFunc_T1T2C,
-    nFunc_T1T2F, nFunc_T1,      nFunc_T2,  nFunc_T1T2, nFunc_Ohm,   nFunc_Conti,     nFunc_S};
+const std::vector<std::uint32_t> kNamedCodes = NamedFunctionCodes();
 
 TEST(FunctionTextsTest, NamedUnknownAndEmptyCodes) {
     for (std::uint32_t code : kNamedCodes) {
