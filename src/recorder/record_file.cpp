@@ -81,6 +81,29 @@ RecordLayout LayoutForPath(std::string_view path) {
     return RecordLayout::G53;
 }
 
+std::string G53SaveNameProblem(std::string_view path) {
+    const char* readAs = nullptr;
+    switch (LayoutForPath(path)) {
+    case RecordLayout::G53:
+        return {};
+    case RecordLayout::G51:
+        readAs = "a .g51 file";
+        break;
+    case RecordLayout::G52:
+        readAs = "a .g52 file";
+        break;
+    case RecordLayout::Temporary:
+        readAs = "a temporary file";
+        break;
+    }
+    const std::string format(Text(kSaveNameTextId));
+    const std::string name = FileName(path);
+    std::string text(format.size() + name.size() + 32, '\0');
+    const int n = std::snprintf(text.data(), text.size(), format.c_str(), name.c_str(), readAs);
+    text.resize(n > 0 ? std::min<std::size_t>(static_cast<std::size_t>(n), text.size() - 1) : 0);
+    return text;
+}
+
 std::size_t ItemSize(RecordLayout layout) {
     switch (layout) {
     case RecordLayout::G51:

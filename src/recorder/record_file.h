@@ -23,6 +23,12 @@ enum class RecordLayout { G53, Temporary, G52, G51 };
 // each searched case-sensitively in the file name; any other name is ".g53".
 RecordLayout LayoutForPath(std::string_view path);
 
+// A record file is saved in the ".g53" layout, but opened by the layout its
+// name says. Empty when path reads back as ".g53"; otherwise the user's
+// message (text 9021) naming what the file would be read as.
+std::string G53SaveNameProblem(std::string_view path);
+inline constexpr int kSaveNameTextId = 9021;
+
 // Size of one stored item of a layout (entry or single record).
 std::size_t ItemSize(RecordLayout layout);
 

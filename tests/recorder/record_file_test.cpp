@@ -306,5 +306,18 @@ TEST(RecordFileTest, FixtureFilesLoadFieldByField) {
     EXPECT_EQ(FieldView(out[1].main.dataText), "75.0F");
 }
 
+TEST(RecordFileSaveName, NamesThatReadBackAsAnotherLayoutAreRefused) {
+    EXPECT_EQ(G53SaveNameProblem("/data/run.g53"), "");
+    EXPECT_EQ(G53SaveNameProblem("/backup.g51/run.g53"), ""); // the folder does not count
+    EXPECT_EQ(G53SaveNameProblem("run"), "");
+    EXPECT_EQ(G53SaveNameProblem("cal.g51"),
+              "cal.g51 would be read back as a .g51 file, not as a .g53 record file. Choose a "
+              "name without \".g51\", \".g52\", \".tmp\" or \".TMP\".");
+    EXPECT_NE(G53SaveNameProblem("x.g52.g53").find("as a .g52 file"), std::string::npos);
+    EXPECT_NE(G53SaveNameProblem("run.tmp.g53").find("as a temporary file"), std::string::npos);
+    EXPECT_NE(G53SaveNameProblem("RUN.TMP").find("as a temporary file"), std::string::npos);
+    EXPECT_EQ(G53SaveNameProblem("run.Tmp.g53"), ""); // the search is case-sensitive
+}
+
 } // namespace
 } // namespace ostrel
