@@ -1,6 +1,6 @@
 #include "recorder/export_request.h"
 
-#include "app/number_format.h"
+#include "base/number_format.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,8 @@
-#include "import/demo_sessions.h"
 #include "import/logger_image_builder.h"
 #include "import/session_codes.h"
 #include "import/session_decoder.h"
 #include "link/reading.h"
+#include "simulator/demo_sessions.h"
 
 #include <gtest/gtest.h>
 

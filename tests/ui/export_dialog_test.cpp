@@ -1,5 +1,5 @@
 // The graph export dialog, both instances, driven through its controls.
-#include "app/ui/message_box.h"
+#include "base/ui/message_box.h"
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/save_file_chooser.h"
 

@@ -3,9 +3,9 @@
 #include "link/hid_transport.h"
 #include "link/hidapi_backend.h"
 #include "link/link_notifier.h"
-#include "link/simulated_meter.h"
-#include "link/simulation_options.h"
 #include "link/tarvix_thread.h"
+#include "simulator/simulated_meter.h"
+#include "simulator/simulation_options.h"
 
 namespace ostrel {
 namespace {

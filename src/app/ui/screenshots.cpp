@@ -1,12 +1,12 @@
 #include "app/ui/screenshots.h"
 
-#include "app/string_table.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
-#include "app/ui/message_box.h"
-#include "app/ui/message_dialogs.h"
 #include "app/ui/start_up.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
 

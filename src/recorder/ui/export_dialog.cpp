@@ -1,8 +1,8 @@
 #include "recorder/ui/export_dialog.h"
 
-#include "app/number_format.h"
-#include "app/string_table.h"
-#include "app/ui/message_box.h"
+#include "base/number_format.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "recorder/ui/save_file_chooser.h"
 
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "recorder/ui/recorder_dialogs.h"
 
-#include "app/ui/pictures.h"
+#include "base/ui/pictures.h"
 
 namespace ostrel {
 
