@@ -15,15 +15,6 @@ TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QDialog(parent) {
     setWindowIcon(ResourceIcon(7));
 }
 
-TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
-    setObjectName("DlgExportForm");
-    setWindowTitle(QStringLiteral("Exporting Data Logger"));
-}
-
-TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : TDlgExportForm(parent) {
-    setObjectName("DlgFitExportForm");
-}
-
 TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
     setObjectName("dlgGraphLineColor");
     setWindowTitle(QStringLiteral("Graph Line Color"));
