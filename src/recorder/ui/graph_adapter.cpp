@@ -1,6 +1,6 @@
 #include "recorder/ui/graph_adapter.h"
 
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <qcustomplot.h>
 
