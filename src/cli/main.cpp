@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
-    for (auto& setup : ostrel::cli::Registry()) setup(app);
+    for (auto& setup : ostrel::cli::Registry())
+        setup(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -73,8 +73,7 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     // The pictures sit centred in the strip left of the memo.
     const int memoLeft = Memo1->geometry().left();
     ImageLogo->move((memoLeft - ImageLogo->width()) / 2, Memo1->geometry().top());
-    Image1->move((memoLeft - Image1->width()) / 2,
-                 Panel1->height() / 2 - Image1->height() / 2);
+    Image1->move((memoLeft - Image1->width()) / 2, Panel1->height() / 2 - Image1->height() / 2);
 
     struct utsname names {};
     QString kernel, release;
