@@ -6,6 +6,7 @@
 #include "app/ui/program_options.h"
 #include "app/ui/screenshots.h"
 #include "app/ui/start_up.h"
+#include "app/ui/termination_signals.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,8 @@
 
 int main(int argc, char** argv) {
     using namespace ostrel;
+    // Before any thread starts, so that every thread holds them back too.
+    TerminationSignals::holdBack();
     std::string error;
     const auto options = ParseProgramOptions(std::vector<std::string>(argv, argv + argc), &error);
     if (!options) {
@@ -22,6 +25,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::cout << ProgramHelpText();
+        return 0;
+    }
+    if (options->version) {
+        std::cout << ProgramVersionText();
         return 0;
     }
     std::unique_ptr<MeterAccess> access = MakeMeterAccess(options->simulate, &error);
@@ -41,6 +48,10 @@ int main(int argc, char** argv) {
             screenshots = std::make_unique<ScreenshotTaker>(
                 session, QString::fromStdString(options->screenshotDirectory),
                 options->screenshotDelayMs);
+        // A termination signal closes without questions; the link then stops
+        // in the shutdown below, as after any close.
+        TerminationSignals terminationSignals(
+            [&session](int) { session.main().closeWithoutQuestions(); });
         status = app.exec();
         threadLeftRunning = session.shutdown();
         if (threadLeftRunning) {
