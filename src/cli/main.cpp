@@ -20,7 +20,7 @@ int& ExitStatus() {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
-    CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line"};
+    CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line", "ostrel-cli"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
     for (auto& setup : ostrel::cli::Registry())

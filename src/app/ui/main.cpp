@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     }
 
     OstrelApplication app(argc, argv);
+    // Matches the windows to the desktop entry (and its icon) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
     int status = 0;
     bool threadLeftRunning = false;
     try {
