@@ -120,9 +120,9 @@ std::string FormatConfiguration(const Configuration& c) {
 
 bool WriteConfiguration(const std::string& path, const Configuration& configuration,
                         std::string* why) {
-    auto fail = [why] {
+    auto failed = [why](int error) {
         if (why)
-            *why = std::strerror(errno);
+            *why = std::strerror(error);
         return false;
     };
     static std::atomic<unsigned> sequence{0};
@@ -130,9 +130,10 @@ bool WriteConfiguration(const std::string& path, const Configuration& configurat
         path + ".~" + std::to_string(::getpid()) + "." + std::to_string(sequence.fetch_add(1));
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return fail();
+        return failed(errno);
+    // errno names the first step that failed.
     bool ok = WriteAll(fd, FormatConfiguration(configuration)) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
+    int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         error = errno;
@@ -141,12 +142,10 @@ bool WriteConfiguration(const std::string& path, const Configuration& configurat
         ok = false;
         error = errno;
     }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        errno = error;
-        return fail();
-    }
-    return true;
+    if (ok)
+        return true;
+    ::unlink(temporary.c_str());
+    return failed(error);
 }
 
 } // namespace ostrel

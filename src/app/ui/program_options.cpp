@@ -25,9 +25,9 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
         } else if (arg.rfind("--simulate=", 0) == 0) {
             options.simulate = arg.substr(11);
         } else if (arg == "--screenshots" || arg.rfind("--screenshots=", 0) == 0) {
-            if (arg == "--screenshots" && i + 1 < args.size())
-                options.screenshotDirectory = args[++i];
-            else if (arg != "--screenshots")
+            if (arg == "--screenshots")
+                options.screenshotDirectory = i + 1 < args.size() ? args[++i] : std::string();
+            else
                 options.screenshotDirectory = arg.substr(14);
             if (options.screenshotDirectory.empty())
                 return refuse("--screenshots needs a folder");
