@@ -6,6 +6,7 @@
 #include "app/ui/program_options.h"
 #include "app/ui/screenshots.h"
 #include "app/ui/start_up.h"
+#include "displays/ui/alarm_tones.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
         std::cerr << "ostrel: " << error << "\n";
         return 2;
     }
+
+    // Nobody listens to a run that renders its windows into files.
+    SetAlarmSoundEnabled(!options->noSound && options->screenshotDirectory.empty());
 
     OstrelApplication app(argc, argv);
     int status = 0;

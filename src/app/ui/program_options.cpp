@@ -15,6 +15,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             options.simulate = std::string();
         } else if (arg.rfind("--simulate=", 0) == 0) {
             options.simulate = arg.substr(11);
+        } else if (arg == "--no-sound") {
+            options.noSound = true;
         } else if (arg == "--screenshots" && i + 1 < args.size()) {
             options.screenshotDirectory = args[++i];
         } else if (arg.rfind("--screenshots=", 0) == 0) {
@@ -39,7 +41,7 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 }
 
 std::string ProgramHelpText() {
-    return "Usage: ostrel [--simulate[=PROFILE[,key=value...]]]\n"
+    return "Usage: ostrel [--simulate[=PROFILE[,key=value...]]] [--no-sound]\n"
            "\n"
            "The desktop companion of the Tarvix dual-display multimeters: live\n"
            "readings, the graphical recorder and the download of the meter's logger\n"
@@ -51,6 +53,7 @@ std::string ProgramHelpText() {
            "                 " +
            SimulationSyntaxHelp() +
            "\n"
+           "  --no-sound     no alarm tones from the comparator\n"
            "  -h, --help     show this text and exit\n";
 }
 

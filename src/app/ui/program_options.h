@@ -10,6 +10,7 @@ namespace ostrel {
 struct ProgramOptions {
     bool help = false;
     std::optional<std::string> simulate; // the text after "--simulate=" ("" for plain --simulate)
+    bool noSound = false;                // --no-sound: the comparator's alarm stays silent
     std::string screenshotDirectory;     // hidden: grab every window into this folder and exit
     int screenshotDelayMs = 3000;
 };

@@ -2,9 +2,36 @@
 
 #include "app/string_table.h"
 #include "app/ui/window_messages.h"
+#include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
+#include "displays/ui/meter_pictures.h"
+#include "displays/ui/needle_sweep.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
 
 namespace ostrel {
+namespace {
+
+// Black panels with lime text in 8-point Arial, as on the digital meter.
+QLabel* MeterPanel(QWidget* parent, const char* name) {
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setAutoFillBackground(true);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setAlignment(Qt::AlignCenter);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    panel->setPalette(palette);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(8);
+    panel->setFont(font);
+    return panel;
+}
+
+} // namespace
 
 TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     : ShowingWidget(parent, Qt::Window), m_state(state) {
@@ -16,8 +43,25 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(Text(101).data(), static_cast<int>(Text(101).size())));
     setWindowIcon(DisplayIcon(1));
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setGeometry(0, kAnalogPanelTop, kAnalogPanelWidth, kAnalogPanelHeight);
+    const int inner = kAnalogPanelHeight - 2;
+    FuncPanel = MeterPanel(Panel1, "FuncPanel");
+    FuncPanel->setGeometry(kAnalogPanelWidth - 1 - 20, 1, 20, inner);
+    UnitPanel = MeterPanel(Panel1, "UnitPanel");
+    UnitPanel->setGeometry(FuncPanel->x() - 19, 1, 19, inner);
+    MultPanel = MeterPanel(Panel1, "MultPanel");
+    MultPanel->setGeometry(1, 1, UnitPanel->x() - 1, inner);
+
+    m_sweep = new NeedleSweep(this, m_meter.angle, [this](double a) { return needleRect(a); });
+
     const ScreenMetrics metrics = CurrentScreenMetrics(this);
     PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
+    refreshPanels();
 
     m_thread = std::make_unique<TAnalogMeterThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
@@ -35,19 +79,35 @@ void TAnalogMeterForm::stopUpdateThread() {
         m_thread->stop();
 }
 
+int TAnalogMeterForm::scalePicture() const {
+    return ScalePicture(m_meter.scaleFunction, m_meter.rangeExponent);
+}
+
+int TAnalogMeterForm::signMark() const {
+    return m_meter.negative ? kNegativeMarkPicture : kPositiveMarkPicture;
+}
+
+double TAnalogMeterForm::shownAngle() const {
+    return m_sweep->shown();
+}
+
+bool TAnalogMeterForm::needleMoving() const {
+    return m_sweep->isMoving();
+}
+
+const std::vector<double>& TAnalogMeterForm::sweepTrail() const {
+    return m_sweep->trail();
+}
+
 void TAnalogMeterForm::resetValues() {
-    m_meter.fullScale = 2000;
-    m_meter.rangeExponent = 2;
-    m_meter.count = 0;
+    ResetAnalogValues(m_meter);
 }
 
 void TAnalogMeterForm::reset() {
-    resetValues();
-    m_meter.firstLabel.clear();
-    m_meter.secondLabel.clear();
-    m_meter.previousAngle = m_meter.angle;
-    m_meter.angle = 150.0;
+    ResetAnalogMeter(m_meter);
+    refreshPanels();
     update();
+    m_sweep->moveTo(m_meter.angle);
 }
 
 void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
@@ -60,7 +120,61 @@ void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
     m_meter.secondLabel = copy.secondLabel;
     m_meter.function = copy.function;
     m_meter.negative = copy.negative;
+    newReading();
+}
+
+void TAnalogMeterForm::newReading() {
+    TakeAnalogReading(m_meter);
+    refreshPanels();
+    // The scale and the sign mark may have changed: the face is drawn anew
+    // (from pictures already drawn); the needle follows by its sweep.
     update();
+    m_sweep->moveTo(m_meter.angle);
+}
+
+void TAnalogMeterForm::refreshPanels() {
+    const AnalogPanelTexts texts = AnalogPanels(m_meter);
+    MultPanel->setText(QString::fromLatin1(texts.multiplier));
+    UnitPanel->setText(MeterText(texts.unit));
+    FuncPanel->setText(texts.funcSymbolFont ? QString::fromStdString(SymbolTypefaceText(texts.func))
+                                            : MeterText(texts.func));
+}
+
+int TAnalogMeterForm::faceLeft() const {
+    return (width() - MeterPictureSize(kAnalogFacePicture).width()) / 2;
+}
+
+QPoint TAnalogMeterForm::pivot() const {
+    return {width() / 2, kAnalogPivotY};
+}
+
+QRect TAnalogMeterForm::needleRect(double angle) const {
+    const NeedleOffset end = NeedleEnd(angle, kAnalogNeedleLength);
+    const QPoint from = pivot();
+    return QRect(from, from + QPoint(end.dx, end.dy)).normalized().adjusted(-3, -3, 3, 3);
+}
+
+void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {
+    ShowingWidget::resizeEvent(event);
+    Panel1->move((width() - Panel1->width()) / 2, kAnalogPanelTop);
+}
+
+void TAnalogMeterForm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    const int left = faceLeft();
+    painter.drawPixmap(left, 0, MeterPicture(kAnalogFacePicture, ratio));
+    painter.drawPixmap(left + kAnalogScaleLeft, kAnalogScaleTop,
+                       MeterPicture(scalePicture(), ratio));
+    const QSize mark = MeterPictureSize(signMark());
+    painter.drawPixmap(Panel1->x() - mark.width() - mark.width() / 2,
+                       Panel1->y() + Panel1->height() - mark.height(),
+                       MeterPicture(signMark(), ratio));
+
+    const NeedleOffset end = NeedleEnd(m_sweep->shown(), kAnalogNeedleLength);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(pivot(), pivot() + QPoint(end.dx, end.dy));
 }
 
 bool TAnalogMeterForm::event(QEvent* event) {
