@@ -60,6 +60,7 @@ class TComparatorForm : public ShowingWidget {
     bool alarm() const { return m_alarm; }
     float value() const { return m_value; }
     int function() const { return m_function; }
+    const std::string& valueText() const { return m_valueText; }
     const std::string& prefixLabel() const { return m_prefixLabel; }
     const std::string& unitLabel() const { return m_unitLabel; }
     int iconResource() const { return 5; }
