@@ -104,9 +104,11 @@ void TAnalogMeterForm::resetValues() {
 }
 
 void TAnalogMeterForm::reset() {
+    const int scale = scalePicture();
     ResetAnalogMeter(m_meter);
     refreshPanels();
-    update();
+    if (scalePicture() != scale)
+        update();
     m_sweep->moveTo(m_meter.angle);
 }
 
@@ -124,11 +126,14 @@ void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
 }
 
 void TAnalogMeterForm::newReading() {
+    const int scale = scalePicture();
+    const int mark = signMark();
     TakeAnalogReading(m_meter);
     refreshPanels();
-    // The scale and the sign mark may have changed: the face is drawn anew
-    // (from pictures already drawn); the needle follows by its sweep.
-    update();
+    // The face is drawn anew only when its scale or sign mark changed; the
+    // needle follows by its sweep.
+    if (scalePicture() != scale || signMark() != mark)
+        update();
     m_sweep->moveTo(m_meter.angle);
 }
 
