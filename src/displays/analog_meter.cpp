@@ -1,5 +1,6 @@
 #include "displays/analog_meter.h"
 
+#include "displays/display_text.h"
 #include "displays/panel_geometry.h"
 
 #include <charconv>
@@ -9,23 +10,9 @@
 namespace ostrel {
 namespace {
 
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string Trim(const std::string& s) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && IsBlank(s[begin]))
-        ++begin;
-    while (end > begin && IsBlank(s[end - 1]))
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 std::string TrimRight(const std::string& s) {
     std::size_t end = s.size();
-    while (end > 0 && IsBlank(s[end - 1]))
+    while (end > 0 && static_cast<unsigned char>(s[end - 1]) <= ' ')
         --end;
     return s.substr(0, end);
 }
@@ -55,20 +42,6 @@ int ScaleOf(double factor, int exponent) {
     if (!(value < static_cast<double>(INT_MAX)))
         return INT_MAX;
     return static_cast<int>(value);
-}
-
-bool IsTemperatureWithDegrees(int function) {
-    switch (function) {
-    case 0x4020:
-    case 0x4040:
-    case 0x8020:
-    case 0x8040:
-    case 0xC020:
-    case 0xC040:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // Full scale of an integer count of n digits; may change the exponent.
@@ -104,9 +77,9 @@ AnalogScaleReading ReadAnalogScale(const std::string& valueText, bool negative, 
     if (Contains(s, 'L'))
         s = TrimRight(s);
     else if (negative)
-        s = "-" + Trim(s.empty() ? s : s.substr(1));
+        s = "-" + TrimDisplayText(s.empty() ? s : s.substr(1));
     else
-        s = Trim(s);
+        s = TrimDisplayText(s);
     if (negative && !s.empty())
         s.erase(0, 1);
 
@@ -121,7 +94,7 @@ AnalogScaleReading ReadAnalogScale(const std::string& valueText, bool negative, 
         digits = s;
         e = static_cast<int>(s.size()) - 1;
     }
-    digits = Trim(digits);
+    digits = TrimDisplayText(digits);
     const int n = static_cast<int>(digits.size());
 
     AnalogScaleReading r;
@@ -142,7 +115,7 @@ AnalogScaleReading ReadAnalogScale(const std::string& valueText, bool negative, 
             return r;
         }
     }
-    if (IsTemperatureWithDegrees(function)) {
+    if (ShowsDegreeLetter(function)) {
         if (digits == "---") { // the sensor is open: beyond the end of the scale
             r.fullScale = ScaleOf(2.0, static_cast<int>(digits.size()));
             r.rangeExponent = e - 1;
@@ -223,20 +196,8 @@ AnalogPanelTexts AnalogPanels(const AnalogMeterState& state) {
     t.multiplier = MultiplierText(state.rangeExponent);
     t.unit = state.firstLabel;
     t.func = state.secondLabel;
-    switch (state.function) {
-    case 0x4020:
-    case 0x8020:
-    case 0xC020:
-        t.func = "C";
-        break;
-    case 0x4040:
-    case 0x8040:
-    case 0xC040:
-        t.func = "F";
-        break;
-    default:
-        break;
-    }
+    if (ShowsDegreeLetter(state.function))
+        t.func = (state.function & 0x20) != 0 ? "C" : "F";
     t.funcSymbolFont = UsesSymbolUnit(state.function);
     return t;
 }

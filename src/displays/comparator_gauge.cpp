@@ -1,6 +1,7 @@
 #include "displays/comparator_gauge.h"
 
 #include "app/number_format.h"
+#include "displays/display_text.h"
 #include "displays/panel_geometry.h"
 #include "link/reading.h"
 
@@ -9,32 +10,8 @@
 namespace ostrel {
 namespace {
 
-std::string Trim(const std::string& s) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 bool Contains(const std::string& s, char c) {
     return s.find(c) != std::string::npos;
-}
-
-bool IsTemperatureWithDegrees(int function) {
-    switch (function) {
-    case 0x4020:
-    case 0x4040:
-    case 0x8020:
-    case 0x8040:
-    case 0xC020:
-    case 0xC040:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The factor that brings a value into the unit of the limits.
@@ -55,8 +32,9 @@ double LimitUnitFactor(int function) {
 
 float ComparatorValue(const std::string& valueText, const std::string& exponentText, bool negative,
                       int function, double upper, double lower) {
-    std::string s = negative ? "-" + Trim(valueText.empty() ? valueText : valueText.substr(1))
-                             : Trim(valueText);
+    std::string s = negative
+                        ? "-" + TrimDisplayText(valueText.empty() ? valueText : valueText.substr(1))
+                        : TrimDisplayText(valueText);
     const double halfSpan = (upper - lower) * 0.5;
     double parsed = 0.0;
     if (ParseReal(s + "E" + exponentText, &parsed)) {
@@ -69,7 +47,7 @@ float ComparatorValue(const std::string& valueText, const std::string& exponentT
         s.pop_back(); // a temperature's degree letter
     if (ParseReal(s + "E" + exponentText, &parsed))
         return static_cast<float>(parsed);
-    if (IsTemperatureWithDegrees(function)) {
+    if (ShowsDegreeLetter(function)) {
         if (s == "---")
             return static_cast<float>(upper + halfSpan);
         if (s == "----")

@@ -14,25 +14,13 @@
 namespace ostrel {
 namespace {
 
-// Black panels with lime text in 8-point Arial, as on the digital meter.
-QLabel* MeterPanel(QWidget* parent, const char* name) {
-    auto* panel = new QLabel(parent);
+QLabel* NamedPanel(QWidget* parent, const char* name) {
+    QLabel* panel = MeterPanel(parent, 8);
     panel->setObjectName(QString::fromLatin1(name));
-    panel->setAutoFillBackground(true);
-    panel->setTextFormat(Qt::PlainText);
-    panel->setAlignment(Qt::AlignCenter);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    panel->setPalette(palette);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(8);
-    panel->setFont(font);
     return panel;
 }
 
 } // namespace
-
 TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     : ShowingWidget(parent, Qt::Window), m_state(state) {
     setObjectName(QStringLiteral("AnalogMeterForm"));
@@ -50,14 +38,14 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     Panel1->setLineWidth(1);
     Panel1->setGeometry(0, kAnalogPanelTop, kAnalogPanelWidth, kAnalogPanelHeight);
     const int inner = kAnalogPanelHeight - 2;
-    FuncPanel = MeterPanel(Panel1, "FuncPanel");
+    FuncPanel = NamedPanel(Panel1, "FuncPanel");
     FuncPanel->setGeometry(kAnalogPanelWidth - 1 - 20, 1, 20, inner);
-    UnitPanel = MeterPanel(Panel1, "UnitPanel");
+    UnitPanel = NamedPanel(Panel1, "UnitPanel");
     UnitPanel->setGeometry(FuncPanel->x() - 19, 1, 19, inner);
-    MultPanel = MeterPanel(Panel1, "MultPanel");
+    MultPanel = NamedPanel(Panel1, "MultPanel");
     MultPanel->setGeometry(1, 1, UnitPanel->x() - 1, inner);
 
-    m_sweep = new NeedleSweep(this, m_meter.angle, [this](double a) { return needleRect(a); });
+    m_sweep = new NeedleSweep(this, m_meter.angle, kAnalogNeedleLength, [this] { return pivot(); });
 
     const ScreenMetrics metrics = CurrentScreenMetrics(this);
     PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
@@ -153,12 +141,6 @@ QPoint TAnalogMeterForm::pivot() const {
     return {width() / 2, kAnalogPivotY};
 }
 
-QRect TAnalogMeterForm::needleRect(double angle) const {
-    const NeedleOffset end = NeedleEnd(angle, kAnalogNeedleLength);
-    const QPoint from = pivot();
-    return QRect(from, from + QPoint(end.dx, end.dy)).normalized().adjusted(-3, -3, 3, 3);
-}
-
 void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {
     ShowingWidget::resizeEvent(event);
     Panel1->move((width() - Panel1->width()) / 2, kAnalogPanelTop);
@@ -176,10 +158,7 @@ void TAnalogMeterForm::paintEvent(QPaintEvent*) {
                        Panel1->y() + Panel1->height() - mark.height(),
                        MeterPicture(signMark(), ratio));
 
-    const NeedleOffset end = NeedleEnd(m_sweep->shown(), kAnalogNeedleLength);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(pivot(), pivot() + QPoint(end.dx, end.dy));
+    m_sweep->paint(painter);
 }
 
 bool TAnalogMeterForm::event(QEvent* event) {

@@ -75,7 +75,6 @@ class TAnalogMeterForm : public ShowingWidget {
     void refreshPanels();
     int faceLeft() const;
     QPoint pivot() const;
-    QRect needleRect(double angle) const;
 
     AcquisitionState& m_state;
     State m_meter;

@@ -19,21 +19,6 @@
 namespace ostrel {
 namespace {
 
-QLabel* LimitPanel(QWidget* row) {
-    auto* panel = new QLabel(row);
-    panel->setAutoFillBackground(true);
-    panel->setTextFormat(Qt::PlainText);
-    panel->setAlignment(Qt::AlignCenter);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    panel->setPalette(palette);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(8);
-    panel->setFont(font);
-    return panel;
-}
-
 // One row of limits: the limit fills, its prefix and unit at the right.
 QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& unit, QLabel*& func) {
     auto* row = new QWidget(parent);
@@ -41,9 +26,9 @@ QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& un
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    limit = LimitPanel(row);
-    unit = LimitPanel(row);
-    func = LimitPanel(row);
+    limit = MeterPanel(row, 8);
+    unit = MeterPanel(row, 8);
+    func = MeterPanel(row, 8);
     unit->setFixedWidth(19);
     func->setFixedWidth(20);
     layout->addWidget(limit, 1);
@@ -73,7 +58,7 @@ TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double
     connect(bbtnAlart, &QPushButton::clicked, this, &TComparatorForm::bbtnAlartClick);
     connect(bbtnHiLowLimit, &QPushButton::clicked, this, &TComparatorForm::bbtnHiLowLimitClick);
 
-    m_sweep = new NeedleSweep(this, m_angle, [this](double a) { return needleRect(a); });
+    m_sweep = new NeedleSweep(this, m_angle, kComparatorNeedleLength, [this] { return pivot(); });
 
     PlaceWindow(this, ComparatorPlacement(CurrentScreenMetrics(this)));
     showLimits();
@@ -208,12 +193,6 @@ QPoint TComparatorForm::pivot() const {
     return {width() / 2, kComparatorPivotY};
 }
 
-QRect TComparatorForm::needleRect(double angle) const {
-    const NeedleOffset end = NeedleEnd(angle, kComparatorNeedleLength);
-    const QPoint from = pivot();
-    return QRect(from, from + QPoint(end.dx, end.dy)).normalized().adjusted(-3, -3, 3, 3);
-}
-
 void TComparatorForm::resizeEvent(QResizeEvent* event) {
     ShowingWidget::resizeEvent(event);
     // The buttons under the face, the limit rows beside the limit button.
@@ -237,10 +216,7 @@ void TComparatorForm::paintEvent(QPaintEvent*) {
     painter.drawPixmap(left, 0, MeterPicture(kComparatorFacePicture, ratio));
     painter.drawPixmap(left + (face.width() - overlay.width()) / 2, kComparatorOverlayTop,
                        MeterPicture(kComparatorOverlayPicture, ratio));
-    const NeedleOffset end = NeedleEnd(m_sweep->shown(), kComparatorNeedleLength);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(pivot(), pivot() + QPoint(end.dx, end.dy));
+    m_sweep->paint(painter);
 }
 
 bool TComparatorForm::event(QEvent* event) {

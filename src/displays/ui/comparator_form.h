@@ -100,7 +100,6 @@ class TComparatorForm : public ShowingWidget {
     void soundAlarm();
     int faceLeft() const;
     QPoint pivot() const;
-    QRect needleRect(double angle) const;
 
     AcquisitionState& m_state;
     double m_angle = 90.0;

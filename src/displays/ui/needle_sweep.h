@@ -6,12 +6,15 @@
 // needle, drawn on whole pixels, moves.
 
 #include <QObject>
+#include <QPoint>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <vector>
+
+class QPainter;
 
 namespace ostrel {
 
@@ -20,9 +23,9 @@ class NeedleSweep : public QObject {
     // Milliseconds between two positions of a sweep.
     static constexpr int kStepMs = 3;
 
-    // needleRect: the part of owner a needle at an angle covers; needles with
-    // the same rectangle are drawn alike.
-    NeedleSweep(QWidget* owner, double angle, std::function<QRect(double angle)> needleRect);
+    // The needle of owner, of length pixels from the point pivot() gives,
+    // now at angle.
+    NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot);
 
     // Sweep from the angle on screen to angle. A sweep under way turns
     // toward the new angle from where it stands.
@@ -34,11 +37,19 @@ class NeedleSweep : public QObject {
     // The positions the latest sweep passed so far.
     const std::vector<double>& trail() const { return m_trail; }
 
+    // Draw the needle, in black, where it stands now.
+    void paint(QPainter& painter) const;
+
   private:
     void step();
+    // The part of the owner a needle at angle covers, with room for its pen;
+    // needles with the same rectangle are drawn alike (their ends are whole
+    // pixels).
+    QRect rect(double angle) const;
 
     QWidget* m_owner;
-    std::function<QRect(double)> m_needleRect;
+    int m_length;
+    std::function<QPoint()> m_pivot;
     QTimer m_timer;
     double m_shown;
     std::vector<double> m_positions;
