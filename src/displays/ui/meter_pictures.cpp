@@ -107,11 +107,14 @@ void PaintScale(QPainter& p, int picture) {
                    Polar(kScalePivot, mark.angle, mark.major ? kMajorEnd : kMinorEnd));
         if (!mark.major)
             continue;
-        // Numbers sit above the arc; those at its ends are kept inside the picture.
+        // Numbers sit outside the arc; those at its ends stand on their marks,
+        // inside the picture.
         const QString text = QString::number(mark.label);
         const double w = metrics.horizontalAdvance(text);
         const double h = metrics.ascent();
-        QPointF c = Polar(kScalePivot, mark.angle, kNumberRadius);
+        const bool end = mark.angle <= kNeedleFullScaleAngle || mark.angle >= kNeedleRestAngle;
+        QPointF c = end ? Polar(kScalePivot, mark.angle, kMajorEnd) - QPointF(0, h / 2 + 3.5)
+                        : Polar(kScalePivot, mark.angle, kNumberRadius);
         c.setX(std::clamp(c.x(), w / 2 + 0.5, size.width() - w / 2 - 0.5));
         c.setY(std::max(c.y(), h / 2 + 0.5));
         p.drawText(QPointF(c.x() - w / 2, c.y() + h / 2 - 0.5), text);
