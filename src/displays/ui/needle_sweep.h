@@ -21,7 +21,7 @@ namespace ostrel {
 class NeedleSweep : public QObject {
   public:
     // Milliseconds between two positions of a sweep.
-    static constexpr int kStepMs = 3;
+    static constexpr int kStepMs = 2;
 
     // The needle of owner, of length pixels from the point pivot() gives,
     // now at angle.
