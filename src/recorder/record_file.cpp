@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -341,6 +342,18 @@ bool TemporaryFileWriter::open(const std::string& path) {
     return m_fd >= 0;
 }
 
+bool TemporaryFileWriter::create(const std::string& path) {
+    close();
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
+    return m_fd >= 0;
+}
+
+bool TemporaryFileWriter::sync() {
+    return m_fd >= 0 && ::fdatasync(m_fd) == 0;
+}
+
 bool TemporaryFileWriter::append(const RecordPair& pair) {
     if (m_fd < 0)
         return false;
@@ -366,8 +379,42 @@ void TemporaryFileWriter::close() {
     m_fd = -1;
 }
 
+namespace {
+std::string_view TemporaryStem() {
+    return HasText(6) ? Text(6) : std::string_view("~QDMDL");
+}
+} // namespace
+
+int TemporaryFileNumber(std::string_view name) {
+    const std::string_view stem = TemporaryStem();
+    constexpr std::string_view suffix = ".TMP";
+    if (name.size() <= stem.size() + suffix.size() || name.substr(0, stem.size()) != stem ||
+        name.substr(name.size() - suffix.size()) != suffix)
+        return 0;
+    const std::string_view digits =
+        name.substr(stem.size(), name.size() - stem.size() - suffix.size());
+    if (digits.size() > 9 || digits.front() == '0')
+        return 0;
+    int number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+bool TemporaryFileInUse(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool inUse = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return inUse;
+}
+
 std::string TemporaryFilePath(const std::string& directory, int number) {
-    const std::string_view stem = HasText(6) ? Text(6) : std::string_view("~QDMDL");
+    const std::string_view stem = TemporaryStem();
     std::string path = directory;
     if (!path.empty() && path.back() != '/')
         path += '/';
