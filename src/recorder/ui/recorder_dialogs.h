@@ -1,17 +1,11 @@
 #pragma once
 // The recorder's dialogs, created once at start-up and hidden until used:
-// the acquisition interval option, the graphical viewer, the two instances of
-// the graph export dialog and the graph line colour dialog.
+// the graphical viewer, the two instances of the graph export dialog and the
+// graph line colour dialog (the interval option is interval_dialog.h).
 
 #include <QDialog>
 
 namespace ostrel {
-
-class TDialogOption : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TDialogOption(QWidget* parent = nullptr);
-};
 
 class TFormViewGraphic : public QDialog {
     Q_OBJECT
