@@ -1,7 +1,8 @@
 #pragma once
 // Renders every window of a running program into PNG files: the about dialog
-// with the cable lines first, then links, waits for the live windows to fill,
-// grabs them all and ends the program. Used by tools/screenshots.
+// with the cable lines first, then links, records a few hundred samples,
+// waits for the live windows to fill, grabs them all and ends the program. Used by
+// tools/screenshots.
 
 #include <QObject>
 #include <QString>
@@ -17,6 +18,8 @@ class ScreenshotTaker : public QObject {
 
   private:
     void start();
+    void recordSamples();
+    void waitForLowBattery();
     void grabAll();
     void save(QWidget* window, const QString& name);
     void saveDesktop(const QString& name);
