@@ -222,23 +222,14 @@ LoadResult ReadRecordFile(const std::string& path,
 LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out,
                        const LoadProgress& progress) {
     const std::size_t before = out.size();
-    bool reserved = false;
-    // The first report carries the number of entries the file can hold: room
-    // for exactly those, never for what the count merely claims.
-    const LoadProgress reserving = [&](std::int64_t done, std::int64_t total) {
-        if (!reserved) {
-            out.reserve(before + static_cast<std::size_t>(total));
-            reserved = true;
-        }
-        return !progress || progress(done, total);
-    };
+    // The buffer grows with what is read, never by what the count claims.
     const LoadResult result = ReadEntries(
         source, layout,
         [&out](const std::uint8_t* entry) {
             out.emplace_back();
             ReadEntry(entry, out.back());
         },
-        reserving);
+        progress);
     if (result.status == LoadStatus::Aborted) {
         out.resize(before);
         out.shrink_to_fit();
@@ -325,7 +316,8 @@ bool RecordFileWriter::commit(bool durable) {
     return m_ok;
 }
 
-bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
+namespace {
+template <class Pairs> bool SavePairs(const std::string& path, const Pairs& pairs) {
     RecordFileWriter writer;
     if (!writer.open(path))
         return false;
@@ -334,6 +326,15 @@ bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) 
             return false;
     }
     return writer.commit();
+}
+} // namespace
+
+bool SaveRecordFile(const std::string& path, const SampleBuffer& pairs) {
+    return SavePairs(path, pairs);
+}
+
+bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
+    return SavePairs(path, pairs);
 }
 
 bool TemporaryFileWriter::open(const std::string& path) {

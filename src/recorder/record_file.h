@@ -125,6 +125,7 @@ class RecordFileWriter {
 
 // Save pairs as a ".g53" record file. False ("File save error.") when the file
 // could not be written; the previous file is then unchanged.
+bool SaveRecordFile(const std::string& path, const SampleBuffer& pairs);
 bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs);
 
 // The temporary file of a running recording: created anew, one 169-byte entry

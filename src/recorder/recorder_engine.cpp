@@ -1,7 +1,6 @@
 #include "recorder/recorder_engine.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace ostrel {
 
@@ -29,14 +28,8 @@ void RecorderEngine::reset() {
 
 void RecorderEngine::addSample(const RecordPair& pair) {
     const std::int64_t position = count();
-    const float v = pair.main.value;
-    ScaleY(m_yRange, v, position == 0);
     m_buffer.push_back(pair);
-    // Positions beyond the int range would only occur past 300 GB of samples.
-    const int at = static_cast<int>(std::min<std::int64_t>(position, INT_MAX));
-    TrackExtremes(m_extremes, at, v,
-                  m_buffer[static_cast<std::size_t>(m_extremes.maxIndex)].main.value,
-                  m_buffer[static_cast<std::size_t>(m_extremes.minIndex)].main.value);
+    AccountSample(m_buffer, m_buffer.size() - 1, m_yRange, m_extremes);
     m_lastPage = static_cast<int>(position / m_pointsPerPage + 1);
     m_viewedPage = m_lastPage;
     m_empty = false;
@@ -44,20 +37,31 @@ void RecorderEngine::addSample(const RecordPair& pair) {
 }
 
 LoadResult RecorderEngine::load(const std::string& path, const LoadProgress& progress) {
-    const LoadResult result = LoadRecordFile(path, m_buffer, progress);
+    // Each pair is accounted as it arrives, so that nothing long remains to
+    // be done after the last progress report.
+    YRange range = m_yRange;
+    Extremes extremes = m_extremes;
+    std::size_t accounted = m_buffer.size();
+    const auto account = [&] {
+        for (; accounted < m_buffer.size(); ++accounted)
+            AccountSample(m_buffer, accounted, range, extremes);
+    };
+    const LoadResult result =
+        LoadRecordFile(path, m_buffer, [&](std::int64_t done, std::int64_t total) {
+            account();
+            return !progress || progress(done, total);
+        });
     if (result.status == LoadStatus::OpenError || result.status == LoadStatus::Damaged ||
         result.status == LoadStatus::Aborted)
         return result;
-    accountLoaded();
-    return result;
-}
-
-void RecorderEngine::accountLoaded() {
-    ScanBuffer(m_buffer, m_yRange, m_extremes);
+    account();
+    m_yRange = range;
+    m_extremes = extremes;
     m_lastPage = LastPageFor(count(), m_pointsPerPage);
     m_viewedPage = m_lastPage;
     m_empty = false;
     m_modified = true;
+    return result;
 }
 
 void RecorderEngine::markSaved() {

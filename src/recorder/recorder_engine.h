@@ -43,10 +43,6 @@ class RecorderEngine {
     // it had been sampled. The progress callback may stop the load: the pairs
     // read so far are then dropped and the recorder stays as it was.
     LoadResult load(const std::string& path, const LoadProgress& progress = {});
-    // The same for pairs already appended to buffer() (tests, recovery).
-    void accountLoaded();
-    // Direct access for loading: pairs appended here count after accountLoaded().
-    SampleBuffer& loadTarget() { return m_buffer; }
 
     // The buffer was saved: nothing is unsaved any more.
     void markSaved();

@@ -77,7 +77,7 @@ TEST_F(RecorderFilesTest, SaveAsWritesTheBufferAndRefusesNamesReadBackAsAnotherL
 }
 
 TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
-    std::vector<RecordPair> pairs;
+    SampleBuffer pairs;
     for (int i = 0; i < 201; ++i) {
         RecordPair p;
         StoreField(p.main.dataText, std::to_string(i));
@@ -121,7 +121,7 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
 }
 
 TEST_F(RecorderFilesTest, AbortKeepsNothingAndAMissingFileIsAnOpenError) {
-    std::vector<RecordPair> pairs(5000);
+    SampleBuffer pairs(5000);
     ASSERT_TRUE(SaveRecordFile(path("big.g53").toStdString(), pairs));
     // Abort as soon as the window takes its first look at events.
     QTimer::singleShot(0, &rig.progress, [this] {

@@ -123,21 +123,23 @@ void TDataStringGridForm::appendLines(std::int64_t first, std::int64_t last) {
         if (!m_lineSource(last))
             return;
         std::int64_t position = first;
+        int linePage = -1;
         while (position <= last) {
-            const int page = pageCount() - 1;
             DataSheetModel* model = m_models.back();
             std::int64_t room = kDataListPageLines - model->count();
             if (room <= 0) // a page could not be added: the lines stay on the last one
                 room = kDataListPageLines;
             const int n = static_cast<int>(std::min<std::int64_t>(room, last - position + 1));
-            m_lists.back()->setUpdatesEnabled(false);
             model->grow(n);
-            showLast(page);
-            m_lists[static_cast<std::size_t>(page)]->setUpdatesEnabled(true);
+            linePage = pageCount() - 1;
             position += n;
             if (model->count() >= kDataListPageLines && !addPage())
                 break;
         }
+        // Only the newest line is selected (and shown); the pages filled on
+        // the way lay themselves out when they are looked at.
+        if (linePage >= 0)
+            showLast(linePage);
     } catch (const std::bad_alloc&) {
         for (QListView* list : m_lists)
             list->setUpdatesEnabled(true);
@@ -146,11 +148,14 @@ void TDataStringGridForm::appendLines(std::int64_t first, std::int64_t last) {
 }
 
 void TDataStringGridForm::showLast(int page) {
-    PageControl->setCurrentIndex(page);
     QListView* list = m_lists[static_cast<std::size_t>(page)];
     DataSheetModel* model = m_models[static_cast<std::size_t>(page)];
+    list->setUpdatesEnabled(false);
     if (model->count() > 0)
         list->setCurrentIndex(model->index(model->count() - 1));
+    list->setUpdatesEnabled(true);
+    // New lines go to the last page, which is the one shown.
+    PageControl->setCurrentIndex(pageCount() - 1);
 }
 
 QString TDataStringGridForm::lineText(int page, int row) const {
