@@ -11,6 +11,7 @@
 #include "recorder/ui/graphical_form.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,6 +77,22 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     // have continued by itself; nothing else was said.
     for (const MessageRequest& r : answers.requests())
         EXPECT_EQ(r.caption, "Warning[W8000]") << r.text.toStdString();
+}
+
+TEST(RecorderEndToEnd, StartUpOffersAnEarlierRunsRecording) {
+    QTemporaryDir dir;
+    QFile left(QDir(dir.path()).filePath("~QDMDL4.TMP"));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write(QByteArray(2 * 169, '\0'));
+    left.close();
+    std::unique_ptr<MeterAccess> access = MakeMeterAccess("absent", nullptr);
+    ASSERT_TRUE(access);
+    ShellSession session(*access, dir.path());
+    ScopedMessageAnswerer no(QMessageBox::No);
+    session.showWindows();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return no.count() > 0; }, 5000));
+    EXPECT_TRUE(no.requests()[0].text.startsWith("~QDMDL4.TMP holds 2 samples"));
+    EXPECT_TRUE(session.windows().graphical->engine().empty());
 }
 
 } // namespace
