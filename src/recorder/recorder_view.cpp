@@ -1,7 +1,5 @@
 #include "recorder/recorder_view.h"
 
-#include "app/string_table.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -22,14 +20,6 @@ bool IsResistance(std::uint32_t code) {
 
 bool IsTemperatureUnit(std::uint32_t code) {
     return code == 0x20 || code == 0x40;
-}
-
-// A format text of the string table with one number filled in.
-template <class... Args> std::string Formatted(int id, Args... args) {
-    const std::string format(Text(id));
-    char text[128];
-    const int n = std::snprintf(text, sizeof text, format.c_str(), args...);
-    return n > 0 ? std::string(text) : std::string();
 }
 
 // Data, unit and function texts of a record with its mode in brackets.
@@ -57,11 +47,11 @@ std::string RecordingStatusText(bool recording) {
 
 std::string CountStatusText(std::int64_t count) {
     // The text takes an int; a count beyond it shows as its top.
-    return Formatted(kCountText, static_cast<int>(std::clamp<std::int64_t>(count, 0, INT_MAX)));
+    return FormattedText(kCountText, static_cast<int>(std::clamp<std::int64_t>(count, 0, INT_MAX)));
 }
 
 std::string PageStatusText(int viewedPage, int lastPage) {
-    return Formatted(kPageText, viewedPage, lastPage);
+    return FormattedText(kPageText, viewedPage, lastPage);
 }
 
 std::string ModeStatusText(bool manual, int intervalMs) {

@@ -3,13 +3,12 @@
 // recovery, and a write error that is reported once.
 #include "recorder/temporary_files.h"
 
+#include "file_size_limit.h"
 #include "record_test_util.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace ostrel {
 namespace {
@@ -107,19 +106,16 @@ TEST(TemporaryFilesTest, AWriteErrorIsReportedOnceAndClosesTheFile) {
     ScratchDir dir;
     TemporaryFiles files(dir.path().string());
     ASSERT_TRUE(files.startNext());
-    // A file size limit of two entries stands for a full disk.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit before{};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    rlimit limit = before;
-    limit.rlim_cur = 2 * kEntrySize;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const auto first = files.append(MakePair(1));
-    const auto second = files.append(MakePair(2));
-    const auto third = files.append(MakePair(3));
-    const auto fourth = files.append(MakePair(4));
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, SIG_DFL);
+    TemporaryFiles::Append first, second, third, fourth;
+    {
+        // A file size limit of two entries stands for a full disk.
+        const test::ScopedFileSizeLimit full(2 * kEntrySize);
+        ASSERT_TRUE(full.isSet());
+        first = files.append(MakePair(1));
+        second = files.append(MakePair(2));
+        third = files.append(MakePair(3));
+        fourth = files.append(MakePair(4));
+    }
     EXPECT_EQ(first, TemporaryFiles::Append::Written);
     EXPECT_EQ(second, TemporaryFiles::Append::Written);
     EXPECT_EQ(third, TemporaryFiles::Append::FailedNow);

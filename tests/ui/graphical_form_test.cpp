@@ -2,6 +2,7 @@
 // refuses, pages and readout, the interval, the temporary files, Clear, the
 // low-battery question, files, the exit question and recovery.
 
+#include "../recorder/file_size_limit.h"
 #include "recorder_test_rig.h"
 #include "ui_wait.h"
 
@@ -17,9 +18,6 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace ostrel {
 namespace {
@@ -317,16 +315,12 @@ TEST_F(GraphicalFormTest, LowBatteryAbortStopsAndDropsTheSampleContinueKeepsIt) 
 
 TEST_F(GraphicalFormTest, AFullDiskIsToldOnceAndRecordingGoesOnInMemory) {
     startRecording();
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit before{};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    rlimit limit = before;
-    limit.rlim_cur = 2 * kEntrySize;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    for (int i = 0; i < 5; ++i)
-        rig.sample("1.0");
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, SIG_DFL);
+    {
+        const test::ScopedFileSizeLimit full(2 * kEntrySize);
+        ASSERT_TRUE(full.isSet());
+        for (int i = 0; i < 5; ++i)
+            rig.sample("1.0");
+    }
     flushPosted();
     EXPECT_EQ(form().engine().count(), 5);
     EXPECT_EQ(answers.countText(QText(8021)), 1);

@@ -392,6 +392,19 @@ int TGraphicalForm::runDialog(QDialog& dialog) {
     return m_runDialog(dialog);
 }
 
+int TGraphicalForm::say(int formatId, int number, const QString& text, MessageIcon icon,
+                        QMessageBox::StandardButtons buttons,
+                        QMessageBox::StandardButton defaultButton) {
+    MessageRequest request;
+    request.owner = this;
+    request.caption = QNumberedCaption(formatId, number);
+    request.text = text;
+    request.icon = icon;
+    request.buttons = buttons;
+    request.defaultButton = defaultButton;
+    return ShowMessage(request);
+}
+
 QString TGraphicalForm::chooseFile(const FileRequest& request) {
     QFileDialog dialog(this);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

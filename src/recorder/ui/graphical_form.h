@@ -13,6 +13,7 @@
 // readout, extremes, zoom, line colour) and graphical_form_files.cpp (Save,
 // Open, the exit question).
 
+#include "app/ui/message_box.h"
 #include "link/acquisition_state.h"
 #include "recorder/recorder_engine.h"
 #include "recorder/temporary_files.h"
@@ -209,6 +210,11 @@ class TGraphicalForm : public QMainWindow {
     void refreshStatusBar();
     void setBusy(bool busy);
     int runDialog(QDialog& dialog);
+    // A message box of this window: the caption from formatId filled with
+    // number, the text, icon and buttons. Returns the answer.
+    int say(int formatId, int number, const QString& text, MessageIcon icon,
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     QString chooseFile(const FileRequest& request);
     // graphical_form_sampling.cpp
     bool checkLinked();

@@ -8,6 +8,7 @@
 #include "app/ui/message_box.h"
 #include "app/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
+#include "recorder/recorder_view.h"
 #include "recorder/ui/graph_adapter.h"
 
 #include <QApplication>
@@ -51,12 +52,9 @@ QString NumberedLine(int id, const QString& colour) {
 }
 
 QString CounterLine(std::int64_t done, std::int64_t total) {
-    const std::string format(Text(kCounterText));
-    char text[96];
-    std::snprintf(text, sizeof text, format.c_str(),
-                  static_cast<int>(std::min<std::int64_t>(done, INT32_MAX)),
-                  static_cast<int>(std::min<std::int64_t>(total, INT32_MAX)));
-    return QString::fromLatin1(text);
+    return QString::fromStdString(
+        FormattedText(kCounterText, static_cast<int>(std::min<std::int64_t>(done, INT32_MAX)),
+                      static_cast<int>(std::min<std::int64_t>(total, INT32_MAX))));
 }
 
 } // namespace
@@ -80,12 +78,7 @@ bool TGraphicalForm::sbtnSaveFileClick() {
         const std::string problem = G53SaveNameProblem(path.toStdString());
         if (problem.empty())
             return saveFile(path);
-        MessageRequest message;
-        message.owner = this;
-        message.caption = QNumberedCaption(kErrorCaption, kSaveNameTextId);
-        message.text = QString::fromStdString(problem);
-        message.icon = MessageIcon::Stop;
-        ShowMessage(message);
+        say(kErrorCaption, kSaveNameTextId, QString::fromStdString(problem), MessageIcon::Stop);
         request.fileName = QFileInfo(path).fileName();
         request.directory = QFileInfo(path).absolutePath();
     }
@@ -202,12 +195,8 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     finish();
     refreshStatusBar();
     if (result.status == LoadStatus::CutShort) {
-        MessageRequest message;
-        message.owner = this;
-        message.caption = QNumberedCaption(kWarningCaption, kCutShortTextId);
-        message.text = QString::fromStdString(LoadMessage(result));
-        message.icon = MessageIcon::Warning;
-        ShowMessage(message);
+        say(kWarningCaption, kCutShortTextId, QString::fromStdString(LoadMessage(result)),
+            MessageIcon::Warning);
     }
     return true;
 }
@@ -217,14 +206,9 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
 bool TGraphicalForm::mayClose() {
     if (!m_engine.hasUnsavedSamples())
         return true;
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kWarningCaption, kExitQuestionText);
-    request.text = QText(kExitQuestionText) + '\n' + QText(kSaveQuestionText);
-    request.icon = MessageIcon::Question;
-    request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    request.defaultButton = QMessageBox::Cancel;
-    switch (ShowMessage(request)) {
+    switch (say(kWarningCaption, kExitQuestionText,
+                QText(kExitQuestionText) + '\n' + QText(kSaveQuestionText), MessageIcon::Question,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::No:
         return true;
     case QMessageBox::Yes:

@@ -9,6 +9,7 @@
 #include "app/ui/message_dialogs.h"
 #include "app/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "recorder/recorder_view.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
 #include "recorder/ui/graph_adapter.h"
@@ -34,15 +35,9 @@ constexpr int kClearQuestionText = 8002;
 constexpr int kTemporaryCopyStoppedText = 8021;
 constexpr int kLeftoverText = 8020;
 
-// A string-table format with a file name and a number filled in.
 QString FormatLeftover(const LeftoverFile& file) {
-    const std::string format(Text(kLeftoverText));
     const int entries = static_cast<int>(std::min<std::int64_t>(file.entries, INT32_MAX));
-    const int size = std::snprintf(nullptr, 0, format.c_str(), file.name.c_str(), entries);
-    std::string text(static_cast<std::size_t>(std::max(0, size)) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format.c_str(), file.name.c_str(), entries);
-    text.resize(static_cast<std::size_t>(std::max(0, size)));
-    return QString::fromLocal8Bit(text.c_str());
+    return QString::fromLocal8Bit(FormattedText(kLeftoverText, file.name.c_str(), entries));
 }
 
 } // namespace
@@ -50,12 +45,7 @@ QString FormatLeftover(const LeftoverFile& file) {
 bool TGraphicalForm::checkLinked() {
     if (m_state.isLinked())
         return true;
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kErrorCaption, kNotLinkedText);
-    request.text = QText(kNotLinkedText);
-    request.icon = MessageIcon::Stop;
-    ShowMessage(request);
+    say(kErrorCaption, kNotLinkedText, QText(kNotLinkedText), MessageIcon::Stop);
     sbtnRecordStop->setChecked(true);
     return false;
 }
@@ -162,12 +152,8 @@ void TGraphicalForm::tellTemporaryCopyStopped() {
     // Told once per recording, after this sample is complete, so that the
     // message box never opens in the middle of a sample.
     QTimer::singleShot(0, this, [this] {
-        MessageRequest request;
-        request.owner = this;
-        request.caption = QNumberedCaption(kWarningCaption, kTemporaryCopyStoppedText);
-        request.text = QText(kTemporaryCopyStoppedText);
-        request.icon = MessageIcon::Warning;
-        ShowMessage(request);
+        say(kWarningCaption, kTemporaryCopyStoppedText, QText(kTemporaryCopyStoppedText),
+            MessageIcon::Warning);
     });
 }
 
@@ -197,14 +183,9 @@ void TGraphicalForm::sbtnClearClick() {
     if (m_engine.empty())
         return;
     if (m_engine.modified()) {
-        MessageRequest request;
-        request.owner = this;
-        request.caption = QNumberedCaption(kWarningCaption, kClearQuestionText);
-        request.text = QText(kClearQuestionText);
-        request.icon = MessageIcon::Question;
-        request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-        request.defaultButton = QMessageBox::Cancel;
-        if (ShowMessage(request) != QMessageBox::Ok)
+        if (say(kWarningCaption, kClearQuestionText, QText(kClearQuestionText),
+                MessageIcon::Question, QMessageBox::Ok | QMessageBox::Cancel,
+                QMessageBox::Cancel) != QMessageBox::Ok)
             return;
     }
     resetRecorder();
@@ -239,14 +220,9 @@ void TGraphicalForm::offerLeftoverFiles() {
         if (it->inUse || it->entries == 0 ||
             std::find(own.begin(), own.end(), it->path) != own.end())
             continue;
-        MessageRequest request;
-        request.owner = this;
-        request.caption = QNumberedCaption(kWarningCaption, kLeftoverText);
-        request.text = FormatLeftover(*it);
-        request.icon = MessageIcon::Question;
-        request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        request.defaultButton = QMessageBox::Yes;
-        const int answer = ShowMessage(request);
+        const int answer =
+            say(kWarningCaption, kLeftoverText, FormatLeftover(*it), MessageIcon::Question,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         if (answer == QMessageBox::Yes) {
             openFile(QString::fromStdString(it->path));
             return;
