@@ -82,7 +82,7 @@ void Publish(AcquisitionState& state, std::string value) {
         std::lock_guard lock(state.readingLock);
         SetField(state.reading.main.valueField, value);
         state.reading.main.valueText = std::move(value);
-        state.reading.main.exponentText = "0";
+        state.reading.main.exponentText.assign(1, '0');
         state.reading.main.function = 0x6;
         SetField(state.reading.main.secondLabelField, "V");
     }
