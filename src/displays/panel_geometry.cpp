@@ -75,7 +75,8 @@ PixelRect ComparatorPlacement(const ScreenMetrics& m) {
     const int left = (width - kComparatorFaceWidth) / 2;
     const int top = (m.screenHeight - m.mainWindowHeight) / 4 + m.mainWindowHeight +
                     2 * m.sizingFrameHeight + e;
-    const int height = kComparatorFaceHeight + 2 * kComparatorButtonHeight + 2 * e;
+    const int height =
+        kComparatorFaceHeight + kComparatorButtonHeight + kComparatorLimitButtonHeight + 2 * e;
     return {left, top, width, height};
 }
 

@@ -75,10 +75,16 @@ inline constexpr int kAnalogFaceWidth = 198;
 inline constexpr int kAnalogFaceHeight = 178;
 PixelRect AnalogMeterPlacement(const ScreenMetrics& m, int digitalMeterHeight);
 
-// The comparator: its face picture and its two buttons.
+// The comparator: its face picture and its two buttons, one above the
+// other: the alarm switch, then the limit button with the two limit rows
+// beside it (the rows end where the button ends).
 inline constexpr int kComparatorFaceWidth = 201;
 inline constexpr int kComparatorFaceHeight = 122;
 inline constexpr int kComparatorButtonHeight = 25;
+inline constexpr int kComparatorLimitRowHeight = 18;
+inline constexpr int kComparatorLimitRowGap = 3;
+inline constexpr int kComparatorLimitButtonHeight =
+    2 * kComparatorLimitRowHeight + kComparatorLimitRowGap;
 PixelRect ComparatorPlacement(const ScreenMetrics& m);
 
 // The data list below the three meters, down to the taskbar.

@@ -60,7 +60,7 @@ TEST(LiveWindowPlacement, WindowsStackBelowTheMainWindow) {
     EXPECT_EQ(DataListMinimumSize(m), (PixelSize{480, 270}));
     EXPECT_EQ(DataListMaximised(m), (PixelRect{0, 80, 480, 960}));
     // Comparator: E = 23; left (247 − 201) / 2, top 1000 / 4 + 80 + 8 + 23.
-    EXPECT_EQ(ComparatorPlacement(m), (PixelRect{23, 361, 247, 122 + 50 + 46}));
+    EXPECT_EQ(ComparatorPlacement(m), (PixelRect{23, 361, 247, 122 + 25 + 39 + 46}));
 }
 
 TEST(SymbolTypeface, ResistanceUnitsShowTheOhmSign) {

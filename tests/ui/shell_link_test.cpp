@@ -14,6 +14,7 @@
 
 #include <QFrame>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -315,6 +316,17 @@ TEST_F(ShellLinkTest, TilePlacesTheVisibleWindowsAndLeavesHiddenOnesAlone) {
               mainHeight + digitalHeight + w().analogMeter->frameGeometry().height());
     EXPECT_EQ(w().comparator->pos(), QPoint(333, 222));
     EXPECT_FALSE(w().comparator->isVisible());
+}
+
+TEST_F(ShellLinkTest, TiledComparatorShowsBothLimitRows) {
+    start();
+    w().comparator->show();
+    main().sbtnWinTileClick();
+    // The height the tile gives counts both buttons, which stand one above the
+    // other; the limit rows beside the lower one must not be cut off.
+    const auto* comparator = w().comparator;
+    EXPECT_LE(comparator->Panel2->geometry().bottom(), comparator->rect().bottom());
+    EXPECT_LE(comparator->bbtnHiLowLimit->geometry().bottom(), comparator->rect().bottom());
 }
 
 TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {

@@ -46,7 +46,7 @@ TEST(WindowGeometry, TileWithEveryWindowVisible) {
     in.analogFaceHeight = 178;
     in.comparatorFaceWidth = 201;
     in.comparatorFaceHeight = 122;
-    in.comparatorButtonsHeight = 25;
+    in.comparatorButtonsHeight = 25 + 39; // alarm switch above the limit button
     const TileLayout t = ComputeTile(in);
     const int mainH = 77;
     EXPECT_EQ(t.digitalMeter, (WindowRect{0, mainH, 256, (768 - mainH) / 4}));
@@ -60,7 +60,7 @@ TEST(WindowGeometry, TileWithEveryWindowVisible) {
     ASSERT_TRUE(t.comparator);
     const int e = 2 * 4 + 19;
     EXPECT_EQ(*t.comparator,
-              (WindowRect{e, (768 - mainH) / 4 + mainH + e, 201 + e, 122 + 25 + e + 2}));
+              (WindowRect{e, (768 - mainH) / 4 + mainH + e, 201 + e, 122 + 64 + e + 2}));
 }
 
 TEST(WindowGeometry, HiddenWindowsStayWhereTheyAreButTheDigitalMeterMoves) {

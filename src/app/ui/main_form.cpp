@@ -434,12 +434,11 @@ void TFormMain::sbtnWinTileClick() {
         if (m_windows->analogMeter)
             in.analogCurrentHeight = m_windows->analogMeter->frameGeometry().height();
         if (auto* comparator = m_windows->comparator) {
-            // The two buttons sit side by side under the face.
+            // The two buttons stand one above the other under the face.
             int buttons = 0;
             for (QPushButton* b : {comparator->bbtnAlart, comparator->bbtnHiLowLimit})
                 if (b)
-                    buttons =
-                        std::max(buttons, b->height() > 0 ? b->height() : b->sizeHint().height());
+                    buttons += b->height() > 0 ? b->height() : b->sizeHint().height();
             if (buttons > 0)
                 in.comparatorButtonsHeight = buttons;
         }

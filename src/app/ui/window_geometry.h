@@ -45,7 +45,7 @@ struct TileInput {
     int analogCurrentHeight = 0;   // used when the analog meter is hidden
     int comparatorFaceWidth = 201; // face picture
     int comparatorFaceHeight = 122;
-    int comparatorButtonsHeight = 25; // height of its two buttons' row
+    int comparatorButtonsHeight = 64; // its two buttons' heights together
 };
 
 struct TileLayout {

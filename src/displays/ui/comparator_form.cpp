@@ -200,11 +200,12 @@ void TComparatorForm::resizeEvent(QResizeEvent* event) {
     const QSize face = MeterPictureSize(kComparatorFacePicture);
     bbtnAlart->setGeometry(left, face.height() + 1, face.width(), kComparatorButtonHeight);
     bbtnHiLowLimit->setGeometry(left, bbtnAlart->y() + bbtnAlart->height() + 1, kLimitButtonWidth,
-                                kComparatorButtonHeight);
+                                kComparatorLimitButtonHeight);
     const int rowLeft = bbtnHiLowLimit->x() + bbtnHiLowLimit->width() + 5;
     const int rowWidth = left + face.width() - rowLeft;
-    Panel1->setGeometry(rowLeft, bbtnHiLowLimit->y(), rowWidth, kLimitRowHeight);
-    Panel2->setGeometry(rowLeft, Panel1->y() + Panel1->height() + 3, rowWidth, kLimitRowHeight);
+    Panel1->setGeometry(rowLeft, bbtnHiLowLimit->y(), rowWidth, kComparatorLimitRowHeight);
+    Panel2->setGeometry(rowLeft, Panel1->y() + Panel1->height() + kComparatorLimitRowGap, rowWidth,
+                        kComparatorLimitRowHeight);
 }
 
 void TComparatorForm::paintEvent(QPaintEvent*) {

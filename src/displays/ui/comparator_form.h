@@ -27,7 +27,6 @@ class NeedleSweep;
 inline constexpr int kComparatorNeedleLength = 70;
 inline constexpr int kComparatorPivotY = 99;
 inline constexpr int kComparatorOverlayTop = 22;
-inline constexpr int kLimitRowHeight = 18;
 inline constexpr int kLimitButtonWidth = 75;
 
 class TComparatorForm : public ShowingWidget {

@@ -1,5 +1,6 @@
 #include "displays/ui/live_windows.h"
 
+#include "base/ui/shell_geometry.h"
 #include "base/window_thread.h"
 
 #include <QApplication>
@@ -44,10 +45,10 @@ ScreenMetrics CurrentScreenMetrics(const QWidget* reference) {
         const QRect full = screen->geometry();
         m.screenWidth = full.width();
         m.screenHeight = full.height();
-        m.taskbarHeight = full.height() - screen->availableGeometry().height();
-        if (m.taskbarHeight < 0)
-            m.taskbarHeight = 0;
     }
+    // The main window determines the taskbar's height (a panel at the bottom
+    // only), as the tile does.
+    m.taskbarHeight = CurrentShellGeometry().taskbarHeight;
     m.mainWindowHeight = OuterHeight(mainWindow);
     const QStyle* style = QApplication::style();
     if (style) {
