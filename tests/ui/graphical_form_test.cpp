@@ -273,6 +273,19 @@ TEST_F(GraphicalFormTest, ClearAsksWhenUnsavedAndEmptiesEverything) {
     EXPECT_FALSE(form().sbtnSaveFile->isEnabled());
 }
 
+TEST_F(GraphicalFormTest, UndoZoomingFollowsTheZoomThroughAClear) {
+    rig.setManual(true);
+    rig.publish(Reading("1.0"));
+    form().sbtnManualLogging->click();
+    form().PEGraphZoomIn();
+    EXPECT_TRUE(form().sbtnUndoZoom->isEnabled());
+    EXPECT_TRUE(form().miUndoZoom->isEnabled());
+    form().sbtnClearClick(); // the empty page starts unzoomed
+    EXPECT_FALSE(form().PEGraph->isZoomed());
+    EXPECT_FALSE(form().sbtnUndoZoom->isEnabled());
+    EXPECT_FALSE(form().miUndoZoom->isEnabled());
+}
+
 TEST_F(GraphicalFormTest, UnlinkStopsTheRecordingAndKeepsTheBuffer) {
     startRecording();
     rig.sample("1.0");
