@@ -169,6 +169,21 @@ TEST_F(GraphicalFormTest, StartWhileUnlinkedShowsTheErrorAndPutsStopDown) {
     EXPECT_TRUE(rig.temporaryFiles().isEmpty());
 }
 
+TEST(GraphicalFormFiles, AStartWithoutATemporaryFileStopsAtOnce) {
+    ScopedMessageAnswerer answers;
+    RecorderRig rig(QStringLiteral("/nonexistent/start-up/directory"));
+    rig.link();
+    rig.form->sbtnRecordStart->click();
+    EXPECT_FALSE(rig.form->recording());
+    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
+    EXPECT_EQ(rig.status(0), "");
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9003]");
+    EXPECT_EQ(answers.requests()[0].text,
+              "Unable to create file for real time temporary storage in hard disk.");
+}
+
 TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRunsFiles) {
     ScopedMessageAnswerer answers;
     QTemporaryDir dir;

@@ -254,6 +254,22 @@ void TGraphicalForm::buildMenus() {
     sbtnUndoZoom->setEnabled(false);
     mnuView->addSeparator();
     miLineColor = mnuView->addAction(QText(537), this, &TGraphicalForm::GraphLineColorClick);
+
+    // The menus and their items are named like the other controls.
+    const std::pair<QObject*, const char*> names[] = {
+        {mnuFile, "mnuFile"},       {mnuAcquisition, "mnuAcquisition"},
+        {mnuView, "mnuView"},       {miOpen, "miOpen"},
+        {miSaveAs, "miSaveAs"},     {miClear, "miClear"},
+        {miImport, "miImport"},     {miExport, "miExport"},
+        {miPrint, "miPrint"},       {miPrinterSetup, "miPrinterSetup"},
+        {miExit, "miExit"},         {miStart, "miStart"},
+        {miStop, "miStop"},         {miManual, "miManual"},
+        {miInterval, "miInterval"}, {miFirstPage, "miFirstPage"},
+        {miPageUp, "miPageUp"},     {miPageDown, "miPageDown"},
+        {miLastPage, "miLastPage"}, {miFitView, "miFitView"},
+        {miUndoZoom, "miUndoZoom"}, {miLineColor, "miLineColor"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QString::fromLatin1(name));
 }
 
 void TGraphicalForm::buildPanels(QWidget* central) {
