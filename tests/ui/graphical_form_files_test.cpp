@@ -94,7 +94,7 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(requests[0].save);
     EXPECT_EQ(requests[0].filters,
-              QStringList({"Data Logger files(*.g53)", "Temporary files(*.TMP *.tmp)"}));
+              QStringList({"Data Logger files(*.g53)", "Temporary files(*.TMP)"}));
     EXPECT_EQ(form().engine().count(), 201);
     EXPECT_EQ(rig.status(1), "Data in buffer : 201");
     EXPECT_EQ(rig.status(2), "Page : 2 of 2");
