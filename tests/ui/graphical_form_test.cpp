@@ -197,6 +197,17 @@ TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRun
         }
         EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP", "~QDMDL3.TMP"}));
         EXPECT_EQ(QFile(dir.filePath("~QDMDL3.TMP")).size(), qint64(kEntrySize));
+        // A Start while recording goes on in the next file; the one before
+        // keeps its samples.
+        rig.form->sbtnRecordStart->click();
+        rig.sample("2.0");
+        rig.form->sbtnRecordStart->click();
+        EXPECT_TRUE(rig.form->recording());
+        rig.sample("3.0");
+        rig.sample("4.0");
+        EXPECT_EQ(QFile(dir.filePath("~QDMDL4.TMP")).size(), qint64(kEntrySize));
+        EXPECT_EQ(QFile(dir.filePath("~QDMDL5.TMP")).size(), qint64(2 * kEntrySize));
+        EXPECT_EQ(rig.form->engine().count(), 6);
     }
     EXPECT_TRUE(QDir(dir.path()).entryList({"~QDMDL*"}, QDir::Files).isEmpty());
 
