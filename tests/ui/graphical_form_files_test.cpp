@@ -152,8 +152,7 @@ TEST_F(RecorderFilesTest, EightBitTextsOfAFileShowAsStored) {
     StoreField(pairs[0].main.functionText, "F");
     pairs[0].main.function = 0x40;
     StoreField(pairs[1].main.unitText, "\xB0");
-    StoreField(pairs[1].main.functionText, "\xB0"
-                                           "C");
+    StoreField(pairs[1].main.functionText, "\260C");
     pairs[1].main.function = 0x4020;
     ASSERT_TRUE(SaveRecordFile(path("degrees.g53").toStdString(), pairs));
     ASSERT_TRUE(form().openFile(path("degrees.g53")));
