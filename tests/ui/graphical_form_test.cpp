@@ -7,12 +7,15 @@
 #include "ui_wait.h"
 
 #include "base/busy_flag.h"
+#include "base/ui/shell_geometry.h"
 #include "recorder/record_file.h"
 
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -167,6 +170,25 @@ TEST_F(GraphicalFormTest, StartWhileUnlinkedShowsTheErrorAndPutsStopDown) {
     EXPECT_TRUE(form().sbtnRecordStop->isChecked());
     EXPECT_EQ(answers.count(), 1);
     EXPECT_TRUE(rig.temporaryFiles().isEmpty());
+}
+
+TEST(GraphicalFormPlace, RightOfTheLiveWindowsBelowTheMainWindow) {
+    ShellGeometry& shell = CurrentShellGeometry();
+    const ShellGeometry before = shell;
+    shell = ShellGeometry{60, 40};
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    {
+        AcquisitionState state;
+        TGraphicalForm form(state);
+        form.show();
+        const QRect frame = form.frameGeometry();
+        EXPECT_EQ(frame.topLeft(), QPoint(screen.width() / 4, 60));
+        EXPECT_EQ(form.width(), screen.width() - screen.width() / 4);
+        EXPECT_EQ(form.minimumWidth(), screen.width() - screen.width() / 4);
+        EXPECT_EQ(form.maximumWidth(), screen.width());
+        EXPECT_EQ(form.maximumHeight(), screen.height() - 60 - 40);
+    }
+    shell = before;
 }
 
 TEST(GraphicalFormFiles, AStartWithoutATemporaryFileStopsAtOnce) {

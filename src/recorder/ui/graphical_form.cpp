@@ -7,6 +7,7 @@
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "displays/ui/live_windows.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/graph_adapter.h"
 
@@ -90,7 +91,8 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDi
                                                        shell.mainWindowHeight, shell.taskbarHeight);
     setMinimumSize(std::max(1, g.minWidth), std::max(1, std::min(g.minHeight, g.maxHeight)));
     setMaximumSize(std::max(g.minWidth, g.maxWidth), std::max(1, g.maxHeight));
-    setGeometry(g.left, g.top, g.width, std::max(1, g.height));
+    // The place is the frame's, as for the other windows.
+    PlaceWindow(this, {g.left, g.top, g.width, g.height});
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
