@@ -94,7 +94,7 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(requests[0].save);
     EXPECT_EQ(requests[0].filters,
-              QStringList({"Data Logger files(*.g53)", "Temporary files(*.TMP *.tmp)"}));
+              QStringList({"Data Logger files(*.g53)", "Temporary files(*.TMP)"}));
     EXPECT_EQ(form().engine().count(), 201);
     EXPECT_EQ(rig.status(1), "Data in buffer : 201");
     EXPECT_EQ(rig.status(2), "Page : 2 of 2");
@@ -142,6 +142,27 @@ TEST_F(RecorderFilesTest, AbortKeepsNothingAndAMissingFileIsAnOpenError) {
     ASSERT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.requests()[0].text, "File open error.");
     EXPECT_TRUE(form().engine().empty());
+}
+
+TEST_F(RecorderFilesTest, EightBitTextsOfAFileShowAsStored) {
+    // Texts are 8-bit characters: a degree sign stays one in the "Symbol"
+    // unit panel of a temperature, and in the y axis label.
+    SampleBuffer pairs(2);
+    StoreField(pairs[0].main.unitText, "\xB0");
+    StoreField(pairs[0].main.functionText, "F");
+    pairs[0].main.function = 0x40;
+    StoreField(pairs[1].main.unitText, "\xB0");
+    StoreField(pairs[1].main.functionText, "\260C");
+    pairs[1].main.function = 0x4020;
+    ASSERT_TRUE(SaveRecordFile(path("degrees.g53").toStdString(), pairs));
+    ASSERT_TRUE(form().openFile(path("degrees.g53")));
+    EXPECT_EQ(form().ReadingUnitPanel->text(), QString::fromUtf8("°"));
+    EXPECT_EQ(form().PEGraph->yAxisLabel(), QString::fromUtf8("Reading(°C)"));
+    form().PEGraph->setCursorPoint(198);
+    form().PEGraphCursorMoved();
+    EXPECT_EQ(form().ReadingUnitPanel->font().family(), "Symbol");
+    EXPECT_EQ(form().ReadingUnitPanel->text(), QString::fromUtf8("°"));
+    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading(F)");
 }
 
 TEST_F(RecorderFilesTest, ExitQuestionPaths) {

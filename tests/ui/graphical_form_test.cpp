@@ -7,12 +7,15 @@
 #include "ui_wait.h"
 
 #include "base/busy_flag.h"
+#include "base/ui/shell_geometry.h"
 #include "recorder/record_file.h"
 
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -169,6 +172,40 @@ TEST_F(GraphicalFormTest, StartWhileUnlinkedShowsTheErrorAndPutsStopDown) {
     EXPECT_TRUE(rig.temporaryFiles().isEmpty());
 }
 
+TEST(GraphicalFormPlace, RightOfTheLiveWindowsBelowTheMainWindow) {
+    ShellGeometry& shell = CurrentShellGeometry();
+    const ShellGeometry before = shell;
+    shell = ShellGeometry{60, 40};
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    {
+        AcquisitionState state;
+        TGraphicalForm form(state);
+        form.show();
+        const QRect frame = form.frameGeometry();
+        EXPECT_EQ(frame.topLeft(), QPoint(screen.width() / 4, 60));
+        EXPECT_EQ(form.width(), screen.width() - screen.width() / 4);
+        EXPECT_EQ(form.minimumWidth(), screen.width() - screen.width() / 4);
+        EXPECT_EQ(form.maximumWidth(), screen.width());
+        EXPECT_EQ(form.maximumHeight(), screen.height() - 60 - 40);
+    }
+    shell = before;
+}
+
+TEST(GraphicalFormFiles, AStartWithoutATemporaryFileStopsAtOnce) {
+    ScopedMessageAnswerer answers;
+    RecorderRig rig(QStringLiteral("/nonexistent/start-up/directory"));
+    rig.link();
+    rig.form->sbtnRecordStart->click();
+    EXPECT_FALSE(rig.form->recording());
+    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
+    EXPECT_EQ(rig.status(0), "");
+    ASSERT_EQ(answers.count(), 1);
+    EXPECT_EQ(answers.requests()[0].caption, "Error[E9003]");
+    EXPECT_EQ(answers.requests()[0].text,
+              "Unable to create file for real time temporary storage in hard disk.");
+}
+
 TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRunsFiles) {
     ScopedMessageAnswerer answers;
     QTemporaryDir dir;
@@ -182,6 +219,17 @@ TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRun
         }
         EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP", "~QDMDL3.TMP"}));
         EXPECT_EQ(QFile(dir.filePath("~QDMDL3.TMP")).size(), qint64(kEntrySize));
+        // A Start while recording goes on in the next file; the one before
+        // keeps its samples.
+        rig.form->sbtnRecordStart->click();
+        rig.sample("2.0");
+        rig.form->sbtnRecordStart->click();
+        EXPECT_TRUE(rig.form->recording());
+        rig.sample("3.0");
+        rig.sample("4.0");
+        EXPECT_EQ(QFile(dir.filePath("~QDMDL4.TMP")).size(), qint64(kEntrySize));
+        EXPECT_EQ(QFile(dir.filePath("~QDMDL5.TMP")).size(), qint64(2 * kEntrySize));
+        EXPECT_EQ(rig.form->engine().count(), 6);
     }
     EXPECT_TRUE(QDir(dir.path()).entryList({"~QDMDL*"}, QDir::Files).isEmpty());
 
@@ -271,6 +319,19 @@ TEST_F(GraphicalFormTest, ClearAsksWhenUnsavedAndEmptiesEverything) {
     EXPECT_EQ(rig.status(1), "Data in buffer : 0");
     EXPECT_FALSE(form().sbtnClear->isEnabled());
     EXPECT_FALSE(form().sbtnSaveFile->isEnabled());
+}
+
+TEST_F(GraphicalFormTest, UndoZoomingFollowsTheZoomThroughAClear) {
+    rig.setManual(true);
+    rig.publish(Reading("1.0"));
+    form().sbtnManualLogging->click();
+    form().PEGraphZoomIn();
+    EXPECT_TRUE(form().sbtnUndoZoom->isEnabled());
+    EXPECT_TRUE(form().miUndoZoom->isEnabled());
+    form().sbtnClearClick(); // the empty page starts unzoomed
+    EXPECT_FALSE(form().PEGraph->isZoomed());
+    EXPECT_FALSE(form().sbtnUndoZoom->isEnabled());
+    EXPECT_FALSE(form().miUndoZoom->isEnabled());
 }
 
 TEST_F(GraphicalFormTest, UnlinkStopsTheRecordingAndKeepsTheBuffer) {

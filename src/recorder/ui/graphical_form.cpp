@@ -7,6 +7,7 @@
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "displays/ui/live_windows.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/graph_adapter.h"
 
@@ -90,7 +91,8 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDi
                                                        shell.mainWindowHeight, shell.taskbarHeight);
     setMinimumSize(std::max(1, g.minWidth), std::max(1, std::min(g.minHeight, g.maxHeight)));
     setMaximumSize(std::max(g.minWidth, g.maxWidth), std::max(1, g.maxHeight));
-    setGeometry(g.left, g.top, g.width, std::max(1, g.height));
+    // The place is the frame's, as for the other windows.
+    PlaceWindow(this, {g.left, g.top, g.width, g.height});
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -254,6 +256,22 @@ void TGraphicalForm::buildMenus() {
     sbtnUndoZoom->setEnabled(false);
     mnuView->addSeparator();
     miLineColor = mnuView->addAction(QText(537), this, &TGraphicalForm::GraphLineColorClick);
+
+    // The menus and their items are named like the other controls.
+    const std::pair<QObject*, const char*> names[] = {
+        {mnuFile, "mnuFile"},       {mnuAcquisition, "mnuAcquisition"},
+        {mnuView, "mnuView"},       {miOpen, "miOpen"},
+        {miSaveAs, "miSaveAs"},     {miClear, "miClear"},
+        {miImport, "miImport"},     {miExport, "miExport"},
+        {miPrint, "miPrint"},       {miPrinterSetup, "miPrinterSetup"},
+        {miExit, "miExit"},         {miStart, "miStart"},
+        {miStop, "miStop"},         {miManual, "miManual"},
+        {miInterval, "miInterval"}, {miFirstPage, "miFirstPage"},
+        {miPageUp, "miPageUp"},     {miPageDown, "miPageDown"},
+        {miLastPage, "miLastPage"}, {miFitView, "miFitView"},
+        {miUndoZoom, "miUndoZoom"}, {miLineColor, "miLineColor"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QString::fromLatin1(name));
 }
 
 void TGraphicalForm::buildPanels(QWidget* central) {

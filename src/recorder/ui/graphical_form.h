@@ -229,6 +229,7 @@ class TGraphicalForm : public QMainWindow {
     void refreshReadout();
     void refreshExtremes();
     void stepProgress(std::int64_t steps);
+    void zoomUndone(); // Undo Zooming off: the graph shows its whole range
     // graphical_form_files.cpp
     bool loadWithProgress(const QString& path);
 

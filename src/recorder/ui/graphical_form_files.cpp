@@ -35,13 +35,11 @@ constexpr int kLoadSteps = 64;            // the progress dialog's bar
 constexpr qint64 kEventPassMs = 50;       // the window answers at least this often
 constexpr std::int64_t kCheckEvery = 256; // entries between two looks at the clock
 
-// "Data Logger files(*.g53)|*.g53" → "Data Logger files(*.g53)". The
-// temporary files' filter lists both spellings: names are case-sensitive here.
-QString FilterText(int id, const QString& extraPattern = QString()) {
-    QString text = QText(id).section('|', 0, 0);
-    if (!extraPattern.isEmpty())
-        text.replace(QStringLiteral(")"), QStringLiteral(" ") + extraPattern + QStringLiteral(")"));
-    return text;
+// "Data Logger files(*.g53)|*.g53" → "Data Logger files(*.g53)". The file
+// dialog matches its patterns without regard to case, so "*.TMP" also shows
+// "~qdmdl1.tmp".
+QString FilterText(int id) {
+    return QText(id).section('|', 0, 0);
 }
 
 QString NumberedLine(int id, const QString& colour) {
@@ -105,8 +103,7 @@ void TGraphicalForm::sbtnOpenFileClick() {
         return; // the user kept the data
     FileRequest request;
     request.directory = m_startupDirectory;
-    request.filters = QStringList{FilterText(kG53FilterText),
-                                  FilterText(kTemporaryFilterText, QStringLiteral("*.tmp"))};
+    request.filters = QStringList{FilterText(kG53FilterText), FilterText(kTemporaryFilterText)};
     const QString path = m_chooseFile(request);
     if (!path.isEmpty())
         openFile(path);

@@ -25,11 +25,21 @@ constexpr int kLastPageText = 8009;
 const char* const kArial = "Arial";
 const char* const kSymbol = "Symbol";
 
-// A text of a record field as the window shows it; in the "Symbol" typeface
-// the letters are the Greek ones ("W" is the ohm sign).
+// A text of a record field as the window shows it: 8-bit characters, in the
+// "Symbol" typeface with the Greek letters in place of the Latin ones ("W" is
+// the ohm sign); the other characters (such as the degree sign) are the same
+// in both.
 template <std::size_t N> QString FieldText(const std::array<char, N>& field, bool symbol) {
-    const std::string text(FieldView(field));
-    return symbol ? QString::fromStdString(SymbolTypefaceText(text)) : QString::fromLatin1(text);
+    const std::string_view text = FieldView(field);
+    if (!symbol)
+        return QString::fromLatin1(text);
+    QString shown;
+    for (const char c : text) {
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        shown += letter ? QString::fromStdString(SymbolTypefaceText(std::string(1, c)))
+                        : QString(QChar(static_cast<unsigned char>(c)));
+    }
+    return shown;
 }
 
 void SetLook(QLabel* panel, bool symbol, Qt::Alignment alignment) {
@@ -74,6 +84,7 @@ void TGraphicalForm::setUpGraph() {
 
 void TGraphicalForm::drawEmptyPage() {
     PEGraph->setPointCount(m_engine.pointsPerPage());
+    zoomUndone(); // a new set of points starts unzoomed
     PEGraph->setManualMaxY(m_engine.yRange().max);
     PEGraph->setManualMinY(m_engine.yRange().min);
     PEGraph->rebuild();
@@ -85,8 +96,10 @@ void TGraphicalForm::drawEmptyPage() {
 
 void TGraphicalForm::drawPage() {
     const std::vector<GraphPoint> points = m_engine.pagePoints();
-    if (PEGraph->pointCount() != static_cast<int>(points.size()))
+    if (PEGraph->pointCount() != static_cast<int>(points.size())) {
         PEGraph->setPointCount(static_cast<int>(points.size()));
+        zoomUndone();
+    }
     for (int i = 0; i < static_cast<int>(points.size()); ++i) {
         const GraphPoint& point = points[static_cast<std::size_t>(i)];
         PEGraph->setYData(i, point.y);
@@ -109,7 +122,7 @@ void TGraphicalForm::refreshReadout() {
         const TBRecord& record = m_engine.buffer()[static_cast<std::size_t>(position)].main;
         TimePanel->setText(QString::fromLatin1(FieldView(record.timeText)));
         ShowRecord(record, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel);
-        PEGraph->setYAxisLabel(QString::fromStdString(
+        PEGraph->setYAxisLabel(QString::fromLatin1(
             YAxisLabel(record.function, std::string(FieldView(record.functionText)))));
     }
     PEGraph->rebuild();
@@ -187,6 +200,10 @@ void TGraphicalForm::PEGraphZoomIn() {
 
 void TGraphicalForm::sbtnUndoZoomClick() {
     PEGraph->undoZoom();
+    zoomUndone();
+}
+
+void TGraphicalForm::zoomUndone() {
     sbtnUndoZoom->setEnabled(false);
     miUndoZoom->setEnabled(false);
 }

@@ -51,8 +51,8 @@ bool TGraphicalForm::checkLinked() {
 }
 
 void TGraphicalForm::sbtnRecordStartClick() {
-    if (m_recording)
-        return; // already recording: a second file would split the recording
+    // Every Start makes the next temporary file; a Start while recording
+    // closes the file so far (it keeps what it holds) and goes on in the next.
     if (!checkLinked()) {
         refreshEnables();
         return;
