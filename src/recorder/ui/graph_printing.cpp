@@ -1,0 +1,109 @@
+#include "recorder/ui/graph_printing.h"
+
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+
+#include <QCoreApplication>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+
+namespace ostrel {
+namespace {
+
+PrintDialogAnswerer& Answerer() {
+    static PrintDialogAnswerer answerer;
+    return answerer;
+}
+
+bool RunDialog(QWidget* owner, QPrinter& printer, PrintDialogKind kind) {
+    if (Answerer())
+        return Answerer()(printer, kind);
+    if (kind == PrintDialogKind::PageSetup) {
+        QPageSetupDialog dialog(&printer, owner);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintsToFile(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+}
+
+// The graph's rectangle on a sheet: the printable width, the height in the
+// proportion of the default picture (1000 × 681), within the printable height.
+QRect GraphRect(const QPrinter& printer) {
+    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    int width = page.width();
+    int height = width * 681 / 1000;
+    if (height > page.height()) {
+        height = page.height();
+        width = std::min(page.width(), height * 1000 / 681);
+    }
+    return {0, 0, std::max(1, width), std::max(1, height)};
+}
+
+} // namespace
+
+QPrinter& RunPrinter() {
+    static QPrinter printer;
+    return printer;
+}
+
+bool PrinterInstalled() {
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+PrintDialogAnswerer SetPrintDialogAnswerer(PrintDialogAnswerer answerer) {
+    PrintDialogAnswerer previous = std::move(Answerer());
+    Answerer() = std::move(answerer);
+    return previous;
+}
+
+bool AskPrint(QWidget* owner, QPrinter& printer) {
+    if (!PrintsToFile(printer) && !PrinterInstalled())
+        ShowNumberedMessage(owner, kWarningCaption, kMsgNoPrinter);
+    return RunDialog(owner, printer, PrintDialogKind::Print);
+}
+
+bool AskPageSetup(QWidget* owner, QPrinter& printer) {
+    return RunDialog(owner, printer, PrintDialogKind::PageSetup);
+}
+
+bool ReadyToPrint(QWidget* owner, QPrinter& printer) {
+    if (PrintsToFile(printer) || PrinterInstalled())
+        return true;
+    ShowNumberedMessage(owner, kWarningCaption, kMsgNoPrinter);
+    return RunDialog(owner, printer, PrintDialogKind::Print);
+}
+
+bool PrintGraphPages(QPrinter& printer, PageSpan pages, const GraphPrintJob& job) {
+    if (pages.empty())
+        return true;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    for (int page = pages.first; page <= pages.last; ++page) {
+        if (page != pages.first)
+            printer.newPage();
+        if (job.showPage)
+            job.showPage(page);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (job.setMonochrome)
+            job.setMonochrome(true);
+        job.paint(painter, GraphRect(printer));
+        if (job.setMonochrome)
+            job.setMonochrome(false);
+    }
+    return painter.end();
+}
+
+} // namespace ostrel
