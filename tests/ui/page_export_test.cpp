@@ -1,6 +1,8 @@
 // The export command of a paged graph: text, pictures and printed pages.
 #include "base/ui/message_box.h"
 #include "recorder/text_export.h"
+#include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/graph_printing.h"
 #include "recorder/ui/page_export.h"
 
 #include "../recorder/record_test_util.h"
@@ -10,9 +12,9 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
-#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,20 +28,27 @@ QByteArray ReadAll(const QString& path) {
 }
 
 // A graph of lastPage pages that records which pages it was filled with and
-// in which style it was drawn.
+// in which style it stood then.
 struct FakeGraph {
+    GraphAdapter adapter;
     std::vector<int> shown;
-    std::vector<bool> paintedMonochrome;
-    bool monochrome = false;
+    std::vector<GraphAdapter::ViewingStyle> styles;
+    FakeGraph() {
+        adapter.resize(640, 400);
+        adapter.setMainTitle(QStringLiteral("Data Logger"));
+        adapter.setPointCount(10);
+        for (int i = 0; i < 10; ++i)
+            adapter.setYData(i, i);
+        adapter.rebuild();
+    }
     PagedGraph graph(int viewed, int last) {
         PagedGraph g;
+        g.graph = &adapter;
         g.viewedPage = viewed;
         g.lastPage = last;
-        g.showPage = [this](int page) { shown.push_back(page); };
-        g.setMonochrome = [this](bool on) { monochrome = on; };
-        g.paint = [this](QPainter& painter, const QRect& rect) {
-            paintedMonochrome.push_back(monochrome);
-            painter.fillRect(rect.adjusted(10, 10, -10, -10), Qt::black);
+        g.showPage = [this](int page) {
+            shown.push_back(page);
+            styles.push_back(adapter.viewingStyle());
         };
         return g;
     }
@@ -160,7 +169,12 @@ TEST(PageExport, PicturesOfTheViewedPageAtTheirSize) {
                                     PageScope::ThisPage, dir.filePath("page.svg")),
                             fake.graph(2, 3), none),
               0);
-    EXPECT_TRUE(ReadAll(dir.filePath("page.svg")).contains("width=\"100mm\" height=\"68.1mm\""));
+    const QByteArray svg = ReadAll(dir.filePath("page.svg"));
+    EXPECT_TRUE(svg.contains("width=\"100mm\" height=\"68.1mm\"")) << svg.left(400).data();
+    EXPECT_TRUE(svg.contains("Data Logger"));
+    EXPECT_TRUE(QSvgRenderer(svg).isValid());
+    EXPECT_EQ(MetafilePixels(10000, 6810), QSize(378, 257));
+    EXPECT_EQ(MetafilePixels(1, 0), QSize(1, 1));
 
     ASSERT_EQ(RunPageExport(
                   nullptr,
@@ -180,8 +194,7 @@ TEST(PageExport, PicturesOfTheViewedPageAtTheirSize) {
     data = QGuiApplication::clipboard()->mimeData();
     EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(1000, 681));
     EXPECT_FALSE(data->hasFormat("image/svg+xml"));
-    for (bool monochrome : fake.paintedMonochrome)
-        EXPECT_FALSE(monochrome);
+    EXPECT_EQ(fake.adapter.viewingStyle(), GraphAdapter::ViewingStyle::Color);
 }
 
 TEST(PageExport, AllPagesToThePrinterThenTheViewedPageAgain) {
@@ -196,8 +209,9 @@ TEST(PageExport, AllPagesToThePrinterThenTheViewedPageAgain) {
                       fake.graph(2, 3), {}),
         0);
     EXPECT_EQ(fake.shown, (std::vector<int>{1, 2, 3, 2}));
-    EXPECT_EQ(fake.paintedMonochrome, (std::vector<bool>{true, true, true}));
-    EXPECT_FALSE(fake.monochrome);
+    // Each page is filled in colour (the style of the page before was restored).
+    for (GraphAdapter::ViewingStyle style : fake.styles)
+        EXPECT_EQ(style, GraphAdapter::ViewingStyle::Color);
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
     EXPECT_EQ(QString::fromLatin1(ReadAll(printer.outputFileName())).count(page), 3);
 

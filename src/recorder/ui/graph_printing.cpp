@@ -2,6 +2,7 @@
 
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "recorder/ui/graph_adapter.h"
 
 #include <QCoreApplication>
 #include <QPageSetupDialog>
@@ -97,11 +98,9 @@ bool PrintGraphPages(QPrinter& printer, PageSpan pages, const GraphPrintJob& job
         if (job.showPage)
             job.showPage(page);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (job.setMonochrome)
-            job.setMonochrome(true);
-        job.paint(painter, GraphRect(printer));
-        if (job.setMonochrome)
-            job.setMonochrome(false);
+        job.graph->setViewingStyle(GraphAdapter::ViewingStyle::Monochrome);
+        job.graph->paintOn(painter, GraphRect(printer));
+        job.graph->setViewingStyle(GraphAdapter::ViewingStyle::Color);
     }
     return painter.end();
 }

@@ -5,7 +5,6 @@
 // and the printing of graph pages in monochrome style.
 
 #include "recorder/export_request.h"
-#include "recorder/ui/graph_output.h"
 
 #include <functional>
 
@@ -13,6 +12,8 @@ class QPrinter;
 class QWidget;
 
 namespace ostrel {
+
+class GraphAdapter;
 
 // The printer every print command of the run uses.
 QPrinter& RunPrinter();
@@ -39,16 +40,14 @@ bool AskPageSetup(QWidget* owner, QPrinter& printer);
 bool ReadyToPrint(QWidget* owner, QPrinter& printer);
 
 struct GraphPrintJob {
-    PaintGraph paint;
-    // Switch the graph to its print (monochrome) style and back.
-    std::function<void(bool monochrome)> setMonochrome;
+    GraphAdapter* graph = nullptr;
     // Fill the graph with a page (1-based); empty for a graph of one page.
     std::function<void(int page)> showPage;
 };
 
-// Print the pages, one sheet each, the graph across the sheet's printable
-// width. Events run after each page is filled. The colour style is restored
-// afterwards. False when the printer could not start.
+// Print the pages, one sheet each, in monochrome style, the graph across the
+// sheet's printable width. Events run after each page is filled. The colour
+// style is restored afterwards. False when the printer could not start.
 bool PrintGraphPages(QPrinter& printer, PageSpan pages, const GraphPrintJob& job);
 
 } // namespace ostrel

@@ -2,34 +2,21 @@
 
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/graph_printing.h"
 
 #include <QCoreApplication>
 #include <QPrinter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace ostrel {
-
-int ExportGraphPicture(const ExportRequest& request, const PaintGraph& paint) {
-    const double width = ObjectSide(request.width);
-    const double height = ObjectSide(request.height);
-    const bool toFile = request.destination == ExportDestination::File;
-    const QString path = QString::fromStdString(request.fileName);
-    if (request.type == ExportType::BitMap) {
-        const QImage image = GraphImage(paint, QSize(int(width), int(height)));
-        if (!toFile) {
-            CopyGraphToClipboard(image);
-            return 0;
-        }
-        return SaveGraphImage(image, path) ? 0 : kMsgFileSaveError;
-    }
-    const QByteArray svg = GraphSvg(paint, width, height, QString::fromLatin1(kGraphTitle));
-    if (!toFile) {
-        CopyGraphToClipboard(GraphImage(paint, SvgPixels(width, height)), svg);
-        return 0;
-    }
-    return SaveGraphFile(svg, path) ? 0 : kMsgFileSaveError;
-}
-
 namespace {
+
+// An SVG drawn at this resolution has one pixel per hundredth of a millimetre.
+constexpr double kHundredthsPerInch = 2540.0;
+constexpr double kScreenDotsPerInch = 96.0;
 
 int Run(QWidget* owner, const ExportPlan& plan, const ExportRequest& request,
         const PagedGraph& graph, const WritePagesText& writeText) {
@@ -40,13 +27,14 @@ int Run(QWidget* owner, const ExportPlan& plan, const ExportRequest& request,
     case ExportAction::ImageToFile:
         graph.showPage(plan.pages.first);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return ExportGraphPicture(request, graph.paint);
+        return ExportGraphPicture(request, *graph.graph);
     case ExportAction::PrintPages: {
         QPrinter& printer = RunPrinter();
         if (!ReadyToPrint(owner, printer))
             return -1;
-        const GraphPrintJob job{graph.paint, graph.setMonochrome, graph.showPage};
-        return PrintGraphPages(printer, plan.pages, job) ? 0 : kMsgPrintFailed;
+        return PrintGraphPages(printer, plan.pages, {graph.graph, graph.showPage})
+                   ? 0
+                   : kMsgPrintFailed;
     }
     case ExportAction::None:
         break;
@@ -55,6 +43,32 @@ int Run(QWidget* owner, const ExportPlan& plan, const ExportRequest& request,
 }
 
 } // namespace
+
+QSize MetafilePixels(int width, int height) {
+    const auto pixels = [](int hundredths) {
+        return std::max(
+            1, static_cast<int>(std::lround(hundredths / kHundredthsPerInch * kScreenDotsPerInch)));
+    };
+    return {pixels(width), pixels(height)};
+}
+
+int ExportGraphPicture(const ExportRequest& request, const GraphAdapter& graph) {
+    const QSize size(ObjectSide(request.width), ObjectSide(request.height));
+    const bool toFile = request.destination == ExportDestination::File;
+    const QString path = QString::fromStdString(request.fileName);
+    bool written = true;
+    if (request.type == ExportType::BitMap) {
+        if (toFile)
+            written = graph.saveBitmap(path, size);
+        else
+            graph.copyBitmapToClipboard(size);
+    } else if (toFile) {
+        written = graph.saveSvg(path, size, kHundredthsPerInch);
+    } else {
+        graph.copySvgToClipboard(MetafilePixels(size.width(), size.height()), kScreenDotsPerInch);
+    }
+    return written ? 0 : kMsgFileSaveError;
+}
 
 int RunPageExport(QWidget* owner, const ExportRequest& request, const PagedGraph& graph,
                   const WritePagesText& writeText) {

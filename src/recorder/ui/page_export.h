@@ -5,7 +5,8 @@
 // page is shown again. Refusals and failures are told as numbered messages.
 
 #include "recorder/export_request.h"
-#include "recorder/ui/graph_printing.h"
+
+#include <QSize>
 
 #include <functional>
 #include <string>
@@ -14,9 +15,10 @@ class QWidget;
 
 namespace ostrel {
 
+class GraphAdapter;
+
 struct PagedGraph {
-    PaintGraph paint;
-    std::function<void(bool monochrome)> setMonochrome;
+    GraphAdapter* graph = nullptr;
     // Fill the graph with a page (1-based).
     std::function<void(int page)> showPage;
     int viewedPage = 1;
@@ -27,17 +29,19 @@ struct PagedGraph {
 // could not be written.
 using WritePagesText = std::function<bool(const std::string& path, PageSpan pages)>;
 
-// The title of exported drawings.
-inline constexpr const char* kGraphTitle = "Data Logger";
-
 // Run the request. Returns 0 when the output was made, else the number of the
-// message shown (nothing is then written; the printer's dialog cancelled
-// gives -1 and no message).
+// message shown (nothing is then written); -1 when the user cancelled the
+// print dialog that stood in for a missing printer.
 int RunPageExport(QWidget* owner, const ExportRequest& request, const PagedGraph& graph,
                   const WritePagesText& writeText);
 
-// A picture of the graph as it stands to the clipboard or a file, of the
-// request's type and size. Returns 0, or the message to show (9005).
-int ExportGraphPicture(const ExportRequest& request, const PaintGraph& paint);
+// A picture of the graph as it stands, of the request's type and size, to the
+// clipboard or the request's file. A metafile is SVG of the size in
+// hundredths of a millimetre exactly; on the clipboard it comes with an image
+// of it at 96 dots per inch. Returns 0, or 9005 when the file was not written.
+int ExportGraphPicture(const ExportRequest& request, const GraphAdapter& graph);
+
+// The pixels at 96 dots per inch of width × height hundredths of a millimetre.
+QSize MetafilePixels(int width, int height);
 
 } // namespace ostrel

@@ -1,0 +1,89 @@
+// Printing of graph pages to PDF, and the word when no printer is installed.
+#include "base/ui/message_box.h"
+#include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/graph_printing.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+int PdfPages(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
+}
+
+TEST(GraphPrinting, PagesToPdfInMonochromeThenColourAgain) {
+    QTemporaryDir dir;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("pages.pdf"));
+    GraphAdapter graph;
+    graph.setPointCount(5);
+    std::vector<int> shown;
+    const GraphPrintJob job{&graph, [&](int page) { shown.push_back(page); }};
+
+    ASSERT_TRUE(PrintGraphPages(printer, {1, 3}, job));
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(graph.viewingStyle(), GraphAdapter::ViewingStyle::Color);
+    EXPECT_EQ(PdfPages(printer.outputFileName()), 3);
+
+    // Nothing to print: no sheet, no file.
+    printer.setOutputFileName(dir.filePath("none.pdf"));
+    EXPECT_TRUE(PrintGraphPages(printer, {3, 2}, job));
+    EXPECT_FALSE(QFile::exists(dir.filePath("none.pdf")));
+    // A file that cannot be made is a failure.
+    printer.setOutputFileName(dir.filePath("no/such/dir.pdf"));
+    EXPECT_FALSE(PrintGraphPages(printer, {1, 1}, job));
+}
+
+TEST(GraphPrinting, NoPrinterSaysSoAndOffersTheDialog) {
+    ScopedMessageAnswerer messages;
+    int dialogs = 0;
+    bool accept = false;
+    QTemporaryDir dir;
+    const PrintDialogAnswerer previous =
+        SetPrintDialogAnswerer([&](QPrinter& printer, PrintDialogKind kind) {
+            EXPECT_EQ(kind, PrintDialogKind::Print);
+            ++dialogs;
+            if (accept) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(dir.filePath("chosen.pdf"));
+            }
+            return accept;
+        });
+
+    QPrinter pdf;
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(dir.filePath("direct.pdf"));
+    EXPECT_TRUE(ReadyToPrint(nullptr, pdf));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(messages.count(), 0);
+
+    if (!PrinterInstalled()) {
+        QPrinter native;
+        EXPECT_FALSE(ReadyToPrint(nullptr, native));
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_EQ(messages.requests()[0].caption, "Warning[W9043]");
+        EXPECT_EQ(dialogs, 1);
+        accept = true;
+        EXPECT_TRUE(ReadyToPrint(nullptr, native));
+        EXPECT_EQ(native.outputFileName(), dir.filePath("chosen.pdf"));
+        // The print dialog itself is offered after the same word.
+        QPrinter other;
+        EXPECT_TRUE(AskPrint(nullptr, other));
+        EXPECT_EQ(messages.count(), 3);
+    }
+    SetPrintDialogAnswerer(previous);
+}
+
+} // namespace
+} // namespace ostrel
