@@ -7,8 +7,15 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "recorder/recorder_math.h"
+#include "recorder/sample_conversion.h"
+#include "recorder/sampling.h"
 #include "recorder/ui/export_dialog.h"
+#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/graphical_viewer.h"
+#include "recorder/ui/page_export.h"
+#include "simulator/simulated_meter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,6 +29,28 @@
 #include <iostream>
 
 namespace ostrel {
+namespace {
+
+// count DC volt samples as the recorder takes them from the simulated meter's
+// display, one each half second from 10:00:00.
+SampleBuffer SimulatedVoltsRecording(int count) {
+    SampleBuffer buffer;
+    const SimulationOptions options;
+    for (std::uint64_t n = 0; static_cast<int>(buffer.size()) < count; ++n) {
+        const FrameContent display = SimulatedMeter::DisplayAt(n, options);
+        if (display.main.function != nFunc_DcV)
+            continue;
+        const int tenths = static_cast<int>(buffer.size()) * 5;
+        const int seconds = tenths / 10;
+        const std::string time =
+            FormatSampleTime(10 + seconds / 3600, seconds / 60 % 60, seconds % 60, tenths % 10);
+        if (std::optional<RecordPair> pair = SampleFromFrame(EncodeFrame(display), time))
+            buffer.push_back(*pair);
+    }
+    return buffer;
+}
+
+} // namespace
 
 ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int linkedDelayMs)
     : m_session(session), m_directory(std::move(directory)), m_delayMs(linkedDelayMs) {
@@ -117,6 +146,25 @@ void ScreenshotTaker::grabAll() {
     w.exportForm->show();
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
+
+    // The graphical viewer over a few thousand samples, and one exported picture.
+    const SampleBuffer recording = SimulatedVoltsRecording(3000);
+    ViewerSource source{recording, {}, {}};
+    ScanBuffer(recording, source.yRange, source.extremes);
+    w.viewGraphic->setSource(source);
+    w.viewGraphic->show();
+    w.viewGraphic->PEGraphView->replotNow();
+    save(w.viewGraphic, QStringLiteral("viewer"));
+    ExportRequest picture;
+    picture.type = ExportType::BitMap;
+    picture.destination = ExportDestination::File;
+    picture.width = kBitmapWidth;
+    picture.height = kBitmapHeight;
+    picture.fileName =
+        QDir(m_directory).filePath(QStringLiteral("exported-page.png")).toStdString();
+    if (ExportGraphPicture(picture, *w.viewGraphic->PEGraphView) == 0)
+        std::cout << picture.fileName << "\n";
+    w.viewGraphic->close();
 
     // Unlink before the end, as a user would; then close.
     w.main->sbtnLink->setChecked(false);
