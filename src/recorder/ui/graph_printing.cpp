@@ -12,6 +12,7 @@
 #include <QPrinterInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace ostrel {
 namespace {
@@ -40,23 +41,22 @@ bool PrintsToFile(const QPrinter& printer) {
 }
 
 // The graph's rectangle on a sheet: the printable width, the height in the
-// proportion of the default picture (1000 × 681), within the printable height.
+// proportion of the default bitmap, within the printable height.
 QRect GraphRect(const QPrinter& printer) {
-    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-    int width = page.width();
-    int height = width * 681 / 1000;
-    if (height > page.height()) {
-        height = page.height();
-        width = std::min(page.width(), height * 1000 / 681);
-    }
-    return {0, 0, std::max(1, width), std::max(1, height)};
+    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    const QSizeF graph = QSizeF(kBitmapWidth, kBitmapHeight).scaled(page, Qt::KeepAspectRatio);
+    return {0, 0, std::max(1, int(graph.width())), std::max(1, int(graph.height()))};
 }
 
 } // namespace
 
 QPrinter& RunPrinter() {
-    static QPrinter printer;
-    return printer;
+    // Released with the application, while the print system is still there.
+    static QPrinter* printer = [] {
+        qAddPostRoutine([] { delete std::exchange(printer, nullptr); });
+        return new QPrinter;
+    }();
+    return *printer;
 }
 
 bool PrinterInstalled() {
