@@ -4,6 +4,8 @@
 #include "recorder/ui/graph_printing.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -43,6 +45,32 @@ TEST(GraphPrinting, PagesToPdfInMonochromeThenColourAgain) {
     // A file that cannot be made is a failure.
     printer.setOutputFileName(dir.filePath("no/such/dir.pdf"));
     EXPECT_FALSE(PrintGraphPages(printer, {1, 1}, job));
+}
+
+// A device of another resolution (a printer, an SVG drawing in mm) gets the
+// whole graph laid out as on a screen, scaled once: the desk shows at its
+// corners and the graph area's background in its middle.
+TEST(GraphPrinting, PaintOnAnyResolutionFitsTheTarget) {
+    GraphAdapter graph;
+    graph.setDeskColor(Qt::red);
+    graph.setGraphBackColor(Qt::white);
+    graph.setPointCount(5);
+    graph.rebuild();
+    for (int dpi : {96, 192, 600}) {
+        const double scale = dpi / 96.0;
+        QImage image(QSize(int(640 * scale), int(436 * scale)), QImage::Format_RGB32);
+        image.setDotsPerMeterX(int(dpi / 0.0254));
+        image.setDotsPerMeterY(int(dpi / 0.0254));
+        image.fill(Qt::green);
+        QPainter painter(&image);
+        graph.paintOn(painter, QRectF(image.rect()));
+        painter.end();
+        const int w = image.width();
+        const int h = image.height();
+        EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::red)) << dpi;
+        EXPECT_EQ(image.pixelColor(w - 2, h - 2), QColor(Qt::red)) << dpi;
+        EXPECT_EQ(image.pixelColor(w / 2, h / 2), QColor(Qt::white)) << dpi;
+    }
 }
 
 TEST(GraphPrinting, NoPrinterSaysSoAndOffersTheDialog) {
