@@ -105,4 +105,13 @@ bool PrintGraphPages(QPrinter& printer, PageSpan pages, const GraphPrintJob& job
     return painter.end();
 }
 
+void PrintShownGraph(QWidget* owner, GraphAdapter& graph, bool askFirst) {
+    QPrinter& printer = RunPrinter();
+    if (!(askFirst ? AskPrint(owner, printer) : ReadyToPrint(owner, printer)))
+        return;
+    if (!PrintGraphPages(printer, {1, 1}, {&graph, nullptr}))
+        ShowNumberedMessage(owner, kErrorCaption, kMsgPrintFailed);
+    graph.rebuild();
+}
+
 } // namespace ostrel

@@ -45,6 +45,11 @@ struct GraphPrintJob {
     std::function<void(int page)> showPage;
 };
 
+// Print the graph as it stands on one sheet of the run's printer, after the
+// print dialog (askFirst) or, without it, once there is somewhere to print.
+// A printer that does not start is told (9045). The graph is rebuilt after.
+void PrintShownGraph(QWidget* owner, GraphAdapter& graph, bool askFirst);
+
 // Print the pages, one sheet each, in monochrome style, the graph across the
 // sheet's printable width. Events run after each page is filled. The colour
 // style is restored afterwards. False when the printer could not start.

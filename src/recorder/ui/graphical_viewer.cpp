@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
@@ -296,15 +295,8 @@ void TFormViewGraphic::sbtnUndoZoomClick() {
     sbtnUndoZoom->setEnabled(false);
 }
 
-void TFormViewGraphic::printShownGraph() {
-    if (!PrintGraphPages(RunPrinter(), {1, 1}, {PEGraphView, nullptr}))
-        ShowNumberedMessage(this, kErrorCaption, kMsgPrintFailed);
-    PEGraphView->rebuild();
-}
-
 void TFormViewGraphic::sbtnPrintClick() {
-    if (AskPrint(this, RunPrinter()))
-        printShownGraph();
+    PrintShownGraph(this, *PEGraphView, true);
 }
 
 TDlgFitExportForm& TFormViewGraphic::exportDialog() {
@@ -330,10 +322,7 @@ void TFormViewGraphic::sbtnExportClick() {
         break;
     case ExportAction::PrintPages:
         // A bitmap goes through the print dialog; a metafile prints at once.
-        if (request.type == ExportType::BitMap)
-            sbtnPrintClick();
-        else if (ReadyToPrint(this, RunPrinter()))
-            printShownGraph();
+        PrintShownGraph(this, *PEGraphView, request.type == ExportType::BitMap);
         break;
     case ExportAction::WriteText:
     case ExportAction::None:

@@ -86,9 +86,6 @@ class TFormViewGraphic : public QDialog {
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();
-    // Print the graph as it stands on the run's printer, in monochrome;
-    // a failed start is told.
-    void printShownGraph();
     TDlgFitExportForm& exportDialog();
 
     ViewerSource m_source;
