@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <iostream>
 
 namespace ostrel {
@@ -101,34 +102,64 @@ void ScreenshotTaker::start() {
     save(w.about, QStringLiteral("about"));
     w.about->hide();
 
+    // The comparator with the alarm on and a pair of limits around the
+    // simulated meter's resistance (4.7 kΩ).
     w.comparator->show();
+    w.comparator->setLimits(5000, 4500);
+    w.comparator->bbtnAlartClick();
     w.main->sbtnLink->setChecked(true);
     w.main->sbtnLinkClick();
-    // Wait for a reading worth showing (low battery with the sub display in
-    // use), at most the given delay.
-    auto* poll = new QTimer(this);
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    connect(poll, &QTimer::timeout, this, [this, poll, clock] {
-        const MeterReading r = m_session.main().acquisitionState().copyReading();
-        const bool worthShowing = r.lowBattery && r.sub.function != 0;
-        if (!worthShowing && clock->elapsed() < m_delayMs)
-            return;
-        poll->stop();
-        delete clock;
-        QTimer::singleShot(300, this, [this] { grabAll(); });
-    });
-    poll->start(50);
+    // A reading worth showing on the digital meter: low battery with the sub
+    // display in use.
+    whenReady(
+        [this] {
+            const MeterReading r = m_session.main().acquisitionState().copyReading();
+            return r.lowBattery && r.sub.function != 0;
+        },
+        300, [this] { grabDigital(); });
 }
 
-void ScreenshotTaker::grabAll() {
+void ScreenshotTaker::whenReady(std::function<bool()> ready, int settleMs,
+                                std::function<void()> then) {
+    auto* poll = new QTimer(this);
+    QElapsedTimer clock;
+    clock.start();
+    connect(poll, &QTimer::timeout, this, [=, this] {
+        if (!ready() && clock.elapsed() < m_delayMs)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTimer::singleShot(settleMs, this, then);
+    });
+    poll->start(10);
+}
+
+void ScreenshotTaker::grabDigital() {
     const AppWindows& w = m_session.windows();
     save(w.main, QStringLiteral("main"));
     save(w.digitalMeter, QStringLiteral("digital-meter"));
-    save(w.analogMeter, QStringLiteral("analog-meter"));
-    save(w.comparator, QStringLiteral("comparator"));
     save(w.graphical, QStringLiteral("graphical-recorder"));
     save(w.dataList, QStringLiteral("data-list"));
+    // The meters on a resistance (a prefix and the ohm sign beside the
+    // multiplier), with both needles at their angles.
+    whenReady(
+        [this] {
+            const AppWindows& w = m_session.windows();
+            const auto settled = [](double shown, double angle) {
+                return std::abs(shown - angle) < 0.5;
+            };
+            return w.analogMeter->state().function == nFunc_Ohm &&
+                   w.analogMeter->state().count != 5500 && w.comparator->function() == nFunc_Ohm &&
+                   settled(w.analogMeter->shownAngle(), w.analogMeter->state().angle) &&
+                   settled(w.comparator->shownAngle(), w.comparator->angle());
+        },
+        0, [this] { grabMeters(); });
+}
+
+void ScreenshotTaker::grabMeters() {
+    const AppWindows& w = m_session.windows();
+    save(w.analogMeter, QStringLiteral("analog-meter"));
+    save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
