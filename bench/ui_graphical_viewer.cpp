@@ -44,7 +44,7 @@ const SampleBuffer& Recording(std::int64_t n) {
 }
 
 ViewerSource SourceOf(const SampleBuffer& buffer) {
-    ViewerSource source{buffer, {}, {}};
+    ViewerSource source{&buffer, {}, {}};
     ScanBuffer(buffer, source.yRange, source.extremes);
     return source;
 }

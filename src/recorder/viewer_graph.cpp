@@ -16,7 +16,7 @@ std::int64_t InBuffer(std::int64_t position, std::size_t size) {
 
 } // namespace
 
-ViewerGraph BuildViewerGraph(std::span<const RecordPair> buffer, const Extremes& extremes) {
+ViewerGraph BuildViewerGraph(const SampleBuffer& buffer, const Extremes& extremes) {
     ViewerGraph graph;
     const std::int64_t maxPosition = InBuffer(extremes.maxIndex, buffer.size());
     const std::int64_t minPosition = InBuffer(extremes.minIndex, buffer.size());
@@ -40,7 +40,7 @@ ViewerGraph BuildViewerGraph(std::span<const RecordPair> buffer, const Extremes&
     return graph;
 }
 
-ViewerGraph FirstSamplesGraph(std::span<const RecordPair> buffer, int count) {
+ViewerGraph FirstSamplesGraph(const SampleBuffer& buffer, int count) {
     ViewerGraph graph;
     const std::size_t n = std::min(buffer.size(), static_cast<std::size_t>(std::max(0, count)));
     for (std::size_t i = 0; i < n; ++i)
@@ -48,7 +48,7 @@ ViewerGraph FirstSamplesGraph(std::span<const RecordPair> buffer, int count) {
     return graph;
 }
 
-SampleTexts MainTextsAt(std::span<const RecordPair> buffer, std::int64_t position) {
+SampleTexts MainTextsAt(const SampleBuffer& buffer, std::int64_t position) {
     if (position < 0 || static_cast<std::size_t>(position) >= buffer.size())
         return {};
     const TBRecord& r = buffer[static_cast<std::size_t>(position)].main;

@@ -8,7 +8,6 @@
 #include "recorder/recorder_math.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -30,10 +29,10 @@ struct ViewerGraph {
 
 // The graph of the whole buffer; extremes are the recorder's largest and
 // smallest sample (positions outside the buffer are taken as 0).
-ViewerGraph BuildViewerGraph(std::span<const RecordPair> buffer, const Extremes& extremes);
+ViewerGraph BuildViewerGraph(const SampleBuffer& buffer, const Extremes& extremes);
 
 // The graph the viewer keeps while hidden: the first count samples, one to one.
-ViewerGraph FirstSamplesGraph(std::span<const RecordPair> buffer, int count);
+ViewerGraph FirstSamplesGraph(const SampleBuffer& buffer, int count);
 
 // The four texts of a sample's main display: time, data, unit and function.
 struct SampleTexts {
@@ -43,6 +42,6 @@ struct SampleTexts {
     std::string function;
 };
 // The texts of the sample at position; all empty when there is no such sample.
-SampleTexts MainTextsAt(std::span<const RecordPair> buffer, std::int64_t position);
+SampleTexts MainTextsAt(const SampleBuffer& buffer, std::int64_t position);
 
 } // namespace ostrel

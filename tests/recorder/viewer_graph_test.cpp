@@ -9,7 +9,6 @@ namespace {
 
 SampleBuffer Buffer(int n) {
     SampleBuffer buffer;
-    buffer.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         buffer.push_back(test::MakePair(i, false));
     return buffer;

@@ -102,26 +102,6 @@ TEST(DistributionWindows, WindowsStackBelowTheMainWindow) {
     EXPECT_FALSE(DisplayIcon(8).isNull());
 }
 
-TEST(DistributionWindows, DataListClearLeavesOneEmptySheet) {
-    TDataStringGridForm list;
-    list.setLineSource([](int i) -> std::optional<std::string> {
-        if (i > 2)
-            return std::nullopt;
-        return std::to_string(i + 1) + ",12:00:00,1.000 V,";
-    });
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::postEvent(&list, new AppendSampleEvent(i));
-    QCoreApplication::processEvents();
-    ASSERT_EQ(list.list(0)->count(), 3); // position 3 has no sample
-    EXPECT_EQ(list.list(0)->currentRow(), 2);
-    EXPECT_EQ(list.PageControl->tabText(0), "Sheet1");
-    QEvent clear(EventType(kMsgClearList));
-    QCoreApplication::sendEvent(&list, &clear);
-    EXPECT_EQ(list.pageCount(), 1);
-    EXPECT_EQ(list.list(0)->count(), 0);
-    EXPECT_EQ(list.PageControl->widget(0)->objectName(), "tsSheet1");
-}
-
 TEST(DistributionWindows, LimitEntriesAreCheckedBeforeTheyAreTaken) {
     double upper = 7;
     double lower = 3;

@@ -34,7 +34,6 @@ struct Recording {
     Extremes extremes;
     YRange range;
     explicit Recording(int n) {
-        buffer.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             RecordPair p = test::MakePair(i, false);
             p.main.value = static_cast<float>(std::sin(i * 0.01) * 10.0);
@@ -42,7 +41,7 @@ struct Recording {
         }
         ScanBuffer(buffer, range, extremes);
     }
-    ViewerSource source() const { return {buffer, extremes, range}; }
+    ViewerSource source() const { return {&buffer, extremes, range}; }
 };
 
 TEST(GraphicalViewer, SmallBufferPointByPointWithItsExtremes) {

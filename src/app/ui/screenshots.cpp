@@ -32,6 +32,8 @@
 namespace ostrel {
 namespace {
 
+constexpr std::int64_t kRecordedSamples = 300;
+
 // count DC volt samples as the recorder takes them from the simulated meter's
 // display, one each half second from 10:00:00.
 SampleBuffer SimulatedVoltsRecording(int count) {
@@ -59,7 +61,10 @@ ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int l
     // Nobody is there to answer a message box: report it and go on.
     SetMessageAnswerer([](const MessageRequest& request) {
         std::cerr << request.caption.toStdString() << ": " << request.text.toStdString() << "\n";
-        return request.kind == MessageKind::AutoContinue ? 6 : int(QMessageBox::Ok);
+        if (request.kind == MessageKind::AutoContinue)
+            return 6;
+        // The exit question about the recorded samples: leave without saving.
+        return int(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     });
     QTimer::singleShot(500, this, [this] { start(); });
 }
@@ -109,14 +114,40 @@ void ScreenshotTaker::start() {
     w.comparator->bbtnAlartClick();
     w.main->sbtnLink->setChecked(true);
     w.main->sbtnLinkClick();
-    // A reading worth showing on the digital meter: low battery with the sub
-    // display in use.
-    whenReady(
-        [this] {
-            const MeterReading r = m_session.main().acquisitionState().copyReading();
-            return r.lowBattery && r.sub.function != 0;
-        },
-        300, [this] { grabDigital(); });
+    recordSamples();
+}
+
+// Records a few hundred samples of the DC volts the simulated meter shows
+// (its sine), so that the recorder's graph, panels and status bar and the
+// data list have something to show. The ticks come from here, faster than
+// the recorder's own 500 ms.
+void ScreenshotTaker::recordSamples() {
+    const AppWindows& w = m_session.windows();
+    w.graphical->sbtnRecordStart->click();
+    w.graphical->TimerLogger->stop();
+    auto* tick = new QTimer(this);
+    connect(tick, &QTimer::timeout, this, [this, tick] {
+        const AppWindows& w = m_session.windows();
+        if (w.graphical->engine().count() >= kRecordedSamples) {
+            tick->stop();
+            // The cursor on a sample inside the page, with its readout.
+            w.graphical->PEGraph->setCursorPoint(150);
+            w.graphical->PEGraphCursorMoved();
+            // A reading worth showing on the digital meter: low battery with the sub
+            // display in use.
+            whenReady(
+                [this] {
+                    const MeterReading r = m_session.main().acquisitionState().copyReading();
+                    return r.lowBattery && r.sub.function != 0;
+                },
+                300, [this] { grabDigital(); });
+            return;
+        }
+        const MeterReading r = m_session.main().acquisitionState().copyReading();
+        if (r.main.function == 6 && !r.lowBattery)
+            w.graphical->TimerLoggerTimer();
+    });
+    tick->start(10);
 }
 
 void ScreenshotTaker::whenReady(std::function<bool()> ready, int settleMs,
@@ -161,6 +192,7 @@ void ScreenshotTaker::grabMeters() {
     save(w.analogMeter, QStringLiteral("analog-meter"));
     save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
+    w.graphical->sbtnRecordStop->click();
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));
@@ -180,7 +212,7 @@ void ScreenshotTaker::grabMeters() {
 
     // The graphical viewer over a few thousand samples, and one exported picture.
     const SampleBuffer recording = SimulatedVoltsRecording(3000);
-    ViewerSource source{recording, {}, {}};
+    ViewerSource source{&recording, {}, {}};
     ScanBuffer(recording, source.yRange, source.extremes);
     w.viewGraphic->setSource(source);
     w.viewGraphic->show();

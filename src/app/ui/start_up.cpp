@@ -6,7 +6,10 @@
 #include "base/ui/message_dialogs.h"
 #include "import/ui/import_form.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/interval_dialog.h"
 #include "recorder/ui/recorder_dialogs.h"
+
+#include <QTimer>
 
 namespace ostrel {
 
@@ -25,7 +28,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     w.hiLow = new TDlgHiLowForm(w.main);
     w.comparator = new TComparatorForm(state, w.main->configuration().fHiLimit,
                                        w.main->configuration().fLowLimit);
-    w.graphical = new TGraphicalForm(state);
+    w.graphical = new TGraphicalForm(state, w.main->startupDirectory());
     w.option = new TDialogOption(w.main);
     w.viewGraphic = new TFormViewGraphic(w.main);
     w.fitExport = new TDlgFitExportForm(w.main);
@@ -35,6 +38,19 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     w.dataList = new TDataStringGridForm();
     w.import = new TFormImport(w.main);
     w.main->setWindows(w);
+
+    TGraphicalForm::Collaborators with;
+    with.mainWindow = w.main;
+    with.autoMsg = w.autoMsg;
+    with.progress = w.msg;
+    with.dataList = w.dataList;
+    with.option = w.option;
+    with.importWindow = w.import;
+    with.viewer = w.viewGraphic;
+    with.exportDialog = w.exportForm;
+    w.graphical->setCollaborators(with);
+    QObject::connect(w.graphical, &TGraphicalForm::busyChanged, w.main,
+                     &TFormMain::refreshLinkControls);
 }
 
 void ShellSession::showWindows() {
@@ -43,6 +59,8 @@ void ShellSession::showWindows() {
     m_windows.analogMeter->show();
     m_windows.graphical->show();
     m_windows.dataList->show();
+    // Recordings an earlier run left behind are offered once the windows show.
+    QTimer::singleShot(0, m_windows.graphical, &TGraphicalForm::offerLeftoverFiles);
 }
 
 bool ShellSession::shutdown() {

@@ -102,6 +102,11 @@ void ShowTexts(const SampleTexts& texts, std::uint32_t function, QLabel* time, Q
 
 } // namespace
 
+const SampleBuffer& TFormViewGraphic::samples() const {
+    static const SampleBuffer none;
+    return m_source.buffer ? *m_source.buffer : none;
+}
+
 TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QDialog(parent) {
     setObjectName("FormViewGraphic");
     setWindowTitle(QText(105));
@@ -228,7 +233,7 @@ void TFormViewGraphic::FormShow() {
     }
     PEGraphView->setFocus();
 
-    m_shown = BuildViewerGraph(m_source.buffer, m_source.extremes);
+    m_shown = BuildViewerGraph(samples(), m_source.extremes);
     fillGraph(m_shown, m_source.yRange.max, m_source.yRange.min);
     PEGraphView->setCursorPoint(0);
     PEGraphView->undoZoom();
@@ -239,16 +244,16 @@ void TFormViewGraphic::FormShow() {
 
 void TFormViewGraphic::showExtremes() {
     const auto functionAt = [this](std::int64_t position) -> std::uint32_t {
-        if (position < 0 || static_cast<std::size_t>(position) >= m_source.buffer.size())
+        if (position < 0 || static_cast<std::size_t>(position) >= samples().size())
             return 0;
-        return m_source.buffer[static_cast<std::size_t>(position)].main.function;
+        return samples()[static_cast<std::size_t>(position)].main.function;
     };
     const std::int64_t maxIndex = m_source.extremes.maxIndex;
     const std::int64_t minIndex = m_source.extremes.minIndex;
-    ShowTexts(MainTextsAt(m_source.buffer, maxIndex), functionAt(maxIndex), MaxTimePanel,
-              MaxDataPanel, MaxUnitPanel, MaxFuncPanel);
-    ShowTexts(MainTextsAt(m_source.buffer, minIndex), functionAt(minIndex), MinTimePanel,
-              MinDataPanel, MinUnitPanel, MinFuncPanel);
+    ShowTexts(MainTextsAt(samples(), maxIndex), functionAt(maxIndex), MaxTimePanel, MaxDataPanel,
+              MaxUnitPanel, MaxFuncPanel);
+    ShowTexts(MainTextsAt(samples(), minIndex), functionAt(minIndex), MinTimePanel, MinDataPanel,
+              MinUnitPanel, MinFuncPanel);
 }
 
 void TFormViewGraphic::done(int result) {
@@ -258,7 +263,7 @@ void TFormViewGraphic::done(int result) {
 
 void TFormViewGraphic::FormClose() {
     // Keep a small graph while hidden: the first samples, the default range.
-    m_shown = FirstSamplesGraph(m_source.buffer, kHiddenPoints);
+    m_shown = FirstSamplesGraph(samples(), kHiddenPoints);
     fillGraph(m_shown, 100.0f, -100.0f);
     m_source = {};
 }

@@ -12,8 +12,6 @@
 
 #include <QDialog>
 
-#include <span>
-
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -26,7 +24,7 @@ class TDlgFitExportForm;
 
 // What the recorder hands the viewer before showing it.
 struct ViewerSource {
-    std::span<const RecordPair> buffer;
+    const SampleBuffer* buffer = nullptr;
     Extremes extremes; // positions of the largest and smallest sample
     YRange yRange;     // the recorder's y range
 };
@@ -87,6 +85,8 @@ class TFormViewGraphic : public QDialog {
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();
     TDlgFitExportForm& exportDialog();
+    // The buffer shown (empty without a source).
+    const SampleBuffer& samples() const;
 
     ViewerSource m_source;
     ViewerGraph m_shown;

@@ -2,11 +2,6 @@
 
 namespace ostrel {
 
-TDialogOption::TDialogOption(QWidget* parent) : QDialog(parent) {
-    setObjectName("DialogOption");
-    setWindowTitle(QStringLiteral("Acquisition Interval option"));
-}
-
 TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
     setObjectName("dlgGraphLineColor");
     setWindowTitle(QStringLiteral("Graph Line Color"));
