@@ -83,8 +83,7 @@ void TGraphicalForm::drawEmptyPage() {
     refreshEnables();
 }
 
-void TGraphicalForm::drawPage() {
-    const std::vector<GraphPoint> points = m_engine.pagePoints();
+void TGraphicalForm::fillGraph(const std::vector<GraphPoint>& points) {
     if (PEGraph->pointCount() != static_cast<int>(points.size()))
         PEGraph->setPointCount(static_cast<int>(points.size()));
     for (int i = 0; i < static_cast<int>(points.size()); ++i) {
@@ -95,6 +94,10 @@ void TGraphicalForm::drawPage() {
     PEGraph->setManualMaxY(m_engine.yRange().max);
     PEGraph->setManualMinY(m_engine.yRange().min);
     PEGraph->rebuild();
+}
+
+void TGraphicalForm::drawPage() {
+    fillGraph(m_engine.pagePoints());
     refreshReadout();
     refreshEnables();
     refreshStatusBar();
@@ -191,13 +194,6 @@ void TGraphicalForm::sbtnUndoZoomClick() {
     miUndoZoom->setEnabled(false);
 }
 
-void TGraphicalForm::sbtnFitViewClick() {
-    // The graphical viewer shows the whole buffer; until it is built, the
-    // dialog handed in is shown as it is.
-    if (m_with.viewer)
-        runDialog(*m_with.viewer);
-}
-
 void TGraphicalForm::GraphLineColorClick() {
     const QColor chosen = m_chooseColor ? m_chooseColor(PEGraph->lineColor())
                                         : QColorDialog::getColor(PEGraph->lineColor(), this);
@@ -206,18 +202,5 @@ void TGraphicalForm::GraphLineColorClick() {
     PEGraph->setLineColor(chosen);
     PEGraph->rebuild();
 }
-
-// --- export and printing: the graph export dialog, printing and the printer
-// set-up are built on top of this window; for now Export shows the dialog
-// handed in and the printing commands do nothing.
-
-void TGraphicalForm::sbtnExportClick() {
-    if (m_with.exportDialog)
-        runDialog(*m_with.exportDialog);
-}
-
-void TGraphicalForm::sbtnPrintGraphicClick() {}
-
-void TGraphicalForm::PrinterSetupClick() {}
 
 } // namespace ostrel
