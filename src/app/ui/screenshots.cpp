@@ -14,14 +14,17 @@
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
-#include "recorder/ui/page_export.h"
+#include "recorder/ui/save_file_chooser.h"
 #include "simulator/simulated_meter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -210,7 +213,25 @@ void ScreenshotTaker::grabMeters() {
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
 
-    // The graphical viewer over a few thousand samples, and one exported picture.
+    // The recorded page exported as a picture, as a user does it: Export,
+    // BitMap to a file, Browse, Export.
+    const QString exported = QDir(m_directory).filePath(QStringLiteral("exported-page.png"));
+    const SaveFileAnswerer previousChooser =
+        SetSaveFileAnswerer([exported](const SaveFileRequest&) { return exported; });
+    w.graphical->setDialogRunner([](QDialog& dialog) {
+        auto& form = static_cast<TDlgExportForm&>(dialog);
+        form.rbtnBitMap->click();
+        form.rbtnFile->click();
+        form.btnBrowse->click();
+        return int(QDialog::Accepted);
+    });
+    w.graphical->sbtnExportClick();
+    w.graphical->setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+    SetSaveFileAnswerer(previousChooser);
+    if (QFile::exists(exported))
+        std::cout << exported.toStdString() << "\n";
+
+    // The graphical viewer over a few thousand samples.
     const SampleBuffer recording = SimulatedVoltsRecording(3000);
     ViewerSource source{&recording, {}, {}};
     ScanBuffer(recording, source.yRange, source.extremes);
@@ -218,15 +239,6 @@ void ScreenshotTaker::grabMeters() {
     w.viewGraphic->show();
     w.viewGraphic->PEGraphView->replotNow();
     save(w.viewGraphic, QStringLiteral("viewer"));
-    ExportRequest picture;
-    picture.type = ExportType::BitMap;
-    picture.destination = ExportDestination::File;
-    picture.width = kBitmapWidth;
-    picture.height = kBitmapHeight;
-    picture.fileName =
-        QDir(m_directory).filePath(QStringLiteral("exported-page.png")).toStdString();
-    if (ExportGraphPicture(picture, *w.viewGraphic->PEGraphView) == 0)
-        std::cout << picture.fileName << "\n";
     w.viewGraphic->close();
 
     // Unlink before the end, as a user would; then close.

@@ -15,10 +15,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -27,39 +25,6 @@ namespace {
 
 // The graph the viewer keeps while hidden holds this many samples.
 constexpr int kHiddenPoints = 100;
-
-// Pictures of the three tool buttons.
-constexpr const char* kPrintPicture =
-    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">)"
-    R"(<rect x="4" y="1.5" width="8" height="4" fill="#fff" stroke="#333"/>)"
-    R"(<rect x="1.5" y="5.5" width="13" height="6" rx="1" fill="#8a8f98" stroke="#333"/>)"
-    R"(<rect x="4" y="9.5" width="8" height="5" fill="#fff" stroke="#333"/>)"
-    R"(<path d="M5.5 11.5h5M5.5 13h5" stroke="#333"/></svg>)";
-constexpr const char* kUndoZoomPicture =
-    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">)"
-    R"(<circle cx="6.5" cy="6.5" r="4.5" fill="#e8f0ff" stroke="#234" stroke-width="1.5"/>)"
-    R"(<path d="M10 10l4.5 4.5" stroke="#234" stroke-width="2"/>)"
-    R"(<path d="M4 6.5h5" stroke="#c22" stroke-width="1.5"/></svg>)";
-constexpr const char* kExportPicture =
-    R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">)"
-    R"(<rect x="1.5" y="4.5" width="9" height="10" fill="#fff" stroke="#333"/>)"
-    R"(<path d="M3 12l2-3 2 2 2-4" fill="none" stroke="#2a62c9"/>)"
-    R"(<path d="M9 2.5h5v5M14 2.5l-6 6" fill="none" stroke="#1a7f37" stroke-width="1.5"/>)"
-    R"(</svg>)";
-
-QIcon Picture(const char* svg) {
-    QSvgRenderer renderer{QByteArray(svg)};
-    QIcon icon;
-    for (int side : {16, 24, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
 
 QLabel* Panel(const char* name, int width, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -70,10 +35,11 @@ QLabel* Panel(const char* name, int width, QWidget* parent) {
     return panel;
 }
 
-QToolButton* ToolButton(const char* name, const QIcon& icon, int hint, QWidget* parent) {
+// A tool button with the recorder's picture of the same command.
+QToolButton* ToolButton(const char* name, const char* picture, int hint, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(icon);
+    button->setIcon(ButtonPicture(picture));
     button->setIconSize(QSize(20, 20));
     button->setToolTip(QText(hint));
     button->setAutoRaise(true);
@@ -154,9 +120,9 @@ void TFormViewGraphic::buildControls() {
     for (QLabel* p : {MinTimePanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
         strip->addWidget(p);
     strip->addSpacing(8);
-    sbtnPrint = ToolButton("sbtnPrint", Picture(kPrintPicture), 1044, DisplayPanel);
-    sbtnUndoZoom = ToolButton("sbtnUndoZoom", Picture(kUndoZoomPicture), 1053, DisplayPanel);
-    sbtnExport = ToolButton("sbtnExport", Picture(kExportPicture), 1054, DisplayPanel);
+    sbtnPrint = ToolButton("sbtnPrint", "recorder_print", 1044, DisplayPanel);
+    sbtnUndoZoom = ToolButton("sbtnUndoZoom", "recorder_unzoom", 1053, DisplayPanel);
+    sbtnExport = ToolButton("sbtnExport", "recorder_export", 1054, DisplayPanel);
     sbtnUndoZoom->setEnabled(false);
     for (QToolButton* b : {sbtnPrint, sbtnUndoZoom, sbtnExport})
         strip->addWidget(b);
