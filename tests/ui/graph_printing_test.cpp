@@ -3,11 +3,12 @@
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graph_printing.h"
 
+#include "pdf_pages.h"
+
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,13 +16,7 @@
 namespace ostrel {
 namespace {
 
-int PdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
-}
+using testing::PdfPages;
 
 TEST(GraphPrinting, PagesToPdfInMonochromeThenColourAgain) {
     QTemporaryDir dir;

@@ -6,29 +6,24 @@
 #include "recorder/ui/graphical_viewer.h"
 #include "recorder/ui/save_file_chooser.h"
 
+#include "pdf_pages.h"
+
 #include <QFile>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 namespace ostrel {
 namespace {
 
+using testing::PdfPages;
+
 using testing::Reading;
 using testing::RecorderRig;
-
-int PdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
-}
 
 QList<QByteArray> Lines(const QString& path) {
     QFile file(path);

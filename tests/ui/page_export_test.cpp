@@ -6,6 +6,7 @@
 #include "recorder/ui/page_export.h"
 
 #include "../recorder/record_test_util.h"
+#include "pdf_pages.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -13,7 +14,6 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -212,8 +212,7 @@ TEST(PageExport, AllPagesToThePrinterThenTheViewedPageAgain) {
     // Each page is filled in colour (the style of the page before was restored).
     for (GraphAdapter::ViewingStyle style : fake.styles)
         EXPECT_EQ(style, GraphAdapter::ViewingStyle::Color);
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    EXPECT_EQ(QString::fromLatin1(ReadAll(printer.outputFileName())).count(page), 3);
+    EXPECT_EQ(testing::PdfPages(printer.outputFileName()), 3);
 
     // An empty range prints nothing and says why.
     ScopedMessageAnswerer messages;
