@@ -48,12 +48,4 @@ ViewerGraph FirstSamplesGraph(const SampleBuffer& buffer, int count) {
     return graph;
 }
 
-SampleTexts MainTextsAt(const SampleBuffer& buffer, std::int64_t position) {
-    if (position < 0 || static_cast<std::size_t>(position) >= buffer.size())
-        return {};
-    const TBRecord& r = buffer[static_cast<std::size_t>(position)].main;
-    return {std::string(FieldView(r.timeText)), std::string(FieldView(r.dataText)),
-            std::string(FieldView(r.unitText)), std::string(FieldView(r.functionText))};
-}
-
 } // namespace ostrel

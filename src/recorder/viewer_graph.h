@@ -34,14 +34,4 @@ ViewerGraph BuildViewerGraph(const SampleBuffer& buffer, const Extremes& extreme
 // The graph the viewer keeps while hidden: the first count samples, one to one.
 ViewerGraph FirstSamplesGraph(const SampleBuffer& buffer, int count);
 
-// The four texts of a sample's main display: time, data, unit and function.
-struct SampleTexts {
-    std::string time;
-    std::string data;
-    std::string unit;
-    std::string function;
-};
-// The texts of the sample at position; all empty when there is no such sample.
-SampleTexts MainTextsAt(const SampleBuffer& buffer, std::int64_t position);
-
 } // namespace ostrel

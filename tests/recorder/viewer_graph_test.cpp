@@ -55,14 +55,6 @@ TEST(ViewerGraphTest, OutsideTheBufferGivesNothing) {
 
     EXPECT_EQ(FirstSamplesGraph(buffer, 100).points(), 100);
     EXPECT_EQ(FirstSamplesGraph(buffer, 1000).points(), 300);
-
-    const SampleTexts texts = MainTextsAt(buffer, 7);
-    EXPECT_EQ(texts.time, FieldView(buffer[7].main.timeText));
-    EXPECT_EQ(texts.data, "7.5");
-    EXPECT_EQ(texts.unit, "m");
-    EXPECT_EQ(texts.function, "V");
-    EXPECT_TRUE(MainTextsAt(buffer, 300).data.empty());
-    EXPECT_TRUE(MainTextsAt(buffer, -1).time.empty());
 }
 
 } // namespace

@@ -6,9 +6,9 @@
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "displays/panel_geometry.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/record_panels.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -22,32 +22,6 @@ namespace {
 
 constexpr int kFirstPageText = 8008;
 constexpr int kLastPageText = 8009;
-const char* const kArial = "Arial";
-const char* const kSymbol = "Symbol";
-
-// A text of a record field as the window shows it; in the "Symbol" typeface
-// the letters are the Greek ones ("W" is the ohm sign).
-template <std::size_t N> QString FieldText(const std::array<char, N>& field, bool symbol) {
-    const std::string text(FieldView(field));
-    return symbol ? QString::fromStdString(SymbolTypefaceText(text)) : QString::fromLatin1(text);
-}
-
-void SetLook(QLabel* panel, bool symbol, Qt::Alignment alignment) {
-    QFont font = panel->font();
-    font.setFamily(QString::fromLatin1(symbol ? kSymbol : kArial));
-    panel->setFont(font);
-    panel->setAlignment(alignment | Qt::AlignVCenter);
-}
-
-// Data, unit and function panels of one record.
-void ShowRecord(const TBRecord& record, QLabel* data, QLabel* unit, QLabel* function) {
-    const PanelLook look = ReadoutLook(record.function);
-    data->setText(QString::fromLatin1(FieldView(record.dataText)));
-    SetLook(unit, look.unitSymbol, look.unitRight ? Qt::AlignRight : Qt::AlignHCenter);
-    unit->setText(FieldText(record.unitText, look.unitSymbol));
-    SetLook(function, look.functionSymbol, look.functionLeft ? Qt::AlignLeft : Qt::AlignHCenter);
-    function->setText(FieldText(record.functionText, look.functionSymbol));
-}
 
 void Blank(std::initializer_list<QLabel*> panels) {
     for (QLabel* panel : panels)
@@ -111,7 +85,7 @@ void TGraphicalForm::refreshReadout() {
     } else {
         const TBRecord& record = m_engine.buffer()[static_cast<std::size_t>(position)].main;
         TimePanel->setText(QString::fromLatin1(FieldView(record.timeText)));
-        ShowRecord(record, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel);
+        ShowRecordPanels(record, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel);
         PEGraph->setYAxisLabel(QString::fromStdString(
             YAxisLabel(record.function, std::string(FieldView(record.functionText)))));
     }
@@ -126,10 +100,10 @@ void TGraphicalForm::refreshExtremes() {
     }
     const SampleBuffer& buffer = m_engine.buffer();
     const Extremes& e = m_engine.extremes();
-    ShowRecord(buffer[static_cast<std::size_t>(e.maxIndex)].main, MaxDataPanel, MaxUnitPanel,
-               MaxFuncPanel);
-    ShowRecord(buffer[static_cast<std::size_t>(e.minIndex)].main, MinDataPanel, MinUnitPanel,
-               MinFuncPanel);
+    ShowRecordPanels(buffer[static_cast<std::size_t>(e.maxIndex)].main, MaxDataPanel, MaxUnitPanel,
+                     MaxFuncPanel);
+    ShowRecordPanels(buffer[static_cast<std::size_t>(e.minIndex)].main, MinDataPanel, MinUnitPanel,
+                     MinFuncPanel);
 }
 
 void TGraphicalForm::stepProgress(std::int64_t steps) {

@@ -4,11 +4,11 @@
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
 #include "base/ui/pictures.h"
-#include "displays/panel_geometry.h"
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graph_printing.h"
 #include "recorder/ui/page_export.h"
+#include "recorder/ui/record_panels.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -50,20 +50,14 @@ QString Latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The four texts of a sample in its panels. Temperatures show the degree
-// sign right against the number; resistance units are drawn as the ohm sign.
-void ShowTexts(const SampleTexts& texts, std::uint32_t function, QLabel* time, QLabel* data,
-               QLabel* unit, QLabel* func) {
-    time->setText(Latin1(texts.time));
-    data->setText(Latin1(texts.data));
-    const bool degrees = function == 0x20 || function == 0x40;
-    unit->setAlignment(degrees ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
-    unit->setText(degrees ? QString::fromStdString(SymbolTypefaceText(texts.unit))
-                          : Latin1(texts.unit));
-    func->setAlignment(degrees ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-    func->setText(UsesSymbolUnit(static_cast<int>(function))
-                      ? QString::fromStdString(SymbolTypefaceText(texts.function))
-                      : Latin1(texts.function));
+// The time, data, unit and function panels of the sample at position; blank
+// without one.
+void ShowSample(const SampleBuffer& buffer, std::int64_t position, QLabel* time, QLabel* data,
+                QLabel* unit, QLabel* function) {
+    const bool there = position >= 0 && static_cast<std::size_t>(position) < buffer.size();
+    const TBRecord record = there ? buffer[static_cast<std::size_t>(position)].main : TBRecord{};
+    time->setText(QString::fromLatin1(FieldView(record.timeText)));
+    ShowRecordPanels(record, data, unit, function);
 }
 
 } // namespace
@@ -209,17 +203,10 @@ void TFormViewGraphic::FormShow() {
 }
 
 void TFormViewGraphic::showExtremes() {
-    const auto functionAt = [this](std::int64_t position) -> std::uint32_t {
-        if (position < 0 || static_cast<std::size_t>(position) >= samples().size())
-            return 0;
-        return samples()[static_cast<std::size_t>(position)].main.function;
-    };
-    const std::int64_t maxIndex = m_source.extremes.maxIndex;
-    const std::int64_t minIndex = m_source.extremes.minIndex;
-    ShowTexts(MainTextsAt(samples(), maxIndex), functionAt(maxIndex), MaxTimePanel, MaxDataPanel,
-              MaxUnitPanel, MaxFuncPanel);
-    ShowTexts(MainTextsAt(samples(), minIndex), functionAt(minIndex), MinTimePanel, MinDataPanel,
-              MinUnitPanel, MinFuncPanel);
+    ShowSample(samples(), m_source.extremes.maxIndex, MaxTimePanel, MaxDataPanel, MaxUnitPanel,
+               MaxFuncPanel);
+    ShowSample(samples(), m_source.extremes.minIndex, MinTimePanel, MinDataPanel, MinUnitPanel,
+               MinFuncPanel);
 }
 
 void TFormViewGraphic::done(int result) {
