@@ -123,6 +123,10 @@ ExportPlan PlanPageExport(const ExportRequest& request, int viewedPage, int last
     switch (request.destination) {
     case ExportDestination::ClipBoard:
     case ExportDestination::File: {
+        if (!ObjectSizeAcceptable(request.type, request.width, request.height)) {
+            plan.message = request.type == ExportType::BitMap ? kMsgBitmapSize : kMsgMetafileSize;
+            return plan;
+        }
         ExportRequest thisPage = request;
         thisPage.scope = PageScope::ThisPage;
         ResolvePages(thisPage, viewedPage, lastPage, &plan.pages);

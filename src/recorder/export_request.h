@@ -82,8 +82,9 @@ struct ExportPlan {
 
 // The plan of a paged export (the recorder's and the import window's): the
 // file destination needs a name (9013); text goes to the file for the scope's
-// pages; an image goes to the clipboard or the file for the viewed page only;
-// the printer prints the scope's pages, and an empty range is refused.
+// pages; an image of an acceptable size goes to the clipboard or the file for
+// the viewed page only; the printer prints the scope's pages, and an empty
+// range is refused.
 ExportPlan PlanPageExport(const ExportRequest& request, int viewedPage, int lastPage);
 
 // Messages of the export, in the string table.
@@ -94,5 +95,6 @@ inline constexpr int kMsgBitmapSize = 9041;     // bitmap size out of range
 inline constexpr int kMsgMetafileSize = 9042;   // metafile size out of range
 inline constexpr int kMsgNoPrinter = 9043;      // no printer installed
 inline constexpr int kMsgEmptyPageRange = 9044; // nothing to print: From after To
+inline constexpr int kMsgPrintFailed = 9045;    // the printer did not start
 
 } // namespace ostrel

@@ -156,9 +156,16 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
             append(smallest);
         }
     }
-    // The sample may be hidden behind an equal value earlier in its block, or be
-    // the dropped last sample: use the nearest plotted point.
+    // The sample may be hidden behind an equal value earlier in its block: use
+    // that value's point. Else (the dropped last sample) the nearest plotted point.
     const auto nearest = [&](std::int64_t position) {
+        const std::int64_t block = position / step;
+        if (position >= 0 && position < n) {
+            const float v = values[static_cast<std::size_t>(position)];
+            for (const std::int64_t k : {2 * block, 2 * block + 1})
+                if (values[static_cast<std::size_t>(d.positions[static_cast<std::size_t>(k)])] == v)
+                    return k;
+        }
         const auto it = std::lower_bound(d.positions.begin(), d.positions.end(), position);
         if (it == d.positions.end())
             return static_cast<std::int64_t>(d.positions.size()) - 1;

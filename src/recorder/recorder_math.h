@@ -97,7 +97,8 @@ struct Decimation {
 // block of step samples gives its smallest and largest position in increasing
 // order (equal: the smallest's entry first, so a flat block lists its first
 // position twice). When the recorder's largest or smallest sample is not among
-// the plotted positions, its point is the nearest plotted one.
+// the plotted positions, its point is the one of the equal value that hid it
+// in its block, or (the dropped last sample) the nearest plotted one.
 Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
                     std::int64_t minPosition);
 

@@ -70,6 +70,8 @@ ExportRequest Request(ExportType type, ExportDestination destination, PageScope 
     r.pageFrom = std::move(from);
     r.pageTo = std::move(to);
     r.fileName = "/tmp/out";
+    r.width = kBitmapWidth;
+    r.height = kBitmapHeight;
     return r;
 }
 
@@ -143,6 +145,15 @@ TEST(ExportPlanTest, WhatEachChoiceProduces) {
         Request(ExportType::MetaFile, ExportDestination::File, PageScope::ThisPage), 3, 3);
     EXPECT_EQ(file.action, ExportAction::ImageToFile);
     EXPECT_EQ(file.pages.first, 3);
+
+    // A picture too large to make is refused; the printer takes no size.
+    ExportRequest huge = Request(ExportType::BitMap, ExportDestination::File, PageScope::ThisPage);
+    huge.width = 1e9;
+    EXPECT_EQ(PlanPageExport(huge, 1, 3).message, kMsgBitmapSize);
+    huge.type = ExportType::MetaFile;
+    EXPECT_EQ(PlanPageExport(huge, 1, 3).message, kMsgMetafileSize);
+    huge.destination = ExportDestination::Printer;
+    EXPECT_EQ(PlanPageExport(huge, 1, 3).action, ExportAction::PrintPages);
 
     ExportPlan print = PlanPageExport(
         Request(ExportType::MetaFile, ExportDestination::Printer, PageScope::AllPages), 2, 3);

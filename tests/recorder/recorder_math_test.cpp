@@ -169,6 +169,20 @@ TEST(DecimationTest, BlockOrderAndTies) {
     // The recorder's maximum hidden behind an equal earlier value: the nearest point.
     const Decimation hidden = Decimate(v, 3, 1);
     EXPECT_EQ(hidden.positions[hidden.maxPoint], 2);
+    // Even when a point of another value lies as near: in the block {7, 0, 7}
+    // the maximum on the second 7 goes to the first 7, not to the 0.
+    std::vector<float> w(3 * 4096, 1.0f);
+    w[0] = 7.0f;
+    w[1] = 0.0f;
+    w[2] = 7.0f;
+    const Decimation equal = Decimate(w, 2, 1);
+    EXPECT_EQ(equal.positions[equal.maxPoint], 0);
+    EXPECT_EQ(equal.positions[equal.minPoint], 1);
+    // The dropped last sample: the nearest (last) point.
+    const std::vector<float> odd = Ramp(8193);
+    const Decimation dropped = Decimate(odd, 8192, 0);
+    EXPECT_EQ(dropped.maxPoint, static_cast<std::int64_t>(dropped.positions.size()) - 1);
+
     // Same position listed twice: the point is the later of the two.
     const Decimation twice = Decimate(v, 2, 1);
     EXPECT_EQ(twice.maxPoint, 3);

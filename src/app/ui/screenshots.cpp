@@ -7,15 +7,24 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "recorder/recorder_math.h"
+#include "recorder/sample_conversion.h"
+#include "recorder/sampling.h"
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/graphical_viewer.h"
+#include "recorder/ui/save_file_chooser.h"
+#include "simulator/simulated_meter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -27,6 +36,25 @@ namespace ostrel {
 namespace {
 
 constexpr std::int64_t kRecordedSamples = 300;
+
+// count DC volt samples as the recorder takes them from the simulated meter's
+// display, one each half second from 10:00:00.
+SampleBuffer SimulatedVoltsRecording(int count) {
+    SampleBuffer buffer;
+    const SimulationOptions options;
+    for (std::uint64_t n = 0; static_cast<int>(buffer.size()) < count; ++n) {
+        const FrameContent display = SimulatedMeter::DisplayAt(n, options);
+        if (display.main.function != nFunc_DcV)
+            continue;
+        const int tenths = static_cast<int>(buffer.size()) * 5;
+        const int seconds = tenths / 10;
+        const std::string time =
+            FormatSampleTime(10 + seconds / 3600, seconds / 60 % 60, seconds % 60, tenths % 10);
+        if (std::optional<RecordPair> pair = SampleFromFrame(EncodeFrame(display), time))
+            buffer.push_back(*pair);
+    }
+    return buffer;
+}
 
 } // namespace
 
@@ -184,6 +212,34 @@ void ScreenshotTaker::grabMeters() {
     w.exportForm->show();
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
+
+    // The recorded page exported as a picture, as a user does it: Export,
+    // BitMap to a file, Browse, Export.
+    const QString exported = QDir(m_directory).filePath(QStringLiteral("exported-page.png"));
+    const SaveFileAnswerer previousChooser =
+        SetSaveFileAnswerer([exported](const SaveFileRequest&) { return exported; });
+    w.graphical->setDialogRunner([](QDialog& dialog) {
+        auto& form = static_cast<TDlgExportForm&>(dialog);
+        form.rbtnBitMap->click();
+        form.rbtnFile->click();
+        form.btnBrowse->click();
+        return int(QDialog::Accepted);
+    });
+    w.graphical->sbtnExportClick();
+    w.graphical->setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+    SetSaveFileAnswerer(previousChooser);
+    if (QFile::exists(exported))
+        std::cout << exported.toStdString() << "\n";
+
+    // The graphical viewer over a few thousand samples.
+    const SampleBuffer recording = SimulatedVoltsRecording(3000);
+    ViewerSource source{&recording, {}, {}};
+    ScanBuffer(recording, source.yRange, source.extremes);
+    w.viewGraphic->setSource(source);
+    w.viewGraphic->show();
+    w.viewGraphic->PEGraphView->replotNow();
+    save(w.viewGraphic, QStringLiteral("viewer"));
+    w.viewGraphic->close();
 
     // Unlink before the end, as a user would; then close.
     w.main->sbtnLink->setChecked(false);

@@ -615,9 +615,15 @@ void GraphAdapter::paintOn(QPainter& painter, const QRectF& target) const {
     cursor->setVisible(cursorShown);
     m_plot->relayout();
 
+    // Playing a picture scales it by the device's resolution over the
+    // picture's own already; the scale here is what remains.
+    const double playedX =
+        painter.device() ? double(painter.device()->logicalDpiX()) / picture.logicalDpiX() : 1.0;
+    const double playedY =
+        painter.device() ? double(painter.device()->logicalDpiY()) / picture.logicalDpiY() : 1.0;
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(target.width() / width, target.height() / height);
+    painter.scale(target.width() / width / playedX, target.height() / height / playedY);
     painter.drawPicture(0, 0, picture);
     painter.restore();
 }

@@ -7,11 +7,12 @@
 // files. Created visible at start-up, placed right of the live windows below
 // the main window; closing it only hides it. Unlink sends it message 1029.
 //
-// The handlers live in four files: graphical_form.cpp (window, menus, enable
+// The handlers live in five files: graphical_form.cpp (window, menus, enable
 // rules, status bar), graphical_form_sampling.cpp (Start, Stop, sampling,
 // interval, Clear, Import, temporary files), graphical_form_pages.cpp (pages,
-// readout, extremes, zoom, line colour) and graphical_form_files.cpp (Save,
-// Open, the exit question).
+// readout, extremes, zoom, line colour), graphical_form_files.cpp (Save,
+// Open, the exit question) and graphical_form_export.cpp (Export, printing,
+// printer set-up, the graphical viewer).
 
 #include "base/ui/message_box.h"
 #include "link/acquisition_state.h"
@@ -224,6 +225,8 @@ class TGraphicalForm : public QMainWindow {
     void tellTemporaryCopyStopped();
     // graphical_form_pages.cpp
     void setUpGraph();
+    // The graph shows the points (of any page), in the recorder's y range.
+    void fillGraph(const std::vector<GraphPoint>& points);
     void drawPage();
     void drawEmptyPage();
     void refreshReadout();

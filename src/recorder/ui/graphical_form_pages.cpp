@@ -6,9 +6,9 @@
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "displays/panel_geometry.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/record_panels.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -22,42 +22,6 @@ namespace {
 
 constexpr int kFirstPageText = 8008;
 constexpr int kLastPageText = 8009;
-const char* const kArial = "Arial";
-const char* const kSymbol = "Symbol";
-
-// A text of a record field as the window shows it: 8-bit characters, in the
-// "Symbol" typeface with the Greek letters in place of the Latin ones ("W" is
-// the ohm sign); the other characters (such as the degree sign) are the same
-// in both.
-template <std::size_t N> QString FieldText(const std::array<char, N>& field, bool symbol) {
-    const std::string_view text = FieldView(field);
-    if (!symbol)
-        return QString::fromLatin1(text);
-    QString shown;
-    for (const char c : text) {
-        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        shown += letter ? QString::fromStdString(SymbolTypefaceText(std::string(1, c)))
-                        : QString(QChar(static_cast<unsigned char>(c)));
-    }
-    return shown;
-}
-
-void SetLook(QLabel* panel, bool symbol, Qt::Alignment alignment) {
-    QFont font = panel->font();
-    font.setFamily(QString::fromLatin1(symbol ? kSymbol : kArial));
-    panel->setFont(font);
-    panel->setAlignment(alignment | Qt::AlignVCenter);
-}
-
-// Data, unit and function panels of one record.
-void ShowRecord(const TBRecord& record, QLabel* data, QLabel* unit, QLabel* function) {
-    const PanelLook look = ReadoutLook(record.function);
-    data->setText(QString::fromLatin1(FieldView(record.dataText)));
-    SetLook(unit, look.unitSymbol, look.unitRight ? Qt::AlignRight : Qt::AlignHCenter);
-    unit->setText(FieldText(record.unitText, look.unitSymbol));
-    SetLook(function, look.functionSymbol, look.functionLeft ? Qt::AlignLeft : Qt::AlignHCenter);
-    function->setText(FieldText(record.functionText, look.functionSymbol));
-}
 
 void Blank(std::initializer_list<QLabel*> panels) {
     for (QLabel* panel : panels)
@@ -94,8 +58,7 @@ void TGraphicalForm::drawEmptyPage() {
     refreshEnables();
 }
 
-void TGraphicalForm::drawPage() {
-    const std::vector<GraphPoint> points = m_engine.pagePoints();
+void TGraphicalForm::fillGraph(const std::vector<GraphPoint>& points) {
     if (PEGraph->pointCount() != static_cast<int>(points.size())) {
         PEGraph->setPointCount(static_cast<int>(points.size()));
         zoomUndone();
@@ -108,6 +71,10 @@ void TGraphicalForm::drawPage() {
     PEGraph->setManualMaxY(m_engine.yRange().max);
     PEGraph->setManualMinY(m_engine.yRange().min);
     PEGraph->rebuild();
+}
+
+void TGraphicalForm::drawPage() {
+    fillGraph(m_engine.pagePoints());
     refreshReadout();
     refreshEnables();
     refreshStatusBar();
@@ -121,7 +88,7 @@ void TGraphicalForm::refreshReadout() {
     } else {
         const TBRecord& record = m_engine.buffer()[static_cast<std::size_t>(position)].main;
         TimePanel->setText(QString::fromLatin1(FieldView(record.timeText)));
-        ShowRecord(record, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel);
+        ShowRecordPanels(record, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel);
         PEGraph->setYAxisLabel(QString::fromLatin1(
             YAxisLabel(record.function, std::string(FieldView(record.functionText)))));
     }
@@ -136,10 +103,10 @@ void TGraphicalForm::refreshExtremes() {
     }
     const SampleBuffer& buffer = m_engine.buffer();
     const Extremes& e = m_engine.extremes();
-    ShowRecord(buffer[static_cast<std::size_t>(e.maxIndex)].main, MaxDataPanel, MaxUnitPanel,
-               MaxFuncPanel);
-    ShowRecord(buffer[static_cast<std::size_t>(e.minIndex)].main, MinDataPanel, MinUnitPanel,
-               MinFuncPanel);
+    ShowRecordPanels(buffer[static_cast<std::size_t>(e.maxIndex)].main, MaxDataPanel, MaxUnitPanel,
+                     MaxFuncPanel);
+    ShowRecordPanels(buffer[static_cast<std::size_t>(e.minIndex)].main, MinDataPanel, MinUnitPanel,
+                     MinFuncPanel);
 }
 
 void TGraphicalForm::stepProgress(std::int64_t steps) {
@@ -208,13 +175,6 @@ void TGraphicalForm::zoomUndone() {
     miUndoZoom->setEnabled(false);
 }
 
-void TGraphicalForm::sbtnFitViewClick() {
-    // The graphical viewer shows the whole buffer; until it is built, the
-    // dialog handed in is shown as it is.
-    if (m_with.viewer)
-        runDialog(*m_with.viewer);
-}
-
 void TGraphicalForm::GraphLineColorClick() {
     const QColor chosen = m_chooseColor ? m_chooseColor(PEGraph->lineColor())
                                         : QColorDialog::getColor(PEGraph->lineColor(), this);
@@ -223,18 +183,5 @@ void TGraphicalForm::GraphLineColorClick() {
     PEGraph->setLineColor(chosen);
     PEGraph->rebuild();
 }
-
-// --- export and printing: the graph export dialog, printing and the printer
-// set-up are built on top of this window; for now Export shows the dialog
-// handed in and the printing commands do nothing.
-
-void TGraphicalForm::sbtnExportClick() {
-    if (m_with.exportDialog)
-        runDialog(*m_with.exportDialog);
-}
-
-void TGraphicalForm::sbtnPrintGraphicClick() {}
-
-void TGraphicalForm::PrinterSetupClick() {}
 
 } // namespace ostrel

@@ -1,19 +1,14 @@
 #pragma once
 // The recorder's dialogs, created once at start-up and hidden until used:
-// the graphical viewer and the graph line colour dialog. The graph export
-// dialog and the interval option have their own files.
+// the graph line colour dialog. The graph export dialog, the graphical viewer
+// and the interval option have their own files.
 
 #include "recorder/ui/export_dialog.h"
+#include "recorder/ui/graphical_viewer.h"
 
 #include <QDialog>
 
 namespace ostrel {
-
-class TFormViewGraphic : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TFormViewGraphic(QWidget* parent = nullptr);
-};
 
 class TdlgGraphLineColor : public QDialog {
     Q_OBJECT

@@ -1,0 +1,52 @@
+// TGraphicalForm: export of pages (text, pictures, printed pages), Print this
+// page, Printer Setup, and the whole buffer in the graphical viewer.
+#include "recorder/ui/graphical_form.h"
+
+#include "recorder/text_export.h"
+#include "recorder/ui/export_dialog.h"
+#include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/graph_printing.h"
+#include "recorder/ui/graphical_viewer.h"
+#include "recorder/ui/page_export.h"
+
+namespace ostrel {
+
+void TGraphicalForm::sbtnExportClick() {
+    auto* dialog = qobject_cast<TDlgExportForm*>(m_with.exportDialog);
+    if (!dialog)
+        return;
+    const int lastPage = m_engine.lastPage();
+    dialog->prepareForPages(lastPage);
+    if (runDialog(*dialog) != QDialog::Accepted)
+        return;
+    const PagedGraph graph{
+        PEGraph,
+        [this, lastPage](int page) {
+            fillGraph(FillPage(m_engine.buffer(), m_engine.pointsPerPage(), lastPage, page));
+        },
+        m_engine.viewedPage(), lastPage};
+    const WritePagesText writeText = [this](const std::string& path, PageSpan pages) {
+        return ExportTextFile(path, m_engine.buffer(), m_engine.pointsPerPage(), pages.first,
+                              pages.last);
+    };
+    RunPageExport(this, dialog->request(), graph, writeText);
+    drawPage();
+}
+
+void TGraphicalForm::sbtnPrintGraphicClick() {
+    PrintShownGraph(this, *PEGraph, true);
+}
+
+void TGraphicalForm::PrinterSetupClick() {
+    AskPageSetup(this, RunPrinter());
+}
+
+void TGraphicalForm::sbtnFitViewClick() {
+    auto* viewer = qobject_cast<TFormViewGraphic*>(m_with.viewer);
+    if (!viewer)
+        return;
+    viewer->setSource({&m_engine.buffer(), m_engine.extremes(), m_engine.yRange()});
+    runDialog(*viewer);
+}
+
+} // namespace ostrel
