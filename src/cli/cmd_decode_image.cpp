@@ -58,18 +58,11 @@ void ProgressBar::finish() {
 }
 
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    // Each pass over each session starts the bar again; only a terminal shows it.
+    // Each session starts the bar again; only a terminal shows it.
     ProgressBar bar(true);
-    std::size_t total = 0, done = 0;
     SessionDecodeCallbacks cb;
-    cb.setRange = [&](std::size_t n) {
-        total = n;
-        done = 0;
-    };
-    cb.step = [&] {
-        ++done;
-        if (done % 1024 == 0 || done == total)
-            bar.show(done, total, std::string(Text(7121)));
+    cb.progress = [&bar](std::size_t, std::size_t, std::size_t done, std::size_t total) {
+        bar.show(done, total, std::string(Text(7121)));
     };
     const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), cb);
     bar.finish();
@@ -94,12 +87,13 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
                   << " readings that lie outside the image or the table\n";
 
     int status = 0;
-    if (outputs.slr && !SaveSessionFile(*outputs.slr, table)) {
+    if (outputs.slr && !SaveSessionFile(*outputs.slr, table, outputs.durable)) {
         std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.slr << ")\n";
         status = kExitFailure;
     }
     if (outputs.csv &&
-        !WriteSessionExport(*outputs.csv, table, 1, static_cast<long>(table.sessionCount()))) {
+        !WriteSessionExport(*outputs.csv, table, 1, static_cast<long>(table.sessionCount()),
+                            outputs.durable)) {
         std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.csv << ")\n";
         status = kExitFailure;
     }
@@ -128,6 +122,7 @@ CommandRegistrar registrar([](CLI::App& app) {
     auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
     cmd->callback([=] {
         SessionOutputs outputs;
+        outputs.durable = false; // made again from the image at will
         if (*slrOption)
             outputs.slr = *slr;
         if (*csvOption)

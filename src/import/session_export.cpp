@@ -46,26 +46,23 @@ namespace {
 constexpr const char* kHeaderLine =
     "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
 
-// Build the text in pieces; flush(out) is called whenever a piece is full.
-template <class Flush>
-void BuildText(const SessionTable& table, long first, long last, std::string& out, Flush flush) {
-    out += kHeaderLine;
+// The lines of sessions first … last (clamped), each handed to line().
+template <class Line>
+void ForEachLine(const SessionTable& table, long first, long last, Line line) {
     const PageRange range = ClampPageRange(first, last, table.sessionCount());
     for (int s = range.first; s <= range.last; ++s) {
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
-        for (std::size_t j = 0; j < list.size(); ++j) {
-            AppendPair(out, j + 1, list[j]);
-            if (out.size() >= (1u << 20))
-                flush(out);
-        }
+        for (std::size_t j = 0; j < list.size(); ++j)
+            line(j + 1, list[j]);
     }
 }
 
 } // namespace
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
-    std::string out;
-    BuildText(table, first, last, out, [](std::string&) {});
+    std::string out = kHeaderLine;
+    ForEachLine(table, first, last,
+                [&out](std::size_t item, const SessionPair& pair) { AppendPair(out, item, pair); });
     return out;
 }
 
@@ -73,19 +70,39 @@ std::string SessionExportText(const SessionTable& table) {
     return SessionExportText(table, 1, static_cast<long>(table.sessionCount()));
 }
 
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last) {
-    AtomicFile file;
+bool SessionExportFile::open(const std::string& path) {
+    m_piece.clear();
+    m_piece.reserve(kPiece + 256);
+    if (!m_file.open(path))
+        return false;
+    m_piece = kHeaderLine;
+    return true;
+}
+
+void SessionExportFile::add(std::size_t item, const SessionPair& pair) {
+    AppendPair(m_piece, item, pair);
+    if (m_piece.size() >= kPiece)
+        flush();
+}
+
+void SessionExportFile::flush() {
+    m_file.write(m_piece.data(), m_piece.size());
+    m_piece.clear();
+}
+
+bool SessionExportFile::commit(bool durable) {
+    flush();
+    return m_file.commit(durable);
+}
+
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
+                        bool durable) {
+    SessionExportFile file;
     if (!file.open(path))
         return false;
-    auto flush = [&file](std::string& piece) {
-        file.write(piece.data(), piece.size());
-        piece.clear();
-    };
-    std::string piece;
-    piece.reserve((1u << 20) + 256);
-    BuildText(table, first, last, piece, flush);
-    flush(piece);
-    return file.commit();
+    ForEachLine(table, first, last,
+                [&file](std::size_t item, const SessionPair& pair) { file.add(item, pair); });
+    return file.commit(durable);
 }
 
 } // namespace ostrel

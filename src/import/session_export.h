@@ -4,6 +4,7 @@
 // for two. Lines end in CR LF.
 
 #include "import/session_table.h"
+#include "recorder/atomic_file.h"
 
 #include <string>
 
@@ -25,7 +26,25 @@ std::string SessionExportText(const SessionTable& table, long first, long last);
 std::string SessionExportText(const SessionTable& table);
 
 // Write the text of sessions first … last to path, replacing it. False when
-// the file cannot be written (the table is untouched).
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last);
+// the file cannot be written (the table is untouched). durable: as for
+// AtomicFile::commit.
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
+                        bool durable = true);
+
+// The text export written line by line, for sessions that are never held
+// whole (a session file converted as it is read): the header line, then one
+// line per pair, numbered by the caller.
+class SessionExportFile {
+  public:
+    bool open(const std::string& path); // false when the file cannot be created
+    void add(std::size_t item, const SessionPair& pair);
+    bool commit(bool durable = true); // false when anything could not be written
+
+  private:
+    static constexpr std::size_t kPiece = 1 << 20;
+    void flush();
+    AtomicFile m_file;
+    std::string m_piece;
+};
 
 } // namespace ostrel

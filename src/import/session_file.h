@@ -19,8 +19,10 @@ bool IsSessionFileName(const std::string& path);
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
 // Write the table to path through a temporary file in the same folder that
-// replaces path only when it is complete. False (and path untouched) on failure.
-bool SaveSessionFile(const std::string& path, const SessionTable& table);
+// replaces path only when it is complete. False (and path untouched) on
+// failure. durable: flushed to the disk before it replaces path (a copy that
+// can be made again from its source may skip it).
+bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable = true);
 
 enum class SessionFileStatus {
     Ok,
@@ -51,5 +53,15 @@ SessionFileResult OpenSessionFile(const std::string& path,
 // The same from bytes in memory.
 SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
                                    const SessionFileProgress& progress = {});
+
+// Read a session file pair by pair without keeping it: session(k, n) when
+// session k (from 0) begins with n pairs as stored, then pair(k, pair) for
+// each of its pairs as read. The result's table stays empty; its status says
+// what was cut, as for OpenSessionFile.
+struct SessionFileSink {
+    std::function<void(std::size_t session, std::size_t count)> session;
+    std::function<void(std::size_t session, SessionPair& pair)> pair;
+};
+SessionFileResult StreamSessionFile(const std::string& path, const SessionFileSink& sink);
 
 } // namespace ostrel
