@@ -3,9 +3,15 @@
 #include "import/session_codes.h"
 #include "import/session_record_maker.h"
 
+#include "import/large_lists.h"
+
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <map>
+#include <system_error>
+#include <thread>
+#include <type_traits>
 
 namespace ostrel {
 namespace {
@@ -109,6 +115,119 @@ LoggerChain WalkLoggerChain(const std::uint8_t* image, std::size_t size) {
     return chain;
 }
 
+namespace {
+
+// Sessions shorter than this are decoded on the calling thread alone.
+constexpr std::size_t kPartedSession = std::size_t{1} << 18;
+
+// One stretch of a session's readings, decoded by one thread.
+struct SessionPart {
+    std::size_t begin = 0, end = 0;
+    double startTime = 0; // time of the reading at begin
+    std::size_t unknownRanges = 0;
+};
+
+class SessionRecordPass {
+  public:
+    SessionRecordPass(const std::uint8_t* image, const LoggerSessionSpan& span, SessionList& list)
+        : m_image(image), m_span(span), m_list(list),
+          m_fn(DecodeSessionFunction(span.f, span.m, span.g)), m_interval(SampleInterval(span.g)),
+          m_main(m_fn.mainFunction, m_fn.mainTable, true),
+          m_sub(m_fn.subFunction, m_fn.subTable, false) {}
+
+    bool knownFunction() const { return m_fn.known; }
+
+    // Decode every reading; the calling thread takes the first part and
+    // reports. False when cancelled (the list is then incomplete).
+    bool run(std::size_t session, std::size_t sessions, const SessionDecodeCallbacks& cb,
+             std::size_t* unknownRanges) {
+        const std::size_t n = m_span.readings;
+        ReserveLarge(m_list, n);
+        m_list.resize(n);
+        const unsigned parts = n >= kPartedSession ? LargeListThreads() : 1;
+        std::vector<SessionPart> part(parts);
+        // The time of each part's first reading, from the same running sum
+        // the reading before it ends with.
+        double t = 0;
+        for (unsigned k = 0; k < parts; ++k) {
+            part[k].begin = n * k / parts;
+            part[k].end = n * (k + 1) / parts;
+            if (k > 0)
+                for (std::size_t i = part[k - 1].begin; i < part[k].begin; ++i)
+                    if (i > 0)
+                        t += m_interval;
+            part[k].startTime = k > 0 && part[k].begin > 0 ? t + m_interval : 0;
+        }
+        std::vector<std::thread> helpers;
+        for (unsigned k = 1; k < parts; ++k) {
+            try {
+                helpers.emplace_back([this, &part, k] { decode(part[k], nullptr); });
+            } catch (const std::system_error&) {
+                decode(part[k], nullptr); // no thread to be had: here, then
+            }
+        }
+        auto report = [&](std::size_t) {
+            if (cb.cancelled && cb.cancelled())
+                m_stop = true;
+            else if (cb.progress)
+                cb.progress(session, sessions, m_done.load(std::memory_order_relaxed), n);
+        };
+        decode(part[0], report);
+        for (auto& h : helpers)
+            h.join();
+        for (const auto& p : part)
+            *unknownRanges += p.unknownRanges;
+        return !m_stop;
+    }
+
+  private:
+    // Decode one part; report (on the calling thread only) every
+    // kDecodeProgressStep readings.
+    template <class Report> void decode(SessionPart& part, Report report) {
+        const std::size_t width = m_span.dual ? 6 : 3;
+        const std::uint8_t* p = m_image + m_span.first + part.begin * width;
+        double t = part.startTime;
+        std::size_t counted = part.begin;
+        for (std::size_t i = part.begin; i < part.end; ++i) {
+            if (i > part.begin)
+                t += m_interval; // a running sum, as the meter's clock adds up
+            if ((i - part.begin) % kDecodeProgressStep == 0 && i > part.begin) {
+                m_done.fetch_add(i - counted, std::memory_order_relaxed);
+                counted = i;
+                if constexpr (!std::is_same_v<Report, std::nullptr_t>)
+                    report(i);
+                if (m_stop.load(std::memory_order_relaxed))
+                    return;
+            }
+            const TimeField time = SessionTimeField(t);
+            SessionPair& pair = m_list[i];
+            if (!m_main.fill(pair.main, UnpackLoggerValue(p), time))
+                ++part.unknownRanges;
+            p += 3;
+            if (m_span.dual) {
+                pair.hasSub = 1;
+                pair.sub = std::make_unique<TRecord>();
+                if (!m_sub.fill(*pair.sub, UnpackLoggerValue(p), time))
+                    ++part.unknownRanges;
+                p += 3;
+            }
+        }
+        m_done.fetch_add(part.end - counted, std::memory_order_relaxed);
+    }
+
+    const std::uint8_t* m_image;
+    const LoggerSessionSpan& m_span;
+    SessionList& m_list;
+    const SessionFunction m_fn;
+    const double m_interval;
+    const SessionRecordMaker m_main;
+    const SessionRecordMaker m_sub;
+    std::atomic<std::size_t> m_done{0};
+    std::atomic<bool> m_stop{false};
+};
+
+} // namespace
+
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
                                       const SessionDecodeCallbacks& cb) {
     SessionDecodeResult result;
@@ -117,59 +236,28 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
     result.readingsCut = chain.readingsCut;
     result.sessionsCut = chain.sessionsCut;
     result.notices = std::move(chain.notices);
-    auto cancelled = [&] {
-        if (!cb.cancelled || !cb.cancelled())
-            return false;
+    auto cancel = [&result] {
         result.table.clear();
         result.cancelled = true;
-        return true;
+        return std::move(result);
     };
 
     const std::size_t sessions = chain.sessions.size();
     for (std::size_t s = 0; s < sessions; ++s) {
+        if (cb.cancelled && cb.cancelled())
+            return cancel();
         const LoggerSessionSpan& span = chain.sessions[s];
-        if (cancelled())
-            return result;
-        SessionList& list = *result.table.addSession();
-        const SessionFunction fn = DecodeSessionFunction(span.f, span.m, span.g);
-        if (!fn.known) {
+        SessionRecordPass pass(image, span, *result.table.addSession());
+        if (!pass.knownFunction()) {
             ++result.unknownFunctions;
             AddNotice(result.notices, 7134);
         }
-        const double interval = SampleInterval(span.g);
-        const SessionRecordMaker mainMaker(fn.mainFunction, fn.mainTable, true);
-        const SessionRecordMaker subMaker(fn.subFunction, fn.subTable, false);
-        const std::size_t n = span.readings;
         if (cb.progress)
-            cb.progress(s, sessions, 0, n);
-        list.resize(n);
-        const std::uint8_t* p = image + span.first;
-        double t = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i > 0) {
-                t += interval; // a running sum, as the meter's clock adds up
-                if (i % kDecodeProgressStep == 0) {
-                    if (cancelled())
-                        return result;
-                    if (cb.progress)
-                        cb.progress(s, sessions, i, n);
-                }
-            }
-            const TimeField time = SessionTimeField(t);
-            SessionPair& pair = list[i];
-            if (!mainMaker.fill(pair.main, UnpackLoggerValue(p), time))
-                ++result.unknownRanges;
-            p += 3;
-            if (span.dual) {
-                pair.hasSub = 1;
-                pair.sub = std::make_unique<TRecord>();
-                if (!subMaker.fill(*pair.sub, UnpackLoggerValue(p), time))
-                    ++result.unknownRanges;
-                p += 3;
-            }
-        }
+            cb.progress(s, sessions, 0, span.readings);
+        if (!pass.run(s, sessions, cb, &result.unknownRanges))
+            return cancel();
         if (cb.progress)
-            cb.progress(s, sessions, n, n);
+            cb.progress(s, sessions, span.readings, span.readings);
     }
     if (result.unknownRanges > 0)
         AddNotice(result.notices, 7135);

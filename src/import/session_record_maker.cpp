@@ -67,24 +67,35 @@ TimeField SessionTimeField(double t) {
     char buf[64];
     char* p = std::to_chars(buf, buf + 16, h).ptr;
     *p++ = ':';
-    if (m < 10 && m >= 0)
+    if (m >= 0 && m < 10) {
         *p++ = '0';
-    p = std::to_chars(p, buf + 32, m).ptr;
+        *p++ = static_cast<char>('0' + m);
+    } else {
+        p = std::to_chars(p, buf + 32, m).ptr;
+    }
     *p++ = '\'';
     // "%4.3f" of s: a float times 1000 is exact in a double, so rounding it to
-    // a whole number (to nearest, ties to even, as printf rounds) gives the
+    // a whole number, to nearest with ties to even as printf rounds, gives the
     // same three decimals.
-    const double thousandths = std::nearbyint(static_cast<double>(s) * 1000.0);
     if (std::signbit(s))
         *p++ = '-';
-    const auto q = static_cast<unsigned long long>(std::fabs(thousandths));
-    p = std::to_chars(p, buf + 56, q / 1000).ptr;
-    *p++ = '.';
+    const double x = std::fabs(static_cast<double>(s)) * 1000.0;
+    auto q = static_cast<std::uint64_t>(x);
+    const double rest = x - static_cast<double>(q);
+    if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
+        ++q;
+    const std::uint64_t whole = q / 1000;
+    if (whole < 10)
+        *p++ = static_cast<char>('0' + whole);
+    else
+        p = std::to_chars(p, buf + 56, whole).ptr;
     const auto frac = static_cast<unsigned>(q % 1000);
-    *p++ = static_cast<char>('0' + frac / 100);
-    *p++ = static_cast<char>('0' + frac / 10 % 10);
-    *p++ = static_cast<char>('0' + frac % 10);
-    *p++ = '"';
+    p[0] = '.';
+    p[1] = static_cast<char>('0' + frac / 100);
+    p[2] = static_cast<char>('0' + frac / 10 % 10);
+    p[3] = static_cast<char>('0' + frac % 10);
+    p[4] = '"';
+    p += 5;
     TimeField field{};
     const std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(p - buf), 15);
     std::memcpy(field.data(), buf, len);

@@ -325,6 +325,31 @@ TEST(SessionDecoding, SessionCrossingABankIsFollowed) {
     EXPECT_TRUE(r.notices.empty());
 }
 
+TEST(SessionDecoding, LongSessionsDecodeInPartsAsInOne) {
+    // Long enough to be shared out between threads; every reading's time is
+    // the running sum of an interval that has no exact binary form.
+    const std::size_t n = (std::size_t{1} << 18) + 5;
+    LoggerSessionData s{1, 0, 0x80, {}}; // dual, 0.05 s
+    for (std::size_t i = 0; i < n; ++i) {
+        s.values.push_back(Val(static_cast<std::uint16_t>(i % 10000), 2));
+        s.values.push_back(Val(static_cast<std::uint16_t>((i * 3) % 10000), 1));
+    }
+    auto r = DecodeSessions({s});
+    ASSERT_EQ(r.table.sessionCount(), 1u);
+    const SessionList& list = r.table.session(0);
+    ASSERT_EQ(list.size(), n);
+    double t = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0)
+            t += 0.05;
+        ASSERT_TRUE(list[i].main.timeText == SessionTimeField(t)) << i;
+        ASSERT_TRUE(list[i].sub && list[i].sub->timeText == list[i].main.timeText) << i;
+        ASSERT_EQ(list[i].main.value, static_cast<float>(static_cast<double>(i % 10000) / 10)) << i;
+        ASSERT_EQ(list[i].sub->value, static_cast<float>(static_cast<double>(i * 3 % 10000) / 100))
+            << i;
+    }
+}
+
 TEST(SessionDecoding, ChainInAnotherMemoryOrderIsFollowedWhole) {
     // Five sessions stored as 0, 3, 1, 4, 2 from the lowest address up; the
     // long one (stored second) runs across the first 64 KiB bank, and the
