@@ -5,8 +5,8 @@
 #include "link/acquisition_state.h"
 #include "link/frame_codec.h"
 #include "link/hid_transport.h"
-#include "link/simulated_meter.h"
 #include "link/tarvix_thread.h"
+#include "simulator/simulated_meter.h"
 
 #include <benchmark/benchmark.h>
 

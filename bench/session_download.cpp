@@ -3,11 +3,11 @@
 // simulated meter, in block exchanges per second. The download's 1 ms pause
 // after each block is left out here: it is a fixed cost of the protocol, not
 // of this code (with it, 1 MiB takes at least 44 s whatever the code does).
-#include "import/demo_sessions.h"
 #include "import/logger_download.h"
 #include "import/logger_image_builder.h"
-#include "import/simulated_logger.h"
-#include "link/simulated_meter.h"
+#include "simulator/demo_sessions.h"
+#include "simulator/simulated_logger.h"
+#include "simulator/simulated_meter.h"
 
 #include <benchmark/benchmark.h>
 

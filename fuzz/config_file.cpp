@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the configuration reader. Whatever it accepts must
 // survive a write and a read: the written text reads back to values that
 // format to the same texts (15 significant digits).
-#include "app/config_file.h"
-#include "app/number_format.h"
+#include "base/config_file.h"
+#include "base/number_format.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "cli/cable_access.h"
 
-#include "app/string_table.h"
-#include "link/hid_backend_factory.h"
+#include "base/string_table.h"
 #include "link/link_notifier.h"
-#include "link/simulation_options.h"
+#include "simulator/hid_backend_factory.h"
+#include "simulator/simulation_options.h"
 
 namespace ostrel::cli {
 
@@ -15,7 +15,9 @@ void AddSimulateOption(CLI::App& command, std::optional<std::string>& simulation
     command
         .add_option_function<std::string>(
             "--simulate",
-            [&simulation](const std::string& value) { simulation = value.empty() ? "default" : value; },
+            [&simulation](const std::string& value) {
+                simulation = value.empty() ? "default" : value;
+            },
             "Use the simulated meter instead of the cable: " + SimulationSyntaxHelp())
         ->expected(0, 1)
         ->default_str("default");

@@ -3,7 +3,7 @@
 // of its sessions. Each input kind is one entry of kInputKinds
 // with its own conversion function; record files stream entry by entry, so a
 // conversion needs no memory in proportion to the file.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "cli/command.h"
 #include "import/session_conversion.h"
 #include "import/session_file.h"
@@ -99,7 +99,8 @@ CommandRegistrar registrar([](CLI::App& app) {
         "convert", "Convert a record file to a text export (.csv) or a record file (.g53)");
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
-    cmd->add_option("INPUT", *input, "record file (.g53, .g52, .g51, or a temporary .TMP), or a session file (.slr)")
+    cmd->add_option("INPUT", *input,
+                    "record file (.g53, .g52, .g51, or a temporary .TMP), or a session file (.slr)")
         ->required();
     cmd->add_option("-o,--output", *output, "output file ending in .csv or .g53")->required();
     cmd->callback([input, output] { ExitStatus() = Convert(*input, *output); });

@@ -2,7 +2,7 @@
 // logger-memory image, as downloaded, into sessions.
 #include "cli/cmd_decode_image.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "cli/command.h"
 #include "import/session_conversion.h"
 #include "import/session_export.h"

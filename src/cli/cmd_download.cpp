@@ -1,6 +1,6 @@
 // ostrel-cli download [--simulate[=…]] [-o OUT.slr] [--csv OUT.csv] [--image OUT.bin]:
 // read the meter's logger memory over the cable and turn it into sessions.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/cmd_decode_image.h"
 #include "cli/command.h"

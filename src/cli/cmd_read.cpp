@@ -1,6 +1,6 @@
 // ostrel-cli read: link to the meter as the acquisition thread does and print
 // each new reading, as text, comma-separated values or JSON lines.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
 #include "link/acquisition_state.h"

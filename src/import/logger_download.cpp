@@ -1,6 +1,6 @@
 #include "import/logger_download.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "link/hid_transport.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "import/session_conversion.h"
 
+#include "base/atomic_file.h"
 #include "import/session_export.h"
 #include "import/session_file.h"
-#include "recorder/atomic_file.h"
 
 #include <cstdio>
 #include <filesystem>

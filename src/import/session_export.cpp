@@ -1,7 +1,7 @@
 #include "import/session_export.h"
 
+#include "base/atomic_file.h"
 #include "link/reading.h"
-#include "recorder/atomic_file.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "import/session_file.h"
 
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <algorithm>
 #include <cctype>

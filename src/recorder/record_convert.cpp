@@ -1,6 +1,6 @@
 #include "recorder/record_convert.h"
 
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 #include "recorder/text_export.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "recorder/record_file.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 #include <algorithm>
 #include <cerrno>

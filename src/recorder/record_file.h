@@ -5,7 +5,7 @@
 // Readers stop at the end of the file and never size anything by the stored
 // count; writers replace their target atomically.
 
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 #include "recorder/record.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "recorder/sample_conversion.h"
 
-#include "app/number_format.h"
+#include "base/number_format.h"
 
 #include <cfloat>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "recorder/text_export.h"
 
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 #include "recorder/recorder_math.h"
 
 #include <algorithm>

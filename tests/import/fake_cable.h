@@ -2,8 +2,8 @@
 // A scripted adapter cable for the logger tests: answers at once, keeps a log
 // of every command, and can stay silent or fail where a test asks it to.
 
-#include "import/logger_responder.h"
 #include "link/hid_backend.h"
+#include "simulator/logger_responder.h"
 
 #include <deque>
 #include <memory>

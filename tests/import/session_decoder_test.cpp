@@ -1,9 +1,9 @@
-#include "import/demo_sessions.h"
 #include "import/logger_image_builder.h"
 #include "import/session_codes.h"
 #include "import/session_decoder.h"
 #include "import/session_record_maker.h"
 #include "link/reading.h"
+#include "simulator/demo_sessions.h"
 
 #include <gtest/gtest.h>
 

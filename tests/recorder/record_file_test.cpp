@@ -1,6 +1,6 @@
 #include "recorder/record_file.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "record_test_util.h"
 
 #include <gtest/gtest.h>

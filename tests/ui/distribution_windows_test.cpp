@@ -1,8 +1,8 @@
 // The reading's road from the acquisition state through the digital meter's
 // thread to the analog meter and the comparator, the windows' reset messages,
 // and the end of the update threads at shutdown.
-#include "app/ui/message_box.h"
-#include "app/ui/window_messages.h"
+#include "base/ui/message_box.h"
+#include "base/ui/window_messages.h"
 #include "displays/ui/analog_meter_form.h"
 #include "displays/ui/comparator_form.h"
 #include "displays/ui/data_list_form.h"

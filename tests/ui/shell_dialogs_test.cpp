@@ -2,11 +2,11 @@
 // dialog, an exception escaping a handler, and the program's options.
 #include "fake_meter.h"
 
-#include "app/busy_flag.h"
 #include "app/ui/about_dialog.h"
-#include "app/ui/message_box.h"
-#include "app/ui/message_dialogs.h"
 #include "app/ui/program_options.h"
+#include "base/busy_flag.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
 
 #include <QApplication>
 #include <QLabel>

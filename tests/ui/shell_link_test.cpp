@@ -2,14 +2,14 @@
 // handlers with a scripted meter link.
 #include "fake_meter.h"
 
-#include "app/busy_flag.h"
-#include "app/ui/app_windows.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
-#include "app/ui/message_box.h"
-#include "app/ui/shell_geometry.h"
 #include "app/ui/start_up.h"
-#include "app/ui/window_messages.h"
+#include "base/busy_flag.h"
+#include "base/ui/app_windows.h"
+#include "base/ui/message_box.h"
+#include "base/ui/shell_geometry.h"
+#include "base/ui/window_messages.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QFrame>

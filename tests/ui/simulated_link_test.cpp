@@ -4,9 +4,9 @@
 
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
-#include "app/ui/message_box.h"
 #include "app/ui/meter_access_factory.h"
 #include "app/ui/start_up.h"
+#include "base/ui/message_box.h"
 
 #include <QTemporaryDir>
 #include <QTest>

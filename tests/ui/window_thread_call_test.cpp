@@ -1,6 +1,6 @@
 // Synchronous calls from background threads onto the window thread, and
 // their release at shutdown.
-#include "app/ui/window_thread_call.h"
+#include "base/ui/window_thread_call.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "app/ui/about_dialog.h"
 
-#include "app/ui/message_box.h"
-#include "app/ui/message_dialogs.h"
 #include "app/ui/meter_access.h"
-#include "app/ui/pictures.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "base/ui/pictures.h"
 #include "link/hid_transport.h"
 
 #include <QDialogButtonBox>
@@ -73,8 +73,7 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     // The pictures sit centred in the strip left of the memo.
     const int memoLeft = Memo1->geometry().left();
     ImageLogo->move((memoLeft - ImageLogo->width()) / 2, Memo1->geometry().top());
-    Image1->move((memoLeft - Image1->width()) / 2,
-                 Panel1->height() / 2 - Image1->height() / 2);
+    Image1->move((memoLeft - Image1->width()) / 2, Panel1->height() / 2 - Image1->height() / 2);
 
     struct utsname names {};
     QString kernel, release;

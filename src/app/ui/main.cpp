@@ -1,11 +1,11 @@
 // ostrel: the desktop companion of the Tarvix multimeters.
 #include "app/ui/main_form.h"
-#include "app/ui/message_box.h"
 #include "app/ui/meter_access_factory.h"
 #include "app/ui/ostrel_application.h"
 #include "app/ui/program_options.h"
 #include "app/ui/screenshots.h"
 #include "app/ui/start_up.h"
+#include "base/ui/message_box.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,16 +1,16 @@
 #include "app/ui/main_form.h"
 
-#include "app/busy_flag.h"
-#include "app/string_table.h"
 #include "app/ui/about_dialog.h"
-#include "app/ui/app_windows.h"
 #include "app/ui/display_windows.h"
-#include "app/ui/message_box.h"
-#include "app/ui/pictures.h"
-#include "app/ui/shell_geometry.h"
 #include "app/ui/wait_offline_thread.h"
-#include "app/ui/window_messages.h"
-#include "app/ui/window_thread_call.h"
+#include "base/busy_flag.h"
+#include "base/string_table.h"
+#include "base/ui/app_windows.h"
+#include "base/ui/message_box.h"
+#include "base/ui/pictures.h"
+#include "base/ui/shell_geometry.h"
+#include "base/ui/window_messages.h"
+#include "base/ui/window_thread_call.h"
 #include "displays/panel_geometry.h"
 #include "link/link_notifier.h"
 #include "recorder/ui/graphical_form.h"
@@ -111,16 +111,6 @@ void ShowLiveWindow(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-AppWindows& Windows() {
-    static AppWindows windows;
-    return windows;
-}
-
-ShellGeometry& CurrentShellGeometry() {
-    static ShellGeometry geometry;
-    return geometry;
 }
 
 TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)

@@ -4,9 +4,9 @@
 // (link, unlink, the acquisition thread) and the off-line watcher, tiles the
 // windows, and reads the configuration at start and writes it at exit.
 
-#include "app/config_file.h"
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
+#include "base/config_file.h"
 
 #include <QMainWindow>
 

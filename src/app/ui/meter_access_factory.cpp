@@ -4,6 +4,8 @@
 #include "link/hid_transport.h"
 #include "link/link_notifier.h"
 #include "link/tarvix_thread.h"
+#include "simulator/simulated_meter.h"
+#include "simulator/simulation_options.h"
 
 namespace ostrel {
 namespace {

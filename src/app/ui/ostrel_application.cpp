@@ -1,6 +1,7 @@
 #include "app/ui/ostrel_application.h"
 
-#include "app/ui/message_box.h"
+#include "base/ui/message_box.h"
+#include "base/window_thread.h"
 
 #include <clocale>
 #include <exception>
@@ -11,6 +12,7 @@ OstrelApplication::OstrelApplication(int& argc, char** argv) : QApplication(argc
     // Numbers are written and read with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QLocale::setDefault(QLocale::c());
+    SetWindowThread();
 }
 
 void ShowExceptionMessage(const QString& what) {

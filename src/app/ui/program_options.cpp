@@ -1,6 +1,6 @@
 #include "app/ui/program_options.h"
 
-#include "link/simulation_options.h"
+#include "simulator/simulation_options.h"
 
 namespace ostrel {
 

@@ -1,12 +1,13 @@
 #include "app/ui/screenshots.h"
 
-#include "app/string_table.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
-#include "app/ui/message_box.h"
-#include "app/ui/message_dialogs.h"
 #include "app/ui/start_up.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QApplication>
@@ -109,6 +110,13 @@ void ScreenshotTaker::grabAll() {
         w.autoMsg->Timer1Timer();
     save(w.autoMsg, QStringLiteral("auto-continue"));
     w.autoMsg->hide();
+
+    // The export dialog as a user sets it up for a picture of the page.
+    w.exportForm->prepareForPages(3);
+    w.exportForm->choose(w.exportForm->rbtnMetaFile);
+    w.exportForm->show();
+    save(w.exportForm, QStringLiteral("export-dialog"));
+    w.exportForm->hide();
 
     // Unlink before the end, as a user would; then close.
     w.main->sbtnLink->setChecked(false);

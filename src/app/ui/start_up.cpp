@@ -3,7 +3,7 @@
 #include "app/ui/about_dialog.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
-#include "app/ui/message_dialogs.h"
+#include "base/ui/message_dialogs.h"
 #include "import/ui/import_form.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/recorder_dialogs.h"

@@ -4,7 +4,7 @@
 // below both, the data list below all three; the comparator takes its limits
 // from the configuration the main window read), and tears them down at exit.
 
-#include "app/ui/app_windows.h"
+#include "base/ui/app_windows.h"
 
 #include <QString>
 

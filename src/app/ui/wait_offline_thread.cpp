@@ -1,6 +1,6 @@
 #include "app/ui/wait_offline_thread.h"
 
-#include "app/ui/window_thread_call.h"
+#include "base/ui/window_thread_call.h"
 #include "link/auto_reset_event.h"
 
 namespace ostrel {

@@ -1,7 +1,7 @@
 #include "displays/ui/analog_meter_form.h"
 
-#include "app/string_table.h"
-#include "app/ui/window_messages.h"
+#include "base/string_table.h"
+#include "base/ui/window_messages.h"
 #include "displays/ui/live_windows.h"
 
 namespace ostrel {

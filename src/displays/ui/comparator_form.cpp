@@ -1,8 +1,8 @@
 #include "displays/ui/comparator_form.h"
 
-#include "app/number_format.h"
-#include "app/string_table.h"
-#include "app/ui/window_messages.h"
+#include "base/number_format.h"
+#include "base/string_table.h"
+#include "base/ui/window_messages.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/live_windows.h"

@@ -1,7 +1,7 @@
 #include "displays/ui/data_list_form.h"
 
-#include "app/string_table.h"
-#include "app/ui/window_messages.h"
+#include "base/string_table.h"
+#include "base/ui/window_messages.h"
 #include "displays/ui/live_windows.h"
 
 #include <QListWidget>

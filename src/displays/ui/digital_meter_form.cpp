@@ -1,6 +1,6 @@
 #include "displays/ui/digital_meter_form.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "displays/ui/live_windows.h"
 
 #include <QCloseEvent>

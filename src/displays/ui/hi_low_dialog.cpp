@@ -1,8 +1,8 @@
 #include "displays/ui/hi_low_dialog.h"
 
-#include "app/number_format.h"
-#include "app/string_table.h"
-#include "app/ui/message_box.h"
+#include "base/number_format.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
 

@@ -1,5 +1,7 @@
 #include "displays/ui/live_windows.h"
 
+#include "base/window_thread.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -17,6 +19,7 @@ static void InitDisplayResources() {
 namespace ostrel {
 
 LiveWindows& TheLiveWindows() {
+    CheckWindowThread("the live-window registry");
     static LiveWindows windows;
     return windows;
 }

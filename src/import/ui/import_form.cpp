@@ -1,8 +1,8 @@
 #include "import/ui/import_form.h"
 
-#include "app/ui/message_box.h"
-#include "app/ui/pictures.h"
-#include "app/ui/window_messages.h"
+#include "base/ui/message_box.h"
+#include "base/ui/pictures.h"
+#include "base/ui/window_messages.h"
 
 #include <QEvent>
 

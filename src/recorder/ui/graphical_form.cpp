@@ -1,9 +1,9 @@
 #include "recorder/ui/graphical_form.h"
 
-#include "app/ui/message_box.h"
-#include "app/ui/pictures.h"
-#include "app/ui/shell_geometry.h"
-#include "app/ui/window_messages.h"
+#include "base/ui/message_box.h"
+#include "base/ui/pictures.h"
+#include "base/ui/shell_geometry.h"
+#include "base/ui/window_messages.h"
 
 #include <QEvent>
 #include <QGuiApplication>

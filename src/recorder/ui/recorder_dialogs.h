@@ -1,7 +1,9 @@
 #pragma once
 // The recorder's dialogs, created once at start-up and hidden until used:
-// the acquisition interval option, the graphical viewer, the two instances of
-// the graph export dialog and the graph line colour dialog.
+// the acquisition interval option, the graphical viewer and the graph line
+// colour dialog. The graph export dialog has its own file.
+
+#include "recorder/ui/export_dialog.h"
 
 #include <QDialog>
 
@@ -17,20 +19,6 @@ class TFormViewGraphic : public QDialog {
     Q_OBJECT
   public:
     explicit TFormViewGraphic(QWidget* parent = nullptr);
-};
-
-// The graph export dialog; TDlgFitExportForm is its second instance, used by
-// the graphical viewer.
-class TDlgExportForm : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TDlgExportForm(QWidget* parent = nullptr);
-};
-
-class TDlgFitExportForm : public TDlgExportForm {
-    Q_OBJECT
-  public:
-    explicit TDlgFitExportForm(QWidget* parent = nullptr);
 };
 
 class TdlgGraphLineColor : public QDialog {

@@ -3,8 +3,8 @@
 // given by image=PATH, the demo sessions of the logger profile, or an empty
 // memory) and its faults (badsum=N, timeout=N).
 
-#include "import/logger_responder.h"
-#include "link/simulated_meter.h"
+#include "simulator/logger_responder.h"
+#include "simulator/simulated_meter.h"
 
 #include <memory>
 #include <optional>

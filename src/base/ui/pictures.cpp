@@ -1,4 +1,4 @@
-#include "app/ui/pictures.h"
+#include "base/ui/pictures.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,6 +1,6 @@
-#include "import/simulated_logger.h"
+#include "simulator/simulated_logger.h"
 
-#include "import/demo_sessions.h"
+#include "simulator/demo_sessions.h"
 #include "import/session_conversion.h"
 
 namespace ostrel {

@@ -1,4 +1,4 @@
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <atomic>
 #include <cerrno>

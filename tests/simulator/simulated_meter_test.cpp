@@ -1,4 +1,4 @@
-#include "link/simulated_meter.h"
+#include "simulator/simulated_meter.h"
 
 #include "link/hid_transport.h"
 #include "link/tarvix_thread.h"

@@ -1,7 +1,7 @@
-#include "app/config_file.h"
+#include "base/config_file.h"
 
-#include "app/number_format.h"
-#include "app/string_table.h"
+#include "base/number_format.h"
+#include "base/string_table.h"
 
 #include <atomic>
 #include <cerrno>

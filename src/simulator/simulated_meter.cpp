@@ -1,4 +1,4 @@
-#include "link/simulated_meter.h"
+#include "simulator/simulated_meter.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,7 +11,7 @@
 
 #include "link/frame_codec.h"
 #include "link/hid_backend.h"
-#include "link/simulation_options.h"
+#include "simulator/simulation_options.h"
 
 #include <array>
 #include <memory>

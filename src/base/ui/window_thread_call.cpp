@@ -1,4 +1,4 @@
-#include "app/ui/window_thread_call.h"
+#include "base/ui/window_thread_call.h"
 
 #include <QMetaObject>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "import/logger_responder.h"
+#include "simulator/logger_responder.h"
 
 #include "import/logger_protocol.h"
 

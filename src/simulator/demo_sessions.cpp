@@ -1,4 +1,4 @@
-#include "import/demo_sessions.h"
+#include "simulator/demo_sessions.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "link/simulation_options.h"
+#include "simulator/simulation_options.h"
 
 #include <charconv>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "import/demo_sessions.h"
+#include "simulator/demo_sessions.h"
 #include "import/logger_download.h"
-#include "import/simulated_logger.h"
-#include "link/simulation_options.h"
+#include "simulator/simulated_logger.h"
+#include "simulator/simulation_options.h"
 
 #include <gtest/gtest.h>
 

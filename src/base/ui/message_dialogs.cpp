@@ -1,7 +1,7 @@
-#include "app/ui/message_dialogs.h"
+#include "base/ui/message_dialogs.h"
 
-#include "app/busy_flag.h"
-#include "app/ui/message_box.h"
+#include "base/busy_flag.h"
+#include "base/ui/message_box.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

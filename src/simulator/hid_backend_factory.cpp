@@ -1,8 +1,8 @@
-#include "link/hid_backend_factory.h"
+#include "simulator/hid_backend_factory.h"
 
-#include "import/simulated_logger.h"
+#include "simulator/simulated_logger.h"
 #include "link/hidapi_backend.h"
-#include "link/simulated_meter.h"
+#include "simulator/simulated_meter.h"
 
 namespace ostrel {
 

@@ -1,6 +1,7 @@
-#include "app/ui/message_box.h"
+#include "base/ui/message_box.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
+#include "base/window_thread.h"
 
 #include <mutex>
 
@@ -48,6 +49,7 @@ bool HasMessageAnswerer() {
 }
 
 int ShowMessage(const MessageRequest& request) {
+    CheckWindowThread("the message helper");
     MessageAnswerer answerer;
     {
         std::lock_guard lock(AnswererLock());

@@ -1,0 +1,473 @@
+#include "recorder/ui/export_dialog.h"
+
+#include "base/number_format.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "recorder/ui/save_file_chooser.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace ostrel {
+namespace {
+
+QString ShownNumber(double value) {
+    return QString::fromStdString(FormatGeneral(value));
+}
+
+bool ParseEdit(const QLineEdit* edit, double* value) {
+    return ParseReal(edit->text().toStdString(), value);
+}
+
+bool IsWholeNumber(const QLineEdit* edit) {
+    int n = 0;
+    return ParseInteger(edit->text().toStdString(), &n);
+}
+
+QRadioButton* Radio(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QRadioButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QLineEdit* Edit(const char* name, int width, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+} // namespace
+
+TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
+    setObjectName("DlgExportForm");
+    setWindowTitle(QStringLiteral("Exporting Data Logger"));
+    setModal(true);
+    buildControls();
+    connectHandlers();
+}
+
+void TDlgExportForm::buildControls() {
+    gbExportType = new QGroupBox(QStringLiteral("Export"), this);
+    rbtnMetaFile = Radio("rbtnMetaFile", QStringLiteral("MetaFile"), gbExportType);
+    rbtnBitMap = Radio("rbtnBitMap", QStringLiteral("BitMap"), gbExportType);
+    rbtnText = Radio("rbtnText", QStringLiteral("Text/Data Only"), gbExportType);
+    auto* typeColumn = new QVBoxLayout(gbExportType);
+    for (QRadioButton* b : {rbtnMetaFile, rbtnBitMap, rbtnText})
+        typeColumn->addWidget(b);
+    typeColumn->addStretch();
+
+    gbExportDestination = new QGroupBox(QText(307) + QLatin1Char(' ') + QText(311), this);
+    rbtnClipBoard = Radio("rbtnClipBoard", QStringLiteral("ClipBoard"), gbExportDestination);
+    rbtnFile = Radio("rbtnFile", QStringLiteral("File"), gbExportDestination);
+    btnBrowse = new QPushButton(QStringLiteral("Browse"), gbExportDestination);
+    btnBrowse->setObjectName("btnBrowse");
+    rbtnPrinter = Radio("rbtnPrinter", QStringLiteral("Printer"), gbExportDestination);
+    stxFileName = new QLabel(gbExportDestination);
+    stxFileName->setObjectName("stxFileName");
+    stxFileName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    stxFileName->setMinimumWidth(stxFileName->fontMetrics().horizontalAdvance(QString(30, 'W')) *
+                                 3 / 4);
+    stxFileName->setMinimumHeight(stxFileName->fontMetrics().height() + 6);
+    auto* destination = new QGridLayout(gbExportDestination);
+    destination->addWidget(rbtnClipBoard, 0, 0);
+    destination->addWidget(rbtnFile, 1, 0);
+    destination->addWidget(btnBrowse, 1, 1, Qt::AlignLeft);
+    destination->addWidget(rbtnPrinter, 2, 0);
+    destination->addWidget(stxFileName, 3, 0, 1, 3);
+    destination->setColumnStretch(2, 1);
+
+    gbPageScope = new QGroupBox(QStringLiteral("Page Scope"), this);
+    rbtnPageAll = Radio("rbtnPageAll", QStringLiteral("All Pages"), gbPageScope);
+    rbtnThisPage = Radio("rbtnThisPage", QStringLiteral("This Page"), gbPageScope);
+    rbtnPage = Radio("rbtnPage", QStringLiteral("Page"), gbPageScope);
+    lblFrom = new QLabel(QStringLiteral("From"), gbPageScope);
+    lblFrom->setObjectName("lblFrom");
+    editPageFrom = Edit("editPageFrom", 56, gbPageScope);
+    lblTo = new QLabel(QStringLiteral("To"), gbPageScope);
+    lblTo->setObjectName("lblTo");
+    editPageTo = Edit("editPageTo", 56, gbPageScope);
+    auto* scope = new QGridLayout(gbPageScope);
+    scope->addWidget(rbtnPageAll, 0, 0, 1, 5);
+    scope->addWidget(rbtnThisPage, 1, 0, 1, 5);
+    scope->addWidget(rbtnPage, 2, 0);
+    scope->addWidget(lblFrom, 2, 1);
+    scope->addWidget(editPageFrom, 2, 2);
+    scope->addWidget(lblTo, 2, 3);
+    scope->addWidget(editPageTo, 2, 4);
+    scope->setColumnStretch(5, 1);
+
+    gbObjectSize = new QGroupBox(QStringLiteral("Object Size"), this);
+    rbtnPixels = Radio("rbtnPixels", QStringLiteral("No Specific Size"), gbObjectSize);
+    rbtnMillimeters = Radio("rbtnMillimeters", QStringLiteral("Millimeters"), gbObjectSize);
+    rbtnInches = Radio("rbtnInches", QStringLiteral("Inches"), gbObjectSize);
+    rbtnPoints = Radio("rbtnPoints", QStringLiteral("Points"), gbObjectSize);
+    lblWidth = new QLabel(QStringLiteral("Width"), gbObjectSize);
+    lblWidth->setObjectName("lblWidth");
+    editWidth = Edit("editWidth", 80, gbObjectSize);
+    lblSlash = new QLabel(QStringLiteral("/"), gbObjectSize);
+    lblSlash->setObjectName("lblSlash");
+    editHigh = Edit("editHigh", 80, gbObjectSize);
+    lblUnit = new QLabel(QStringLiteral("Units"), gbObjectSize);
+    lblUnit->setObjectName("lblUnit");
+    auto* units = new QGridLayout;
+    units->addWidget(rbtnPixels, 0, 0);
+    units->addWidget(rbtnInches, 0, 1);
+    units->addWidget(rbtnMillimeters, 1, 0);
+    units->addWidget(rbtnPoints, 1, 1);
+    auto* size = new QHBoxLayout;
+    size->addWidget(lblWidth);
+    size->addWidget(editWidth);
+    size->addWidget(lblSlash);
+    size->addWidget(editHigh);
+    size->addWidget(lblUnit);
+    size->addStretch();
+    auto* sizeColumn = new QVBoxLayout(gbObjectSize);
+    sizeColumn->addLayout(units);
+    sizeColumn->addLayout(size);
+    // Hidden for text, the group keeps its place so that nothing jumps.
+    QSizePolicy keep = gbObjectSize->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    gbObjectSize->setSizePolicy(keep);
+
+    btnExport = new QPushButton(QStringLiteral("Export"), this);
+    btnExport->setObjectName("btnExport");
+    btnExport->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName("btnCancel");
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(gbExportType, 0, 0);
+    grid->addWidget(gbPageScope, 0, 1);
+    grid->addWidget(gbExportDestination, 1, 0);
+    grid->addWidget(gbObjectSize, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnExport);
+    buttons->addWidget(btnCancel);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(grid);
+    column->addLayout(buttons);
+    setFixedSize(sizeHint());
+}
+
+void TDlgExportForm::connectHandlers() {
+    const auto on = [this](QRadioButton* button, void (TDlgExportForm::*handler)()) {
+        connect(button, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    on(rbtnText, &TDlgExportForm::rbtnTextClick);
+    on(rbtnBitMap, &TDlgExportForm::rbtnBitMapClick);
+    on(rbtnMetaFile, &TDlgExportForm::rbtnMetaFileClick);
+    on(rbtnClipBoard, &TDlgExportForm::rbtnClipBoardClick);
+    on(rbtnFile, &TDlgExportForm::rbtnFileClick);
+    on(rbtnPrinter, &TDlgExportForm::rbtnPrinterClick);
+    on(rbtnPageAll, &TDlgExportForm::rbtnPageAllClick);
+    on(rbtnThisPage, &TDlgExportForm::rbtnThisPageClick);
+    on(rbtnPage, &TDlgExportForm::rbtnPageClick);
+    on(rbtnPixels, &TDlgExportForm::rbtnPixelsClick);
+    on(rbtnMillimeters, &TDlgExportForm::rbtnMillimetersClick);
+    on(rbtnInches, &TDlgExportForm::rbtnInchesClick);
+    on(rbtnPoints, &TDlgExportForm::rbtnPointsClick);
+    connect(btnBrowse, &QPushButton::clicked, this, &TDlgExportForm::btnBrowseClick);
+    // Typing stores the size; showing a converted value does not store it back,
+    // so switching units never changes the stored size.
+    connect(editWidth, &QLineEdit::textEdited, this, &TDlgExportForm::editWidthChange);
+    connect(editHigh, &QLineEdit::textEdited, this, &TDlgExportForm::editHighChange);
+    connect(btnExport, &QPushButton::clicked, this, &TDlgExportForm::btnExportClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDlgExportForm::choose(QRadioButton* button) {
+    button->setChecked(true);
+    emit button->clicked(true);
+}
+
+void TDlgExportForm::clearFileName() {
+    setFileName(QString());
+}
+
+void TDlgExportForm::setFileName(const QString& path) {
+    fileName = path;
+    stxFileName->setText(QString::fromStdString(ShortenPath(path.toStdString())));
+    stxFileName->setToolTip(path);
+}
+
+void TDlgExportForm::prepareForPages(int lastPage) {
+    singlePage = false;
+    rbtnText->setEnabled(true);
+    rbtnText->show();
+    choose(rbtnText);
+    choose(rbtnThisPage);
+    editPageFrom->setText(QStringLiteral("1"));
+    editPageTo->setText(QString::number(lastPage));
+    clearFileName();
+    btnBrowse->setFocus();
+}
+
+ExportType TDlgExportForm::exportType() const {
+    if (rbtnMetaFile->isChecked())
+        return ExportType::MetaFile;
+    if (rbtnBitMap->isChecked())
+        return ExportType::BitMap;
+    if (rbtnText->isChecked())
+        return ExportType::Text;
+    return ExportType::None;
+}
+
+ExportDestination TDlgExportForm::destination() const {
+    if (rbtnClipBoard->isChecked())
+        return ExportDestination::ClipBoard;
+    if (rbtnFile->isChecked())
+        return ExportDestination::File;
+    if (rbtnPrinter->isChecked())
+        return ExportDestination::Printer;
+    return ExportDestination::None;
+}
+
+PageScope TDlgExportForm::pageScope() const {
+    if (rbtnPageAll->isChecked())
+        return PageScope::AllPages;
+    if (rbtnThisPage->isChecked())
+        return PageScope::ThisPage;
+    if (rbtnPage->isChecked())
+        return PageScope::Pages;
+    return PageScope::None;
+}
+
+SizeUnit TDlgExportForm::sizeUnit() const {
+    if (rbtnMillimeters->isChecked())
+        return SizeUnit::Millimeters;
+    if (rbtnInches->isChecked())
+        return SizeUnit::Inches;
+    if (rbtnPoints->isChecked())
+        return SizeUnit::Points;
+    return SizeUnit::Pixels;
+}
+
+ExportRequest TDlgExportForm::request() const {
+    ExportRequest r;
+    r.type = exportType();
+    r.destination = destination();
+    r.scope = pageScope();
+    r.pageFrom = editPageFrom->text().toStdString();
+    r.pageTo = editPageTo->text().toStdString();
+    r.width = width;
+    r.height = height;
+    r.fileName = fileName.toStdString();
+    return r;
+}
+
+void TDlgExportForm::rbtnTextClick() {
+    if (!rbtnText->isChecked())
+        return;
+    rbtnClipBoard->setEnabled(false);
+    rbtnPrinter->setEnabled(false);
+    rbtnFile->setEnabled(true);
+    choose(rbtnFile);
+    gbObjectSize->hide();
+}
+
+void TDlgExportForm::enableImageDestinations() {
+    for (QRadioButton* b : {rbtnClipBoard, rbtnFile, rbtnPrinter})
+        b->setEnabled(true);
+    choose(rbtnClipBoard);
+}
+
+void TDlgExportForm::rbtnBitMapClick() {
+    if (!rbtnBitMap->isChecked())
+        return;
+    enableImageDestinations();
+    rbtnPixels->setText(QStringLiteral("Pixels"));
+    lblUnit->setText(QStringLiteral("Pixels"));
+    rbtnPixels->setEnabled(true);
+    for (QRadioButton* b : {rbtnMillimeters, rbtnInches, rbtnPoints})
+        b->setEnabled(false);
+    width = kBitmapWidth;
+    height = kBitmapHeight;
+    choose(rbtnPixels);
+    gbObjectSize->show();
+}
+
+void TDlgExportForm::rbtnMetaFileClick() {
+    if (!rbtnMetaFile->isChecked())
+        return;
+    enableImageDestinations();
+    rbtnPixels->setText(QStringLiteral("Pixels"));
+    rbtnPixels->setEnabled(false);
+    lblUnit->setText(QStringLiteral("Units"));
+    for (QRadioButton* b : {rbtnMillimeters, rbtnInches, rbtnPoints})
+        b->setEnabled(true);
+    width = kMetafileWidth;
+    height = kMetafileHeight;
+    choose(rbtnMillimeters);
+    gbObjectSize->show();
+}
+
+void TDlgExportForm::allowThisPageOnly() {
+    rbtnPageAll->setEnabled(false);
+    rbtnPage->setEnabled(false);
+    rbtnThisPage->setEnabled(true);
+    choose(rbtnThisPage);
+}
+
+void TDlgExportForm::rbtnClipBoardClick() {
+    clearFileName();
+    btnBrowse->setEnabled(false);
+    const ExportType type = exportType();
+    if (type == ExportType::BitMap || type == ExportType::MetaFile)
+        allowThisPageOnly();
+}
+
+void TDlgExportForm::rbtnFileClick() {
+    clearFileName();
+    btnBrowse->setEnabled(true);
+    const ExportType type = exportType();
+    if (type == ExportType::BitMap || type == ExportType::MetaFile) {
+        allowThisPageOnly();
+    } else if (type == ExportType::Text) {
+        for (QRadioButton* b : {rbtnPageAll, rbtnThisPage, rbtnPage})
+            b->setEnabled(true);
+        choose(rbtnThisPage);
+    }
+}
+
+void TDlgExportForm::rbtnPrinterClick() {
+    btnBrowse->setEnabled(false);
+    if (singlePage)
+        return;
+    for (QRadioButton* b : {rbtnPageAll, rbtnThisPage, rbtnPage})
+        b->setEnabled(true);
+}
+
+void TDlgExportForm::rbtnPageAllClick() {
+    for (QWidget* w : std::initializer_list<QWidget*>{lblFrom, editPageFrom, lblTo, editPageTo})
+        w->setEnabled(false);
+}
+
+void TDlgExportForm::rbtnThisPageClick() {
+    rbtnPageAllClick();
+}
+
+void TDlgExportForm::rbtnPageClick() {
+    for (QWidget* w : std::initializer_list<QWidget*>{lblFrom, editPageFrom, lblTo, editPageTo})
+        w->setEnabled(true);
+}
+
+void TDlgExportForm::btnBrowseClick() {
+    SaveFileRequest request;
+    request.owner = this;
+    request.fileName = QStringLiteral("Untitled");
+    switch (exportType()) {
+    case ExportType::Text:
+        request.filters = {QStringLiteral("CSV files(*.csv)")};
+        request.suffixes = {QStringLiteral("csv")};
+        break;
+    case ExportType::BitMap:
+        request.filters = {QStringLiteral("PNG image (*.png)"),
+                           QStringLiteral("BMP image (*.bmp)")};
+        request.suffixes = {QStringLiteral("png"), QStringLiteral("bmp")};
+        break;
+    case ExportType::MetaFile:
+        request.filters = {QStringLiteral("SVG image (*.svg)")};
+        request.suffixes = {QStringLiteral("svg")};
+        break;
+    case ExportType::None:
+        return;
+    }
+    const QString path = ChooseSaveFile(request);
+    if (!path.isEmpty())
+        setFileName(path);
+}
+
+void TDlgExportForm::showSize() {
+    const SizeUnit unit = sizeUnit();
+    editWidth->setText(ShownNumber(ShownSize(width, unit)));
+    editHigh->setText(ShownNumber(ShownSize(height, unit)));
+}
+
+void TDlgExportForm::rbtnPixelsClick() {
+    showSize();
+}
+
+void TDlgExportForm::rbtnMillimetersClick() {
+    showSize();
+}
+
+void TDlgExportForm::rbtnInchesClick() {
+    showSize();
+}
+
+void TDlgExportForm::rbtnPointsClick() {
+    showSize();
+}
+
+void TDlgExportForm::editWidthChange() {
+    double v = 0.0;
+    if (ParseEdit(editWidth, &v))
+        width = StoredSize(v, exportType(), sizeUnit());
+}
+
+void TDlgExportForm::editHighChange() {
+    double v = 0.0;
+    if (ParseEdit(editHigh, &v))
+        height = StoredSize(v, exportType(), sizeUnit());
+}
+
+void TDlgExportForm::btnExportClick() {
+    const ExportType type = exportType();
+    if (type == ExportType::BitMap || type == ExportType::MetaFile) {
+        double shown = 0.0;
+        if (!ParseEdit(editWidth, &shown) || !ParseEdit(editHigh, &shown)) {
+            ShowNumberedMessage(this, kErrorCaption, 9007);
+            return;
+        }
+        if (!ObjectSizeAcceptable(type, width, height)) {
+            ShowNumberedMessage(this, kErrorCaption,
+                                type == ExportType::BitMap ? kMsgBitmapSize : kMsgMetafileSize);
+            return;
+        }
+    }
+    if (rbtnPage->isChecked() && rbtnPage->isEnabled() &&
+        (!IsWholeNumber(editPageFrom) || !IsWholeNumber(editPageTo))) {
+        ShowNumberedMessage(this, kErrorCaption, kMsgPageNotNumber);
+        return;
+    }
+    accept();
+}
+
+void TDlgExportForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : TDlgExportForm(parent) {
+    setObjectName("DlgFitExportForm");
+}
+
+void TDlgFitExportForm::prepareForViewer() {
+    singlePage = true;
+    rbtnText->setEnabled(false);
+    rbtnText->hide();
+    choose(rbtnMetaFile);
+    choose(rbtnThisPage);
+    editPageFrom->setText(QStringLiteral("1"));
+    editPageTo->setText(QStringLiteral("1"));
+    clearFileName();
+}
+
+void TDlgFitExportForm::rbtnPrinterClick() {
+    btnBrowse->setEnabled(false);
+    allowThisPageOnly();
+}
+
+} // namespace ostrel
