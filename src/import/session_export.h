@@ -4,7 +4,7 @@
 // for two. Lines end in CR LF.
 
 #include "import/session_table.h"
-#include "recorder/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // The import run on its worker thread: the check, the download with its
 // progress, failures, and an abort at every stage.
-#include "import/demo_sessions.h"
 #include "import/logger_import_run.h"
-#include "import/simulated_logger.h"
-#include "link/simulation_options.h"
+#include "simulator/demo_sessions.h"
+#include "simulator/simulated_logger.h"
+#include "simulator/simulation_options.h"
 
 #include <gtest/gtest.h>
 

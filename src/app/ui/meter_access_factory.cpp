@@ -1,9 +1,9 @@
 #include "app/ui/meter_access_factory.h"
 
-#include "link/hid_backend_factory.h"
 #include "link/hid_transport.h"
 #include "link/link_notifier.h"
 #include "link/tarvix_thread.h"
+#include "simulator/hid_backend_factory.h"
 #include "simulator/simulated_meter.h"
 #include "simulator/simulation_options.h"
 
