@@ -68,6 +68,7 @@ int ConvertSessionFileToCsv(const std::string& input, const std::string& output,
     sink.pair = [&](std::size_t, SessionPair& pair) {
         if (created)
             csv.add(++item, pair);
+        return true;
     };
     const SessionFileResult file = StreamSessionFile(input, sink);
     if (detailId)

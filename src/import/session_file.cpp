@@ -1,6 +1,7 @@
 #include "import/session_file.h"
 
 #include "base/atomic_file.h"
+#include "import/large_lists.h"
 
 #include <algorithm>
 #include <cctype>
@@ -164,7 +165,10 @@ SessionFileResult Parse(Source& src, const SessionFileSink& sink) {
                 pair.sub = std::make_unique<TRecord>();
                 ReadTRecord(buf + kPairHead, *pair.sub);
             }
-            sink.pair(k, pair);
+            if (!sink.pair(k, pair)) {
+                result.status = SessionFileStatus::Cancelled;
+                return result;
+            }
         }
     }
     if (kept < wanted) {
@@ -188,12 +192,11 @@ SessionFileResult ParseTable(Source& src, const SessionFileProgress& progress) {
         list = table.addSession();
         count = n;
         // Room for as many pairs as the bytes left can hold, not as n claims.
-        list->reserve(std::min(n, src.remaining() / kPairHead));
+        ReserveLarge(*list, std::min(n, src.remaining() / kPairHead));
     };
     sink.pair = [&](std::size_t k, SessionPair& pair) {
         list->push_back(std::move(pair));
-        if (progress)
-            progress(k, list->size(), count);
+        return !progress || progress(k, list->size(), count);
     };
     SessionFileResult result = Parse(src, sink);
     result.table = std::move(table);

@@ -29,7 +29,8 @@ enum class SessionFileStatus {
     CannotOpen,     // nothing read; the caller's data stays as it was
     Damaged,        // cut short, a negative count or bytes after the last session;
                     // the sessions and pairs read up to that point are kept
-    TooManySessions // more than the table holds; the first kMaxSessions are kept
+    TooManySessions, // more than the table holds; the first kMaxSessions are kept
+    Cancelled        // stopped by the caller; the pairs read up to then are kept
 };
 
 struct SessionFileResult {
@@ -43,7 +44,8 @@ struct SessionFileResult {
 };
 
 // Called after each pair: session index (from 0), pair position (from 1), n.
-using SessionFileProgress = std::function<void(std::size_t, std::size_t, std::size_t)>;
+// False stops the reading (status Cancelled).
+using SessionFileProgress = std::function<bool(std::size_t, std::size_t, std::size_t)>;
 
 // Read a session file. Counts from the file are never trusted for allocation;
 // reading stops at the end of the file.
@@ -56,11 +58,11 @@ SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
 
 // Read a session file pair by pair without keeping it: session(k, n) when
 // session k (from 0) begins with n pairs as stored, then pair(k, pair) for
-// each of its pairs as read. The result's table stays empty; its status says
-// what was cut, as for OpenSessionFile.
+// each of its pairs as read (false stops the reading). The result's table
+// stays empty; its status says what was cut, as for OpenSessionFile.
 struct SessionFileSink {
     std::function<void(std::size_t session, std::size_t count)> session;
-    std::function<void(std::size_t session, SessionPair& pair)> pair;
+    std::function<bool(std::size_t session, SessionPair& pair)> pair;
 };
 SessionFileResult StreamSessionFile(const std::string& path, const SessionFileSink& sink);
 

@@ -15,9 +15,4 @@ TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QDialog(parent) {
     setWindowIcon(ResourceIcon(7));
 }
 
-TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
-    setObjectName("dlgGraphLineColor");
-    setWindowTitle(QStringLiteral("Graph Line Color"));
-}
-
 } // namespace ostrel

@@ -1,7 +1,7 @@
 #pragma once
 // The recorder's dialogs, created once at start-up and hidden until used:
-// the acquisition interval option, the graphical viewer and the graph line
-// colour dialog. The graph export dialog has its own file.
+// the acquisition interval option and the graphical viewer. The graph export
+// dialog and the line colour dialog have their own files.
 
 #include "recorder/ui/export_dialog.h"
 
@@ -19,12 +19,6 @@ class TFormViewGraphic : public QDialog {
     Q_OBJECT
   public:
     explicit TFormViewGraphic(QWidget* parent = nullptr);
-};
-
-class TdlgGraphLineColor : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TdlgGraphLineColor(QWidget* parent = nullptr);
 };
 
 } // namespace ostrel
