@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 

@@ -4,17 +4,22 @@
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/start_up.h"
+#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "import/ui/import_form.h"
 #include "recorder/ui/export_dialog.h"
+#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/line_colour_dialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -26,10 +31,13 @@ namespace ostrel {
 ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int linkedDelayMs)
     : m_session(session), m_directory(std::move(directory)), m_delayMs(linkedDelayMs) {
     QDir().mkpath(m_directory);
-    // Nobody is there to answer a message box: report it and go on.
+    // Nobody is there to answer a message box: report it and go on (a
+    // question is answered Yes).
     SetMessageAnswerer([](const MessageRequest& request) {
         std::cerr << request.caption.toStdString() << ": " << request.text.toStdString() << "\n";
-        return request.kind == MessageKind::AutoContinue ? 6 : int(QMessageBox::Ok);
+        if (request.kind == MessageKind::AutoContinue)
+            return 6;
+        return int(request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok);
     });
     QTimer::singleShot(500, this, [this] { start(); });
 }
@@ -118,10 +126,37 @@ void ScreenshotTaker::grabAll() {
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
 
-    // Unlink before the end, as a user would; then close.
+    // Unlink, as the recorder's Import command does, then the import window.
     w.main->sbtnLink->setChecked(false);
     w.main->sbtnLinkClick();
-    w.main->close();
+    grabImport();
+}
+
+// The import window after a download of the simulated logger memory, showing
+// its first session (two displays), and the line colour dialog; then close.
+void ScreenshotTaker::grabImport() {
+    const AppWindows& w = m_session.windows();
+    w.import->show();
+    w.import->sbtnImportClick();
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        const AppWindows& w = m_session.windows();
+        if (w.import->importRunning() || BusyFlag())
+            return;
+        poll->stop();
+        w.import->sbtnFirstPageClick();
+        QApplication::processEvents();
+        w.import->PEGraph->replotNow();
+        save(w.import, QStringLiteral("import"));
+        w.lineColor->btnLineColor1->setText(QText(7150));
+        w.lineColor->btnLineColor2->setText(QText(7151));
+        w.lineColor->show();
+        save(w.lineColor, QStringLiteral("line-colour"));
+        w.lineColor->hide();
+        w.import->hide();
+        w.main->close();
+    });
+    poll->start(50);
 }
 
 } // namespace ostrel

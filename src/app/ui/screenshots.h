@@ -18,6 +18,7 @@ class ScreenshotTaker : public QObject {
   private:
     void start();
     void grabAll();
+    void grabImport();
     void save(QWidget* window, const QString& name);
     void saveDesktop(const QString& name);
 

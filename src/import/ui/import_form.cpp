@@ -367,8 +367,9 @@ bool TFormImport::AddSessionPage() {
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->setWordWrap(false);
+    // As wide as its four columns, a vertical scroll bar and 10 pixels.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    grid->setMaximumWidth(4 * kColumnWidth + scrollBar + 10);
+    grid->setFixedWidth(4 * kColumnWidth + scrollBar + 10);
     auto* l = new QHBoxLayout(tab);
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(grid, 0, Qt::AlignLeft);
