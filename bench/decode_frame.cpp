@@ -43,8 +43,7 @@ std::vector<RawFrame> RandomFrames() {
     return frames;
 }
 
-template <class Frames>
-void BM_DecodeFrames(benchmark::State& state, Frames makeFrames) {
+template <class Frames> void BM_DecodeFrames(benchmark::State& state, Frames makeFrames) {
     const auto frames = makeFrames();
     std::size_t i = 0;
     for (auto _ : state) {
@@ -52,9 +51,13 @@ void BM_DecodeFrames(benchmark::State& state, Frames makeFrames) {
         benchmark::DoNotOptimize(r);
     }
 }
-void BM_DecodeFrame(benchmark::State& state) { BM_DecodeFrames(state, TypicalFrames); }
+void BM_DecodeFrame(benchmark::State& state) {
+    BM_DecodeFrames(state, TypicalFrames);
+}
 BENCHMARK(BM_DecodeFrame);
-void BM_DecodeFrameRandomBytes(benchmark::State& state) { BM_DecodeFrames(state, RandomFrames); }
+void BM_DecodeFrameRandomBytes(benchmark::State& state) {
+    BM_DecodeFrames(state, RandomFrames);
+}
 BENCHMARK(BM_DecodeFrameRandomBytes);
 
 void BM_EncodeFrame(benchmark::State& state) {

@@ -1,8 +1,8 @@
 // Latency of the reading distribution: from the publication of a reading in
 // the acquisition state to the end of the digital meter's window step on a
 // stand-in window thread (wake-up, copy, follower signals, hand-over).
-#include "displays/update_threads.h"
 #include "../tests/displays/fake_window_thread.h"
+#include "displays/update_threads.h"
 
 #include <benchmark/benchmark.h>
 

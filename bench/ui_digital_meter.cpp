@@ -16,12 +16,13 @@ namespace {
 using namespace ostrel;
 
 class PaintCounter : public QObject {
-public:
+  public:
     long paints = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() == QEvent::Paint)
+            ++paints;
         return QObject::eventFilter(watched, event);
     }
 };
@@ -44,7 +45,8 @@ void BM_PublishToValuePanelRepaint(benchmark::State& bench) {
             state.reading.main.valueText = (i++ % 2) ? "1.234" : "5.678";
         }
         state.newReadingEvent.set();
-        while (counter.paints == before) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (counter.paints == before)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     form.stopUpdateThread();
 }
@@ -53,7 +55,8 @@ BENCHMARK(BM_PublishToValuePanelRepaint)->UseRealTime()->Repetitions(5)->ReportA
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

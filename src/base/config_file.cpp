@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
@@ -117,20 +118,34 @@ std::string FormatConfiguration(const Configuration& c) {
            "\r\n" + "fLowLimit=" + FormatGeneral(c.fLowLimit) + "\r\n";
 }
 
-bool WriteConfiguration(const std::string& path, const Configuration& configuration) {
+bool WriteConfiguration(const std::string& path, const Configuration& configuration,
+                        std::string* why) {
+    auto failed = [why](int error) {
+        if (why)
+            *why = std::strerror(error);
+        return false;
+    };
     static std::atomic<unsigned> sequence{0};
     const std::string temporary =
         path + ".~" + std::to_string(::getpid()) + "." + std::to_string(sequence.fetch_add(1));
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, FormatConfiguration(configuration)) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+        return failed(errno);
+    // errno names the first step that failed.
+    bool ok = WriteAll(fd, FormatConfiguration(configuration)) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
     }
-    return true;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok)
+        return true;
+    ::unlink(temporary.c_str());
+    return failed(error);
 }
 
 } // namespace ostrel

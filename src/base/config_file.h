@@ -38,7 +38,8 @@ std::string FormatConfiguration(const Configuration& configuration);
 // Replaces the file at path by the three lines of FormatConfiguration. The
 // text goes to a new file beside it, which is flushed to disk and renamed over
 // the old one, so a failed write leaves the previous file as it was. Returns
-// false on any failure.
-bool WriteConfiguration(const std::string& path, const Configuration& configuration);
+// false on any failure, and then fills why (when given) with its reason.
+bool WriteConfiguration(const std::string& path, const Configuration& configuration,
+                        std::string* why = nullptr);
 
 } // namespace ostrel

@@ -18,7 +18,8 @@ constexpr Entry kEntries[] = {
 
 constexpr bool SortedById() {
     for (std::size_t i = 1; i < std::size(kEntries); ++i)
-        if (kEntries[i - 1].id >= kEntries[i].id) return false;
+        if (kEntries[i - 1].id >= kEntries[i].id)
+            return false;
     return true;
 }
 static_assert(SortedById(), "resources/strings.tsv must list each id once, in ascending order");
@@ -36,13 +37,16 @@ std::string_view Text(int id) {
     return e ? std::string_view(e->text) : std::string_view();
 }
 
-bool HasText(int id) { return Find(id) != nullptr; }
+bool HasText(int id) {
+    return Find(id) != nullptr;
+}
 
 std::string NumberedCaption(int formatId, int textId) {
     std::string format(Text(formatId));
     const std::string number = std::to_string(textId);
     auto pos = format.find("%d");
-    if (pos == std::string::npos) return format + number;
+    if (pos == std::string::npos)
+        return format + number;
     return format.replace(pos, 2, number);
 }
 

@@ -20,10 +20,11 @@ int& ExitStatus() {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
-    CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line"};
+    CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line", "ostrel-cli"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
-    for (auto& setup : ostrel::cli::Registry()) setup(app);
+    for (auto& setup : ostrel::cli::Registry())
+        setup(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -10,7 +10,7 @@
 namespace ostrel {
 
 class AutoResetEvent {
-public:
+  public:
     void set() {
         {
             std::lock_guard lock(m_mutex);
@@ -27,8 +27,7 @@ public:
     }
 
     // Wait at most timeout; true when the event was set within it.
-    template <class Rep, class Period>
-    bool waitFor(std::chrono::duration<Rep, Period> timeout) {
+    template <class Rep, class Period> bool waitFor(std::chrono::duration<Rep, Period> timeout) {
         std::unique_lock lock(m_mutex);
         m_cv.wait_for(lock, timeout, [this] { return m_signalled || m_shutdown; });
         return consume();
@@ -53,9 +52,10 @@ public:
         return m_shutdown;
     }
 
-private:
+  private:
     bool consume() {
-        if (m_shutdown) return false;
+        if (m_shutdown)
+            return false;
         bool was = m_signalled;
         m_signalled = false;
         return was;

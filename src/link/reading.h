@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace ostrel {
 

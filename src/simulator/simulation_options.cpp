@@ -36,7 +36,8 @@ const std::vector<Profile>& Profiles() {
          [](SimulationOptions& o) {
              o.loggerSessions = true;
              // A block exchange is four short reports: answer quickly unless told otherwise.
-             if (!o.latencyGiven) o.latencyMs = kLoggerLatencyMs;
+             if (!o.latencyGiven)
+                 o.latencyMs = kLoggerLatencyMs;
          }},
     };
     return profiles;
@@ -82,10 +83,9 @@ const std::vector<Key>& Keys() {
         IntegerKey(
             "seed", 0, std::numeric_limits<std::uint32_t>::max(),
             [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
-        IntegerKey("badsum", 0, 1000,
-                   [](SimulationOptions& o, long long n) {
-                       o.loggerBadChecksums = static_cast<int>(n);
-                   }),
+        IntegerKey(
+            "badsum", 0, 1000,
+            [](SimulationOptions& o, long long n) { o.loggerBadChecksums = static_cast<int>(n); }),
         IntegerKey("timeout", 0, 1000,
                    [](SimulationOptions& o, long long n) {
                        o.loggerHeaderTimeouts = static_cast<int>(n);

@@ -21,13 +21,13 @@ struct SimulationOptions {
     bool loggerSessions = false;    // logger: demo sessions in the logger memory (else empty)
 
     // Set by keys.
-    int latencyMs = 250;    // latency=MS: from request to answer; 0: no real time at all
-    int after = 0;          // after=N: the N of partial and unplug (0: the profile's own)
-    std::uint32_t seed = 1; // seed=N: the noise on the simulated values
-    bool latencyGiven = false;     // latency= was given (the logger profile has its own default)
-    std::string loggerImage;       // image=PATH: a raw logger image to serve
-    int loggerBadChecksums = 0;    // badsum=N: the first N answers of each block have a bad checksum
-    int loggerHeaderTimeouts = 0;  // timeout=N: the first N header requests get no answer
+    int latencyMs = 250;          // latency=MS: from request to answer; 0: no real time at all
+    int after = 0;                // after=N: the N of partial and unplug (0: the profile's own)
+    std::uint32_t seed = 1;       // seed=N: the noise on the simulated values
+    bool latencyGiven = false;    // latency= was given (the logger profile has its own default)
+    std::string loggerImage;      // image=PATH: a raw logger image to serve
+    int loggerBadChecksums = 0;   // badsum=N: the first N answers of each block have a bad checksum
+    int loggerHeaderTimeouts = 0; // timeout=N: the first N header requests get no answer
 };
 
 // Parse "PROFILE[,key=value…]" ("" is the default profile; a text that starts

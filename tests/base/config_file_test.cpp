@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -139,16 +141,20 @@ TEST_F(ConfigurationFile, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 }
 
-TEST_F(ConfigurationFile, FailedRenameLeavesNoTemporaryFile) {
+TEST_F(ConfigurationFile, FailedRenameLeavesNoTemporaryFileAndSaysWhy) {
     // The target is a directory that is not empty: the rename must fail.
     fs::create_directories(fs::path(m_path) / "inside");
-    EXPECT_FALSE(WriteConfiguration(m_path, kDefaults));
+    std::string why;
+    EXPECT_FALSE(WriteConfiguration(m_path, kDefaults, &why));
+    EXPECT_EQ(why, std::strerror(EISDIR));
     EXPECT_TRUE(fs::is_directory(fs::path(m_path) / "inside"));
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 }
 
-TEST_F(ConfigurationFile, WriteIntoAMissingDirectoryFails) {
-    EXPECT_FALSE(WriteConfiguration((m_dir / "absent" / "QVRDL.ini").string(), kDefaults));
+TEST_F(ConfigurationFile, WriteIntoAMissingDirectoryFailsAndSaysWhy) {
+    std::string why;
+    EXPECT_FALSE(WriteConfiguration((m_dir / "absent" / "QVRDL.ini").string(), kDefaults, &why));
+    EXPECT_EQ(why, std::strerror(ENOENT));
 }
 
 TEST_F(ConfigurationFile, OversizedFileGivesTheDefaults) {

@@ -5,6 +5,7 @@
 #include "app/ui/program_options.h"
 #include "app/ui/screenshots.h"
 #include "app/ui/start_up.h"
+#include "app/ui/termination_signals.h"
 #include "base/ui/message_box.h"
 
 #include <cstdio>
@@ -14,6 +15,8 @@
 
 int main(int argc, char** argv) {
     using namespace ostrel;
+    // Before any thread starts, so that every thread holds them back too.
+    TerminationSignals::holdBack();
     std::string error;
     const auto options = ParseProgramOptions(std::vector<std::string>(argv, argv + argc), &error);
     if (!options) {
@@ -24,6 +27,10 @@ int main(int argc, char** argv) {
         std::cout << ProgramHelpText();
         return 0;
     }
+    if (options->version) {
+        std::cout << ProgramVersionText();
+        return 0;
+    }
     std::unique_ptr<MeterAccess> access = MakeMeterAccess(options->simulate, &error);
     if (!access) {
         std::cerr << "ostrel: " << error << "\n";
@@ -31,6 +38,8 @@ int main(int argc, char** argv) {
     }
 
     OstrelApplication app(argc, argv);
+    // Matches the windows to the desktop entry (and its icon) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
     int status = 0;
     bool threadLeftRunning = false;
     try {
@@ -41,6 +50,10 @@ int main(int argc, char** argv) {
             screenshots = std::make_unique<ScreenshotTaker>(
                 session, QString::fromStdString(options->screenshotDirectory),
                 options->screenshotDelayMs);
+        // A termination signal closes without questions; the link then stops
+        // in the shutdown below, as after any close.
+        TerminationSignals terminationSignals(
+            [&session](int) { session.main().closeWithoutQuestions(); });
         status = app.exec();
         threadLeftRunning = session.shutdown();
         if (threadLeftRunning) {

@@ -26,6 +26,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <iostream>
 #include <vector>
 
 namespace ostrel {
@@ -35,6 +36,7 @@ constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
 constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
+constexpr int kConfigurationNotWritten = 9110;
 constexpr const char* kNoDataReceived = kNoDataReceivedText;
 constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
 
@@ -498,13 +500,29 @@ void TFormMain::sbtnWinTileClick() {
 // --- close and destroy -----------------------------------------------------
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (m_windows && m_windows->graphical && !m_windows->graphical->mayClose()) {
+    if (!m_closingWithoutQuestions && m_windows && m_windows->graphical &&
+        !m_windows->graphical->mayClose()) {
         event->ignore();
         return;
     }
-    writeConfiguration();
+    writeConfigurationAtExit();
     event->accept();
     QCoreApplication::quit();
+}
+
+void TFormMain::closeWithoutQuestions() {
+    if (m_closingWithoutQuestions)
+        return;
+    m_closingWithoutQuestions = true;
+    if (m_windows && m_windows->graphical)
+        m_windows->graphical->keepRecordingForRecovery();
+    // A file load or an import running on this thread stops at its next look
+    // at the flag, as by its Abort button.
+    BusyFlag() = false;
+    writeConfigurationAtExit();
+    // Ends the nested loops of open dialogs and message boxes too; loops
+    // started after this return at once.
+    QCoreApplication::exit(0);
 }
 
 void TFormMain::shutdown() {
@@ -558,8 +576,20 @@ void TFormMain::writeConfiguration() {
         out.fHiLimit = m_windows->comparator->fHiLimit();
         out.fLowLimit = m_windows->comparator->fLowLimit();
     }
-    // A failing save at exit is not reported.
-    (void)WriteConfiguration(ConfigurationPath(m_startupDirectory.toStdString()), out);
+    const std::string path = ConfigurationPath(m_startupDirectory.toStdString());
+    std::string why;
+    if (!WriteConfiguration(path, out, &why))
+        std::cerr << "ostrel: " << NumberedLine(kErrorCaption, kConfigurationNotWritten) << " ("
+                  << path << ": " << why << ")" << std::endl;
+}
+
+void TFormMain::writeConfigurationAtExit() {
+    // Once: a close without questions may interrupt the close query of a
+    // close already under way, which then goes on to its end.
+    if (m_configurationWritten)
+        return;
+    m_configurationWritten = true;
+    writeConfiguration();
 }
 
 } // namespace ostrel

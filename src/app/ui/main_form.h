@@ -59,6 +59,12 @@ class TFormMain : public QMainWindow {
     // The desktop's frame metrics as this window uses them.
     FrameMetrics frameMetrics() const;
 
+    // The close of a termination signal: no question is asked, a running
+    // recording keeps its temporary file for recovery, long work is told to
+    // stop, the configuration is written and every event loop ends. The link
+    // stops in shutdown(), which the start-up owner runs next. Idempotent.
+    void closeWithoutQuestions();
+
     // Asks the threads to end and releases the shared state once no thread can
     // use it. Idempotent; run by the start-up owner after the loop ends.
     void shutdown();
@@ -104,6 +110,7 @@ class TFormMain : public QMainWindow {
     void cableLost();
     void readConfiguration();
     void writeConfiguration();
+    void writeConfigurationAtExit();
 
     MeterAccess& m_access;
     QString m_startupDirectory;
@@ -116,6 +123,8 @@ class TFormMain : public QMainWindow {
     AppWindows* m_windows = nullptr;
     bool m_changingLink = false;
     bool m_shutDown = false;
+    bool m_closingWithoutQuestions = false;
+    bool m_configurationWritten = false;
     bool m_leftThreadRunning = false;
 };
 

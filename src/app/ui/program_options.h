@@ -9,8 +9,9 @@ namespace ostrel {
 
 struct ProgramOptions {
     bool help = false;
+    bool version = false;
     std::optional<std::string> simulate; // the text after "--simulate=" ("" for plain --simulate)
-    std::string screenshotDirectory;     // hidden: grab every window into this folder and exit
+    std::string screenshotDirectory;     // grab every window into this folder and exit
     int screenshotDelayMs = 3000;
 };
 
@@ -19,6 +20,10 @@ struct ProgramOptions {
 std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>& args,
                                                   std::string* error);
 
+// The text of --help: every option the program takes.
 std::string ProgramHelpText();
+
+// The text of --version.
+std::string ProgramVersionText();
 
 } // namespace ostrel

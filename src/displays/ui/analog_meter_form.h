@@ -52,7 +52,6 @@ class TAnalogMeterForm : public ShowingWidget {
     bool event(QEvent* event) override;
 
   private:
-
     AcquisitionState& m_state;
     State m_meter;
     std::unique_ptr<TAnalogMeterThread> m_thread;

@@ -7,8 +7,8 @@
 #include "displays/update_threads.h"
 #include "link/acquisition_state.h"
 
-#include <QPointer>
 #include "displays/ui/showing_widget.h"
+#include <QPointer>
 
 #include <QWidget>
 

@@ -27,6 +27,8 @@ bool TGraphicalForm::mayClose() {
     return true;
 }
 
+void TGraphicalForm::keepRecordingForRecovery() {}
+
 void TGraphicalForm::stopRecording() {
     m_recording = false;
     emit recordingStopped();

@@ -19,6 +19,10 @@ class TGraphicalForm : public QWidget {
     bool mayClose();
     bool recording() const { return m_recording; }
 
+    // Makes destruction keep the temporary file of a running recording: the
+    // copy that the next start offers to recover after an exit by a signal.
+    void keepRecordingForRecovery();
+
     // Stop a running recording (message 1029).
     void stopRecording();
 
