@@ -127,10 +127,13 @@ struct SessionPart {
     std::size_t unknownRanges = 0;
 };
 
+// The records of one session, into its list in the table (shared out between
+// threads when it is long) or, reading by reading, to a sink.
 class SessionRecordPass {
   public:
-    SessionRecordPass(const std::uint8_t* image, const LoggerSessionSpan& span, SessionList& list)
-        : m_image(image), m_span(span), m_list(list),
+    SessionRecordPass(const std::uint8_t* image, const LoggerSessionSpan& span, SessionList* list,
+                      SessionSink* sink)
+        : m_image(image), m_span(span), m_list(list), m_sink(sink),
           m_fn(DecodeSessionFunction(span.f, span.m, span.g)), m_interval(SampleInterval(span.g)),
           m_main(m_fn.mainFunction, m_fn.mainTable, true),
           m_sub(m_fn.subFunction, m_fn.subTable, false) {}
@@ -142,9 +145,11 @@ class SessionRecordPass {
     bool run(std::size_t session, std::size_t sessions, const SessionDecodeCallbacks& cb,
              std::size_t* unknownRanges) {
         const std::size_t n = m_span.readings;
-        ReserveLarge(m_list, n);
-        m_list.resize(n);
-        const unsigned parts = n >= kPartedSession ? LargeListThreads() : 1;
+        if (m_list) {
+            ReserveLarge(*m_list, n);
+            m_list->resize(n);
+        }
+        const unsigned parts = m_list && n >= kPartedSession ? LargeListThreads() : 1;
         std::vector<SessionPart> part(parts);
         // The time of each part's first reading, from the same running sum
         // the reading before it ends with.
@@ -200,24 +205,36 @@ class SessionRecordPass {
                     return;
             }
             const TimeField time = SessionTimeField(t);
-            SessionPair& pair = m_list[i];
-            if (!m_main.fill(pair.main, UnpackLoggerValue(p), time))
-                ++part.unknownRanges;
-            p += 3;
-            if (m_span.dual) {
-                pair.hasSub = 1;
-                pair.sub = std::make_unique<TRecord>();
-                if (!m_sub.fill(*pair.sub, UnpackLoggerValue(p), time))
-                    ++part.unknownRanges;
-                p += 3;
+            if (m_list) {
+                SessionPair& pair = (*m_list)[i];
+                if (m_span.dual) {
+                    pair.hasSub = 1;
+                    pair.sub = std::make_unique<TRecord>();
+                }
+                part.unknownRanges += fill(p, time, pair.main, pair.sub.get());
+            } else {
+                TRecord main, sub;
+                part.unknownRanges += fill(p, time, main, m_span.dual ? &sub : nullptr);
+                m_sink->reading(main, m_span.dual ? &sub : nullptr);
             }
+            p += m_span.dual ? 6 : 3;
         }
         m_done.fetch_add(part.end - counted, std::memory_order_relaxed);
     }
 
+    // The records of the reading at p; returns how many have a range code
+    // the tables do not list.
+    int fill(const std::uint8_t* p, const TimeField& time, TRecord& main, TRecord* sub) const {
+        int unknown = m_main.fill(main, UnpackLoggerValue(p), time) ? 0 : 1;
+        if (sub)
+            unknown += m_sub.fill(*sub, UnpackLoggerValue(p + 3), time) ? 0 : 1;
+        return unknown;
+    }
+
     const std::uint8_t* m_image;
     const LoggerSessionSpan& m_span;
-    SessionList& m_list;
+    SessionList* m_list;
+    SessionSink* m_sink;
     const SessionFunction m_fn;
     const double m_interval;
     const SessionRecordMaker m_main;
@@ -226,10 +243,9 @@ class SessionRecordPass {
     std::atomic<bool> m_stop{false};
 };
 
-} // namespace
-
-SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
-                                      const SessionDecodeCallbacks& cb) {
+// Into the table (sink null) or to the sink.
+SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
+                           const SessionDecodeCallbacks& cb, SessionSink* sink) {
     SessionDecodeResult result;
     LoggerChain chain = WalkLoggerChain(image, size);
     result.announcedSessions = chain.announcedSessions;
@@ -243,11 +259,15 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
     };
 
     const std::size_t sessions = chain.sessions.size();
+    if (sink)
+        sink->begin(sessions);
     for (std::size_t s = 0; s < sessions; ++s) {
         if (cb.cancelled && cb.cancelled())
             return cancel();
         const LoggerSessionSpan& span = chain.sessions[s];
-        SessionRecordPass pass(image, span, *result.table.addSession());
+        if (sink)
+            sink->beginSession(s, span.readings);
+        SessionRecordPass pass(image, span, sink ? nullptr : result.table.addSession(), sink);
         if (!pass.knownFunction()) {
             ++result.unknownFunctions;
             AddNotice(result.notices, 7134);
@@ -262,6 +282,18 @@ SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t siz
     if (result.unknownRanges > 0)
         AddNotice(result.notices, 7135);
     return result;
+}
+
+} // namespace
+
+SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      const SessionDecodeCallbacks& cb) {
+    return Decode(image, size, cb, nullptr);
+}
+
+SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      SessionSink& sink, const SessionDecodeCallbacks& cb) {
+    return Decode(image, size, cb, &sink);
 }
 
 } // namespace ostrel

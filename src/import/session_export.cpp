@@ -1,6 +1,6 @@
 #include "import/session_export.h"
 
-#include "base/atomic_file.h"
+#include "import/write_behind.h"
 #include "link/reading.h"
 
 #include <algorithm>
@@ -13,20 +13,24 @@ void AppendField(std::string& out, std::string_view text) {
     out += text;
 }
 
-void AppendPair(std::string& out, std::size_t item, const SessionPair& pair) {
+void AppendLine(std::string& out, std::size_t item, const TRecord& main, const TRecord* sub) {
     out += std::to_string(item);
-    AppendField(out, FieldView(pair.main.timeText));
-    AppendField(out, FieldView(pair.main.dataText));
-    AppendField(out, FieldView(pair.main.unitText));
-    const std::uint32_t fn = pair.main.function;
+    AppendField(out, FieldView(main.timeText));
+    AppendField(out, FieldView(main.dataText));
+    AppendField(out, FieldView(main.unitText));
+    const std::uint32_t fn = main.function;
     AppendField(out, (fn == nFunc_Ohm || fn == nFunc_Conti) ? std::string_view("Ohm")
-                                                            : FieldView(pair.main.functionText));
-    if (pair.hasSub && pair.sub) {
-        AppendField(out, FieldView(pair.sub->dataText));
-        AppendField(out, FieldView(pair.sub->unitText));
-        AppendField(out, FieldView(pair.sub->functionText));
+                                                            : FieldView(main.functionText));
+    if (sub) {
+        AppendField(out, FieldView(sub->dataText));
+        AppendField(out, FieldView(sub->unitText));
+        AppendField(out, FieldView(sub->functionText));
     }
     out += "\r\n";
+}
+
+const TRecord* SubOf(const SessionPair& pair) {
+    return pair.hasSub && pair.sub ? pair.sub.get() : nullptr;
 }
 
 } // namespace
@@ -61,8 +65,9 @@ void ForEachLine(const SessionTable& table, long first, long last, Line line) {
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
     std::string out = kHeaderLine;
-    ForEachLine(table, first, last,
-                [&out](std::size_t item, const SessionPair& pair) { AppendPair(out, item, pair); });
+    ForEachLine(table, first, last, [&out](std::size_t item, const SessionPair& pair) {
+        AppendLine(out, item, pair.main, SubOf(pair));
+    });
     return out;
 }
 
@@ -70,28 +75,39 @@ std::string SessionExportText(const SessionTable& table) {
     return SessionExportText(table, 1, static_cast<long>(table.sessionCount()));
 }
 
+SessionExportFile::SessionExportFile() = default;
+SessionExportFile::~SessionExportFile() = default;
+
 bool SessionExportFile::open(const std::string& path) {
-    m_piece.clear();
-    m_piece.reserve(kPiece + 256);
     if (!m_file.open(path))
         return false;
-    m_piece = kHeaderLine;
+    m_out = std::make_unique<WriteBehind>(m_file);
+    m_line = kHeaderLine;
+    flushLine();
     return true;
 }
 
-void SessionExportFile::add(std::size_t item, const SessionPair& pair) {
-    AppendPair(m_piece, item, pair);
-    if (m_piece.size() >= kPiece)
-        flush();
+void SessionExportFile::add(std::size_t item, const TRecord& main, const TRecord* sub) {
+    AppendLine(m_line, item, main, sub);
+    flushLine();
 }
 
-void SessionExportFile::flush() {
-    m_file.write(m_piece.data(), m_piece.size());
-    m_piece.clear();
+void SessionExportFile::add(std::size_t item, const SessionPair& pair) {
+    add(item, pair.main, SubOf(pair));
+}
+
+void SessionExportFile::flushLine() {
+    m_out->append(m_line.data(), m_line.size());
+    m_line.clear();
 }
 
 bool SessionExportFile::commit(bool durable) {
-    flush();
+    const bool written = m_out && m_out->finish();
+    m_out.reset();
+    if (!written) {
+        m_file.discard();
+        return false;
+    }
     return m_file.commit(durable);
 }
 

@@ -3,12 +3,15 @@
 // numbered from 1 in each session, five fields for a single display and eight
 // for two. Lines end in CR LF.
 
-#include "import/session_table.h"
 #include "base/atomic_file.h"
+#include "import/session_table.h"
 
+#include <memory>
 #include <string>
 
 namespace ostrel {
+
+class WriteBehind;
 
 // Clamp a requested page range (1-based, inclusive) to 1 … sessionCount.
 // first > last after clamping means an empty range.
@@ -32,19 +35,23 @@ bool WriteSessionExport(const std::string& path, const SessionTable& table, long
                         bool durable = true);
 
 // The text export written line by line, for sessions that are never held
-// whole (a session file converted as it is read): the header line, then one
-// line per pair, numbered by the caller.
+// whole (a session file converted as it is read, an image decoded): the
+// header line, then one line per reading, numbered by the caller. The file
+// replaces its target at commit(), when everything was written.
 class SessionExportFile {
   public:
+    SessionExportFile();
+    ~SessionExportFile();
     bool open(const std::string& path); // false when the file cannot be created
+    void add(std::size_t item, const TRecord& main, const TRecord* sub);
     void add(std::size_t item, const SessionPair& pair);
     bool commit(bool durable = true); // false when anything could not be written
 
   private:
-    static constexpr std::size_t kPiece = 1 << 20;
-    void flush();
+    void flushLine();
     AtomicFile m_file;
-    std::string m_piece;
+    std::unique_ptr<WriteBehind> m_out;
+    std::string m_line;
 };
 
 } // namespace ostrel

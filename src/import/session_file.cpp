@@ -2,6 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "import/large_lists.h"
+#include "import/write_behind.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,52 +22,53 @@ std::int32_t GetI32(const std::uint8_t* in) {
                                      std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24);
 }
 
-// The bytes of a table, handed to out in pieces of about 1 MiB.
-class TableWriter {
-  public:
-    using Out = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
-    explicit TableWriter(Out out) : m_out(std::move(out)), m_buffer(kPiece + 2 * kPairHead) {}
+// The byte layout, onto an output that gives room for n bytes and keeps
+// what advance() says was written.
+template <class Out> void PutCount(Out& out, std::size_t count) {
+    StoreU32(out.room(4), static_cast<std::uint32_t>(static_cast<std::int32_t>(count)));
+    out.advance(4);
+}
 
-    void putTable(const SessionTable& table) {
-        putCount(table.sessionCount());
-        for (const auto& list : table.sessions()) {
-            putCount(list.size());
-            for (const auto& pair : list)
-                putPair(pair);
-        }
-        flush();
+template <class Out> void PutPair(Out& out, const TRecord& main, const TRecord* sub) {
+    std::uint8_t* bytes = out.room(kPairHead + kTRecordSize);
+    bytes[0] = sub ? 1 : 0;
+    WriteTRecord(main, bytes + 1);
+    if (sub)
+        WriteTRecord(*sub, bytes + kPairHead);
+    out.advance(kPairHead + (sub ? kTRecordSize : 0));
+}
+
+// The sub record of a pair as stored: a pair whose byte says it has one but
+// that holds none stores an empty record.
+const TRecord* StoredSub(const SessionPair& pair) {
+    static const TRecord kEmpty;
+    if (!pair.hasSub)
+        return nullptr;
+    return pair.sub ? pair.sub.get() : &kEmpty;
+}
+
+template <class Out> void PutTable(Out& out, const SessionTable& table) {
+    PutCount(out, table.sessionCount());
+    for (const auto& list : table.sessions()) {
+        PutCount(out, list.size());
+        for (const auto& pair : list)
+            PutPair(out, pair.main, StoredSub(pair));
     }
+}
+
+class MemoryOut {
+  public:
+    explicit MemoryOut(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+    std::uint8_t* room(std::size_t n) {
+        if (m_bytes.size() < m_used + n)
+            m_bytes.resize(std::max(m_used + n, 2 * m_bytes.size()));
+        return m_bytes.data() + m_used;
+    }
+    void advance(std::size_t n) { m_used += n; }
+    void finish() { m_bytes.resize(m_used); }
 
   private:
-    void putCount(std::size_t count) {
-        StoreU32(room(4), static_cast<std::uint32_t>(static_cast<std::int32_t>(count)));
-        m_used += 4;
-    }
-    void putPair(const SessionPair& pair) {
-        const bool sub = pair.hasSub != 0;
-        std::uint8_t* out = room(kPairHead + kTRecordSize);
-        out[0] = sub ? 1 : 0;
-        WriteTRecord(pair.main, out + 1);
-        m_used += kPairHead;
-        if (sub) {
-            static const TRecord kEmpty;
-            WriteTRecord(pair.sub ? *pair.sub : kEmpty, out + kPairHead);
-            m_used += kTRecordSize;
-        }
-    }
-    void flush() {
-        m_out(m_buffer.data(), m_used);
-        m_used = 0;
-    }
-
-    static constexpr std::size_t kPiece = 1 << 20;
-    std::uint8_t* room(std::size_t n) {
-        if (m_used + n > m_buffer.size())
-            flush();
-        return m_buffer.data() + m_used;
-    }
-    Out m_out;
-    std::vector<std::uint8_t> m_buffer;
+    std::vector<std::uint8_t>& m_bytes;
     std::size_t m_used = 0;
 };
 
@@ -237,20 +239,51 @@ bool IsSessionFileName(const std::string& path) {
 }
 
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
-    std::vector<std::uint8_t> out;
-    TableWriter([&out](const std::uint8_t* bytes, std::size_t n) {
-        out.insert(out.end(), bytes, bytes + n);
-    }).putTable(table);
-    return out;
+    std::vector<std::uint8_t> bytes;
+    MemoryOut out(bytes);
+    PutTable(out, table);
+    out.finish();
+    return bytes;
+}
+
+bool SessionFileWriter::open(const std::string& path) {
+    if (!m_file.open(path))
+        return false;
+    m_out = std::make_unique<WriteBehind>(m_file);
+    return true;
+}
+
+SessionFileWriter::SessionFileWriter() = default;
+SessionFileWriter::~SessionFileWriter() = default;
+
+void SessionFileWriter::count(std::size_t n) {
+    PutCount(*m_out, n);
+}
+
+void SessionFileWriter::pair(const TRecord& main, const TRecord* sub) {
+    PutPair(*m_out, main, sub);
+}
+
+bool SessionFileWriter::commit(bool durable) {
+    const bool written = m_out && m_out->finish();
+    m_out.reset();
+    if (!written) {
+        m_file.discard();
+        return false;
+    }
+    return m_file.commit(durable);
 }
 
 bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable) {
-    AtomicFile file;
+    SessionFileWriter file;
     if (!file.open(path))
         return false;
-    TableWriter([&file](const std::uint8_t* bytes, std::size_t n) {
-        file.write(bytes, n);
-    }).putTable(table);
+    file.count(table.sessionCount());
+    for (const auto& list : table.sessions()) {
+        file.count(list.size());
+        for (const auto& pair : list)
+            file.pair(pair.main, StoredSub(pair));
+    }
     return file.commit(durable);
 }
 

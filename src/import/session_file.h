@@ -3,10 +3,12 @@
 // count and the pairs (has-sub byte, 76-byte main record, 76-byte sub record
 // when the byte is not 0). Integers are 32-bit signed little-endian.
 
+#include "base/atomic_file.h"
 #include "import/session_table.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,26 @@ bool IsSessionFileName(const std::string& path);
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
+class WriteBehind;
+
+// A session file written as its pairs are made, never held whole: the session
+// count, then for each session its pair count and its pairs. The file
+// replaces path at commit(), when everything was written.
+class SessionFileWriter {
+  public:
+    SessionFileWriter();
+    ~SessionFileWriter();
+    bool open(const std::string& path); // false when it cannot be created
+    void count(std::size_t n);          // the session count, or a session's pair count
+    void pair(const TRecord& main, const TRecord* sub);
+    // durable: flushed to the disk first (see SaveSessionFile).
+    bool commit(bool durable = true);
+
+  private:
+    AtomicFile m_file;
+    std::unique_ptr<WriteBehind> m_out;
+};
+
 // Write the table to path through a temporary file in the same folder that
 // replaces path only when it is complete. False (and path untouched) on
 // failure. durable: flushed to the disk before it replaces path (a copy that
@@ -26,9 +48,9 @@ bool SaveSessionFile(const std::string& path, const SessionTable& table, bool du
 
 enum class SessionFileStatus {
     Ok,
-    CannotOpen,     // nothing read; the caller's data stays as it was
-    Damaged,        // cut short, a negative count or bytes after the last session;
-                    // the sessions and pairs read up to that point are kept
+    CannotOpen,      // nothing read; the caller's data stays as it was
+    Damaged,         // cut short, a negative count or bytes after the last session;
+                     // the sessions and pairs read up to that point are kept
     TooManySessions, // more than the table holds; the first kMaxSessions are kept
     Cancelled        // stopped by the caller; the pairs read up to then are kept
 };

@@ -16,13 +16,6 @@ template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     return field;
 }
 
-// Copy len bytes of text into a field and zero the rest (len < N).
-template <std::size_t N>
-void PutField(std::array<char, N>& field, const char* text, std::size_t len) {
-    std::memcpy(field.data(), text, len);
-    std::memset(field.data() + len, 0, N - len);
-}
-
 // The four digits of a count below 10,000.
 void FourDigits(unsigned raw, char* out) {
     out[0] = static_cast<char>('0' + raw / 1000);
@@ -31,31 +24,32 @@ void FourDigits(unsigned raw, char* out) {
     out[3] = static_cast<char>('0' + raw % 10);
 }
 
-// The count with `decimals` digits after the point (at least one before it),
-// a minus when negative and zeros after the sign up to width. Returns the
-// length.
-std::size_t FixedText(unsigned raw, bool negative, int decimals, int width, char* out) {
+// A count below 10,000 with `decimals` digits after the point (at least one
+// before it), a minus when negative and zeros after the sign up to width,
+// into a field that is zero beyond it.
+std::array<char, 16> FixedText(unsigned raw, bool negative, int decimals, int width) {
     const auto d = static_cast<std::size_t>(decimals);
-    char all[16];
-    char* begin = all + 8;
-    char* end = std::to_chars(begin, all + sizeof all, raw).ptr;
-    while (static_cast<std::size_t>(end - begin) < d + 1)
-        *--begin = '0';
-    const auto n = static_cast<std::size_t>(end - begin);
-    const std::size_t body = n + (d > 0 ? 1 : 0);
+    char four[4];
+    FourDigits(raw, four);
+    // Significant digits, and never fewer than the decimals and one more.
+    std::size_t n = raw >= 1000 ? 4 : raw >= 100 ? 3 : raw >= 10 ? 2 : 1;
+    n = std::min<std::size_t>(std::max(n, d + 1), 4);
+    const char* digits = four + (4 - n);
+    std::array<char, 16> out{};
     std::size_t len = 0;
     if (negative)
         out[len++] = '-';
+    const std::size_t body = n + (d > 0 ? 1 : 0);
     while (len + body < static_cast<std::size_t>(width))
         out[len++] = '0';
-    std::memcpy(out + len, begin, n - d);
-    len += n - d;
+    for (std::size_t i = 0; i < n - d; ++i)
+        out[len++] = digits[i];
     if (d > 0) {
         out[len++] = '.';
-        std::memcpy(out + len, begin + n - d, d);
-        len += d;
+        for (std::size_t i = n - d; i < n; ++i)
+            out[len++] = digits[i];
     }
-    return len;
+    return out;
 }
 
 } // namespace
@@ -65,11 +59,15 @@ TimeField SessionTimeField(double t) {
     const int m = static_cast<int>((t - 3600.0 * h) / 60);
     const float s = static_cast<float>(t - 3600.0 * h - 60.0 * m);
     char buf[64];
-    char* p = std::to_chars(buf, buf + 16, h).ptr;
+    char* p = buf;
+    if (h >= 0 && h < 10)
+        *p++ = static_cast<char>('0' + h);
+    else
+        p = std::to_chars(buf, buf + 16, h).ptr;
     *p++ = ':';
-    if (m >= 0 && m < 10) {
-        *p++ = '0';
-        *p++ = static_cast<char>('0' + m);
+    if (m >= 0 && m < 100) {
+        *p++ = static_cast<char>('0' + m / 10);
+        *p++ = static_cast<char>('0' + m % 10);
     } else {
         p = std::to_chars(p, buf + 32, m).ptr;
     }
@@ -85,9 +83,12 @@ TimeField SessionTimeField(double t) {
     if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
         ++q;
     const std::uint64_t whole = q / 1000;
-    if (whole < 10)
+    if (whole < 10) {
         *p++ = static_cast<char>('0' + whole);
-    else
+    } else if (whole < 100) {
+        *p++ = static_cast<char>('0' + whole / 10);
+        *p++ = static_cast<char>('0' + whole % 10);
+    } else
         p = std::to_chars(p, buf + 56, whole).ptr;
     const auto frac = static_cast<unsigned>(q % 1000);
     p[0] = '.';
@@ -150,26 +151,26 @@ bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value, const TimeFi
     const unsigned raw = value.raw;
     // Value text: "d.ddd" with a leading minus (the degree letter of a
     // temperature is cut from the stored text).
-    char v[8];
-    std::size_t vlen = 0;
-    if (negative)
-        v[vlen++] = '-';
     char digits[4];
     FourDigits(raw, digits);
-    v[vlen++] = digits[0];
-    v[vlen++] = '.';
-    std::memcpy(v + vlen, digits + 1, 3);
-    vlen += 3;
-    PutField(r.valueText, v, vlen);
-
+    std::array<char, 8> v{};
+    std::size_t at = 0;
+    if (negative)
+        v[at++] = '-';
+    v[at] = digits[0];
+    v[at + 1] = '.';
+    v[at + 2] = digits[1];
+    v[at + 3] = digits[2];
+    v[at + 4] = digits[3];
+    r.valueText = v;
     const PlainDataLayout& layout = range.layout;
     if (layout.kind == PlainDataLayout::ValueText) {
-        PutField(r.dataText, v, vlen);
+        std::array<char, 16> data{};
+        std::copy(v.begin(), v.end(), data.begin());
+        r.dataText = data;
     } else {
-        char data[16];
-        const std::size_t n = FixedText(raw, negative, layout.decimals,
-                                        negative ? layout.widthNegative : layout.width, data);
-        PutField(r.dataText, data, n);
+        r.dataText = FixedText(raw, negative, layout.decimals,
+                               negative ? layout.widthNegative : layout.width);
     }
     const double magnitude = range.scaleDivides ? static_cast<double>(raw) / range.scale
                                                 : static_cast<double>(raw) * range.scale;

@@ -10,7 +10,7 @@ namespace {
 // A text field copied with every byte after its first zero byte zeroed. The
 // field is taken a machine word at a time: a file of millions of records
 // passes through here twice per record.
-template <std::size_t N> void CopyText(const void* src, void* dst) {
+template <std::size_t N> [[gnu::always_inline]] inline void CopyText(const void* src, void* dst) {
     static_assert(N % 4 == 0);
     using Word = std::conditional_t<N % 8 == 0, std::uint64_t, std::uint32_t>;
     constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
