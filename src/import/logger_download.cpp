@@ -85,7 +85,7 @@ LoggerDownloadResult ReadLoggerMemory(HidBackend& backend, const LoggerDownloadC
         ++result.blockExchanges;
         p += kLoggerBlockSize;
         if (cb.progress)
-            cb.progress(p, result.length, LoggerProgressLine(p, result.length));
+            cb.progress(p, result.length);
         pause(1);
         if (cb.cancelled && cb.cancelled()) {
             result.outcome = LoggerDownloadOutcome::Cancelled;

@@ -33,9 +33,9 @@ struct LoggerDownloadCallbacks {
     std::function<void()> clearData;
     // The header arrived; the image will have imageSize bytes.
     std::function<void(std::size_t imageSize)> started;
-    // After each block: position, length L and the counter line.
-    std::function<void(std::size_t position, std::uint32_t length, const std::string& line)>
-        progress;
+    // After each block: the position p and the length L (LoggerProgressLine
+    // makes the counter line of them).
+    std::function<void(std::size_t position, std::uint32_t length)> progress;
     // Asked after each block; true ends the download without a message.
     std::function<bool()> cancelled;
     // Pauses; not set: those of the backend (none where it spends no real time).

@@ -117,7 +117,7 @@ LoggerImportResult LoggerImportRun::download() {
         if (m_cb.started)
             m_cb.started(size);
     };
-    dl.progress = [this](std::size_t position, std::uint32_t length, const std::string&) {
+    dl.progress = [this](std::size_t position, std::uint32_t length) {
         if (m_cb.blockRead)
             m_cb.blockRead(position, length);
     };

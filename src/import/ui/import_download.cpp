@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <chrono>
 #include <climits>
 
 namespace ostrel {
@@ -37,6 +38,11 @@ class RunEvent : public QEvent {
     RunEvent(QEvent::Type type, int generation) : QEvent(type), generation(generation) {}
     const int generation;
 };
+
+// Progress reports reach the window at most this often (steady clock ticks).
+constexpr auto kReportEvery =
+    std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::milliseconds(20))
+        .count();
 
 int ToInt(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
@@ -65,17 +71,23 @@ void TFormImport::startRun(LoggerImportStage stage) {
     m_reported = std::make_shared<Reported>();
     std::shared_ptr<Reported> reported = m_reported;
     // Called on the worker thread: values go into the shared record, and an
-    // event is posted only when none is waiting, so the window thread's queue
-    // never fills with reports it could not keep up with.
-    auto post = [this, reported, generation] {
-        if (!reported->posted.exchange(true))
+    // event is posted only when none is waiting and the last one is 20 ms old,
+    // so the window thread neither falls behind nor spends its time on
+    // reports that nobody could read (a block takes microseconds at latency=0).
+    auto post = [this, reported, generation](bool now = false) {
+        const auto at = std::chrono::steady_clock::now().time_since_epoch().count();
+        if (!now && at - reported->lastPost.load() < kReportEvery)
+            return;
+        if (!reported->posted.exchange(true)) {
+            reported->lastPost = at;
             QCoreApplication::postEvent(this, new RunEvent(ProgressEventType(), generation));
+        }
     };
     LoggerImportRun::Callbacks cb;
     cb.started = [reported, post](std::size_t size) {
         reported->imageSize = size;
         reported->position = 24;
-        post();
+        post(true);
     };
     cb.blockRead = [reported, post](std::size_t position, std::uint32_t length) {
         reported->position = position;

@@ -230,6 +230,7 @@ class TFormImport : public QDialog {
     bool m_decoding = false;
     struct Reported {
         std::atomic<bool> posted{false};
+        std::atomic<long long> lastPost{0}; // steady clock ticks
         std::atomic<std::size_t> imageSize{0};
         std::atomic<std::size_t> position{0};
         std::atomic<std::uint32_t> length{0};
