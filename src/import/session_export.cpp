@@ -1,6 +1,5 @@
 #include "import/session_export.h"
 
-#include "import/write_behind.h"
 #include "link/reading.h"
 
 #include <algorithm>
@@ -75,13 +74,9 @@ std::string SessionExportText(const SessionTable& table) {
     return SessionExportText(table, 1, static_cast<long>(table.sessionCount()));
 }
 
-SessionExportFile::SessionExportFile() = default;
-SessionExportFile::~SessionExportFile() = default;
-
 bool SessionExportFile::open(const std::string& path) {
     if (!m_file.open(path))
         return false;
-    m_out = std::make_unique<WriteBehind>(m_file);
     m_line = kHeaderLine;
     flushLine();
     return true;
@@ -97,17 +92,11 @@ void SessionExportFile::add(std::size_t item, const SessionPair& pair) {
 }
 
 void SessionExportFile::flushLine() {
-    m_out->append(m_line.data(), m_line.size());
+    m_file.append(m_line.data(), m_line.size());
     m_line.clear();
 }
 
 bool SessionExportFile::commit(bool durable) {
-    const bool written = m_out && m_out->finish();
-    m_out.reset();
-    if (!written) {
-        m_file.discard();
-        return false;
-    }
     return m_file.commit(durable);
 }
 

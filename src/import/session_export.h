@@ -3,15 +3,13 @@
 // numbered from 1 in each session, five fields for a single display and eight
 // for two. Lines end in CR LF.
 
-#include "base/atomic_file.h"
 #include "import/session_table.h"
+#include "import/write_behind.h"
 
 #include <memory>
 #include <string>
 
 namespace ostrel {
-
-class WriteBehind;
 
 // Clamp a requested page range (1-based, inclusive) to 1 … sessionCount.
 // first > last after clamping means an empty range.
@@ -40,8 +38,6 @@ bool WriteSessionExport(const std::string& path, const SessionTable& table, long
 // replaces its target at commit(), when everything was written.
 class SessionExportFile {
   public:
-    SessionExportFile();
-    ~SessionExportFile();
     bool open(const std::string& path); // false when the file cannot be created
     void add(std::size_t item, const TRecord& main, const TRecord* sub);
     void add(std::size_t item, const SessionPair& pair);
@@ -49,8 +45,7 @@ class SessionExportFile {
 
   private:
     void flushLine();
-    AtomicFile m_file;
-    std::unique_ptr<WriteBehind> m_out;
+    WriteBehindFile m_file;
     std::string m_line;
 };
 

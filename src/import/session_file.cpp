@@ -2,7 +2,6 @@
 
 #include "base/atomic_file.h"
 #include "import/large_lists.h"
-#include "import/write_behind.h"
 
 #include <algorithm>
 #include <cctype>
@@ -247,30 +246,18 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
 }
 
 bool SessionFileWriter::open(const std::string& path) {
-    if (!m_file.open(path))
-        return false;
-    m_out = std::make_unique<WriteBehind>(m_file);
-    return true;
+    return m_file.open(path);
 }
 
-SessionFileWriter::SessionFileWriter() = default;
-SessionFileWriter::~SessionFileWriter() = default;
-
 void SessionFileWriter::count(std::size_t n) {
-    PutCount(*m_out, n);
+    PutCount(m_file, n);
 }
 
 void SessionFileWriter::pair(const TRecord& main, const TRecord* sub) {
-    PutPair(*m_out, main, sub);
+    PutPair(m_file, main, sub);
 }
 
 bool SessionFileWriter::commit(bool durable) {
-    const bool written = m_out && m_out->finish();
-    m_out.reset();
-    if (!written) {
-        m_file.discard();
-        return false;
-    }
     return m_file.commit(durable);
 }
 

@@ -3,8 +3,8 @@
 // count and the pairs (has-sub byte, 76-byte main record, 76-byte sub record
 // when the byte is not 0). Integers are 32-bit signed little-endian.
 
-#include "base/atomic_file.h"
 #include "import/session_table.h"
+#include "import/write_behind.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,15 +20,11 @@ bool IsSessionFileName(const std::string& path);
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
-class WriteBehind;
-
 // A session file written as its pairs are made, never held whole: the session
 // count, then for each session its pair count and its pairs. The file
 // replaces path at commit(), when everything was written.
 class SessionFileWriter {
   public:
-    SessionFileWriter();
-    ~SessionFileWriter();
     bool open(const std::string& path); // false when it cannot be created
     void count(std::size_t n);          // the session count, or a session's pair count
     void pair(const TRecord& main, const TRecord* sub);
@@ -36,8 +32,7 @@ class SessionFileWriter {
     bool commit(bool durable = true);
 
   private:
-    AtomicFile m_file;
-    std::unique_ptr<WriteBehind> m_out;
+    WriteBehindFile m_file;
 };
 
 // Write the table to path through a temporary file in the same folder that

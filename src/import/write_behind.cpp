@@ -5,15 +5,27 @@
 
 namespace ostrel {
 
-WriteBehind::WriteBehind(AtomicFile& file) : m_file(file) {
-    m_piece.resize(kPiece);
-}
+WriteBehindFile::WriteBehindFile() = default;
 
-WriteBehind::~WriteBehind() {
+WriteBehindFile::~WriteBehindFile() {
     finish();
 }
 
-std::uint8_t* WriteBehind::room(std::size_t n) {
+bool WriteBehindFile::open(const std::string& path) {
+    m_piece.resize(kPiece);
+    m_used = 0;
+    return m_file.open(path);
+}
+
+bool WriteBehindFile::commit(bool durable) {
+    if (!finish()) {
+        m_file.discard();
+        return false;
+    }
+    return m_file.commit(durable);
+}
+
+std::uint8_t* WriteBehindFile::room(std::size_t n) {
     if (m_used + n > m_piece.size())
         handOver();
     if (n > m_piece.size())
@@ -21,7 +33,7 @@ std::uint8_t* WriteBehind::room(std::size_t n) {
     return m_piece.data() + m_used;
 }
 
-void WriteBehind::append(const void* data, std::size_t n) {
+void WriteBehindFile::append(const void* data, std::size_t n) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (n > 0) {
         const std::size_t part = std::min(n, kPiece);
@@ -32,7 +44,7 @@ void WriteBehind::append(const void* data, std::size_t n) {
     }
 }
 
-void WriteBehind::handOver() {
+void WriteBehindFile::handOver() {
     if (m_used == 0)
         return;
     if (!m_writer.joinable()) {
@@ -57,7 +69,7 @@ void WriteBehind::handOver() {
         m_piece.resize(kPiece);
 }
 
-void WriteBehind::writeLoop() {
+void WriteBehindFile::writeLoop() {
     std::vector<std::uint8_t> piece;
     for (;;) {
         std::size_t size = 0;
@@ -77,7 +89,7 @@ void WriteBehind::writeLoop() {
     }
 }
 
-bool WriteBehind::finish() {
+bool WriteBehindFile::finish() {
     if (m_writer.joinable()) {
         handOver();
         {

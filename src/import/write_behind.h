@@ -1,10 +1,10 @@
 #pragma once
-// Output written to a file by a helper thread while the caller makes the
-// next bytes: the caller fills a piece of about 1 MiB, hands it over and goes
-// on with another; at most one piece waits to be written. A file of hundreds
-// of megabytes is then made in about the time the slower of the two takes,
-// not in their sum. The helper thread starts with the first full piece, so a
-// small file never starts one.
+// A file replaced as a whole (AtomicFile) whose bytes are written by a helper
+// thread while the caller makes the next ones: the caller fills a piece of
+// about 1 MiB, hands it over and goes on with another; at most one piece
+// waits to be written. A file of hundreds of megabytes is then made in about
+// the time the slower of the two takes, not in their sum. The helper thread
+// starts with the first full piece, so a small file never starts one.
 
 #include "base/atomic_file.h"
 
@@ -17,28 +17,32 @@
 
 namespace ostrel {
 
-class WriteBehind {
+class WriteBehindFile {
   public:
     static constexpr std::size_t kPiece = std::size_t{1} << 20;
 
-    explicit WriteBehind(AtomicFile& file);
-    ~WriteBehind(); // waits for the writing (see finish)
-    WriteBehind(const WriteBehind&) = delete;
-    WriteBehind& operator=(const WriteBehind&) = delete;
+    WriteBehindFile();
+    ~WriteBehindFile(); // an uncommitted file is discarded
+    WriteBehindFile(const WriteBehindFile&) = delete;
+    WriteBehindFile& operator=(const WriteBehindFile&) = delete;
 
-    // Room for n more bytes (n at most kPiece); advance(k) keeps k of them.
+    // Create the temporary file beside path. False when it cannot be created.
+    bool open(const std::string& path);
+    // Room for n more bytes; advance(k) keeps k of them.
     std::uint8_t* room(std::size_t n);
     void advance(std::size_t n) { m_used += n; }
     void append(const void* data, std::size_t n);
-
-    // Write what is left and wait for every write. False when any failed.
-    bool finish();
+    // Write what is left, wait for every write and replace the target (see
+    // AtomicFile::commit). False when anything failed; the target is then
+    // unchanged.
+    bool commit(bool durable = true);
 
   private:
+    bool finish();
     void handOver();
     void writeLoop();
 
-    AtomicFile& m_file;
+    AtomicFile m_file;
     std::vector<std::uint8_t> m_piece; // being filled by the caller
     std::size_t m_used = 0;
     std::thread m_writer;

@@ -146,26 +146,13 @@ void TFormImport::checked(LoggerImportResult result) {
         return;
     }
     // Asked whether the window holds data or not; No changes nothing.
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kWarningCaption, 8010);
-    request.text = QText(8010);
-    request.icon = MessageIcon::Question;
-    request.buttons = QMessageBox::Yes | QMessageBox::No;
-    request.defaultButton = QMessageBox::No;
-    if (ShowMessage(request) != QMessageBox::Yes) {
+    if (ask(8010, QText(8010), QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
+        QMessageBox::Yes) {
         idle();
         return;
     }
-    // From here on the old data is gone whatever happens.
-    ResetState();
-    DiscardSessions();
-    ResetGraph();
-    clearReadingPanels();
-    resetExtremesPanels();
-    refreshPageButtons();
-    RefreshButtons();
-    RefreshMenus();
+    // From here on the old data is gone whatever happens (the busy flag stays set).
+    clearWindow();
     setCursor(Qt::WaitCursor);
     startRun(LoggerImportStage::Download);
 }

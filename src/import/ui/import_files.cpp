@@ -97,14 +97,7 @@ void TFormImport::sbtnOpenClick() {
         dialog->show();
     }
     BusyFlag() = true;
-    ResetState();
-    DiscardSessions();
-    ResetGraph();
-    clearReadingPanels();
-    resetExtremesPanels();
-    refreshPageButtons();
-    RefreshButtons();
-    RefreshMenus();
+    clearWindow();
 
     // The reader reports into these; the window shows them every 50 ms.
     std::atomic<std::size_t> position{0}, count{0};

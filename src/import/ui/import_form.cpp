@@ -592,23 +592,10 @@ void TFormImport::addPages() {
 void TFormImport::sbtnClearClick() {
     if (m_empty || BusyFlag())
         return;
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kWarningCaption, 8002);
-    request.text = QText(8002);
-    request.icon = MessageIcon::Question;
-    request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-    request.defaultButton = QMessageBox::Cancel;
-    if (ShowMessage(request) != QMessageBox::Ok)
+    if (ask(8002, QText(8002), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) !=
+        QMessageBox::Ok)
         return;
-    ResetState();
-    ResetGraph();
-    DiscardSessions();
-    clearReadingPanels();
-    resetExtremesPanels();
-    RefreshButtons();
-    RefreshMenus();
-    refreshPageButtons();
+    clearWindow();
 }
 
 void TFormImport::sendReset() {
@@ -618,6 +605,10 @@ void TFormImport::sendReset() {
 
 void TFormImport::handleReset() {
     BusyFlag() = false;
+    clearWindow();
+}
+
+void TFormImport::clearWindow() {
     ResetState();
     DiscardSessions();
     ResetGraph();
@@ -630,19 +621,25 @@ void TFormImport::handleReset() {
     refreshPageButtons();
 }
 
+int TFormImport::ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
+                     QMessageBox::StandardButton defaultButton) {
+    MessageRequest request;
+    request.owner = this;
+    request.caption = QNumberedCaption(kWarningCaption, id);
+    request.text = text;
+    request.icon = MessageIcon::Question;
+    request.buttons = buttons;
+    request.defaultButton = defaultButton;
+    return ShowMessage(request);
+}
+
 bool TFormImport::FormCloseQuery() {
     if (BusyFlag())
         return false; // a load or an import runs: its Abort comes first
     if (m_empty || m_saved)
         return true;
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kWarningCaption, 8003);
-    request.text = QText(8003) + QLatin1Char('\n') + QText(7005);
-    request.icon = MessageIcon::Question;
-    request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    request.defaultButton = QMessageBox::Cancel;
-    switch (ShowMessage(request)) {
+    switch (ask(8003, QText(8003) + QLatin1Char('\n') + QText(7005),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         sbtnSaveClick();
         return m_saved;
@@ -669,16 +666,7 @@ void TFormImport::reject() {
 
 void TFormImport::done(int result) {
     // The data is gone once the window has closed; it opens again empty.
-    ResetState();
-    DiscardSessions();
-    ResetGraph();
-    clearReadingPanels();
-    resetExtremesPanels();
-    rbtnMainData->setEnabled(false);
-    rbtnSubData->setEnabled(false);
-    RefreshButtons();
-    RefreshMenus();
-    refreshPageButtons();
+    clearWindow();
     setWindowState(windowState() & ~Qt::WindowMaximized);
     QDialog::done(result);
 }

@@ -18,6 +18,7 @@
 #include "recorder/export_request.h"
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <atomic>
@@ -183,6 +184,11 @@ class TFormImport : public QDialog {
     // The reset message (1036) sent to the window itself.
     void sendReset();
     void handleReset();
+    // Everything back to empty: state, sessions, pages, graph, panels, choices.
+    void clearWindow();
+    // A question with the warning caption of id.
+    int ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton defaultButton);
     // Pages for every session of the table, stepping the progress dialog.
     void addPages();
     // Run work on a helper thread while the window's events run; the window
