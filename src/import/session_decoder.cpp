@@ -1,9 +1,8 @@
 #include "import/session_decoder.h"
 
+#include "import/large_lists.h"
 #include "import/session_codes.h"
 #include "import/session_record_maker.h"
-
-#include "import/large_lists.h"
 
 #include <algorithm>
 #include <atomic>

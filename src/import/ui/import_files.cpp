@@ -23,23 +23,23 @@
 namespace ostrel {
 namespace {
 
-// "session logger data files(*.slr)|*.slr": the name before the bar.
-QString SessionFilter() {
-    return QText(7147).section(QLatin1Char('|'), 0, 0);
-}
-
 int ToInt(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
 }
 
 } // namespace
 
+QString TFormImport::sessionFilter() {
+    // "session logger data files(*.slr)|*.slr": the name before the bar.
+    return QText(7147).section(QLatin1Char('|'), 0, 0);
+}
+
 void TFormImport::sbtnSaveClick() {
     if (m_empty || BusyFlag())
         return;
     SaveFileRequest request;
     request.owner = this;
-    request.filters = {SessionFilter()};
+    request.filters = {sessionFilter()};
     request.suffixes = {QStringLiteral("slr")};
     request.fileName = QText(7148);
     const QString path = ChooseSaveFile(request);

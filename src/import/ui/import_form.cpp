@@ -76,8 +76,14 @@ TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
     setSizeGripEnabled(false);
 
     chooseOpenFile = [](QWidget* owner) {
-        return QFileDialog::getOpenFileName(owner, QString(), QString(),
-                                            QStringLiteral("session logger data files(*.slr)"));
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(QStringLiteral("slr"));
+        dialog.setNameFilter(sessionFilter());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
     };
     runModal = [](QDialog& dialog) { return dialog.exec(); };
     runPrintDialog = [](QPrinter& printer, QWidget* owner) {

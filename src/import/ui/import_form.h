@@ -170,6 +170,8 @@ class TFormImport : public QDialog {
     void done(int result) override;
 
   private:
+    // The file dialogs' filter of session files.
+    static QString sessionFilter();
     void buildMenus();
     void buildToolBar();
     QWidget* buildRightPanel();
