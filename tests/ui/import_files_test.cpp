@@ -254,5 +254,26 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
     EXPECT_EQ(f.PEGraph->mainTitle(), "Session 2");
 }
 
+TEST_F(ImportFiles, PrintingLongerPagesLeavesTheShownPageWhole) {
+    // The shown page is shorter than the pages printed after it: the panels
+    // always read the page being drawn, and afterwards the shown page again.
+    ImportRig rig;
+    rig.serve({DualSession(2), DualSession(40), DualSession(3)});
+    rig.download();
+    TFormImport& f = *rig.form;
+    f.sbtnFirstPageClick();
+    f.printer().setOutputFormat(QPrinter::PdfFormat);
+    f.printer().setOutputFileName(path("all.pdf"));
+    EXPECT_TRUE(Export(rig, [&](TDlgExportForm& d) {
+                    d.choose(d.rbtnBitMap);
+                    d.choose(d.rbtnPrinter);
+                    d.choose(d.rbtnPageAll);
+                }).empty());
+    EXPECT_EQ(f.currentPage(), 0);
+    EXPECT_EQ(f.points(), 2);
+    EXPECT_EQ(ImportRig::text(f.pnlMainDataTime), "0:00'1.000\"");
+    EXPECT_EQ(ImportRig::text(f.pnlMaxMainDataTime), "0:00'1.000\"");
+}
+
 } // namespace
 } // namespace ostrel

@@ -322,6 +322,7 @@ void TFormImport::ResetState() {
     m_empty = true;
     m_saved = false;
     m_pageShown = false;
+    m_shownPage = -1;
     m_plot = SessionPagePlot{};
 }
 
@@ -399,10 +400,10 @@ QTableView* TFormImport::grid(int page) const {
 }
 
 QString TFormImport::cell(int row, int column) const {
-    if (m_currentPage < 0 || static_cast<std::size_t>(m_currentPage) >= m_table.sessionCount())
+    if (m_shownPage < 0 || static_cast<std::size_t>(m_shownPage) >= m_table.sessionCount())
         return {};
     return QString::fromStdString(
-        SessionCellText(m_table.session(static_cast<std::size_t>(m_currentPage)),
+        SessionCellText(m_table.session(static_cast<std::size_t>(m_shownPage)),
                         static_cast<std::size_t>(row), column));
 }
 
@@ -412,6 +413,7 @@ void TFormImport::ShowPage(int page) {
     if (m_sessionCount == 0 || page < 0 || static_cast<std::size_t>(page) >= m_table.sessionCount())
         return;
     const SessionList& list = m_table.session(static_cast<std::size_t>(page));
+    m_shownPage = page; // the page whose cells the panels show (an export shows others)
     m_plot = PlotSessionPage(list, rbtnSubData->isChecked(), YRange{m_maxY, m_minY});
     m_oneToOne = m_plot.oneToOne;
     m_points = static_cast<int>(m_plot.points());
@@ -483,7 +485,7 @@ void TFormImport::CursorReadout() {
         const int row = static_cast<int>(r);
         pnlMainDataTime->setText(cell(row, kColumnTime));
         pnlMainDataRdg->setText(cell(row, kColumnMain));
-        const SessionList& list = m_table.session(static_cast<std::size_t>(m_currentPage));
+        const SessionList& list = m_table.session(static_cast<std::size_t>(m_shownPage));
         const SessionPair& pair = list[static_cast<std::size_t>(r)];
         if (pair.hasSub && pair.sub) {
             pnlSubDataTime->setText(cell(row, kColumnTime));

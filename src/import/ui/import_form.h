@@ -224,6 +224,7 @@ class TFormImport : public QDialog {
     bool m_saved = false;
     bool m_oneToOne = true;
     bool m_pageShown = false;
+    int m_shownPage = -1;
     SessionPagePlot m_plot; // the shown page's graph and its plotted positions
     int m_tabCounter = 0;
     std::vector<QTableView*> m_grids;
