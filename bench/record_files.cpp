@@ -81,7 +81,7 @@ void BM_LoadG53(benchmark::State& state) {
         const auto result = ostrel::LoadRecordFile(path, buffer);
         if (result.status != ostrel::LoadStatus::Ok || buffer.size() != kEntries)
             state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(buffer.data());
+        benchmark::DoNotOptimize(buffer.size());
     }
     const auto fileSize = static_cast<std::int64_t>(std::filesystem::file_size(path));
     state.SetItemsProcessed(state.iterations() * kEntries);

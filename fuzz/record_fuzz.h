@@ -17,7 +17,7 @@ inline int LoadAndCheck(const std::uint8_t* data, std::size_t size, RecordLayout
     std::int64_t steps = 0;
     const LoadResult result = LoadRecords(
         source, layout, pairs, [&](std::int64_t, std::int64_t) { return ++steps < 100000; });
-    if (pairs.capacity() > size / ItemSize(layout))
+    if (pairs.size() > size / ItemSize(layout))
         std::abort();
     if (result.read != static_cast<std::int64_t>(pairs.size()))
         std::abort();

@@ -53,10 +53,9 @@ void UpdateThread::join() {
 }
 
 TDigitalMeterThread::TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post,
-                                         ShowStep show, ClearStep clear,
-                                         std::chrono::milliseconds idlePause)
+                                         ShowStep show, ClearStep clear)
     : UpdateThread(state.newReadingEvent, std::move(post)), m_state(state), m_show(std::move(show)),
-      m_clear(std::move(clear)), m_idlePause(idlePause) {
+      m_clear(std::move(clear)) {
     start([this] { return pass(); });
 }
 
@@ -65,33 +64,28 @@ TDigitalMeterThread::~TDigitalMeterThread() {
 }
 
 bool TDigitalMeterThread::pass() {
-    if (m_state.isLinked()) {
-        if (!m_state.newReadingEvent.wait())
-            return false; // shut down
-        if (isTerminated())
-            return false;
-        {
-            std::lock_guard lock(m_state.readingLock);
-            m_copy = m_state.reading;
-        }
-        m_state.analogUpdateEvent.set();
-        m_state.comparatorUpdateEvent.set();
-        const bool toggle = m_iconToggle;
-        m_iconToggle = !m_iconToggle;
-        m_cleared = false;
-        handOver([show = m_show, copy = m_copy, toggle] { show(copy, toggle); });
-        return true;
-    }
-    // Not linked: clear the display once, then sleep until a reading arrives
-    // or the pause is over, and look at linked again. (Clearing pass after
-    // pass without a pause would keep a core and the window thread busy.)
-    if (!m_cleared)
+    m_passes.fetch_add(1);
+    // Not linked: clear the display once, then sleep like a linked thread.
+    // (Clearing pass after pass, or keeping a reading's signal for a later
+    // link, would keep a core and the window thread busy while unlinked.)
+    if (!m_cleared && !m_state.isLinked())
         m_cleared = handOver(m_clear);
-    if (m_state.newReadingEvent.waitFor(m_idlePause)) {
-        m_state.newReadingEvent.set(); // keep the signal for the linked pass
-    } else if (m_state.newReadingEvent.isShutDown()) {
+    if (!m_state.newReadingEvent.wait())
+        return false; // shut down
+    if (isTerminated())
         return false;
+    if (!m_state.isLinked())
+        return true; // published before the unlink: an unlinked display stays clear
+    {
+        std::lock_guard lock(m_state.readingLock);
+        m_copy = m_state.reading;
     }
+    m_state.analogUpdateEvent.set();
+    m_state.comparatorUpdateEvent.set();
+    const bool toggle = m_iconToggle;
+    m_iconToggle = !m_iconToggle;
+    m_cleared = false;
+    handOver([show = m_show, copy = m_copy, toggle] { show(copy, toggle); });
     return true;
 }
 

@@ -16,7 +16,6 @@
 #include "link/reading.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -80,9 +79,10 @@ class UpdateThread {
     std::thread m_thread;
 };
 
-// The digital meter's thread: while linked, wait for newReadingEvent, copy the
-// whole reading, wake the two followers, show the copy; while not linked,
-// clear the display.
+// The digital meter's thread: wait for newReadingEvent, copy the whole
+// reading, wake the two followers, show the copy. While not linked it clears
+// the display once and sleeps in the same wait; a reading that wakes it then
+// was published before the unlink and is dropped.
 class TDigitalMeterThread : public UpdateThread {
   public:
     // show runs on the window thread with the thread's copy and its icon toggle
@@ -90,12 +90,13 @@ class TDigitalMeterThread : public UpdateThread {
     using ShowStep = std::function<void(const MeterReading&, bool iconToggle)>;
     using ClearStep = std::function<void()>;
 
-    // idlePause: while not linked, how long a pass waits for a reading before
-    // it reads linked again.
     TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post, ShowStep show,
-                        ClearStep clear,
-                        std::chrono::milliseconds idlePause = std::chrono::milliseconds(100));
+                        ClearStep clear);
     ~TDigitalMeterThread();
+
+    // Passes of the thread's loop so far (each ends in a wait or a hand-over
+    // unless the thread is ending). Any thread.
+    long passes() const { return m_passes.load(); }
 
   private:
     bool pass();
@@ -103,7 +104,7 @@ class TDigitalMeterThread : public UpdateThread {
     AcquisitionState& m_state;
     ShowStep m_show;
     ClearStep m_clear;
-    std::chrono::milliseconds m_idlePause;
+    std::atomic<long> m_passes{0};
     MeterReading m_copy;
     bool m_iconToggle = false;
     bool m_cleared = false; // the display was cleared since the last reading

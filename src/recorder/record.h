@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -87,8 +88,10 @@ struct RecordPair {
     bool operator==(const RecordPair&) const = default;
 };
 
-// The recorder's sample buffer: oldest sample first.
-using SampleBuffer = std::vector<RecordPair>;
+// The recorder's sample buffer: oldest sample first. A deque, so that
+// appending never moves the samples already there: a buffer of millions
+// grows without the stall of copying it.
+using SampleBuffer = std::deque<RecordPair>;
 
 // Byte layouts. Readers take exactly the layout's size; texts are kept as
 // stored up to their terminator and the bytes after it are zeroed, so that a

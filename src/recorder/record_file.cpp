@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,23 +222,14 @@ LoadResult ReadRecordFile(const std::string& path,
 LoadResult LoadRecords(ByteSource& source, RecordLayout layout, SampleBuffer& out,
                        const LoadProgress& progress) {
     const std::size_t before = out.size();
-    bool reserved = false;
-    // The first report carries the number of entries the file can hold: room
-    // for exactly those, never for what the count merely claims.
-    const LoadProgress reserving = [&](std::int64_t done, std::int64_t total) {
-        if (!reserved) {
-            out.reserve(before + static_cast<std::size_t>(total));
-            reserved = true;
-        }
-        return !progress || progress(done, total);
-    };
+    // The buffer grows with what is read, never by what the count claims.
     const LoadResult result = ReadEntries(
         source, layout,
         [&out](const std::uint8_t* entry) {
             out.emplace_back();
             ReadEntry(entry, out.back());
         },
-        reserving);
+        progress);
     if (result.status == LoadStatus::Aborted) {
         out.resize(before);
         out.shrink_to_fit();
@@ -324,7 +316,8 @@ bool RecordFileWriter::commit(bool durable) {
     return m_ok;
 }
 
-bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
+namespace {
+template <class Pairs> bool SavePairs(const std::string& path, const Pairs& pairs) {
     RecordFileWriter writer;
     if (!writer.open(path))
         return false;
@@ -334,11 +327,32 @@ bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) 
     }
     return writer.commit();
 }
+} // namespace
+
+bool SaveRecordFile(const std::string& path, const SampleBuffer& pairs) {
+    return SavePairs(path, pairs);
+}
+
+bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
+    return SavePairs(path, pairs);
+}
 
 bool TemporaryFileWriter::open(const std::string& path) {
     close();
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return m_fd >= 0;
+}
+
+bool TemporaryFileWriter::create(const std::string& path) {
+    close();
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
+    return m_fd >= 0;
+}
+
+bool TemporaryFileWriter::sync() {
+    return m_fd >= 0 && ::fdatasync(m_fd) == 0;
 }
 
 bool TemporaryFileWriter::append(const RecordPair& pair) {
@@ -366,8 +380,42 @@ void TemporaryFileWriter::close() {
     m_fd = -1;
 }
 
+namespace {
+std::string_view TemporaryStem() {
+    return HasText(6) ? Text(6) : std::string_view("~QDMDL");
+}
+} // namespace
+
+int TemporaryFileNumber(std::string_view name) {
+    const std::string_view stem = TemporaryStem();
+    constexpr std::string_view suffix = ".TMP";
+    if (name.size() <= stem.size() + suffix.size() || name.substr(0, stem.size()) != stem ||
+        name.substr(name.size() - suffix.size()) != suffix)
+        return 0;
+    const std::string_view digits =
+        name.substr(stem.size(), name.size() - stem.size() - suffix.size());
+    if (digits.size() > 9 || digits.front() == '0')
+        return 0;
+    int number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+bool TemporaryFileInUse(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool inUse = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return inUse;
+}
+
 std::string TemporaryFilePath(const std::string& directory, int number) {
-    const std::string_view stem = HasText(6) ? Text(6) : std::string_view("~QDMDL");
+    const std::string_view stem = TemporaryStem();
     std::string path = directory;
     if (!path.empty() && path.back() != '/')
         path += '/';

@@ -125,6 +125,7 @@ class RecordFileWriter {
 
 // Save pairs as a ".g53" record file. False ("File save error.") when the file
 // could not be written; the previous file is then unchanged.
+bool SaveRecordFile(const std::string& path, const SampleBuffer& pairs);
 bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs);
 
 // The temporary file of a running recording: created anew, one 169-byte entry
@@ -138,8 +139,14 @@ class TemporaryFileWriter {
     ~TemporaryFileWriter() { close(); }
 
     bool open(const std::string& path);
+    // Create a new file: false when one of that name exists already (it is
+    // never truncated) or the file cannot be made. The file stays locked
+    // while open, so that another program sees it is in use.
+    bool create(const std::string& path);
     bool isOpen() const { return m_fd >= 0; }
     bool append(const RecordPair& pair);
+    // Hand what was written to the disk itself.
+    bool sync();
     void close();
 
   private:
@@ -148,5 +155,13 @@ class TemporaryFileWriter {
 
 // "<directory>/~QDMDL<number>.TMP".
 std::string TemporaryFilePath(const std::string& directory, int number);
+
+// The number of a temporary file's name ("~QDMDL12.TMP" → 12), or 0 when the
+// name is no temporary file name (the number must be 1 or more, decimal).
+int TemporaryFileNumber(std::string_view fileName);
+
+// True when another open file holds the lock create() takes (a running
+// recording of another program).
+bool TemporaryFileInUse(const std::string& path);
 
 } // namespace ostrel

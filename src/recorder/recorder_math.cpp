@@ -37,17 +37,21 @@ void TrackExtremes(Extremes& extremes, int position, float v, float valueAtMax, 
     }
 }
 
-void ScanBuffer(std::span<const RecordPair> buffer, YRange& range, Extremes& extremes) {
+void AccountSample(const SampleBuffer& buffer, std::size_t position, YRange& range,
+                   Extremes& extremes) {
+    const float v = buffer[position].main.value;
+    ScaleY(range, v, position == 0);
+    // Positions beyond the int range would only occur past 300 GB of samples.
+    TrackExtremes(extremes, static_cast<int>(std::min<std::size_t>(position, INT32_MAX)), v,
+                  buffer[static_cast<std::size_t>(extremes.maxIndex)].main.value,
+                  buffer[static_cast<std::size_t>(extremes.minIndex)].main.value);
+}
+
+void ScanBuffer(const SampleBuffer& buffer, YRange& range, Extremes& extremes) {
     range = YRange{};
     extremes = Extremes{};
-    for (std::size_t i = 0; i < buffer.size(); ++i) {
-        const float v = buffer[i].main.value;
-        ScaleY(range, v, i == 0);
-        const auto position = static_cast<int>(std::min<std::size_t>(i, INT32_MAX));
-        TrackExtremes(extremes, position, v,
-                      buffer[static_cast<std::size_t>(extremes.maxIndex)].main.value,
-                      buffer[static_cast<std::size_t>(extremes.minIndex)].main.value);
-    }
+    for (std::size_t i = 0; i < buffer.size(); ++i)
+        AccountSample(buffer, i, range, extremes);
 }
 
 int LastPageFor(std::int64_t count, int pointsPerPage) {
@@ -91,8 +95,8 @@ std::int64_t PointPosition(int point, std::int64_t count, int pointsPerPage, int
     return pos;
 }
 
-std::vector<GraphPoint> FillPage(std::span<const RecordPair> buffer, int pointsPerPage,
-                                 int lastPage, int viewedPage) {
+std::vector<GraphPoint> FillPage(const SampleBuffer& buffer, int pointsPerPage, int lastPage,
+                                 int viewedPage) {
     std::vector<GraphPoint> points(static_cast<std::size_t>(std::max(0, pointsPerPage)));
     const PageLayout layout =
         LayoutPage(static_cast<std::int64_t>(buffer.size()), pointsPerPage, lastPage, viewedPage);
@@ -170,7 +174,7 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
     return d;
 }
 
-std::vector<float> MainValues(std::span<const RecordPair> buffer) {
+std::vector<float> MainValues(const SampleBuffer& buffer) {
     std::vector<float> values;
     values.reserve(buffer.size());
     for (const RecordPair& pair : buffer)

@@ -37,9 +37,14 @@ struct Extremes {
 // minimum is tested only when the maximum did not move.
 void TrackExtremes(Extremes& extremes, int position, float v, float valueAtMax, float valueAtMin);
 
+// Account the sample at a position of the buffer (already in it) in the y
+// range and the extremes, as the sampling does: position 0 starts afresh.
+void AccountSample(const SampleBuffer& buffer, std::size_t position, YRange& range,
+                   Extremes& extremes);
+
 // The y range and extremes of a whole buffer, as if its samples had been taken
 // one by one after a reset (the accounting after a file was loaded).
-void ScanBuffer(std::span<const RecordPair> buffer, YRange& range, Extremes& extremes);
+void ScanBuffer(const SampleBuffer& buffer, YRange& range, Extremes& extremes);
 
 // --- pages -------------------------------------------------------------------
 
@@ -69,8 +74,8 @@ struct GraphPoint {
 
 // The pointsPerPage points of a page: main value and time text of each pair,
 // blank points (y -99999.0, label one blank) where the page has no sample.
-std::vector<GraphPoint> FillPage(std::span<const RecordPair> buffer, int pointsPerPage,
-                                 int lastPage, int viewedPage);
+std::vector<GraphPoint> FillPage(const SampleBuffer& buffer, int pointsPerPage, int lastPage,
+                                 int viewedPage);
 
 // --- decimation for the whole-buffer view --------------------------------------
 
@@ -97,6 +102,6 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
                     std::int64_t minPosition);
 
 // The main values of a buffer, in order (the input of Decimate).
-std::vector<float> MainValues(std::span<const RecordPair> buffer);
+std::vector<float> MainValues(const SampleBuffer& buffer);
 
 } // namespace ostrel

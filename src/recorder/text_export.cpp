@@ -135,7 +135,7 @@ PageRange ClampPageRange(int firstPage, int lastPageOfRange, int lastPage) {
     return {std::clamp(firstPage, 1, top), std::clamp(lastPageOfRange, 1, top)};
 }
 
-std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, int firstPage,
+std::string ExportText(const SampleBuffer& buffer, int pointsPerPage, int firstPage,
                        int lastPageOfRange) {
     std::string out(kExportHeader);
     const auto count = static_cast<std::int64_t>(buffer.size());
@@ -153,7 +153,7 @@ std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, in
     return out;
 }
 
-bool ExportTextFile(const std::string& path, std::span<const RecordPair> buffer, int pointsPerPage,
+bool ExportTextFile(const std::string& path, const SampleBuffer& buffer, int pointsPerPage,
                     int firstPage, int lastPageOfRange) {
     const std::string text = ExportText(buffer, pointsPerPage, firstPage, lastPageOfRange);
     AtomicFile file;

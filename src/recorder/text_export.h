@@ -28,12 +28,12 @@ struct PageRange {
 PageRange ClampPageRange(int firstPage, int lastPageOfRange, int lastPage);
 
 // The whole text of an export of the given pages.
-std::string ExportText(std::span<const RecordPair> buffer, int pointsPerPage, int firstPage,
+std::string ExportText(const SampleBuffer& buffer, int pointsPerPage, int firstPage,
                        int lastPageOfRange);
 
 // Write an export of the given pages to path, replacing the file only when the
 // whole text was written. False when the file could not be written.
-bool ExportTextFile(const std::string& path, std::span<const RecordPair> buffer, int pointsPerPage,
+bool ExportTextFile(const std::string& path, const SampleBuffer& buffer, int pointsPerPage,
                     int firstPage, int lastPageOfRange);
 
 } // namespace ostrel

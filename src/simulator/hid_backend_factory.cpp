@@ -1,7 +1,7 @@
 #include "simulator/hid_backend_factory.h"
 
-#include "simulator/simulated_logger.h"
 #include "link/hidapi_backend.h"
+#include "simulator/simulated_logger.h"
 #include "simulator/simulated_meter.h"
 
 namespace ostrel {

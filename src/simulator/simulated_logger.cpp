@@ -1,7 +1,7 @@
 #include "simulator/simulated_logger.h"
 
-#include "simulator/demo_sessions.h"
 #include "import/session_conversion.h"
+#include "simulator/demo_sessions.h"
 
 namespace ostrel {
 

@@ -75,8 +75,7 @@ struct DigitalRig {
                 std::lock_guard lock(seen.mutex);
                 ++seen.clears;
                 seen.cv.notify_all();
-            },
-            5ms);
+            });
     }
 };
 
@@ -99,10 +98,13 @@ TEST(DigitalMeterThread, ShowsEachPublishedReadingAfterWakingTheFollowers) {
     EXPECT_EQ(rig.seen.clears, 0);
 }
 
-TEST(DigitalMeterThread, UnlinkedClearsOnceAndPicksUpTheFirstReadingOfALink) {
+TEST(DigitalMeterThread, UnlinkedClearsOnceSleepsAndPicksUpTheFirstReadingOfALink) {
     DigitalRig rig(/*linked=*/false);
     ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.clears == 1; }));
-    std::this_thread::sleep_for(30ms); // several idle passes
+    std::this_thread::sleep_for(30ms);
+    const long asleep = rig.thread->passes();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(rig.thread->passes(), asleep); // no polling while unlinked
     {
         std::lock_guard lock(rig.seen.mutex);
         EXPECT_EQ(rig.seen.clears, 1);
@@ -129,6 +131,36 @@ TEST(DigitalMeterThread, AfterAnUnlinkTheFirstReadingOfTheNextLinkIsShown) {
     EXPECT_LE(rig.seen.clears, 1); // at most the one clear on entering the unlinked state
 }
 
+TEST(DigitalMeterThread, AReadingPendingAtTheUnlinkIsDroppedAndTheThreadSleeps) {
+    AcquisitionState state;
+    state.setLinked(true);
+    FakeWindowThread window(/*paused=*/true);
+    std::atomic<int> shows{0};
+    std::atomic<int> clears{0};
+    TDigitalMeterThread thread(
+        state, window.poster(), [&](const MeterReading&, bool) { ++shows; }, [&] { ++clears; });
+    Publish(state, Reading("1.000"));
+    ASSERT_TRUE(window.waitPosted(1)); // the thread waits in its hand-over...
+    Publish(state, Reading("2.000"));  // ...while the next reading is pending...
+    state.setLinked(false);            // ...and the link ends
+    window.resume();
+    for (int i = 0; i < 2500 && clears.load() == 0; ++i)
+        std::this_thread::sleep_for(2ms);
+    ASSERT_EQ(clears.load(), 1);
+    std::this_thread::sleep_for(50ms);
+    const long asleep = thread.passes();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(thread.passes(), asleep); // it used to loop here at full speed
+    EXPECT_EQ(shows.load(), 1);         // the pending reading was not shown
+
+    state.setLinked(true);
+    Publish(state, Reading("3.000"));
+    for (int i = 0; i < 2500 && shows.load() < 2; ++i)
+        std::this_thread::sleep_for(2ms);
+    EXPECT_EQ(shows.load(), 2);
+    EXPECT_EQ(clears.load(), 1);
+}
+
 TEST(DigitalMeterThread, StopEndsAThreadBlockedInItsWait) {
     DigitalRig rig(/*linked=*/true);
     std::this_thread::sleep_for(10ms);
@@ -142,7 +174,7 @@ TEST(DigitalMeterThread, StopEndsAThreadBlockedInTheHandOverWhileTheWindowThread
     state.setLinked(true);
     FakeWindowThread window(/*paused=*/true); // never gets to the routine
     TDigitalMeterThread thread(
-        state, window.poster(), [](const MeterReading&, bool) {}, [] {}, 5ms);
+        state, window.poster(), [](const MeterReading&, bool) {}, [] {});
     Publish(state, Reading("1.000"));
     ASSERT_TRUE(window.waitPosted(1));
     thread.stop(); // the caller plays the window thread joining its update thread

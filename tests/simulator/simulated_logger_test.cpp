@@ -1,5 +1,5 @@
-#include "simulator/demo_sessions.h"
 #include "import/logger_download.h"
+#include "simulator/demo_sessions.h"
 #include "simulator/simulated_logger.h"
 #include "simulator/simulation_options.h"
 

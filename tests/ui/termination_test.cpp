@@ -4,14 +4,14 @@
 #include "fake_meter.h"
 #include "ui_wait.h"
 
-#include "base/busy_flag.h"
 #include "app/ui/about_dialog.h"
-#include "base/ui/app_windows.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/program_options.h"
 #include "app/ui/start_up.h"
 #include "app/ui/termination_signals.h"
+#include "base/busy_flag.h"
+#include "base/ui/app_windows.h"
 
 #include <QDir>
 #include <QFile>

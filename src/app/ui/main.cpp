@@ -7,6 +7,7 @@
 #include "app/ui/start_up.h"
 #include "app/ui/termination_signals.h"
 #include "base/ui/message_box.h"
+#include "displays/ui/alarm_tones.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
         std::cerr << "ostrel: " << error << "\n";
         return 2;
     }
+
+    // Nobody listens to a run that renders its windows into files.
+    SetAlarmSoundEnabled(!options->noSound && options->screenshotDirectory.empty());
 
     OstrelApplication app(argc, argv);
     // Matches the windows to the desktop entry (and its icon) on Wayland.

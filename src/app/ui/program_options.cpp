@@ -24,6 +24,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             options.simulate = std::string();
         } else if (arg.rfind("--simulate=", 0) == 0) {
             options.simulate = arg.substr(11);
+        } else if (arg == "--no-sound") {
+            options.noSound = true;
         } else if (arg == "--screenshots" || arg.rfind("--screenshots=", 0) == 0) {
             if (arg == "--screenshots")
                 options.screenshotDirectory = i + 1 < args.size() ? args[++i] : std::string();
@@ -62,6 +64,7 @@ std::string ProgramHelpText() {
            "                 " +
            SimulationSyntaxHelp() +
            "\n"
+           "  --no-sound     no alarm tones from the comparator\n"
            "  --screenshots=DIR, --screenshots DIR\n"
            "                 link, save a PNG picture of every window into DIR and\n"
            "                 exit (with --simulate, the windows of the simulated meter)\n"

@@ -24,20 +24,29 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <iostream>
 
 namespace ostrel {
+namespace {
+
+constexpr std::int64_t kRecordedSamples = 300;
+
+} // namespace
 
 ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int linkedDelayMs)
     : m_session(session), m_directory(std::move(directory)), m_delayMs(linkedDelayMs) {
     QDir().mkpath(m_directory);
-    // Nobody is there to answer a message box: report it and go on (a
-    // question is answered Yes).
+    // Nobody is there to answer a message box: report it and go on.
     SetMessageAnswerer([](const MessageRequest& request) {
         std::cerr << request.caption.toStdString() << ": " << request.text.toStdString() << "\n";
         if (request.kind == MessageKind::AutoContinue)
             return 6;
-        return int(request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok);
+        // The import's question: go ahead. The exit question about the
+        // recorded samples: leave without saving.
+        if (request.caption == QNumberedCaption(kWarningCaption, 8010))
+            return int(QMessageBox::Yes);
+        return int(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     });
     QTimer::singleShot(500, this, [this] { start(); });
 }
@@ -80,35 +89,92 @@ void ScreenshotTaker::start() {
     save(w.about, QStringLiteral("about"));
     w.about->hide();
 
+    // The comparator with the alarm on and a pair of limits around the
+    // simulated meter's resistance (4.7 kΩ).
     w.comparator->show();
+    w.comparator->setLimits(5000, 4500);
+    w.comparator->bbtnAlartClick();
     w.main->sbtnLink->setChecked(true);
     w.main->sbtnLinkClick();
-    // Wait for a reading worth showing (low battery with the sub display in
-    // use), at most the given delay.
-    auto* poll = new QTimer(this);
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    connect(poll, &QTimer::timeout, this, [this, poll, clock] {
-        const MeterReading r = m_session.main().acquisitionState().copyReading();
-        const bool worthShowing = r.lowBattery && r.sub.function != 0;
-        if (!worthShowing && clock->elapsed() < m_delayMs)
-            return;
-        poll->stop();
-        delete clock;
-        QTimer::singleShot(300, this, [this] { grabAll(); });
-    });
-    poll->start(50);
+    recordSamples();
 }
 
-void ScreenshotTaker::grabAll() {
+// Records a few hundred samples of the DC volts the simulated meter shows
+// (its sine), so that the recorder's graph, panels and status bar and the
+// data list have something to show. The ticks come from here, faster than
+// the recorder's own 500 ms.
+void ScreenshotTaker::recordSamples() {
+    const AppWindows& w = m_session.windows();
+    w.graphical->sbtnRecordStart->click();
+    w.graphical->TimerLogger->stop();
+    auto* tick = new QTimer(this);
+    connect(tick, &QTimer::timeout, this, [this, tick] {
+        const AppWindows& w = m_session.windows();
+        if (w.graphical->engine().count() >= kRecordedSamples) {
+            tick->stop();
+            // The cursor on a sample inside the page, with its readout.
+            w.graphical->PEGraph->setCursorPoint(150);
+            w.graphical->PEGraphCursorMoved();
+            // A reading worth showing on the digital meter: low battery with the sub
+            // display in use.
+            whenReady(
+                [this] {
+                    const MeterReading r = m_session.main().acquisitionState().copyReading();
+                    return r.lowBattery && r.sub.function != 0;
+                },
+                300, [this] { grabDigital(); });
+            return;
+        }
+        const MeterReading r = m_session.main().acquisitionState().copyReading();
+        if (r.main.function == 6 && !r.lowBattery)
+            w.graphical->TimerLoggerTimer();
+    });
+    tick->start(10);
+}
+
+void ScreenshotTaker::whenReady(std::function<bool()> ready, int settleMs,
+                                std::function<void()> then) {
+    auto* poll = new QTimer(this);
+    QElapsedTimer clock;
+    clock.start();
+    connect(poll, &QTimer::timeout, this, [=, this] {
+        if (!ready() && clock.elapsed() < m_delayMs)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTimer::singleShot(settleMs, this, then);
+    });
+    poll->start(10);
+}
+
+void ScreenshotTaker::grabDigital() {
     const AppWindows& w = m_session.windows();
     save(w.main, QStringLiteral("main"));
     save(w.digitalMeter, QStringLiteral("digital-meter"));
-    save(w.analogMeter, QStringLiteral("analog-meter"));
-    save(w.comparator, QStringLiteral("comparator"));
     save(w.graphical, QStringLiteral("graphical-recorder"));
     save(w.dataList, QStringLiteral("data-list"));
+    // The meters on a resistance (a prefix and the ohm sign beside the
+    // multiplier), with both needles at their angles.
+    whenReady(
+        [this] {
+            const AppWindows& w = m_session.windows();
+            const auto settled = [](double shown, double angle) {
+                return std::abs(shown - angle) < 0.5;
+            };
+            return w.analogMeter->state().function == nFunc_Ohm &&
+                   w.analogMeter->state().count != 5500 && w.comparator->function() == nFunc_Ohm &&
+                   settled(w.analogMeter->shownAngle(), w.analogMeter->state().angle) &&
+                   settled(w.comparator->shownAngle(), w.comparator->angle());
+        },
+        0, [this] { grabMeters(); });
+}
+
+void ScreenshotTaker::grabMeters() {
+    const AppWindows& w = m_session.windows();
+    save(w.analogMeter, QStringLiteral("analog-meter"));
+    save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
+    w.graphical->sbtnRecordStop->click();
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));

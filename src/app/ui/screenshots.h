@@ -1,10 +1,14 @@
 #pragma once
 // Renders every window of a running program into PNG files: the about dialog
-// with the cable lines first, then links, waits for the live windows to fill,
-// grabs them all and ends the program. Used by tools/screenshots.
+// with the cable lines first, then links, records a few hundred samples, waits
+// for the live windows to fill (the digital meter first, then the analog meter
+// and the comparator), grabs them and ends the program. Used by
+// tools/screenshots.
 
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace ostrel {
 
@@ -17,7 +21,11 @@ class ScreenshotTaker : public QObject {
 
   private:
     void start();
-    void grabAll();
+    // Once ready() holds (or the delay is over), wait settleMs and run then.
+    void whenReady(std::function<bool()> ready, int settleMs, std::function<void()> then);
+    void grabDigital();
+    void grabMeters();
+    void recordSamples();
     void grabImport();
     void save(QWidget* window, const QString& name);
     void saveDesktop(const QString& name);

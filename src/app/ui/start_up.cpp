@@ -6,8 +6,11 @@
 #include "base/ui/message_dialogs.h"
 #include "import/ui/import_form.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/interval_dialog.h"
 #include "recorder/ui/line_colour_dialog.h"
 #include "recorder/ui/recorder_dialogs.h"
+
+#include <QTimer>
 
 namespace ostrel {
 
@@ -26,7 +29,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     w.hiLow = new TDlgHiLowForm(w.main);
     w.comparator = new TComparatorForm(state, w.main->configuration().fHiLimit,
                                        w.main->configuration().fLowLimit);
-    w.graphical = new TGraphicalForm(state);
+    w.graphical = new TGraphicalForm(state, w.main->startupDirectory());
     w.option = new TDialogOption(w.main);
     w.viewGraphic = new TFormViewGraphic(w.main);
     w.fitExport = new TDlgFitExportForm(w.main);
@@ -41,6 +44,19 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     import.lineColour = w.lineColor;
     w.import = new TFormImport(import, w.main);
     w.main->setWindows(w);
+
+    TGraphicalForm::Collaborators with;
+    with.mainWindow = w.main;
+    with.autoMsg = w.autoMsg;
+    with.progress = w.msg;
+    with.dataList = w.dataList;
+    with.option = w.option;
+    with.importWindow = w.import;
+    with.viewer = w.viewGraphic;
+    with.exportDialog = w.exportForm;
+    w.graphical->setCollaborators(with);
+    QObject::connect(w.graphical, &TGraphicalForm::busyChanged, w.main,
+                     &TFormMain::refreshLinkControls);
 }
 
 void ShellSession::showWindows() {
@@ -49,6 +65,8 @@ void ShellSession::showWindows() {
     m_windows.analogMeter->show();
     m_windows.graphical->show();
     m_windows.dataList->show();
+    // Recordings an earlier run left behind are offered once the windows show.
+    QTimer::singleShot(0, m_windows.graphical, &TGraphicalForm::offerLeftoverFiles);
 }
 
 bool ShellSession::shutdown() {

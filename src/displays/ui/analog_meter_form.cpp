@@ -2,10 +2,25 @@
 
 #include "base/string_table.h"
 #include "base/ui/window_messages.h"
+#include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
+#include "displays/ui/meter_pictures.h"
+#include "displays/ui/needle_sweep.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
 
 namespace ostrel {
+namespace {
 
+QLabel* NamedPanel(QWidget* parent, const char* name) {
+    QLabel* panel = MeterPanel(parent, 8);
+    panel->setObjectName(QString::fromLatin1(name));
+    return panel;
+}
+
+} // namespace
 TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     : ShowingWidget(parent, Qt::Window), m_state(state) {
     setObjectName(QStringLiteral("AnalogMeterForm"));
@@ -16,8 +31,25 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(Text(101).data(), static_cast<int>(Text(101).size())));
     setWindowIcon(DisplayIcon(1));
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setGeometry(0, kAnalogPanelTop, kAnalogPanelWidth, kAnalogPanelHeight);
+    const int inner = kAnalogPanelHeight - 2;
+    FuncPanel = NamedPanel(Panel1, "FuncPanel");
+    FuncPanel->setGeometry(kAnalogPanelWidth - 1 - 20, 1, 20, inner);
+    UnitPanel = NamedPanel(Panel1, "UnitPanel");
+    UnitPanel->setGeometry(FuncPanel->x() - 19, 1, 19, inner);
+    MultPanel = NamedPanel(Panel1, "MultPanel");
+    MultPanel->setGeometry(1, 1, UnitPanel->x() - 1, inner);
+
+    m_sweep = new NeedleSweep(this, m_meter.angle, kAnalogNeedleLength, [this] { return pivot(); });
+
     const ScreenMetrics metrics = CurrentScreenMetrics(this);
     PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
+    refreshPanels();
 
     m_thread = std::make_unique<TAnalogMeterThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
@@ -35,19 +67,37 @@ void TAnalogMeterForm::stopUpdateThread() {
         m_thread->stop();
 }
 
+int TAnalogMeterForm::scalePicture() const {
+    return ScalePicture(m_meter.scaleFunction, m_meter.rangeExponent);
+}
+
+int TAnalogMeterForm::signMark() const {
+    return m_meter.negative ? kNegativeMarkPicture : kPositiveMarkPicture;
+}
+
+double TAnalogMeterForm::shownAngle() const {
+    return m_sweep->shown();
+}
+
+bool TAnalogMeterForm::needleMoving() const {
+    return m_sweep->isMoving();
+}
+
+const std::vector<double>& TAnalogMeterForm::sweepTrail() const {
+    return m_sweep->trail();
+}
+
 void TAnalogMeterForm::resetValues() {
-    m_meter.fullScale = 2000;
-    m_meter.rangeExponent = 2;
-    m_meter.count = 0;
+    ResetAnalogValues(m_meter);
 }
 
 void TAnalogMeterForm::reset() {
-    resetValues();
-    m_meter.firstLabel.clear();
-    m_meter.secondLabel.clear();
-    m_meter.previousAngle = m_meter.angle;
-    m_meter.angle = 150.0;
-    update();
+    const int scale = scalePicture();
+    ResetAnalogMeter(m_meter);
+    refreshPanels();
+    if (scalePicture() != scale)
+        update();
+    m_sweep->moveTo(m_meter.angle);
 }
 
 void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
@@ -60,7 +110,55 @@ void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
     m_meter.secondLabel = copy.secondLabel;
     m_meter.function = copy.function;
     m_meter.negative = copy.negative;
-    update();
+    newReading();
+}
+
+void TAnalogMeterForm::newReading() {
+    const int scale = scalePicture();
+    const int mark = signMark();
+    TakeAnalogReading(m_meter);
+    refreshPanels();
+    // The face is drawn anew only when its scale or sign mark changed; the
+    // needle follows by its sweep.
+    if (scalePicture() != scale || signMark() != mark)
+        update();
+    m_sweep->moveTo(m_meter.angle);
+}
+
+void TAnalogMeterForm::refreshPanels() {
+    const AnalogPanelTexts texts = AnalogPanels(m_meter);
+    MultPanel->setText(QString::fromLatin1(texts.multiplier));
+    UnitPanel->setText(MeterText(texts.unit));
+    FuncPanel->setText(texts.funcSymbolFont ? QString::fromStdString(SymbolTypefaceText(texts.func))
+                                            : MeterText(texts.func));
+}
+
+int TAnalogMeterForm::faceLeft() const {
+    return (width() - MeterPictureSize(kAnalogFacePicture).width()) / 2;
+}
+
+QPoint TAnalogMeterForm::pivot() const {
+    return {width() / 2, kAnalogPivotY};
+}
+
+void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {
+    ShowingWidget::resizeEvent(event);
+    Panel1->move((width() - Panel1->width()) / 2, kAnalogPanelTop);
+}
+
+void TAnalogMeterForm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    const int left = faceLeft();
+    painter.drawPixmap(left, 0, MeterPicture(kAnalogFacePicture, ratio));
+    painter.drawPixmap(left + kAnalogScaleLeft, kAnalogScaleTop,
+                       MeterPicture(scalePicture(), ratio));
+    const QSize mark = MeterPictureSize(signMark());
+    painter.drawPixmap(Panel1->x() - mark.width() - mark.width() / 2,
+                       Panel1->y() + Panel1->height() - mark.height(),
+                       MeterPicture(signMark(), ratio));
+
+    m_sweep->paint(painter);
 }
 
 bool TAnalogMeterForm::event(QEvent* event) {

@@ -1,7 +1,10 @@
 #pragma once
 // The analog meter window: the main display as a moving-needle meter, fed by
 // its own update thread after the digital meter's thread took each reading.
+// The meter face carries the scale the function calls for, the needle, a
+// sign mark and a small panel with the multiplier, the prefix and the unit.
 
+#include "displays/analog_meter.h"
 #include "displays/update_threads.h"
 #include "link/acquisition_state.h"
 
@@ -9,11 +12,23 @@
 
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
-#include <string>
+
+class QFrame;
+class QLabel;
 
 namespace ostrel {
+
+class NeedleSweep;
+
+// Where the analog meter's parts stand in its client area.
+inline constexpr int kAnalogNeedleLength = 100;
+inline constexpr int kAnalogPivotY = 132;
+inline constexpr int kAnalogScaleLeft = 9; // from the face's left
+inline constexpr int kAnalogScaleTop = 28;
+inline constexpr int kAnalogPanelTop = 150; // Panel1, under the face's window
+inline constexpr int kAnalogPanelWidth = 72;
+inline constexpr int kAnalogPanelHeight = 20;
 
 class TAnalogMeterForm : public ShowingWidget {
     Q_OBJECT
@@ -32,28 +47,38 @@ class TAnalogMeterForm : public ShowingWidget {
     // The thread's window step: store the copy, then take it as the new reading.
     void takeReading(const AnalogCopy& copy);
 
-    struct State {
-        double angle = 150.0;
-        double previousAngle = 150.0;
-        int fullScale = 10000;
-        int count = 0;
-        int rangeExponent = 2;
-        int scaleFunction = 5;
-        int function = 5;
-        bool negative = false;
-        std::string valueText;
-        std::string firstLabel;
-        std::string secondLabel;
-    };
+    using State = AnalogMeterState;
     const State& state() const { return m_meter; }
     int iconResource() const { return 1; }
+    // The scale picture and the sign mark drawn now.
+    int scalePicture() const;
+    int signMark() const;
+    // The needle on screen: its angle (during a sweep, the sweep's position),
+    // whether it is still moving, and the positions the latest sweep showed.
+    double shownAngle() const;
+    bool needleMoving() const;
+    const std::vector<double>& sweepTrail() const;
+
+    // Controls.
+    QFrame* Panel1 = nullptr;
+    QLabel* MultPanel = nullptr;
+    QLabel* UnitPanel = nullptr;
+    QLabel* FuncPanel = nullptr;
 
   protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void newReading();
+    void refreshPanels();
+    int faceLeft() const;
+    QPoint pivot() const;
+
     AcquisitionState& m_state;
     State m_meter;
+    NeedleSweep* m_sweep = nullptr;
     std::unique_ptr<TAnalogMeterThread> m_thread;
 };
 

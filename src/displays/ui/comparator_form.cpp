@@ -3,25 +3,32 @@
 #include "base/number_format.h"
 #include "base/string_table.h"
 #include "base/ui/window_messages.h"
+#include "displays/analog_meter.h"
+#include "displays/comparator_gauge.h"
 #include "displays/panel_geometry.h"
-#include "displays/ui/hi_low_dialog.h"
+#include "displays/ui/alarm_tones.h"
 #include "displays/ui/live_windows.h"
+#include "displays/ui/meter_pictures.h"
+#include "displays/ui/needle_sweep.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace ostrel {
 namespace {
 
-QWidget* LimitRow(QWidget* parent, QLabel*& limit, QLabel*& unit, QLabel*& func) {
+// One row of limits: the limit fills, its prefix and unit at the right.
+QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& unit, QLabel*& func) {
     auto* row = new QWidget(parent);
+    row->setObjectName(QString::fromLatin1(name));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    limit = new QLabel(row);
-    unit = new QLabel(row);
-    func = new QLabel(row);
+    limit = MeterPanel(row, 8);
+    unit = MeterPanel(row, 8);
+    func = MeterPanel(row, 8);
     unit->setFixedWidth(19);
     func->setFixedWidth(20);
     layout->addWidget(limit, 1);
@@ -42,28 +49,20 @@ TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double
     setWindowTitle(QString::fromUtf8(Text(102).data(), static_cast<int>(Text(102).size())));
     setWindowIcon(DisplayIcon(5));
 
-    const ScreenMetrics metrics = CurrentScreenMetrics(this);
-    const PixelRect place = ComparatorPlacement(metrics);
-    PlaceWindow(this, place);
-
-    // The buttons under the face picture, the limit rows beside the limit button.
-    const int faceLeft = (place.width - kComparatorFaceWidth) / 2;
     bbtnAlart = new QPushButton(QStringLiteral("OFF"), this);
-    bbtnAlart->setGeometry(faceLeft, kComparatorFaceHeight + 1, kComparatorFaceWidth,
-                           kComparatorButtonHeight);
+    bbtnAlart->setObjectName(QStringLiteral("bbtnAlart"));
     bbtnHiLowLimit = new QPushButton(QStringLiteral("Hi/Low"), this);
-    bbtnHiLowLimit->setGeometry(faceLeft, bbtnAlart->y() + bbtnAlart->height() + 1, 75,
-                                kComparatorButtonHeight);
-    const int rowHeight = (kComparatorButtonHeight - 3) / 2;
-    const int rowLeft = bbtnHiLowLimit->x() + bbtnHiLowLimit->width() + 5;
-    const int rowWidth = faceLeft + kComparatorFaceWidth - rowLeft;
-    Panel1 = LimitRow(this, HiLimitPanel, HiUnitPanel, HiFuncPanel);
-    Panel1->setGeometry(rowLeft, bbtnHiLowLimit->y(), rowWidth, rowHeight);
-    Panel2 = LimitRow(this, LowLimitPanel, LowUnitPanel, LowFuncPanel);
-    Panel2->setGeometry(rowLeft, Panel1->y() + rowHeight + 3, rowWidth, rowHeight);
+    bbtnHiLowLimit->setObjectName(QStringLiteral("bbtnHiLowLimit"));
+    Panel1 = LimitRow(this, "Panel1", HiLimitPanel, HiUnitPanel, HiFuncPanel);
+    Panel2 = LimitRow(this, "Panel2", LowLimitPanel, LowUnitPanel, LowFuncPanel);
     connect(bbtnAlart, &QPushButton::clicked, this, &TComparatorForm::bbtnAlartClick);
     connect(bbtnHiLowLimit, &QPushButton::clicked, this, &TComparatorForm::bbtnHiLowLimitClick);
+
+    m_sweep = new NeedleSweep(this, m_angle, kComparatorNeedleLength, [this] { return pivot(); });
+
+    PlaceWindow(this, ComparatorPlacement(CurrentScreenMetrics(this)));
     showLimits();
+    refreshLimitLabels();
 
     m_thread = std::make_unique<TComparatorThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
@@ -79,6 +78,18 @@ void TComparatorForm::stopUpdateThread() {
         m_thread->stop();
 }
 
+double TComparatorForm::shownAngle() const {
+    return m_sweep->shown();
+}
+
+bool TComparatorForm::needleMoving() const {
+    return m_sweep->isMoving();
+}
+
+const std::vector<double>& TComparatorForm::sweepTrail() const {
+    return m_sweep->trail();
+}
+
 void TComparatorForm::setLimits(double hiLimit, double lowLimit) {
     m_hiLimit = hiLimit;
     m_lowLimit = lowLimit;
@@ -90,8 +101,30 @@ void TComparatorForm::showLimits() {
     LowLimitPanel->setText(QString::fromStdString(FormatGeneral(m_lowLimit)));
 }
 
+void TComparatorForm::refreshLimitLabels() {
+    const LimitLabels labels = ComparatorLimitLabels(m_function);
+    m_prefixLabel = labels.prefix;
+    m_unitLabel = labels.unit;
+    const QString prefix = labels.prefixSymbolFont
+                               ? QString::fromStdString(SymbolTypefaceText(labels.prefix))
+                               : MeterText(labels.prefix);
+    const QString unit = labels.unitSymbolFont
+                             ? QString::fromStdString(SymbolTypefaceText(labels.unit))
+                             : MeterText(labels.unit);
+    for (QLabel* panel : {HiUnitPanel, LowUnitPanel}) {
+        panel->setAlignment(labels.prefixAlignRight ? Qt::AlignRight | Qt::AlignVCenter
+                                                    : Qt::AlignCenter);
+        panel->setText(prefix);
+    }
+    for (QLabel* panel : {HiFuncPanel, LowFuncPanel}) {
+        panel->setAlignment(labels.unitAlignLeft ? Qt::AlignLeft | Qt::AlignVCenter
+                                                 : Qt::AlignCenter);
+        panel->setText(unit);
+    }
+}
+
 void TComparatorForm::resetValue() {
-    m_value = static_cast<float>((m_hiLimit + m_lowLimit) / 2.0);
+    m_value = MiddleValue(m_hiLimit, m_lowLimit);
 }
 
 void TComparatorForm::takeReading(const ComparatorCopy& copy) {
@@ -103,7 +136,34 @@ void TComparatorForm::takeReading(const ComparatorCopy& copy) {
     m_valueText = copy.valueText;
     m_exponentText = copy.exponentText;
     m_function = copy.function;
-    update();
+    newReading();
+}
+
+void TComparatorForm::newReading() {
+    m_value =
+        ComparatorValue(m_valueText, m_exponentText, m_negative, m_function, m_hiLimit, m_lowLimit);
+    refreshLimitLabels();
+    drawGauge();
+    if (m_alarm)
+        soundAlarm();
+}
+
+void TComparatorForm::drawGauge() {
+    m_previousAngle = m_angle;
+    m_angle = GaugeAngle(m_value, m_hiLimit, m_lowLimit);
+    m_sweep->moveTo(m_angle);
+}
+
+void TComparatorForm::soundAlarm() {
+    const int hz = AlarmToneHz(m_value, m_hiLimit, m_lowLimit);
+    if (hz == 0)
+        return;
+    if (!m_tones) {
+        m_ownTones = MakeAlarmTones();
+        m_tones = m_ownTones.get();
+    }
+    if (m_tones)
+        m_tones->playTone(hz, kToneMs);
 }
 
 void TComparatorForm::bbtnAlartClick() {
@@ -125,10 +185,44 @@ void TComparatorForm::bbtnHiLowLimitClick() {
         setLimits(m_limitDialog->hiLimit, m_limitDialog->lowLimit);
 }
 
+int TComparatorForm::faceLeft() const {
+    return (width() - MeterPictureSize(kComparatorFacePicture).width()) / 2;
+}
+
+QPoint TComparatorForm::pivot() const {
+    return {width() / 2, kComparatorPivotY};
+}
+
+void TComparatorForm::resizeEvent(QResizeEvent* event) {
+    ShowingWidget::resizeEvent(event);
+    // The buttons under the face, the limit rows beside the limit button.
+    const int left = faceLeft();
+    const QSize face = MeterPictureSize(kComparatorFacePicture);
+    bbtnAlart->setGeometry(left, face.height() + 1, face.width(), kComparatorButtonHeight);
+    bbtnHiLowLimit->setGeometry(left, bbtnAlart->y() + bbtnAlart->height() + 1, kLimitButtonWidth,
+                                kComparatorButtonHeight);
+    const int rowLeft = bbtnHiLowLimit->x() + bbtnHiLowLimit->width() + 5;
+    const int rowWidth = left + face.width() - rowLeft;
+    Panel1->setGeometry(rowLeft, bbtnHiLowLimit->y(), rowWidth, kLimitRowHeight);
+    Panel2->setGeometry(rowLeft, Panel1->y() + Panel1->height() + 3, rowWidth, kLimitRowHeight);
+}
+
+void TComparatorForm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    const int left = faceLeft();
+    const QSize face = MeterPictureSize(kComparatorFacePicture);
+    const QSize overlay = MeterPictureSize(kComparatorOverlayPicture);
+    painter.drawPixmap(left, 0, MeterPicture(kComparatorFacePicture, ratio));
+    painter.drawPixmap(left + (face.width() - overlay.width()) / 2, kComparatorOverlayTop,
+                       MeterPicture(kComparatorOverlayPicture, ratio));
+    m_sweep->paint(painter);
+}
+
 bool TComparatorForm::event(QEvent* event) {
     if (event->type() == EventType(kMsgReset)) {
         resetValue();
-        update();
+        drawGauge();
         return true;
     }
     return ShowingWidget::event(event);

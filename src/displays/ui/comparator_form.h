@@ -1,25 +1,34 @@
 #pragma once
 // The comparator window: judges the main display's value against an upper and
-// a lower limit, with an optional tone beyond them. Fed by its own update
-// thread after the digital meter's thread took each reading.
+// a lower limit on a gauge, with an optional tone beyond them. Fed by its own
+// update thread after the digital meter's thread took each reading.
 
+#include "displays/tone_player.h"
 #include "displays/ui/hi_low_dialog.h"
+#include "displays/ui/showing_widget.h"
 #include "displays/update_threads.h"
 #include "link/acquisition_state.h"
 
-#include "displays/ui/showing_widget.h"
 #include <QPointer>
-
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
 
 namespace ostrel {
+
+class NeedleSweep;
+
+// Where the comparator's parts stand in its client area.
+inline constexpr int kComparatorNeedleLength = 70;
+inline constexpr int kComparatorPivotY = 99;
+inline constexpr int kComparatorOverlayTop = 22;
+inline constexpr int kLimitRowHeight = 18;
+inline constexpr int kLimitButtonWidth = 75;
 
 class TComparatorForm : public ShowingWidget {
     Q_OBJECT
@@ -30,6 +39,7 @@ class TComparatorForm : public ShowingWidget {
 
     double fHiLimit() const { return m_hiLimit; }
     double fLowLimit() const { return m_lowLimit; }
+    // New limits, shown at once; the needle follows with the next reading.
     void setLimits(double hiLimit, double lowLimit);
 
     // Wake the update thread and wait for its end. Window thread; idempotent.
@@ -43,11 +53,24 @@ class TComparatorForm : public ShowingWidget {
     // The dialog the limit button opens; by default the one created last
     // (start-up creates it just before this window).
     void setLimitDialog(TDlgHiLowForm* dialog) { m_limitDialog = dialog; }
+    // Where the alarm's tones go (not owned); by default a player on the
+    // sound device, made at the first tone (none with the sound off).
+    void setToneSink(ToneSink* sink) { m_tones = sink; }
 
     bool alarm() const { return m_alarm; }
     float value() const { return m_value; }
     int function() const { return m_function; }
+    const std::string& valueText() const { return m_valueText; }
+    const std::string& prefixLabel() const { return m_prefixLabel; }
+    const std::string& unitLabel() const { return m_unitLabel; }
     int iconResource() const { return 5; }
+    // The gauge: the angle of the latest reading, the needle on screen (during
+    // a sweep, the sweep's position), and the positions the latest sweep showed.
+    double angle() const { return m_angle; }
+    double previousAngle() const { return m_previousAngle; }
+    double shownAngle() const;
+    bool needleMoving() const;
+    const std::vector<double>& sweepTrail() const;
 
     // Controls.
     QWidget* Panel1 = nullptr;
@@ -66,9 +89,17 @@ class TComparatorForm : public ShowingWidget {
 
   protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void newReading();
+    void drawGauge();
     void showLimits();
+    void refreshLimitLabels();
+    void soundAlarm();
+    int faceLeft() const;
+    QPoint pivot() const;
 
     AcquisitionState& m_state;
     double m_angle = 90.0;
@@ -84,6 +115,9 @@ class TComparatorForm : public ShowingWidget {
     std::string m_prefixLabel;
     std::string m_unitLabel;
     QPointer<TDlgHiLowForm> m_limitDialog;
+    NeedleSweep* m_sweep = nullptr;
+    ToneSink* m_tones = nullptr;
+    std::unique_ptr<ToneSink> m_ownTones;
     std::unique_ptr<TComparatorThread> m_thread;
 };
 

@@ -1,19 +1,49 @@
 #include "displays/ui/data_list_form.h"
 
 #include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/live_windows.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace ostrel {
+namespace {
 
-AppendSampleEvent::AppendSampleEvent(int position)
+constexpr int kOutOfMemoryText = 9006;
+
+} // namespace
+
+AppendSampleEvent::AppendSampleEvent(std::int64_t position)
     : QEvent(EventType(kMsgAppendSample)), m_position(position) {}
+
+DataSheetModel::DataSheetModel(const DataLineSource& source, std::int64_t first, QObject* parent)
+    : QAbstractListModel(parent), m_source(source), m_first(first) {}
+
+int DataSheetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_count;
+}
+
+QVariant DataSheetModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_count || !m_source)
+        return QVariant();
+    const std::optional<std::string> line = m_source(m_first + index.row());
+    return line ? QVariant(QString::fromLatin1(*line)) : QVariant();
+}
+
+void DataSheetModel::grow(int n) {
+    if (n <= 0)
+        return;
+    beginInsertRows(QModelIndex(), m_count, m_count + n - 1);
+    m_count += n;
+    endInsertRows();
+}
 
 TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("DataStringGridForm"));
@@ -41,46 +71,106 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
 }
 
 bool TDataStringGridForm::addPage() {
-    const QString caption = QStringLiteral("Sheet%1").arg(m_pages.size() + 1);
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("ts") + caption);
-    auto* list = new QListWidget(page);
-    list->setObjectName(QStringLiteral("DataList"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list);
-    PageControl->addTab(page, caption);
-    m_pages.push_back(page);
-    m_lists.push_back(list);
-    PageControl->setCurrentWidget(page);
-    return true;
+    try {
+        const QString caption = QStringLiteral("Sheet%1").arg(m_pages.size() + 1);
+        auto page = std::make_unique<QWidget>();
+        page->setObjectName(QStringLiteral("ts") + caption);
+        auto* list = new QListView(page.get());
+        list->setObjectName(QStringLiteral("DataList"));
+        list->setUniformItemSizes(true);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        const std::int64_t first =
+            m_models.empty() ? 0 : m_models.back()->first() + m_models.back()->count();
+        auto* model = new DataSheetModel(m_lineSource, first, list);
+        list->setModel(model);
+        auto* layout = new QVBoxLayout(page.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(list);
+        // Room first, so that the page joins all three lists or none.
+        m_pages.reserve(m_pages.size() + 1);
+        m_lists.reserve(m_lists.size() + 1);
+        m_models.reserve(m_models.size() + 1);
+        PageControl->addTab(page.get(), caption);
+        m_pages.push_back(page.release());
+        m_lists.push_back(list);
+        m_models.push_back(model);
+        PageControl->setCurrentWidget(m_pages.back());
+        return true;
+    } catch (const std::bad_alloc&) {
+        ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
+        return false;
+    }
 }
 
-void TDataStringGridForm::appendLine(int position) {
-    if (!m_lineSource || m_lists.empty())
+std::int64_t TDataStringGridForm::nextPosition() const {
+    if (m_models.empty())
+        return 0;
+    return m_models.back()->first() + m_models.back()->count();
+}
+
+void TDataStringGridForm::appendLine(std::int64_t position) {
+    const std::int64_t next = nextPosition();
+    if (position >= next) // a position listed already (a message from before a clear) is dropped
+        appendLines(next, position);
+}
+
+void TDataStringGridForm::appendLines(std::int64_t first, std::int64_t last) {
+    if (!m_lineSource || m_models.empty() || last < first || first != nextPosition())
         return;
-    const std::optional<std::string> line = m_lineSource(position);
-    if (!line)
-        return;
-    PageControl->setCurrentWidget(m_pages.back());
-    QListWidget* list = m_lists.back();
+    try {
+        // The newest line must exist in the buffer (a message may arrive after
+        // the buffer it was meant for was emptied).
+        if (!m_lineSource(last))
+            return;
+        std::int64_t position = first;
+        int linePage = -1;
+        while (position <= last) {
+            DataSheetModel* model = m_models.back();
+            std::int64_t room = kDataListPageLines - model->count();
+            if (room <= 0) // a page could not be added: the lines stay on the last one
+                room = kDataListPageLines;
+            const int n = static_cast<int>(std::min<std::int64_t>(room, last - position + 1));
+            model->grow(n);
+            linePage = pageCount() - 1;
+            position += n;
+            if (model->count() >= kDataListPageLines && !addPage())
+                break;
+        }
+        // Only the newest line is selected (and shown); the pages filled on
+        // the way lay themselves out when they are looked at.
+        if (linePage >= 0)
+            showLast(linePage);
+    } catch (const std::bad_alloc&) {
+        for (QListView* list : m_lists)
+            list->setUpdatesEnabled(true);
+        ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
+    }
+}
+
+void TDataStringGridForm::showLast(int page) {
+    QListView* list = m_lists[static_cast<std::size_t>(page)];
+    DataSheetModel* model = m_models[static_cast<std::size_t>(page)];
     list->setUpdatesEnabled(false);
-    list->addItem(QString::fromLatin1(*line));
-    list->setCurrentRow(list->count() - 1);
+    if (model->count() > 0)
+        list->setCurrentIndex(model->index(model->count() - 1));
     list->setUpdatesEnabled(true);
-    if (list->count() >= kDataListPageLines)
-        addPage();
+    // New lines go to the last page, which is the one shown.
+    PageControl->setCurrentIndex(pageCount() - 1);
+}
+
+QString TDataStringGridForm::lineText(int page, int row) const {
+    const DataSheetModel* model = sheet(page);
+    return model->data(model->index(row)).toString();
 }
 
 void TDataStringGridForm::clearList() {
-    for (QListWidget* list : m_lists)
-        list->clear();
     for (auto it = m_pages.rbegin(); it != m_pages.rend(); ++it) {
         PageControl->removeTab(PageControl->indexOf(*it));
-        delete *it; // its list goes with it
+        delete *it; // its list and model go with it
     }
     m_pages.clear();
     m_lists.clear();
+    m_models.clear();
     addPage();
 }
 

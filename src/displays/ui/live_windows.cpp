@@ -81,6 +81,21 @@ QIcon DisplayIcon(int resource) {
     return it->second;
 }
 
+QLabel* MeterPanel(QWidget* parent, int points) {
+    auto* panel = new QLabel(parent);
+    panel->setAutoFillBackground(true);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setAlignment(Qt::AlignCenter);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    panel->setPalette(palette);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(points);
+    panel->setFont(font);
+    return panel;
+}
+
 HandOver::Poster WindowThreadPoster(QObject* context) {
     // Called on the update thread. The window that owns the thread joins it
     // before the context goes, so the context is alive whenever this runs; a

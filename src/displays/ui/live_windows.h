@@ -9,6 +9,7 @@
 #include "displays/ui/hi_low_dialog.h"
 
 #include <QIcon>
+#include <QLabel>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -45,6 +46,10 @@ QIcon DisplayIcon(int resource);
 // A poster that queues a routine on the thread of context (the window thread)
 // through the event loop.
 HandOver::Poster WindowThreadPoster(QObject* context);
+
+// A panel of the meters' look: lime text on black, centred, in Arial of
+// points size.
+QLabel* MeterPanel(QWidget* parent, int points);
 
 // Meter texts are 8-bit; the Symbol-typeface mapping yields UTF-8.
 inline QString MeterText(const std::string& text) {

@@ -191,11 +191,11 @@ void TFormImport::buildToolBar() {
         connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    sbtnImport = button("sbtnImport", "import_download", 513, 1046, &TFormImport::sbtnImportClick);
-    sbtnExport = button("sbtnExport", "import_export", 514, 1054, &TFormImport::sbtnExportClick);
-    sbtnOpen = button("sbtnOpen", "import_open", 510, 1047, &TFormImport::sbtnOpenClick);
-    sbtnSave = button("sbtnSave", "import_save", 511, 1048, &TFormImport::sbtnSaveClick);
-    sbtnClear = button("sbtnClear", "import_clear", 7141, 7141, &TFormImport::sbtnClearClick);
+    sbtnImport = button("sbtnImport", "recorder_import", 513, 1046, &TFormImport::sbtnImportClick);
+    sbtnExport = button("sbtnExport", "recorder_export", 514, 1054, &TFormImport::sbtnExportClick);
+    sbtnOpen = button("sbtnOpen", "recorder_open", 510, 1047, &TFormImport::sbtnOpenClick);
+    sbtnSave = button("sbtnSave", "recorder_save", 511, 1048, &TFormImport::sbtnSaveClick);
+    sbtnClear = button("sbtnClear", "recorder_clear", 7141, 7141, &TFormImport::sbtnClearClick);
 }
 
 QWidget* TFormImport::buildRightPanel() {
@@ -255,26 +255,25 @@ QWidget* TFormImport::buildRightPanel() {
     rbtnSubData->setObjectName("rbtnSubData");
     connect(rbtnMainData, &QRadioButton::clicked, this, &TFormImport::rbtnMainDataClick);
     connect(rbtnSubData, &QRadioButton::clicked, this, &TFormImport::rbtnSubDataClick);
-    auto pageButton = [this](const char* name, QStyle::StandardPixmap picture, int hint,
+    auto pageButton = [this](const char* name, const char* picture, int hint,
                              void (TFormImport::*handler)()) {
         auto* b = new QToolButton(PanelSBtn);
         b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(style()->standardIcon(picture));
+        b->setIcon(ButtonPicture(picture));
         b->setToolTip(QText(hint));
         b->setAutoRaise(true);
         if (handler)
             connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    sbtnUndoZoom = pageButton("sbtnUndoZoom", QStyle::SP_BrowserReload, 1053, nullptr);
-    sbtnFirstPage = pageButton("sbtnFirstPage", QStyle::SP_MediaSkipBackward, 1049,
-                               &TFormImport::sbtnFirstPageClick);
-    sbtnPageUp =
-        pageButton("sbtnPageUp", QStyle::SP_MediaSeekBackward, 1050, &TFormImport::sbtnPageUpClick);
-    sbtnPageDown = pageButton("sbtnPageDown", QStyle::SP_MediaSeekForward, 1051,
-                              &TFormImport::sbtnPageDownClick);
-    sbtnLastPage = pageButton("sbtnLastPage", QStyle::SP_MediaSkipForward, 1052,
-                              &TFormImport::sbtnLastPageClick);
+    sbtnUndoZoom = pageButton("sbtnUndoZoom", "recorder_unzoom", 1053, nullptr);
+    sbtnFirstPage =
+        pageButton("sbtnFirstPage", "recorder_first", 1049, &TFormImport::sbtnFirstPageClick);
+    sbtnPageUp = pageButton("sbtnPageUp", "recorder_prev", 1050, &TFormImport::sbtnPageUpClick);
+    sbtnPageDown =
+        pageButton("sbtnPageDown", "recorder_next", 1051, &TFormImport::sbtnPageDownClick);
+    sbtnLastPage =
+        pageButton("sbtnLastPage", "recorder_last", 1052, &TFormImport::sbtnLastPageClick);
     auto* bar = new QHBoxLayout(PanelSBtn);
     bar->setContentsMargins(4, 0, 4, 0);
     bar->addWidget(rbtnMainData);

@@ -1,46 +1,451 @@
 #include "recorder/ui/graphical_form.h"
 
+#include "base/busy_flag.h"
+#include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/pictures.h"
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
+#include "displays/ui/data_list_form.h"
+#include "recorder/recorder_view.h"
+#include "recorder/ui/graph_adapter.h"
 
-#include <QEvent>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace ostrel {
+namespace {
 
-TGraphicalForm::TGraphicalForm(AcquisitionState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_state(state) {
+constexpr int kButtonWidth = 23;
+constexpr int kButtonHeight = 22;
+constexpr int kClockMs = 1000;
+const int kStatusWidths[5] = {110, 175, 175, 175, 50};
+const char* const kPanelTypeface = "Arial";
+
+const QColor kPanelBack(0, 0, 0);
+const QColor kReadingText(0, 255, 0);  // lime
+const QColor kTimeText(255, 255, 255); // white
+const QColor kMaxText(255, 0, 0);      // red
+const QColor kMinText(255, 0, 255);    // fuchsia
+
+QLabel* MakePanel(const char* name, const QColor& text, int width, QWidget* parent) {
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(name);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setAutoFillBackground(true);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, kPanelBack);
+    palette.setColor(QPalette::WindowText, text);
+    panel->setPalette(palette);
+    QFont font{QString::fromLatin1(kPanelTypeface)};
+    font.setPointSize(11);
+    font.setBold(true);
+    panel->setFont(font);
+    panel->setMinimumWidth(width);
+    panel->setFixedHeight(24);
+    return panel;
+}
+
+QLabel* MakeCaption(int textId, QWidget* parent) {
+    auto* label = new QLabel(QText(textId), parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDirectory,
+                               QWidget* parent)
+    : QMainWindow(parent, Qt::Window), m_state(state), m_startupDirectory(startupDirectory) {
     setObjectName("GraphicalForm");
     setWindowTitle(QText(104));
     setWindowIcon(ResourceIcon(7));
+    if (m_startupDirectory.isEmpty())
+        m_startupDirectory = QStringLiteral(".");
+    m_tempFiles = std::make_unique<TemporaryFiles>(m_startupDirectory.toStdString());
+    m_runDialog = [](QDialog& dialog) { return dialog.exec(); };
+    m_chooseFile = [this](const FileRequest& request) { return chooseFile(request); };
+
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const ShellGeometry& shell = CurrentShellGeometry();
-    const int left = screen.width() / 4;
-    const int top = shell.mainWindowHeight;
-    setGeometry(left, top, screen.width() - left, screen.height() - top - shell.taskbarHeight);
+    const RecorderGeometry g = ComputeRecorderGeometry(screen.width(), screen.height(),
+                                                       shell.mainWindowHeight, shell.taskbarHeight);
+    setMinimumSize(std::max(1, g.minWidth), std::max(1, std::min(g.minHeight, g.maxHeight)));
+    setMaximumSize(std::max(g.minWidth, g.maxWidth), std::max(1, g.maxHeight));
+    setGeometry(g.left, g.top, g.width, std::max(1, g.height));
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    buildToolPanel();
+    buildMenus();
+    buildPanels(central);
+    buildStatusBar();
+
+    TimerLogger = new QTimer(this);
+    TimerLogger->setObjectName("TimerLogger");
+    connect(TimerLogger, &QTimer::timeout, this, &TGraphicalForm::TimerLoggerTimer);
+    TimerTime = new QTimer(this);
+    TimerTime->setObjectName("TimerTime");
+    TimerTime->setInterval(kClockMs);
+    connect(TimerTime, &QTimer::timeout, this, &TGraphicalForm::TimerTimeTimer);
+    TimerTime->start();
+
+    // Creation: interval 500, manual off, 200 points per page, reset.
+    setUpGraph();
+    resetRecorder();
+    TimerTimeTimer();
 }
 
-bool TGraphicalForm::mayClose() {
-    return true;
+TGraphicalForm::~TGraphicalForm() {
+    TimerLogger->stop();
+    // The temporary files of this run go with it (unless kept for recovery).
+    m_tempFiles.reset();
 }
 
-void TGraphicalForm::keepRecordingForRecovery() {}
-
-void TGraphicalForm::stopRecording() {
-    m_recording = false;
-    emit recordingStopped();
+QToolButton* TGraphicalForm::makeButton(const char* name, const char* picture, int hintId) {
+    auto* button = new QToolButton(ToolPanel);
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setIcon(ButtonPicture(picture));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(kButtonWidth, kButtonHeight);
+    button->setToolTip(QText(hintId));
+    return button;
 }
+
+void TGraphicalForm::buildToolPanel() {
+    ToolPanel = new QFrame(centralWidget());
+    ToolPanel->setObjectName("ToolPanel");
+    ToolPanel->setFrameShape(QFrame::StyledPanel);
+    sbtnRecordStart = makeButton("sbtnRecordStart", "recorder_start", 1040);
+    sbtnRecordStop = makeButton("sbtnRecordStop", "recorder_stop", 1041);
+    sbtnManualLogging = makeButton("sbtnManualLogging", "recorder_manual", 1042);
+    sbtnOption = makeButton("sbtnOption", "recorder_option", 1043);
+    sbtnClear = makeButton("sbtnClear", "recorder_clear", 1045);
+    sbtnImport = makeButton("sbtnImport", "recorder_import", 1046);
+    sbtnOpenFile = makeButton("sbtnOpenFile", "recorder_open", 1047);
+    sbtnSaveFile = makeButton("sbtnSaveFile", "recorder_save", 1048);
+    sbtnExport = makeButton("sbtnExport", "recorder_export", 1054);
+    sbtnPrintGraphic = makeButton("sbtnPrintGraphic", "recorder_print", 1044);
+    sbtnFirstPage = makeButton("sbtnFirstPage", "recorder_first", 1049);
+    sbtnPageUp = makeButton("sbtnPageUp", "recorder_prev", 1050);
+    sbtnPageDown = makeButton("sbtnPageDown", "recorder_next", 1051);
+    sbtnLastPage = makeButton("sbtnLastPage", "recorder_last", 1052);
+    sbtnFitView = makeButton("sbtnFitView", "recorder_fit", 1055);
+    sbtnUndoZoom = makeButton("sbtnUndoZoom", "recorder_unzoom", 1053);
+
+    // Start and Stop form one group; Stop is down at start.
+    sbtnRecordStart->setCheckable(true);
+    sbtnRecordStop->setCheckable(true);
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    group->addButton(sbtnRecordStart);
+    group->addButton(sbtnRecordStop);
+    sbtnRecordStop->setChecked(true);
+
+    CaptionLabel = new QLabel(windowTitle() + QStringLiteral("   "), ToolPanel);
+    CaptionLabel->setObjectName("CaptionLabel");
+    CaptionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont bold = CaptionLabel->font();
+    bold.setBold(true);
+    CaptionLabel->setFont(bold);
+
+    auto* row = new QHBoxLayout(ToolPanel);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(1);
+    const auto gap = [row] { row->addSpacing(8); };
+    for (QToolButton* b : {sbtnRecordStart, sbtnRecordStop, sbtnManualLogging, sbtnOption})
+        row->addWidget(b);
+    gap();
+    for (QToolButton* b : {sbtnOpenFile, sbtnSaveFile, sbtnClear, sbtnImport})
+        row->addWidget(b);
+    gap();
+    for (QToolButton* b : {sbtnExport, sbtnPrintGraphic})
+        row->addWidget(b);
+    gap();
+    for (QToolButton* b : {sbtnFirstPage, sbtnPageUp, sbtnPageDown, sbtnLastPage})
+        row->addWidget(b);
+    gap();
+    for (QToolButton* b : {sbtnFitView, sbtnUndoZoom})
+        row->addWidget(b);
+    row->addStretch(1);
+    row->addWidget(CaptionLabel);
+
+    connect(sbtnRecordStart, &QToolButton::clicked, this, &TGraphicalForm::sbtnRecordStartClick);
+    connect(sbtnRecordStop, &QToolButton::clicked, this, &TGraphicalForm::sbtnRecordStopClick);
+    connect(sbtnManualLogging, &QToolButton::clicked, this,
+            &TGraphicalForm::sbtnManualLoggingClick);
+    connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::sbtnOptionClick);
+    connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::sbtnClearClick);
+    connect(sbtnImport, &QToolButton::clicked, this, &TGraphicalForm::sbtnImportClick);
+    connect(sbtnOpenFile, &QToolButton::clicked, this, &TGraphicalForm::sbtnOpenFileClick);
+    connect(sbtnSaveFile, &QToolButton::clicked, this, [this] { sbtnSaveFileClick(); });
+    connect(sbtnExport, &QToolButton::clicked, this, &TGraphicalForm::sbtnExportClick);
+    connect(sbtnPrintGraphic, &QToolButton::clicked, this, &TGraphicalForm::sbtnPrintGraphicClick);
+    connect(sbtnFirstPage, &QToolButton::clicked, this, &TGraphicalForm::sbtnFirstPageClick);
+    connect(sbtnPageUp, &QToolButton::clicked, this, &TGraphicalForm::sbtnPageUpClick);
+    connect(sbtnPageDown, &QToolButton::clicked, this, &TGraphicalForm::sbtnPageDownClick);
+    connect(sbtnLastPage, &QToolButton::clicked, this, &TGraphicalForm::sbtnLastPageClick);
+    connect(sbtnFitView, &QToolButton::clicked, this, &TGraphicalForm::sbtnFitViewClick);
+    connect(sbtnUndoZoom, &QToolButton::clicked, this, &TGraphicalForm::sbtnUndoZoomClick);
+}
+
+void TGraphicalForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    mnuFile = bar->addMenu(QText(501));
+    miOpen = mnuFile->addAction(QText(510), this, &TGraphicalForm::sbtnOpenFileClick);
+    miSaveAs = mnuFile->addAction(QText(511), this, [this] { sbtnSaveFileClick(); });
+    miClear = mnuFile->addAction(QText(512), this, &TGraphicalForm::sbtnClearClick);
+    mnuFile->addSeparator();
+    miImport = mnuFile->addAction(QText(513), this, &TGraphicalForm::sbtnImportClick);
+    miExport = mnuFile->addAction(QText(514), this, &TGraphicalForm::sbtnExportClick);
+    miPrint = mnuFile->addAction(QText(515), this, &TGraphicalForm::sbtnPrintGraphicClick);
+    miPrinterSetup = mnuFile->addAction(QText(516), this, &TGraphicalForm::PrinterSetupClick);
+    mnuFile->addSeparator();
+    miExit = mnuFile->addAction(QText(509), this, &QWidget::close);
+
+    mnuAcquisition = bar->addMenu(QText(520));
+    miStart = mnuAcquisition->addAction(QText(521), this, [this] {
+        sbtnRecordStart->setChecked(true);
+        sbtnRecordStartClick();
+    });
+    miStart->setShortcut(Qt::Key_F9);
+    miStop = mnuAcquisition->addAction(QText(522), this, [this] {
+        sbtnRecordStop->setChecked(true);
+        sbtnRecordStopClick();
+    });
+    miStop->setShortcut(Qt::Key_F3);
+    miManual = mnuAcquisition->addAction(QText(523), this, &TGraphicalForm::sbtnManualLoggingClick);
+    miManual->setShortcut(Qt::Key_F7);
+    mnuAcquisition->addSeparator();
+    miInterval = mnuAcquisition->addAction(QText(524), this, &TGraphicalForm::sbtnOptionClick);
+
+    mnuView = bar->addMenu(QText(530));
+    miFirstPage = mnuView->addAction(QText(531), this, &TGraphicalForm::sbtnFirstPageClick);
+    miFirstPage->setShortcut(Qt::CTRL | Qt::Key_PageUp);
+    miPageUp = mnuView->addAction(QText(532), this, &TGraphicalForm::sbtnPageUpClick);
+    miPageDown = mnuView->addAction(QText(533), this, &TGraphicalForm::sbtnPageDownClick);
+    miLastPage = mnuView->addAction(QText(534), this, &TGraphicalForm::sbtnLastPageClick);
+    miLastPage->setShortcut(Qt::CTRL | Qt::Key_PageDown);
+    mnuView->addSeparator();
+    miFitView = mnuView->addAction(QText(535), this, &TGraphicalForm::sbtnFitViewClick);
+    miFitView->setShortcut(Qt::CTRL | Qt::Key_F);
+    miUndoZoom = mnuView->addAction(QText(536), this, &TGraphicalForm::sbtnUndoZoomClick);
+    miUndoZoom->setShortcut(Qt::CTRL | Qt::Key_Z);
+    miUndoZoom->setEnabled(false);
+    sbtnUndoZoom->setEnabled(false);
+    mnuView->addSeparator();
+    miLineColor = mnuView->addAction(QText(537), this, &TGraphicalForm::GraphLineColorClick);
+}
+
+void TGraphicalForm::buildPanels(QWidget* central) {
+    auto* display = new QFrame(central);
+    display->setObjectName("DisplayPanel");
+    TimePanel = MakePanel("TimePanel", kTimeText, 100, display);
+    ReadingDataPanel = MakePanel("ReadingDataPanel", kReadingText, 100, display);
+    ReadingUnitPanel = MakePanel("ReadingUnitPanel", kReadingText, 36, display);
+    ReadingFuncPanel = MakePanel("ReadingFuncPanel", kReadingText, 60, display);
+    MaxDataPanel = MakePanel("MaxDataPanel", kMaxText, 100, display);
+    MaxUnitPanel = MakePanel("MaxUnitPanel", kMaxText, 36, display);
+    MaxFuncPanel = MakePanel("MaxFuncPanel", kMaxText, 60, display);
+    MinDataPanel = MakePanel("MinDataPanel", kMinText, 100, display);
+    MinUnitPanel = MakePanel("MinUnitPanel", kMinText, 36, display);
+    MinFuncPanel = MakePanel("MinFuncPanel", kMinText, 60, display);
+
+    auto* row = new QHBoxLayout(display);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(2);
+    for (QLabel* panel : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
+        row->addWidget(panel, panel == ReadingUnitPanel ? 0 : 1);
+    row->addSpacing(10);
+    row->addWidget(MakeCaption(7021, display));
+    for (QLabel* panel : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel})
+        row->addWidget(panel, panel == MaxUnitPanel ? 0 : 1);
+    row->addSpacing(10);
+    row->addWidget(MakeCaption(7022, display));
+    for (QLabel* panel : {MinDataPanel, MinUnitPanel, MinFuncPanel})
+        row->addWidget(panel, panel == MinUnitPanel ? 0 : 1);
+
+    ProgressBar = new QProgressBar(central);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setFixedHeight(8);
+
+    PEGraph = new GraphAdapter(central);
+    PEGraph->setObjectName("PEGraph");
+
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    column->addWidget(ToolPanel);
+    column->addWidget(display);
+    column->addWidget(ProgressBar);
+    column->addWidget(PEGraph, 1);
+}
+
+void TGraphicalForm::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setMinimumWidth(kStatusWidths[i]);
+        panel->setAlignment(i == 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        StatusPanels[i] = panel;
+        bar->addWidget(panel, i == 4 ? 1 : 0);
+    }
+}
+
+void TGraphicalForm::setCollaborators(const Collaborators& collaborators) {
+    m_with = collaborators;
+    if (!m_with.dataList)
+        return;
+    // The data list formats its lines from this window's buffer when it
+    // draws them.
+    QPointer<TGraphicalForm> self(this);
+    m_with.dataList->setLineSource([self](std::int64_t position) -> std::optional<std::string> {
+        if (!self || position < 0 || position >= self->m_engine.count())
+            return std::nullopt;
+        return DataListLine(self->m_engine.buffer()[static_cast<std::size_t>(position)], position);
+    });
+}
+
+// --- rules and status ----------------------------------------------------------------
+
+void TGraphicalForm::refreshEnables() {
+    RecorderFlags flags;
+    flags.recording = m_recording;
+    flags.manual = m_engine.manual();
+    flags.busy = BusyFlag();
+    flags.empty = m_engine.empty();
+    flags.lastPage = m_engine.lastPage();
+    flags.viewedPage = m_engine.viewedPage();
+    const RecorderEnables e = ComputeEnables(flags);
+    sbtnRecordStart->setEnabled(e.startStopButtons);
+    sbtnRecordStop->setEnabled(e.startStopButtons);
+    miStart->setEnabled(e.startMenu);
+    miStop->setEnabled(e.stopMenu);
+    sbtnManualLogging->setEnabled(e.manual);
+    miManual->setEnabled(e.manual);
+    for (QToolButton* b : {sbtnOption, sbtnOpenFile, sbtnImport})
+        b->setEnabled(e.idle);
+    for (QAction* a : {miInterval, miOpen, miImport, miPrinterSetup})
+        a->setEnabled(e.idle);
+    for (QToolButton* b : {sbtnSaveFile, sbtnPrintGraphic, sbtnClear, sbtnExport})
+        b->setEnabled(e.data);
+    for (QAction* a : {miSaveAs, miPrint, miClear, miExport})
+        a->setEnabled(e.data);
+    for (QToolButton* b : {sbtnFirstPage, sbtnPageUp})
+        b->setEnabled(e.towardFirst);
+    for (QAction* a : {miFirstPage, miPageUp})
+        a->setEnabled(e.towardFirst);
+    for (QToolButton* b : {sbtnPageDown, sbtnLastPage})
+        b->setEnabled(e.towardLast);
+    for (QAction* a : {miPageDown, miLastPage})
+        a->setEnabled(e.towardLast);
+    sbtnFitView->setEnabled(e.fitView);
+    miFitView->setEnabled(e.fitView);
+}
+
+void TGraphicalForm::refreshStatusBar() {
+    StatusPanels[0]->setText(QString::fromStdString(RecordingStatusText(m_recording)));
+    StatusPanels[1]->setText(QString::fromStdString(CountStatusText(m_engine.count())));
+    StatusPanels[2]->setText(
+        QString::fromStdString(PageStatusText(m_engine.viewedPage(), m_engine.lastPage())));
+    StatusPanels[3]->setText(
+        QString::fromStdString(ModeStatusText(m_engine.manual(), m_engine.interval())));
+}
+
+void TGraphicalForm::TimerTimeTimer() {
+    const QTime now = QTime::currentTime();
+    StatusPanels[4]->setText(
+        QString::fromStdString(ClockStatusText(now.hour(), now.minute(), now.second())));
+}
+
+void TGraphicalForm::setBusy(bool busy) {
+    BusyFlag() = busy;
+    refreshEnables();
+    emit busyChanged();
+}
+
+int TGraphicalForm::runDialog(QDialog& dialog) {
+    return m_runDialog(dialog);
+}
+
+int TGraphicalForm::say(int formatId, int number, const QString& text, MessageIcon icon,
+                        QMessageBox::StandardButtons buttons,
+                        QMessageBox::StandardButton defaultButton) {
+    MessageRequest request;
+    request.owner = this;
+    request.caption = QNumberedCaption(formatId, number);
+    request.text = text;
+    request.icon = icon;
+    request.buttons = buttons;
+    request.defaultButton = defaultButton;
+    return ShowMessage(request);
+}
+
+QString TGraphicalForm::chooseFile(const FileRequest& request) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("g53"));
+    dialog.setNameFilters(request.filters);
+    dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+// --- window events --------------------------------------------------------------------
 
 bool TGraphicalForm::event(QEvent* event) {
     if (event->type() == EventType(kMsgStopRecording)) {
-        if (m_recording)
-            stopRecording();
+        stopRecording();
         return true;
     }
-    return QWidget::event(event);
+    return QMainWindow::event(event);
+}
+
+void TGraphicalForm::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window; a recording it hides would go on without
+    // anyone seeing it, so it stops as with Stop.
+    stopRecording();
+    event->accept();
+}
+
+void TGraphicalForm::stopRecording() {
+    if (!m_recording)
+        return;
+    sbtnRecordStop->setChecked(true);
+    sbtnRecordStopClick();
+}
+
+void TGraphicalForm::keepRecordingForRecovery() {
+    TimerLogger->stop();
+    m_tempFiles->keepForRecovery(m_engine.hasUnsavedSamples());
 }
 
 } // namespace ostrel

@@ -4,11 +4,6 @@
 
 namespace ostrel {
 
-TDialogOption::TDialogOption(QWidget* parent) : QDialog(parent) {
-    setObjectName("DialogOption");
-    setWindowTitle(QStringLiteral("Acquisition Interval option"));
-}
-
 TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QDialog(parent) {
     setObjectName("FormViewGraphic");
     setWindowTitle(QStringLiteral("Graphical viewer"));

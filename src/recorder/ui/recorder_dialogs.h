@@ -1,19 +1,13 @@
 #pragma once
 // The recorder's dialogs, created once at start-up and hidden until used:
-// the acquisition interval option and the graphical viewer. The graph export
-// dialog and the line colour dialog have their own files.
+// the graphical viewer. The graph export dialog, the interval option and the
+// line colour dialog have their own files.
 
 #include "recorder/ui/export_dialog.h"
 
 #include <QDialog>
 
 namespace ostrel {
-
-class TDialogOption : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TDialogOption(QWidget* parent = nullptr);
-};
 
 class TFormViewGraphic : public QDialog {
     Q_OBJECT

@@ -1,0 +1,238 @@
+// The live windows at work, on the offscreen platform.
+//
+// ReadingToNeedles: from a reading published into the acquisition state (as
+// the acquisition thread does) until the analog meter's and the comparator's
+// needles stand at their new angles, sweeps included; max_block_ms is the
+// longest single event those two windows kept the window thread busy with
+// (max_block_cpu_ms counts only the thread's own time, without the time
+// other processes took the core).
+//
+// LinkedCpu/N: the whole program linked to the simulated meter (default
+// profile, its own timing) with the digital meter, the analog meter and the
+// comparator with its alarm on, for N seconds: the process's CPU time as a
+// percentage of one core. UnlinkedCpu/N: the same program after 10 link and
+// unlink cycles, left alone for N seconds.
+#include "app/ui/display_windows.h"
+#include "app/ui/main_form.h"
+#include "app/ui/meter_access_factory.h"
+#include "app/ui/ostrel_application.h"
+#include "app/ui/start_up.h"
+#include "base/ui/app_windows.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using namespace ostrel;
+
+// Times every event delivered to the watched windows and their children.
+class TimingApplication : public OstrelApplication {
+  public:
+    using OstrelApplication::OstrelApplication;
+    std::vector<const QObject*> watched;
+    double longestMs = 0;    // wall time, preemption by other processes included
+    double longestCpuMs = 0; // the window thread's own time
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (!isWatched(receiver))
+            return OstrelApplication::notify(receiver, event);
+        const double wall = Milliseconds(CLOCK_MONOTONIC);
+        const double cpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
+        const bool result = OstrelApplication::notify(receiver, event);
+        longestMs = std::max(longestMs, Milliseconds(CLOCK_MONOTONIC) - wall);
+        longestCpuMs = std::max(longestCpuMs, Milliseconds(CLOCK_THREAD_CPUTIME_ID) - cpu);
+        return result;
+    }
+
+  private:
+    static double Milliseconds(clockid_t clock) {
+        timespec t{};
+        clock_gettime(clock, &t);
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+    }
+    bool isWatched(const QObject* object) const {
+        for (; object; object = object->parent())
+            if (std::find(watched.begin(), watched.end(), object) != watched.end())
+                return true;
+        return false;
+    }
+};
+
+TimingApplication* App() {
+    return static_cast<TimingApplication*>(QCoreApplication::instance());
+}
+
+void Publish(AcquisitionState& state, std::string value) {
+    {
+        std::lock_guard lock(state.readingLock);
+        SetField(state.reading.main.valueField, value);
+        state.reading.main.valueText = std::move(value);
+        state.reading.main.exponentText = "0";
+        state.reading.main.function = 0x6;
+        SetField(state.reading.main.secondLabelField, "V");
+    }
+    state.newReadingEvent.set();
+}
+
+void ReadingToNeedles(benchmark::State& bench) {
+    AcquisitionState state;
+    QWidget mainWindow;
+    mainWindow.resize(800, 60);
+    TDigitalMeterForm digital(state, &mainWindow);
+    TAnalogMeterForm analog(state);
+    TComparatorForm comparator(state, 4.0, 0.0);
+    digital.show();
+    analog.show();
+    comparator.show();
+    state.setLinked(true);
+    QCoreApplication::processEvents();
+    App()->watched = {&analog, &comparator};
+    App()->longestMs = 0;
+    App()->longestCpuMs = 0;
+
+    const std::string values[] = {"1.234", "3.456"};
+    int n = 0;
+    std::vector<double> delays;
+    for (auto _ : bench) {
+        const std::string& value = values[n++ % 2];
+        const auto begin = std::chrono::steady_clock::now();
+        Publish(state, value);
+        QElapsedTimer guard;
+        guard.start();
+        // Sleeps until the window thread has work (the hand-overs, the sweeps'
+        // timers), so that the measurement does not compete for a core.
+        QTimer wake;
+        wake.start(100);
+        while (!(analog.state().valueText == value && comparator.valueText() == value &&
+                 analog.shownAngle() == analog.state().angle &&
+                 comparator.shownAngle() == comparator.angle())) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (guard.elapsed() > 2000) {
+                bench.SkipWithError("the needles did not reach their angles");
+                break;
+            }
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        delays.push_back(seconds);
+        bench.SetIterationTime(seconds);
+    }
+    std::sort(delays.begin(), delays.end());
+    if (!delays.empty()) {
+        bench.counters["median_ms"] = delays[delays.size() / 2] * 1e3;
+        bench.counters["p95_ms"] = delays[delays.size() * 95 / 100] * 1e3;
+    }
+    bench.counters["max_block_ms"] = App()->longestMs;
+    bench.counters["max_block_cpu_ms"] = App()->longestCpuMs;
+    App()->watched.clear();
+    state.setLinked(false);
+    digital.stopUpdateThread();
+    analog.stopUpdateThread();
+    comparator.stopUpdateThread();
+}
+BENCHMARK(ReadingToNeedles)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+void RunEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Percentage of one core the whole process used over seconds of events.
+double CpuPercentOver(int seconds) {
+    const double cpu = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    RunEventsFor(seconds * 1000);
+    return 100.0 * (CpuSeconds() - cpu) / (static_cast<double>(wall.nsecsElapsed()) * 1e-9);
+}
+
+// The program as a user starts it with --simulate, every live window shown,
+// the comparator's alarm on.
+struct Program {
+    Program() {
+        std::string error;
+        access = MakeMeterAccess(std::string("default"), &error);
+        session = std::make_unique<ShellSession>(*access, directory.path());
+        session->showWindows();
+        const AppWindows& w = session->windows();
+        w.comparator->show();
+        w.comparator->bbtnAlartClick();
+        RunEventsFor(300);
+    }
+    ~Program() {
+        if (session->windows().main->isLinked())
+            setLinked(false);
+        session->shutdown();
+    }
+    void setLinked(bool linked) {
+        TFormMain* main = session->windows().main;
+        main->sbtnLink->setChecked(linked);
+        main->sbtnLinkClick();
+    }
+    QTemporaryDir directory;
+    std::unique_ptr<MeterAccess> access;
+    std::unique_ptr<ShellSession> session;
+};
+
+void LinkedCpu(benchmark::State& bench) {
+    Program program;
+    program.setLinked(true);
+    RunEventsFor(2000);
+    for (auto _ : bench)
+        bench.counters["cpu_percent"] = CpuPercentOver(static_cast<int>(bench.range(0)));
+}
+BENCHMARK(LinkedCpu)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
+
+void UnlinkedCpu(benchmark::State& bench) {
+    Program program;
+    for (int i = 0; i < 10; ++i) {
+        program.setLinked(true);
+        RunEventsFor(400);
+        program.setLinked(false);
+        RunEventsFor(100);
+    }
+    RunEventsFor(1000);
+    for (auto _ : bench)
+        bench.counters["cpu_percent"] = CpuPercentOver(static_cast<int>(bench.range(0)));
+}
+BENCHMARK(UnlinkedCpu)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TimingApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,78 @@
+#include "displays/tone_player.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrel {
+
+std::vector<std::int16_t> SineTone(int frequencyHz, int durationMs, int sampleRate) {
+    if (frequencyHz <= 0 || durationMs <= 0 || sampleRate <= 0)
+        return {};
+    constexpr double kPi = 3.14159265358979323846;
+    constexpr double kLevel = 0.4 * 32767.0;
+    const auto frames = static_cast<std::size_t>(static_cast<std::int64_t>(sampleRate) *
+                                                 std::min(durationMs, 10000) / 1000);
+    const std::size_t ramp = std::min<std::size_t>(frames / 2, sampleRate / 200); // 5 ms
+    std::vector<std::int16_t> samples(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        double gain = 1.0;
+        const std::size_t fromEdge = std::min(i, frames - 1 - i);
+        if (fromEdge < ramp)
+            gain = 0.5 - 0.5 * std::cos(kPi * static_cast<double>(fromEdge) / ramp);
+        const double phase = 2.0 * kPi * frequencyHz * static_cast<double>(i) / sampleRate;
+        samples[i] = static_cast<std::int16_t>(std::lround(kLevel * gain * std::sin(phase)));
+    }
+    return samples;
+}
+
+TonePlayer::TonePlayer(std::unique_ptr<ToneOutput> output, Fallback fallback)
+    : m_output(std::move(output)), m_fallback(std::move(fallback)) {
+    m_thread = std::thread([this] { run(); });
+}
+
+TonePlayer::~TonePlayer() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_pending.reset();
+    }
+    m_cv.notify_all();
+    m_thread.join();
+}
+
+void TonePlayer::playTone(int frequencyHz, int durationMs) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = Tone{frequencyHz, durationMs};
+    }
+    m_cv.notify_all();
+}
+
+int TonePlayer::tonesDone() const {
+    std::lock_guard lock(m_mutex);
+    return m_done;
+}
+
+void TonePlayer::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_cv.wait(lock, [this] { return m_stop || m_pending; });
+        if (m_stop)
+            return;
+        const Tone tone = *m_pending;
+        m_pending.reset();
+        lock.unlock();
+        bool played = false;
+        if (!m_outputFailed && m_output) {
+            played = m_output->play(tone.frequencyHz, tone.durationMs);
+            m_outputFailed = !played;
+        }
+        if (!played && m_fallback)
+            m_fallback();
+        lock.lock();
+        ++m_done;
+        m_cv.notify_all();
+    }
+}
+
+} // namespace ostrel

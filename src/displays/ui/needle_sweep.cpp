@@ -1,0 +1,71 @@
+#include "displays/ui/needle_sweep.h"
+
+#include "displays/analog_meter.h"
+
+#include <QPainter>
+
+namespace ostrel {
+
+NeedleSweep::NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot)
+    : QObject(owner), m_owner(owner), m_length(length), m_pivot(std::move(pivot)), m_shown(angle) {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(kStepMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] { step(); });
+}
+
+void NeedleSweep::moveTo(double angle) {
+    m_positions = SweepAngles(m_shown, angle);
+    m_next = 0;
+    m_trail.clear();
+    m_timer.stop();
+    // A needle drawn on whole pixels often stays where it is over a small
+    // move: the sweep then has nothing to show and needs no timer.
+    const QRect now = rect(m_shown);
+    bool showsAnything = false;
+    for (double position : m_positions)
+        showsAnything = showsAnything || rect(position) != now;
+    if (!showsAnything) {
+        m_trail = m_positions;
+        m_positions.clear();
+        m_shown = angle;
+        return;
+    }
+    step(); // the first position at once, the others by the timer
+    if (m_next < m_positions.size())
+        m_timer.start();
+}
+
+QRect NeedleSweep::rect(double angle) const {
+    const QPoint pivot = m_pivot();
+    const NeedleOffset end = NeedleEnd(angle, m_length);
+    return QRect(pivot, pivot + QPoint(end.dx, end.dy)).normalized().adjusted(-3, -3, 3, 3);
+}
+
+void NeedleSweep::paint(QPainter& painter) const {
+    const QPoint pivot = m_pivot();
+    const NeedleOffset end = NeedleEnd(m_shown, m_length);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(pivot, pivot + QPoint(end.dx, end.dy));
+    painter.restore();
+}
+
+void NeedleSweep::step() {
+    if (m_next >= m_positions.size()) {
+        m_timer.stop();
+        return;
+    }
+    const QRect from = rect(m_shown);
+    m_shown = m_positions[m_next++];
+    m_trail.push_back(m_shown);
+    // Repaint only where the needle was and where it goes, and only when
+    // it moves by a pixel.
+    const QRect to = rect(m_shown);
+    if (to != from)
+        m_owner->update(from.united(to));
+    if (m_next >= m_positions.size())
+        m_timer.stop();
+}
+
+} // namespace ostrel

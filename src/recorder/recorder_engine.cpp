@@ -1,0 +1,99 @@
+#include "recorder/recorder_engine.h"
+
+#include <algorithm>
+
+namespace ostrel {
+
+int IntervalForSeconds(int seconds) {
+    if (seconds <= 0)
+        return kFullSpeedMs;
+    return std::min(seconds, kMaxIntervalSeconds) * 1000;
+}
+
+int SecondsForInterval(int intervalMs) {
+    return intervalMs == kFullSpeedMs ? 0 : intervalMs / 1000;
+}
+
+RecorderEngine::RecorderEngine(int pointsPerPage) : m_pointsPerPage(std::max(1, pointsPerPage)) {}
+
+void RecorderEngine::reset() {
+    SampleBuffer().swap(m_buffer); // frees the pairs and their memory
+    m_lastPage = 1;
+    m_viewedPage = 1;
+    m_empty = true;
+    m_modified = false;
+    m_yRange = YRange{};
+    m_extremes = Extremes{};
+}
+
+void RecorderEngine::addSample(const RecordPair& pair) {
+    const std::int64_t position = count();
+    m_buffer.push_back(pair);
+    AccountSample(m_buffer, m_buffer.size() - 1, m_yRange, m_extremes);
+    m_lastPage = static_cast<int>(position / m_pointsPerPage + 1);
+    m_viewedPage = m_lastPage;
+    m_empty = false;
+    m_modified = true;
+}
+
+LoadResult RecorderEngine::load(const std::string& path, const LoadProgress& progress) {
+    // Each pair is accounted as it arrives, so that nothing long remains to
+    // be done after the last progress report.
+    YRange range = m_yRange;
+    Extremes extremes = m_extremes;
+    std::size_t accounted = m_buffer.size();
+    const auto account = [&] {
+        for (; accounted < m_buffer.size(); ++accounted)
+            AccountSample(m_buffer, accounted, range, extremes);
+    };
+    const LoadResult result =
+        LoadRecordFile(path, m_buffer, [&](std::int64_t done, std::int64_t total) {
+            account();
+            return !progress || progress(done, total);
+        });
+    if (result.status == LoadStatus::OpenError || result.status == LoadStatus::Damaged ||
+        result.status == LoadStatus::Aborted)
+        return result;
+    account();
+    m_yRange = range;
+    m_extremes = extremes;
+    m_lastPage = LastPageFor(count(), m_pointsPerPage);
+    m_viewedPage = m_lastPage;
+    m_empty = false;
+    m_modified = true;
+    return result;
+}
+
+void RecorderEngine::markSaved() {
+    m_empty = false;
+    m_modified = false;
+}
+
+bool RecorderEngine::pageUp() {
+    if (m_viewedPage <= 1)
+        return false;
+    --m_viewedPage;
+    return true;
+}
+
+bool RecorderEngine::pageDown() {
+    if (m_viewedPage >= m_lastPage)
+        return false;
+    ++m_viewedPage;
+    return true;
+}
+
+std::vector<GraphPoint> RecorderEngine::pagePoints() const {
+    return FillPage(m_buffer, m_pointsPerPage, m_lastPage, m_viewedPage);
+}
+
+std::int64_t RecorderEngine::positionOfPoint(int point) const {
+    return PointPosition(point, count(), m_pointsPerPage, m_lastPage, m_viewedPage);
+}
+
+void RecorderEngine::setIntervalOption(bool manual, int seconds) {
+    m_manual = manual;
+    m_interval = IntervalForSeconds(seconds);
+}
+
+} // namespace ostrel

@@ -1,0 +1,92 @@
+#pragma once
+// The graphical recorder's state without its window: the sample buffer, the
+// counters that follow it (count, pages, extremes, y range), the empty and
+// modified flags, and the acquisition interval. The window drives it and
+// shows what it holds; every rule about the numbers lives here.
+
+#include "recorder/record.h"
+#include "recorder/record_file.h"
+#include "recorder/recorder_math.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+inline constexpr int kPointsPerPage = 200;
+inline constexpr int kFullSpeedMs = 500;
+// The longest custom interval whose milliseconds still fit a 32-bit timer
+// interval (24 days and a bit).
+inline constexpr int kMaxIntervalSeconds = 2147483;
+
+// Logger interval in milliseconds for the interval option's seconds: 0 is
+// "Full Speed" (500 ms); anything else is limited to 1 … kMaxIntervalSeconds.
+int IntervalForSeconds(int seconds);
+// The option's seconds for an interval: 0 for Full Speed, else interval / 1000.
+int SecondsForInterval(int intervalMs);
+
+class RecorderEngine {
+  public:
+    explicit RecorderEngine(int pointsPerPage = kPointsPerPage);
+
+    // Back to the start: empty buffer (its memory freed), counters and flags
+    // reset, y range 100 … -100.
+    void reset();
+
+    // Account one new sample (steps of a logger tick or a manual click): the
+    // y range widens with its main value, it joins the buffer, the extremes
+    // follow it, and the last page becomes the viewed page.
+    void addSample(const RecordPair& pair);
+
+    // Load a record file into the (empty) buffer and account every pair as if
+    // it had been sampled. The progress callback may stop the load: the pairs
+    // read so far are then dropped and the recorder stays as it was.
+    LoadResult load(const std::string& path, const LoadProgress& progress = {});
+
+    // The buffer was saved: nothing is unsaved any more.
+    void markSaved();
+
+    const SampleBuffer& buffer() const { return m_buffer; }
+    std::int64_t count() const { return static_cast<std::int64_t>(m_buffer.size()); }
+    int pointsPerPage() const { return m_pointsPerPage; }
+    int lastPage() const { return m_lastPage; }
+    int viewedPage() const { return m_viewedPage; }
+    bool empty() const { return m_empty; }
+    bool modified() const { return m_modified; }
+    // Samples that would be lost at exit: a buffer that holds samples not saved.
+    bool hasUnsavedSamples() const { return !m_empty && m_modified && count() > 0; }
+    const YRange& yRange() const { return m_yRange; }
+    const Extremes& extremes() const { return m_extremes; }
+
+    // --- pages ---------------------------------------------------------------
+    // False (and nothing changes) on the first or last page respectively.
+    bool pageUp();
+    bool pageDown();
+    void showFirstPage() { m_viewedPage = 1; }
+    void showLastPage() { m_viewedPage = m_lastPage; }
+    // The points of the viewed page.
+    std::vector<GraphPoint> pagePoints() const;
+    // Buffer position of a point of the viewed page, -1 for a blank point.
+    std::int64_t positionOfPoint(int point) const;
+
+    // --- interval option -----------------------------------------------------
+    int interval() const { return m_interval; }
+    bool manual() const { return m_manual; }
+    // Take the interval dialog's answer.
+    void setIntervalOption(bool manual, int seconds);
+
+  private:
+    SampleBuffer m_buffer;
+    int m_pointsPerPage;
+    int m_lastPage = 1;
+    int m_viewedPage = 1;
+    bool m_empty = true;
+    bool m_modified = false;
+    YRange m_yRange;
+    Extremes m_extremes;
+    int m_interval = kFullSpeedMs;
+    bool m_manual = false;
+};
+
+} // namespace ostrel

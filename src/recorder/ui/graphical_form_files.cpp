@@ -1,0 +1,223 @@
+// TGraphicalForm: Save As, Open with its progress dialog, and the exit
+// question of the main window's close query.
+
+#include "recorder/ui/graphical_form.h"
+
+#include "base/busy_flag.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "displays/ui/data_list_form.h"
+#include "recorder/recorder_view.h"
+#include "recorder/ui/graph_adapter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace ostrel {
+namespace {
+
+constexpr int kOpenErrorText = 9004;
+constexpr int kSaveErrorText = 9005;
+constexpr int kReadingText = 8005;
+constexpr int kAddingText = 8006;
+constexpr int kCounterText = 7122;
+constexpr int kExitQuestionText = 8003;
+constexpr int kSaveQuestionText = 7005;
+constexpr int kG53FilterText = 7030;
+constexpr int kTemporaryFilterText = 7031;
+constexpr int kUntitledText = 7032;
+constexpr int kLoadSteps = 64;            // the progress dialog's bar
+constexpr qint64 kEventPassMs = 50;       // the window answers at least this often
+constexpr std::int64_t kCheckEvery = 256; // entries between two looks at the clock
+
+// "Data Logger files(*.g53)|*.g53" → "Data Logger files(*.g53)". The
+// temporary files' filter lists both spellings: names are case-sensitive here.
+QString FilterText(int id, const QString& extraPattern = QString()) {
+    QString text = QText(id).section('|', 0, 0);
+    if (!extraPattern.isEmpty())
+        text.replace(QStringLiteral(")"), QStringLiteral(" ") + extraPattern + QStringLiteral(")"));
+    return text;
+}
+
+QString NumberedLine(int id, const QString& colour) {
+    return QStringLiteral("<span style=\"color:%1\">[W%2] %3</span>")
+        .arg(colour)
+        .arg(id)
+        .arg(QText(id).toHtmlEscaped());
+}
+
+QString CounterLine(std::int64_t done, std::int64_t total) {
+    return QString::fromStdString(
+        FormattedText(kCounterText, static_cast<int>(std::min<std::int64_t>(done, INT32_MAX)),
+                      static_cast<int>(std::min<std::int64_t>(total, INT32_MAX))));
+}
+
+} // namespace
+
+// --- Save As -----------------------------------------------------------------------------
+
+bool TGraphicalForm::sbtnSaveFileClick() {
+    FileRequest request;
+    request.save = true;
+    request.directory = m_startupDirectory;
+    request.fileName = QText(kUntitledText);
+    request.filters = QStringList{FilterText(kG53FilterText)};
+    for (;;) {
+        QString path = m_chooseFile(request);
+        if (path.isEmpty())
+            return false;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".g53");
+        // A name that would be opened as another layout is refused: the file
+        // could not be read back as what it holds.
+        const std::string problem = G53SaveNameProblem(path.toStdString());
+        if (problem.empty())
+            return saveFile(path);
+        say(kErrorCaption, kSaveNameTextId, QString::fromStdString(problem), MessageIcon::Stop);
+        request.fileName = QFileInfo(path).fileName();
+        request.directory = QFileInfo(path).absolutePath();
+    }
+}
+
+bool TGraphicalForm::saveFile(const QString& path) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = SaveRecordFile(path.toStdString(), m_engine.buffer());
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
+        return false;
+    }
+    m_engine.markSaved();
+    refreshEnables();
+    return true;
+}
+
+// --- Open --------------------------------------------------------------------------------
+
+void TGraphicalForm::sbtnOpenFileClick() {
+    sbtnClearClick();
+    if (!m_engine.empty())
+        return; // the user kept the data
+    FileRequest request;
+    request.directory = m_startupDirectory;
+    request.filters = QStringList{FilterText(kG53FilterText),
+                                  FilterText(kTemporaryFilterText, QStringLiteral("*.tmp"))};
+    const QString path = m_chooseFile(request);
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+bool TGraphicalForm::openFile(const QString& path) {
+    if (!m_engine.empty() || m_recording)
+        return false;
+    const bool loaded = loadWithProgress(path);
+    refreshEnables();
+    return loaded;
+}
+
+bool TGraphicalForm::loadWithProgress(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) {
+        ShowNumberedMessage(this, kErrorCaption, kOpenErrorText);
+        return false;
+    }
+    TMsgForm* dialog = m_with.progress;
+    if (dialog) {
+        dialog->MsgPanel->setTextFormat(Qt::RichText);
+        dialog->MsgPanel->setText(NumberedLine(kReadingText, QStringLiteral("red")));
+        dialog->Label1->setText(QString());
+        dialog->ProgressBar->setRange(0, kLoadSteps);
+        dialog->ProgressBar->setValue(0);
+        dialog->bbtnAbort->setEnabled(true);
+        dialog->show();
+    }
+    setBusy(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QCoreApplication::processEvents();
+
+    // Events run at least every 50 ms, not per entry: the window and Abort
+    // stay responsive and a long file costs no event pass per entry.
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    const LoadResult result =
+        m_engine.load(path.toStdString(), [&](std::int64_t done, std::int64_t total) {
+            if (done % kCheckEvery != 0 && done != total)
+                return BusyFlag();
+            if (sinceEvents.elapsed() < kEventPassMs && done != total)
+                return BusyFlag();
+            if (dialog) {
+                dialog->ProgressBar->setValue(
+                    total > 0 ? static_cast<int>(done * kLoadSteps / total) : kLoadSteps);
+                dialog->Label1->setText(CounterLine(done, total));
+            }
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+            return BusyFlag();
+        });
+
+    const auto finish = [&] {
+        if (dialog) {
+            dialog->bbtnAbort->setEnabled(true);
+            dialog->hide();
+        }
+        QApplication::restoreOverrideCursor();
+        setBusy(false);
+    };
+    if (result.status == LoadStatus::Aborted || result.status == LoadStatus::OpenError ||
+        result.status == LoadStatus::Damaged) {
+        // An aborted load keeps nothing of the file: the recorder stays empty.
+        finish();
+        if (result.status != LoadStatus::Aborted)
+            ShowNumberedMessage(this, kErrorCaption, LoadMessageId(result));
+        return false;
+    }
+
+    if (dialog) {
+        dialog->ProgressBar->setValue(kLoadSteps);
+        dialog->bbtnAbort->setEnabled(false);
+        dialog->MsgPanel->setText(NumberedLine(kAddingText, QStringLiteral("blue")));
+        dialog->Label1->setText(CounterLine(result.read, result.read));
+        QCoreApplication::processEvents();
+    }
+    const std::int64_t n = m_engine.count();
+    if (m_with.dataList && n > 0)
+        m_with.dataList->appendLines(0, n - 1);
+    refreshExtremes();
+    stepProgress(n);
+    drawPage();
+    PEGraph->setCursorPoint(PEGraph->pointCount() - 1);
+    refreshReadout();
+    finish();
+    refreshStatusBar();
+    if (result.status == LoadStatus::CutShort) {
+        say(kWarningCaption, kCutShortTextId, QString::fromStdString(LoadMessage(result)),
+            MessageIcon::Warning);
+    }
+    return true;
+}
+
+// --- exit question ---------------------------------------------------------------------
+
+bool TGraphicalForm::mayClose() {
+    if (!m_engine.hasUnsavedSamples())
+        return true;
+    switch (say(kWarningCaption, kExitQuestionText,
+                QText(kExitQuestionText) + '\n' + QText(kSaveQuestionText), MessageIcon::Question,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::No:
+        return true;
+    case QMessageBox::Yes:
+        // Closes only when the save left nothing unsaved (not cancelled, not failed).
+        sbtnSaveFileClick();
+        return !m_engine.hasUnsavedSamples();
+    default:
+        return false;
+    }
+}
+
+} // namespace ostrel

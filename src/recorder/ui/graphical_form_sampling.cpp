@@ -1,0 +1,235 @@
+// TGraphicalForm: Start, Stop, sampling, the interval option, Clear, Import,
+// and the temporary files (their write errors, and the leftovers of an
+// earlier run).
+
+#include "recorder/ui/graphical_form.h"
+
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "base/ui/window_messages.h"
+#include "displays/ui/data_list_form.h"
+#include "recorder/recorder_view.h"
+#include "recorder/sample_conversion.h"
+#include "recorder/sampling.h"
+#include "recorder/ui/graph_adapter.h"
+#include "recorder/ui/interval_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <chrono>
+#include <cstdio>
+
+namespace ostrel {
+namespace {
+
+constexpr int kNotLinkedText = 9002;
+constexpr int kNoTemporaryFileText = 9003;
+constexpr int kLowBatteryText = 8000;
+constexpr int kWillContinueText = 7009;
+constexpr int kClearQuestionText = 8002;
+constexpr int kTemporaryCopyStoppedText = 8021;
+constexpr int kLeftoverText = 8020;
+
+QString FormatLeftover(const LeftoverFile& file) {
+    const int entries = static_cast<int>(std::min<std::int64_t>(file.entries, INT32_MAX));
+    return QString::fromLocal8Bit(FormattedText(kLeftoverText, file.name.c_str(), entries));
+}
+
+} // namespace
+
+bool TGraphicalForm::checkLinked() {
+    if (m_state.isLinked())
+        return true;
+    say(kErrorCaption, kNotLinkedText, QText(kNotLinkedText), MessageIcon::Stop);
+    sbtnRecordStop->setChecked(true);
+    return false;
+}
+
+void TGraphicalForm::sbtnRecordStartClick() {
+    if (m_recording)
+        return; // already recording: a second file would split the recording
+    if (!checkLinked()) {
+        refreshEnables();
+        return;
+    }
+    TimerLogger->setInterval(m_engine.interval());
+    if (sbtnRecordStart->isChecked())
+        TimerLogger->start();
+    m_recording = TimerLogger->isActive();
+    if (m_recording && !m_tempFiles->startNext()) {
+        ShowNumberedMessage(this, kErrorCaption, kNoTemporaryFileText);
+        sbtnRecordStop->setChecked(true);
+        sbtnRecordStopClick();
+    }
+    refreshEnables();
+    refreshStatusBar();
+}
+
+void TGraphicalForm::sbtnRecordStopClick() {
+    m_tempFiles->close();
+    if (sbtnRecordStop->isChecked())
+        TimerLogger->stop();
+    const bool was = m_recording;
+    m_recording = TimerLogger->isActive();
+    refreshEnables();
+    refreshStatusBar();
+    if (was && !m_recording)
+        emit recordingStopped();
+}
+
+void TGraphicalForm::sbtnManualLoggingClick() {
+    if (checkLinked())
+        takeSample();
+    refreshEnables();
+}
+
+void TGraphicalForm::TimerLoggerTimer() {
+    if (m_state.isLinkAlive())
+        takeSample();
+}
+
+bool TGraphicalForm::lowBatteryMayContinue() {
+    TAutoMsgForm* dialog = m_with.autoMsg;
+    if (!dialog)
+        return true;
+    dialog->lbMsg1->setText(QText(kLowBatteryText));
+    dialog->lbMsg2->setText(QText(kWillContinueText));
+    dialog->lbMsg3->setText(QString());
+    dialog->setWindowTitle(QNumberedCaption(kWarningCaption, kLowBatteryText));
+    dialog->Timer1->start();
+    const bool wasRunning = TimerLogger->isActive();
+    TimerLogger->stop();
+    const int result = dialog->showModal();
+    if (result == TAutoMsgForm::ResultAbort) {
+        sbtnRecordStop->setChecked(true);
+        sbtnRecordStopClick();
+        return false;
+    }
+    // An unlink while the dialog showed may have stopped the recording.
+    if (wasRunning && m_recording && !m_engine.manual())
+        TimerLogger->start();
+    return true;
+}
+
+void TGraphicalForm::takeSample() {
+    if (m_engine.viewedPage() != m_engine.lastPage()) {
+        m_engine.showLastPage();
+        drawPage();
+    }
+    const std::string time = SampleTimeText(std::chrono::system_clock::now());
+    const MeterReading snapshot = TakeRecorderSnapshot(m_state);
+    if (snapshot.lowBattery && !lowBatteryMayContinue())
+        return;
+    const std::optional<RecordPair> pair = SampleOf(snapshot, time);
+    if (!pair)
+        return; // refused: nothing is stored and nothing changes
+
+    m_engine.addSample(*pair);
+    if (m_tempFiles->append(*pair) == TemporaryFiles::Append::FailedNow)
+        tellTemporaryCopyStopped();
+    refreshExtremes();
+
+    PEGraph->appendPoint(QString::fromLatin1(FieldView(pair->main.timeText)), pair->main.value);
+    PEGraph->setManualMaxY(m_engine.yRange().max);
+    PEGraph->setManualMinY(m_engine.yRange().min);
+    PEGraph->rebuild();
+    PEGraph->setCursorPoint(PEGraph->pointCount() - 1);
+    refreshReadout();
+
+    if (m_with.dataList)
+        QCoreApplication::postEvent(m_with.dataList, new AppendSampleEvent(m_engine.count() - 1));
+    stepProgress(1);
+    refreshStatusBar();
+    refreshEnables();
+}
+
+void TGraphicalForm::tellTemporaryCopyStopped() {
+    // Told once per recording, after this sample is complete, so that the
+    // message box never opens in the middle of a sample.
+    QTimer::singleShot(0, this, [this] {
+        say(kWarningCaption, kTemporaryCopyStoppedText, QText(kTemporaryCopyStoppedText),
+            MessageIcon::Warning);
+    });
+}
+
+void TGraphicalForm::sbtnOptionClick() {
+    TDialogOption* dialog = m_with.option;
+    if (!dialog)
+        return;
+    dialog->manual = m_engine.manual();
+    dialog->seconds = SecondsForInterval(m_engine.interval());
+    if (runDialog(*dialog) == QDialog::Accepted) {
+        m_engine.setIntervalOption(dialog->manual, dialog->seconds);
+        TimerLogger->setInterval(m_engine.interval());
+    }
+    refreshEnables();
+    refreshStatusBar();
+}
+
+void TGraphicalForm::resetRecorder() {
+    m_recording = false;
+    m_engine.reset();
+    TimerLogger->setInterval(m_engine.interval());
+    ProgressBar->setRange(0, m_engine.pointsPerPage());
+    ProgressBar->setValue(0);
+}
+
+void TGraphicalForm::sbtnClearClick() {
+    if (m_engine.empty())
+        return;
+    if (m_engine.modified()) {
+        if (say(kWarningCaption, kClearQuestionText, QText(kClearQuestionText),
+                MessageIcon::Question, QMessageBox::Ok | QMessageBox::Cancel,
+                QMessageBox::Cancel) != QMessageBox::Ok)
+            return;
+    }
+    resetRecorder();
+    drawEmptyPage();
+    if (m_with.dataList) {
+        QEvent clear(EventType(kMsgClearList));
+        QCoreApplication::sendEvent(m_with.dataList, &clear);
+    }
+    refreshExtremes();
+    refreshStatusBar();
+    refreshEnables();
+}
+
+void TGraphicalForm::sbtnImportClick() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_with.mainWindow && m_state.isLinked()) {
+        QEvent unlink(EventType(kMsgUnlinkRequest));
+        QCoreApplication::sendEvent(m_with.mainWindow, &unlink);
+    }
+    QApplication::restoreOverrideCursor();
+    if (m_with.importWindow)
+        runDialog(*m_with.importWindow);
+    refreshEnables();
+}
+
+void TGraphicalForm::offerLeftoverFiles() {
+    std::vector<LeftoverFile> files = FindLeftoverFiles(m_tempFiles->directory());
+    // Newest first; files of this run and files another program is writing
+    // are not leftovers, and an empty one holds nothing to recover.
+    for (auto it = files.rbegin(); it != files.rend() && m_engine.empty(); ++it) {
+        const auto& own = m_tempFiles->ownFiles();
+        if (it->inUse || it->entries == 0 ||
+            std::find(own.begin(), own.end(), it->path) != own.end())
+            continue;
+        const int answer =
+            say(kWarningCaption, kLeftoverText, FormatLeftover(*it), MessageIcon::Question,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes) {
+            openFile(QString::fromStdString(it->path));
+            return;
+        }
+        if (answer != QMessageBox::No)
+            return;
+    }
+}
+
+} // namespace ostrel
