@@ -191,6 +191,8 @@ class SessionRecordPass {
         const std::size_t width = m_span.dual ? 6 : 3;
         const std::uint8_t* p = m_image + m_span.first + part.begin * width;
         double t = part.startTime;
+        SessionClock clock;
+        TRecord main, sub; // for a sink: every field is filled anew for each reading
         std::size_t counted = part.begin;
         for (std::size_t i = part.begin; i < part.end; ++i) {
             if (i > part.begin)
@@ -203,7 +205,7 @@ class SessionRecordPass {
                 if (m_stop.load(std::memory_order_relaxed))
                     return;
             }
-            const TimeField time = SessionTimeField(t);
+            const TimeField time = clock.field(t);
             if (m_list) {
                 SessionPair& pair = (*m_list)[i];
                 if (m_span.dual) {
@@ -212,7 +214,6 @@ class SessionRecordPass {
                 }
                 part.unknownRanges += fill(p, time, pair.main, pair.sub.get());
             } else {
-                TRecord main, sub;
                 part.unknownRanges += fill(p, time, main, m_span.dual ? &sub : nullptr);
                 m_sink->reading(main, m_span.dual ? &sub : nullptr);
             }

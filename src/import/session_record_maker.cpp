@@ -54,24 +54,30 @@ std::array<char, 16> FixedText(unsigned raw, bool negative, int decimals, int wi
 
 } // namespace
 
-TimeField SessionTimeField(double t) {
-    const int h = static_cast<int>(t / 60 / 60);
-    const int m = static_cast<int>((t - 3600.0 * h) / 60);
-    const float s = static_cast<float>(t - 3600.0 * h - 60.0 * m);
-    char buf[64];
-    char* p = buf;
+namespace {
+
+// "h:mm'" of hours and minutes; returns the end.
+char* HoursAndMinutes(int h, int m, char* p) {
     if (h >= 0 && h < 10)
         *p++ = static_cast<char>('0' + h);
     else
-        p = std::to_chars(buf, buf + 16, h).ptr;
+        p = std::to_chars(p, p + 16, h).ptr;
     *p++ = ':';
     if (m >= 0 && m < 100) {
         *p++ = static_cast<char>('0' + m / 10);
         *p++ = static_cast<char>('0' + m % 10);
     } else {
-        p = std::to_chars(p, buf + 32, m).ptr;
+        p = std::to_chars(p, p + 16, m).ptr;
     }
     *p++ = '\'';
+    return p;
+}
+
+// The whole field: "h:mm'" (len bytes at prefix), then "%4.3f\"" of s.
+TimeField WithSeconds(const char* prefix, std::size_t len, float s) {
+    char buf[64];
+    std::memcpy(buf, prefix, len);
+    char* p = buf + len;
     // "%4.3f" of s: a float times 1000 is exact in a double, so rounding it to
     // a whole number, to nearest with ties to even as printf rounds, gives the
     // same three decimals.
@@ -88,8 +94,9 @@ TimeField SessionTimeField(double t) {
     } else if (whole < 100) {
         *p++ = static_cast<char>('0' + whole / 10);
         *p++ = static_cast<char>('0' + whole % 10);
-    } else
+    } else {
         p = std::to_chars(p, buf + 56, whole).ptr;
+    }
     const auto frac = static_cast<unsigned>(q % 1000);
     p[0] = '.';
     p[1] = static_cast<char>('0' + frac / 100);
@@ -98,8 +105,56 @@ TimeField SessionTimeField(double t) {
     p[4] = '"';
     p += 5;
     TimeField field{};
-    const std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(p - buf), 15);
-    std::memcpy(field.data(), buf, len);
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(p - buf), 15);
+    std::memcpy(field.data(), buf, n);
+    return field;
+}
+
+} // namespace
+
+TimeField SessionTimeField(double t) {
+    const int h = static_cast<int>(t / 60 / 60);
+    const int m = static_cast<int>((t - 3600.0 * h) / 60);
+    char prefix[40];
+    const auto len = static_cast<std::size_t>(HoursAndMinutes(h, m, prefix) - prefix);
+    return WithSeconds(prefix, len, static_cast<float>(t - 3600.0 * h - 60.0 * m));
+}
+
+TimeField SessionClock::field(double t) {
+    // Well inside the minute of the last time, its hours and minutes are
+    // what the divisions would give again; near its edges they are worked out.
+    if (!(t >= m_from && t < m_to)) {
+        m_hours = static_cast<int>(t / 60 / 60);
+        m_minutes = static_cast<int>((t - 3600.0 * m_hours) / 60);
+        const double start = 3600.0 * m_hours + 60.0 * m_minutes;
+        m_from = start + kMargin;
+        m_to = start + 60.0 - kMargin;
+        m_prefixLength =
+            static_cast<std::size_t>(HoursAndMinutes(m_hours, m_minutes, m_prefix) - m_prefix);
+    }
+    const float s = static_cast<float>(t - 3600.0 * m_hours - 60.0 * m_minutes);
+    if (m_prefixLength > 7 || std::signbit(s) || !(s < 99.0f))
+        return WithSeconds(m_prefix, m_prefixLength, s);
+    // The usual case: "s.sss\"" or "ss.sss\"" after a short prefix, rounded
+    // as in WithSeconds.
+    TimeField field{};
+    std::memcpy(field.data(), m_prefix, 8);
+    const double x = static_cast<double>(s) * 1000.0;
+    auto q = static_cast<unsigned>(x);
+    const double rest = x - static_cast<double>(q);
+    if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
+        ++q;
+    char* p = field.data() + m_prefixLength;
+    const unsigned whole = q / 1000;
+    if (whole >= 10)
+        *p++ = static_cast<char>('0' + whole / 10);
+    *p++ = static_cast<char>('0' + whole % 10);
+    const unsigned frac = q % 1000;
+    p[0] = '.';
+    p[1] = static_cast<char>('0' + frac / 100);
+    p[2] = static_cast<char>('0' + frac / 10 % 10);
+    p[3] = static_cast<char>('0' + frac % 10);
+    p[4] = '"';
     return field;
 }
 

@@ -19,6 +19,21 @@ namespace ostrel {
 using TimeField = std::array<char, 16>;
 TimeField SessionTimeField(double t);
 
+// The same for the times of one session, one after the other: the hours and
+// minutes are kept while the times stay well inside their minute.
+class SessionClock {
+  public:
+    TimeField field(double t);
+
+  private:
+    // Far more than the rounding of the divisions at any time a session reaches.
+    static constexpr double kMargin = 1e-3;
+    double m_from = 1.0, m_to = 0.0; // nothing kept yet
+    int m_hours = 0, m_minutes = 0;
+    char m_prefix[40] = {};
+    std::size_t m_prefixLength = 0;
+};
+
 class SessionRecordMaker {
   public:
     SessionRecordMaker(std::uint32_t function, int table, bool isMain);

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ostrel {
 namespace {
 
@@ -35,11 +39,30 @@ template <std::size_t N> [[gnu::always_inline]] inline void CopyText(const void*
     }
 }
 
+#if defined(__SSE2__)
+// The 16-byte fields in one vector: the zero bytes as a bit mask, then every
+// lane before the first of them kept.
+template <> [[gnu::always_inline]] inline void CopyText<16>(const void* src, void* dst) {
+    const __m128i text = _mm_loadu_si128(static_cast<const __m128i*>(src));
+    const auto zeros =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_setzero_si128())));
+    if (zeros == 0) {
+        _mm_storeu_si128(static_cast<__m128i*>(dst), text);
+        return;
+    }
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i keep =
+        _mm_cmplt_epi8(lanes, _mm_set1_epi8(static_cast<char>(std::countr_zero(zeros))));
+    _mm_storeu_si128(static_cast<__m128i*>(dst), _mm_and_si128(text, keep));
+}
+#endif
+
 template <std::size_t N> void ReadText(const std::uint8_t* src, std::array<char, N>& field) {
     CopyText<N>(src, field.data());
 }
 
-template <std::size_t N> void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
+template <std::size_t N>
+[[gnu::always_inline]] inline void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
     // Bytes after the terminator are written as zeros.
     CopyText<N>(field.data(), dst);
 }

@@ -150,6 +150,12 @@ TEST(SessionDecoding, TimeTextMatchesPrintf) {
     for (int i = 0; i < 20000; ++i)
         times.push_back(any(random));
     char buf[64];
+    // The clock of a session gives the same fields, in order and out of it.
+    SessionClock clock, jumping;
+    for (double t : times) {
+        ASSERT_TRUE(clock.field(t) == SessionTimeField(t)) << t;
+        ASSERT_TRUE(jumping.field(400000 - t) == SessionTimeField(400000 - t)) << t;
+    }
     for (double t : times) {
         const int h = static_cast<int>(t / 60 / 60);
         const int m = static_cast<int>((t - 3600.0 * h) / 60);
