@@ -57,33 +57,83 @@ void ProgressBar::finish() {
     m_lastTenth = -1;
 }
 
+namespace {
+
+// The outputs fed reading by reading as the image is decoded, so that no
+// output needs the sessions held whole; what each session holds is noted for
+// the summary.
+class OutputSink final : public SessionSink {
+  public:
+    struct Session {
+        std::size_t readings = 0;
+        std::string mainFunction, subFunction;
+    };
+
+    OutputSink(SessionFileWriter* slr, SessionExportFile* csv) : m_slr(slr), m_csv(csv) {}
+    void begin(std::size_t sessions) override {
+        if (m_slr)
+            m_slr->count(sessions);
+    }
+    void beginSession(std::size_t, std::size_t readings) override {
+        if (m_slr)
+            m_slr->count(readings);
+        sessions.push_back({readings, {}, {}});
+        m_item = 0;
+    }
+    void reading(const TRecord& main, const TRecord* sub) override {
+        if (m_item++ == 0) {
+            sessions.back().mainFunction = FieldView(main.functionText);
+            if (sub)
+                sessions.back().subFunction = FieldView(sub->functionText);
+        }
+        if (m_slr)
+            m_slr->pair(main, sub);
+        if (m_csv)
+            m_csv->add(m_item, main, sub);
+    }
+    std::vector<Session> sessions;
+
+  private:
+    SessionFileWriter* m_slr;
+    SessionExportFile* m_csv;
+    std::size_t m_item = 0;
+};
+
+} // namespace
+
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    // Each pass over each session starts the bar again; only a terminal shows it.
+    int status = 0;
+    auto cannotWrite = [&status](const std::string& path) {
+        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << path << ")\n";
+        status = kExitFailure;
+    };
+    SessionFileWriter slr;
+    SessionExportFile csv;
+    const bool slrOpen = outputs.slr && slr.open(*outputs.slr);
+    const bool csvOpen = outputs.csv && csv.open(*outputs.csv);
+    OutputSink sink(slrOpen ? &slr : nullptr, csvOpen ? &csv : nullptr);
+
+    // Each session starts the bar again; only a terminal shows it.
     ProgressBar bar(true);
-    std::size_t total = 0, done = 0;
     SessionDecodeCallbacks cb;
-    cb.setRange = [&](std::size_t n) {
-        total = n;
-        done = 0;
+    cb.progress = [&bar](std::size_t, std::size_t, std::size_t done, std::size_t total) {
+        bar.show(done, total, std::string(Text(7121)));
     };
-    cb.step = [&] {
-        ++done;
-        if (done % 1024 == 0 || done == total)
-            bar.show(done, total, std::string(Text(7121)));
-    };
-    const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), cb);
+    const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), sink, cb);
     bar.finish();
 
-    const SessionTable& table = decoded.table;
-    std::cout << table.sessionCount() << (table.sessionCount() == 1 ? " session" : " sessions")
-              << ", " << table.pairCount() << " readings\n";
-    for (std::size_t s = 0; s < table.sessionCount(); ++s) {
-        const SessionList& list = table.session(s);
-        std::cout << "Session" << s + 1 << ": " << list.size() << " readings";
-        if (!list.empty()) {
-            std::cout << ", " << FieldView(list.front().main.functionText);
-            if (list.front().hasSub && list.front().sub)
-                std::cout << " / " << FieldView(list.front().sub->functionText);
+    std::size_t readings = 0;
+    for (const auto& session : sink.sessions)
+        readings += session.readings;
+    std::cout << sink.sessions.size() << (sink.sessions.size() == 1 ? " session" : " sessions")
+              << ", " << readings << " readings\n";
+    for (std::size_t s = 0; s < sink.sessions.size(); ++s) {
+        const OutputSink::Session& session = sink.sessions[s];
+        std::cout << "Session" << s + 1 << ": " << session.readings << " readings";
+        if (session.readings > 0) {
+            std::cout << ", " << session.mainFunction;
+            if (!session.subFunction.empty())
+                std::cout << " / " << session.subFunction;
         }
         std::cout << '\n';
     }
@@ -91,18 +141,13 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
         std::cerr << NumberedLine(kWarningCaption, id) << '\n';
     if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
         std::cerr << "Not read: " << decoded.sessionsCut << " sessions and " << decoded.readingsCut
-                  << " readings that lie outside the image or the table\n";
+                  << " readings that lie outside the image, over bytes already read, or beyond "
+                     "the table\n";
 
-    int status = 0;
-    if (outputs.slr && !SaveSessionFile(*outputs.slr, table)) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.slr << ")\n";
-        status = kExitFailure;
-    }
-    if (outputs.csv &&
-        !WriteSessionExport(*outputs.csv, table, 1, static_cast<long>(table.sessionCount()))) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *outputs.csv << ")\n";
-        status = kExitFailure;
-    }
+    if (outputs.slr && !(slrOpen && slr.commit(outputs.durable)))
+        cannotWrite(*outputs.slr);
+    if (outputs.csv && !(csvOpen && csv.commit(outputs.durable)))
+        cannotWrite(*outputs.csv);
     return status;
 }
 
@@ -128,6 +173,7 @@ CommandRegistrar registrar([](CLI::App& app) {
     auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
     cmd->callback([=] {
         SessionOutputs outputs;
+        outputs.durable = false; // made again from the image at will
         if (*slrOption)
             outputs.slr = *slr;
         if (*csvOption)

@@ -35,6 +35,9 @@ class ProgressBar {
 struct SessionOutputs {
     std::optional<std::string> slr; // -o
     std::optional<std::string> csv; // --csv
+    // Flushed to the disk before they replace their targets; outputs that can
+    // be made again from an image file skip it.
+    bool durable = true;
 };
 
 // Decode, report and write. Returns the exit status.

@@ -49,8 +49,8 @@ int Download(const DownloadOptions& options) {
         imageSize = size;
         std::cerr << "[W8012] " << Text(8012) << '\n';
     };
-    cb.progress = [&](std::size_t position, std::uint32_t, const std::string& line) {
-        bar.show(position, imageSize, line);
+    cb.progress = [&](std::size_t position, std::uint32_t length) {
+        bar.show(position, imageSize, LoggerProgressLine(position, length));
     };
     cb.cancelled = [] { return g_interrupted != 0; };
     LoggerDownloadResult result = DownloadLoggerImage(*backend, cb);

@@ -34,45 +34,41 @@ int LoggerMessageForCode(int code) {
     return (code == kLoggerTimeout || code == kLoggerAbandoned) ? 9016 : 9015;
 }
 
-LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownloadCallbacks& cb) {
+namespace {
+
+LoggerDownloadResult Failure(int code, int messageId) {
     LoggerDownloadResult result;
-    const PauseFunction pause = cb.pause ? cb.pause : RealPause();
-    auto fail = [&result](int code, int messageId) {
-        result.outcome = LoggerDownloadOutcome::Failed;
-        result.code = code;
-        result.messageId = messageId;
-        std::vector<std::uint8_t>().swap(result.image);
-        return std::move(result);
-    };
+    result.outcome = LoggerDownloadOutcome::Failed;
+    result.code = code;
+    result.messageId = messageId;
+    return result;
+}
 
-    // Is there a cable, and a meter behind it whose logger can be read?
-    {
-        auto device = OpenAdapter(backend);
-        if (!device)
-            return fail(kLoggerNoCable, 9015);
-        int status = -1;
-        ReadMeterStatusByte(*device, status);
-        if (status != kLoggerReadable)
-            return fail(kLoggerNoCable, 9017);
-    }
-    if (cb.confirm && !cb.confirm()) {
-        result.outcome = LoggerDownloadOutcome::Declined;
-        return result;
-    }
-    if (cb.clearData)
-        cb.clearData();
+} // namespace
 
+int CheckLoggerMemory(HidBackend& backend) {
+    auto device = OpenAdapter(backend);
+    if (!device)
+        return 9015;
+    int status = -1;
+    ReadMeterStatusByte(*device, status); // its result is not looked at: the status says it
+    return status == kLoggerReadable ? 0 : 9017;
+}
+
+LoggerDownloadResult ReadLoggerMemory(HidBackend& backend, const LoggerDownloadCallbacks& cb) {
+    const PauseFunction pause = cb.pause ? cb.pause : BackendPause(backend);
     LoggerBlock header{};
     const int headerCode = ReadLoggerHeader(backend, header, pause);
     if (headerCode != kLoggerOk)
-        return fail(headerCode, LoggerMessageForCode(headerCode));
+        return Failure(headerCode, LoggerMessageForCode(headerCode));
 
+    LoggerDownloadResult result;
     result.length = LoggerLength(header.data());
     const std::size_t size = LoggerImageSize(result.length);
     try {
         result.image.assign(size, 0);
     } catch (const std::bad_alloc&) {
-        return fail(kLoggerOk, 9006);
+        return Failure(kLoggerOk, 9006);
     }
     if (cb.started)
         cb.started(size);
@@ -80,12 +76,16 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     std::size_t p = kLoggerBlockSize;
     while (p < size) {
         const int code = ReadLoggerBlock(backend, result.image.data() + p, pause);
-        if (code != kLoggerOk)
-            return fail(code, LoggerMessageForCode(code));
+        if (code != kLoggerOk) {
+            LoggerDownloadResult failed = Failure(code, LoggerMessageForCode(code));
+            failed.length = result.length;
+            failed.blockExchanges = result.blockExchanges;
+            return failed;
+        }
         ++result.blockExchanges;
         p += kLoggerBlockSize;
         if (cb.progress)
-            cb.progress(p, result.length, LoggerProgressLine(p, result.length));
+            cb.progress(p, result.length);
         pause(1);
         if (cb.cancelled && cb.cancelled()) {
             result.outcome = LoggerDownloadOutcome::Cancelled;
@@ -95,6 +95,19 @@ LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownlo
     }
     result.outcome = LoggerDownloadOutcome::Done;
     return result;
+}
+
+LoggerDownloadResult DownloadLoggerImage(HidBackend& backend, const LoggerDownloadCallbacks& cb) {
+    if (const int messageId = CheckLoggerMemory(backend); messageId != 0)
+        return Failure(kLoggerNoCable, messageId);
+    if (cb.confirm && !cb.confirm()) {
+        LoggerDownloadResult result;
+        result.outcome = LoggerDownloadOutcome::Declined;
+        return result;
+    }
+    if (cb.clearData)
+        cb.clearData();
+    return ReadLoggerMemory(backend, cb);
 }
 
 } // namespace ostrel

@@ -33,12 +33,12 @@ struct LoggerDownloadCallbacks {
     std::function<void()> clearData;
     // The header arrived; the image will have imageSize bytes.
     std::function<void(std::size_t imageSize)> started;
-    // After each block: position, length L and the counter line.
-    std::function<void(std::size_t position, std::uint32_t length, const std::string& line)>
-        progress;
+    // After each block: the position p and the length L (LoggerProgressLine
+    // makes the counter line of them).
+    std::function<void(std::size_t position, std::uint32_t length)> progress;
     // Asked after each block; true ends the download without a message.
     std::function<bool()> cancelled;
-    // Pauses; not set: real sleeps.
+    // Pauses; not set: those of the backend (none where it spends no real time).
     PauseFunction pause;
 };
 
@@ -58,6 +58,17 @@ struct LoggerDownloadResult {
     std::size_t blockExchanges = 0;  // block exchanges that succeeded
 };
 
+// Is there a cable, and a meter behind it whose logger memory can be read?
+// 0, or the message: 9015 (no cable) or 9017 (no readable logger).
+int CheckLoggerMemory(HidBackend& backend);
+
+// The download proper, once the user has agreed: the header block, then
+// block after block up to the announced length (confirm and clearData are
+// not used).
+LoggerDownloadResult ReadLoggerMemory(HidBackend& backend,
+                                      const LoggerDownloadCallbacks& callbacks);
+
+// The whole command: check, confirm, clear, read.
 LoggerDownloadResult DownloadLoggerImage(HidBackend& backend,
                                          const LoggerDownloadCallbacks& callbacks);
 

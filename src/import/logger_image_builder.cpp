@@ -37,15 +37,37 @@ std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset) {
 
 std::optional<std::vector<std::uint8_t>>
 BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* error) {
+    std::vector<std::size_t> order(sessions.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    return BuildLoggerImage(sessions, order, error);
+}
+
+std::optional<std::vector<std::uint8_t>>
+BuildLoggerImage(const std::vector<LoggerSessionData>& sessions,
+                 const std::vector<std::size_t>& memoryOrder, std::string* error) {
     if (sessions.size() > 0xFFFF)
         return Fail(error, "more than 65535 sessions");
+    std::vector<bool> placed(sessions.size(), false);
+    for (std::size_t k : memoryOrder) {
+        if (k >= sessions.size() || placed[k])
+            return Fail(error, "the memory order is no permutation of the sessions");
+        placed[k] = true;
+    }
+    if (memoryOrder.size() != sessions.size() || (!memoryOrder.empty() && memoryOrder[0] != 0))
+        return Fail(error, "the memory order must hold every session once, the first one first");
+
+    // Offsets of the descriptors in memory order.
+    std::vector<std::size_t> offset(sessions.size());
     std::size_t length = kFirstDescriptor;
-    for (const auto& s : sessions) {
+    for (std::size_t k : memoryOrder) {
+        const auto& s = sessions[k];
         const bool dual = (s.flags & 0x80) != 0;
         if (dual && s.values.size() % 2 != 0)
             return Fail(error, "a dual session needs a sub value for every main value");
         if (s.values.size() * 3 > kMaxLoggerLength)
             return Fail(error, "a session has more readings than its byte count holds");
+        offset[k] = length;
         length += kDescriptorSize + 3 * s.values.size();
         if (length > kMaxLoggerLength)
             return Fail(error, "the sessions exceed the largest logger memory");
@@ -56,12 +78,13 @@ BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* er
     image[3] = static_cast<std::uint8_t>(length >> 16);
     image[4] = static_cast<std::uint8_t>(sessions.size() & 0xFF);
     image[5] = static_cast<std::uint8_t>(sessions.size() >> 8);
-    std::size_t d = kFirstDescriptor;
     for (std::size_t k = 0; k < sessions.size(); ++k) {
         const auto& s = sessions[k];
         const std::size_t bytes = 3 * s.values.size();
-        const std::size_t next = d + kDescriptorSize + bytes;
-        std::uint8_t* desc = image.data() + d;
+        std::uint8_t* desc = image.data() + offset[k];
+        // The next session of the chain; after the last, the address after
+        // the last byte, as the meter leaves it.
+        const std::size_t next = k + 1 < sessions.size() ? offset[k + 1] : length;
         auto address = LoggerAddressOf(next);
         if (!address) {
             if (k + 1 < sessions.size())
@@ -82,7 +105,6 @@ BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* er
             PackLoggerValue(v, p);
             p += 3;
         }
-        d = next;
     }
     return image;
 }

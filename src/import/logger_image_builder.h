@@ -37,6 +37,15 @@ std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset);
 std::optional<std::vector<std::uint8_t>>
 BuildLoggerImage(const std::vector<LoggerSessionData>& sessions, std::string* error = nullptr);
 
+// The same with the sessions stored in another memory order than the chain
+// visits them, as a meter whose memory wraps or reuses freed space stores
+// them: memoryOrder lists the session indices from the lowest address up. The
+// first session of the chain lies first (its address is fixed), so
+// memoryOrder is a permutation of 0 … n-1 that starts with 0.
+std::optional<std::vector<std::uint8_t>>
+BuildLoggerImage(const std::vector<LoggerSessionData>& sessions,
+                 const std::vector<std::size_t>& memoryOrder, std::string* error = nullptr);
+
 // Raw value of a number shown with four digits: the count of "d.ddd" and the
 // range code of the given table whose exponent places the point; nothing when
 // the table has no such exponent.

@@ -43,6 +43,12 @@ PauseFunction RealPause() {
     return [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
 
+PauseFunction BackendPause(const HidBackend& backend) {
+    if (!backend.spendsRealTime())
+        return [](int) {};
+    return RealPause();
+}
+
 std::uint16_t LoggerChecksum(const std::uint8_t* data) {
     unsigned sum = 0;
     for (std::size_t i = 0; i < kLoggerBlockSize; ++i)

@@ -33,6 +33,9 @@ inline constexpr int kHeaderChecksumRepeats = 8;
 // Pauses between tries (milliseconds); tests and benchmarks pass their own.
 using PauseFunction = std::function<void(int ms)>;
 PauseFunction RealPause();
+// The pauses for a backend: real ones on a cable, none where the backend
+// spends no real time.
+PauseFunction BackendPause(const HidBackend& backend);
 
 // Sum of the 24 data bytes modulo 65536.
 std::uint16_t LoggerChecksum(const std::uint8_t* data);

@@ -57,12 +57,25 @@ bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_
 }
 
 int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId) {
-    SessionFileResult file = OpenSessionFile(input);
+    // Pair by pair, never holding the file: a session file of any size
+    // converts in the same small memory. The text replaces output only when
+    // it is complete.
+    SessionExportFile csv;
+    const bool created = csv.open(output);
+    std::size_t item = 0;
+    SessionFileSink sink;
+    sink.session = [&item](std::size_t, std::size_t) { item = 0; };
+    sink.pair = [&](std::size_t, SessionPair& pair) {
+        if (created)
+            csv.add(++item, pair);
+        return true;
+    };
+    const SessionFileResult file = StreamSessionFile(input, sink);
     if (detailId)
         *detailId = file.detailId;
     if (file.status == SessionFileStatus::CannotOpen)
         return 9004;
-    if (!WriteSessionExport(output, file.table, 1, static_cast<long>(file.table.sessionCount())))
+    if (!created || !csv.commit(false))
         return 9005;
     return file.messageId;
 }

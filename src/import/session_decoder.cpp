@@ -1,21 +1,48 @@
 #include "import/session_decoder.h"
 
+#include "import/large_lists.h"
 #include "import/session_codes.h"
-#include "link/reading.h"
+#include "import/session_record_maker.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <optional>
+#include <atomic>
+#include <iterator>
+#include <map>
+#include <system_error>
+#include <thread>
+#include <type_traits>
 
 namespace ostrel {
 namespace {
 
 constexpr std::size_t kHeaderSize = 6;      // byte 0, L (3 bytes), session count (2 bytes)
 constexpr std::size_t kDescriptorSize = 14; // up to the first reading
+
+void AddNotice(std::vector<int>& notices, int id) {
+    if (std::find(notices.begin(), notices.end(), id) == notices.end())
+        notices.push_back(id);
+}
+
+// The byte ranges of the image already read, [start, end), none overlapping.
+class ReadRanges {
+  public:
+    void add(std::size_t start, std::size_t end) {
+        if (end > start)
+            m_ranges.emplace(start, end);
+    }
+    // Whether [start, end) touches a range already read.
+    bool overlaps(std::size_t start, std::size_t end) const { return limit(start, end) < end; }
+    // Where [start, end) first meets a range already read (end when nowhere).
+    std::size_t limit(std::size_t start, std::size_t end) const {
+        auto next = m_ranges.upper_bound(start);
+        if (next != m_ranges.begin() && std::prev(next)->second > start)
+            return start; // start lies inside a range
+        return next != m_ranges.end() ? std::min(end, next->first) : end;
+    }
+
+  private:
+    std::map<std::size_t, std::size_t> m_ranges;
+};
 
 } // namespace
 
@@ -25,198 +52,248 @@ std::int64_t LoggerAddressOffset(std::uint8_t lo, std::uint8_t mid, std::uint8_t
     return bank * 65536 + static_cast<std::int64_t>(mid) * 256 + lo - 122;
 }
 
+LoggerChain WalkLoggerChain(const std::uint8_t* image, std::size_t size) {
+    LoggerChain chain;
+    if (size < kHeaderSize)
+        return chain;
+    const std::size_t announced = image[4] | (image[5] << 8);
+    chain.announcedSessions = announced;
+    std::size_t wanted = announced;
+    if (wanted > kMaxSessions) {
+        wanted = kMaxSessions;
+        chain.sessionsCut += announced - kMaxSessions;
+        AddNotice(chain.notices, 7133);
+    }
+
+    // A meter whose memory wraps or reuses freed space stores its sessions in
+    // any order: the chain decides the order, never the addresses.
+    ReadRanges read;
+    read.add(0, kHeaderSize);
+    std::uint8_t lo = 0x80, mid = 0x00, hi = 0xA0;
+    for (std::size_t s = 0; s < wanted; ++s) {
+        const std::int64_t d = LoggerAddressOffset(lo, mid, hi);
+        if (d < 0 || static_cast<std::uint64_t>(d) + kDescriptorSize > size) {
+            chain.sessionsCut += wanted - s;
+            AddNotice(chain.notices, 7132);
+            break;
+        }
+        const auto at = static_cast<std::size_t>(d);
+        if (read.overlaps(at, at + kDescriptorSize)) {
+            chain.sessionsCut += wanted - s;
+            AddNotice(chain.notices, 7136);
+            break;
+        }
+        const std::uint8_t* desc = image + at;
+        LoggerSessionSpan span;
+        span.descriptor = at;
+        span.f = desc[8];
+        span.m = desc[9];
+        span.g = desc[10];
+        span.dual = (span.g & 0x80) != 0;
+        span.first = at + kDescriptorSize;
+        const std::size_t width = span.dual ? 6 : 3;
+        const std::size_t b = desc[11] | (desc[12] << 8) | (std::size_t(desc[13]) << 16);
+        const std::size_t announcedReadings = b / width;
+        std::size_t n = std::min(announcedReadings, (size - span.first) / width);
+        if (n < announcedReadings)
+            AddNotice(chain.notices, 7132);
+        read.add(at, span.first);
+        const std::size_t free = read.limit(span.first, span.first + n * width);
+        if (free < span.first + n * width) {
+            n = (free - span.first) / width;
+            AddNotice(chain.notices, 7137);
+        }
+        chain.readingsCut += announcedReadings - n;
+        span.readings = n;
+        read.add(span.first, span.first + n * width);
+        chain.sessions.push_back(span);
+        lo = desc[5];
+        mid = desc[6];
+        hi = desc[7];
+    }
+    return chain;
+}
+
 namespace {
 
-// The unit and function texts of one display depend only on its function
-// and exponent: worked out once per session, not once per reading.
-class RecordTexts {
-  public:
-    RecordTexts(std::uint32_t function, bool isMain)
-        : m_function(function), m_functionText(SessionFunctionText(function, isMain)) {}
+// Sessions shorter than this are decoded on the calling thread alone.
+constexpr std::size_t kPartedSession = std::size_t{1} << 18;
 
-    std::uint32_t function() const { return m_function; }
-    const std::string& functionText() const { return m_functionText; }
-    const std::string& prefix(int e) {
-        const int i = e - kLowest;
-        if (i < 0 || i >= static_cast<int>(m_prefix.size())) {
-            m_other = SessionPrefixText(m_function, e);
-            return m_other;
+// One stretch of a session's readings, decoded by one thread.
+struct SessionPart {
+    std::size_t begin = 0, end = 0;
+    double startTime = 0; // time of the reading at begin
+    std::size_t unknownRanges = 0;
+};
+
+// The records of one session, into its list in the table (shared out between
+// threads when it is long) or, reading by reading, to a sink.
+class SessionRecordPass {
+  public:
+    SessionRecordPass(const std::uint8_t* image, const LoggerSessionSpan& span, SessionList* list,
+                      SessionSink* sink)
+        : m_image(image), m_span(span), m_list(list), m_sink(sink),
+          m_fn(DecodeSessionFunction(span.f, span.m, span.g)), m_interval(SampleInterval(span.g)),
+          m_main(m_fn.mainFunction, m_fn.mainTable, true),
+          m_sub(m_fn.subFunction, m_fn.subTable, false) {}
+
+    bool knownFunction() const { return m_fn.known; }
+
+    // Decode every reading; the calling thread takes the first part and
+    // reports. False when cancelled (the list is then incomplete).
+    bool run(std::size_t session, std::size_t sessions, const SessionDecodeCallbacks& cb,
+             std::size_t* unknownRanges) {
+        const std::size_t n = m_span.readings;
+        if (m_list) {
+            ReserveLarge(*m_list, n);
+            m_list->resize(n);
         }
-        auto& slot = m_prefix[static_cast<std::size_t>(i)];
-        if (!slot)
-            slot = SessionPrefixText(m_function, e);
-        return *slot;
+        const unsigned parts = m_list && n >= kPartedSession ? LargeListThreads() : 1;
+        std::vector<SessionPart> part(parts);
+        // The time of each part's first reading, from the same running sum
+        // the reading before it ends with.
+        double t = 0;
+        for (unsigned k = 0; k < parts; ++k) {
+            part[k].begin = n * k / parts;
+            part[k].end = n * (k + 1) / parts;
+            if (k > 0)
+                for (std::size_t i = part[k - 1].begin; i < part[k].begin; ++i)
+                    if (i > 0)
+                        t += m_interval;
+            part[k].startTime = k > 0 && part[k].begin > 0 ? t + m_interval : 0;
+        }
+        std::vector<std::thread> helpers;
+        for (unsigned k = 1; k < parts; ++k) {
+            try {
+                helpers.emplace_back([this, &part, k] { decode(part[k], nullptr); });
+            } catch (const std::system_error&) {
+                decode(part[k], nullptr); // no thread to be had: here, then
+            }
+        }
+        auto report = [&](std::size_t) {
+            if (cb.cancelled && cb.cancelled())
+                m_stop = true;
+            else if (cb.progress)
+                cb.progress(session, sessions, m_done.load(std::memory_order_relaxed), n);
+        };
+        decode(part[0], report);
+        for (auto& h : helpers)
+            h.join();
+        for (const auto& p : part)
+            *unknownRanges += p.unknownRanges;
+        return !m_stop;
     }
 
   private:
-    static constexpr int kLowest = -9;
-    std::uint32_t m_function;
-    std::string m_functionText;
-    std::array<std::optional<std::string>, 19> m_prefix;
-    std::string m_other;
+    // Decode one part; report (on the calling thread only) every
+    // kDecodeProgressStep readings.
+    template <class Report> void decode(SessionPart& part, Report report) {
+        const std::size_t width = m_span.dual ? 6 : 3;
+        const std::uint8_t* p = m_image + m_span.first + part.begin * width;
+        double t = part.startTime;
+        SessionClock clock;
+        TRecord main, sub; // for a sink: every field is filled anew for each reading
+        std::size_t counted = part.begin;
+        for (std::size_t i = part.begin; i < part.end; ++i) {
+            if (i > part.begin)
+                t += m_interval; // a running sum, as the meter's clock adds up
+            if ((i - part.begin) % kDecodeProgressStep == 0 && i > part.begin) {
+                m_done.fetch_add(i - counted, std::memory_order_relaxed);
+                counted = i;
+                if constexpr (!std::is_same_v<Report, std::nullptr_t>)
+                    report(i);
+                if (m_stop.load(std::memory_order_relaxed))
+                    return;
+            }
+            const TimeField time = clock.field(t);
+            if (m_list) {
+                SessionPair& pair = (*m_list)[i];
+                if (m_span.dual) {
+                    pair.hasSub = 1;
+                    pair.sub = std::make_unique<TRecord>();
+                }
+                part.unknownRanges += fill(p, time, pair.main, pair.sub.get());
+            } else {
+                part.unknownRanges += fill(p, time, main, m_span.dual ? &sub : nullptr);
+                m_sink->reading(main, m_span.dual ? &sub : nullptr);
+            }
+            p += m_span.dual ? 6 : 3;
+        }
+        m_done.fetch_add(part.end - counted, std::memory_order_relaxed);
+    }
+
+    // The records of the reading at p; returns how many have a range code
+    // the tables do not list.
+    int fill(const std::uint8_t* p, const TimeField& time, TRecord& main, TRecord* sub) const {
+        int unknown = m_main.fill(main, UnpackLoggerValue(p), time) ? 0 : 1;
+        if (sub)
+            unknown += m_sub.fill(*sub, UnpackLoggerValue(p + 3), time) ? 0 : 1;
+        return unknown;
+    }
+
+    const std::uint8_t* m_image;
+    const LoggerSessionSpan& m_span;
+    SessionList* m_list;
+    SessionSink* m_sink;
+    const SessionFunction m_fn;
+    const double m_interval;
+    const SessionRecordMaker m_main;
+    const SessionRecordMaker m_sub;
+    std::atomic<std::size_t> m_done{0};
+    std::atomic<bool> m_stop{false};
 };
 
-TRecord MakeRecord(const LoggerValue& value, int table, const std::string& timeText,
-                   RecordTexts& texts, bool* unknownRange) {
-    const std::uint32_t function = texts.function();
-    const std::optional<int> exponent = RangeExponent(table, value.range);
-    if (unknownRange)
-        *unknownRange = !exponent;
-    const int e = exponent.value_or(0);
-    std::string v = SessionValueText(value, function);
-    const std::string data = SessionDataText(v, function, e);
-    if (IsTemperatureCode(function) && !v.empty())
-        v.pop_back();
+// Into the table (sink null) or to the sink.
+SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
+                           const SessionDecodeCallbacks& cb, SessionSink* sink) {
+    SessionDecodeResult result;
+    LoggerChain chain = WalkLoggerChain(image, size);
+    result.announcedSessions = chain.announcedSessions;
+    result.readingsCut = chain.readingsCut;
+    result.sessionsCut = chain.sessionsCut;
+    result.notices = std::move(chain.notices);
+    auto cancel = [&result] {
+        result.table.clear();
+        result.cancelled = true;
+        return std::move(result);
+    };
 
-    TRecord r;
-    StoreField(r.valueText, v);
-    char exponentText[8];
-    StoreField(
-        r.exponentText,
-        std::string_view(exponentText, std::to_chars(exponentText, exponentText + 8, e).ptr));
-    r.function = function;
-    StoreField(r.timeText, timeText);
-    StoreField(r.dataText, data);
-    StoreField(r.unitText, texts.prefix(e));
-    StoreField(r.functionText, texts.functionText());
-    r.value = SessionValue(v, function, e);
-    return r;
+    const std::size_t sessions = chain.sessions.size();
+    if (sink)
+        sink->begin(sessions);
+    for (std::size_t s = 0; s < sessions; ++s) {
+        if (cb.cancelled && cb.cancelled())
+            return cancel();
+        const LoggerSessionSpan& span = chain.sessions[s];
+        if (sink)
+            sink->beginSession(s, span.readings);
+        SessionRecordPass pass(image, span, sink ? nullptr : result.table.addSession(), sink);
+        if (!pass.knownFunction()) {
+            ++result.unknownFunctions;
+            AddNotice(result.notices, 7134);
+        }
+        if (cb.progress)
+            cb.progress(s, sessions, 0, span.readings);
+        if (!pass.run(s, sessions, cb, &result.unknownRanges))
+            return cancel();
+        if (cb.progress)
+            cb.progress(s, sessions, span.readings, span.readings);
+    }
+    if (result.unknownRanges > 0)
+        AddNotice(result.notices, 7135);
+    return result;
 }
-
-} // namespace
-
-TRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function, int table,
-                          const std::string& timeText, bool isMain, bool* unknownRange) {
-    RecordTexts texts(function, isMain);
-    return MakeRecord(value, table, timeText, texts, unknownRange);
-}
-
-namespace {
-
-struct UnpackedSession {
-    std::uint8_t f = 0, m = 0, g = 0;
-    bool dual = false;
-    std::vector<LoggerValue> values; // main (and sub) values in reading order
-};
 
 } // namespace
 
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
                                       const SessionDecodeCallbacks& cb) {
-    SessionDecodeResult result;
-    auto notice = [&result](int id) {
-        if (std::find(result.notices.begin(), result.notices.end(), id) == result.notices.end())
-            result.notices.push_back(id);
-    };
-    if (size < kHeaderSize)
-        return result;
-    const std::size_t announced = image[4] | (image[5] << 8);
-    result.announcedSessions = announced;
-    std::size_t wanted = announced;
-    if (wanted > kMaxSessions) {
-        wanted = kMaxSessions;
-        result.sessionsCut += announced - kMaxSessions;
-        notice(7133);
-    }
+    return Decode(image, size, cb, nullptr);
+}
 
-    // Unpack pass: follow the chain for the announced sessions, as long as it
-    // stays inside the image.
-    // Sessions follow one another: a descriptor that points back into what
-    // was already read ends the chain, so that no byte is read twice and the
-    // readings never outnumber what the image holds.
-    std::vector<UnpackedSession> sessions;
-    std::uint8_t lo = 0x80, mid = 0x00, hi = 0xA0;
-    std::int64_t readUpTo = static_cast<std::int64_t>(kHeaderSize);
-    for (std::size_t s = 0; s < wanted; ++s) {
-        const std::int64_t d = LoggerAddressOffset(lo, mid, hi);
-        if (d < readUpTo) {
-            result.sessionsCut += wanted - s;
-            notice(d < 0 ? 7132 : 7136);
-            break;
-        }
-        if (static_cast<std::uint64_t>(d) + kDescriptorSize > size) {
-            result.sessionsCut += wanted - s;
-            notice(7132);
-            break;
-        }
-        const std::uint8_t* desc = image + d;
-        UnpackedSession& u = sessions.emplace_back();
-        u.f = desc[8];
-        u.m = desc[9];
-        u.g = desc[10];
-        u.dual = (u.g & 0x80) != 0;
-        const std::size_t b = desc[11] | (desc[12] << 8) | (std::size_t(desc[13]) << 16);
-        const std::size_t width = u.dual ? 6 : 3;
-        const std::size_t first = static_cast<std::size_t>(d) + kDescriptorSize;
-        std::size_t n = b / width;
-        const std::size_t fit = (size - first) / width;
-        if (n > fit) {
-            result.readingsCut += n - fit;
-            notice(7132);
-            n = fit;
-        }
-        if (cb.setRange)
-            cb.setRange(n);
-        u.values.resize(n * (u.dual ? 2 : 1));
-        const std::uint8_t* p = image + first;
-        for (std::size_t i = 0; i < u.values.size(); ++i, p += 3) {
-            u.values[i] = UnpackLoggerValue(p);
-            if (cb.step && (!u.dual || (i & 1)))
-                cb.step();
-        }
-        readUpTo = static_cast<std::int64_t>(first + n * width);
-        lo = desc[5];
-        mid = desc[6];
-        hi = desc[7];
-    }
-
-    // Record pass.
-    for (auto& u : sessions) {
-        SessionList& list = *result.table.addSession();
-        const SessionFunction fn = DecodeSessionFunction(u.f, u.m, u.g);
-        if (!fn.known) {
-            ++result.unknownFunctions;
-            notice(7134);
-        }
-        const double interval = SampleInterval(u.g);
-        RecordTexts mainTexts(fn.mainFunction, true);
-        RecordTexts subTexts(fn.subFunction, false);
-        const std::size_t n = u.values.size() / (u.dual ? 2 : 1);
-        if (cb.setRange)
-            cb.setRange(n);
-        list.reserve(n);
-        double t = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (cb.cancelled && cb.cancelled()) {
-                result.table.clear();
-                result.cancelled = true;
-                return result;
-            }
-            if (i > 0)
-                t += interval;
-            const std::string time = SessionTimeText(t);
-            SessionPair pair;
-            bool unknown = false;
-            const LoggerValue& mv = u.values[u.dual ? 2 * i : i];
-            pair.main = MakeRecord(mv, fn.mainTable, time, mainTexts, &unknown);
-            if (unknown)
-                ++result.unknownRanges;
-            if (u.dual) {
-                pair.hasSub = 1;
-                pair.sub = std::make_unique<TRecord>(
-                    MakeRecord(u.values[2 * i + 1], fn.subTable, time, subTexts, &unknown));
-                if (unknown)
-                    ++result.unknownRanges;
-            }
-            list.push_back(std::move(pair));
-            if (cb.step)
-                cb.step();
-        }
-        std::vector<LoggerValue>().swap(u.values);
-    }
-    if (result.unknownRanges > 0)
-        notice(7135);
-    return result;
+SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      SessionSink& sink, const SessionDecodeCallbacks& cb) {
+    return Decode(image, size, cb, &sink);
 }
 
 } // namespace ostrel

@@ -18,18 +18,45 @@ namespace ostrel {
 // address lies before the image.
 std::int64_t LoggerAddressOffset(std::uint8_t lo, std::uint8_t mid, std::uint8_t hi);
 
-// The record of one display's reading. *unknownRange is set when the range
-// code is not in the range table (the exponent is then 0).
-TRecord MakeSessionRecord(const LoggerValue& value, std::uint32_t function, int table,
-                          const std::string& timeText, bool isMain, bool* unknownRange = nullptr);
+// One session of the chain as it lies in the image.
+struct LoggerSessionSpan {
+    std::size_t descriptor = 0; // image offset of its descriptor
+    std::uint8_t f = 0, m = 0, g = 0;
+    bool dual = false;
+    std::size_t first = 0;    // image offset of its first reading
+    std::size_t readings = 0; // readings to decode (after any cut)
+};
+
+// What the chain holds and what of it could not be read.
+struct LoggerChain {
+    std::vector<LoggerSessionSpan> sessions; // in chain order
+    std::size_t announcedSessions = 0;       // header bytes 4-5
+    std::size_t readingsCut = 0;             // readings announced but not read
+    std::size_t sessionsCut = 0;             // sessions announced but not read
+    // Numbered texts that tell the user what was cut (7132, 7133, 7136, 7137).
+    std::vector<int> notices;
+};
+
+// Follow the chain for exactly the announced number of sessions (at most
+// kMaxSessions), in whatever memory order they lie. A descriptor or readings
+// outside the image, or over bytes already read (a descriptor or readings of
+// an earlier session, the header), are not read: such a descriptor ends the
+// chain, such readings are cut where they meet those bytes. So no byte is
+// read twice and the work is bounded by the image size.
+LoggerChain WalkLoggerChain(const std::uint8_t* image, std::size_t size);
+
+// Progress of the decoding is reported every this many readings.
+inline constexpr std::size_t kDecodeProgressStep = 4096;
 
 struct SessionDecodeCallbacks {
-    // A pass over one session begins: progress range 0 … total.
-    std::function<void(std::size_t total)> setRange;
-    // One reading done.
-    std::function<void()> step;
-    // Asked before every reading of the record pass; true ends the decoding
-    // with an empty table.
+    // Session `session` (from 0) of `sessions`: `done` of its `total`
+    // readings have their records. Called at the start of every session,
+    // every kDecodeProgressStep readings and at its end.
+    std::function<void(std::size_t session, std::size_t sessions, std::size_t done,
+                       std::size_t total)>
+        progress;
+    // Asked at the start of every session and every kDecodeProgressStep
+    // readings; true ends the decoding with an empty table.
     std::function<bool()> cancelled;
 };
 
@@ -37,16 +64,35 @@ struct SessionDecodeResult {
     SessionTable table;
     bool cancelled = false;
     std::size_t announcedSessions = 0; // header bytes 4-5
-    std::size_t readingsCut = 0;       // readings announced but outside the image
-    std::size_t sessionsCut = 0;       // sessions announced but not decoded
+    std::size_t readingsCut = 0;       // readings announced but not read
+    std::size_t sessionsCut = 0;       // sessions announced but not read
     std::size_t unknownFunctions = 0;  // sessions whose F/M the tables do not list
     std::size_t unknownRanges = 0;     // readings whose range code is not listed
-    // Numbered texts that tell the user what was cut or guessed (7132 … 7136).
+    // Numbered texts that tell the user what was cut or guessed (7132 … 7137).
     std::vector<int> notices;
 };
 
-// Decode an image of size bytes. Nothing outside the image is read.
+// Decode an image of size bytes into the result's table. Nothing outside the
+// image is read.
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      const SessionDecodeCallbacks& callbacks = {});
+
+// Receives what a decoding makes, in chain order: the number of sessions,
+// then for each session the number of its readings and the readings one by
+// one (sub is null for a session of the main display alone).
+class SessionSink {
+  public:
+    virtual ~SessionSink() = default;
+    virtual void begin(std::size_t sessions) = 0;
+    virtual void beginSession(std::size_t session, std::size_t readings) = 0;
+    virtual void reading(const TRecord& main, const TRecord* sub) = 0;
+};
+
+// The same handed to a sink reading by reading, holding nothing: the result's
+// table stays empty. A file of the sessions is written in the memory of one
+// reading.
+SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      SessionSink& sink,
                                       const SessionDecodeCallbacks& callbacks = {});
 
 } // namespace ostrel

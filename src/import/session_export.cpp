@@ -1,6 +1,5 @@
 #include "import/session_export.h"
 
-#include "base/atomic_file.h"
 #include "link/reading.h"
 
 #include <algorithm>
@@ -13,20 +12,24 @@ void AppendField(std::string& out, std::string_view text) {
     out += text;
 }
 
-void AppendPair(std::string& out, std::size_t item, const SessionPair& pair) {
+void AppendLine(std::string& out, std::size_t item, const TRecord& main, const TRecord* sub) {
     out += std::to_string(item);
-    AppendField(out, FieldView(pair.main.timeText));
-    AppendField(out, FieldView(pair.main.dataText));
-    AppendField(out, FieldView(pair.main.unitText));
-    const std::uint32_t fn = pair.main.function;
+    AppendField(out, FieldView(main.timeText));
+    AppendField(out, FieldView(main.dataText));
+    AppendField(out, FieldView(main.unitText));
+    const std::uint32_t fn = main.function;
     AppendField(out, (fn == nFunc_Ohm || fn == nFunc_Conti) ? std::string_view("Ohm")
-                                                            : FieldView(pair.main.functionText));
-    if (pair.hasSub && pair.sub) {
-        AppendField(out, FieldView(pair.sub->dataText));
-        AppendField(out, FieldView(pair.sub->unitText));
-        AppendField(out, FieldView(pair.sub->functionText));
+                                                            : FieldView(main.functionText));
+    if (sub) {
+        AppendField(out, FieldView(sub->dataText));
+        AppendField(out, FieldView(sub->unitText));
+        AppendField(out, FieldView(sub->functionText));
     }
     out += "\r\n";
+}
+
+const TRecord* SubOf(const SessionPair& pair) {
+    return pair.hasSub && pair.sub ? pair.sub.get() : nullptr;
 }
 
 } // namespace
@@ -46,26 +49,24 @@ namespace {
 constexpr const char* kHeaderLine =
     "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
 
-// Build the text in pieces; flush(out) is called whenever a piece is full.
-template <class Flush>
-void BuildText(const SessionTable& table, long first, long last, std::string& out, Flush flush) {
-    out += kHeaderLine;
+// The lines of sessions first … last (clamped), each handed to line().
+template <class Line>
+void ForEachLine(const SessionTable& table, long first, long last, Line line) {
     const PageRange range = ClampPageRange(first, last, table.sessionCount());
     for (int s = range.first; s <= range.last; ++s) {
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
-        for (std::size_t j = 0; j < list.size(); ++j) {
-            AppendPair(out, j + 1, list[j]);
-            if (out.size() >= (1u << 20))
-                flush(out);
-        }
+        for (std::size_t j = 0; j < list.size(); ++j)
+            line(j + 1, list[j]);
     }
 }
 
 } // namespace
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
-    std::string out;
-    BuildText(table, first, last, out, [](std::string&) {});
+    std::string out = kHeaderLine;
+    ForEachLine(table, first, last, [&out](std::size_t item, const SessionPair& pair) {
+        AppendLine(out, item, pair.main, SubOf(pair));
+    });
     return out;
 }
 
@@ -73,19 +74,40 @@ std::string SessionExportText(const SessionTable& table) {
     return SessionExportText(table, 1, static_cast<long>(table.sessionCount()));
 }
 
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last) {
-    AtomicFile file;
+bool SessionExportFile::open(const std::string& path) {
+    if (!m_file.open(path))
+        return false;
+    m_line = kHeaderLine;
+    flushLine();
+    return true;
+}
+
+void SessionExportFile::add(std::size_t item, const TRecord& main, const TRecord* sub) {
+    AppendLine(m_line, item, main, sub);
+    flushLine();
+}
+
+void SessionExportFile::add(std::size_t item, const SessionPair& pair) {
+    add(item, pair.main, SubOf(pair));
+}
+
+void SessionExportFile::flushLine() {
+    m_file.append(m_line.data(), m_line.size());
+    m_line.clear();
+}
+
+bool SessionExportFile::commit(bool durable) {
+    return m_file.commit(durable);
+}
+
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
+                        bool durable) {
+    SessionExportFile file;
     if (!file.open(path))
         return false;
-    auto flush = [&file](std::string& piece) {
-        file.write(piece.data(), piece.size());
-        piece.clear();
-    };
-    std::string piece;
-    piece.reserve((1u << 20) + 256);
-    BuildText(table, first, last, piece, flush);
-    flush(piece);
-    return file.commit();
+    ForEachLine(table, first, last,
+                [&file](std::size_t item, const SessionPair& pair) { file.add(item, pair); });
+    return file.commit(durable);
 }
 
 } // namespace ostrel

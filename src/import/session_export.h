@@ -4,7 +4,9 @@
 // for two. Lines end in CR LF.
 
 #include "import/session_table.h"
+#include "import/write_behind.h"
 
+#include <memory>
 #include <string>
 
 namespace ostrel {
@@ -25,7 +27,26 @@ std::string SessionExportText(const SessionTable& table, long first, long last);
 std::string SessionExportText(const SessionTable& table);
 
 // Write the text of sessions first … last to path, replacing it. False when
-// the file cannot be written (the table is untouched).
-bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last);
+// the file cannot be written (the table is untouched). durable: as for
+// AtomicFile::commit.
+bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
+                        bool durable = true);
+
+// The text export written line by line, for sessions that are never held
+// whole (a session file converted as it is read, an image decoded): the
+// header line, then one line per reading, numbered by the caller. The file
+// replaces its target at commit(), when everything was written.
+class SessionExportFile {
+  public:
+    bool open(const std::string& path); // false when the file cannot be created
+    void add(std::size_t item, const TRecord& main, const TRecord* sub);
+    void add(std::size_t item, const SessionPair& pair);
+    bool commit(bool durable = true); // false when anything could not be written
+
+  private:
+    void flushLine();
+    WriteBehindFile m_file;
+    std::string m_line;
+};
 
 } // namespace ostrel

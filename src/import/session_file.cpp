@@ -1,6 +1,7 @@
 #include "import/session_file.h"
 
 #include "base/atomic_file.h"
+#include "import/large_lists.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,28 +16,60 @@ namespace {
 
 constexpr std::size_t kPairHead = 1 + kTRecordSize;
 
-void PutI32(std::vector<std::uint8_t>& out, std::int32_t value) {
-    auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
 std::int32_t GetI32(const std::uint8_t* in) {
     return static_cast<std::int32_t>(std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
                                      std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24);
 }
 
-void AppendPair(std::vector<std::uint8_t>& out, const SessionPair& pair) {
-    const bool sub = pair.hasSub != 0;
-    const std::size_t at = out.size();
-    out.resize(at + kPairHead + (sub ? kTRecordSize : 0));
-    out[at] = sub ? 1 : 0;
-    WriteTRecord(pair.main, out.data() + at + 1);
-    if (sub) {
-        static const TRecord kEmpty;
-        WriteTRecord(pair.sub ? *pair.sub : kEmpty, out.data() + at + kPairHead);
+// The byte layout, onto an output that gives room for n bytes and keeps
+// what advance() says was written.
+template <class Out> void PutCount(Out& out, std::size_t count) {
+    StoreU32(out.room(4), static_cast<std::uint32_t>(static_cast<std::int32_t>(count)));
+    out.advance(4);
+}
+
+template <class Out> void PutPair(Out& out, const TRecord& main, const TRecord* sub) {
+    std::uint8_t* bytes = out.room(kPairHead + kTRecordSize);
+    bytes[0] = sub ? 1 : 0;
+    WriteTRecord(main, bytes + 1);
+    if (sub)
+        WriteTRecord(*sub, bytes + kPairHead);
+    out.advance(kPairHead + (sub ? kTRecordSize : 0));
+}
+
+// The sub record of a pair as stored: a pair whose byte says it has one but
+// that holds none stores an empty record.
+const TRecord* StoredSub(const SessionPair& pair) {
+    static const TRecord kEmpty;
+    if (!pair.hasSub)
+        return nullptr;
+    return pair.sub ? pair.sub.get() : &kEmpty;
+}
+
+template <class Out> void PutTable(Out& out, const SessionTable& table) {
+    PutCount(out, table.sessionCount());
+    for (const auto& list : table.sessions()) {
+        PutCount(out, list.size());
+        for (const auto& pair : list)
+            PutPair(out, pair.main, StoredSub(pair));
     }
 }
+
+class MemoryOut {
+  public:
+    explicit MemoryOut(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+    std::uint8_t* room(std::size_t n) {
+        if (m_bytes.size() < m_used + n)
+            m_bytes.resize(std::max(m_used + n, 2 * m_bytes.size()));
+        return m_bytes.data() + m_used;
+    }
+    void advance(std::size_t n) { m_used += n; }
+    void finish() { m_bytes.resize(m_used); }
+
+  private:
+    std::vector<std::uint8_t>& m_bytes;
+    std::size_t m_used = 0;
+};
 
 // Sequential reader over a byte source; every read says whether it got all.
 class Source {
@@ -100,7 +133,7 @@ SessionFileResult Damaged(SessionFileResult result) {
     return result;
 }
 
-SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
+SessionFileResult Parse(Source& src, const SessionFileSink& sink) {
     SessionFileResult result;
     std::uint8_t buf[4 + 2 * kTRecordSize];
     if (!src.read(buf, 4))
@@ -112,15 +145,15 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
     const auto wanted = static_cast<std::size_t>(s);
     const std::size_t kept = std::min(wanted, kMaxSessions);
     for (std::size_t k = 0; k < kept; ++k) {
-        SessionList& list = *result.table.addSession();
-        if (!src.read(buf, 4))
+        if (!src.read(buf, 4)) {
+            sink.session(k, 0);
             return Damaged(std::move(result));
+        }
         const std::int32_t n = GetI32(buf);
+        sink.session(k, n < 0 ? 0 : static_cast<std::size_t>(n));
         if (n < 0)
             return Damaged(std::move(result));
         const auto count = static_cast<std::size_t>(n);
-        // Room for as many pairs as the bytes left can hold, not as n claims.
-        list.reserve(std::min(count, src.remaining() / kPairHead));
         for (std::size_t i = 0; i < count; ++i) {
             if (!src.read(buf, kPairHead))
                 return Damaged(std::move(result));
@@ -133,9 +166,10 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
                 pair.sub = std::make_unique<TRecord>();
                 ReadTRecord(buf + kPairHead, *pair.sub);
             }
-            list.push_back(std::move(pair));
-            if (progress)
-                progress(k, i + 1, count);
+            if (!sink.pair(k, pair)) {
+                result.status = SessionFileStatus::Cancelled;
+                return result;
+            }
         }
     }
     if (kept < wanted) {
@@ -146,6 +180,49 @@ SessionFileResult Parse(Source& src, const SessionFileProgress& progress) {
     }
     if (!src.atEnd())
         return Damaged(std::move(result));
+    return result;
+}
+
+// Parse into a table, reporting progress after each pair.
+SessionFileResult ParseTable(Source& src, const SessionFileProgress& progress) {
+    SessionTable table;
+    SessionList* list = nullptr;
+    std::size_t count = 0;
+    SessionFileSink sink;
+    sink.session = [&](std::size_t, std::size_t n) {
+        list = table.addSession();
+        count = n;
+        // Room for as many pairs as the bytes left can hold, not as n claims.
+        ReserveLarge(*list, std::min(n, src.remaining() / kPairHead));
+    };
+    sink.pair = [&](std::size_t k, SessionPair& pair) {
+        list->push_back(std::move(pair));
+        return !progress || progress(k, list->size(), count);
+    };
+    SessionFileResult result = Parse(src, sink);
+    result.table = std::move(table);
+    return result;
+}
+
+// The file at path, or nothing (the result says why).
+std::unique_ptr<std::FILE, int (*)(std::FILE*)> OpenForReading(const std::string& path,
+                                                               std::size_t* size) {
+    std::error_code ec;
+    std::FILE* f =
+        std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    if (f) {
+        std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+        const auto fileSize = std::filesystem::file_size(path, ec);
+        *size = ec ? 0 : static_cast<std::size_t>(fileSize);
+    }
+    return guard;
+}
+
+SessionFileResult CannotOpen() {
+    SessionFileResult result;
+    result.status = SessionFileStatus::CannotOpen;
+    result.messageId = 9004;
     return result;
 }
 
@@ -161,61 +238,64 @@ bool IsSessionFileName(const std::string& path) {
 }
 
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
-    std::vector<std::uint8_t> out;
-    PutI32(out, static_cast<std::int32_t>(table.sessionCount()));
-    for (const auto& list : table.sessions()) {
-        PutI32(out, static_cast<std::int32_t>(list.size()));
-        for (const auto& pair : list)
-            AppendPair(out, pair);
-    }
-    return out;
+    std::vector<std::uint8_t> bytes;
+    MemoryOut out(bytes);
+    PutTable(out, table);
+    out.finish();
+    return bytes;
 }
 
-bool SaveSessionFile(const std::string& path, const SessionTable& table) {
-    AtomicFile file;
+bool SessionFileWriter::open(const std::string& path) {
+    return m_file.open(path);
+}
+
+void SessionFileWriter::count(std::size_t n) {
+    PutCount(m_file, n);
+}
+
+void SessionFileWriter::pair(const TRecord& main, const TRecord* sub) {
+    PutPair(m_file, main, sub);
+}
+
+bool SessionFileWriter::commit(bool durable) {
+    return m_file.commit(durable);
+}
+
+bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable) {
+    SessionFileWriter file;
     if (!file.open(path))
         return false;
-    std::vector<std::uint8_t> chunk;
-    chunk.reserve(1 << 16);
-    auto flush = [&] {
-        file.write(chunk.data(), chunk.size());
-        chunk.clear();
-    };
-    PutI32(chunk, static_cast<std::int32_t>(table.sessionCount()));
+    file.count(table.sessionCount());
     for (const auto& list : table.sessions()) {
-        PutI32(chunk, static_cast<std::int32_t>(list.size()));
-        for (const auto& pair : list) {
-            AppendPair(chunk, pair);
-            if (chunk.size() >= (1 << 16) - 2 * kPairHead)
-                flush();
-        }
+        file.count(list.size());
+        for (const auto& pair : list)
+            file.pair(pair.main, StoredSub(pair));
     }
-    flush();
-    return file.commit();
+    return file.commit(durable);
 }
 
 SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {
-    std::error_code ec;
-    std::FILE* f =
-        std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
-    if (!f) {
-        SessionFileResult result;
-        result.status = SessionFileStatus::CannotOpen;
-        result.messageId = 9004;
-        return result;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
-    std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
-    std::error_code sizeError;
-    const auto fileSize = std::filesystem::file_size(path, sizeError);
-    FileSource src(f, sizeError ? 0 : static_cast<std::size_t>(fileSize));
-    return Parse(src, progress);
+    std::size_t size = 0;
+    auto file = OpenForReading(path, &size);
+    if (!file)
+        return CannotOpen();
+    FileSource src(file.get(), size);
+    return ParseTable(src, progress);
 }
 
 SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
                                    const SessionFileProgress& progress) {
     MemorySource src(data, size);
-    return Parse(src, progress);
+    return ParseTable(src, progress);
+}
+
+SessionFileResult StreamSessionFile(const std::string& path, const SessionFileSink& sink) {
+    std::size_t size = 0;
+    auto file = OpenForReading(path, &size);
+    if (!file)
+        return CannotOpen();
+    FileSource src(file.get(), size);
+    return Parse(src, sink);
 }
 
 } // namespace ostrel

@@ -4,9 +4,11 @@
 // when the byte is not 0). Integers are 32-bit signed little-endian.
 
 #include "import/session_table.h"
+#include "import/write_behind.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,16 +20,34 @@ bool IsSessionFileName(const std::string& path);
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
+// A session file written as its pairs are made, never held whole: the session
+// count, then for each session its pair count and its pairs. The file
+// replaces path at commit(), when everything was written.
+class SessionFileWriter {
+  public:
+    bool open(const std::string& path); // false when it cannot be created
+    void count(std::size_t n);          // the session count, or a session's pair count
+    void pair(const TRecord& main, const TRecord* sub);
+    // durable: flushed to the disk first (see SaveSessionFile).
+    bool commit(bool durable = true);
+
+  private:
+    WriteBehindFile m_file;
+};
+
 // Write the table to path through a temporary file in the same folder that
-// replaces path only when it is complete. False (and path untouched) on failure.
-bool SaveSessionFile(const std::string& path, const SessionTable& table);
+// replaces path only when it is complete. False (and path untouched) on
+// failure. durable: flushed to the disk before it replaces path (a copy that
+// can be made again from its source may skip it).
+bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable = true);
 
 enum class SessionFileStatus {
     Ok,
-    CannotOpen,     // nothing read; the caller's data stays as it was
-    Damaged,        // cut short, a negative count or bytes after the last session;
-                    // the sessions and pairs read up to that point are kept
-    TooManySessions // more than the table holds; the first kMaxSessions are kept
+    CannotOpen,      // nothing read; the caller's data stays as it was
+    Damaged,         // cut short, a negative count or bytes after the last session;
+                     // the sessions and pairs read up to that point are kept
+    TooManySessions, // more than the table holds; the first kMaxSessions are kept
+    Cancelled        // stopped by the caller; the pairs read up to then are kept
 };
 
 struct SessionFileResult {
@@ -41,7 +61,8 @@ struct SessionFileResult {
 };
 
 // Called after each pair: session index (from 0), pair position (from 1), n.
-using SessionFileProgress = std::function<void(std::size_t, std::size_t, std::size_t)>;
+// False stops the reading (status Cancelled).
+using SessionFileProgress = std::function<bool(std::size_t, std::size_t, std::size_t)>;
 
 // Read a session file. Counts from the file are never trusted for allocation;
 // reading stops at the end of the file.
@@ -51,5 +72,15 @@ SessionFileResult OpenSessionFile(const std::string& path,
 // The same from bytes in memory.
 SessionFileResult ParseSessionFile(const std::uint8_t* data, std::size_t size,
                                    const SessionFileProgress& progress = {});
+
+// Read a session file pair by pair without keeping it: session(k, n) when
+// session k (from 0) begins with n pairs as stored, then pair(k, pair) for
+// each of its pairs as read (false stops the reading). The result's table
+// stays empty; its status says what was cut, as for OpenSessionFile.
+struct SessionFileSink {
+    std::function<void(std::size_t session, std::size_t count)> session;
+    std::function<bool(std::size_t session, SessionPair& pair)> pair;
+};
+SessionFileResult StreamSessionFile(const std::string& path, const SessionFileSink& sink);
 
 } // namespace ostrel

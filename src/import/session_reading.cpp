@@ -98,24 +98,6 @@ LoggerValue UnpackLoggerValue(const std::uint8_t* b) {
     return v;
 }
 
-std::string SessionTimeText(double t) {
-    const int h = static_cast<int>(t / 60 / 60);
-    const int m = static_cast<int>((t - 3600.0 * h) / 60);
-    const float s = static_cast<float>(t - 3600.0 * h - 60.0 * m);
-    // "%d:%02d'%4.3f\"", without the cost of printf for millions of readings.
-    char buf[48];
-    char* p = std::to_chars(buf, buf + 16, h).ptr;
-    *p++ = ':';
-    if (m < 10 && m >= 0)
-        *p++ = '0';
-    p = std::to_chars(p, buf + 32, m).ptr;
-    *p++ = '\'';
-    std::string text(buf, p);
-    text += FormatFixed(static_cast<double>(s), 3, 4);
-    text += '"';
-    return text;
-}
-
 std::string SessionValueText(const LoggerValue& value, std::uint32_t function) {
     std::string v;
     if (value.overload()) {
@@ -207,6 +189,39 @@ std::string SessionDataText(const std::string& v, std::uint32_t c, int e) {
         return Format(5, e, h);
     default:
         return v;
+    }
+}
+
+PlainDataLayout PlainDataTextLayout(std::uint32_t c, int e) {
+    // 10^w × H with 3 - w decimals is the count with 3 - w decimals, for
+    // 0 <= w <= 3; other w round or pad and are left to SessionDataText.
+    const auto fixed = [](int w, int width, int widthNegative) {
+        if (w < 0 || w > 3)
+            return PlainDataLayout{};
+        return PlainDataLayout{PlainDataLayout::Fixed, 3 - w, width, widthNegative};
+    };
+    // The volt and ampere rows: "%05.*f"/"%06.*f" with a minus, "%04.*f"/
+    // "%05.*f" without, the narrower one when w = 3.
+    const auto meterStyle = [&fixed](int w) { return fixed(w, w == 3 ? 4 : 5, w == 3 ? 5 : 6); };
+    // A temperature: "%03.0f" of 10^e × H, the count itself when e = 3.
+    if (IsTemperatureCode(c))
+        return e == 3 ? PlainDataLayout{PlainDataLayout::Fixed, 0, 3, 3} : PlainDataLayout{};
+    if (IsVoltCode(c))
+        return meterStyle(e < 0 ? e + 3 : e);
+    if (IsAmpCode(c))
+        return meterStyle(e < 0 ? (e % 3) + 3 : e);
+    switch (c) {
+    case nFunc_Cx:
+        return e == 3 ? fixed(3, 4, 4) : fixed((e + 3) % 3, 5, 5);
+    case nFunc_Ohm:
+    case nFunc_Conti:
+    case nFunc_Hz:
+    case nFunc_Duty:
+        return fixed(e % 3, 5, 5);
+    case nFunc_S:
+        return fixed(e, 5, 5);
+    default:
+        return PlainDataLayout{PlainDataLayout::ValueText};
     }
 }
 

@@ -26,8 +26,7 @@ LoggerValue UnpackLoggerValue(const std::uint8_t* bytes);
 // to width.
 std::string FormatFixed(double value, int precision, int width);
 
-// The texts of one reading.
-std::string SessionTimeText(double seconds);
+// The texts of one reading (its time text: session_record_maker.h).
 // The value text before the degree letter is cut: digits "d.ddd", "OL" or
 // "----", the degree letter of a temperature code, a leading "-".
 std::string SessionValueText(const LoggerValue& value, std::uint32_t function);
@@ -41,5 +40,18 @@ std::string SessionFunctionText(std::uint32_t function, bool isMain);
 
 // The six temperature codes that carry a degree letter ("C" or "F").
 bool IsTemperatureCode(std::uint32_t function);
+
+// How SessionDataText forms the data text of a plain reading, a value text
+// "d.ddd" or "-d.ddd" of four digits (a temperature's without its degree
+// letter), with exponent e: the value text itself, or the count with a number
+// of decimals and zeros after the sign up to a width. Slow: by SessionDataText
+// alone.
+struct PlainDataLayout {
+    enum Kind { Slow, ValueText, Fixed } kind = Slow;
+    int decimals = 0;
+    int width = 0;         // a positive reading
+    int widthNegative = 0; // a negative one
+};
+PlainDataLayout PlainDataTextLayout(std::uint32_t function, int exponent);
 
 } // namespace ostrel

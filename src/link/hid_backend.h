@@ -60,6 +60,10 @@ class HidBackend {
     virtual std::vector<HidInterfaceInfo> enumerate() = 0;
     // Open one interface; nullptr on failure with the reason in error.
     virtual std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) = 0;
+    // Whether the devices live in real time, so that the pauses a protocol
+    // keeps between its exchanges mean something. A simulation that answers
+    // without real time says no, and those pauses are left out.
+    virtual bool spendsRealTime() const { return true; }
 };
 
 } // namespace ostrel

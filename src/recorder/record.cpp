@@ -2,31 +2,69 @@
 
 #include <bit>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ostrel {
 namespace {
 
-// Fields are a few bytes wide: a plain loop beats a library call here.
-template <std::size_t N> std::size_t TextLength(const char* p) {
-    std::size_t n = 0;
-    while (n < N && p[n] != 0)
-        ++n;
-    return n;
+// A text field copied with every byte after its first zero byte zeroed. The
+// field is taken a machine word at a time: a file of millions of records
+// passes through here twice per record.
+template <std::size_t N> [[gnu::always_inline]] inline void CopyText(const void* src, void* dst) {
+    static_assert(N % 4 == 0);
+    using Word = std::conditional_t<N % 8 == 0, std::uint64_t, std::uint32_t>;
+    constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
+    constexpr Word kHighs = static_cast<Word>(0x8080808080808080ull);
+    bool ended = false;
+    for (std::size_t at = 0; at < N; at += sizeof(Word)) {
+        Word w;
+        std::memcpy(&w, static_cast<const char*>(src) + at, sizeof w);
+        if (ended) {
+            w = 0;
+        } else if (const Word zeros = (w - kOnes) & ~w & kHighs; zeros != 0) {
+            // The lowest marked byte is the first zero byte (marks above it may be false).
+            ended = true;
+            const int first = std::countr_zero(zeros) / 8;
+            if constexpr (std::endian::native == std::endian::little)
+                w = first == 0 ? 0 : static_cast<Word>(w & ((Word{1} << (8 * first)) - 1));
+            else
+                for (std::size_t i = static_cast<std::size_t>(first); i < sizeof w; ++i)
+                    reinterpret_cast<char*>(&w)[i] = 0;
+        }
+        std::memcpy(static_cast<char*>(dst) + at, &w, sizeof w);
+    }
 }
+
+#if defined(__SSE2__)
+// The 16-byte fields in one vector: the zero bytes as a bit mask, then every
+// lane before the first of them kept.
+template <> [[gnu::always_inline]] inline void CopyText<16>(const void* src, void* dst) {
+    const __m128i text = _mm_loadu_si128(static_cast<const __m128i*>(src));
+    const auto zeros =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_setzero_si128())));
+    if (zeros == 0) {
+        _mm_storeu_si128(static_cast<__m128i*>(dst), text);
+        return;
+    }
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i keep =
+        _mm_cmplt_epi8(lanes, _mm_set1_epi8(static_cast<char>(std::countr_zero(zeros))));
+    _mm_storeu_si128(static_cast<__m128i*>(dst), _mm_and_si128(text, keep));
+}
+#endif
 
 template <std::size_t N> void ReadText(const std::uint8_t* src, std::array<char, N>& field) {
-    std::memcpy(field.data(), src, N);
-    const std::size_t n = TextLength<N>(field.data());
-    for (std::size_t i = n; i < N; ++i)
-        field[i] = 0;
+    CopyText<N>(src, field.data());
 }
 
-template <std::size_t N> void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
+template <std::size_t N>
+[[gnu::always_inline]] inline void WriteText(const std::array<char, N>& field, std::uint8_t* dst) {
     // Bytes after the terminator are written as zeros.
-    std::memcpy(dst, field.data(), N);
-    const std::size_t n = TextLength<N>(field.data());
-    for (std::size_t i = n; i < N; ++i)
-        dst[i] = 0;
+    CopyText<N>(field.data(), dst);
 }
 
 } // namespace

@@ -126,15 +126,18 @@ class SimulatedDevice final : public HidDevice {
 
     HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) override {
         const SimulationOptions& o = m_state->options;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        // Without real time the clock is never asked.
+        const bool timed = o.latencyMs > 0;
+        const auto deadline =
+            timed ? Clock::now() + std::chrono::milliseconds(timeoutMs) : Clock::time_point{};
         std::unique_lock lock(m_state->mutex);
         for (;;) {
             if (m_interrupted)
                 return {kWaitAbandoned, 0, false};
             if (m_state->unplugged)
                 return {kWaitFailed, 0, false};
-            const auto now = Clock::now();
-            if (!m_pending.empty() && (o.latencyMs == 0 || m_pending.front().ready <= now)) {
+            const auto now = timed ? Clock::now() : Clock::time_point{};
+            if (!m_pending.empty() && (!timed || m_pending.front().ready <= now)) {
                 const InputReport report = m_pending.front().report;
                 m_pending.pop_front();
                 const std::size_t n = std::min(size, report.size());
@@ -142,7 +145,7 @@ class SimulatedDevice final : public HidDevice {
                 return {kWaitCompleted, n, true};
             }
             // Without real time nothing can arrive while we wait.
-            if (o.latencyMs == 0 || now >= deadline)
+            if (!timed || now >= deadline)
                 return {kWaitTimeout, 0, false};
             const auto wake =
                 m_pending.empty() ? deadline : std::min(deadline, m_pending.front().ready);
@@ -193,7 +196,9 @@ class SimulatedDevice final : public HidDevice {
     }
 
     void queue(const std::vector<InputReport>& reports) {
-        const auto ready = Clock::now() + std::chrono::milliseconds(m_state->options.latencyMs);
+        const int latency = m_state->options.latencyMs;
+        const auto ready =
+            latency > 0 ? Clock::now() + std::chrono::milliseconds(latency) : Clock::time_point{};
         for (const auto& r : reports)
             m_pending.push_back({r, ready});
     }

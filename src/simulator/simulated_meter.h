@@ -45,6 +45,8 @@ class SimulatedMeter final : public HidBackend {
 
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) override;
+    // latency=0 spends no real time at all.
+    bool spendsRealTime() const override { return m_options.latencyMs > 0; }
 
     // Set before devices are opened, or at any time (taken under the lock).
     void setLoggerResponder(std::shared_ptr<LoggerResponder> responder);

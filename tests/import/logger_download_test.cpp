@@ -33,8 +33,8 @@ DownloadRun Download(FakeMeter& meter, bool answerYes = true, int cancelAfter = 
     LoggerDownloadCallbacks cb;
     cb.confirm = [answerYes] { return answerYes; };
     cb.clearData = [&run] { run.cleared = true; };
-    cb.progress = [&run](std::size_t, std::uint32_t, const std::string& line) {
-        run.lines.push_back(line);
+    cb.progress = [&run](std::size_t position, std::uint32_t length) {
+        run.lines.push_back(LoggerProgressLine(position, length));
     };
     cb.cancelled = [&run, cancelAfter] {
         return cancelAfter >= 0 && static_cast<int>(run.lines.size()) >= cancelAfter;

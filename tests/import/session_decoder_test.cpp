@@ -1,10 +1,14 @@
 #include "import/logger_image_builder.h"
 #include "import/session_codes.h"
 #include "import/session_decoder.h"
+#include "import/session_record_maker.h"
 #include "link/reading.h"
 #include "simulator/demo_sessions.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
 
 namespace ostrel {
 namespace {
@@ -118,11 +122,107 @@ TEST(SessionDecoding, FixedFormatMatchesPrintf) {
     }
 }
 
+std::string TimeText(double t) {
+    return std::string(FieldView(SessionTimeField(t)));
+}
+
 TEST(SessionDecoding, TimeTextKeepsSecondsUnpadded) {
-    EXPECT_EQ(SessionTimeText(65.5), "0:01'5.500\"");
-    EXPECT_EQ(SessionTimeText(3600 * 2 + 61.25), "2:01'1.250\"");
-    EXPECT_EQ(SessionTimeText(0.05 * 3), "0:00'0.150\"");
-    EXPECT_EQ(SessionTimeText(3600.0 * 1000), "1000:00'0.000\"");
+    EXPECT_EQ(TimeText(65.5), "0:01'5.500\"");
+    EXPECT_EQ(TimeText(3600 * 2 + 61.25), "2:01'1.250\"");
+    EXPECT_EQ(TimeText(0.05 * 3), "0:00'0.150\"");
+    EXPECT_EQ(TimeText(3600.0 * 1000), "1000:00'0.000\"");
+    // Longer than the field: cut to 15 characters.
+    EXPECT_EQ(TimeText(3600.0 * 1000000 + 59.5), "1000000:00'59.5");
+}
+
+TEST(SessionDecoding, TimeTextMatchesPrintf) {
+    // Running sums of every interval, as the decoder adds them up, and times
+    // whose seconds end in a half thousandth.
+    std::vector<double> times = {0.0625, 0.0005, 59.9995, 3599.9995, 1.0625, 7.3125};
+    for (std::uint8_t code = 0; code < 16; ++code) {
+        double t = 0;
+        for (int i = 0; i < 3000; ++i, t += SampleInterval(code))
+            if (i % 7 == 0)
+                times.push_back(t);
+    }
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> any(0, 400000);
+    for (int i = 0; i < 20000; ++i)
+        times.push_back(any(random));
+    char buf[64];
+    // The clock of a session gives the same fields, in order and out of it.
+    SessionClock clock, jumping;
+    for (double t : times) {
+        ASSERT_TRUE(clock.field(t) == SessionTimeField(t)) << t;
+        ASSERT_TRUE(jumping.field(400000 - t) == SessionTimeField(400000 - t)) << t;
+    }
+    for (double t : times) {
+        const int h = static_cast<int>(t / 60 / 60);
+        const int m = static_cast<int>((t - 3600.0 * h) / 60);
+        const float sec = static_cast<float>(t - 3600.0 * h - 60.0 * m);
+        std::snprintf(buf, sizeof buf, "%d:%02d'%4.3f\"", h, m, static_cast<double>(sec));
+        ASSERT_EQ(TimeText(t), std::string(buf).substr(0, 15)) << t;
+    }
+}
+
+// The record of one value by the text rules alone.
+TRecord ReferenceRecord(const LoggerValue& value, std::uint32_t function, int table, bool isMain) {
+    const int e = RangeExponent(table, value.range).value_or(0);
+    std::string v = SessionValueText(value, function);
+    const std::string data = SessionDataText(v, function, e);
+    if (IsTemperatureCode(function) && !v.empty())
+        v.pop_back();
+    TRecord r;
+    StoreField(r.valueText, v);
+    StoreField(r.exponentText, std::to_string(e));
+    r.function = function;
+    StoreField(r.dataText, data);
+    StoreField(r.unitText, SessionPrefixText(function, e));
+    StoreField(r.functionText, SessionFunctionText(function, isMain));
+    r.value = SessionValue(v, function, e);
+    return r;
+}
+
+TEST(SessionDecoding, QuickRecordsMatchTheTextRules) {
+    // Every function and range table a session can name, every range code,
+    // counts across the four-digit range and beyond, each flag combination.
+    std::vector<std::pair<std::uint32_t, int>> displays = {{0, 0}, {0x14, 0}, {nFunc_S, 0}};
+    for (int f = 0; f <= 10; ++f)
+        for (int m = 0; m <= 5; ++m)
+            for (std::uint8_t g : {0x00, 0x10, 0x20}) {
+                const SessionFunction fn = DecodeSessionFunction(f, m, g);
+                displays.emplace_back(fn.mainFunction, fn.mainTable);
+                displays.emplace_back(fn.subFunction, fn.subTable);
+            }
+    std::sort(displays.begin(), displays.end());
+    displays.erase(std::unique(displays.begin(), displays.end()), displays.end());
+    std::vector<std::uint16_t> counts = {0, 1, 5, 9, 10, 99, 100, 999, 1000, 9999, 10000, 65535};
+    for (std::uint16_t raw = 0; raw < 10000; raw += 37)
+        counts.push_back(raw);
+    const TimeField time = SessionTimeField(1.5);
+    for (bool isMain : {true, false}) {
+        for (const auto& [function, table] : displays) {
+            const SessionRecordMaker maker(function, table, isMain);
+            for (std::uint8_t k = 0; k < 16; ++k)
+                for (std::uint16_t raw : counts)
+                    for (std::uint8_t flags : {0x0, 0x4, 0x8, 0xC}) {
+                        LoggerValue v;
+                        v.raw = raw;
+                        v.range = k;
+                        v.flags = flags;
+                        TRecord quick;
+                        const bool known = maker.fill(quick, v, time);
+                        TRecord reference = ReferenceRecord(v, function, table, isMain);
+                        reference.timeText = time;
+                        ASSERT_EQ(known, RangeExponent(table, k).has_value());
+                        ASSERT_TRUE(quick == reference)
+                            << std::hex << function << std::dec << " table " << table << " k "
+                            << int(k) << " raw " << raw << " flags " << int(flags) << ": "
+                            << Text(quick.dataText) << " / " << Text(reference.dataText) << ", "
+                            << quick.value << " / " << reference.value;
+                    }
+        }
+    }
 }
 
 TEST(SessionDecoding, DualVoltsAndHertz) {
@@ -231,6 +331,120 @@ TEST(SessionDecoding, SessionCrossingABankIsFollowed) {
     EXPECT_TRUE(r.notices.empty());
 }
 
+TEST(SessionDecoding, LongSessionsDecodeInPartsAsInOne) {
+    // Long enough to be shared out between threads; every reading's time is
+    // the running sum of an interval that has no exact binary form.
+    const std::size_t n = (std::size_t{1} << 18) + 5;
+    LoggerSessionData s{1, 0, 0x80, {}}; // dual, 0.05 s
+    for (std::size_t i = 0; i < n; ++i) {
+        s.values.push_back(Val(static_cast<std::uint16_t>(i % 10000), 2));
+        s.values.push_back(Val(static_cast<std::uint16_t>((i * 3) % 10000), 1));
+    }
+    auto r = DecodeSessions({s});
+    ASSERT_EQ(r.table.sessionCount(), 1u);
+    const SessionList& list = r.table.session(0);
+    ASSERT_EQ(list.size(), n);
+    double t = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0)
+            t += 0.05;
+        ASSERT_TRUE(list[i].main.timeText == SessionTimeField(t)) << i;
+        ASSERT_TRUE(list[i].sub && list[i].sub->timeText == list[i].main.timeText) << i;
+        ASSERT_EQ(list[i].main.value, static_cast<float>(static_cast<double>(i % 10000) / 10)) << i;
+        ASSERT_EQ(list[i].sub->value, static_cast<float>(static_cast<double>(i * 3 % 10000) / 100))
+            << i;
+    }
+}
+
+TEST(SessionDecoding, ChainInAnotherMemoryOrderIsFollowedWhole) {
+    // Five sessions stored as 0, 3, 1, 4, 2 from the lowest address up; the
+    // long one (stored second) runs across the first 64 KiB bank, and the
+    // chain jumps back and forth over it.
+    std::vector<LoggerSessionData> sessions;
+    const std::size_t sizes[] = {40, 7, 500, 25000, 3};
+    for (std::size_t k = 0; k < 5; ++k) {
+        LoggerSessionData s{static_cast<std::uint8_t>(k == 2 ? 1 : 2),
+                            0,
+                            static_cast<std::uint8_t>(k == 2 ? 0x83 : 0x03),
+                            {}};
+        for (std::size_t i = 0; i < sizes[k]; ++i) {
+            s.values.push_back(Val(static_cast<std::uint16_t>((k * 1000 + i * 7) % 10000), 1));
+            if (k == 2)
+                s.values.push_back(Val(static_cast<std::uint16_t>(i % 10000), 2));
+        }
+        sessions.push_back(s);
+    }
+    std::string error;
+    auto image = BuildLoggerImage(sessions, {0, 3, 1, 4, 2}, &error);
+    ASSERT_TRUE(image) << error;
+    ASSERT_GT(image->size(), 65536u);
+    // The chain's addresses do not only go up: session 1 lies after session 3.
+    const LoggerChain chain = WalkLoggerChain(image->data(), image->size());
+    ASSERT_EQ(chain.sessions.size(), 5u);
+    EXPECT_GT(chain.sessions[1].descriptor, chain.sessions[3].descriptor);
+    EXPECT_LT(chain.sessions[3].descriptor, 65536u - 122);
+    EXPECT_GT(chain.sessions[3].first + 3 * sizes[3], 65536u - 122);
+
+    auto r = DecodeLoggerImage(image->data(), image->size());
+    EXPECT_TRUE(r.notices.empty());
+    EXPECT_EQ(r.sessionsCut, 0u);
+    EXPECT_EQ(r.readingsCut, 0u);
+    ASSERT_EQ(r.table.sessionCount(), 5u);
+    for (std::size_t k = 0; k < 5; ++k) {
+        const SessionList& list = r.table.session(k);
+        ASSERT_EQ(list.size(), sizes[k]) << k;
+        const bool dual = k == 2;
+        for (std::size_t i = 0; i < sizes[k]; ++i) {
+            const LoggerValue& main = sessions[k].values[dual ? 2 * i : i];
+            char text[8];
+            std::snprintf(text, sizeof text, "%u.%03u", main.raw / 1000, main.raw % 1000);
+            ASSERT_EQ(Text(list[i].main.valueText), text) << k << " " << i;
+            ASSERT_EQ(list[i].main.function, dual ? nFunc_AcV : nFunc_DcV);
+            ASSERT_EQ(list[i].hasSub, dual ? 1 : 0);
+            if (dual) {
+                ASSERT_FLOAT_EQ(list[i].sub->value,
+                                static_cast<float>(sessions[k].values[2 * i + 1].raw) / 10);
+            }
+        }
+    }
+}
+
+TEST(SessionDecoding, DataAlreadyReadIsNotReadAgain) {
+    auto image = *BuildLoggerImage(
+        {{2, 0, 0x03, {Val(1), Val(2), Val(3), Val(4)}}, {2, 0, 0x03, {Val(5), Val(6)}}});
+    const std::size_t first = 6, second = 6 + 14 + 12;
+    auto pointAt = [](std::vector<std::uint8_t>& img, std::size_t desc, std::size_t target) {
+        const auto a = *LoggerAddressOf(target);
+        std::copy(a.begin(), a.end(), img.begin() + static_cast<std::ptrdiff_t>(desc + 5));
+    };
+    // Into the readings of the first session, into the header, at itself.
+    for (std::size_t target : {first + 14 + 3, std::size_t{2}, second + 0}) {
+        auto img = image;
+        pointAt(img, second, target);
+        img[4] = 3; // a third session that would lie there
+        auto r = DecodeLoggerImage(img.data(), img.size());
+        EXPECT_EQ(r.notices, std::vector<int>{7136}) << target;
+        EXPECT_EQ(r.table.sessionCount(), 2u);
+        EXPECT_EQ(r.sessionsCut, 1u);
+    }
+
+    // Readings that would run into a session read before are cut where it
+    // begins. Stored as 0, 2, 1, the chain visits 2 last, after 1.
+    auto shuffled = *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2), Val(3), Val(4)}},
+                                       {2, 0, 0x03, {Val(5), Val(6)}},
+                                       {2, 0, 0x03, {Val(7), Val(8), Val(9)}}},
+                                      {0, 2, 1});
+    const std::size_t third = 6 + 14 + 12;
+    shuffled[third + 11] = 3 * 5; // two readings more than it holds
+    auto r = DecodeLoggerImage(shuffled.data(), shuffled.size());
+    ASSERT_EQ(r.table.sessionCount(), 3u);
+    EXPECT_EQ(r.table.session(2).size(), 3u);
+    EXPECT_EQ(Text(r.table.session(2).back().main.valueText), "0.009");
+    EXPECT_EQ(r.readingsCut, 2u);
+    EXPECT_EQ(r.sessionsCut, 0u);
+    EXPECT_EQ(r.notices, std::vector<int>{7137});
+}
+
 TEST(SessionDecoding, NothingOutsideTheImageIsRead) {
     auto image =
         *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2), Val(3)}}, {2, 0, 0x03, {Val(4)}}});
@@ -273,17 +487,30 @@ TEST(SessionDecoding, SessionCountIsBoundedByTheTable) {
     EXPECT_EQ(r.notices, std::vector<int>{7133});
 }
 
-TEST(SessionDecoding, CancelledBeforeAReadingLeavesNothing) {
-    auto image = *BuildLoggerImage({{2, 0, 0x03, {Val(1), Val(2), Val(3)}}});
-    int asked = 0;
-    int steps = 0;
+TEST(SessionDecoding, CancelledDecodingLeavesNothing) {
+    std::vector<LoggerValue> many(3 * kDecodeProgressStep, Val(1500));
+    auto image = *BuildLoggerImage({{2, 0, 0x03, {Val(1)}}, {2, 0, 0x03, many}});
+    std::vector<std::size_t> done;
     SessionDecodeCallbacks cb;
-    cb.cancelled = [&asked] { return ++asked == 2; };
-    cb.step = [&steps] { ++steps; };
+    cb.progress = [&done](std::size_t session, std::size_t sessions, std::size_t d,
+                          std::size_t total) {
+        EXPECT_EQ(sessions, 2u);
+        EXPECT_EQ(total, session == 0 ? 1u : 3 * kDecodeProgressStep);
+        done.push_back(d);
+    };
+    cb.cancelled = [&done] { return done.size() == 4; }; // in the second session
     auto r = DecodeLoggerImage(image.data(), image.size(), cb);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.table.sessionCount(), 0u);
-    EXPECT_EQ(steps, 3 + 1); // the unpack pass, then one reading of the record pass
+    EXPECT_EQ(done, (std::vector<std::size_t>{0, 1, 0, kDecodeProgressStep}));
+
+    // Not cancelled: each session from 0 to its end.
+    done.clear();
+    cb.cancelled = [] { return false; };
+    r = DecodeLoggerImage(image.data(), image.size(), cb);
+    EXPECT_EQ(r.table.pairCount(), 1 + 3 * kDecodeProgressStep);
+    EXPECT_EQ(done, (std::vector<std::size_t>{0, 1, 0, kDecodeProgressStep, 2 * kDecodeProgressStep,
+                                              3 * kDecodeProgressStep}));
 }
 
 TEST(SessionDecoding, ValuesForTheBuilderRoundTrip) {

@@ -1,4 +1,5 @@
 #include "import/logger_image_builder.h"
+#include "import/session_decoder.h"
 #include "import/session_export.h"
 #include "import/session_file.h"
 
@@ -123,6 +124,66 @@ TEST_F(SessionFiles, SaveReplacesOnlyWhenComplete) {
     EXPECT_EQ(ReadAll(path("keep.slr")).size(), 314u);
     for (auto& entry : fs::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().extension(), ".slr") << entry.path();
+}
+
+// Writes what a decoding makes straight into a session file and a text export.
+class FileSink final : public SessionSink {
+  public:
+    FileSink(SessionFileWriter& slr, SessionExportFile& csv) : m_slr(slr), m_csv(csv) {}
+    void begin(std::size_t sessions) override { m_slr.count(sessions); }
+    void beginSession(std::size_t, std::size_t readings) override {
+        m_slr.count(readings);
+        m_item = 0;
+    }
+    void reading(const TRecord& main, const TRecord* sub) override {
+        m_slr.pair(main, sub);
+        m_csv.add(++m_item, main, sub);
+    }
+
+  private:
+    SessionFileWriter& m_slr;
+    SessionExportFile& m_csv;
+    std::size_t m_item = 0;
+};
+
+TEST_F(SessionFiles, StreamedDecodingWritesWhatTheTableHolds) {
+    // Several megabytes, so that the files are written in many pieces behind the decoding.
+    std::vector<LoggerSessionData> sessions;
+    for (int k = 0; k < 3; ++k) {
+        LoggerSessionData s{static_cast<std::uint8_t>(k == 1 ? 1 : 2),
+                            0,
+                            static_cast<std::uint8_t>(k == 1 ? 0x83 : 0x03),
+                            {}};
+        for (std::size_t i = 0; i < 20000; ++i) {
+            LoggerValue v;
+            v.raw = static_cast<std::uint16_t>((i * 7 + k) % 10000);
+            v.range = static_cast<std::uint8_t>(i % 3);
+            v.flags = i % 11 == 0 ? 0x8 : 0;
+            s.values.push_back(v);
+        }
+        sessions.push_back(s);
+    }
+    const auto image = *BuildLoggerImage(sessions);
+    const SessionDecodeResult table = DecodeLoggerImage(image.data(), image.size());
+    ASSERT_TRUE(SaveSessionFile(path("table.slr"), table.table));
+    ASSERT_TRUE(WriteSessionExport(path("table.csv"), table.table, 1, 3));
+
+    SessionFileWriter slr;
+    SessionExportFile csv;
+    ASSERT_TRUE(slr.open(path("stream.slr")));
+    ASSERT_TRUE(csv.open(path("stream.csv")));
+    FileSink sink(slr, csv);
+    const SessionDecodeResult streamed = DecodeLoggerImage(image.data(), image.size(), sink);
+    EXPECT_TRUE(streamed.table.empty());
+    EXPECT_EQ(streamed.notices, table.notices);
+    ASSERT_TRUE(slr.commit(false));
+    ASSERT_TRUE(csv.commit(false));
+
+    const auto bytes = ReadAll(path("stream.slr"));
+    EXPECT_GT(bytes.size(), 3u << 20);
+    EXPECT_EQ(bytes, ReadAll(path("table.slr")));
+    EXPECT_EQ(bytes, SessionFileBytes(table.table));
+    EXPECT_EQ(ReadAll(path("stream.csv")), ReadAll(path("table.csv")));
 }
 
 TEST(SessionFileParse, DamagedFilesKeepWhatWasRead) {

@@ -73,6 +73,38 @@ TEST(RecordLayoutTest, TextsEndAtTheTerminatorOrTheFieldWidth) {
     EXPECT_EQ(std::memcmp(&again[48], "ABCDEFGH", 8), 0);
 }
 
+TEST(RecordLayoutTest, EveryTerminatorPositionOfEveryField) {
+    // Each text field with its first zero byte at every position (and none),
+    // the bytes before it of every kind (0x01, 0x80, 0xFF among them) and
+    // garbage after it: read and written back, the text is kept and the rest
+    // is zero.
+    struct Field {
+        std::size_t offset, width;
+    };
+    const Field fields[] = {{0, 8}, {8, 4}, {16, 16}, {32, 16}, {48, 8}, {56, 16}};
+    const std::uint8_t kinds[] = {0x01, 0x80, 0xFF, 0x7F, 0x41, 0xFE, 0x81, 0x30};
+    for (const Field& f : fields) {
+        for (std::size_t terminator = 0; terminator <= f.width; ++terminator) {
+            for (std::size_t shift = 0; shift < 8; ++shift) {
+                std::vector<std::uint8_t> b(kTRecordSize, 0x55);
+                for (std::size_t i = 0; i < f.width; ++i)
+                    b[f.offset + i] = kinds[(i + shift) % 8];
+                if (terminator < f.width)
+                    b[f.offset + terminator] = 0;
+                TRecord r;
+                ReadTRecord(b.data(), r);
+                std::vector<std::uint8_t> again(kTRecordSize, 0xAA);
+                WriteTRecord(r, again.data());
+                for (std::size_t i = 0; i < f.width; ++i) {
+                    const std::uint8_t expected = i < terminator ? b[f.offset + i] : 0;
+                    ASSERT_EQ(again[f.offset + i], expected)
+                        << "field at " << f.offset << ", zero at " << terminator << ", byte " << i;
+                }
+            }
+        }
+    }
+}
+
 TEST(RecordLayoutTest, LayoutFollowsTheFileNameInOrder) {
     EXPECT_EQ(LayoutForPath("/d/a.g51"), RecordLayout::G51);
     EXPECT_EQ(LayoutForPath("/d/a.g52"), RecordLayout::G52);

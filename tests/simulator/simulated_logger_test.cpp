@@ -15,10 +15,10 @@ SimulationOptions Options(const std::string& text) {
     return options.value_or(SimulationOptions{});
 }
 
+// With the meter's own pauses: none at latency=0.
 LoggerDownloadResult Download(SimulatedMeter& meter) {
-    LoggerDownloadCallbacks cb;
-    cb.pause = [](int) {};
-    return DownloadLoggerImage(meter, cb);
+    EXPECT_FALSE(meter.spendsRealTime());
+    return DownloadLoggerImage(meter, {});
 }
 
 TEST(SimulatedLogger, OptionsOfTheLoggerHalf) {
@@ -31,6 +31,9 @@ TEST(SimulatedLogger, OptionsOfTheLoggerHalf) {
     EXPECT_EQ(o.loggerHeaderTimeouts, 1);
     EXPECT_EQ(o.loggerImage, "/x/y.bin");
     EXPECT_FALSE(Options("default").loggerSessions);
+    // Only a meter that answers in real time keeps the protocol's pauses.
+    EXPECT_TRUE(SimulatedMeter(Options("logger")).spendsRealTime());
+    EXPECT_FALSE(SimulatedMeter(Options("logger,latency=0")).spendsRealTime());
     std::string error;
     EXPECT_FALSE(ParseSimulationOptions("logger,image=", &error));
     EXPECT_FALSE(ParseSimulationOptions("logger,badsum=-1", &error));

@@ -44,6 +44,9 @@ class MeterAccess {
     // Start the acquisition thread over state; it opens the cable itself.
     virtual std::unique_ptr<AcquisitionRun> startAcquisition(AcquisitionState& state,
                                                              AcquisitionNotices& notices) = 0;
+    // The backend the cable is opened through, for the logger download, which
+    // opens the cable anew for every exchange; nullptr when there is none.
+    virtual HidBackend* backend() { return nullptr; }
 };
 
 } // namespace ostrel

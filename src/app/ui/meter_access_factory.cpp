@@ -1,9 +1,9 @@
 #include "app/ui/meter_access_factory.h"
 
 #include "link/hid_transport.h"
-#include "link/hidapi_backend.h"
 #include "link/link_notifier.h"
 #include "link/tarvix_thread.h"
+#include "simulator/hid_backend_factory.h"
 #include "simulator/simulated_meter.h"
 #include "simulator/simulation_options.h"
 
@@ -49,6 +49,7 @@ class BackendMeterAccess : public MeterAccess {
                                                      AcquisitionNotices& notices) override {
         return std::make_unique<TarvixRun>(state, *m_backend, notices);
     }
+    HidBackend* backend() override { return m_backend.get(); }
 
   private:
     std::unique_ptr<HidBackend> m_backend;
@@ -58,13 +59,12 @@ class BackendMeterAccess : public MeterAccess {
 
 std::unique_ptr<MeterAccess> MakeMeterAccess(const std::optional<std::string>& simulate,
                                              std::string* error) {
-    if (!simulate)
-        return std::make_unique<BackendMeterAccess>(std::make_unique<HidapiBackend>());
-    auto options =
-        ParseSimulationOptions(simulate->empty() ? std::string("default") : *simulate, error);
-    if (!options)
+    // The same backend as the command line's: the simulated meter comes with
+    // its logger memory.
+    auto backend = CreateHidBackend(simulate, error);
+    if (!backend)
         return nullptr;
-    return std::make_unique<BackendMeterAccess>(std::make_unique<SimulatedMeter>(*options));
+    return std::make_unique<BackendMeterAccess>(std::move(backend));
 }
 
 } // namespace ostrel

@@ -4,9 +4,11 @@
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/start_up.h"
+#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "import/ui/import_form.h"
 #include "recorder/recorder_math.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
@@ -14,6 +16,7 @@
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
+#include "recorder/ui/line_colour_dialog.h"
 #include "recorder/ui/save_file_chooser.h"
 #include "simulator/simulated_meter.h"
 
@@ -66,7 +69,10 @@ ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int l
         std::cerr << request.caption.toStdString() << ": " << request.text.toStdString() << "\n";
         if (request.kind == MessageKind::AutoContinue)
             return 6;
-        // The exit question about the recorded samples: leave without saving.
+        // The import's question: go ahead. The exit question about the
+        // recorded samples: leave without saving.
+        if (request.caption == QNumberedCaption(kWarningCaption, 8010))
+            return int(QMessageBox::Yes);
         return int(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     });
     QTimer::singleShot(500, this, [this] { start(); });
@@ -241,10 +247,37 @@ void ScreenshotTaker::grabMeters() {
     save(w.viewGraphic, QStringLiteral("viewer"));
     w.viewGraphic->close();
 
-    // Unlink before the end, as a user would; then close.
+    // Unlink, as the recorder's Import command does, then the import window.
     w.main->sbtnLink->setChecked(false);
     w.main->sbtnLinkClick();
-    w.main->close();
+    grabImport();
+}
+
+// The import window after a download of the simulated logger memory, showing
+// its first session (two displays), and the line colour dialog; then close.
+void ScreenshotTaker::grabImport() {
+    const AppWindows& w = m_session.windows();
+    w.import->show();
+    w.import->sbtnImportClick();
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        const AppWindows& w = m_session.windows();
+        if (w.import->importRunning() || BusyFlag())
+            return;
+        poll->stop();
+        w.import->sbtnFirstPageClick();
+        QApplication::processEvents();
+        w.import->PEGraph->replotNow();
+        save(w.import, QStringLiteral("import"));
+        w.lineColor->btnLineColor1->setText(QText(7150));
+        w.lineColor->btnLineColor2->setText(QText(7151));
+        w.lineColor->show();
+        save(w.lineColor, QStringLiteral("line-colour"));
+        w.lineColor->hide();
+        w.import->hide();
+        w.main->close();
+    });
+    poll->start(50);
 }
 
 } // namespace ostrel

@@ -26,6 +26,7 @@ class ScreenshotTaker : public QObject {
     void grabDigital();
     void grabMeters();
     void recordSamples();
+    void grabImport();
     void save(QWidget* window, const QString& name);
     void saveDesktop(const QString& name);
 

@@ -5,9 +5,11 @@
 #include "app/ui/main_form.h"
 #include "base/ui/message_dialogs.h"
 #include "import/ui/import_form.h"
+#include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/graphical_viewer.h"
 #include "recorder/ui/interval_dialog.h"
-#include "recorder/ui/recorder_dialogs.h"
+#include "recorder/ui/line_colour_dialog.h"
 
 #include <QTimer>
 
@@ -36,7 +38,12 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     w.exportForm = new TDlgExportForm(w.main);
     w.lineColor = new TdlgGraphLineColor(w.main);
     w.dataList = new TDataStringGridForm();
-    w.import = new TFormImport(w.main);
+    ImportWindowServices import;
+    import.backend = access.backend();
+    import.progress = w.msg;
+    import.exportDialog = w.exportForm;
+    import.lineColour = w.lineColor;
+    w.import = new TFormImport(import, w.main);
     w.main->setWindows(w);
 
     TGraphicalForm::Collaborators with;

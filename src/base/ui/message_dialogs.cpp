@@ -175,6 +175,7 @@ TMsgForm::TMsgForm(QWidget* parent)
 
 void TMsgForm::bbtnAbortClick() {
     BusyFlag() = false;
+    emit aborted();
 }
 
 void TMsgForm::showEvent(QShowEvent* event) {

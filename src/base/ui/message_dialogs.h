@@ -55,6 +55,8 @@ class TMsgForm : public QDialog {
     explicit TMsgForm(QWidget* parent = nullptr);
 
     // Abort: clear the BusyFlag; the running operation stops when it sees it.
+    // An operation that does not look at the flag while it waits (a download
+    // waiting for the cable) hears of it through aborted().
     void bbtnAbortClick();
 
     QLabel* MsgPanel;
@@ -63,6 +65,9 @@ class TMsgForm : public QDialog {
     QPushButton* bbtnAbort;
 
     void reject() override; // Escape acts like Abort
+
+  signals:
+    void aborted();
 
   protected:
     void showEvent(QShowEvent* event) override;

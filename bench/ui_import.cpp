@@ -1,0 +1,211 @@
+// The import window with the simulated logger memory (offscreen platform
+// unless QT_QPA_PLATFORM says otherwise):
+// - a download of a 1 MiB image at the logger profile's default latency: the
+//   longest the window thread goes without running its events, and how long
+//   Abort takes to end the download;
+// - a maximal image (5,592,398 single readings in one session) downloaded at
+//   latency=0, decoded and shown, against `ostrel-cli decode-image` of the
+//   same image in the same run (time and peak memory), and the time to show
+//   the page again for the other display.
+// Run one benchmark at a time (--benchmark_filter) to see each one's own peak.
+#include "base/busy_flag.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "import/logger_download.h"
+#include "import/logger_image_builder.h"
+#include "import/session_conversion.h"
+#include "import/ui/import_form.h"
+#include "recorder/ui/export_dialog.h"
+#include "recorder/ui/line_colour_dialog.h"
+#include "simulator/simulated_logger.h"
+#include "simulator/simulation_options.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace ostrel;
+
+std::vector<std::uint8_t> SingleSessionImage(std::size_t bytes) {
+    LoggerSessionData s{2, 0, 0x03, {}};
+    s.values.resize((bytes - 6 - 14) / 3);
+    for (std::size_t i = 0; i < s.values.size(); ++i) {
+        s.values[i].raw = static_cast<std::uint16_t>(i % 10000);
+        s.values[i].range = static_cast<std::uint8_t>(i % 4);
+        s.values[i].flags = (i % 97 == 0) ? 0x4 : (i % 5 == 0 ? 0x8 : 0);
+    }
+    return *BuildLoggerImage({s});
+}
+
+std::unique_ptr<SimulatedMeter> Meter(const std::string& simulation,
+                                      const std::vector<std::uint8_t>& image) {
+    auto meter = std::make_unique<SimulatedMeter>(*ParseSimulationOptions(simulation, nullptr));
+    meter->setLoggerResponder(std::make_shared<SimulatedLoggerMemory>(image, LoggerFaults{}));
+    return meter;
+}
+
+struct Window {
+    explicit Window(HidBackend& backend) {
+        ImportWindowServices services{&backend, &progress, &exportDialog, &lineColour};
+        form = std::make_unique<TFormImport>(services);
+    }
+    ~Window() {
+        form.reset();
+        BusyFlag() = false;
+    }
+    bool idle() const { return !form->importRunning() && !BusyFlag(); }
+    TMsgForm progress;
+    TDlgExportForm exportDialog;
+    TdlgGraphLineColor lineColour;
+    std::unique_ptr<TFormImport> form;
+};
+
+// Run the window thread's event loop until pred holds, looking every 5 ms;
+// the longest gap between two looks goes into stall (milliseconds): the
+// longest the window thread was kept from its events.
+template <class Pred> void RunUntil(Pred pred, double* stall = nullptr) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.elapsed();
+        if (stall)
+            *stall = std::max(*stall, static_cast<double>(now - last));
+        last = now;
+        if (pred())
+            loop.quit();
+    });
+    look.start(5);
+    if (!pred())
+        loop.exec();
+}
+
+void BM_DownloadKeepsTheWindowResponsive(benchmark::State& state) {
+    const auto image = SingleSessionImage(1u << 20);
+    double maxStall = 0, abortMs = 0;
+    for (auto _ : state) {
+        auto meter = Meter("logger", image); // the profile's default latency
+        Window w(*meter);
+        ScopedMessageAnswerer yes(QMessageBox::Yes);
+        w.form->sbtnImportClick();
+        RunUntil([&] { return w.progress.isVisible(); }, &maxStall);
+        QElapsedTimer downloading;
+        downloading.start();
+        RunUntil([&] { return downloading.elapsed() > 3000; }, &maxStall);
+        QElapsedTimer aborting;
+        aborting.start();
+        w.progress.bbtnAbort->click();
+        RunUntil([&] { return w.idle(); }, &maxStall);
+        abortMs = std::max(abortMs, static_cast<double>(aborting.nsecsElapsed()) / 1e6);
+    }
+    state.counters["max_stall_ms"] = maxStall;
+    state.counters["abort_ms"] = abortMs;
+}
+BENCHMARK(BM_DownloadKeepsTheWindowResponsive)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
+
+double PeakRssMiB(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Seconds and peak memory (MiB) of `ostrel-cli decode-image path`, the peak
+// as /usr/bin/time reports it (a child forked from this big process would
+// report this process's pages).
+std::pair<double, double> CommandLineDecode(const std::string& path, const QTemporaryDir& dir) {
+    const std::string peakFile = dir.filePath("peak.txt").toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    const std::string command = "/usr/bin/time -f %M -o '" + peakFile + "' " + OSTREL_CLI +
+                                " decode-image '" + path + "' > /dev/null";
+    if (std::system(command.c_str()) != 0)
+        return {0, 0};
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    std::ifstream in(peakFile);
+    double kib = 0;
+    in >> kib;
+    return {seconds, kib / 1024.0};
+}
+
+void BM_MaximalImageInTheWindow(benchmark::State& state) {
+    auto image = SingleSessionImage(kMaxLoggerLength);
+    image.resize(LoggerImageSize(LoggerLength(image.data())), 0);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("max.bin").toStdString();
+    WriteLoggerImageFile(path, image);
+    double window = 0, download = 0, cli = 0, cliPeak = 0, switchMs = 0;
+    for (auto _ : state) {
+        // The download alone, on its own meter.
+        {
+            auto meter = Meter("logger,latency=0", image);
+            QElapsedTimer clock;
+            clock.start();
+            DownloadLoggerImage(*meter, {});
+            download = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        }
+        auto meter = Meter("logger,latency=0", image);
+        Window w(*meter);
+        ScopedMessageAnswerer yes(QMessageBox::Yes);
+        QElapsedTimer clock;
+        clock.start();
+        w.form->sbtnImportClick();
+        RunUntil([&] { return w.idle(); });
+        window = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (w.form->points() <= 0)
+            state.SkipWithError("no page shown");
+        // The other display chosen, then back.
+        clock.restart();
+        w.form->rbtnSubData->setChecked(true);
+        w.form->rbtnSubDataClick();
+        w.form->rbtnMainData->setChecked(true);
+        w.form->rbtnMainDataClick();
+        switchMs = static_cast<double>(clock.nsecsElapsed()) / 1e6 / 2;
+        std::tie(cli, cliPeak) = CommandLineDecode(path, dir);
+    }
+    state.counters["window_s"] = window;
+    state.counters["download_s"] = download;
+    state.counters["decode_show_s"] = window - download;
+    state.counters["cli_decode_s"] = cli;
+    state.counters["time_ratio"] = cli > 0 ? (window - download) / cli : 0;
+    state.counters["switch_ms"] = switchMs;
+    state.counters["window_peak_MiB"] = PeakRssMiB(RUSAGE_SELF);
+    state.counters["cli_peak_MiB"] = cliPeak;
+    state.counters["memory_ratio"] = cliPeak > 0 ? PeakRssMiB(RUSAGE_SELF) / cliPeak : 0;
+}
+BENCHMARK(BM_MaximalImageInTheWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,147 @@
+#include "import/logger_import_run.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace ostrel {
+
+// A device of the inner backend that an abort interrupts.
+class AbortableBackend::Device final : public HidDevice {
+  public:
+    Device(AbortableBackend& owner, std::unique_ptr<HidDevice> inner)
+        : m_owner(owner), m_inner(std::move(inner)) {}
+    ~Device() override { m_owner.forget(this); }
+    std::uint32_t write(const std::uint8_t* data, std::size_t size, int timeoutMs) override {
+        return m_inner->write(data, size, timeoutMs);
+    }
+    HidReadResult read(std::uint8_t* buffer, std::size_t size, int timeoutMs) override {
+        return m_inner->read(buffer, size, timeoutMs);
+    }
+    void cancel() override { m_inner->cancel(); }
+    void interrupt() override { m_inner->interrupt(); }
+    std::string serialNumber() override { return m_inner->serialNumber(); }
+    HidInterfaceInfo attributes() const override { return m_inner->attributes(); }
+
+  private:
+    AbortableBackend& m_owner;
+    std::unique_ptr<HidDevice> m_inner;
+};
+
+AbortableBackend::~AbortableBackend() = default;
+
+std::vector<HidInterfaceInfo> AbortableBackend::enumerate() {
+    if (aborted())
+        return {};
+    return m_inner.enumerate();
+}
+
+std::unique_ptr<HidDevice> AbortableBackend::open(const HidInterfaceInfo& info,
+                                                  HidOpenError* error) {
+    std::unique_ptr<HidDevice> inner;
+    if (!aborted())
+        inner = m_inner.open(info, error);
+    else if (error)
+        *error = HidOpenError::Failed;
+    if (!inner)
+        return nullptr;
+    auto device = std::make_unique<Device>(*this, std::move(inner));
+    std::lock_guard lock(m_mutex);
+    if (m_aborted)
+        device->interrupt(); // the abort came while it was being opened
+    m_open.push_back(device.get());
+    return device;
+}
+
+void AbortableBackend::forget(HidDevice* device) {
+    std::lock_guard lock(m_mutex);
+    m_open.erase(std::remove(m_open.begin(), m_open.end(), device), m_open.end());
+}
+
+void AbortableBackend::abort() {
+    std::lock_guard lock(m_mutex);
+    m_aborted = true;
+    for (HidDevice* device : m_open)
+        device->interrupt();
+    m_wake.notify_all();
+}
+
+PauseFunction AbortableBackend::pause() {
+    if (!spendsRealTime())
+        return [](int) {};
+    return [this](int ms) {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_aborted.load(); });
+    };
+}
+
+LoggerImportRun::LoggerImportRun(HidBackend& backend, LoggerImportStage stage, Callbacks callbacks)
+    : m_backend(backend), m_cb(std::move(callbacks)) {
+    m_thread = std::thread([this, stage] { work(stage); });
+}
+
+LoggerImportRun::~LoggerImportRun() {
+    abort();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+LoggerImportResult LoggerImportRun::takeResult() {
+    if (m_thread.joinable())
+        m_thread.join();
+    return std::move(m_result);
+}
+
+void LoggerImportRun::work(LoggerImportStage stage) {
+    if (stage == LoggerImportStage::Check) {
+        m_result.messageId = CheckLoggerMemory(m_backend);
+        m_result.outcome = m_result.messageId == 0 ? LoggerImportResult::Outcome::Done
+                                                   : LoggerImportResult::Outcome::Failed;
+    } else {
+        m_result = download();
+    }
+    // An abort turns whatever the exchanges made of it into a cancellation.
+    if (m_backend.aborted()) {
+        m_result = LoggerImportResult{};
+        m_result.outcome = LoggerImportResult::Outcome::Cancelled;
+    }
+    m_finished = true;
+    if (m_cb.finished)
+        m_cb.finished();
+}
+
+LoggerImportResult LoggerImportRun::download() {
+    LoggerImportResult result;
+    LoggerDownloadCallbacks dl;
+    dl.started = [this, &result](std::size_t size) {
+        result.imageSize = size;
+        if (m_cb.started)
+            m_cb.started(size);
+    };
+    dl.progress = [this](std::size_t position, std::uint32_t length) {
+        if (m_cb.blockRead)
+            m_cb.blockRead(position, length);
+    };
+    dl.cancelled = [this] { return m_backend.aborted(); };
+    dl.pause = m_backend.pause();
+    LoggerDownloadResult image = ReadLoggerMemory(m_backend, dl);
+    result.length = image.length;
+    result.blockExchanges = image.blockExchanges;
+    if (image.outcome != LoggerDownloadOutcome::Done) {
+        result.outcome = image.outcome == LoggerDownloadOutcome::Cancelled
+                             ? LoggerImportResult::Outcome::Cancelled
+                             : LoggerImportResult::Outcome::Failed;
+        result.messageId = image.messageId;
+        result.code = image.code;
+        return result;
+    }
+    SessionDecodeCallbacks decode;
+    decode.progress = m_cb.decodeProgress;
+    decode.cancelled = [this] { return m_backend.aborted(); };
+    result.decoded = DecodeLoggerImage(image.image.data(), image.image.size(), decode);
+    std::vector<std::uint8_t>().swap(image.image); // the image is not needed any more
+    result.outcome = result.decoded.cancelled ? LoggerImportResult::Outcome::Cancelled
+                                              : LoggerImportResult::Outcome::Done;
+    return result;
+}
+
+} // namespace ostrel

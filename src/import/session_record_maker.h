@@ -1,0 +1,64 @@
+#pragma once
+// Forms the records of one display of a logger session at the speed of a
+// maximal memory (millions of readings): everything that depends only on the
+// display's function and range code is worked out once per session, and the
+// common reading, four digits without overload, is formed with integer
+// arithmetic. Every other reading goes through the text rules of
+// session_reading.h; both ways give the same bytes.
+
+#include "import/session_reading.h"
+#include "recorder/record.h"
+
+#include <array>
+#include <cstdint>
+
+namespace ostrel {
+
+// The time text of a reading t seconds after the start of its session, as the
+// record's 16-byte field ("%d:%02d'%4.3f\"", cut to the field).
+using TimeField = std::array<char, 16>;
+TimeField SessionTimeField(double t);
+
+// The same for the times of one session, one after the other: the hours and
+// minutes are kept while the times stay well inside their minute.
+class SessionClock {
+  public:
+    TimeField field(double t);
+
+  private:
+    // Far more than the rounding of the divisions at any time a session reaches.
+    static constexpr double kMargin = 1e-3;
+    double m_from = 1.0, m_to = 0.0; // nothing kept yet
+    int m_hours = 0, m_minutes = 0;
+    char m_prefix[40] = {};
+    std::size_t m_prefixLength = 0;
+};
+
+class SessionRecordMaker {
+  public:
+    SessionRecordMaker(std::uint32_t function, int table, bool isMain);
+
+    // Fill every field of r for one value. Returns false when the range code
+    // is not in the range table (the exponent is then 0).
+    bool fill(TRecord& r, const LoggerValue& value, const TimeField& time) const;
+
+  private:
+    struct Range {
+        bool known = false;
+        int exponent = 0;
+        std::array<char, 4> exponentText{};
+        std::array<char, 8> unitText{};
+        PlainDataLayout layout;
+        double scale = 1; // 10^|exponent - 3|, exact
+        bool scaleDivides = false;
+    };
+
+    void fillSlow(TRecord& r, const LoggerValue& value, const Range& range) const;
+
+    std::uint32_t m_function;
+    bool m_temperature;
+    std::array<char, 16> m_functionText{};
+    std::array<Range, 16> m_ranges{};
+};
+
+} // namespace ostrel

@@ -1,0 +1,170 @@
+// TFormImport: Save As and Open of session files (".slr"). Both read or
+// write on a helper thread while the window's events run; the busy flag keeps
+// the window's data commands away meanwhile.
+#include "base/busy_flag.h"
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "import/session_file.h"
+#include "import/ui/import_form.h"
+#include "recorder/ui/save_file_chooser.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <atomic>
+#include <climits>
+
+namespace ostrel {
+namespace {
+
+int ToInt(std::size_t n) {
+    return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
+}
+
+} // namespace
+
+QString TFormImport::sessionFilter() {
+    // "session logger data files(*.slr)|*.slr": the name before the bar.
+    return QText(7147).section(QLatin1Char('|'), 0, 0);
+}
+
+void TFormImport::sbtnSaveClick() {
+    if (m_empty || BusyFlag())
+        return;
+    SaveFileRequest request;
+    request.owner = this;
+    request.filters = {sessionFilter()};
+    request.suffixes = {QStringLiteral("slr")};
+    request.fileName = QText(7148);
+    const QString path = ChooseSaveFile(request);
+    if (path.isEmpty())
+        return;
+    const std::string name = QFile::encodeName(path).toStdString();
+    setCursor(Qt::WaitCursor);
+    BusyFlag() = true;
+    RefreshButtons();
+    RefreshMenus();
+    // The window's only copy of a download: flushed to the disk before it
+    // replaces an earlier file.
+    const bool saved = runLetting([this, &name] { return SaveSessionFile(name, m_table, true); });
+    BusyFlag() = false;
+    unsetCursor();
+    if (!saved) {
+        RefreshButtons();
+        RefreshMenus();
+        ShowNumberedMessage(this, kErrorCaption, 9005);
+        return;
+    }
+    m_empty = false;
+    m_saved = true;
+    RefreshButtons();
+    RefreshMenus();
+}
+
+void TFormImport::sbtnOpenClick() {
+    if (BusyFlag() || m_run)
+        return;
+    const QString path = chooseOpenFile(this);
+    if (path.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    const std::string name = QFile::encodeName(path).toStdString();
+    {
+        QFile probe(path);
+        if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
+            ShowNumberedMessage(this, kErrorCaption, 9004); // the window's data stays
+            return;
+        }
+    }
+    setCursor(Qt::WaitCursor);
+    TMsgForm* dialog = m_services.progress;
+    std::atomic<bool> aborted{false};
+    QMetaObject::Connection abortConnection;
+    if (dialog) {
+        dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
+        dialog->MsgPanel->setText(QStringLiteral("[W8005] ") + QText(8005));
+        dialog->Label1->clear();
+        dialog->ProgressBar->setRange(0, 64);
+        dialog->ProgressBar->setValue(0);
+        dialog->bbtnAbort->setEnabled(true);
+        abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
+        dialog->show();
+    }
+    BusyFlag() = true;
+    clearWindow();
+
+    // The reader reports into these; the window shows them every 50 ms.
+    std::atomic<std::size_t> position{0}, count{0};
+    QTimer shown;
+    shown.setInterval(50);
+    connect(&shown, &QTimer::timeout, this, [&] {
+        if (!dialog)
+            return;
+        const std::size_t n = count, i = position;
+        dialog->ProgressBar->setRange(0, std::max(ToInt(n), 1));
+        dialog->ProgressBar->setValue(ToInt(i));
+        dialog->Label1->setText(QText(7122).replace(
+            QStringLiteral("%d of %d"), QStringLiteral("%1 of %2").arg(ToInt(i)).arg(ToInt(n))));
+    });
+    shown.start();
+    SessionFileResult file;
+    runLetting([&] {
+        file = OpenSessionFile(name, [&](std::size_t, std::size_t i, std::size_t n) {
+            position.store(i, std::memory_order_relaxed);
+            count.store(n, std::memory_order_relaxed);
+            return !aborted.load(std::memory_order_relaxed);
+        });
+        return true;
+    });
+    shown.stop();
+    if (dialog) {
+        dialog->ProgressBar->setValue(dialog->ProgressBar->maximum());
+        dialog->bbtnAbort->setEnabled(false);
+        disconnect(abortConnection);
+    }
+    auto hideDialog = [dialog] {
+        if (!dialog)
+            return;
+        dialog->bbtnAbort->setEnabled(true);
+        dialog->MsgPanel->setStyleSheet(QString());
+        dialog->hide();
+    };
+    if (file.status == SessionFileStatus::Cancelled ||
+        file.status == SessionFileStatus::CannotOpen) {
+        // Abort stops the load: the window is left empty, not half-filled.
+        hideDialog();
+        unsetCursor();
+        sendReset();
+        if (file.status == SessionFileStatus::CannotOpen)
+            ShowNumberedMessage(this, kErrorCaption, 9004);
+        return;
+    }
+    m_table = std::move(file.table);
+    addPages();
+    hideDialog();
+    m_empty = false;
+    m_saved = true;
+    BusyFlag() = false;
+    RefreshButtons();
+    RefreshMenus();
+    unsetCursor();
+    if (file.messageId != 0) {
+        // A damaged file: what it held is shown, and what was cut is said.
+        MessageRequest request;
+        request.owner = this;
+        request.caption = QNumberedCaption(kErrorCaption, file.messageId);
+        request.text = QText(file.messageId);
+        if (file.detailId != 0)
+            request.text += QLatin1Char('\n') + QText(file.detailId);
+        request.icon = MessageIcon::Stop;
+        ShowMessage(request);
+    }
+}
+
+} // namespace ostrel
