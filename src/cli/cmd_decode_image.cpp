@@ -4,6 +4,7 @@
 
 #include "app/string_table.h"
 #include "cli/command.h"
+#include "cli/standard_output.h"
 #include "import/session_conversion.h"
 #include "import/session_export.h"
 #include "import/session_file.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace ostrel::cli {
@@ -75,18 +77,20 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
     bar.finish();
 
     const SessionTable& table = decoded.table;
-    std::cout << table.sessionCount() << (table.sessionCount() == 1 ? " session" : " sessions")
-              << ", " << table.pairCount() << " readings\n";
+    std::ostringstream list;
+    list << table.sessionCount() << (table.sessionCount() == 1 ? " session" : " sessions") << ", "
+         << table.pairCount() << " readings\n";
     for (std::size_t s = 0; s < table.sessionCount(); ++s) {
-        const SessionList& list = table.session(s);
-        std::cout << "Session" << s + 1 << ": " << list.size() << " readings";
-        if (!list.empty()) {
-            std::cout << ", " << FieldView(list.front().main.functionText);
-            if (list.front().hasSub && list.front().sub)
-                std::cout << " / " << FieldView(list.front().sub->functionText);
+        const SessionList& session = table.session(s);
+        list << "Session" << s + 1 << ": " << session.size() << " readings";
+        if (!session.empty()) {
+            list << ", " << FieldView(session.front().main.functionText);
+            if (session.front().hasSub && session.front().sub)
+                list << " / " << FieldView(session.front().sub->functionText);
         }
-        std::cout << '\n';
+        list << '\n';
     }
+    Print(list.str());
     for (int id : decoded.notices)
         std::cerr << NumberedLine(kWarningCaption, id) << '\n';
     if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
@@ -118,21 +122,22 @@ int DecodeImageFile(const std::string& path, const SessionOutputs& outputs) {
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
-    auto* cmd = app.add_subcommand(
-        "decode-image", "Decode a raw logger-memory image (as downloaded) into sessions");
+    Command cmd = AddCommand(app, "decode-image",
+                             "Decode a raw logger-memory image (as downloaded) into sessions");
     auto input = std::make_shared<std::string>();
     auto slr = std::make_shared<std::string>();
     auto csv = std::make_shared<std::string>();
-    cmd->add_option("IMAGE", *input, "raw image file")->required();
-    auto* slrOption = cmd->add_option("-o,--output", *slr, "session file to write (.slr)");
-    auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
-    cmd->callback([=] {
+    // The image is read to its end, so a named pipe may hand it over.
+    cmd.input("IMAGE", *input, "raw image file", [](std::string_view) { return true; })->required();
+    auto* slrOption = cmd.output("-o,--output", *slr, "session file to write (.slr)");
+    auto* csvOption = cmd.output("--csv", *csv, "text export of all sessions to write");
+    cmd.run([=] {
         SessionOutputs outputs;
         if (*slrOption)
             outputs.slr = *slr;
         if (*csvOption)
             outputs.csv = *csv;
-        ExitStatus() = DecodeImageFile(*input, outputs);
+        return DecodeImageFile(*input, outputs);
     });
 });
 

@@ -1,33 +1,29 @@
 // ostrel-cli: the meter, the decoder and the file formats from the command line.
 #include "cli/command.h"
+#include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 
 #include <clocale>
 #include <iostream>
-
-namespace ostrel::cli {
-
-std::vector<CommandSetup>& Registry() {
-    static std::vector<CommandSetup> registry;
-    return registry;
-}
-
-int& ExitStatus() {
-    static int status = 0;
-    return status;
-}
-
-} // namespace ostrel::cli
+#include <sstream>
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
+    ostrel::cli::PrepareOutput();
+    ostrel::cli::InstallExitCleanup();
     CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
-    for (auto& setup : ostrel::cli::Registry()) setup(app);
+    for (auto& setup : ostrel::cli::Registry())
+        setup(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : ostrel::cli::kExitFailure;
+        // Help and version go to standard output like any other output.
+        std::ostringstream out;
+        const int status = app.exit(e, out, std::cerr) == 0 ? 0 : ostrel::cli::kExitFailure;
+        ostrel::cli::Print(out.str());
+        return ostrel::cli::FinishOutput(status);
     }
-    return ostrel::cli::ExitStatus();
+    return ostrel::cli::FinishOutput(ostrel::cli::ExitStatus());
 }

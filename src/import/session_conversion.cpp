@@ -58,10 +58,12 @@ bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_
 
 int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId) {
     SessionFileResult file = OpenSessionFile(input);
+    // Nothing read (an unreadable or empty file): the output stays as it was.
+    if (file.status == SessionFileStatus::CannotOpen ||
+        (file.status != SessionFileStatus::Ok && file.table.sessionCount() == 0))
+        return 9004;
     if (detailId)
         *detailId = file.detailId;
-    if (file.status == SessionFileStatus::CannotOpen)
-        return 9004;
     if (!WriteSessionExport(output, file.table, 1, static_cast<long>(file.table.sessionCount())))
         return 9005;
     return file.messageId;

@@ -5,6 +5,7 @@
 // lock at a time, copies what it needs and releases it before waiting.
 
 #include "link/auto_reset_event.h"
+#include "link/frame_codec.h"
 #include "link/reading.h"
 
 #include <mutex>
@@ -20,6 +21,7 @@ struct AcquisitionState {
 
     std::mutex readingLock;
     MeterReading reading; // guarded by readingLock
+    RawFrame frame{};     // guarded by readingLock: the answer reading was decoded from
 
     std::mutex linkLock;
     bool linked = false; // guarded by linkLock
@@ -30,6 +32,10 @@ struct AcquisitionState {
     MeterReading copyReading() {
         std::lock_guard lock(readingLock);
         return reading;
+    }
+    RawFrame copyFrame() {
+        std::lock_guard lock(readingLock);
+        return frame;
     }
     bool isLinked() {
         std::lock_guard lock(linkLock);

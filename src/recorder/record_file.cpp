@@ -15,10 +15,18 @@ namespace {
 
 constexpr std::size_t kChunkItems = 1024;
 
+LoadResult OpenErrorResult() {
+    LoadResult result;
+    result.status = LoadStatus::OpenError;
+    return result;
+}
+
+// A regular file only: opening does not wait for the writer of a named pipe
+// (O_NONBLOCK), which is then refused like any other file that is no record.
 class FileSource final : public ByteSource {
   public:
     explicit FileSource(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
         if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
             ::close(m_fd);
@@ -145,6 +153,7 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
         dataSize = dataSize >= 4 ? dataSize - 4 : 0;
     } else {
         result.expected = static_cast<std::int64_t>(dataSize / item);
+        result.trailingBytes = static_cast<std::int64_t>(dataSize % item);
     }
     // What the file can hold bounds every loop and allocation.
     const auto available = static_cast<std::int64_t>(dataSize / item);
@@ -192,7 +201,7 @@ LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink,
                          const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return ReadEntries(source, LayoutForPath(path), sink, progress);
 }
 
@@ -214,7 +223,7 @@ LoadResult ReadRecordFile(const std::string& path,
                           const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return ReadRecords(source, LayoutForPath(path), sink, progress);
 }
 
@@ -249,7 +258,7 @@ LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out,
                           const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return LoadRecords(source, LayoutForPath(path), out, progress);
 }
 
@@ -283,11 +292,13 @@ std::string LoadMessage(const LoadResult& result) {
     return text;
 }
 
-bool RecordFileWriter::open(const std::string& path) {
+bool RecordFileWriter::open(const std::string& path, std::int64_t announcedCount) {
     m_count = 0;
+    m_announced = std::clamp<std::int64_t>(announcedCount, 0, INT32_MAX);
     m_buffer.clear();
     m_buffer.reserve(kChunkItems * kEntrySize);
-    const std::uint8_t header[4] = {0, 0, 0, 0};
+    std::uint8_t header[4];
+    StoreU32(header, static_cast<std::uint32_t>(m_announced));
     m_ok = m_file.open(path) && m_file.write(header, 4);
     return m_ok;
 }
@@ -318,9 +329,14 @@ bool RecordFileWriter::commit(bool durable) {
         m_file.discard();
         return false;
     }
-    std::uint8_t header[4];
-    StoreU32(header, static_cast<std::uint32_t>(m_count));
-    m_ok = m_file.writeAt(0, header, 4) && m_file.commit(durable);
+    if (m_count != m_announced) {
+        std::uint8_t header[4];
+        StoreU32(header, static_cast<std::uint32_t>(m_count));
+        m_ok = m_file.writeAt(0, header, 4);
+    }
+    m_ok = m_ok && m_file.commit(durable);
+    if (!m_ok)
+        m_file.discard();
     return m_ok;
 }
 
@@ -338,6 +354,12 @@ bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) 
 bool TemporaryFileWriter::open(const std::string& path) {
     close();
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return m_fd >= 0;
+}
+
+bool TemporaryFileWriter::create(const std::string& path) {
+    close();
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return m_fd >= 0;
 }
 
