@@ -15,7 +15,9 @@ void AddSimulateOption(CLI::App& command, std::optional<std::string>& simulation
     command
         .add_option_function<std::string>(
             "--simulate",
-            [&simulation](const std::string& value) { simulation = value.empty() ? "default" : value; },
+            [&simulation](const std::string& value) {
+                simulation = value.empty() ? "default" : value;
+            },
             "Use the simulated meter instead of the cable: " + SimulationSyntaxHelp())
         ->expected(0, 1)
         ->default_str("default");

@@ -19,7 +19,8 @@ void AddSimulateOption(CLI::App& command, std::optional<std::string>& simulation
 
 // The backend for the option: the simulated meter when simulation is set, else
 // hidapi. nullptr with a message in error when the simulation is refused.
-std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& simulation, std::string* error);
+std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& simulation,
+                                        std::string* error);
 
 // "Error[E9015]: USB adapter cable not found." and, when a matching device was
 // seen but could not be opened for lack of permission, a second line that

@@ -74,8 +74,8 @@ CLI::Validator WholeNumberFrom(long minimum) {
 
 CLI::Validator SecondsFromTo(double minimum, double maximum) {
     char sentence[96];
-    std::snprintf(sentence, sizeof sentence, "expected a number of seconds from %g to %g", minimum,
-                  maximum);
+    std::snprintf(sentence, sizeof sentence, "expected a number of seconds from %.10g to %.10g",
+                  minimum, maximum);
     return CLI::Validator(
         [minimum, maximum, message = std::string(sentence)](std::string& text) -> std::string {
             double value = 0;

@@ -67,6 +67,11 @@ LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_poi
         m_cv.wait(lock, happened);
     if (m_stop)
         return Event::Stop;
+    // A reading that came before the link was lost is still handed out.
+    if (m_reading) {
+        m_reading = false;
+        return Event::Reading;
+    }
     if (m_lost) {
         lock.unlock();
         std::cerr << CableNotFoundMessage(false) << std::endl;
@@ -74,10 +79,6 @@ LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_poi
         m_lost = false; // said once
         m_stop = true;  // and nothing more comes
         return Event::Lost;
-    }
-    if (m_reading) {
-        m_reading = false;
-        return Event::Reading;
     }
     return Event::Deadline;
 }

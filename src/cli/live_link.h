@@ -35,9 +35,9 @@ class LiveLink {
     bool start(const std::optional<std::string>& simulation, bool readings);
 
     enum class Event { Reading, Lost, Stop, Deadline };
-    // The first of: a stop request, a lost link ("USB adapter cable not
-    // found." already said on standard error), a new reading (when asked
-    // for), the deadline.
+    // The first of: a stop request, a new reading (when asked for), a lost
+    // link ("USB adapter cable not found." already said on standard error),
+    // the deadline.
     Event wait(std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
 
     AcquisitionState& state() { return m_state; }
