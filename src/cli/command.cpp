@@ -69,7 +69,7 @@ CLI::Validator WholeNumberFrom(long minimum) {
                 return sentence;
             return {};
         },
-        "N");
+        "");
 }
 
 CLI::Validator SecondsFromTo(double minimum, double maximum) {
@@ -86,7 +86,7 @@ CLI::Validator SecondsFromTo(double minimum, double maximum) {
                 return message;
             return {};
         },
-        "SECONDS");
+        "");
 }
 
 CLI::Validator OneOf(std::vector<std::string> choices) {

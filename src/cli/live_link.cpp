@@ -36,10 +36,11 @@ bool LiveLink::start(const std::optional<std::string>& simulation, bool readings
     }
     m_stopRequest = std::make_unique<StopRequest>([this] { raise(&LiveLink::m_stop); });
     // Each event of the link is forwarded by a thread that blocks on it.
+    m_readings = readings;
     if (readings)
         m_forwarders.emplace_back([this] {
             while (m_state.newReadingEvent.wait())
-                raise(&LiveLink::m_reading);
+                notify();
         });
     m_forwarders.emplace_back([this] {
         while (m_state.cableLostEvent.wait())
@@ -58,9 +59,20 @@ void LiveLink::raise(bool LiveLink::*flag) {
     m_cv.notify_all();
 }
 
+void LiveLink::notify() {
+    { std::lock_guard lock(m_mutex); }
+    m_cv.notify_all();
+}
+
+// Counted, not flagged: a reading published before the link was lost is
+// seen even when its event is forwarded after the loss.
+bool LiveLink::newReading() {
+    return m_readings && m_state.publishedCount() != m_handedOut;
+}
+
 LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_point> deadline) {
     std::unique_lock lock(m_mutex);
-    const auto happened = [this] { return m_stop || m_lost || m_reading; };
+    const auto happened = [this] { return m_stop || m_lost || newReading(); };
     if (deadline)
         m_cv.wait_until(lock, *deadline, happened);
     else
@@ -68,9 +80,11 @@ LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_poi
     if (m_stop)
         return Event::Stop;
     // A reading that came before the link was lost is still handed out.
-    if (m_reading) {
-        m_reading = false;
-        return Event::Reading;
+    if (m_readings) {
+        if (const std::uint64_t published = m_state.publishedCount(); published != m_handedOut) {
+            m_handedOut = published;
+            return Event::Reading;
+        }
     }
     if (m_lost) {
         lock.unlock();

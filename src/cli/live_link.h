@@ -48,6 +48,8 @@ class LiveLink {
 
   private:
     void raise(bool LiveLink::*flag);
+    void notify();
+    bool newReading();
 
     AcquisitionState m_state;
     std::unique_ptr<HidBackend> m_backend;
@@ -56,10 +58,12 @@ class LiveLink {
     std::unique_ptr<StopRequest> m_stopRequest;
     std::vector<std::thread> m_forwarders;
 
+    bool m_readings = false;       // the waits end on new readings
+    std::uint64_t m_handedOut = 0; // readings published when the last one was handed out
+
     std::mutex m_mutex;
     std::condition_variable m_cv;
-    bool m_reading = false; // guarded by m_mutex
-    bool m_lost = false;
+    bool m_lost = false; // guarded by m_mutex
     bool m_stop = false;
 };
 

@@ -20,8 +20,9 @@ struct AcquisitionState {
     AutoResetEvent acquisitionEndedEvent;
 
     std::mutex readingLock;
-    MeterReading reading; // guarded by readingLock
-    RawFrame frame{};     // guarded by readingLock: the answer reading was decoded from
+    MeterReading reading;        // guarded by readingLock
+    RawFrame frame{};            // guarded by readingLock: the answer reading was decoded from
+    std::uint64_t published = 0; // guarded by readingLock: readings published so far
 
     std::mutex linkLock;
     bool linked = false; // guarded by linkLock
@@ -36,6 +37,10 @@ struct AcquisitionState {
     RawFrame copyFrame() {
         std::lock_guard lock(readingLock);
         return frame;
+    }
+    std::uint64_t publishedCount() {
+        std::lock_guard lock(readingLock);
+        return published;
     }
     bool isLinked() {
         std::lock_guard lock(linkLock);

@@ -2,7 +2,9 @@
 // Runs the real ostrel-cli through bash, as a user types it, and collects
 // what it did: its exit status as the shell reports it (128 + N when ended by
 // signal N), standard output and standard error. Paths in the arguments must
-// not need quoting (the scratch folders below never do).
+// not need quoting (scratch folders never do).
+
+#include "../recorder/record_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -36,23 +38,8 @@ inline std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// A fresh folder per test, removed at its end.
-class CliDir {
-  public:
-    CliDir() {
-        char tmpl[] = "/tmp/ostrel-cli-XXXXXX";
-        m_path = ::mkdtemp(tmpl);
-    }
-    ~CliDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-    const std::filesystem::path& path() const { return m_path; }
-
-  private:
-    std::filesystem::path m_path;
-};
+// The folder of a test's files, removed at its end.
+using CliDir = ScratchDir;
 
 struct CliRun {
     int status = -1;
@@ -79,6 +66,18 @@ inline CliRun RunCli(const CliDir& dir, const std::string& arguments,
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
+}
+
+// Starts a shell command line in the background; its process id.
+inline int StartInBackground(const std::string& command) {
+    FILE* shell = ::popen((command + " & echo $!").c_str(), "r");
+    int pid = 0;
+    if (shell) {
+        if (std::fscanf(shell, "%d", &pid) != 1)
+            pid = 0;
+        ::pclose(shell);
+    }
+    return pid;
 }
 
 } // namespace ostrel::test

@@ -3,7 +3,6 @@
 // output, special files stay what they are, failures are never success.
 #include "recorder/record_file.h"
 
-#include "../recorder/record_test_util.h"
 #include "cli_run.h"
 
 #include <gtest/gtest.h>
@@ -152,13 +151,10 @@ TEST(FileSafetyCliTest, ASignalRemovesThePartialFileAndASaveRemovesStaleOnes) {
     // A capture read from a pipe keeps the conversion waiting with its
     // partial output open.
     ASSERT_EQ(::mkfifo((dir / "in.frames").c_str(), 0600), 0);
-    const std::string command = std::string(OSTREL_CLI) + " convert " + (dir / "in.frames") +
-                                " -o " + (dir / "out.g53") + " 2>/dev/null & echo $!";
-    FILE* shell = ::popen(command.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    int pid = 0;
-    ASSERT_EQ(std::fscanf(shell, "%d", &pid), 1);
-    ::pclose(shell);
+    const int pid =
+        test::StartInBackground(std::string(OSTREL_CLI) + " convert " + (dir / "in.frames") +
+                                " -o " + (dir / "out.g53") + " 2>/dev/null");
+    ASSERT_GT(pid, 0);
     const int writer = ::open((dir / "in.frames").c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
     const std::string line = std::string(54, '0') + "\n";

@@ -1,5 +1,8 @@
 // ostrel-cli record against the simulated meter: samples as the recorder
 // takes them, a journal that survives a killed run, the output at the end.
+// ("Thread" in the suite's name: tools/test runs it again with the
+// ThreadSanitizer build of ostrel-cli, whose link, signal and forwarding
+// threads it exercises.)
 #include "recorder/record_file.h"
 
 #include "cli_run.h"
@@ -37,7 +40,7 @@ void ExpectPrintedAreStored(const std::vector<std::string>& printed, const Sampl
     }
 }
 
-TEST(RecordCliTest, CountSamplesAtTheIntervalThenTheOutputAndNoJournal) {
+TEST(RecordCliThreadTest, CountSamplesAtTheIntervalThenTheOutputAndNoJournal) {
     CliDir dir;
     const CliRun run =
         RunCli(dir, "record --simulate=latency=5 --interval 0.05 --count 6 -o r.g53");
@@ -55,7 +58,7 @@ TEST(RecordCliTest, CountSamplesAtTheIntervalThenTheOutputAndNoJournal) {
     EXPECT_EQ(run.err, "6 samples written to r.g53\n");
 }
 
-TEST(RecordCliTest, DurationEndsARunIntoATextExport) {
+TEST(RecordCliThreadTest, DurationEndsARunIntoATextExport) {
     CliDir dir;
     const CliRun run =
         RunCli(dir, "record --simulate=latency=5 --interval 0.1 --duration 0.55 -o r.csv");
@@ -68,16 +71,12 @@ TEST(RecordCliTest, DurationEndsARunIntoATextExport) {
     EXPECT_EQ(Lines(run.out).size(), lines.size());
 }
 
-TEST(RecordCliTest, AKilledRunLeavesAJournalThatConvertRecovers) {
+TEST(RecordCliThreadTest, AKilledRunLeavesAJournalThatConvertRecovers) {
     CliDir dir;
-    const std::string command =
+    const int pid = test::StartInBackground(
         std::string(OSTREL_CLI) + " record --simulate=latency=2 --interval 0.01 -o " +
-        (dir / "k.g53") + " > " + (dir / "printed") + " 2>/dev/null & echo $!";
-    FILE* shell = ::popen(command.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    int pid = 0;
-    ASSERT_EQ(std::fscanf(shell, "%d", &pid), 1);
-    ::pclose(shell);
+        (dir / "k.g53") + " > " + (dir / "printed") + " 2>/dev/null");
+    ASSERT_GT(pid, 0);
     // Let it take a good number of samples, then kill it without warning.
     for (int i = 0; i < 200 && Lines(test::ReadText(dir / "printed")).size() < 40; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -107,16 +106,12 @@ TEST(RecordCliTest, AKilledRunLeavesAJournalThatConvertRecovers) {
     EXPECT_FALSE(std::filesystem::exists(dir / "k.g53.2.TMP"));
 }
 
-TEST(RecordCliTest, SigtermEndsTheRunAndWritesTheOutput) {
+TEST(RecordCliThreadTest, SigtermEndsTheRunAndWritesTheOutput) {
     CliDir dir;
-    const std::string command =
+    const int pid = test::StartInBackground(
         std::string(OSTREL_CLI) + " record --simulate=latency=2 --interval 0.02 -o " +
-        (dir / "t.csv") + " > " + (dir / "printed") + " 2>/dev/null & echo $!";
-    FILE* shell = ::popen(command.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    int pid = 0;
-    ASSERT_EQ(std::fscanf(shell, "%d", &pid), 1);
-    ::pclose(shell);
+        (dir / "t.csv") + " > " + (dir / "printed") + " 2>/dev/null");
+    ASSERT_GT(pid, 0);
     for (int i = 0; i < 200 && Lines(test::ReadText(dir / "printed")).size() < 6; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
@@ -130,7 +125,7 @@ TEST(RecordCliTest, SigtermEndsTheRunAndWritesTheOutput) {
     EXPECT_FALSE(std::filesystem::exists(dir / "t.csv.TMP"));
 }
 
-TEST(RecordCliTest, ALostCableEndsWithItsMessageStatus2AndWhatWasTaken) {
+TEST(RecordCliThreadTest, ALostCableEndsWithItsMessageStatus2AndWhatWasTaken) {
     CliDir dir;
     const CliRun run =
         RunCli(dir, "record --simulate=unplug,after=8,latency=20 --interval 0.01 -o u.g53");
@@ -143,7 +138,7 @@ TEST(RecordCliTest, ALostCableEndsWithItsMessageStatus2AndWhatWasTaken) {
     EXPECT_FALSE(std::filesystem::exists(dir / "u.g53.TMP"));
 }
 
-TEST(RecordCliTest, RefusedBeforeAnythingIsWritten) {
+TEST(RecordCliThreadTest, RefusedBeforeAnythingIsWritten) {
     CliDir dir;
     CliRun run = RunCli(dir, "record --simulate=latency=0 --count 1 -o x.g52.g53");
     EXPECT_EQ(run.status, 2);
