@@ -82,12 +82,11 @@ class Recording {
     int sample() {
         const Clock::time_point start = Clock::now();
         const Clock::duration interval = Seconds(m_options.interval);
-        const std::optional<Clock::time_point> end =
-            m_options.duration ? std::optional(start + Seconds(*m_options.duration)) : std::nullopt;
+        const Clock::time_point end =
+            m_options.duration ? start + Seconds(*m_options.duration) : Clock::time_point::max();
         Clock::time_point tick = start + interval;
         for (;;) {
-            const Clock::time_point until = end ? std::min(tick, *end) : tick;
-            switch (m_link.wait(until)) {
+            switch (m_link.wait(std::min(tick, end))) {
             case LiveLink::Event::Stop:
                 return 0;
             case LiveLink::Event::Lost:
@@ -97,7 +96,7 @@ class Recording {
                 break;
             }
             const Clock::time_point now = Clock::now();
-            if (end && now >= *end)
+            if (now >= end)
                 return 0;
             if (now < tick)
                 continue;
