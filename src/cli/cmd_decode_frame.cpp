@@ -1,5 +1,5 @@
 // ostrel-cli decode-frame HEX | -: display frames as JSON, one object per frame.
-#include "app/line_reader.h"
+#include "base/line_reader.h"
 #include "cli/command.h"
 #include "cli/standard_output.h"
 #include "link/frame_codec.h"

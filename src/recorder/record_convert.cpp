@@ -1,6 +1,6 @@
 #include "recorder/record_convert.h"
 
-#include "app/line_reader.h"
+#include "base/line_reader.h"
 #include "recorder/frame_capture.h"
 #include "recorder/sampling.h"
 #include "recorder/text_export.h"
