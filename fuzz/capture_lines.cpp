@@ -2,7 +2,7 @@
 // the line reader with its length limit, the line parser, and the sampling
 // of every frame. A parsed line written again reads back the same; no line
 // handed out is longer than the limit.
-#include "app/line_reader.h"
+#include "base/line_reader.h"
 #include "recorder/frame_capture.h"
 #include "recorder/sampling.h"
 

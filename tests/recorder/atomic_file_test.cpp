@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -54,6 +55,19 @@ TEST(AtomicFileTest, ANamedPipeIsWrittenStraightAndStaysAPipe) {
     struct stat st {};
     ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(PartFiles(dir), 0u);
+}
+
+TEST(AtomicFileTest, ACharacterDeviceIsWrittenStraightAndStaysOne) {
+    ScratchDir dir;
+    // A node of the null device of our own, so that nothing else is at risk.
+    const std::string null = dir / "null";
+    if (::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        GTEST_SKIP() << "making a device node needs root";
+    EXPECT_TRUE(Save(null, "gone"));
+    struct stat st {};
+    ASSERT_EQ(::stat(null.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_EQ(PartFiles(dir), 0u);
 }
 
