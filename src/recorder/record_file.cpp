@@ -342,7 +342,7 @@ bool RecordFileWriter::commit(bool durable) {
 
 bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) {
     RecordFileWriter writer;
-    if (!writer.open(path))
+    if (!writer.open(path, static_cast<std::int64_t>(pairs.size())))
         return false;
     for (const RecordPair& pair : pairs) {
         if (!writer.append(pair))
