@@ -130,7 +130,11 @@ class LineOutput {
             return Print(line) && FlushOutput();
         return m_file.write(line.data(), line.size()) || fail();
     }
-    bool finish() { return m_path.empty() || m_failed || m_file.commit() || fail(); }
+    bool finish() {
+        if (m_path.empty())
+            return true;
+        return !m_failed && (m_file.commit() || fail());
+    }
 
   private:
     bool fail() {

@@ -39,13 +39,18 @@ struct RecordOptions {
     std::string output;
 };
 
-// The line printed for a sample: its line of the text export, LF-ended.
-std::string SampleLine(const RecordPair& pair, std::int64_t position) {
-    std::string line;
-    AppendExportLine(line, pair, position);
+// A line of the text export as printed: LF-ended instead of CR LF.
+std::string Printed(std::string line) {
     if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
         line.replace(line.size() - 2, 2, "\n");
     return line;
+}
+
+// The line printed for a sample: its line of the text export.
+std::string SampleLine(const RecordPair& pair, std::int64_t position) {
+    std::string line;
+    AppendExportLine(line, pair, position);
+    return Printed(std::move(line));
 }
 
 Clock::duration Seconds(double seconds) {
@@ -67,9 +72,7 @@ class Recording {
         }
         for (const std::string& leftover : m_journal.leftovers())
             std::cerr << NumberedLine(kWarningCaption, kLeftoverJournalText, {leftover}) << '\n';
-        std::string header(kExportHeader);
-        header.replace(header.size() - 2, 2, "\n");
-        m_printing = Print(header) && FlushOutput();
+        m_printing = Print(Printed(std::string(kExportHeader))) && FlushOutput();
 
         const int status = sample();
         m_link.stop();
