@@ -8,14 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -66,6 +69,16 @@ inline CliRun RunCli(const CliDir& dir, const std::string& arguments,
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
+}
+
+// Waits (up to five seconds) until done() holds; whether it does.
+inline bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
 }
 
 // Starts a shell command line in the background; its process id.

@@ -159,12 +159,10 @@ TEST(FileSafetyCliTest, ASignalRemovesThePartialFileAndASaveRemovesStaleOnes) {
     ASSERT_GE(writer, 0);
     const std::string line = std::string(54, '0') + "\n";
     ASSERT_EQ(::write(writer, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    for (int i = 0; i < 200 && PartFiles(dir) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    test::WaitUntil([&] { return PartFiles(dir) != 0; });
     ASSERT_EQ(PartFiles(dir), 1u);
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    for (int i = 0; i < 200 && PartFiles(dir) != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    test::WaitUntil([&] { return PartFiles(dir) == 0; });
     ::close(writer);
     EXPECT_EQ(PartFiles(dir), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir / "out.g53"));

@@ -78,8 +78,7 @@ TEST(RecordCliThreadTest, AKilledRunLeavesAJournalThatConvertRecovers) {
         (dir / "k.g53") + " > " + (dir / "printed") + " 2>/dev/null");
     ASSERT_GT(pid, 0);
     // Let it take a good number of samples, then kill it without warning.
-    for (int i = 0; i < 200 && Lines(test::ReadText(dir / "printed")).size() < 40; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    test::WaitUntil([&] { return Lines(test::ReadText(dir / "printed")).size() >= 40; });
     ASSERT_EQ(::kill(pid, SIGKILL), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(std::filesystem::exists(dir / "k.g53"));
@@ -112,11 +111,9 @@ TEST(RecordCliThreadTest, SigtermEndsTheRunAndWritesTheOutput) {
         std::string(OSTREL_CLI) + " record --simulate=latency=2 --interval 0.02 -o " +
         (dir / "t.csv") + " > " + (dir / "printed") + " 2>/dev/null");
     ASSERT_GT(pid, 0);
-    for (int i = 0; i < 200 && Lines(test::ReadText(dir / "printed")).size() < 6; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    test::WaitUntil([&] { return Lines(test::ReadText(dir / "printed")).size() >= 6; });
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    for (int i = 0; i < 200 && !std::filesystem::exists(dir / "t.csv"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    test::WaitUntil([&] { return std::filesystem::exists(dir / "t.csv"); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto printed = Lines(test::ReadText(dir / "printed"));
     const auto stored = Lines(test::ReadText(dir / "t.csv"));
