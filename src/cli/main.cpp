@@ -24,6 +24,11 @@ int main(int argc, char** argv) {
         const int status = app.exit(e, out, std::cerr) == 0 ? 0 : ostrel::cli::kExitFailure;
         ostrel::cli::Print(out.str());
         return ostrel::cli::FinishOutput(status);
+    } catch (const std::exception& e) {
+        // Whatever a command could not foresee (no memory, say) is still a
+        // message and a failure, never an abort.
+        std::cerr << "ostrel-cli: " << e.what() << '\n';
+        return ostrel::cli::FinishOutput(ostrel::cli::kExitFailure);
     }
     return ostrel::cli::FinishOutput(ostrel::cli::ExitStatus());
 }
