@@ -80,11 +80,9 @@ LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_poi
     if (m_stop)
         return Event::Stop;
     // A reading that came before the link was lost is still handed out.
-    if (m_readings) {
-        if (const std::uint64_t published = m_state.publishedCount(); published != m_handedOut) {
-            m_handedOut = published;
-            return Event::Reading;
-        }
+    if (newReading()) {
+        m_handedOut = m_state.publishedCount();
+        return Event::Reading;
     }
     if (m_lost) {
         lock.unlock();
