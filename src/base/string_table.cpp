@@ -54,4 +54,24 @@ std::string NumberedLine(int formatId, int textId) {
     return NumberedCaption(formatId, textId) + ": " + std::string(Text(textId));
 }
 
+std::string FormatText(int id, std::initializer_list<std::string_view> args) {
+    const std::string_view format = Text(id);
+    std::string text;
+    auto arg = args.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() &&
+            (format[i + 1] == 's' || format[i + 1] == 'd') && arg != args.end()) {
+            text += *arg++;
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
+std::string NumberedLine(int formatId, int textId, std::initializer_list<std::string_view> args) {
+    return NumberedCaption(formatId, textId) + ": " + FormatText(textId, args);
+}
+
 } // namespace ostrel

@@ -2,6 +2,7 @@
 // The numbered string table: every user-visible text of Ostrel has a number.
 // The texts live in resources/strings.tsv and are compiled into the core.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,13 @@ std::string NumberedCaption(int formatId, int textId);
 // "Error[E9004]: File open error." — the caption and the text on one line, as
 // the command-line tool reports a numbered message.
 std::string NumberedLine(int formatId, int textId);
+
+// The text with each "%s" or "%d" replaced by the next of args, in order (a
+// placeholder without an argument stays as it is). Arguments are never read
+// as formats.
+std::string FormatText(int id, std::initializer_list<std::string_view> args);
+
+// NumberedLine of the text formatted with args.
+std::string NumberedLine(int formatId, int textId, std::initializer_list<std::string_view> args);
 
 } // namespace ostrel

@@ -1,33 +1,29 @@
 // ostrel-cli convert INPUT -o OUTPUT: turn a stored file into a text export
-// (.csv) or a record file (.g53); a session file (.slr) into the text export
-// of its sessions. Each input kind is one entry of kInputKinds
-// with its own conversion function; record files stream entry by entry, so a
-// conversion needs no memory in proportion to the file.
+// (.csv) or a record file (.g53): a record file of any layout, a journal or
+// temporary file, or a capture of raw display frames (.frames); a session
+// file (.slr) into the text export of its sessions. Each input kind is one
+// entry of kInputKinds with its own conversion function; record files and
+// captures stream entry by entry, so a conversion needs no memory in
+// proportion to the file.
 #include "base/string_table.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "import/session_conversion.h"
 #include "import/session_file.h"
+#include "recorder/frame_capture.h"
 #include "recorder/record_convert.h"
 
-#include <algorithm>
-#include <cctype>
 #include <iostream>
 #include <string>
 
 namespace ostrel::cli {
 namespace {
 
-enum class OutputKind { Csv, G53 };
-
-bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    return std::equal(suffix.begin(), suffix.end(),
-                      text.end() - static_cast<std::ptrdiff_t>(suffix.size()), [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
+constexpr int kTrailingBytesText = 9064;
+constexpr int kBadCaptureLineText = 9065;
+constexpr int kLongCaptureLineText = 9066;
+constexpr int kNoFrameText = 9067;
+constexpr int kRefusedFramesText = 9071;
 
 int Fail(int textId) {
     std::cerr << NumberedLine(kErrorCaption, textId) << '\n';
@@ -35,9 +31,12 @@ int Fail(int textId) {
 }
 
 // Input kind: a record file of any layout (.g53, .TMP, .g52, .g51).
-int ConvertRecords(const std::string& input, const std::string& output, OutputKind kind) {
-    const ConvertResult result = ConvertRecordFile(
-        input, output, kind == OutputKind::Csv ? ConvertOutput::Csv : ConvertOutput::G53);
+int ConvertRecords(const std::string& input, const std::string& output, ConvertOutput kind) {
+    const ConvertResult result = ConvertRecordFile(input, output, kind);
+    if (result.load.trailingBytes > 0 && result.written)
+        std::cerr << NumberedLine(kWarningCaption, kTrailingBytesText,
+                                  {std::to_string(result.load.trailingBytes)})
+                  << '\n';
     if (result.messageId == 0)
         return 0;
     if (result.messageId == kCutShortTextId) {
@@ -49,9 +48,32 @@ int ConvertRecords(const std::string& input, const std::string& output, OutputKi
     return Fail(result.messageId);
 }
 
+// Input kind: a capture of raw display frames (.frames).
+int ConvertCapture(const std::string& input, const std::string& output, ConvertOutput kind) {
+    const CaptureConvertResult result =
+        ConvertCaptureFile(input, output, kind, [](std::uint64_t line, bool tooLong) {
+            std::cerr << NumberedLine(kErrorCaption,
+                                      tooLong ? kLongCaptureLineText : kBadCaptureLineText,
+                                      {std::to_string(line)})
+                      << '\n';
+        });
+    if (result.messageId != 0)
+        return Fail(result.messageId);
+    if (!result.written) {
+        std::cerr << NumberedLine(kErrorCaption, kNoFrameText, {output}) << '\n';
+        return kExitFailure;
+    }
+    const auto refused = result.frames - static_cast<std::uint64_t>(result.samples);
+    if (refused > 0)
+        std::cerr << NumberedLine(kWarningCaption, kRefusedFramesText,
+                                  {std::to_string(refused), std::to_string(result.frames)})
+                  << '\n';
+    return result.badLines > 0 ? kExitFailure : 0;
+}
+
 // Input kind: a session file (.slr): the text export of all its sessions.
-int ConvertSessions(const std::string& input, const std::string& output, OutputKind kind) {
-    if (kind != OutputKind::Csv) {
+int ConvertSessions(const std::string& input, const std::string& output, ConvertOutput kind) {
+    if (kind != ConvertOutput::Csv) {
         std::cerr << "convert: a session file converts to .csv only\n";
         return kExitFailure;
     }
@@ -68,42 +90,45 @@ int ConvertSessions(const std::string& input, const std::string& output, OutputK
 
 struct InputKind {
     bool (*matches)(const std::string& input);
-    int (*convert)(const std::string& input, const std::string& output, OutputKind kind);
+    int (*convert)(const std::string& input, const std::string& output, ConvertOutput kind);
 };
 
 // Checked in order; the record file takes every name, so it stays last.
 constexpr InputKind kInputKinds[] = {
     {[](const std::string& input) { return IsSessionFileName(input); }, ConvertSessions},
+    {[](const std::string& input) { return IsCaptureFileName(input); }, ConvertCapture},
     {[](const std::string&) { return true; }, ConvertRecords},
 };
 
 int Convert(const std::string& input, const std::string& output) {
-    OutputKind kind;
-    if (EndsWithNoCase(output, ".csv"))
-        kind = OutputKind::Csv;
-    else if (EndsWithNoCase(output, ".g53"))
-        kind = OutputKind::G53;
-    else {
-        std::cerr << "convert: OUTPUT must end in .csv or .g53\n";
+    std::string problem;
+    const auto kind = RecordOutputKind(output, &problem);
+    if (!kind) {
+        std::cerr << problem << '\n';
         return kExitFailure;
     }
     for (const InputKind& k : kInputKinds) {
         if (k.matches(input))
-            return k.convert(input, output, kind);
+            return k.convert(input, output, *kind);
     }
     return Fail(9004);
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
-    auto* cmd = app.add_subcommand(
-        "convert", "Convert a record file to a text export (.csv) or a record file (.g53)");
+    Command cmd =
+        AddCommand(app, "convert",
+                   "Convert a record file or a capture to a text export (.csv) or a record "
+                   "file (.g53)");
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
-    cmd->add_option("INPUT", *input,
-                    "record file (.g53, .g52, .g51, or a temporary .TMP), or a session file (.slr)")
+    // Only a capture is read as a stream; the other inputs need their size.
+    cmd.input("INPUT", *input,
+              "record file (.g53, .g52, .g51, a temporary .TMP or a journal), capture of raw "
+              "frames (.frames), or session file (.slr)",
+              IsCaptureFileName)
         ->required();
-    cmd->add_option("-o,--output", *output, "output file ending in .csv or .g53")->required();
-    cmd->callback([input, output] { ExitStatus() = Convert(*input, *output); });
+    cmd.output("-o,--output", *output, "output file ending in .csv or .g53")->required();
+    cmd.run([input, output] { return Convert(*input, *output); });
 });
 
 } // namespace

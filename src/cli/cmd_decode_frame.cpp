@@ -1,5 +1,7 @@
 // ostrel-cli decode-frame HEX | -: display frames as JSON, one object per frame.
+#include "base/line_reader.h"
 #include "cli/command.h"
+#include "cli/standard_output.h"
 #include "link/frame_codec.h"
 #include "link/frame_hex.h"
 
@@ -8,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace ostrel::cli {
@@ -87,86 +90,50 @@ void AppendReading(std::string& out, const MeterReading& r) {
 constexpr const char* kNotAFrame = "not a display frame (expected 27 bytes as 54 hex digits)";
 
 // Decodes one frame per line of standard input. Returns false when any line
-// was refused.
-bool DecodeStream(std::FILE* in, std::FILE* out) {
+// was refused. Stops early when standard output fails.
+bool DecodeStream(int in) {
     std::string output;
     output.reserve(1 << 17);
-    std::string line;
-    line.reserve(kMaxLineLength);
-    bool lineTooLong = false;
-    unsigned long lineNumber = 0;
     bool ok = true;
-
-    const auto finishLine = [&] {
-        ++lineNumber;
+    LineReader lines = LineReader::FromDescriptor(in, kMaxLineLength);
+    for (LineReader::Line line; lines.next(line);) {
         std::optional<RawFrame> raw;
-        if (!lineTooLong)
-            raw = ParseFrameHex(line);
-        if (raw) {
-            AppendReading(output, DecodeFrame(*raw));
-            if (output.size() >= (1 << 16)) {
-                std::fwrite(output.data(), 1, output.size(), out);
-                output.clear();
-            }
-        } else {
-            std::fprintf(stderr, "decode-frame: line %lu: %s\n", lineNumber, kNotAFrame);
+        if (!line.tooLong)
+            raw = ParseFrameHex(line.text);
+        if (!raw) {
+            std::fprintf(stderr, "decode-frame: line %llu: %s\n",
+                         static_cast<unsigned long long>(line.number), kNotAFrame);
             ok = false;
+            continue;
         }
-        line.clear();
-        lineTooLong = false;
-    };
-
-    std::vector<char> buffer(1 << 16);
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        const char* p = buffer.data();
-        const char* end = p + n;
-        while (p != end) {
-            const char* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            const char* stop = newline ? newline : end;
-            if (!lineTooLong) {
-                const auto length = static_cast<std::size_t>(stop - p);
-                if (line.size() + length > kMaxLineLength) {
-                    lineTooLong = true;
-                    line.clear();
-                } else {
-                    line.append(p, length);
-                }
-            }
-            if (!newline)
-                break;
-            finishLine();
-            p = newline + 1;
+        AppendReading(output, DecodeFrame(*raw));
+        if (output.size() >= (1 << 16)) {
+            if (!Print(output))
+                return ok;
+            output.clear();
         }
     }
-    if (!line.empty() || lineTooLong)
-        finishLine();
-    std::fwrite(output.data(), 1, output.size(), out);
-    std::fflush(out);
+    if (lines.failed()) {
+        std::fprintf(stderr, "decode-frame: standard input could not be read\n");
+        ok = false;
+    }
+    Print(output);
     return ok;
 }
 
-struct DecodeFrameOptions {
-    std::vector<std::string> words;
-};
-
 const CommandRegistrar kRegistrar([](CLI::App& app) {
-    auto options = std::make_shared<DecodeFrameOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "decode-frame",
+    auto words = std::make_shared<std::vector<std::string>>();
+    Command cmd = AddCommand(
+        app, "decode-frame",
         "Decode a 27-byte display frame (54 hex digits, blanks allowed) into JSON; with -, "
         "decode one frame per line of standard input");
-    cmd->add_option("hex", options->words, "the frame's hex digits, or - for standard input")
+    cmd.app->add_option("hex", *words, "the frame's hex digits, or - for standard input")
         ->required();
-    cmd->callback([options] {
-        const auto& words = options->words;
-        if (words.size() == 1 && words[0] == "-") {
-            if (!DecodeStream(stdin, stdout))
-                ExitStatus() = kExitFailure;
-            return;
-        }
+    cmd.run([words]() -> int {
+        if (words->size() == 1 && (*words)[0] == "-")
+            return DecodeStream(STDIN_FILENO) ? 0 : kExitFailure;
         std::string hex;
-        for (const auto& word : words) {
+        for (const auto& word : *words) {
             if (!hex.empty())
                 hex += ' ';
             hex += word;
@@ -174,12 +141,12 @@ const CommandRegistrar kRegistrar([](CLI::App& app) {
         const auto raw = ParseFrameHex(hex);
         if (!raw) {
             std::fprintf(stderr, "decode-frame: %s\n", kNotAFrame);
-            ExitStatus() = kExitFailure;
-            return;
+            return kExitFailure;
         }
         std::string output;
         AppendReading(output, DecodeFrame(*raw));
-        std::fwrite(output.data(), 1, output.size(), stdout);
+        Print(output);
+        return 0;
     });
 });
 

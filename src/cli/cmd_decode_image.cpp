@@ -4,6 +4,7 @@
 
 #include "base/string_table.h"
 #include "cli/command.h"
+#include "cli/standard_output.h"
 #include "import/session_conversion.h"
 #include "import/session_export.h"
 #include "import/session_file.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace ostrel::cli {
@@ -122,21 +124,23 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
     const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), sink, cb);
     bar.finish();
 
+    std::ostringstream list;
     std::size_t readings = 0;
     for (const auto& session : sink.sessions)
         readings += session.readings;
-    std::cout << sink.sessions.size() << (sink.sessions.size() == 1 ? " session" : " sessions")
-              << ", " << readings << " readings\n";
+    list << sink.sessions.size() << (sink.sessions.size() == 1 ? " session" : " sessions") << ", "
+         << readings << " readings\n";
     for (std::size_t s = 0; s < sink.sessions.size(); ++s) {
         const OutputSink::Session& session = sink.sessions[s];
-        std::cout << "Session" << s + 1 << ": " << session.readings << " readings";
+        list << "Session" << s + 1 << ": " << session.readings << " readings";
         if (session.readings > 0) {
-            std::cout << ", " << session.mainFunction;
+            list << ", " << session.mainFunction;
             if (!session.subFunction.empty())
-                std::cout << " / " << session.subFunction;
+                list << " / " << session.subFunction;
         }
-        std::cout << '\n';
+        list << '\n';
     }
+    Print(list.str());
     for (int id : decoded.notices)
         std::cerr << NumberedLine(kWarningCaption, id) << '\n';
     if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
@@ -163,22 +167,23 @@ int DecodeImageFile(const std::string& path, const SessionOutputs& outputs) {
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
-    auto* cmd = app.add_subcommand(
-        "decode-image", "Decode a raw logger-memory image (as downloaded) into sessions");
+    Command cmd = AddCommand(app, "decode-image",
+                             "Decode a raw logger-memory image (as downloaded) into sessions");
     auto input = std::make_shared<std::string>();
     auto slr = std::make_shared<std::string>();
     auto csv = std::make_shared<std::string>();
-    cmd->add_option("IMAGE", *input, "raw image file")->required();
-    auto* slrOption = cmd->add_option("-o,--output", *slr, "session file to write (.slr)");
-    auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
-    cmd->callback([=] {
+    // The image is read to its end, so a named pipe may hand it over.
+    cmd.input("IMAGE", *input, "raw image file", [](std::string_view) { return true; })->required();
+    auto* slrOption = cmd.output("-o,--output", *slr, "session file to write (.slr)");
+    auto* csvOption = cmd.output("--csv", *csv, "text export of all sessions to write");
+    cmd.run([=] {
         SessionOutputs outputs;
         outputs.durable = false; // made again from the image at will
         if (*slrOption)
             outputs.slr = *slr;
         if (*csvOption)
             outputs.csv = *csv;
-        ExitStatus() = DecodeImageFile(*input, outputs);
+        return DecodeImageFile(*input, outputs);
     });
 });
 

@@ -4,21 +4,15 @@
 #include "cli/cable_access.h"
 #include "cli/cmd_decode_image.h"
 #include "cli/command.h"
+#include "cli/stop_signals.h"
 #include "import/logger_download.h"
 #include "import/session_conversion.h"
 
-#include <csignal>
 #include <iostream>
 #include <memory>
 
 namespace ostrel::cli {
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnDownloadInterrupt(int) {
-    g_interrupted = 1;
-}
 
 struct DownloadOptions {
     std::optional<std::string> simulate;
@@ -33,9 +27,8 @@ int Download(const DownloadOptions& options) {
         std::cerr << error << '\n';
         return kExitFailure;
     }
-    // Ctrl-C stops the download after the block in progress.
-    g_interrupted = 0;
-    auto previous = std::signal(SIGINT, OnDownloadInterrupt);
+    // Ctrl+C (or SIGTERM) stops the download after the block in progress.
+    auto stop = std::make_unique<StopRequest>();
 
     ProgressBar bar;
     std::size_t imageSize = 0;
@@ -52,10 +45,10 @@ int Download(const DownloadOptions& options) {
     cb.progress = [&](std::size_t position, std::uint32_t length) {
         bar.show(position, imageSize, LoggerProgressLine(position, length));
     };
-    cb.cancelled = [] { return g_interrupted != 0; };
+    cb.cancelled = [&stop] { return stop->requested(); };
     LoggerDownloadResult result = DownloadLoggerImage(*backend, cb);
     bar.finish();
-    std::signal(SIGINT, previous);
+    stop.reset(); // from here on a signal ends the program (and removes partial files)
 
     switch (result.outcome) {
     case LoggerDownloadOutcome::Done:
@@ -80,24 +73,24 @@ int Download(const DownloadOptions& options) {
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
-    auto* cmd = app.add_subcommand("download", "Read the meter's logger memory into sessions");
+    Command cmd = AddCommand(app, "download", "Read the meter's logger memory into sessions");
     auto options = std::make_shared<DownloadOptions>();
     auto slr = std::make_shared<std::string>();
     auto csv = std::make_shared<std::string>();
     auto image = std::make_shared<std::string>();
-    AddSimulateOption(*cmd, options->simulate);
-    auto* slrOption = cmd->add_option("-o,--output", *slr, "session file to write (.slr)");
-    auto* csvOption = cmd->add_option("--csv", *csv, "text export of all sessions to write");
+    AddSimulateOption(*cmd.app, options->simulate);
+    auto* slrOption = cmd.output("-o,--output", *slr, "session file to write (.slr)");
+    auto* csvOption = cmd.output("--csv", *csv, "text export of all sessions to write");
     auto* imageOption =
-        cmd->add_option("--image", *image, "raw image to write, as downloaded (for decode-image)");
-    cmd->callback([=] {
+        cmd.output("--image", *image, "raw image to write, as downloaded (for decode-image)");
+    cmd.run([=] {
         if (*slrOption)
             options->outputs.slr = *slr;
         if (*csvOption)
             options->outputs.csv = *csv;
         if (*imageOption)
             options->image = *image;
-        ExitStatus() = Download(*options);
+        return Download(*options);
     });
 });
 

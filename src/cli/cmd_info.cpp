@@ -2,6 +2,7 @@
 // number, in the lines of the about box.
 #include "cli/cable_access.h"
 #include "cli/command.h"
+#include "cli/standard_output.h"
 #include "link/hid_transport.h"
 
 #include <iostream>
@@ -25,19 +26,18 @@ int RunInfo(const std::optional<std::string>& simulate) {
     const HidInterfaceInfo attributes = device->attributes();
     const std::string serial = device->serialNumber();
     device.reset();
-    std::cout << attributes.path << '\n' << CableFirmwareLine(attributes.releaseNumber) << '\n';
     // An unreadable serial number leaves its line empty, as in the about box.
-    std::cout << (serial.empty() ? std::string() : CableSerialLine(SerialNumberBytes(serial)))
-              << '\n';
+    Print(attributes.path + '\n' + CableFirmwareLine(attributes.releaseNumber) + '\n' +
+          (serial.empty() ? std::string() : CableSerialLine(SerialNumberBytes(serial))) + '\n');
     return 0;
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
     auto simulate = std::make_shared<std::optional<std::string>>();
-    CLI::App* info = app.add_subcommand(
-        "info", "Show the adapter cable's path, firmware version and serial number");
-    AddSimulateOption(*info, *simulate);
-    info->callback([simulate] { ExitStatus() = RunInfo(*simulate); });
+    Command info = AddCommand(app, "info",
+                              "Show the adapter cable's path, firmware version and serial number");
+    AddSimulateOption(*info.app, *simulate);
+    info.run([simulate] { return RunInfo(*simulate); });
 });
 
 } // namespace

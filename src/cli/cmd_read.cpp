@@ -1,38 +1,24 @@
 // ostrel-cli read: link to the meter as the acquisition thread does and print
-// each new reading, as text, comma-separated values or JSON lines.
+// each new reading, as text, comma-separated values, JSON lines, or raw: the
+// display answer itself, a capture that convert turns into record files.
+#include "base/atomic_file.h"
 #include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
-#include "link/acquisition_state.h"
-#include "link/hid_transport.h"
-#include "link/tarvix_thread.h"
+#include "cli/live_link.h"
+#include "cli/standard_output.h"
+#include "recorder/frame_capture.h"
+#include "recorder/sample_conversion.h"
 
 #include <nlohmann/json.hpp>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 
 namespace ostrel::cli {
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
-}
-
-// The message of a meter that stays silent, on standard error.
-class StderrNotifier final : public LinkNotifier {
-  public:
-    void showNoDataReceived(std::shared_ptr<NoticeReply> reply) override {
-        std::cerr << NumberedCaption(kErrorCaption, kCableNotFoundText) << ": "
-                  << kNoDataReceivedText << std::endl;
-        reply->close();
-    }
-};
 
 bool IsResistance(std::int32_t function) {
     return function == nFunc_Ohm || function == nFunc_Conti || function == nFunc_dBm_Ohm;
@@ -125,73 +111,95 @@ struct ReadOptions {
     std::optional<std::string> simulate;
     long count = 0; // 0: until interrupted
     std::string format = "text";
+    std::string output; // empty: standard output
 };
 
-int RunRead(const ReadOptions& options) {
-    std::string error;
-    auto backend = MakeBackend(options.simulate, &error);
-    if (!backend) {
-        std::cerr << error << std::endl;
-        return kExitFailure;
+// Where the lines go: standard output (each line handed over at once, so
+// that a pipe sees every reading as it comes), or a file that takes its
+// place at the end.
+class LineOutput {
+  public:
+    bool open(const std::string& path) {
+        m_path = path;
+        if (!path.empty() && !m_file.open(path))
+            return fail();
+        return true;
     }
-    // Probe the cable as linking does, so that a missing cable is reported at once.
-    bool denied = false;
-    if (!OpenAdapter(*backend, kCableVendorId, kCableProductId, &denied)) {
-        std::cerr << CableNotFoundMessage(denied) << std::endl;
-        return kExitFailure;
+    bool write(std::string_view line) {
+        if (m_path.empty())
+            return Print(line) && FlushOutput();
+        return m_file.write(line.data(), line.size()) || fail();
+    }
+    bool finish() {
+        if (m_path.empty())
+            return true;
+        return !m_failed && (m_file.commit() || fail());
     }
 
-    g_interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
+  private:
+    bool fail() {
+        if (!m_failed)
+            std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << m_path << ")\n";
+        m_failed = true;
+        return false;
+    }
+    std::string m_path;
+    AtomicFile m_file;
+    bool m_failed = false;
+};
 
+std::string FormatLine(const ReadOptions& options, LiveLink& link) {
+    if (options.format == "raw")
+        return CaptureLine(SampleTimeText(std::chrono::system_clock::now()),
+                           link.state().copyFrame());
+    const MeterReading r = link.state().copyReading();
+    const std::string time = IsoTimestamp(std::chrono::system_clock::now());
     if (options.format == "csv")
-        std::cout << kCsvHeader << '\n' << std::flush;
+        return CsvLine(r, time) + '\n';
+    if (options.format == "json")
+        return JsonLine(r, time) + '\n';
+    return TextLine(r) + '\n';
+}
 
-    AcquisitionState state;
-    StderrNotifier notifier;
-    auto thread = std::make_unique<TTarvixThread>(state, *backend, &notifier);
-    long printed = 0;
+int RunRead(const ReadOptions& options) {
+    LiveLink link;
+    if (!link.start(options.simulate, true))
+        return kExitFailure;
+    LineOutput out;
+    if (!out.open(options.output))
+        return kExitFailure;
+    bool ok = options.format != "csv" || out.write(std::string(kCsvHeader) + '\n');
     int status = 0;
-    while (!g_interrupted && (options.count == 0 || printed < options.count)) {
-        // Short waits only so that Ctrl+C is seen; the link itself never polls.
-        if (state.newReadingEvent.waitFor(std::chrono::milliseconds(100))) {
-            const MeterReading r = state.copyReading();
-            const std::string time = IsoTimestamp(std::chrono::system_clock::now());
-            if (options.format == "csv")
-                std::cout << CsvLine(r, time) << '\n';
-            else if (options.format == "json")
-                std::cout << JsonLine(r, time) << '\n';
-            else
-                std::cout << TextLine(r) << '\n';
-            std::cout << std::flush;
-            ++printed;
-        } else if (state.cableLostEvent.tryWait()) {
-            std::cerr << CableNotFoundMessage(false) << std::endl;
+    for (long printed = 0; ok && (options.count == 0 || printed < options.count); ++printed) {
+        const LiveLink::Event event = link.wait();
+        if (event == LiveLink::Event::Lost)
             status = kExitFailure;
+        if (event != LiveLink::Event::Reading)
             break;
-        }
+        ok = out.write(FormatLine(options, link));
     }
-    thread->terminate();
-    state.acquisitionEndedEvent.wait();
-    thread.reset();
-    sigaction(SIGINT, &previous, nullptr);
-    return status;
+    link.stop();
+    if (!out.finish())
+        return kExitFailure;
+    return ok ? status : kExitFailure;
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
-    CLI::App* read =
-        app.add_subcommand("read", "Link to the meter and print each new reading (Ctrl+C stops)");
-    AddSimulateOption(*read, options->simulate);
-    read->add_option("--count", options->count, "Stop after N readings (0: until Ctrl+C)")
-        ->check(CLI::NonNegativeNumber);
-    read->add_option("--format", options->format, "Output: text, csv or json")
-        ->check(CLI::IsMember({"text", "csv", "json"}));
-    read->callback([options] { ExitStatus() = RunRead(*options); });
+    Command cmd =
+        AddCommand(app, "read", "Link to the meter and print each new reading (Ctrl+C stops)");
+    AddSimulateOption(*cmd.app, options->simulate);
+    cmd.app->add_option("--count", options->count, "Stop after N readings (0: until Ctrl+C)")
+        ->check(WholeNumberFrom(0));
+    cmd.app
+        ->add_option("--format", options->format,
+                     "Output: text, csv, json, or raw (the recorder's time text, a tab and the "
+                     "display answer as 54 hex digits: a capture for convert)")
+        ->check(OneOf({"text", "csv", "json", "raw"}));
+    cmd.output("-o,--output", options->output,
+               "Write the lines to this file (put in place at the end) instead of standard "
+               "output");
+    cmd.run([options] { return RunRead(*options); });
 });
 
 } // namespace

@@ -1,25 +1,16 @@
 // ostrel-cli: the meter, the decoder and the file formats from the command line.
 #include "cli/command.h"
+#include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 
 #include <clocale>
 #include <iostream>
-
-namespace ostrel::cli {
-
-std::vector<CommandSetup>& Registry() {
-    static std::vector<CommandSetup> registry;
-    return registry;
-}
-
-int& ExitStatus() {
-    static int status = 0;
-    return status;
-}
-
-} // namespace ostrel::cli
+#include <sstream>
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
+    ostrel::cli::PrepareOutput();
+    ostrel::cli::InstallExitCleanup();
     CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line", "ostrel-cli"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
@@ -28,7 +19,16 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : ostrel::cli::kExitFailure;
+        // Help and version go to standard output like any other output.
+        std::ostringstream out;
+        const int status = app.exit(e, out, std::cerr) == 0 ? 0 : ostrel::cli::kExitFailure;
+        ostrel::cli::Print(out.str());
+        return ostrel::cli::FinishOutput(status);
+    } catch (const std::exception& e) {
+        // Whatever a command could not foresee (no memory, say) is still a
+        // message and a failure, never an abort.
+        std::cerr << "ostrel-cli: " << e.what() << '\n';
+        return ostrel::cli::FinishOutput(ostrel::cli::kExitFailure);
     }
-    return ostrel::cli::ExitStatus();
+    return ostrel::cli::FinishOutput(ostrel::cli::ExitStatus());
 }

@@ -59,12 +59,16 @@ bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_
 int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId) {
     // Pair by pair, never holding the file: a session file of any size
     // converts in the same small memory. The text replaces output only when
-    // it is complete.
+    // it is complete, and not at all when nothing of the input could be read.
     SessionExportFile csv;
     const bool created = csv.open(output);
     std::size_t item = 0;
+    std::size_t sessions = 0;
     SessionFileSink sink;
-    sink.session = [&item](std::size_t, std::size_t) { item = 0; };
+    sink.session = [&](std::size_t, std::size_t) {
+        item = 0;
+        ++sessions;
+    };
     sink.pair = [&](std::size_t, SessionPair& pair) {
         if (created)
             csv.add(++item, pair);
@@ -73,8 +77,9 @@ int ConvertSessionFileToCsv(const std::string& input, const std::string& output,
     const SessionFileResult file = StreamSessionFile(input, sink);
     if (detailId)
         *detailId = file.detailId;
-    if (file.status == SessionFileStatus::CannotOpen)
-        return 9004;
+    if (file.status == SessionFileStatus::CannotOpen ||
+        (file.status != SessionFileStatus::Ok && sessions == 0))
+        return 9004; // the unfinished output is dropped with its writer
     if (!created || !csv.commit(false))
         return 9005;
     return file.messageId;

@@ -5,6 +5,7 @@
 // lock at a time, copies what it needs and releases it before waiting.
 
 #include "link/auto_reset_event.h"
+#include "link/frame_codec.h"
 #include "link/reading.h"
 
 #include <mutex>
@@ -19,7 +20,9 @@ struct AcquisitionState {
     AutoResetEvent acquisitionEndedEvent;
 
     std::mutex readingLock;
-    MeterReading reading; // guarded by readingLock
+    MeterReading reading;        // guarded by readingLock
+    RawFrame frame{};            // guarded by readingLock: the answer reading was decoded from
+    std::uint64_t published = 0; // guarded by readingLock: readings published so far
 
     std::mutex linkLock;
     bool linked = false; // guarded by linkLock
@@ -30,6 +33,14 @@ struct AcquisitionState {
     MeterReading copyReading() {
         std::lock_guard lock(readingLock);
         return reading;
+    }
+    RawFrame copyFrame() {
+        std::lock_guard lock(readingLock);
+        return frame;
+    }
+    std::uint64_t publishedCount() {
+        std::lock_guard lock(readingLock);
+        return published;
     }
     bool isLinked() {
         std::lock_guard lock(linkLock);

@@ -146,6 +146,8 @@ void TTarvixThread::execute() {
         {
             std::lock_guard lock(m_state.readingLock);
             m_state.reading = std::move(reading);
+            m_state.frame = raw;
+            ++m_state.published;
         }
         m_state.newReadingEvent.set();
     }

@@ -1,87 +1,151 @@
 #include "recorder/record_convert.h"
 
-#include "base/atomic_file.h"
+#include "base/line_reader.h"
+#include "recorder/frame_capture.h"
+#include "recorder/sampling.h"
 #include "recorder/text_export.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ostrel {
 namespace {
 
-// The text export of all pages is every sample in buffer order.
-class CsvWriter {
-  public:
-    bool open(const std::string& path) {
-        m_text.reserve(kFlushSize + 512);
-        m_text.assign(kExportHeader);
-        return m_file.open(path);
-    }
-    void append(const std::uint8_t* entry) {
-        AppendExportLine(m_text, entry, m_position++);
-        if (m_text.size() >= kFlushSize)
-            flush();
-    }
-    bool commit() { return flush() && m_file.commit(false); }
-
-  private:
-    static constexpr std::size_t kFlushSize = 1 << 20;
-    bool flush() {
-        if (m_ok && !m_file.write(m_text.data(), m_text.size()))
-            m_ok = false;
-        m_text.clear();
-        return m_ok;
-    }
-    AtomicFile m_file;
-    std::string m_text;
-    std::int64_t m_position = 0;
-    bool m_ok = true;
-};
-
-bool CanRead(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return false;
-    std::fclose(f);
-    return true;
-}
+constexpr std::size_t kTextFlushSize = 1 << 20;
 
 } // namespace
+
+bool ConvertWriter::open(const std::string& path, std::int64_t announcedCount) {
+    m_count = 0;
+    if (m_kind == ConvertOutput::Csv) {
+        m_text.reserve(kTextFlushSize + 512);
+        m_text.assign(kExportHeader);
+        m_ok = m_csv.open(path);
+    } else {
+        m_ok = m_records.open(path, announcedCount);
+    }
+    m_open = m_ok;
+    return m_ok;
+}
+
+bool ConvertWriter::flushText() {
+    if (m_ok && !m_csv.write(m_text.data(), m_text.size()))
+        m_ok = false;
+    m_text.clear();
+    return m_ok;
+}
+
+void ConvertWriter::append(const RecordPair& pair) {
+    if (m_kind == ConvertOutput::Csv) {
+        AppendExportLine(m_text, pair, m_count);
+        if (m_text.size() >= kTextFlushSize)
+            flushText();
+    } else {
+        m_records.append(pair);
+    }
+    ++m_count;
+}
+
+void ConvertWriter::appendEntry(const std::uint8_t* entry) {
+    if (m_kind == ConvertOutput::Csv) {
+        AppendExportLine(m_text, entry, m_count++);
+        if (m_text.size() >= kTextFlushSize)
+            flushText();
+    } else {
+        ReadEntry(entry, m_pair); // normalises the bytes after each terminator
+        append(m_pair);
+    }
+}
+
+bool ConvertWriter::commit(bool durable) {
+    if (!m_open)
+        return false;
+    m_open = false;
+    if (m_kind == ConvertOutput::Csv)
+        return flushText() && m_csv.commit(durable);
+    return m_records.commit(durable);
+}
 
 ConvertResult ConvertRecordFile(const std::string& input, const std::string& output,
                                 ConvertOutput kind) {
     ConvertResult result;
-    if (!CanRead(input)) {
-        result.load.status = LoadStatus::OpenError;
-        result.messageId = 9004;
-        return result;
-    }
-    CsvWriter csv;
-    RecordFileWriter records;
-    const bool opened = kind == ConvertOutput::Csv ? csv.open(output) : records.open(output);
-    if (!opened) {
+    ConvertWriter writer(kind);
+    bool openFailed = false;
+    // The output is opened once the input has shown how many entries it
+    // holds, so that an unreadable input never touches it.
+    result.load = ReadEntryFile(
+        input, [&](const std::uint8_t* entry) { writer.appendEntry(entry); },
+        [&](std::int64_t done, std::int64_t total) {
+            if (done == 0 && !writer.isOpen() && !writer.open(output, total))
+                openFailed = true;
+            return !openFailed;
+        });
+    if (openFailed) {
         result.messageId = 9005;
         return result;
     }
-    RecordPair pair;
-    result.load = ReadEntryFile(input, [&](const std::uint8_t* entry) {
-        if (kind == ConvertOutput::Csv) {
-            csv.append(entry);
-        } else {
-            ReadEntry(entry, pair); // normalises the bytes after each terminator
-            records.append(pair);
-        }
-    });
-    if (result.load.status == LoadStatus::OpenError || result.load.status == LoadStatus::Damaged) {
-        result.messageId = 9004; // the unfinished output is dropped with its writer
+    const LoadStatus status = result.load.status;
+    if (status == LoadStatus::OpenError || status == LoadStatus::Damaged ||
+        (status == LoadStatus::CutShort && result.load.read == 0)) {
+        result.messageId = LoadMessageId(result.load); // the unfinished output is dropped
         return result;
     }
     // The output can always be made again from the input, which stays as it
     // was: it is renamed into place without waiting for the disk.
-    const bool saved = kind == ConvertOutput::Csv ? csv.commit() : records.commit(false);
-    if (!saved)
+    if (!writer.commit(false)) {
         result.messageId = 9005;
-    else
-        result.messageId = LoadMessageId(result.load);
+        return result;
+    }
+    result.written = true;
+    result.messageId = LoadMessageId(result.load);
+    return result;
+}
+
+CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::string& output,
+                                        ConvertOutput kind, const BadCaptureLine& badLine) {
+    CaptureConvertResult result;
+    // A named pipe is read as a stream: opening it waits for its writer.
+    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
+        if (fd >= 0)
+            ::close(fd);
+        result.messageId = 9004;
+        return result;
+    }
+    LineReader lines = LineReader::FromDescriptor(fd, kMaxCaptureLineLength);
+    ConvertWriter writer(kind);
+    bool outputFailed = false;
+    CaptureEntry entry;
+    for (LineReader::Line line; lines.next(line);) {
+        const CaptureLineKind lineKind =
+            line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, entry);
+        if (lineKind == CaptureLineKind::Blank)
+            continue;
+        if (lineKind == CaptureLineKind::Bad) {
+            ++result.badLines;
+            if (badLine)
+                badLine(line.number, line.tooLong);
+            continue;
+        }
+        ++result.frames;
+        if (!writer.isOpen() && !outputFailed)
+            outputFailed = !writer.open(output);
+        if (auto sample = SampleFromFrame(entry.frame, entry.timeText))
+            writer.append(*sample);
+    }
+    ::close(fd);
+    result.samples = writer.count();
+    if (lines.failed())
+        result.messageId = 9004;
+    if (result.frames == 0 && (result.badLines > 0 || lines.failed()))
+        return result; // nothing of the input could be read
+    if (outputFailed || !(writer.isOpen() || writer.open(output)) || !writer.commit(false)) {
+        result.messageId = 9005;
+        return result;
+    }
+    result.written = true;
     return result;
 }
 

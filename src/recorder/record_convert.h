@@ -1,15 +1,49 @@
 #pragma once
-// Conversion of a record file (any layout) into a text export of all its
-// pages or into a ".g53" record file, streamed entry by entry: memory use
-// stays constant however long the file is.
+// Conversion of recorded samples into a text export of all their pages or
+// into a ".g53" record file, streamed entry by entry so that memory use stays
+// constant however long the input is: from a record file of any layout, or
+// from a capture of raw display frames (frame_capture.h) sampled exactly as
+// the recorder samples a live reading.
 
+#include "base/atomic_file.h"
 #include "recorder/record_file.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace ostrel {
 
 enum class ConvertOutput { Csv, G53 };
+
+// The output of a conversion, written entry by entry. The target is replaced
+// (a special file written) as AtomicFile says, only when commit() succeeds.
+class ConvertWriter {
+  public:
+    explicit ConvertWriter(ConvertOutput kind) : m_kind(kind) {}
+    // announcedCount: the number of entries a ".g53" file will hold, when
+    // known before the first one; a wrong guess is mended at commit, except
+    // on a special file that cannot seek.
+    bool open(const std::string& path, std::int64_t announcedCount = 0);
+    bool isOpen() const { return m_open; }
+    void append(const RecordPair& pair);
+    void appendEntry(const std::uint8_t* entry); // a 169-byte entry image
+    // durable: flush to the disk first (see AtomicFile::commit).
+    bool commit(bool durable = false);
+    std::int64_t count() const { return m_count; }
+
+  private:
+    bool flushText();
+
+    ConvertOutput m_kind;
+    bool m_open = false;
+    bool m_ok = true;
+    std::int64_t m_count = 0;
+    AtomicFile m_csv;
+    std::string m_text;
+    RecordFileWriter m_records;
+    RecordPair m_pair;
+};
 
 struct ConvertResult {
     // 0 when all went well; else the number of the message to show: 9004 (the
@@ -17,9 +51,31 @@ struct ConvertResult {
     // cut-short text (the complete entries were converted).
     int messageId = 0;
     LoadResult load;
+    bool written = false; // the output was written (else it is untouched)
 };
 
+// A record file of any layout. When nothing of it can be read, the output is
+// left untouched.
 ConvertResult ConvertRecordFile(const std::string& input, const std::string& output,
                                 ConvertOutput kind);
+
+struct CaptureConvertResult {
+    int messageId = 0;        // 0, 9004 (input unreadable) or 9005 (output not written)
+    std::uint64_t frames = 0; // lines that held a frame
+    std::int64_t samples = 0; // entries written; frames that ConvertSample refuses give none
+    std::uint64_t badLines = 0;
+    bool written = false; // the output was written (else it is untouched)
+};
+
+// Called for each line that is neither form of a capture line, with its
+// number (from 1) and whether it was refused for its length alone.
+using BadCaptureLine = std::function<void(std::uint64_t lineNumber, bool tooLong)>;
+
+// A capture file (regular file or named pipe, read as a stream). Every frame
+// becomes a sample as the recorder takes it, with the line's time text.
+// Blank lines are skipped. The output is left untouched when the input cannot
+// be read or holds lines but no frame among them.
+CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::string& output,
+                                        ConvertOutput kind, const BadCaptureLine& badLine = {});
 
 } // namespace ostrel

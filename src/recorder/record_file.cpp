@@ -16,10 +16,18 @@ namespace {
 
 constexpr std::size_t kChunkItems = 1024;
 
+LoadResult OpenErrorResult() {
+    LoadResult result;
+    result.status = LoadStatus::OpenError;
+    return result;
+}
+
+// A regular file only: opening does not wait for the writer of a named pipe
+// (O_NONBLOCK), which is then refused like any other file that is no record.
 class FileSource final : public ByteSource {
   public:
     explicit FileSource(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
         if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
             ::close(m_fd);
@@ -146,6 +154,7 @@ LoadResult ReadEntries(ByteSource& source, RecordLayout layout, const EntrySink&
         dataSize = dataSize >= 4 ? dataSize - 4 : 0;
     } else {
         result.expected = static_cast<std::int64_t>(dataSize / item);
+        result.trailingBytes = static_cast<std::int64_t>(dataSize % item);
     }
     // What the file can hold bounds every loop and allocation.
     const auto available = static_cast<std::int64_t>(dataSize / item);
@@ -193,7 +202,7 @@ LoadResult ReadEntryFile(const std::string& path, const EntrySink& sink,
                          const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return ReadEntries(source, LayoutForPath(path), sink, progress);
 }
 
@@ -215,7 +224,7 @@ LoadResult ReadRecordFile(const std::string& path,
                           const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return ReadRecords(source, LayoutForPath(path), sink, progress);
 }
 
@@ -241,7 +250,7 @@ LoadResult LoadRecordFile(const std::string& path, SampleBuffer& out,
                           const LoadProgress& progress) {
     FileSource source(path);
     if (!source.isOpen())
-        return LoadResult{LoadStatus::OpenError, 0, 0};
+        return OpenErrorResult();
     return LoadRecords(source, LayoutForPath(path), out, progress);
 }
 
@@ -275,11 +284,13 @@ std::string LoadMessage(const LoadResult& result) {
     return text;
 }
 
-bool RecordFileWriter::open(const std::string& path) {
+bool RecordFileWriter::open(const std::string& path, std::int64_t announcedCount) {
     m_count = 0;
+    m_announced = std::clamp<std::int64_t>(announcedCount, 0, INT32_MAX);
     m_buffer.clear();
     m_buffer.reserve(kChunkItems * kEntrySize);
-    const std::uint8_t header[4] = {0, 0, 0, 0};
+    std::uint8_t header[4];
+    StoreU32(header, static_cast<std::uint32_t>(m_announced));
     m_ok = m_file.open(path) && m_file.write(header, 4);
     return m_ok;
 }
@@ -310,16 +321,21 @@ bool RecordFileWriter::commit(bool durable) {
         m_file.discard();
         return false;
     }
-    std::uint8_t header[4];
-    StoreU32(header, static_cast<std::uint32_t>(m_count));
-    m_ok = m_file.writeAt(0, header, 4) && m_file.commit(durable);
+    if (m_count != m_announced) {
+        std::uint8_t header[4];
+        StoreU32(header, static_cast<std::uint32_t>(m_count));
+        m_ok = m_file.writeAt(0, header, 4);
+    }
+    m_ok = m_ok && m_file.commit(durable);
+    if (!m_ok)
+        m_file.discard();
     return m_ok;
 }
 
 namespace {
 template <class Pairs> bool SavePairs(const std::string& path, const Pairs& pairs) {
     RecordFileWriter writer;
-    if (!writer.open(path))
+    if (!writer.open(path, static_cast<std::int64_t>(pairs.size())))
         return false;
     for (const RecordPair& pair : pairs) {
         if (!writer.append(pair))

@@ -44,6 +44,9 @@ struct LoadResult {
     LoadStatus status = LoadStatus::Ok;
     std::int64_t expected = 0; // entries the file claims (count or size / item size)
     std::int64_t read = 0;     // complete entries read
+    // Bytes after the last complete entry of a layout whose count follows
+    // from the size (".TMP", ".g52", ".g51"): a partial entry, not read.
+    std::int64_t trailingBytes = 0;
 };
 
 // Called before the first entry with (0, total) and after each entry with
@@ -110,7 +113,9 @@ inline constexpr int kCutShortTextId = 9020;
 // the file is committed. The target is replaced only by commit().
 class RecordFileWriter {
   public:
-    bool open(const std::string& path);
+    // announcedCount goes into the header at once; commit() corrects it when
+    // the count differs (which a pipe, written straight, cannot take).
+    bool open(const std::string& path, std::int64_t announcedCount = 0);
     bool append(const RecordPair& pair);
     bool commit(bool durable = true); // see AtomicFile::commit
     std::int64_t count() const { return m_count; }
@@ -120,6 +125,7 @@ class RecordFileWriter {
     AtomicFile m_file;
     std::vector<std::uint8_t> m_buffer;
     std::int64_t m_count = 0;
+    std::int64_t m_announced = 0;
     bool m_ok = false;
 };
 

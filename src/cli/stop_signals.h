@@ -1,0 +1,36 @@
+#pragma once
+// How ostrel-cli meets SIGINT (Ctrl+C) and SIGTERM.
+//
+// By default (InstallExitCleanup) either signal removes the temporary file of
+// a save in progress and ends the program as the signal would. A command
+// that follows the meter until it is stopped (read, record, download) holds a
+// StopRequest instead while it runs: then either signal only asks it to stop,
+// and it ends its work in order (and writes its files).
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace ostrel::cli {
+
+// For main().
+void InstallExitCleanup();
+
+class StopRequest {
+  public:
+    // onStop runs on a thread of its own at each signal (it may take locks
+    // and set events, which a signal handler may not).
+    explicit StopRequest(std::function<void()> onStop = {});
+    ~StopRequest(); // the default handling applies again
+    StopRequest(const StopRequest&) = delete;
+    StopRequest& operator=(const StopRequest&) = delete;
+
+    bool requested() const { return m_requested.load(); }
+
+  private:
+    std::function<void()> m_onStop;
+    std::atomic<bool> m_requested{false};
+    std::thread m_thread;
+};
+
+} // namespace ostrel::cli
