@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
     CLI::App app{"ostrel-cli: Tarvix multimeter tools on the command line", "ostrel-cli"};
     app.set_version_flag("--version", std::string("ostrel-cli ") + OSTREL_VERSION);
     app.require_subcommand(1);
+    // A refused option is one line on standard error, like every other refusal.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string(e.what()) + " (see --help)\n";
+    });
     for (auto& setup : ostrel::cli::Registry())
         setup(app);
     try {

@@ -200,11 +200,14 @@ TEST(FileSafetyCliTest, SmallerFaults) {
     // Option errors read as sentences.
     run = RunCli(dir, "read --count -5");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Lines(run.err)[0], "--count: expected a whole number from 0 up");
+    EXPECT_EQ(run.err, "--count: expected a whole number from 0 up (see --help)\n");
     run = RunCli(dir, "read --count 99999999999999999999999");
-    EXPECT_EQ(Lines(run.err)[0], "--count: expected a whole number from 0 up");
+    EXPECT_EQ(run.err, "--count: expected a whole number from 0 up (see --help)\n");
     run = RunCli(dir, "read --format xml");
-    EXPECT_EQ(Lines(run.err)[0], "--format: expected text, csv, json or raw");
+    EXPECT_EQ(run.err, "--format: expected text, csv, json or raw (see --help)\n");
+    run = RunCli(dir, "read --bogus");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "The following argument was not expected: --bogus (see --help)\n");
 }
 
 } // namespace

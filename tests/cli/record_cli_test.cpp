@@ -147,7 +147,8 @@ TEST(RecordCliThreadTest, RefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(run.err, "Error[E9015]: USB adapter cable not found.\n");
     run = RunCli(dir, "record --simulate --interval 0.001 -o a.g53");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Lines(run.err)[0], "--interval: expected a number of seconds from 0.01 to 1000000");
+    EXPECT_EQ(run.err,
+              "--interval: expected a number of seconds from 0.01 to 1000000 (see --help)\n");
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
