@@ -2,6 +2,7 @@
 // its value panel, through the update thread and the window thread's event
 // loop (offscreen platform unless QT_QPA_PLATFORM says otherwise).
 #include "displays/ui/digital_meter_form.h"
+#include "window_bench.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -55,11 +56,5 @@ BENCHMARK(BM_PublishToValuePanelRepaint)->UseRealTime()->Repetitions(5)->ReportA
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return ostrel::RunWindowBenchmarks(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_viewer.h"
 #include "recorder/viewer_graph.h"
+#include "window_bench.h"
 
 #include <QApplication>
 
@@ -104,11 +105,5 @@ BENCHMARK(BM_MoveCursorOnShownGraph)->Arg(1000000)->Unit(benchmark::kMillisecond
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return ostrel::RunWindowBenchmarks(argc, argv);
 }

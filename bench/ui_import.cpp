@@ -19,6 +19,7 @@
 #include "recorder/ui/line_colour_dialog.h"
 #include "simulator/simulated_logger.h"
 #include "simulator/simulation_options.h"
+#include "window_bench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -201,11 +202,5 @@ BENCHMARK(BM_MaximalImageInTheWindow)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return ostrel::RunWindowBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // stops when the window thread paints one of the digital meter's panels.
 // Runs on the offscreen platform.
 #include "app/ui/display_windows.h"
+#include "window_bench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -94,11 +95,5 @@ BENCHMARK(PublishedReadingToRepaint)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return ostrel::RunWindowBenchmarks(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include "recorder/record_file.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/ui/graphical_form.h"
+#include "window_bench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -243,15 +244,10 @@ BENCHMARK(BM_LongestTickGapWhileRecording)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
     // Nobody answers message boxes here.
-    SetMessageAnswerer([](const MessageRequest& request) {
-        return request.kind == MessageKind::AutoContinue ? 6 : int(QMessageBox::Ok);
+    return ostrel::RunWindowBenchmarks(argc, argv, [] {
+        ostrel::SetMessageAnswerer([](const ostrel::MessageRequest& request) {
+            return request.kind == ostrel::MessageKind::AutoContinue ? 6 : int(QMessageBox::Ok);
+        });
     });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }
