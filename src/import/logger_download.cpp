@@ -4,7 +4,6 @@
 #include "link/hid_transport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 
 namespace ostrel {
@@ -21,13 +20,7 @@ std::uint32_t LoggerLength(const std::uint8_t* header) {
 }
 
 std::string LoggerProgressLine(std::size_t position, std::uint32_t length) {
-    std::string format(Text(7120));
-    if (format.empty())
-        format = "Read Bytes : %d Of %d";
-    char buf[96];
-    std::snprintf(buf, sizeof buf, format.c_str(), static_cast<int>(position),
-                  static_cast<int>(length));
-    return buf;
+    return FormatText(7120, {std::to_string(position), std::to_string(length)});
 }
 
 int LoggerMessageForCode(int code) {

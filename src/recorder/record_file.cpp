@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -105,12 +104,7 @@ std::string G53SaveNameProblem(std::string_view path) {
         readAs = "a temporary file";
         break;
     }
-    const std::string format(Text(kSaveNameTextId));
-    const std::string name = FileName(path);
-    std::string text(format.size() + name.size() + 32, '\0');
-    const int n = std::snprintf(text.data(), text.size(), format.c_str(), name.c_str(), readAs);
-    text.resize(n > 0 ? std::min<std::size_t>(static_cast<std::size_t>(n), text.size() - 1) : 0);
-    return text;
+    return FormatText(kSaveNameTextId, {FileName(path), readAs});
 }
 
 std::size_t ItemSize(RecordLayout layout) {
@@ -272,16 +266,13 @@ std::string LoadMessage(const LoadResult& result) {
     const int id = LoadMessageId(result);
     if (id == 0)
         return {};
-    const std::string format(Text(id));
     if (id != kCutShortTextId)
-        return format;
-    char text[256];
-    // The text's %d take ints; counts beyond that range are shown as its top.
-    const auto asInt = [](std::int64_t v) {
-        return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT32_MAX));
+        return std::string(Text(id));
+    // Counts beyond an int are shown as its top, as they always were.
+    const auto count = [](std::int64_t v) {
+        return std::to_string(std::clamp<std::int64_t>(v, 0, INT32_MAX));
     };
-    std::snprintf(text, sizeof text, format.c_str(), asInt(result.read), asInt(result.expected));
-    return text;
+    return FormatText(id, {count(result.read), count(result.expected)});
 }
 
 bool RecordFileWriter::open(const std::string& path, std::int64_t announcedCount) {

@@ -47,11 +47,11 @@ std::string RecordingStatusText(bool recording) {
 
 std::string CountStatusText(std::int64_t count) {
     // The text takes an int; a count beyond it shows as its top.
-    return FormattedText(kCountText, static_cast<int>(std::clamp<std::int64_t>(count, 0, INT_MAX)));
+    return FormatText(kCountText, {std::to_string(std::clamp<std::int64_t>(count, 0, INT_MAX))});
 }
 
 std::string PageStatusText(int viewedPage, int lastPage) {
-    return FormattedText(kPageText, viewedPage, lastPage);
+    return FormatText(kPageText, {std::to_string(viewedPage), std::to_string(lastPage)});
 }
 
 std::string ModeStatusText(bool manual, int intervalMs) {

@@ -8,23 +8,10 @@
 #include "recorder/record.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace ostrel {
-
-// A text of the string table with its printf fields filled in.
-template <class... Args> std::string FormattedText(int id, Args... args) {
-    const std::string format(Text(id));
-    const int size = std::snprintf(nullptr, 0, format.c_str(), args...);
-    if (size <= 0)
-        return std::string();
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format.c_str(), args...);
-    text.resize(static_cast<std::size_t>(size));
-    return text;
-}
 
 // --- status bar ------------------------------------------------------------------
 // Panel 0: "Data Logging ..." while recording, else empty.

@@ -76,7 +76,7 @@ void TFormImport::exportText(const ExportRequest& request, const PageSpan& pages
         MessageRequest message;
         message.owner = this;
         message.caption = QNumberedCaption(kErrorCaption, 7156);
-        message.text = QText(7156).replace(QStringLiteral("%s"), path);
+        message.text = QString::fromStdString(FormatText(7156, {path.toStdString()}));
         message.icon = MessageIcon::Stop;
         ShowMessage(message);
     }

@@ -51,8 +51,8 @@ QString NumberedLine(int id, const QString& colour) {
 
 QString CounterLine(std::int64_t done, std::int64_t total) {
     return QString::fromStdString(
-        FormattedText(kCounterText, static_cast<int>(std::min<std::int64_t>(done, INT32_MAX)),
-                      static_cast<int>(std::min<std::int64_t>(total, INT32_MAX))));
+        FormatText(kCounterText, {std::to_string(std::min<std::int64_t>(done, INT32_MAX)),
+                                  std::to_string(std::min<std::int64_t>(total, INT32_MAX))}));
 }
 
 } // namespace

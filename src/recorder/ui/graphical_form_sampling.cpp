@@ -36,8 +36,8 @@ constexpr int kTemporaryCopyStoppedText = 8021;
 constexpr int kLeftoverText = 8020;
 
 QString FormatLeftover(const LeftoverFile& file) {
-    const int entries = static_cast<int>(std::min<std::int64_t>(file.entries, INT32_MAX));
-    return QString::fromLocal8Bit(FormattedText(kLeftoverText, file.name.c_str(), entries));
+    const std::int64_t entries = std::min<std::int64_t>(file.entries, INT32_MAX);
+    return QString::fromLocal8Bit(FormatText(kLeftoverText, {file.name, std::to_string(entries)}));
 }
 
 } // namespace
