@@ -1,10 +1,10 @@
 #include "cli/file_checks.h"
 
+#include "base/file_name.h"
 #include "base/string_table.h"
 #include "recorder/record_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -25,13 +25,6 @@ bool IsCharacterDevice(const std::string& path) {
 bool IsNamedPipe(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
-}
-
-bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "import/session_file.h"
 
 #include "base/atomic_file.h"
+#include "base/file_name.h"
 #include "import/large_lists.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -229,12 +229,7 @@ SessionFileResult CannotOpen() {
 } // namespace
 
 bool IsSessionFileName(const std::string& path) {
-    if (path.size() < 4)
-        return false;
-    std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return tail == ".slr";
+    return EndsWithNoCase(path, ".slr");
 }
 
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {

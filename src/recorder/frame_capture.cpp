@@ -1,9 +1,9 @@
 #include "recorder/frame_capture.h"
 
+#include "base/file_name.h"
 #include "link/frame_hex.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace ostrel {
 namespace {
@@ -21,12 +21,7 @@ bool IsBlankChar(char c) {
 } // namespace
 
 bool IsCaptureFileName(std::string_view path) {
-    constexpr std::string_view kSuffix = ".frames";
-    if (path.size() < kSuffix.size())
-        return false;
-    return std::equal(
-        kSuffix.begin(), kSuffix.end(), path.end() - kSuffix.size(),
-        [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return EndsWithNoCase(path, ".frames");
 }
 
 std::string CaptureLine(std::string_view timeText, const RawFrame& frame) {
