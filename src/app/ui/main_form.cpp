@@ -180,13 +180,9 @@ TFormMain::~TFormMain() {
 }
 
 QToolButton* TFormMain::makeButton(const char* name, int x, const QIcon& icon, int hintId) {
-    auto* button = new QToolButton(centralWidget());
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setIcon(icon);
+    QToolButton* button = MakeToolButton(centralWidget(), name, icon, hintId);
     button->setIconSize(QSize(16, 16));
     button->setGeometry(x, kButtonHeight / 4, kButtonWidth, kButtonHeight);
-    button->setToolTip(QText(hintId));
     return button;
 }
 

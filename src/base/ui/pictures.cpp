@@ -1,7 +1,10 @@
 #include "base/ui/pictures.h"
 
+#include "base/ui/message_box.h"
+
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QToolButton>
 
 static void InitOstrelResources() {
     Q_INIT_RESOURCE(ostrel);
@@ -47,6 +50,15 @@ QPixmap ResourcePixmap(int id, QSize size) {
 
 QIcon ButtonPicture(const char* name) {
     return IconFromSvg(Path(QString::fromLatin1(name)));
+}
+
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const QIcon& icon, int hintId) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    button->setToolTip(QText(hintId));
+    return button;
 }
 
 } // namespace ostrel

@@ -6,11 +6,16 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QToolButton;
+class QWidget;
+
 namespace ostrel {
 
 QIcon ResourceIcon(int id);
 QPixmap ResourcePixmap(int id, QSize size);
 // A tool-button picture by name: "link", "graph", "tile", "port", "about".
 QIcon ButtonPicture(const char* name);
+// A flat tool button with a picture and, as its hint, the numbered text hintId.
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const QIcon& icon, int hintId);
 
 } // namespace ostrel

@@ -257,11 +257,7 @@ QWidget* TFormImport::buildRightPanel() {
     connect(rbtnSubData, &QRadioButton::clicked, this, &TFormImport::rbtnSubDataClick);
     auto pageButton = [this](const char* name, const char* picture, int hint,
                              void (TFormImport::*handler)()) {
-        auto* b = new QToolButton(PanelSBtn);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(ButtonPicture(picture));
-        b->setToolTip(QText(hint));
-        b->setAutoRaise(true);
+        QToolButton* b = MakeToolButton(PanelSBtn, name, ButtonPicture(picture), hint);
         if (handler)
             connect(b, &QToolButton::clicked, this, handler);
         return b;

@@ -123,13 +123,9 @@ TGraphicalForm::~TGraphicalForm() {
 }
 
 QToolButton* TGraphicalForm::makeButton(const char* name, const char* picture, int hintId) {
-    auto* button = new QToolButton(ToolPanel);
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setIcon(ButtonPicture(picture));
+    QToolButton* button = MakeToolButton(ToolPanel, name, ButtonPicture(picture), hintId);
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(kButtonWidth, kButtonHeight);
-    button->setToolTip(QText(hintId));
     return button;
 }
 

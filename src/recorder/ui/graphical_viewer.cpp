@@ -37,12 +37,8 @@ QLabel* Panel(const char* name, int width, QWidget* parent) {
 
 // A tool button with the recorder's picture of the same command.
 QToolButton* ToolButton(const char* name, const char* picture, int hint, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setIcon(ButtonPicture(picture));
+    QToolButton* button = MakeToolButton(parent, name, ButtonPicture(picture), hint);
     button->setIconSize(QSize(20, 20));
-    button->setToolTip(QText(hint));
-    button->setAutoRaise(true);
     return button;
 }
 
