@@ -3,7 +3,9 @@
 // recorder's own sampling path, writes each sample to a journal beside the
 // output before printing it (a killed run loses nothing that was printed;
 // convert recovers the journal), and at the end (count, duration, Ctrl+C,
-// SIGTERM, a lost link) writes the output and removes the journal.
+// SIGTERM, SIGHUP, a lost link, a journal that cannot be written) writes the
+// output and removes the journal. A run that took no sample leaves the output
+// as it was.
 #include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
@@ -30,6 +32,8 @@ constexpr int kCannotCreateJournalText = 9003;
 constexpr int kJournalFailedText = 9068;
 constexpr int kLeftoverJournalText = 9069;
 constexpr int kOutputNotWrittenText = 9070;
+constexpr int kRecordingInUseText = 9072;
+constexpr int kNoSampleText = 9073;
 
 struct RecordOptions {
     std::optional<std::string> simulate;
@@ -63,11 +67,22 @@ class Recording {
         : m_options(options), m_kind(kind) {}
 
     int run() {
-        if (!m_link.start(m_options.simulate, false))
+        // The output and its journal are held before the cable is touched: a
+        // second recording into the same output never disturbs the first.
+        switch (m_journal.create(m_options.output)) {
+        case RecordingJournal::Start::Created:
+            break;
+        case RecordingJournal::Start::InUse:
+            std::cerr << NumberedLine(kErrorCaption, kRecordingInUseText, {m_journal.busyPath()})
+                      << '\n';
             return kExitFailure;
-        if (!m_journal.create(m_options.output)) {
+        case RecordingJournal::Start::Failed:
             std::cerr << NumberedLine(kErrorCaption, kCannotCreateJournalText) << " ("
                       << m_options.output << ".TMP: " << std::strerror(errno) << ")\n";
+            return kExitFailure;
+        }
+        if (!m_link.start(m_options.simulate, false)) {
+            m_journal.discard();
             return kExitFailure;
         }
         for (const std::string& leftover : m_journal.leftovers())
@@ -106,43 +121,58 @@ class Recording {
             tick += interval;
             if (tick <= now)
                 tick = now + interval;
-            if (m_link.state().isLinkAlive())
-                takeSample();
+            if (m_link.state().isLinkAlive() && !takeSample())
+                return kExitFailure;
             if ((m_options.count > 0 && m_journal.count() >= m_options.count) || !m_printing)
                 return 0;
         }
     }
 
-    void takeSample() {
+    // False when the sample could not be kept: the run ends.
+    bool takeSample() {
         const MeterReading snapshot = TakeRecorderSnapshot(m_link.state());
         if (snapshot.lowBattery && !m_lowBattery)
             std::cerr << NumberedLine(kWarningCaption, kLowBatteryText) << '\n';
         m_lowBattery = snapshot.lowBattery != 0;
         const auto pair = SampleOf(snapshot, SampleTimeText(std::chrono::system_clock::now()));
         if (!pair)
-            return; // a reading the recorder refuses changes nothing
+            return true; // a reading the recorder refuses changes nothing
         const std::int64_t position = m_journal.count();
-        // The journal first: what is printed is always in it (or, once the
-        // journal failed, in memory).
-        if (m_journal.append(*pair) == RecordingJournal::Append::JournalFailed)
-            std::cerr << NumberedLine(kWarningCaption, kJournalFailedText,
+        // The journal first: what is printed is always on the disk. A sample
+        // the journal cannot take is neither printed nor kept.
+        if (m_journal.append(*pair) == RecordingJournal::Append::JournalFailed) {
+            std::cerr << NumberedLine(kErrorCaption, kJournalFailedText,
                                       {m_journal.path(), std::strerror(errno)})
                       << '\n';
+            return false;
+        }
         if (m_printing)
             m_printing = Print(SampleLine(*pair, position)) && FlushOutput();
+        return true;
     }
 
     int finish(int status) {
-        if (!m_journal.finish(m_options.output, m_kind)) {
-            std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << m_options.output << ")\n"
-                      << NumberedLine(kErrorCaption, kOutputNotWrittenText,
-                                      {m_options.output, m_journal.path()})
-                      << '\n';
+        const std::string& output = m_options.output;
+        const std::string count = std::to_string(m_journal.count());
+        switch (m_journal.finish(output, m_kind)) {
+        case RecordingJournal::Finish::Written:
+            std::cerr << count << (m_journal.count() == 1 ? " sample" : " samples")
+                      << " written to " << output << '\n';
+            return status;
+        case RecordingJournal::Finish::NoSample:
+            // A failure has said why already; one message is enough.
+            if (status == 0)
+                std::cerr << NumberedLine(kErrorCaption, kNoSampleText, {output}) << '\n';
+            return kExitFailure;
+        case RecordingJournal::Finish::NotWritten:
+            ReportSaveError(output, m_journal.outputError());
+            if (m_journal.outputError() != EPIPE)
+                std::cerr << NumberedLine(kErrorCaption, kOutputNotWrittenText,
+                                          {output, m_journal.path(), count})
+                          << '\n';
             return kExitFailure;
         }
-        std::cerr << m_journal.count() << (m_journal.count() == 1 ? " sample" : " samples")
-                  << " written to " << m_options.output << '\n';
-        return status;
+        return kExitFailure;
     }
 
     const RecordOptions& m_options;

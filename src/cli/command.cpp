@@ -1,7 +1,9 @@
 #include "cli/command.h"
 
 #include "cli/file_checks.h"
+#include "cli/standard_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -54,6 +56,8 @@ void Command::run(std::function<int()> body) {
             ExitStatus() = kExitFailure;
             return;
         }
+        if (std::any_of(outputs.begin(), outputs.end(), IsStandardOutput))
+            ListingToStandardError();
         ExitStatus() = body();
     });
 }

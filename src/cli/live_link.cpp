@@ -9,14 +9,20 @@
 namespace ostrel::cli {
 namespace {
 
-// The message of a meter that stays silent, on standard error.
+// The message of a meter that stays silent, on standard error. It is the
+// reason the link ends: the loss that follows is not told again.
 class StderrNotifier final : public LinkNotifier {
   public:
+    explicit StderrNotifier(std::atomic<bool>& told) : m_told(told) {}
     void showNoDataReceived(std::shared_ptr<NoticeReply> reply) override {
         std::cerr << NumberedCaption(kErrorCaption, kCableNotFoundText) << ": "
                   << kNoDataReceivedText << std::endl;
+        m_told = true;
         reply->close();
     }
+
+  private:
+    std::atomic<bool>& m_told;
 };
 
 } // namespace
@@ -46,7 +52,7 @@ bool LiveLink::start(const std::optional<std::string>& simulation, bool readings
         while (m_state.cableLostEvent.wait())
             raise(&LiveLink::m_lost);
     });
-    m_notifier = std::make_unique<StderrNotifier>();
+    m_notifier = std::make_unique<StderrNotifier>(m_endTold);
     m_thread = std::make_unique<TTarvixThread>(m_state, *m_backend, m_notifier.get());
     return true;
 }
@@ -85,9 +91,11 @@ LiveLink::Event LiveLink::wait(std::optional<std::chrono::steady_clock::time_poi
         return Event::Reading;
     }
     if (m_lost) {
-        lock.unlock();
-        std::cerr << CableNotFoundMessage(false) << std::endl;
-        lock.lock();
+        if (!m_endTold) {
+            lock.unlock();
+            std::cerr << CableNotFoundMessage(false) << std::endl;
+            lock.lock();
+        }
         m_lost = false; // said once
         m_stop = true;  // and nothing more comes
         return Event::Lost;

@@ -10,6 +10,7 @@
 #include "link/hid_backend.h"
 #include "link/tarvix_thread.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -36,8 +37,9 @@ class LiveLink {
 
     enum class Event { Reading, Lost, Stop, Deadline };
     // The first of: a stop request, a new reading (when asked for), a lost
-    // link ("USB adapter cable not found." already said on standard error),
-    // the deadline.
+    // link (its one message, "USB adapter cable not found." or the silent
+    // meter's "No data received.", already said on standard error), the
+    // deadline.
     Event wait(std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
 
     AcquisitionState& state() { return m_state; }
@@ -58,8 +60,9 @@ class LiveLink {
     std::unique_ptr<StopRequest> m_stopRequest;
     std::vector<std::thread> m_forwarders;
 
-    bool m_readings = false;       // the waits end on new readings
-    std::uint64_t m_handedOut = 0; // readings published when the last one was handed out
+    std::atomic<bool> m_endTold{false}; // why the link ended was said already
+    bool m_readings = false;            // the waits end on new readings
+    std::uint64_t m_handedOut = 0;      // readings published when the last one was handed out
 
     std::mutex m_mutex;
     std::condition_variable m_cv;

@@ -16,14 +16,14 @@ constexpr std::size_t kTextFlushSize = 1 << 20;
 
 } // namespace
 
-bool ConvertWriter::open(const std::string& path, std::int64_t announcedCount) {
+bool ConvertWriter::open(const std::string& path, std::optional<std::int64_t> knownCount) {
     m_count = 0;
     if (m_kind == ConvertOutput::Csv) {
         m_text.reserve(kTextFlushSize + 512);
         m_text.assign(kExportHeader);
         m_ok = m_csv.open(path);
     } else {
-        m_ok = m_records.open(path, announcedCount);
+        m_ok = m_records.open(path, knownCount);
     }
     m_open = m_ok;
     return m_ok;
@@ -72,17 +72,22 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
     ConvertResult result;
     ConvertWriter writer(kind);
     bool openFailed = false;
+    // Only a ".g53" file says by its header that it holds no entry; a layout
+    // without one holds entries or nothing readable.
+    const bool countInHeader = LayoutForPath(input) == RecordLayout::G53;
     // The output is opened once the input has shown how many entries it
     // holds, so that an unreadable input never touches it.
     result.load = ReadEntryFile(
         input, [&](const std::uint8_t* entry) { writer.appendEntry(entry); },
         [&](std::int64_t done, std::int64_t total) {
-            if (done == 0 && !writer.isOpen() && !writer.open(output, total))
+            if (done == 0 && !writer.isOpen() && (total > 0 || countInHeader) &&
+                !writer.open(output, total))
                 openFailed = true;
             return !openFailed;
         });
     if (openFailed) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     const LoadStatus status = result.load.status;
@@ -91,10 +96,15 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
         result.messageId = LoadMessageId(result.load); // the unfinished output is dropped
         return result;
     }
+    if (!writer.isOpen()) {
+        result.messageId = 9004; // no complete entry: the output stays as it was
+        return result;
+    }
     // The output can always be made again from the input, which stays as it
     // was: it is renamed into place without waiting for the disk.
     if (!writer.commit(false)) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     result.written = true;
@@ -143,6 +153,7 @@ CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::str
         return result; // nothing of the input could be read
     if (outputFailed || !(writer.isOpen() || writer.open(output)) || !writer.commit(false)) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     result.written = true;
