@@ -313,14 +313,14 @@ bool AtomicFile::openTemporary(const std::string& target) {
     return openNamedTemporary(target);
 }
 
-bool AtomicFile::openNamedTemporary(const std::string& target) {
-    const SplitPath split = Split(target);
-    RemoveStalePartialFiles(target);
+// Find a free partial name beside the target for which make succeeds; it is
+// registered for removal on a signal.
+bool AtomicFile::claimPartName(const std::function<bool(const std::string&)>& make) {
+    const SplitPath split = Split(m_path);
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_tempPath = PartName(split);
         m_slot = RegisterPart(m_tempPath);
-        m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0)
+        if (make(m_tempPath))
             return true;
         const int error = errno;
         UnregisterPart(m_slot);
@@ -333,25 +333,20 @@ bool AtomicFile::openNamedTemporary(const std::string& target) {
     return false;
 }
 
+bool AtomicFile::openNamedTemporary(const std::string& target) {
+    RemoveStalePartialFiles(target);
+    return claimPartName([this](const std::string& name) {
+        m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return m_fd >= 0;
+    });
+}
+
 // The unnamed file gets a partial name beside the target, for the rename.
 bool AtomicFile::linkUnnamed() {
-    const SplitPath split = Split(m_path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        m_tempPath = PartName(split);
-        m_slot = RegisterPart(m_tempPath);
-        if (LinkUnnamed(m_fd, m_tempPath)) {
-            m_unnamed = false;
-            return true;
-        }
-        const int error = errno;
-        UnregisterPart(m_slot);
-        m_slot = -1;
-        errno = error;
-        if (error != EEXIST)
-            break;
-    }
-    m_tempPath.clear();
-    return false;
+    if (!claimPartName([this](const std::string& name) { return LinkUnnamed(m_fd, name); }))
+        return false;
+    m_unnamed = false;
+    return true;
 }
 
 bool AtomicFile::write(const void* data, std::size_t size) {

@@ -18,6 +18,7 @@
 // for the moment of the rename.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,7 @@ class AtomicFile {
     bool openTemporary(const std::string& target);
     bool openNamedTemporary(const std::string& target);
     bool linkUnnamed();
+    bool claimPartName(const std::function<bool(const std::string&)>& make);
     void closeTemporary(bool remove);
     bool fail();
 

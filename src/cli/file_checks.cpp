@@ -106,8 +106,8 @@ void ReportSaveError(const std::string& output, int error) {
 bool IsStandardOutput(const std::string& path) {
     if (const auto fd = DescriptorOfPath(path))
         return *fd == STDOUT_FILENO;
-    struct stat out {
-    }, file{};
+    struct stat out {};
+    struct stat file {};
     return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(path.c_str(), &file) == 0 &&
            out.st_dev == file.st_dev && out.st_ino == file.st_ino;
 }

@@ -42,6 +42,14 @@ void ExpectPrintedAreStored(const std::vector<std::string>& printed, const Sampl
     }
 }
 
+// A recording of the simulated meter in the background, printing into
+// dir/printed; its process id.
+int StartRecording(const CliDir& dir, const std::string& options,
+                   const std::string& err = "/dev/null") {
+    return test::StartInBackground(std::string(OSTREL_CLI) + " record --simulate=latency=2 " +
+                                   options + " > " + (dir / "printed") + " 2>" + err);
+}
+
 TEST(RecordCliThreadTest, CountSamplesAtTheIntervalThenTheOutputAndNoJournal) {
     CliDir dir;
     const CliRun run =
@@ -75,9 +83,7 @@ TEST(RecordCliThreadTest, DurationEndsARunIntoATextExport) {
 
 TEST(RecordCliThreadTest, AKilledRunLeavesAJournalThatConvertRecovers) {
     CliDir dir;
-    const int pid = test::StartInBackground(
-        std::string(OSTREL_CLI) + " record --simulate=latency=2 --interval 0.01 -o " +
-        (dir / "k.g53") + " > " + (dir / "printed") + " 2>/dev/null");
+    const int pid = StartRecording(dir, "--interval 0.01 -o " + (dir / "k.g53"));
     ASSERT_GT(pid, 0);
     // Let it take a good number of samples, then kill it without warning.
     test::WaitUntil([&] { return Lines(test::ReadText(dir / "printed")).size() >= 40; });
@@ -110,9 +116,7 @@ TEST(RecordCliThreadTest, AKilledRunLeavesAJournalThatConvertRecovers) {
 TEST(RecordCliThreadTest, EachStopSignalEndsTheRunAndWritesTheOutput) {
     for (const int signal : {SIGTERM, SIGHUP}) {
         CliDir dir;
-        const int pid = test::StartInBackground(
-            std::string(OSTREL_CLI) + " record --simulate=latency=2 --interval 0.02 -o " +
-            (dir / "t.csv") + " > " + (dir / "printed") + " 2>/dev/null");
+        const int pid = StartRecording(dir, "--interval 0.02 -o " + (dir / "t.csv"));
         ASSERT_GT(pid, 0);
         test::WaitUntil([&] { return Lines(test::ReadText(dir / "printed")).size() >= 6; });
         ASSERT_EQ(::kill(pid, signal), 0);
@@ -134,10 +138,8 @@ TEST(RecordCliThreadTest, ASecondRunIntoTheSameOutputIsRefusedWhileTheFirstRuns)
     // output by another name (held as a file).
     for (const auto& [first, second] :
          {std::pair{"new.g53", "./new.g53"}, {"old.g53", "link.g53"}}) {
-        const int pid =
-            test::StartInBackground(std::string(OSTREL_CLI) +
-                                    " record --simulate=latency=2 --interval 0.05 --count 12 -o " +
-                                    (dir / first) + " >/dev/null 2>" + (dir / "first.err"));
+        const int pid = StartRecording(dir, "--interval 0.05 --count 12 -o " + (dir / first),
+                                       dir / "first.err");
         ASSERT_GT(pid, 0);
         ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(dir / first + ".TMP"); }));
         const CliRun run =
