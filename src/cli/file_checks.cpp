@@ -106,10 +106,12 @@ void ReportSaveError(const std::string& output, int error) {
 bool IsStandardOutput(const std::string& path) {
     if (const auto fd = DescriptorOfPath(path))
         return *fd == STDOUT_FILENO;
+    // A device (/dev/null, a terminal) keeps nothing that the listing could
+    // spoil.
     struct stat out {};
     struct stat file {};
     return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(path.c_str(), &file) == 0 &&
-           out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+           !S_ISCHR(file.st_mode) && out.st_dev == file.st_dev && out.st_ino == file.st_ino;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

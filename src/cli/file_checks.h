@@ -37,7 +37,8 @@ std::string FileProblemLine(int textId, const std::string& path, std::string_vie
 void ReportSaveError(const std::string& output, int error);
 
 // True when path is the program's standard output: its descriptor path
-// (/dev/stdout, /dev/fd/1, a link to them) or the very file it is.
+// (/dev/stdout, /dev/fd/1, a link to them) or the very file or pipe it is
+// (a device such as /dev/null is not compared).
 bool IsStandardOutput(const std::string& path);
 
 // True when a and b name the same file: the same file where both exist, the

@@ -88,26 +88,33 @@ TEST(RecordingJournalTest, AnOutputThatCannotBeWrittenKeepsTheJournal) {
 }
 
 TEST(RecordingJournalTest, ARunHoldsItsOutputUntilItEndsAndARunWithoutSampleLeavesIt) {
-    ScratchDir dir;
-    // A new output is held by its journal, whatever its spelling.
-    RecordingJournal first;
-    ASSERT_EQ(first.create(dir / "new.g53"), Start::Created);
-    RecordingJournal second;
-    EXPECT_EQ(second.create(dir.path().string() + "/./new.g53"), Start::InUse);
-    EXPECT_EQ(second.busyPath(), dir.path().string() + "/./new.g53.TMP");
+    // With unnamed files and with the named scheme of other file systems.
+    for (const bool unnamed : {true, false}) {
+        AllowUnnamedTemporaryFiles(unnamed);
+        ScratchDir dir;
+        // A new output is held by its journal, whatever its spelling.
+        RecordingJournal first;
+        ASSERT_EQ(first.create(dir / "new.g53"), Start::Created);
+        RecordingJournal second;
+        EXPECT_EQ(second.create(dir.path().string() + "/./new.g53"), Start::InUse);
+        EXPECT_EQ(second.busyPath(), dir.path().string() + "/./new.g53.TMP");
 
-    // An existing output is held as a file, also under another name.
-    test::WriteBytes(dir / "run.g53", {1, 2, 3});
-    std::filesystem::create_symlink(dir / "run.g53", dir / "link.g53");
-    RecordingJournal third;
-    ASSERT_EQ(third.create(dir / "run.g53"), Start::Created);
-    EXPECT_EQ(second.create(dir / "link.g53"), Start::InUse);
-    EXPECT_EQ(second.busyPath(), dir / "link.g53");
+        // An existing output is held as a file, also under another name.
+        test::WriteBytes(dir / "run.g53", {1, 2, 3});
+        std::filesystem::create_symlink(dir / "run.g53", dir / "link.g53");
+        RecordingJournal third;
+        ASSERT_EQ(third.create(dir / "run.g53"), Start::Created);
+        EXPECT_EQ(second.create(dir / "link.g53"), Start::InUse);
+        EXPECT_EQ(second.busyPath(), dir / "link.g53");
 
-    EXPECT_EQ(third.finish(dir / "run.g53", ConvertOutput::G53), Finish::NoSample);
-    EXPECT_EQ(test::ReadBytes(dir / "run.g53"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_FALSE(std::filesystem::exists(dir / "run.g53.TMP"));
-    EXPECT_EQ(second.create(dir / "link.g53"), Start::Created);
+        EXPECT_EQ(third.finish(dir / "run.g53", ConvertOutput::G53), Finish::NoSample);
+        EXPECT_EQ(test::ReadBytes(dir / "run.g53"), (std::vector<std::uint8_t>{1, 2, 3}));
+        EXPECT_FALSE(std::filesystem::exists(dir / "run.g53.TMP"));
+        EXPECT_EQ(second.create(dir / "link.g53"), Start::Created);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
+    AllowUnnamedTemporaryFiles(true);
 }
 
 } // namespace
