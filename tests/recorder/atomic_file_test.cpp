@@ -174,24 +174,5 @@ TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesN
     EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "new");
 }
 
-TEST(AtomicFileTest, AFileWrittenStraightIsNeverRewoundAndTellsAReaderGone) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    AtomicFile file;
-    ASSERT_TRUE(file.open("/dev/fd/" + std::to_string(fds[1])));
-    ASSERT_TRUE(file.write("abc", 3));
-    EXPECT_FALSE(file.writeAt(0, "x", 1));
-    EXPECT_FALSE(file.commit());
-
-    auto previous = std::signal(SIGPIPE, SIG_IGN);
-    ASSERT_TRUE(file.open("/dev/fd/" + std::to_string(fds[1])));
-    ::close(fds[0]); // the reader goes away
-    EXPECT_FALSE(file.write("abc", 3));
-    EXPECT_EQ(file.error(), EPIPE);
-    EXPECT_FALSE(file.commit());
-    std::signal(SIGPIPE, previous);
-    ::close(fds[1]);
-}
-
 } // namespace
 } // namespace ostrel
