@@ -61,7 +61,7 @@ Json BlockJson(const SampleStatistics& block) {
 
 std::string Number(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
+    std::snprintf(text, sizeof text, "%.7g", value);
     return text;
 }
 
