@@ -7,6 +7,7 @@
 // journal. A run may wait for a start condition; the samples it keeps from
 // before the start reach the journal and the output only once it starts.
 // With --reconnect a lost link is looked for again instead of ending the run.
+#include "base/number_format.h"
 #include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
@@ -167,10 +168,9 @@ class Recording {
         const TriggerVerdict verdict =
             m_sampler->offer(*pair, wall, [this](const RecordPair& p) { keep(p); });
         if (verdict.starts && m_options.trigger.waitsForStart()) {
-            char value[32];
-            std::snprintf(value, sizeof value, "%.9g", static_cast<double>(pair->main.value));
-            std::cerr << FormatText(kStartedText, {TimeOfDay(wall), value,
-                                                   std::to_string(m_sampler->keptFromBefore())})
+            std::cerr << FormatText(kStartedText,
+                                    {TimeOfDay(wall), FormatShortest(pair->main.value),
+                                     std::to_string(m_sampler->keptFromBefore())})
                       << '\n';
         }
     }

@@ -4,6 +4,7 @@
 // one block per session). Every input is read as a stream through the same
 // statistics the windows use, so a file of any size takes the same small
 // memory and the same time per sample.
+#include "base/number_format.h"
 #include "base/string_table.h"
 #include "cli/command.h"
 #include "cli/standard_output.h"
@@ -15,7 +16,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -65,13 +65,6 @@ std::string Number(double value) {
     return text;
 }
 
-// A stored value as its shortest text.
-std::string StoredNumber(float value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 std::string TrimmedTime(std::string time) {
     time.erase(0, time.find_first_not_of(' '));
     return time;
@@ -89,8 +82,8 @@ std::string DisplayText(const char* name, const DisplayStatistics& s) {
         if (s.stddev)
             text += ", standard deviation " + Number(*s.stddev);
         text += '\n';
-        text += "  minimum " + StoredNumber(*s.min) + " at " + TrimmedTime(s.minTime) +
-                ", maximum " + StoredNumber(*s.max) + " at " + TrimmedTime(s.maxTime) + '\n';
+        text += "  minimum " + FormatShortest(*s.min) + " at " + TrimmedTime(s.minTime) +
+                ", maximum " + FormatShortest(*s.max) + " at " + TrimmedTime(s.maxTime) + '\n';
     }
     return text;
 }

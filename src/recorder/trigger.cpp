@@ -1,8 +1,8 @@
 #include "recorder/trigger.h"
 
+#include "base/number_format.h"
 #include "base/string_table.h"
 
-#include <charconv>
 #include <cmath>
 #include <ctime>
 
@@ -198,21 +198,15 @@ TriggerVerdict TriggeredSampler::offer(const RecordPair& pair, WallClock::time_p
     return verdict;
 }
 
-std::string LevelText(double level) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, level);
-    return std::string(text, result.ptr);
-}
-
 std::string DescribeStart(const TriggerSettings& settings) {
     std::string levels;
     if (settings.startAbove && settings.startBelow)
-        levels = FormatText(kCrossesEitherText,
-                            {LevelText(*settings.startAbove), LevelText(*settings.startBelow)});
+        levels = FormatText(kCrossesEitherText, {FormatShortest(*settings.startAbove),
+                                                 FormatShortest(*settings.startBelow)});
     else if (settings.startAbove)
-        levels = FormatText(kCrossesAboveText, {LevelText(*settings.startAbove)});
+        levels = FormatText(kCrossesAboveText, {FormatShortest(*settings.startAbove)});
     else if (settings.startBelow)
-        levels = FormatText(kCrossesBelowText, {LevelText(*settings.startBelow)});
+        levels = FormatText(kCrossesBelowText, {FormatShortest(*settings.startBelow)});
     if (!settings.startAt)
         return levels;
     const std::string time = ClockTimeText(*settings.startAt);
@@ -225,9 +219,9 @@ std::string DescribeStop(const TriggerState& state) {
     const TriggerSettings& s = state.settings();
     switch (state.reason()) {
     case StopReason::Above:
-        return FormatText(kCrossedAboveText, {LevelText(*s.stopAbove)});
+        return FormatText(kCrossedAboveText, {FormatShortest(*s.stopAbove)});
     case StopReason::Below:
-        return FormatText(kCrossedBelowText, {LevelText(*s.stopBelow)});
+        return FormatText(kCrossedBelowText, {FormatShortest(*s.stopBelow)});
     case StopReason::ClockTime:
         return FormatText(kClockShowedText, {ClockTimeText(*s.stopAt)});
     case StopReason::None:

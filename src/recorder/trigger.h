@@ -174,7 +174,5 @@ class TriggeredSampler {
 // crossed above 5"; empty for the count, the duration and the user).
 std::string DescribeStart(const TriggerSettings& settings);
 std::string DescribeStop(const TriggerState& state);
-// A level as the user reads it (shortest text that gives the number back).
-std::string LevelText(double level);
 
 } // namespace ostrel
