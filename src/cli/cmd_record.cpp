@@ -7,7 +7,6 @@
 // journal. A run may wait for a start condition; the samples it keeps from
 // before the start reach the journal and the output only once it starts.
 // With --reconnect a lost link is looked for again instead of ending the run.
-#include "base/number_format.h"
 #include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
@@ -15,6 +14,7 @@
 #include "cli/live_link.h"
 #include "cli/record_conditions.h"
 #include "cli/standard_output.h"
+#include "recorder/recording_gap.h"
 #include "recorder/recording_journal.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
@@ -36,12 +36,6 @@ constexpr int kCannotCreateJournalText = 9003;
 constexpr int kJournalFailedText = 9068;
 constexpr int kLeftoverJournalText = 9069;
 constexpr int kOutputNotWrittenText = 9070;
-constexpr int kWaitingText = 7210;
-constexpr int kStartedText = 7211;
-constexpr int kStoppedText = 7212;
-constexpr int kNotStartedText = 7213;
-constexpr int kLinkLostText = 7214;
-constexpr int kLinkedAgainText = 7215;
 
 struct RecordOptions {
     std::optional<std::string> simulate;
@@ -74,13 +68,6 @@ Clock::time_point SteadyAt(WallClock::time_point when) {
     return Clock::now() + std::chrono::duration_cast<Clock::duration>(when - WallClock::now());
 }
 
-// A sample's time text without the blanks in front.
-std::string TimeOfDay(WallClock::time_point when) {
-    std::string text = SampleTimeText(when);
-    text.erase(0, text.find_first_not_of(' '));
-    return text;
-}
-
 class Recording {
   public:
     Recording(const RecordOptions& options, ConvertOutput kind)
@@ -100,7 +87,8 @@ class Recording {
 
         const int status = sample();
         m_link.stop();
-        tellEnd();
+        if (const std::string notice = EndNotice(m_sampler->state()); !notice.empty())
+            std::cerr << notice << '\n';
         return finish(status);
     }
 
@@ -112,7 +100,7 @@ class Recording {
         const Clock::duration interval = Seconds(m_options.interval);
         TriggerState& trigger = m_sampler.emplace(m_options.trigger, WallClock::now()).state();
         if (m_options.trigger.waitsForStart())
-            std::cerr << FormatText(kWaitingText, {DescribeStart(m_options.trigger)}) << '\n';
+            std::cerr << WaitingNotice(m_options.trigger) << '\n';
         Clock::time_point tick = Clock::now() + interval;
         bool startTicked = false;
         for (;;) {
@@ -128,7 +116,8 @@ class Recording {
             case LiveLink::Event::Lost:
                 if (!m_options.reconnect)
                     return kExitFailure;
-                tellLoss();
+                if (const auto now = WallClock::now(); m_gaps.linkLost(now))
+                    std::cerr << LossNotice(now) << '\n';
                 break;
             case LiveLink::Event::Reading:
             case LiveLink::Event::Deadline:
@@ -163,16 +152,12 @@ class Recording {
         const auto pair = SampleOf(snapshot, SampleTimeText(wall));
         if (!pair)
             return; // a reading the recorder refuses changes nothing
-        tellGapEnd(wall);
-        m_lastSample = wall;
+        if (const auto gap = m_gaps.sampleTaken(wall))
+            std::cerr << GapNotice(*gap) << '\n';
         const TriggerVerdict verdict =
             m_sampler->offer(*pair, wall, [this](const RecordPair& p) { keep(p); });
-        if (verdict.starts && m_options.trigger.waitsForStart()) {
-            std::cerr << FormatText(kStartedText,
-                                    {TimeOfDay(wall), FormatShortest(pair->main.value),
-                                     std::to_string(m_sampler->keptFromBefore())})
-                      << '\n';
-        }
+        if (verdict.starts && m_options.trigger.waitsForStart())
+            std::cerr << StartedNotice(*m_sampler, wall, pair->main.value) << '\n';
     }
 
     // A sample to record: to the journal, then printed.
@@ -186,36 +171,6 @@ class Recording {
                       << '\n';
         if (m_printing)
             m_printing = Print(SampleLine(pair, position)) && FlushOutput();
-    }
-
-    // A lost link of a run that reconnects: said once until a sample comes.
-    void tellLoss() {
-        if (m_gapFrom)
-            return;
-        const WallClock::time_point now = WallClock::now();
-        m_gapFrom = m_lastSample.value_or(now);
-        std::cerr << FormatText(kLinkLostText, {TimeOfDay(now)}) << '\n';
-    }
-
-    // The first sample after a lost link: how long the samples stopped.
-    void tellGapEnd(WallClock::time_point now) {
-        if (!m_gapFrom)
-            return;
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.1f",
-                      std::chrono::duration<double>(now - *m_gapFrom).count());
-        std::cerr << FormatText(kLinkedAgainText, {TimeOfDay(now), seconds, TimeOfDay(*m_gapFrom)})
-                  << '\n';
-        m_gapFrom.reset();
-    }
-
-    // Why a run that waited for its start, or had a stop condition, ended.
-    void tellEnd() {
-        const TriggerState& trigger = m_sampler->state();
-        if (m_options.trigger.waitsForStart() && !trigger.startedAt())
-            std::cerr << Text(kNotStartedText) << '\n';
-        else if (const std::string why = DescribeStop(trigger); !why.empty())
-            std::cerr << FormatText(kStoppedText, {why}) << '\n';
     }
 
     int finish(int status) {
@@ -238,8 +193,7 @@ class Recording {
     std::optional<TriggeredSampler> m_sampler; // made when sampling begins
     bool m_printing = true;
     bool m_lowBattery = false;
-    std::optional<WallClock::time_point> m_lastSample; // the last sample taken
-    std::optional<WallClock::time_point> m_gapFrom;    // since when a lost link keeps samples away
+    GapWatch m_gaps;
 };
 
 int Record(const RecordOptions& options) {

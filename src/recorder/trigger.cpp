@@ -2,6 +2,7 @@
 
 #include "base/number_format.h"
 #include "base/string_table.h"
+#include "recorder/sample_conversion.h"
 
 #include <cmath>
 #include <ctime>
@@ -17,6 +18,10 @@ constexpr int kFromTimeOnText = 7205;
 constexpr int kCrossedAboveText = 7206;
 constexpr int kCrossedBelowText = 7207;
 constexpr int kClockShowedText = 7208;
+constexpr int kWaitingText = 7210;
+constexpr int kStartedText = 7211;
+constexpr int kStoppedText = 7212;
+constexpr int kNotStartedText = 7213;
 
 bool TwoDigits(std::string_view text, std::size_t at, int max, int& out) {
     if (at + 2 > text.size() || text[at] < '0' || text[at] > '9' || text[at + 1] < '0' ||
@@ -215,6 +220,8 @@ std::string DescribeStart(const TriggerSettings& settings) {
     return FormatText(kFromTimeOnText, {levels, time});
 }
 
+namespace {
+
 std::string DescribeStop(const TriggerState& state) {
     const TriggerSettings& s = state.settings();
     switch (state.reason()) {
@@ -230,6 +237,30 @@ std::string DescribeStop(const TriggerState& state) {
         break;
     }
     return {};
+}
+
+} // namespace
+
+std::string WaitingNotice(const TriggerSettings& settings) {
+    return FormatText(kWaitingText, {DescribeStart(settings)});
+}
+
+std::string StartedNotice(const TriggeredSampler& sampler, WallClock::time_point at, float value) {
+    return FormatText(kStartedText, {MomentText(at), FormatShortest(value),
+                                     std::to_string(sampler.keptFromBefore())});
+}
+
+std::string EndNotice(const TriggerState& state) {
+    if (state.settings().waitsForStart() && !state.startedAt())
+        return std::string(Text(kNotStartedText));
+    const std::string why = DescribeStop(state);
+    return why.empty() ? why : FormatText(kStoppedText, {why});
+}
+
+std::string MomentText(WallClock::time_point when) {
+    std::string text = SampleTimeText(when);
+    text.erase(0, text.find_first_not_of(' '));
+    return text;
 }
 
 } // namespace ostrel

@@ -170,9 +170,19 @@ class TriggeredSampler {
 };
 
 // For the user: what a waiting run waits for ("the main value crosses above
-// 5 or below -1, from 14:00:00 on"), and why a run ended ("the main value
-// crossed above 5"; empty for the count, the duration and the user).
+// 5 or below -1, from 14:00:00 on").
 std::string DescribeStart(const TriggerSettings& settings);
-std::string DescribeStop(const TriggerState& state);
+
+// The notices of a run, as the command line prints them and a status bar
+// shows them: that it waits, that it started (the sample that started it was
+// taken at `at` with the main value `value`), and why it ended (empty when
+// the count, the duration or the user ended it).
+std::string WaitingNotice(const TriggerSettings& settings);
+std::string StartedNotice(const TriggeredSampler& sampler, WallClock::time_point at, float value);
+std::string EndNotice(const TriggerState& state);
+
+// The local time of day of a moment as a sample's time text shows it,
+// without the blanks in front ("9:05:07.3").
+std::string MomentText(WallClock::time_point when);
 
 } // namespace ostrel
