@@ -96,17 +96,6 @@ TEST(TriggerTest, RandomRunsRecordWhatTheReferenceSays) {
     }
 }
 
-TEST(TriggerTest, AValueBeyondTheLevelFromTheOutsetWaitsForACrossing) {
-    TriggerSettings s;
-    s.startAbove = 5;
-    TriggerState state(s, {});
-    EXPECT_FALSE(state.offer(7, {}).keep); // the first value only tells the side
-    EXPECT_FALSE(state.offer(9, {}).keep); // still above: no crossing
-    EXPECT_FALSE(state.offer(5, {}).keep); // at the level is not above
-    EXPECT_TRUE(state.offer(5.5, {}).starts);
-    EXPECT_FALSE(LevelCrossing(1, true).feed(std::nan("")));
-}
-
 // The clock conditions on 1 March 2024 in UTC.
 class TriggerClockTest : public ::testing::Test {
   protected:
@@ -132,17 +121,12 @@ class TriggerClockTest : public ::testing::Test {
     static std::vector<WallClock::time_point>
     Run(TriggeredSampler& sampler, WallClock::time_point from, WallClock::time_point to) {
         std::vector<WallClock::time_point> recorded;
-        std::vector<WallClock::time_point> moments;
-        for (auto t = from; t < to; t += 500ms)
-            moments.push_back(t);
-        for (std::size_t i = 0; i < moments.size(); ++i) {
-            RecordPair pair = PairOf(0, static_cast<int>(i));
-            const auto verdict = sampler.offer(pair, moments[i], [&](const RecordPair& p) {
-                recorded.push_back(moments[p.main.function]);
-            });
-            if (verdict.ends)
+        const auto record = [&](const RecordPair& p) {
+            recorded.push_back(from + p.main.function * 500ms);
+        };
+        for (int i = 0; from + i * 500ms < to; ++i)
+            if (sampler.offer(PairOf(0, i), from + i * 500ms, record).ends)
                 break;
-        }
         return recorded;
     }
 
@@ -225,6 +209,7 @@ TEST_F(TriggerClockTest, AStartTimeArmsTheLevels) {
     EXPECT_FALSE(state.offer(2, At(10, 0, 2)).keep);
     EXPECT_FALSE(state.offer(2, At(10, 0, 5)).keep);
     EXPECT_FALSE(state.offer(0, At(10, 0, 6)).keep);
+    EXPECT_FALSE(state.offer(std::nan(""), At(10, 0, 6, 500)).keep); // passed over
     EXPECT_TRUE(state.offer(2, At(10, 0, 7)).starts);
     EXPECT_EQ(DescribeStart(s), "the main value crosses above 1, from 10:00:05 on");
 }
