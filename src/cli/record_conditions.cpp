@@ -31,18 +31,30 @@ CLI::Validator TimeOfDay() {
         "");
 }
 
-// An option that sets an optional value through parse(text).
-template <typename T, typename Parse>
-CLI::Option* OptionalOption(CLI::App& command, const std::string& name, std::optional<T>& target,
-                            Parse parse, const std::string& help) {
-    return command.add_option_function<std::string>(
-        name, [&target, parse](const std::string& text) { target = parse(text); }, help);
+// --start-above V and its kind: a level, given as a decimal number.
+void LevelOption(CLI::App& command, const std::string& name, std::optional<double>& target,
+                 const std::string& help) {
+    command
+        .add_option_function<std::string>(
+            name,
+            [&target](const std::string& text) {
+                double value = 0;
+                ParseDecimal(text, value);
+                target = value;
+            },
+            help)
+        ->type_name("V")
+        ->check(Level());
 }
 
-double LevelOf(const std::string& text) {
-    double value = 0;
-    ParseDecimal(text, value);
-    return value;
+// --start-at HH:MM[:SS] and its kind: a time of day.
+void ClockOption(CLI::App& command, const std::string& name, std::optional<ClockTime>& target,
+                 const std::string& help) {
+    command
+        .add_option_function<std::string>(
+            name, [&target](const std::string& text) { target = ParseClockTime(text); }, help)
+        ->type_name("HH:MM[:SS]")
+        ->check(TimeOfDay());
 }
 
 } // namespace
@@ -57,38 +69,25 @@ void AddRecordConditionOptions(CLI::App& command, TriggerSettings& trigger, bool
             "--duration", [&trigger](double seconds) { trigger.stopAfterSeconds = seconds; },
             "Stop this many seconds after the start")
         ->check(SecondsFromTo(0.01, 1e8));
-    const auto clock = [](const std::string& text) { return *ParseClockTime(text); };
-    OptionalOption(command, "--start-above", trigger.startAbove, LevelOf,
-                   "Start when the main value crosses above V (a value above V after one that "
-                   "was not)")
-        ->type_name("V")
-        ->check(Level());
-    OptionalOption(command, "--start-below", trigger.startBelow, LevelOf,
-                   "Start when the main value crosses below V")
-        ->type_name("V")
-        ->check(Level());
-    OptionalOption(command, "--start-at", trigger.startAt, clock,
-                   "Start when the local clock shows HH:MM[:SS]; with a level, look for the "
-                   "crossing from then on")
-        ->type_name("HH:MM[:SS]")
-        ->check(TimeOfDay());
+    LevelOption(command, "--start-above", trigger.startAbove,
+                "Start when the main value crosses above V (a value above V after one that was "
+                "not)");
+    LevelOption(command, "--start-below", trigger.startBelow,
+                "Start when the main value crosses below V");
+    ClockOption(command, "--start-at", trigger.startAt,
+                "Start when the local clock shows HH:MM[:SS]; with a level, look for the crossing "
+                "from then on");
     command
         .add_option("--pre", trigger.preSamples,
                     "Keep the last K samples from before the start (needs a start condition)")
         ->type_name("K")
         ->check(WholeNumberFromTo(0, kMaxPreSamples));
-    OptionalOption(command, "--stop-above", trigger.stopAbove, LevelOf,
-                   "Stop with the sample whose main value crosses above V")
-        ->type_name("V")
-        ->check(Level());
-    OptionalOption(command, "--stop-below", trigger.stopBelow, LevelOf,
-                   "Stop with the sample whose main value crosses below V")
-        ->type_name("V")
-        ->check(Level());
-    OptionalOption(command, "--stop-at", trigger.stopAt, clock,
-                   "Stop when the local clock shows HH:MM[:SS] (after the start time, if any)")
-        ->type_name("HH:MM[:SS]")
-        ->check(TimeOfDay());
+    LevelOption(command, "--stop-above", trigger.stopAbove,
+                "Stop with the sample whose main value crosses above V");
+    LevelOption(command, "--stop-below", trigger.stopBelow,
+                "Stop with the sample whose main value crosses below V");
+    ClockOption(command, "--stop-at", trigger.stopAt,
+                "Stop when the local clock shows HH:MM[:SS] (after the start time, if any)");
     command.add_flag("--reconnect", reconnect,
                      "Go on when the cable vanishes or the meter falls silent: link again as soon "
                      "as the cable answers");

@@ -20,14 +20,9 @@ namespace {
 
 using test::CliDir;
 using test::CliRun;
+using test::Load;
 using test::Lines;
 using test::RunCli;
-
-SampleBuffer Load(const std::string& path) {
-    SampleBuffer pairs;
-    EXPECT_EQ(LoadRecordFile(path, pairs).status, LoadStatus::Ok) << path;
-    return pairs;
-}
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -141,18 +136,18 @@ TEST(RecordConditionsCliThreadTest, WhileWaitingNothingIsJournaledOrPrinted) {
 
 TEST(RecordConditionsCliThreadTest, ConditionsThatCannotBeAreRefused) {
     CliDir dir;
-    CliRun run = RunCli(dir, "record --simulate=latency=0 --pre 5 -o a.g53");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "--pre: needs a start condition (--start-above, --start-below or "
-                       "--start-at) (see --help)\n");
-    run = RunCli(dir, "record --simulate=latency=0 --start-at 24:00 -o a.g53");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "--start-at: expected a time of day HH:MM or HH:MM:SS (24-hour clock) (see "
-                       "--help)\n");
-    run = RunCli(dir, "record --simulate=latency=0 --stop-above 5V -o a.g53");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
-              "--stop-above: expected a number, such as 5, -0.25 or 1.5E-3 (see --help)\n");
+    const std::pair<const char*, const char*> refusals[] = {
+        {"--pre 5", "--pre: needs a start condition (--start-above, --start-below or --start-at)"},
+        {"--start-at 24:00",
+         "--start-at: expected a time of day HH:MM or HH:MM:SS (24-hour clock)"},
+        {"--stop-above 5V", "--stop-above: expected a number, such as 5, -0.25 or 1.5E-3"},
+    };
+    CliRun run;
+    for (const auto& [options, message] : refusals) {
+        run = RunCli(dir, std::string("record --simulate=latency=0 ") + options + " -o a.g53");
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, std::string(message) + " (see --help)\n");
+    }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     // A negative level is a value, not an option.
     run = RunCli(dir, "record --simulate=latency=0 --interval 0.01 --stop-below -0.5 --count 2 "
