@@ -18,8 +18,8 @@ namespace {
 
 using test::CliDir;
 using test::CliRun;
-using test::Load;
 using test::Lines;
+using test::Load;
 using test::RunCli;
 
 constexpr const char* kHeader = "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc";

@@ -20,8 +20,8 @@ namespace {
 
 using test::CliDir;
 using test::CliRun;
-using test::Load;
 using test::Lines;
+using test::Load;
 using test::RunCli;
 
 bool Has(const std::string& text, const std::string& part) {
