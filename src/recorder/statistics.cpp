@@ -71,7 +71,7 @@ std::optional<std::int64_t> TimeTextMilliseconds(std::string_view text) {
     if (!c.number(hours, 6) || !c.take(':') || !c.sexagesimal(minutes))
         return std::nullopt;
     if (c.take(':')) { // time of day
-        if (!c.sexagesimal(seconds) || !c.fraction(ms) || !c.atEnd())
+        if (hours >= 24 || !c.sexagesimal(seconds) || !c.fraction(ms) || !c.atEnd())
             return std::nullopt;
     } else if (c.take('\'')) { // time since the session's start
         c.skipBlanks();
@@ -99,10 +99,16 @@ std::optional<std::int64_t> SampleClock::place(std::string_view timeText) {
     const auto ms = TimeTextMilliseconds(timeText);
     if (!ms)
         return std::nullopt;
-    if (m_previous && *ms < *m_previous)
-        m_dayOffset += kDayMs;
-    m_previous = ms;
-    return *ms + m_dayOffset;
+    std::int64_t at = *ms + m_dayOffset;
+    // Earlier than the one before: the next day (or as many days as it
+    // takes, for times since a session's start that run backwards).
+    if (m_previous && at < *m_previous) {
+        const std::int64_t days = (*m_previous - at + kDayMs - 1) / kDayMs;
+        m_dayOffset += days * kDayMs;
+        at += days * kDayMs;
+    }
+    m_previous = at;
+    return at;
 }
 
 void DisplayAccumulator::add(const TRecord& record, std::string_view timeText,

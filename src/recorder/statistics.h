@@ -19,8 +19,9 @@
 namespace ostrel {
 
 // Milliseconds of a stored time text: the recorder's time of day
-// ("%3d:%02d:%02d.%1d", " 14:05:09.3") or a session's time since its start
-// ("%d:%02d'%4.3f\"", "0:01'5.250\""); nothing for any other text.
+// ("%3d:%02d:%02d.%1d", " 14:05:09.3", hours below 24) or a session's time
+// since its start ("%d:%02d'%4.3f\"", "0:01'5.250\""); nothing for any other
+// text.
 std::optional<std::int64_t> TimeTextMilliseconds(std::string_view text);
 
 // True when a stored record holds a substitute for its value: its value text
@@ -37,7 +38,7 @@ class SampleClock {
     std::optional<std::int64_t> place(std::string_view timeText);
 
   private:
-    std::optional<std::int64_t> m_previous;
+    std::optional<std::int64_t> m_previous; // the moment of the sample before
     std::int64_t m_dayOffset = 0;
 };
 

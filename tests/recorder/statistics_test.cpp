@@ -105,10 +105,14 @@ TEST(StatisticsTest, SpanCountsTheNextDayAndPassesOverTextsThatAreNoTime) {
     for (const char* time : {"0:00'0.000\"", "0:00'12.500\"", "1:02'3.250\"", "26:00'0.000\""})
         session.add(Record("1", 1.0f, time), nullptr);
     EXPECT_DOUBLE_EQ(*session.main().result().span, 26 * 3600.0);
+    // A session time that runs back by more than a day still moves forward.
+    session.add(Record("1", 1.0f, "0:00'1.000\""), nullptr);
+    EXPECT_DOUBLE_EQ(*session.main().result().span, 2 * 86400.0 + 1.0);
 
     EXPECT_EQ(TimeTextMilliseconds(" 14:05:09.3"), 50709300);
     EXPECT_EQ(TimeTextMilliseconds("0:01'5.250\""), 65250);
-    for (const char* bad : {"14:05", "14:5:09.3", "14:05:09.3x", "0:01'5.250", "x14:05:09.3"})
+    for (const char* bad :
+         {"14:05", "14:5:09.3", "14:05:09.3x", "0:01'5.250", "x14:05:09.3", "24:00:00.0"})
         EXPECT_FALSE(TimeTextMilliseconds(bad)) << bad;
 }
 
