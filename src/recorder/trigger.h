@@ -76,8 +76,6 @@ class LevelCrossing {
     // True when value crosses the level; a value that is not a number is
     // passed over.
     bool feed(double value);
-    double level() const { return m_level; }
-    bool upward() const { return m_upward; }
 
   private:
     enum class Side { Unknown, Near, Beyond };
