@@ -38,18 +38,6 @@ int SaveFailed(const std::string& output, int error) {
     return kExitFailure;
 }
 
-// Why a record file gave nothing to convert.
-std::string_view RecordFileProblem(const LoadResult& load) {
-    switch (load.status) {
-    case LoadStatus::OpenError:
-        return "not a regular file";
-    case LoadStatus::Damaged:
-        return "no valid entry count: not a .g53 record file";
-    default:
-        return "no complete entry";
-    }
-}
-
 // Input kind: a record file of any layout (.g53, .TMP, .g52, .g51).
 int ConvertRecords(const std::string& input, const std::string& output, ConvertOutput kind) {
     const ConvertResult result = ConvertRecordFile(input, output, kind);
@@ -64,7 +52,7 @@ int ConvertRecords(const std::string& input, const std::string& output, ConvertO
     if (result.messageId == kCutShortTextId) {
         // The complete entries were converted (if any); the shortfall is still a failure.
         std::cerr << NumberedCaption(kErrorCaption, kCutShortTextId) << ": "
-                  << LoadMessage(result.load) << " (" << input << ")\n";
+                  << LoadMessage(result.load) << '\n';
         return kExitFailure;
     }
     return NothingRead(input, output, RecordFileProblem(result.load));

@@ -95,6 +95,17 @@ std::string FileProblemLine(int textId, const std::string& path, std::string_vie
     return line + ")";
 }
 
+std::string_view RecordFileProblem(const LoadResult& load) {
+    switch (load.status) {
+    case LoadStatus::OpenError:
+        return "not a regular file";
+    case LoadStatus::Damaged:
+        return "no valid entry count: not a .g53 record file";
+    default:
+        return "no complete entry";
+    }
+}
+
 void ReportSaveError(const std::string& output, int error) {
     if (error == EPIPE) {
         NoteReaderGone();

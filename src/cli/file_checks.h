@@ -31,6 +31,10 @@ std::string CheckFiles(const std::vector<CheckedInput>& inputs,
 // numbered text, then the file and the reason.
 std::string FileProblemLine(int textId, const std::string& path, std::string_view reason);
 
+// Why a record file gave nothing to read, for FileProblemLine: not a regular
+// file, no valid entry count, or no complete entry.
+std::string_view RecordFileProblem(const LoadResult& load);
+
 // Tell that output could not be written (message 9005 with the reason of
 // error, an errno; 0: unknown). An output whose reader went away (EPIPE) is
 // not told: the program ends quietly, as a closed standard output does.
