@@ -206,10 +206,18 @@ void Desktop::click(QPoint at) {
 }
 
 void Desktop::drag(QPoint from, QPoint to) {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(from.x()),
-             QString::number(from.y()), QStringLiteral("mousedown"), QStringLiteral("1"),
-             QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(to.x()),
-             QString::number(to.y()), QStringLiteral("mouseup"), QStringLiteral("1")});
+    // Pressed, then moved in steps, as a hand does: a window manager starts a
+    // move only after the pointer has travelled a few pixels.
+    QStringList args{QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                     QString::number(from.x()), QString::number(from.y()),
+                     QStringLiteral("mousedown"), QStringLiteral("1")};
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint at = from + (to - from) * step / 4;
+        args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove")
+             << QStringLiteral("--sync") << QString::number(at.x()) << QString::number(at.y());
+    }
+    args << QStringLiteral("mouseup") << QStringLiteral("1");
+    xdotool(args);
 }
 
 void Desktop::key(const QString& keys) {
@@ -330,20 +338,40 @@ Snapshot Program::waitForStart() {
     });
 }
 
-void Program::click(const QString& name, const QString& window) {
-    const Snapshot s = waitFor("'" + name + "' can be clicked", [&](const Snapshot& now) {
-        const auto w = now.widget(name, window);
-        return w && w->visible && w->enabled;
+// Waits until the widget found by find can take a click where it is: shown
+// and enabled, its window framed (under a window manager) and standing still
+// since the last look, so that the click does not land where a window is
+// only about to be.
+QPoint Program::settledCentre(const QString& what,
+                              const std::function<std::optional<Widget>(const Snapshot&)>& find) {
+    const bool framed = m_desktop.options().windowManager;
+    QRect last;
+    const Snapshot s = waitFor(what, [&](const Snapshot& now) {
+        const auto w = find(now);
+        if (!w || !w->visible || !w->enabled)
+            return false;
+        const auto window = now.window(w->window);
+        if (!window || (framed && window->rect == window->client))
+            return false;
+        const bool still = w->rect == last;
+        last = w->rect;
+        return still;
     });
-    m_desktop.click(s.widget(name, window)->rect.center());
+    const Widget w = *find(s);
+    // A check box or radio button takes a click on its mark and text only.
+    if (w.className == QLatin1String("QRadioButton") || w.className == QLatin1String("QCheckBox"))
+        return {w.rect.left() + std::min(8, w.rect.width() / 2), w.rect.center().y()};
+    return w.rect.center();
+}
+
+void Program::click(const QString& name, const QString& window) {
+    m_desktop.click(settledCentre("'" + name + "' can be clicked",
+                                  [&](const Snapshot& s) { return s.widget(name, window); }));
 }
 
 void Program::clickButton(const QString& text, const QString& window) {
-    const Snapshot s = waitFor("a button '" + text + "'", [&](const Snapshot& now) {
-        const auto w = now.button(text, window);
-        return w && w->enabled;
-    });
-    m_desktop.click(s.button(text, window)->rect.center());
+    m_desktop.click(settledCentre("a button '" + text + "'",
+                                  [&](const Snapshot& s) { return s.button(text, window); }));
 }
 
 void Program::kill() {

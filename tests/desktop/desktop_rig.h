@@ -157,6 +157,8 @@ class Program {
     [[noreturn]] void fail(const QString& what);
 
   private:
+    QPoint settledCentre(const QString& what,
+                         const std::function<std::optional<Widget>(const Snapshot&)>& find);
     std::optional<QJsonObject> ask(const QString& command, Duration timeout = 5s);
 
     Desktop& m_desktop;

@@ -20,7 +20,7 @@ bool Recording(const Snapshot& s) {
 
 // A started program, linked to the simulated meter.
 struct Linked {
-    explicit Linked(const QStringList& extra = {}, const QString& simulate = "--simulate=latency=20")
+    explicit Linked(const QStringList& extra = {}, const QString& simulate = "--simulate")
         : app(desktop, NewFolder(dir, QStringLiteral("run")),
               QStringList{simulate, QStringLiteral("--no-sound")} + extra) {
         app.waitForStart();
@@ -52,9 +52,12 @@ TEST(Journey, RecorderByButtonsAndKeys) {
                                         [](const Snapshot& s) { return !Recording(s); }));
 
     // The keys of the recorder's menu, with the recorder in front.
-    app.click(QStringLiteral("CaptionLabel"), kRecorder);
-    app.waitFor(QStringLiteral("the recorder active"),
-                [](const Snapshot& s) { return s.activeWindow() == kRecorder; });
+    const auto activateRecorder = [&app] {
+        app.click(QStringLiteral("CaptionLabel"), kRecorder);
+        app.waitFor(QStringLiteral("the recorder active"),
+                    [](const Snapshot& s) { return s.activeWindow() == kRecorder; });
+    };
+    activateRecorder();
     run.desktop.key(QStringLiteral("F9"));
     app.waitFor(QStringLiteral("recording by F9"), [stoppedAt](const Snapshot& s) {
         return Recording(s) && Samples(s) >= stoppedAt + 2;
@@ -71,6 +74,7 @@ TEST(Journey, RecorderByButtonsAndKeys) {
         return !s.shown(QStringLiteral("DialogOption")) &&
                s.text(QStringLiteral("StatusPanel3"), kRecorder) == QStringLiteral("Manual");
     });
+    activateRecorder();
     for (int i = 1; i <= 3; ++i) {
         run.desktop.key(QStringLiteral("F7"));
         app.waitFor(QStringLiteral("a manual sample by F7"),
@@ -85,10 +89,10 @@ TEST(Journey, TilePutsMovedWindowsBack) {
     Snapshot s = app.waitFor(QStringLiteral("the comparator shown"), [](const Snapshot& now) {
         return now.shown(QStringLiteral("ComparatorForm"));
     });
-    // Drag the recorder by its title bar over the main strip and the meters.
+    // Drag the recorder by its title bar over the meters.
     const Widget recorder = *s.window(kRecorder);
     const QPoint title(recorder.rect.center().x(), (recorder.rect.top() + recorder.client.top()) / 2);
-    run.desktop.drag(title, title - QPoint(200, 60));
+    run.desktop.drag(title, title + QPoint(-200, 60));
     app.waitFor(QStringLiteral("the recorder moved"), [&](const Snapshot& now) {
         return now.window(kRecorder)->rect.topLeft() != recorder.rect.topLeft();
     });

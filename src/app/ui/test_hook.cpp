@@ -37,7 +37,7 @@ QJsonObject WindowJson(const QWidget* w) {
     o["class"] = QString::fromLatin1(w->metaObject()->className());
     o["title"] = w->windowTitle();
     o["frame"] = RectJson(w->frameGeometry());
-    o["client"] = RectJson(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+    o["client"] = RectJson(w->geometry());
     o["visible"] = w->isVisible();
     o["minimized"] = w->isMinimized();
     o["modal"] = w->isModal();
@@ -78,8 +78,8 @@ void AddWidgets(const QWidget* window, QJsonArray& out) {
     const QString windowName = WindowName(window);
     const auto children = window->findChildren<QWidget*>();
     for (const QWidget* w : children) {
-        if (w->isWindow())
-            continue; // a window of its own is listed with the windows
+        if (w->window() != window)
+            continue; // a window of its own is listed with its own widgets
         const auto* button = qobject_cast<const QAbstractButton*>(w);
         if (w->objectName().isEmpty() && !(button && !button->text().isEmpty()))
             continue;
