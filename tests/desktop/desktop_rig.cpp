@@ -304,7 +304,7 @@ void Program::fail(const QString& what) {
 Snapshot Program::waitFor(const QString& what, const std::function<bool(const Snapshot&)>& done,
                           Duration timeout) {
     return waitUntilRight(
-        what, [&](const Snapshot& s) { return done(s) ? QString() : QStringLiteral("not yet"); },
+        what, [&](const Snapshot& s) { return done(s) ? QString() : QStringLiteral("not seen"); },
         timeout);
 }
 
@@ -319,7 +319,7 @@ Snapshot Program::waitUntilRight(const QString& what,
         if (wrong.isEmpty())
             return now;
         if (clock.elapsed() > timeout.count())
-            fail(what + QStringLiteral(" (") + wrong + ')');
+            fail(what + QStringLiteral(": ") + wrong);
         Sleep(kPoll);
     }
 }
@@ -338,24 +338,27 @@ Snapshot Program::waitForStart() {
     });
 }
 
-// Waits until the widget found by find can take a click where it is: shown
-// and enabled, its window framed (under a window manager) and standing still
-// since the last look, so that the click does not land where a window is
-// only about to be.
+// Waits until the widget found by find can take a click where it is: shown,
+// enabled, and standing still for a few looks, so that the click does not
+// land where a window is only about to be (a window manager frames and
+// places a new window a moment after it shows).
 QPoint Program::settledCentre(const QString& what,
                               const std::function<std::optional<Widget>(const Snapshot&)>& find) {
-    const bool framed = m_desktop.options().windowManager;
-    QRect last;
-    const Snapshot s = waitFor(what, [&](const Snapshot& now) {
+    QRect last, lastWindow;
+    int stillFor = 0;
+    const Snapshot s = waitUntilRight(what, [&](const Snapshot& now) {
         const auto w = find(now);
-        if (!w || !w->visible || !w->enabled)
-            return false;
+        if (!w || !w->visible)
+            return QStringLiteral("not shown");
+        if (!w->enabled)
+            return QStringLiteral("disabled");
         const auto window = now.window(w->window);
-        if (!window || (framed && window->rect == window->client))
-            return false;
-        const bool still = w->rect == last;
+        if (!window)
+            return QStringLiteral("its window ") + w->window + QStringLiteral(" is not shown");
+        stillFor = w->rect == last && window->rect == lastWindow ? stillFor + 1 : 0;
         last = w->rect;
-        return still;
+        lastWindow = window->rect;
+        return stillFor >= 2 ? QString() : QStringLiteral("moving");
     });
     const Widget w = *find(s);
     // A check box or radio button takes a click on its mark and text only.

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include <iostream>
+
 namespace desk {
 namespace {
 
@@ -79,6 +83,48 @@ TEST(Journey, RecorderByButtonsAndKeys) {
         run.desktop.key(QStringLiteral("F7"));
         app.waitFor(QStringLiteral("a manual sample by F7"),
                     [&](const Snapshot& s) { return Samples(s) == stoppedAt + i; });
+    }
+}
+
+// The download of the logger memory stopped by Abort, then by Escape, at
+// about a third: it ends at once and leaves the import window empty.
+TEST(Journey, ImportAbortedByButtonAndEscape) {
+    QTemporaryDir dir;
+    Desktop desktop;
+    // About 7 s for the whole memory.
+    Program app(desktop, NewFolder(dir, QStringLiteral("run")),
+                {QStringLiteral("--simulate=logger,latency=1"), QStringLiteral("--no-sound")});
+    app.waitForStart();
+    app.click(QStringLiteral("sbtnImport"), kRecorder);
+    const QString import = QStringLiteral("FormImport");
+    const QString progress = QStringLiteral("MsgForm");
+    for (const bool byEscape : {false, true}) {
+        app.click(QStringLiteral("sbtnImport"), import);
+        app.clickButton(QStringLiteral("&Yes")); // replace what the window holds
+        app.waitFor(QStringLiteral("a third downloaded"), [&](const Snapshot& s) {
+            const auto bar = s.widget(QStringLiteral("ProgressBar"), progress);
+            return s.shown(progress) && bar && bar->maximum > 0 && bar->value * 3 >= bar->maximum;
+        });
+        QElapsedTimer clock;
+        if (byEscape) {
+            clock.start();
+            desktop.key(QStringLiteral("Escape"));
+        } else {
+            const QPoint abort =
+                app.snapshot().widget(QStringLiteral("bbtnAbort"), progress)->rect.center();
+            clock.start();
+            desktop.click(abort);
+        }
+        const Snapshot s = app.waitFor(QStringLiteral("the download ended"), [&](const Snapshot& now) {
+            return !now.shown(progress) && now.widget(QStringLiteral("sbtnImport"), import)->enabled;
+        });
+        const qint64 ms = clock.elapsed();
+        std::cout << (byEscape ? "Escape" : "Abort") << ": the download ended " << ms
+                  << " ms after the input\n";
+        // Half a second asked; the slack is for a loaded machine's look-ups.
+        EXPECT_LT(ms, 1500);
+        EXPECT_EQ(s.widget(QStringLiteral("PageControl"), import)->rows, 0);
+        EXPECT_FALSE(s.widget(QStringLiteral("sbtnSave"), import)->enabled);
     }
 }
 

@@ -66,11 +66,22 @@ class TMsgForm : public QDialog {
 
     void reject() override; // Escape acts like Abort
 
+    // Shows the dialog without waiting, as a dialog of owner (the window whose
+    // work it follows), in front and with the keyboard. While a window is
+    // shown modally only its own dialogs take clicks and keys, so the dialog
+    // of an import window shown modally must belong to it. Once hidden the
+    // dialog belongs to its first owner again.
+    void showOver(QWidget* owner);
+    void setVisible(bool visible) override;
+
   signals:
     void aborted();
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* m_home = nullptr;
 };
 
 // Centre a top-level window on the screen it is on (or the primary one).

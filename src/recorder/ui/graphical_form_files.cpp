@@ -131,7 +131,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         dialog->ProgressBar->setRange(0, kLoadSteps);
         dialog->ProgressBar->setValue(0);
         dialog->bbtnAbort->setEnabled(true);
-        dialog->show();
+        dialog->showOver(this);
     }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
