@@ -44,6 +44,8 @@ Widget WidgetOf(const QJsonObject& o, bool isWindow) {
     w.maximum = o["maximum"].toInt();
     w.rows = o["rows"].toInt();
     w.lastRowShown = o["lastRowShown"].toBool();
+    for (const QJsonValue& item : o["items"].toArray())
+        w.items << item.toString();
     return w;
 }
 
@@ -201,20 +203,22 @@ void Desktop::xdotool(const QStringList& args) {
 }
 
 void Desktop::click(QPoint at) {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
-             QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+    // No --sync: it waits for a motion that never comes when the pointer is
+    // there already (a second click on the same button).
+    xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
 }
 
 void Desktop::drag(QPoint from, QPoint to) {
     // Pressed, then moved in steps, as a hand does: a window manager starts a
     // move only after the pointer has travelled a few pixels.
-    QStringList args{QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                     QString::number(from.x()), QString::number(from.y()),
+    QStringList args{QStringLiteral("mousemove"), QString::number(from.x()),
+                     QString::number(from.y()),
                      QStringLiteral("mousedown"), QStringLiteral("1")};
     for (int step = 1; step <= 4; ++step) {
         const QPoint at = from + (to - from) * step / 4;
         args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove")
-             << QStringLiteral("--sync") << QString::number(at.x()) << QString::number(at.y());
+             << QString::number(at.x()) << QString::number(at.y());
     }
     args << QStringLiteral("mouseup") << QStringLiteral("1");
     xdotool(args);
@@ -375,6 +379,15 @@ void Program::click(const QString& name, const QString& window) {
 void Program::clickButton(const QString& text, const QString& window) {
     m_desktop.click(settledCentre("a button '" + text + "'",
                                   [&](const Snapshot& s) { return s.button(text, window); }));
+}
+
+void Program::typeIntoFileDialog(const QString& path) {
+    click(QStringLiteral("fileNameEdit"), QStringLiteral("QFileDialog"));
+    m_desktop.key(QStringLiteral("ctrl+a"));
+    m_desktop.type(path);
+    m_desktop.key(QStringLiteral("Return"));
+    waitFor(QStringLiteral("the file dialog closed"),
+            [](const Snapshot& s) { return !s.shown(QStringLiteral("QFileDialog")); });
 }
 
 void Program::kill() {

@@ -48,6 +48,7 @@ struct Widget {
     int value = 0;
     int maximum = 0;
     int rows = 0;
+    QStringList items; // the first rows of a list or table, columns joined by tabs
     bool lastRowShown = false;
 };
 
@@ -147,6 +148,8 @@ class Program {
     void click(const QString& name, const QString& window = QString());
     // Clicks a shown button by its text.
     void clickButton(const QString& text, const QString& window = QString());
+    // Answers Qt's file dialog with a path typed into its name field.
+    void typeIntoFileDialog(const QString& path);
     // Ends the program as a crash would: SIGKILL, then waits for its end.
     void kill();
     // Waits for the program to end by itself; its exit status.

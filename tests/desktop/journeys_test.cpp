@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <iostream>
 
@@ -148,6 +150,156 @@ TEST(Journey, TilePutsMovedWindowsBack) {
     const auto comparator = s.window(QStringLiteral("ComparatorForm"));
     ASSERT_TRUE(comparator);
     EXPECT_TRUE(s.available().contains(comparator->rect));
+}
+
+} // namespace
+} // namespace desk
+
+namespace desk {
+namespace {
+
+const QString kLeftovers = QStringLiteral("LeftoverDialog");
+
+// The leftover question's rows: "~QDMDL1.TMP", samples, first, last.
+QStringList LeftoverRows(const Snapshot& s) {
+    const auto list = s.widget(QStringLiteral("lvFiles"), kLeftovers);
+    return list ? list->items : QStringList();
+}
+
+QStringList TemporaryFiles(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("~QDMDL*.TMP")}, QDir::Files, QDir::Name);
+}
+
+// A recording an earlier run left: the entries of a two-sample record file.
+void PutLeftover(const QString& folder, int number) {
+    QFile g53(QStringLiteral(OSTREL_TEST_DATA "/recorder/two.g53"));
+    ASSERT_TRUE(g53.open(QIODevice::ReadOnly));
+    QFile tmp(folder + QStringLiteral("/~QDMDL%1.TMP").arg(number));
+    ASSERT_TRUE(tmp.open(QIODevice::WriteOnly));
+    tmp.write(g53.readAll().mid(4));
+}
+
+Program* Start(std::unique_ptr<Program>& app, Desktop& desktop, const QString& folder) {
+    app.reset(); // the earlier run ends (SIGKILL) first
+    app = std::make_unique<Program>(desktop, folder,
+                                    QStringList{QStringLiteral("--simulate"),
+                                                QStringLiteral("--no-sound")});
+    app->waitForStart();
+    return app.get();
+}
+
+// Leftovers are asked about once, all together; each answer does what it says.
+TEST(Journey, LeftoversKeptDeletedOpenedAndSaved) {
+    QTemporaryDir dir;
+    Desktop desktop;
+    const QString folder = NewFolder(dir, QStringLiteral("run"));
+    PutLeftover(folder, 1);
+    PutLeftover(folder, 2);
+    std::unique_ptr<Program> app;
+
+    // Keep for later: both stay and are offered again at the next start.
+    Start(app, desktop, folder);
+    Snapshot s = app->waitFor(QStringLiteral("the leftovers listed"), [](const Snapshot& now) {
+        return LeftoverRows(now).size() == 2;
+    });
+    EXPECT_TRUE(LeftoverRows(s)[0].startsWith(QStringLiteral("~QDMDL2.TMP\t2\t")));
+    app->click(QStringLiteral("bbtnKeep"), kLeftovers);
+    app->waitFor(QStringLiteral("the question gone"),
+                 [](const Snapshot& now) { return !now.shown(kLeftovers); });
+    EXPECT_EQ(TemporaryFiles(folder).size(), 2);
+
+    // Delete the second in the list (~QDMDL1), chosen by the keyboard, then
+    // open the other one from the question that follows.
+    Start(app, desktop, folder);
+    app->waitFor(QStringLiteral("the leftovers offered again"),
+                 [](const Snapshot& now) { return LeftoverRows(now).size() == 2; });
+    app->click(QStringLiteral("lvFiles"), kLeftovers);
+    desktop.key(QStringLiteral("End"));
+    app->click(QStringLiteral("bbtnDelete"), kLeftovers);
+    app->clickButton(QStringLiteral("&Yes"));
+    s = app->waitFor(QStringLiteral("one leftover left"),
+                     [](const Snapshot& now) { return LeftoverRows(now).size() == 1; });
+    EXPECT_EQ(TemporaryFiles(folder), QStringList{QStringLiteral("~QDMDL2.TMP")});
+    app->click(QStringLiteral("bbtnOpen"), kLeftovers);
+    app->waitFor(QStringLiteral("its samples in the recorder"),
+                 [](const Snapshot& now) { return Samples(now) == 2; });
+
+    // Saved: the leftover has done its work and is not offered again.
+    app->click(QStringLiteral("sbtnSaveFile"), kRecorder);
+    app->typeIntoFileDialog(folder + QStringLiteral("/kept.g53"));
+    app->waitFor(QStringLiteral("the save done"), [&](const Snapshot&) {
+        return QFile::exists(folder + QStringLiteral("/kept.g53")) && TemporaryFiles(folder).isEmpty();
+    });
+    Start(app, desktop, folder);
+    EXPECT_FALSE(app->snapshot().shown(kLeftovers));
+}
+
+// A crash (SIGKILL) during an automatic and during a manual recording: the
+// next start offers both, and each opens with every sample taken.
+TEST(Journey, RecordingsSurviveAKill) {
+    QTemporaryDir dir;
+    Desktop desktop;
+    const QString folder = NewFolder(dir, QStringLiteral("run"));
+    std::unique_ptr<Program> app;
+    const auto link = [&app] {
+        app->click(QStringLiteral("sbtnLink"));
+        app->waitFor(QStringLiteral("linked"), [](const Snapshot& s) {
+            return !s.text(QStringLiteral("DataPanel")).trimmed().isEmpty();
+        });
+    };
+
+    Start(app, desktop, folder);
+    link();
+    app->click(QStringLiteral("sbtnRecordStart"));
+    const int recorded = Samples(app->waitFor(QStringLiteral("three samples recorded"),
+                                              [](const Snapshot& s) { return Samples(s) >= 3; }));
+    app->kill();
+
+    Start(app, desktop, folder);
+    app->waitFor(QStringLiteral("the recording offered"),
+                 [](const Snapshot& s) { return LeftoverRows(s).size() == 1; });
+    app->click(QStringLiteral("bbtnKeep"), kLeftovers);
+    link();
+    app->click(QStringLiteral("sbtnOption"));
+    app->click(QStringLiteral("rbtnManual"), QStringLiteral("DialogOption"));
+    app->click(QStringLiteral("btnOk"), QStringLiteral("DialogOption"));
+    for (int i = 1; i <= 3; ++i) {
+        app->click(QStringLiteral("sbtnManualLogging"));
+        app->waitFor(QStringLiteral("a manual sample"), [i](const Snapshot& s) { return Samples(s) == i; });
+    }
+    app->kill();
+
+    Start(app, desktop, folder);
+    const Snapshot s = app->waitFor(QStringLiteral("both offered"),
+                                    [](const Snapshot& now) { return LeftoverRows(now).size() == 2; });
+    // Newest first: the manual one, then the recorded one; at least the
+    // samples counted before the kill (one more may have been written).
+    EXPECT_EQ(LeftoverRows(s)[0].section('\t', 1, 1).toInt(), 3);
+    EXPECT_GE(LeftoverRows(s)[1].section('\t', 1, 1).toInt(), recorded);
+    app->click(QStringLiteral("bbtnOpen"), kLeftovers);
+    app->waitFor(QStringLiteral("the manual samples back"),
+                 [](const Snapshot& now) { return Samples(now) == 3; });
+}
+
+// A page exported as a PNG file through the export dialog.
+TEST(Journey, ExportPageToPng) {
+    Linked run;
+    Program& app = run.app;
+    app.click(QStringLiteral("sbtnRecordStart"));
+    app.waitFor(QStringLiteral("two samples"), [](const Snapshot& s) { return Samples(s) >= 2; });
+    app.click(QStringLiteral("sbtnRecordStop"));
+    app.click(QStringLiteral("sbtnExport"), kRecorder);
+    const QString dialog = QStringLiteral("DlgExportForm");
+    app.click(QStringLiteral("rbtnBitMap"), dialog);
+    app.click(QStringLiteral("rbtnFile"), dialog);
+    app.click(QStringLiteral("btnBrowse"), dialog);
+    const QString png = run.dir.filePath(QStringLiteral("page.png"));
+    app.typeIntoFileDialog(png);
+    app.click(QStringLiteral("btnExport"), dialog);
+    app.waitFor(QStringLiteral("the dialog closed"), [&](const Snapshot& s) { return !s.shown(dialog); });
+    QFile file(png);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(8).startsWith("\x89PNG"));
 }
 
 } // namespace

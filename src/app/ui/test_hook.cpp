@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,8 @@
 
 namespace ostrel {
 namespace {
+
+constexpr int kItemsShown = 50;
 
 QJsonArray RectJson(const QRect& r) {
     return {r.x(), r.y(), r.width(), r.height()};
@@ -66,6 +69,16 @@ void AddContents(const QWidget* w, QJsonObject& o) {
         const QAbstractItemModel* model = view->model();
         const int rows = model ? model->rowCount(view->rootIndex()) : 0;
         o["rows"] = rows;
+        // The first rows' texts, their columns joined by tabs.
+        QJsonArray items;
+        const int columns = model ? model->columnCount(view->rootIndex()) : 0;
+        for (int r = 0; r < std::min(rows, kItemsShown); ++r) {
+            QStringList cells;
+            for (int c = 0; c < columns; ++c)
+                cells << model->index(r, c, view->rootIndex()).data().toString();
+            items.append(cells.join('\t'));
+        }
+        o["items"] = items;
         if (rows > 0) {
             // Whether the newest row can be seen without scrolling.
             const QRect last = view->visualRect(model->index(rows - 1, 0, view->rootIndex()));

@@ -7,7 +7,8 @@
 //               client rectangles on the screen, visible, minimised, modal),
 //               every named widget of a shown window and every button with a
 //               text (window, class, rectangle on the screen, visible,
-//               enabled, checked, text, value, rows), the screen's and its
+//               enabled, checked, text, value, rows and the first rows'
+//               texts), the screen's and its
 //               available area, and which window is active and modal
 //
 // It never acts on a window: the tests give their input through the window
