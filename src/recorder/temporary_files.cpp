@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,15 +80,18 @@ LeftoverSummary SummariseLeftover(const LeftoverFile& file) {
 bool IsLeftoverOf(const TemporaryFiles& files, const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     if (TemporaryFileNumber(name) <= 0)
         return false;
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     const std::string directory = files.directory().empty() ? "." : files.directory();
     if (::stat(folder.c_str(), &a) != 0 || ::stat(directory.c_str(), &b) != 0 ||
         a.st_dev != b.st_dev || a.st_ino != b.st_ino)
         return false;
-    return !Contains(files.ownFiles(), TemporaryFilePath(files.directory(), TemporaryFileNumber(name)));
+    return !Contains(files.ownFiles(),
+                     TemporaryFilePath(files.directory(), TemporaryFileNumber(name)));
 }
 
 TemporaryFiles::TemporaryFiles(std::string directory) : m_directory(std::move(directory)) {

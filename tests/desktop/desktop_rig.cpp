@@ -145,11 +145,11 @@ QString Snapshot::text(const QString& name, const QString& window) const {
 
 Desktop::Desktop(const DesktopOptions& options) : m_options(options) {
     // The server picks a free display number and writes it on its output.
-    m_server.start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"),
-                    QStringLiteral("%1x%2x24").arg(options.width).arg(options.height),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    m_server.start(
+        QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+         QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options.width).arg(options.height),
+         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     QByteArray number;
     WaitUntil(
         [&] {
@@ -213,8 +213,7 @@ void Desktop::drag(QPoint from, QPoint to) {
     // Pressed, then moved in steps, as a hand does: a window manager starts a
     // move only after the pointer has travelled a few pixels.
     QStringList args{QStringLiteral("mousemove"), QString::number(from.x()),
-                     QString::number(from.y()),
-                     QStringLiteral("mousedown"), QStringLiteral("1")};
+                     QString::number(from.y()), QStringLiteral("mousedown"), QStringLiteral("1")};
     for (int step = 1; step <= 4; ++step) {
         const QPoint at = from + (to - from) * step / 4;
         args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove")
@@ -249,9 +248,8 @@ Program::Program(Desktop& desktop, const QString& folder, const QStringList& arg
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/.config"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder + QStringLiteral("/.run"));
     QDir(folder).mkpath(QStringLiteral(".run"));
-    QFile::setPermissions(folder + QStringLiteral("/.run"), QFileDevice::ReadOwner |
-                                                              QFileDevice::WriteOwner |
-                                                              QFileDevice::ExeOwner);
+    QFile::setPermissions(folder + QStringLiteral("/.run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(folder);
     m_process.setStandardErrorFile(folder + QStringLiteral("/.stderr"), QIODevice::Append);
@@ -331,8 +329,8 @@ Snapshot Program::waitUntilRight(const QString& what,
 Snapshot Program::waitForStart() {
     const bool framed = m_desktop.options().windowManager;
     return waitFor("the start-up windows shown", [framed](const Snapshot& s) {
-        for (const char* name : {"FormMain", "DigitalMeterForm", "AnalogMeterForm",
-                                 "GraphicalForm", "DataStringGridForm"}) {
+        for (const char* name : {"FormMain", "DigitalMeterForm", "AnalogMeterForm", "GraphicalForm",
+                                 "DataStringGridForm"}) {
             const auto w = s.window(QString::fromLatin1(name));
             // Under a window manager a window is placed once it has its frame.
             if (!w || (framed && w->rect == w->client))

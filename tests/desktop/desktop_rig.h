@@ -37,7 +37,7 @@ struct Widget {
     QString name;
     QString window; // the window's object name (widgets only)
     QString className;
-    QRect rect;  // on the screen; for a window: its frame, decorations included
+    QRect rect;   // on the screen; for a window: its frame, decorations included
     QRect client; // windows only: the client area on the screen
     QString title;
     QString text;

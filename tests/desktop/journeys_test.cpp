@@ -117,9 +117,11 @@ TEST(Journey, ImportAbortedByButtonAndEscape) {
             clock.start();
             desktop.click(abort);
         }
-        const Snapshot s = app.waitFor(QStringLiteral("the download ended"), [&](const Snapshot& now) {
-            return !now.shown(progress) && now.widget(QStringLiteral("sbtnImport"), import)->enabled;
-        });
+        const Snapshot s =
+            app.waitFor(QStringLiteral("the download ended"), [&](const Snapshot& now) {
+                return !now.shown(progress) &&
+                       now.widget(QStringLiteral("sbtnImport"), import)->enabled;
+            });
         const qint64 ms = clock.elapsed();
         std::cout << (byEscape ? "Escape" : "Abort") << ": the download ended " << ms
                   << " ms after the input\n";
@@ -139,7 +141,8 @@ TEST(Journey, TilePutsMovedWindowsBack) {
     });
     // Drag the recorder by its title bar over the meters.
     const Widget recorder = *s.window(kRecorder);
-    const QPoint title(recorder.rect.center().x(), (recorder.rect.top() + recorder.client.top()) / 2);
+    const QPoint title(recorder.rect.center().x(),
+                       (recorder.rect.top() + recorder.client.top()) / 2);
     run.desktop.drag(title, title + QPoint(-200, 60));
     app.waitFor(QStringLiteral("the recorder moved"), [&](const Snapshot& now) {
         return now.window(kRecorder)->rect.topLeft() != recorder.rect.topLeft();
@@ -181,9 +184,8 @@ void PutLeftover(const QString& folder, int number) {
 
 Program* Start(std::unique_ptr<Program>& app, Desktop& desktop, const QString& folder) {
     app.reset(); // the earlier run ends (SIGKILL) first
-    app = std::make_unique<Program>(desktop, folder,
-                                    QStringList{QStringLiteral("--simulate"),
-                                                QStringLiteral("--no-sound")});
+    app = std::make_unique<Program>(
+        desktop, folder, QStringList{QStringLiteral("--simulate"), QStringLiteral("--no-sound")});
     app->waitForStart();
     return app.get();
 }
@@ -199,9 +201,8 @@ TEST(Journey, LeftoversKeptDeletedOpenedAndSaved) {
 
     // Keep for later: both stay and are offered again at the next start.
     Start(app, desktop, folder);
-    Snapshot s = app->waitFor(QStringLiteral("the leftovers listed"), [](const Snapshot& now) {
-        return LeftoverRows(now).size() == 2;
-    });
+    Snapshot s = app->waitFor(QStringLiteral("the leftovers listed"),
+                              [](const Snapshot& now) { return LeftoverRows(now).size() == 2; });
     EXPECT_TRUE(LeftoverRows(s)[0].startsWith(QStringLiteral("~QDMDL2.TMP\t2\t")));
     app->click(QStringLiteral("bbtnKeep"), kLeftovers);
     app->waitFor(QStringLiteral("the question gone"),
@@ -228,7 +229,8 @@ TEST(Journey, LeftoversKeptDeletedOpenedAndSaved) {
     app->click(QStringLiteral("sbtnSaveFile"), kRecorder);
     app->typeIntoFileDialog(folder + QStringLiteral("/kept.g53"));
     app->waitFor(QStringLiteral("the save done"), [&](const Snapshot&) {
-        return QFile::exists(folder + QStringLiteral("/kept.g53")) && TemporaryFiles(folder).isEmpty();
+        return QFile::exists(folder + QStringLiteral("/kept.g53")) &&
+               TemporaryFiles(folder).isEmpty();
     });
     Start(app, desktop, folder);
     EXPECT_FALSE(app->snapshot().shown(kLeftovers));
@@ -265,13 +267,15 @@ TEST(Journey, RecordingsSurviveAKill) {
     app->click(QStringLiteral("btnOk"), QStringLiteral("DialogOption"));
     for (int i = 1; i <= 3; ++i) {
         app->click(QStringLiteral("sbtnManualLogging"));
-        app->waitFor(QStringLiteral("a manual sample"), [i](const Snapshot& s) { return Samples(s) == i; });
+        app->waitFor(QStringLiteral("a manual sample"),
+                     [i](const Snapshot& s) { return Samples(s) == i; });
     }
     app->kill();
 
     Start(app, desktop, folder);
-    const Snapshot s = app->waitFor(QStringLiteral("both offered"),
-                                    [](const Snapshot& now) { return LeftoverRows(now).size() == 2; });
+    const Snapshot s = app->waitFor(QStringLiteral("both offered"), [](const Snapshot& now) {
+        return LeftoverRows(now).size() == 2;
+    });
     // Newest first: the manual one, then the recorded one; at least the
     // samples counted before the kill (one more may have been written).
     EXPECT_EQ(LeftoverRows(s)[0].section('\t', 1, 1).toInt(), 3);
@@ -296,7 +300,8 @@ TEST(Journey, ExportPageToPng) {
     const QString png = run.dir.filePath(QStringLiteral("page.png"));
     app.typeIntoFileDialog(png);
     app.click(QStringLiteral("btnExport"), dialog);
-    app.waitFor(QStringLiteral("the dialog closed"), [&](const Snapshot& s) { return !s.shown(dialog); });
+    app.waitFor(QStringLiteral("the dialog closed"),
+                [&](const Snapshot& s) { return !s.shown(dialog); });
     QFile file(png);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(8).startsWith("\x89PNG"));

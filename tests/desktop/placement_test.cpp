@@ -29,8 +29,7 @@ TEST_P(Placement, StartLayoutFitsTheAvailableArea) {
 INSTANTIATE_TEST_SUITE_P(Screens, Placement,
                          ::testing::Values(Screen{1024, 768, true, 0}, Screen{1366, 768, true, 0},
                                            Screen{1920, 1080, true, 40},
-                                           Screen{1024, 768, false, 0},
-                                           Screen{1366, 768, false, 0},
+                                           Screen{1024, 768, false, 0}, Screen{1366, 768, false, 0},
                                            Screen{1920, 1080, false, 0}),
                          [](const auto& info) {
                              const Screen& s = info.param;

@@ -31,8 +31,7 @@ class StartFrameFollower : public QObject {
   public:
     static constexpr int kFollowForMs = 10000;
 
-    StartFrameFollower(QObject* owner, std::vector<QWidget*> windows,
-                       std::function<void()> arrange)
+    StartFrameFollower(QObject* owner, std::vector<QWidget*> windows, std::function<void()> arrange)
         : QObject(owner), m_arrange(std::move(arrange)) {
         for (QWidget* w : windows) {
             m_windows.emplace_back(w);
@@ -149,7 +148,8 @@ void ShellSession::showWindows() {
     m_windows.graphical->show();
     m_windows.dataList->show();
     TFormMain* main = m_windows.main;
-    new StartFrameFollower(main, {main, m_windows.digitalMeter, m_windows.analogMeter,
+    new StartFrameFollower(main,
+                           {main, m_windows.digitalMeter, m_windows.analogMeter,
                             m_windows.graphical, m_windows.dataList},
                            [main] { main->arrangeStartWindows(); });
     // Recordings an earlier run left behind are offered once the windows show.

@@ -49,10 +49,9 @@ TileLayout ComputeTile(const TileInput& in) {
 
     if (in.comparatorVisible) {
         const int e = 2 * m.sizingFrame + m.caption;
-        out.comparator =
-            WindowRect{x0 + e, y0 + (sh - mainHeight) / 4 + mainHeight + e,
-                       in.comparatorFaceWidth + e,
-                       in.comparatorFaceHeight + in.comparatorButtonsHeight + e + 2};
+        out.comparator = WindowRect{x0 + e, y0 + (sh - mainHeight) / 4 + mainHeight + e,
+                                    in.comparatorFaceWidth + e,
+                                    in.comparatorFaceHeight + in.comparatorButtonsHeight + e + 2};
     }
     return out;
 }
