@@ -39,8 +39,9 @@ QString LayoutProblems(const Snapshot& s) {
         if (s.shown("GraphicalForm") && !area.contains(status->rect))
             problems << QStringLiteral("the recorder's status bar is off the screen");
     if (const auto list = s.widget(QStringLiteral("DataList"), "DataStringGridForm"))
-        if (s.shown("DataStringGridForm") && list->visible && !area.contains(list->rect))
-            problems << QStringLiteral("the data list's rows are off the screen");
+        if (s.shown("DataStringGridForm") && list->visible &&
+            (!area.contains(list->rect) || (list->rows > 0 && !list->lastRowShown)))
+            problems << QStringLiteral("the data list's newest row is hidden");
     return problems.join(QStringLiteral("; "));
 }
 
