@@ -4,6 +4,7 @@
 // file loads and imports whose Abort clears the BusyFlag.
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QProgressBar;
@@ -81,7 +82,7 @@ class TMsgForm : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    QWidget* m_home = nullptr;
+    QPointer<QWidget> m_home; // the owner it was made with
 };
 
 // Centre a top-level window on the screen it is on (or the primary one).
