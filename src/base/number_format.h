@@ -17,6 +17,12 @@ namespace ostrel {
 // Zero of either sign is "0"; NaN is "NAN", infinities "INF" and "-INF".
 std::string FormatGeneral(double value);
 
+// The shortest text that reads back as the same number ("0.01234" for the
+// float nearest 0.01234, "1e+20"): the figures of stored values and of
+// levels a user typed.
+std::string FormatShortest(double value);
+std::string FormatShortest(float value);
+
 // Reads a real number: optional blanks (space, tab), an optional sign, digits
 // with an optional "." fraction (at least one digit in all), an optional
 // exponent "E"/"e" with optional sign and digits, optional blanks. The whole

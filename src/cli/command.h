@@ -61,6 +61,7 @@ Command AddCommand(CLI::App& app, const std::string& name, const std::string& de
 // Option checks whose failure reads as a plain sentence after the option's
 // name ("--count: expected a whole number from 0 up").
 CLI::Validator WholeNumberFrom(long minimum);
+CLI::Validator WholeNumberFromTo(long minimum, long maximum);
 CLI::Validator SecondsFromTo(double minimum, double maximum);
 CLI::Validator OneOf(std::vector<std::string> choices);
 

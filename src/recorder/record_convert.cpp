@@ -1,13 +1,6 @@
 #include "recorder/record_convert.h"
 
-#include "base/line_reader.h"
-#include "recorder/frame_capture.h"
-#include "recorder/sampling.h"
 #include "recorder/text_export.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ostrel {
 namespace {
@@ -105,41 +98,27 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
 CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::string& output,
                                         ConvertOutput kind, const BadCaptureLine& badLine) {
     CaptureConvertResult result;
-    // A named pipe is read as a stream: opening it waits for its writer.
-    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
-        if (fd >= 0)
-            ::close(fd);
+    ConvertWriter writer(kind);
+    bool outputFailed = false;
+    const CaptureReadResult read = ReadCaptureSamples(
+        input,
+        [&](const RecordPair* sample) {
+            if (!writer.isOpen() && !outputFailed)
+                outputFailed = !writer.open(output);
+            if (sample)
+                writer.append(*sample);
+        },
+        badLine);
+    if (!read.opened) {
         result.messageId = 9004;
         return result;
     }
-    LineReader lines = LineReader::FromDescriptor(fd, kMaxCaptureLineLength);
-    ConvertWriter writer(kind);
-    bool outputFailed = false;
-    CaptureEntry entry;
-    for (LineReader::Line line; lines.next(line);) {
-        const CaptureLineKind lineKind =
-            line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, entry);
-        if (lineKind == CaptureLineKind::Blank)
-            continue;
-        if (lineKind == CaptureLineKind::Bad) {
-            ++result.badLines;
-            if (badLine)
-                badLine(line.number, line.tooLong);
-            continue;
-        }
-        ++result.frames;
-        if (!writer.isOpen() && !outputFailed)
-            outputFailed = !writer.open(output);
-        if (auto sample = SampleFromFrame(entry.frame, entry.timeText))
-            writer.append(*sample);
-    }
-    ::close(fd);
+    result.frames = read.frames;
+    result.badLines = read.badLines;
     result.samples = writer.count();
-    if (lines.failed())
+    if (read.failed)
         result.messageId = 9004;
-    if (result.frames == 0 && (result.badLines > 0 || lines.failed()))
+    if (result.frames == 0 && (result.badLines > 0 || read.failed))
         return result; // nothing of the input could be read
     if (outputFailed || !(writer.isOpen() || writer.open(output)) || !writer.commit(false)) {
         result.messageId = 9005;

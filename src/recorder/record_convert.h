@@ -6,6 +6,7 @@
 // the recorder samples a live reading.
 
 #include "base/atomic_file.h"
+#include "recorder/capture_reader.h"
 #include "recorder/record_file.h"
 
 #include <cstdint>
@@ -66,10 +67,6 @@ struct CaptureConvertResult {
     std::uint64_t badLines = 0;
     bool written = false; // the output was written (else it is untouched)
 };
-
-// Called for each line that is neither form of a capture line, with its
-// number (from 1) and whether it was refused for its length alone.
-using BadCaptureLine = std::function<void(std::uint64_t lineNumber, bool tooLong)>;
 
 // A capture file (regular file or named pipe, read as a stream). Every frame
 // becomes a sample as the recorder takes it, with the line's time text.

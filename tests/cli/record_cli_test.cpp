@@ -19,15 +19,10 @@ namespace {
 using test::CliDir;
 using test::CliRun;
 using test::Lines;
+using test::Load;
 using test::RunCli;
 
 constexpr const char* kHeader = "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc";
-
-SampleBuffer Load(const std::string& path) {
-    SampleBuffer pairs;
-    EXPECT_EQ(LoadRecordFile(path, pairs).status, LoadStatus::Ok) << path;
-    return pairs;
-}
 
 // The printed sample lines agree with the file's entries, one by one.
 void ExpectPrintedAreStored(const std::vector<std::string>& printed, const SampleBuffer& stored) {
