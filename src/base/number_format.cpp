@@ -144,6 +144,24 @@ std::string FormatGeneralReadable(double value) {
                                        : FormatSignificant(value, kExactDigits);
 }
 
+namespace {
+
+template <typename T> std::string Shortest(T value) {
+    char text[48];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+} // namespace
+
+std::string FormatShortest(double value) {
+    return Shortest(value);
+}
+
+std::string FormatShortest(float value) {
+    return Shortest(value);
+}
+
 bool ParseReal(std::string_view text, double* value) {
     std::string_view s = TrimBlanks(text);
     if (!IsDecimalRealText(s))

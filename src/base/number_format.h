@@ -27,6 +27,12 @@ bool GeneralFormReadsBack(double value);
 // written this way is always read again by ParseReal.
 std::string FormatGeneralReadable(double value);
 
+// The shortest text that reads back as the same number ("0.01234" for the
+// float nearest 0.01234, "1e+20"): the figures of stored values and of
+// levels a user typed.
+std::string FormatShortest(double value);
+std::string FormatShortest(float value);
+
 // Reads a real number: optional blanks (space, tab), an optional sign, digits
 // with an optional "." fraction (at least one digit in all), an optional
 // exponent "E"/"e" with optional sign and digits, optional blanks. The whole

@@ -4,6 +4,7 @@
 
 #include "base/string_table.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "cli/standard_output.h"
 #include "import/session_conversion.h"
 #include "import/session_export.h"
@@ -61,6 +62,8 @@ void ProgressBar::finish() {
 
 namespace {
 
+constexpr int kNothingReadText = 9074;
+
 // The outputs fed reading by reading as the image is decoded, so that no
 // output needs the sessions held whole; what each session holds is noted for
 // the summary.
@@ -104,16 +107,18 @@ class OutputSink final : public SessionSink {
 } // namespace
 
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    int status = 0;
-    auto cannotWrite = [&status](const std::string& path) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << path << ")\n";
-        status = kExitFailure;
-    };
     SessionFileWriter slr;
     SessionExportFile csv;
-    const bool slrOpen = outputs.slr && slr.open(*outputs.slr);
-    const bool csvOpen = outputs.csv && csv.open(*outputs.csv);
-    OutputSink sink(slrOpen ? &slr : nullptr, csvOpen ? &csv : nullptr);
+    // Outputs that cannot be made are told before the work.
+    if (outputs.slr && !slr.open(*outputs.slr)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        return kExitFailure;
+    }
+    if (outputs.csv && !csv.open(*outputs.csv)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        return kExitFailure;
+    }
+    OutputSink sink(outputs.slr ? &slr : nullptr, outputs.csv ? &csv : nullptr);
 
     // Each session starts the bar again; only a terminal shows it.
     ProgressBar bar(true);
@@ -148,10 +153,21 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
                   << " readings that lie outside the image, over bytes already read, or beyond "
                      "the table\n";
 
-    if (outputs.slr && !(slrOpen && slr.commit(outputs.durable)))
-        cannotWrite(*outputs.slr);
-    if (outputs.csv && !(csvOpen && csv.commit(outputs.durable)))
-        cannotWrite(*outputs.csv);
+    // Sessions announced of which nothing could be read: the outputs stay
+    // as they were (an image that announces none is written as empty).
+    if (readings == 0 && (decoded.sessionsCut > 0 || decoded.readingsCut > 0)) {
+        std::cerr << NumberedLine(kErrorCaption, kNothingReadText) << '\n';
+        return kExitFailure;
+    }
+    int status = 0;
+    if (outputs.slr && !slr.commit(outputs.durable)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        status = kExitFailure;
+    }
+    if (outputs.csv && !csv.commit(outputs.durable)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        status = kExitFailure;
+    }
     return status;
 }
 

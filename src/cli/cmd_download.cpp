@@ -4,6 +4,7 @@
 #include "cli/cable_access.h"
 #include "cli/cmd_decode_image.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "cli/stop_signals.h"
 #include "import/logger_download.h"
 #include "import/session_conversion.h"
@@ -64,8 +65,9 @@ int Download(const DownloadOptions& options) {
     }
     std::cerr << "Read " << result.image.size() << " bytes (" << result.length << " announced) in "
               << result.blockExchanges + 1 << " block exchanges\n";
-    if (options.image && !WriteLoggerImageFile(*options.image, result.image)) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *options.image << ")\n";
+    int saveError = 0;
+    if (options.image && !WriteLoggerImageFile(*options.image, result.image, &saveError)) {
+        ReportSaveError(*options.image, saveError);
         return kExitFailure;
     }
     std::cerr << NumberedLine(kWarningCaption, 8013) << '\n';

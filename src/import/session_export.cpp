@@ -1,5 +1,6 @@
 #include "import/session_export.h"
 
+#include "base/visible_text.h"
 #include "link/reading.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@ void AppendField(std::string& out, std::string_view text) {
 }
 
 void AppendLine(std::string& out, std::size_t item, const TRecord& main, const TRecord* sub) {
+    const std::size_t start = out.size();
     out += std::to_string(item);
     AppendField(out, FieldView(main.timeText));
     AppendField(out, FieldView(main.dataText));
@@ -25,6 +27,8 @@ void AppendLine(std::string& out, std::size_t item, const TRecord& main, const T
         AppendField(out, FieldView(sub->unitText));
         AppendField(out, FieldView(sub->functionText));
     }
+    // A line is a reading: no stored text may break it.
+    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 

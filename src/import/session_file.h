@@ -30,6 +30,7 @@ class SessionFileWriter {
     void pair(const TRecord& main, const TRecord* sub);
     // durable: flushed to the disk first (see SaveSessionFile).
     bool commit(bool durable = true);
+    int error() const { return m_file.error(); } // see AtomicFile::error
 
   private:
     WriteBehindFile m_file;

@@ -1,6 +1,7 @@
 #include "recorder/text_export.h"
 
 #include "base/atomic_file.h"
+#include "base/visible_text.h"
 #include "recorder/recorder_math.h"
 
 #include <algorithm>
@@ -105,6 +106,7 @@ void AppendFields(std::string& out, const Fields& f, std::string_view unit) {
 
 void AppendLine(std::string& out, const RecordView& main, bool hasSub, const RecordView& sub,
                 std::int64_t position) {
+    const std::size_t start = out.size();
     char number[24];
     const auto [end, ec] = std::to_chars(number, number + sizeof number, position + 1);
     (void)ec;
@@ -116,6 +118,8 @@ void AppendLine(std::string& out, const RecordView& main, bool hasSub, const Rec
     // The sub unit field is the sub record's unit text as stored.
     if (hasSub)
         AppendFields(out, DisplayFields(sub, false), sub.unit);
+    // A line is a sample: no stored text may break it.
+    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 

@@ -9,13 +9,16 @@
 #include "base/ui/message_box.h"
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
+#include "recorder/ui/leftover_dialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -86,11 +89,19 @@ TEST(RecorderEndToEnd, StartUpOffersAnEarlierRunsRecording) {
     std::unique_ptr<MeterAccess> access = MakeMeterAccess("absent", nullptr);
     ASSERT_TRUE(access);
     ShellSession session(*access, dir.path());
-    ScopedMessageAnswerer no(QMessageBox::No);
+    QString listed;
+    session.windows().graphical->setDialogRunner([&](QDialog& d) {
+        auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+        listed = dialog.lvFiles->topLevelItem(0)->text(0) + ' ' +
+                 dialog.lvFiles->topLevelItem(0)->text(1);
+        dialog.bbtnKeep->click();
+        return dialog.result();
+    });
     session.showWindows();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return no.count() > 0; }, 5000));
-    EXPECT_TRUE(no.requests()[0].text.startsWith("~QDMDL4.TMP holds 2 samples"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !listed.isEmpty(); }, 5000));
+    EXPECT_EQ(listed, "~QDMDL4.TMP 2");
     EXPECT_TRUE(session.windows().graphical->engine().empty());
+    EXPECT_TRUE(left.exists());
 }
 
 } // namespace

@@ -92,11 +92,8 @@ TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindo
     const ScreenMetrics metrics = CurrentScreenMetrics(mainWindow);
     const PixelSize smallest = DigitalMeterMinimumSize(metrics);
     const PixelRect largest = DigitalMeterMaximised(metrics);
-    if (smallest.width > 0 && smallest.height > 0) {
-        setMinimumSize(smallest.width, smallest.height);
-        setMaximumSize(std::max(smallest.width, largest.width),
-                       std::max(smallest.height, largest.height));
-    }
+    if (smallest.width > 0 && smallest.height > 0)
+        SetFrameSizeLimits(this, smallest, {largest.width, largest.height});
     PlaceWindow(this, DigitalMeterPlacement(metrics));
     applyLayout();
     clearDisplay();

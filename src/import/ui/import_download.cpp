@@ -175,7 +175,7 @@ void TFormImport::showDownloadProgress() {
         // The download can be aborted at any time: it runs on its own thread.
         dialog->bbtnAbort->setEnabled(true);
         connect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun, Qt::UniqueConnection);
-        dialog->show();
+        dialog->showOver(this);
         m_progressShown = true;
     }
     if (!m_progressShown)

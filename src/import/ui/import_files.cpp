@@ -94,7 +94,7 @@ void TFormImport::sbtnOpenClick() {
         dialog->ProgressBar->setValue(0);
         dialog->bbtnAbort->setEnabled(true);
         abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
-        dialog->show();
+        dialog->showOver(this);
     }
     BusyFlag() = true;
     clearWindow();

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -89,6 +90,12 @@ bool TGraphicalForm::saveFile(const QString& path) {
         return false;
     }
     m_engine.markSaved();
+    // A leftover recording opened and now saved whole lives on in the saved
+    // file: its temporary file is not offered again.
+    if (!m_openedLeftover.isEmpty()) {
+        QFile::remove(m_openedLeftover);
+        m_openedLeftover.clear();
+    }
     refreshEnables();
     return true;
 }
@@ -111,6 +118,8 @@ bool TGraphicalForm::openFile(const QString& path) {
     if (!m_engine.empty() || m_recording)
         return false;
     const bool loaded = loadWithProgress(path);
+    if (loaded && IsLeftoverOf(*m_tempFiles, path.toStdString()))
+        m_openedLeftover = path;
     refreshEnables();
     return loaded;
 }
@@ -129,7 +138,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         dialog->ProgressBar->setRange(0, kLoadSteps);
         dialog->ProgressBar->setValue(0);
         dialog->bbtnAbort->setEnabled(true);
-        dialog->show();
+        dialog->showOver(this);
     }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
