@@ -2,6 +2,7 @@
 
 #include "base/string_table.h"
 #include "displays/ui/frame_pace.h"
+#include "displays/ui/glyph_label.h"
 #include "displays/ui/live_windows.h"
 
 #include <QCloseEvent>
@@ -128,7 +129,7 @@ QString TDigitalMeterForm::caption(bool linked) {
 }
 
 QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
-    auto* panel = new QLabel(parent);
+    auto* panel = new GlyphLabel(parent);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
     panel->setTextFormat(Qt::PlainText);
