@@ -47,8 +47,10 @@ bool GlyphLabel::paintGlyphs() {
         return false;
     // The font as painting on this widget resolves it (its screen's dpi).
     const QFont font(QWidget::font(), this);
-    if (!m_rawFont.isValid() || !(font == m_font)) {
+    const int dpi = logicalDpiY(); // fonts compare equal across screens
+    if (!m_rawFont.isValid() || !(font == m_font) || dpi != m_dpi) {
         m_font = font;
+        m_dpi = dpi;
         m_rawFont = QRawFont::fromFont(font);
         m_glyphs.clear();
         const QFontMetricsF metrics(font, this);

@@ -32,7 +32,8 @@ class GlyphLabel : public QLabel {
     // The glyph of c in the label's font (index 0 when the font lacks it).
     Glyph glyph(char16_t c);
 
-    QFont m_font; // the font (resolved for this widget) the glyphs belong to
+    QFont m_font;  // the font (resolved for this widget) the glyphs belong to
+    int m_dpi = 0; // and the dpi of its screen
     QRawFont m_rawFont;
     qreal m_ascent = 0;
     qreal m_descent = 0;
