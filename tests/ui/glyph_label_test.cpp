@@ -11,8 +11,10 @@ namespace {
 
 // Both labels dressed alike: the meters' lime on black.
 template <class Label>
-QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size) {
+QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size,
+              const QString& styleSheet = QString()) {
     Label label;
+    label.setStyleSheet(styleSheet);
     label.setTextFormat(Qt::PlainText);
     label.setAutoFillBackground(true);
     QPalette palette = label.palette();
@@ -55,6 +57,13 @@ TEST(GlyphLabel, PaintsWhatQLabelPaints) {
                         << align.toInt() << ", " << size.width() << "x" << size.height();
                 }
     }
+    // A style sheet's colours and font are QLabel's to apply.
+    const QString styled = QStringLiteral(
+        "color: red; border: 3px solid white; padding: 5px 0 0 9px; font-size: 20px");
+    for (const QString& text : texts)
+        EXPECT_EQ((Render<GlyphLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)),
+                  (Render<QLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)))
+            << text.toStdString() << " with a style sheet";
 }
 
 } // namespace

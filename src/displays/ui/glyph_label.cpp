@@ -43,7 +43,8 @@ GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
 bool GlyphLabel::paintGlyphs() {
     const QString shown = text();
     if (shown.isEmpty() || textFormat() != Qt::PlainText || wordWrap() || margin() != 0 ||
-        frameWidth() != 0 || layoutDirection() != Qt::LeftToRight || !isEnabled())
+        frameWidth() != 0 || layoutDirection() != Qt::LeftToRight || !isEnabled() ||
+        testAttribute(Qt::WA_StyleSheet))
         return false;
     // The font as painting on this widget resolves it (its screen's dpi).
     const QFont font(QWidget::font(), this);

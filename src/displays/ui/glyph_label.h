@@ -4,8 +4,8 @@
 // and shaping it), which costs far more than drawing it; this label looks up
 // each character's glyph and advance once and then draws its one-line plain
 // text straight from those, placed as QLabel places it. Anything else (a
-// character its font lacks, several lines, rich text, a frame or margins) it
-// leaves to QLabel.
+// character its font lacks, several lines, rich text, a frame, margins or a
+// style sheet) it leaves to QLabel.
 
 #include <QFont>
 #include <QLabel>
