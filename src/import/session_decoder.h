@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,11 @@ struct SessionDecodeResult {
 };
 
 // Decode an image of size bytes into the result's table. Nothing outside the
-// image is read.
+// image is read. The sessions keep their readings as the image holds them
+// (see session_list.h): a copy of the image here, the image itself below.
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
+                                      const SessionDecodeCallbacks& callbacks = {});
+SessionDecodeResult DecodeLoggerImage(std::shared_ptr<const std::vector<std::uint8_t>> image,
                                       const SessionDecodeCallbacks& callbacks = {});
 
 // Receives what a decoding makes, in chain order: the number of sessions,

@@ -29,7 +29,7 @@ void AppendLine(std::string& out, std::size_t item, const TRecord& main, const T
 }
 
 const TRecord* SubOf(const SessionPair& pair) {
-    return pair.hasSub && pair.sub ? pair.sub.get() : nullptr;
+    return pair.hasSub && pair.sub ? &*pair.sub : nullptr;
 }
 
 } // namespace
@@ -55,8 +55,8 @@ void ForEachLine(const SessionTable& table, long first, long last, Line line) {
     const PageRange range = ClampPageRange(first, last, table.sessionCount());
     for (int s = range.first; s <= range.last; ++s) {
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
-        for (std::size_t j = 0; j < list.size(); ++j)
-            line(j + 1, list[j]);
+        for (SessionList::Reader pair(list); pair.next();)
+            line(pair.position() + 1, pair.main(), pair.sub());
     }
 }
 
@@ -64,9 +64,10 @@ void ForEachLine(const SessionTable& table, long first, long last, Line line) {
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
     std::string out = kHeaderLine;
-    ForEachLine(table, first, last, [&out](std::size_t item, const SessionPair& pair) {
-        AppendLine(out, item, pair.main, SubOf(pair));
-    });
+    ForEachLine(table, first, last,
+                [&out](std::size_t item, const TRecord& main, const TRecord* sub) {
+                    AppendLine(out, item, main, sub);
+                });
     return out;
 }
 
@@ -106,7 +107,9 @@ bool WriteSessionExport(const std::string& path, const SessionTable& table, long
     if (!file.open(path))
         return false;
     ForEachLine(table, first, last,
-                [&file](std::size_t item, const SessionPair& pair) { file.add(item, pair); });
+                [&file](std::size_t item, const TRecord& main, const TRecord* sub) {
+                    file.add(item, main, sub);
+                });
     return file.commit(durable);
 }
 

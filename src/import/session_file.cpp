@@ -2,7 +2,6 @@
 
 #include "base/atomic_file.h"
 #include "base/file_name.h"
-#include "import/large_lists.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,21 +36,13 @@ template <class Out> void PutPair(Out& out, const TRecord& main, const TRecord* 
     out.advance(kPairHead + (sub ? kTRecordSize : 0));
 }
 
-// The sub record of a pair as stored: a pair whose byte says it has one but
-// that holds none stores an empty record.
-const TRecord* StoredSub(const SessionPair& pair) {
-    static const TRecord kEmpty;
-    if (!pair.hasSub)
-        return nullptr;
-    return pair.sub ? pair.sub.get() : &kEmpty;
-}
-
+// Every pair formed once, straight into the output.
 template <class Out> void PutTable(Out& out, const SessionTable& table) {
     PutCount(out, table.sessionCount());
     for (const auto& list : table.sessions()) {
         PutCount(out, list.size());
-        for (const auto& pair : list)
-            PutPair(out, pair.main, StoredSub(pair));
+        for (SessionList::Reader pair(list); pair.next();)
+            PutPair(out, pair.main(), pair.sub());
     }
 }
 
@@ -163,8 +154,7 @@ SessionFileResult Parse(Source& src, const SessionFileSink& sink) {
             if (pair.hasSub) {
                 if (!src.read(buf + kPairHead, kTRecordSize))
                     return Damaged(std::move(result));
-                pair.sub = std::make_unique<TRecord>();
-                ReadTRecord(buf + kPairHead, *pair.sub);
+                ReadTRecord(buf + kPairHead, pair.sub.emplace());
             }
             if (!sink.pair(k, pair)) {
                 result.status = SessionFileStatus::Cancelled;
@@ -193,7 +183,7 @@ SessionFileResult ParseTable(Source& src, const SessionFileProgress& progress) {
         list = table.addSession();
         count = n;
         // Room for as many pairs as the bytes left can hold, not as n claims.
-        ReserveLarge(*list, std::min(n, src.remaining() / kPairHead));
+        list->reserve(std::min(n, src.remaining() / kPairHead));
     };
     sink.pair = [&](std::size_t k, SessionPair& pair) {
         list->push_back(std::move(pair));
@@ -257,15 +247,10 @@ bool SessionFileWriter::commit(bool durable) {
 }
 
 bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable) {
-    SessionFileWriter file;
+    WriteBehindFile file;
     if (!file.open(path))
         return false;
-    file.count(table.sessionCount());
-    for (const auto& list : table.sessions()) {
-        file.count(list.size());
-        for (const auto& pair : list)
-            file.pair(pair.main, StoredSub(pair));
-    }
+    PutTable(file, table);
     return file.commit(durable);
 }
 

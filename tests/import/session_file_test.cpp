@@ -39,7 +39,7 @@ SessionPair Pair(TRecord main, TRecord sub) {
     SessionPair p;
     p.hasSub = 1;
     p.main = main;
-    p.sub = std::make_unique<TRecord>(sub);
+    p.sub = sub;
     return p;
 }
 
