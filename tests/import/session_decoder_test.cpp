@@ -151,6 +151,10 @@ TEST(SessionDecoding, TimeTextMatchesPrintf) {
     std::uniform_real_distribution<double> any(0, 400000);
     for (int i = 0; i < 20000; ++i)
         times.push_back(any(random));
+    // Up to the longest session: 5.6 million readings 600 s apart.
+    std::uniform_real_distribution<double> far(0, 3.4e9);
+    for (int i = 0; i < 5000; ++i)
+        times.push_back(far(random));
     char buf[64];
     // The clock of a session gives the same fields, in order and out of it.
     SessionClock clock, jumping;
