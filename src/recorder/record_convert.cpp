@@ -2,7 +2,6 @@
 
 #include "base/line_reader.h"
 #include "recorder/frame_capture.h"
-#include "recorder/sampling.h"
 #include "recorder/text_export.h"
 
 #include <fcntl.h>
@@ -56,6 +55,22 @@ void ConvertWriter::appendEntry(const std::uint8_t* entry) {
         ReadEntry(entry, m_pair); // normalises the bytes after each terminator
         append(m_pair);
     }
+}
+
+bool ConvertWriter::append(FrameSampler& sampler, const RawFrame& frame,
+                           std::string_view timeText) {
+    if (m_kind == ConvertOutput::Csv) {
+        if (!sampler.appendExportLine(frame, timeText, m_count, m_text))
+            return false;
+        if (m_text.size() >= kTextFlushSize)
+            flushText();
+    } else {
+        if (!sampler.sample(frame, timeText, m_pair))
+            return false;
+        m_records.append(m_pair);
+    }
+    ++m_count;
+    return true;
 }
 
 bool ConvertWriter::commit(bool durable) {
@@ -118,6 +133,7 @@ CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::str
     ConvertWriter writer(kind);
     bool outputFailed = false;
     CaptureEntry entry;
+    FrameSampler sampler;
     for (LineReader::Line line; lines.next(line);) {
         const CaptureLineKind lineKind =
             line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, entry);
@@ -132,8 +148,7 @@ CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::str
         ++result.frames;
         if (!writer.isOpen() && !outputFailed)
             outputFailed = !writer.open(output);
-        if (auto sample = SampleFromFrame(entry.frame, entry.timeText))
-            writer.append(*sample);
+        writer.append(sampler, entry.frame, entry.timeText);
     }
     ::close(fd);
     result.samples = writer.count();
