@@ -125,8 +125,8 @@ SessionList MakeSessionList(const std::uint8_t* image, const LoggerSessionSpan& 
 }
 
 // The readings of a session whose range code the tables do not list, counted
-// in steps of kDecodeProgressStep readings; each step is handed to step(done)
-// (the sink's readings go there), which returns false to stop.
+// in steps of kDecodeProgressStep readings; after each step step(to) says
+// whether to go on.
 template <class Step>
 bool CountUnknownRanges(const std::uint8_t* codes, const LoggerSessionSpan& span,
                         const SessionFunction& fn, std::size_t* unknown, Step step) {
@@ -144,15 +144,14 @@ bool CountUnknownRanges(const std::uint8_t* codes, const LoggerSessionSpan& span
             if (span.dual)
                 *unknown += subKnown[p[3] & 0x0F] ? 0 : 1;
         }
-        if (!step(from, to))
+        if (!step(to))
             return false;
     }
     return true;
 }
 
-// Into the table (sink null) or to the sink.
 SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
-                           const SessionDecodeCallbacks& cb, SessionSink* sink,
+                           const SessionDecodeCallbacks& cb,
                            const std::shared_ptr<const void>& owner) {
     SessionDecodeResult result;
     LoggerChain chain = WalkLoggerChain(image, size);
@@ -167,8 +166,6 @@ SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
     };
 
     const std::size_t sessions = chain.sessions.size();
-    if (sink)
-        sink->begin(sessions);
     for (std::size_t s = 0; s < sessions; ++s) {
         if (cb.cancelled && cb.cancelled())
             return cancel();
@@ -181,27 +178,19 @@ SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
         SessionList list = MakeSessionList(image, span, fn, owner);
         if (cb.progress)
             cb.progress(s, sessions, 0, span.readings);
-        if (sink)
-            sink->beginSession(s, span.readings);
-        SessionList::Reader reader(list);
-        const bool done =
-            CountUnknownRanges(image + span.first, span, fn, &result.unknownRanges,
-                               [&](std::size_t from, std::size_t to) {
-                                   if (sink)
-                                       for (std::size_t i = from; i < to && reader.next(); ++i)
-                                           sink->reading(reader.main(), reader.sub());
-                                   if (to == span.readings)
-                                       return true;
-                                   if (cb.cancelled && cb.cancelled())
-                                       return false;
-                                   if (cb.progress)
-                                       cb.progress(s, sessions, to, span.readings);
-                                   return true;
-                               });
+        const bool done = CountUnknownRanges(image + span.first, span, fn, &result.unknownRanges,
+                                             [&](std::size_t to) {
+                                                 if (to == span.readings)
+                                                     return true;
+                                                 if (cb.cancelled && cb.cancelled())
+                                                     return false;
+                                                 if (cb.progress)
+                                                     cb.progress(s, sessions, to, span.readings);
+                                                 return true;
+                                             });
         if (!done)
             return cancel();
-        if (!sink)
-            *result.table.addSession() = std::move(list);
+        *result.table.addSession() = std::move(list);
         if (cb.progress)
             cb.progress(s, sessions, span.readings, span.readings);
     }
@@ -222,12 +211,7 @@ SessionDecodeResult DecodeLoggerImage(std::shared_ptr<const std::vector<std::uin
                                       const SessionDecodeCallbacks& cb) {
     const std::uint8_t* bytes = image->data();
     const std::size_t size = image->size();
-    return Decode(bytes, size, cb, nullptr, std::move(image));
-}
-
-SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
-                                      SessionSink& sink, const SessionDecodeCallbacks& cb) {
-    return Decode(image, size, cb, &sink, nullptr);
+    return Decode(bytes, size, cb, std::move(image));
 }
 
 } // namespace ostrel

@@ -1,8 +1,10 @@
 #include "import/session_export.h"
 
+#include "import/session_output.h"
 #include "link/reading.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace ostrel {
 namespace {
@@ -12,8 +14,12 @@ void AppendField(std::string& out, std::string_view text) {
     out += text;
 }
 
-void AppendLine(std::string& out, std::size_t item, const TRecord& main, const TRecord* sub) {
-    out += std::to_string(item);
+} // namespace
+
+void AppendSessionExportLine(std::string& out, std::size_t item, const TRecord& main,
+                             const TRecord* sub) {
+    char number[24];
+    out.append(number, std::to_chars(number, number + sizeof number, item).ptr);
     AppendField(out, FieldView(main.timeText));
     AppendField(out, FieldView(main.dataText));
     AppendField(out, FieldView(main.unitText));
@@ -27,6 +33,8 @@ void AppendLine(std::string& out, std::size_t item, const TRecord& main, const T
     }
     out += "\r\n";
 }
+
+namespace {
 
 const TRecord* SubOf(const SessionPair& pair) {
     return pair.hasSub && pair.sub ? &*pair.sub : nullptr;
@@ -46,9 +54,6 @@ PageRange ClampPageRange(long first, long last, std::size_t sessionCount) {
 
 namespace {
 
-constexpr const char* kHeaderLine =
-    "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
-
 // The lines of sessions first … last (clamped), each handed to line().
 template <class Line>
 void ForEachLine(const SessionTable& table, long first, long last, Line line) {
@@ -63,10 +68,10 @@ void ForEachLine(const SessionTable& table, long first, long last, Line line) {
 } // namespace
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
-    std::string out = kHeaderLine;
+    std::string out(kSessionExportHeader);
     ForEachLine(table, first, last,
                 [&out](std::size_t item, const TRecord& main, const TRecord* sub) {
-                    AppendLine(out, item, main, sub);
+                    AppendSessionExportLine(out, item, main, sub);
                 });
     return out;
 }
@@ -78,13 +83,13 @@ std::string SessionExportText(const SessionTable& table) {
 bool SessionExportFile::open(const std::string& path) {
     if (!m_file.open(path))
         return false;
-    m_line = kHeaderLine;
+    m_line = kSessionExportHeader;
     flushLine();
     return true;
 }
 
 void SessionExportFile::add(std::size_t item, const TRecord& main, const TRecord* sub) {
-    AppendLine(m_line, item, main, sub);
+    AppendSessionExportLine(m_line, item, main, sub);
     flushLine();
 }
 
@@ -103,14 +108,12 @@ bool SessionExportFile::commit(bool durable) {
 
 bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
                         bool durable) {
-    SessionExportFile file;
-    if (!file.open(path))
-        return false;
-    ForEachLine(table, first, last,
-                [&file](std::size_t item, const TRecord& main, const TRecord* sub) {
-                    file.add(item, main, sub);
-                });
-    return file.commit(durable);
+    AtomicFile file;
+    SessionOutputFiles outputs;
+    outputs.text = &file;
+    outputs.first = first;
+    outputs.last = last;
+    return file.open(path) && WriteSessionOutputs(table, outputs) && file.commit(durable);
 }
 
 } // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "base/file_name.h"
+#include "import/session_output.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,12 +29,7 @@ template <class Out> void PutCount(Out& out, std::size_t count) {
 }
 
 template <class Out> void PutPair(Out& out, const TRecord& main, const TRecord* sub) {
-    std::uint8_t* bytes = out.room(kPairHead + kTRecordSize);
-    bytes[0] = sub ? 1 : 0;
-    WriteTRecord(main, bytes + 1);
-    if (sub)
-        WriteTRecord(*sub, bytes + kPairHead);
-    out.advance(kPairHead + (sub ? kTRecordSize : 0));
+    out.advance(StoreSessionPair(out.room(kSessionPairMaxBytes), main, sub));
 }
 
 // Every pair formed once, straight into the output.
@@ -218,6 +214,15 @@ SessionFileResult CannotOpen() {
 
 } // namespace
 
+std::size_t StoreSessionPair(std::uint8_t* out, const TRecord& main, const TRecord* sub) {
+    out[0] = sub ? 1 : 0;
+    WriteTRecord(main, out + 1);
+    if (!sub)
+        return kPairHead;
+    WriteTRecord(*sub, out + kPairHead);
+    return kPairHead + kTRecordSize;
+}
+
 bool IsSessionFileName(const std::string& path) {
     return EndsWithNoCase(path, ".slr");
 }
@@ -230,28 +235,11 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
     return bytes;
 }
 
-bool SessionFileWriter::open(const std::string& path) {
-    return m_file.open(path);
-}
-
-void SessionFileWriter::count(std::size_t n) {
-    PutCount(m_file, n);
-}
-
-void SessionFileWriter::pair(const TRecord& main, const TRecord* sub) {
-    PutPair(m_file, main, sub);
-}
-
-bool SessionFileWriter::commit(bool durable) {
-    return m_file.commit(durable);
-}
-
 bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable) {
-    WriteBehindFile file;
-    if (!file.open(path))
-        return false;
-    PutTable(file, table);
-    return file.commit(durable);
+    AtomicFile file;
+    SessionOutputFiles outputs;
+    outputs.sessionFile = &file;
+    return file.open(path) && WriteSessionOutputs(table, outputs) && file.commit(durable);
 }
 
 SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {

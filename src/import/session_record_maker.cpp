@@ -136,16 +136,19 @@ TimeField SessionClock::field(double t) {
     const float s = static_cast<float>(t - 3600.0 * m_hours - 60.0 * m_minutes);
     if (std::signbit(s) || !(s < 99.0f))
         return WithSeconds(m_prefix, m_prefixLength, s);
-    // The usual case: "s.sss\"" or "ss.sss\"" after the prefix, rounded as in
-    // WithSeconds; the prefix is zero beyond its end, so is the text.
-    char text[sizeof m_prefix];
-    std::memcpy(text, m_prefix, sizeof text);
+    // The usual case: "s.sss\"" or "ss.sss\"" after a prefix short enough
+    // for the whole text to fit the field; the prefix is zero beyond its end,
+    // so is the field. Rounded as in WithSeconds.
+    if (m_prefixLength > 8)
+        return WithSeconds(m_prefix, m_prefixLength, s);
+    TimeField field;
+    std::memcpy(field.data(), m_prefix, field.size());
     const double x = static_cast<double>(s) * 1000.0;
     auto q = static_cast<unsigned>(x);
     const double rest = x - static_cast<double>(q);
     if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
         ++q;
-    char* p = text + m_prefixLength;
+    char* p = field.data() + m_prefixLength;
     const unsigned whole = q / 1000;
     if (whole >= 10)
         *p++ = static_cast<char>('0' + whole / 10);
@@ -156,10 +159,6 @@ TimeField SessionClock::field(double t) {
     p[2] = static_cast<char>('0' + frac / 10 % 10);
     p[3] = static_cast<char>('0' + frac % 10);
     p[4] = '"';
-    // Cut to the field.
-    TimeField field;
-    std::memcpy(field.data(), text, 15);
-    field[15] = 0;
     return field;
 }
 
