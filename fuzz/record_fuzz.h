@@ -1,11 +1,14 @@
 #pragma once
 // Shared body of the record-file fuzz targets: load arbitrary bytes in one
 // layout, check that nothing is sized beyond the input, that every loaded pair
-// survives a write and a read unchanged, and that it exports as text.
+// survives a write and a read unchanged, that it exports as text, and that
+// the statistics of all pairs hold together.
 
 #include "recorder/record_file.h"
+#include "recorder/statistics.h"
 #include "recorder/text_export.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +42,19 @@ inline int LoadAndCheck(const std::uint8_t* data, std::size_t size, RecordLayout
             std::abort();
         text.clear();
         AppendExportLine(text, pairs[i], static_cast<std::int64_t>(i));
+    }
+    SampleStatistics statistics;
+    for (const RecordPair& pair : pairs)
+        statistics.add(pair);
+    const DisplayStatistics main = statistics.main().result();
+    if (main.count + main.overloads != static_cast<std::int64_t>(pairs.size()))
+        std::abort();
+    if (main.span && !(*main.span >= 0))
+        std::abort();
+    if (main.count > 0) {
+        const double slack = 1e-9 * std::max(std::fabs(*main.min), std::fabs(*main.max));
+        if (!(*main.mean >= *main.min - slack && *main.mean <= *main.max + slack))
+            std::abort();
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,36 +61,6 @@ void UnregisterPart(int slot) {
         g_parts[static_cast<std::size_t>(slot)].state.store(0);
 }
 
-// The descriptor a path stands for: /dev/stdin, /dev/stdout, /dev/stderr,
-// /dev/fd/N, /proc/self/fd/N, or a link to one of them.
-std::optional<int> DescriptorOfPath(const std::string& path) {
-    const auto parse = [](std::string_view p) -> std::optional<int> {
-        if (p == "/dev/stdin")
-            return 0;
-        if (p == "/dev/stdout")
-            return 1;
-        if (p == "/dev/stderr")
-            return 2;
-        for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
-            if (p.substr(0, prefix.size()) != prefix)
-                continue;
-            const std::string_view digits = p.substr(prefix.size());
-            if (digits.empty() || digits.size() > 6 ||
-                digits.find_first_not_of("0123456789") != std::string_view::npos)
-                return std::nullopt;
-            return std::atoi(std::string(digits).c_str());
-        }
-        return std::nullopt;
-    };
-    if (auto fd = parse(path))
-        return fd;
-    char link[PATH_MAX];
-    const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
-    if (n <= 0)
-        return std::nullopt;
-    return parse(std::string_view(link, static_cast<std::size_t>(n)));
-}
-
 struct SplitPath {
     std::string dir;  // with its trailing "/", or empty for the current folder
     std::string base; // the file name
@@ -119,7 +90,134 @@ pid_t PartOwner(std::string_view name, std::string_view base) {
     return static_cast<pid_t>(std::atol(std::string(middle.substr(0, dash)).c_str()));
 }
 
+std::atomic<bool> g_unnamedAllowed{true};
+
+// Whether a file without a name can be given one: through the /proc/self/fd
+// link of its descriptor, which needs /proc.
+bool CanLinkUnnamed() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+// An unnamed file in folder (empty: the current folder), or -1 with errno.
+// A file system without O_TMPFILE answers EOPNOTSUPP (or, on old kernels,
+// EISDIR).
+int OpenUnnamed(const std::string& folder, int flags, mode_t mode) {
+    if (!g_unnamedAllowed.load() || !CanLinkUnnamed()) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | flags | O_CLOEXEC, mode);
+}
+
+bool NoUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// Give the unnamed file of fd the name path; fails with EEXIST when the name
+// is taken (nothing is replaced).
+bool LinkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// ".BASE.<pid>-<n>.part" beside the target, unique within this process.
+std::string PartName(const SplitPath& split) {
+    static std::atomic<unsigned> counter{0};
+    return split.dir + "." + split.base + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + ".part";
+}
+
 } // namespace
+
+std::optional<int> DescriptorOfPath(const std::string& path) {
+    const auto parse = [](std::string_view p) -> std::optional<int> {
+        if (p == "/dev/stdin")
+            return 0;
+        if (p == "/dev/stdout")
+            return 1;
+        if (p == "/dev/stderr")
+            return 2;
+        for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+            if (p.substr(0, prefix.size()) != prefix)
+                continue;
+            const std::string_view digits = p.substr(prefix.size());
+            if (digits.empty() || digits.size() > 6 ||
+                digits.find_first_not_of("0123456789") != std::string_view::npos)
+                return std::nullopt;
+            return std::atoi(std::string(digits).c_str());
+        }
+        return std::nullopt;
+    };
+    if (auto fd = parse(path))
+        return fd;
+    char link[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+    if (n <= 0)
+        return std::nullopt;
+    return parse(std::string_view(link, static_cast<std::size_t>(n)));
+}
+
+void AllowUnnamedTemporaryFiles(bool allow) {
+    g_unnamedAllowed.store(allow);
+}
+
+int CreateLockedFile(const std::string& path) {
+    const SplitPath split = Split(path);
+    if (split.base.empty()) {
+        errno = EINVAL;
+        return -1;
+    }
+    // The file is made and locked without a name, then linked: the name never
+    // stands for an unlocked file, and linking never replaces a file.
+    int fd = OpenUnnamed(split.dir, O_RDWR, 0666);
+    if (fd < 0 && NoUnnamedFiles(errno)) {
+        // Without unnamed files: a hard link of a locked file of our own name.
+        const std::string part = PartName(split);
+        fd = ::open(part.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return -1;
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        const bool linked = ::link(part.c_str(), path.c_str()) == 0;
+        const int error = errno;
+        ::unlink(part.c_str());
+        if (linked)
+            return fd;
+        ::close(fd);
+        if (error != EPERM && error != ENOSYS) {
+            errno = error;
+            return -1;
+        }
+        // No hard links either (FAT): create the name, then lock it.
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            ::flock(fd, LOCK_EX | LOCK_NB);
+        return fd;
+    }
+    if (fd < 0)
+        return -1;
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    if (!LinkUnnamed(fd, path)) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+int OpenScratchFile() {
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string folder = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    std::string name = folder + "/ostrel-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
+        ::unlink(name.c_str());
+    return fd;
+}
 
 void RemovePartialFiles() noexcept {
     for (PartSlot& slot : g_parts) {
@@ -153,63 +251,101 @@ AtomicFile::~AtomicFile() {
     discard();
 }
 
+bool AtomicFile::fail() {
+    if (!m_failed)
+        m_error = errno;
+    m_failed = true;
+    return false;
+}
+
 bool AtomicFile::open(const std::string& path) {
     discard();
     m_path = path;
     m_failed = false;
     m_direct = false;
+    m_error = 0;
     if (const auto fd = DescriptorOfPath(path)) {
         m_fd = ::fcntl(*fd, F_DUPFD_CLOEXEC, 3);
         m_direct = m_fd >= 0;
-        return m_direct;
+        return m_direct || fail();
     }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
             m_fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
             m_direct = m_fd >= 0;
-            return m_direct;
+            return m_direct || fail();
         }
-        if (!S_ISREG(st.st_mode))
-            return false;
+        if (!S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return fail();
+        }
         struct stat link {};
         if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
             // Replace what the link points to, and keep the link.
             char resolved[PATH_MAX];
             if (!::realpath(path.c_str(), resolved))
-                return false;
+                return fail();
             m_path = resolved;
         }
     }
-    return openTemporary(m_path);
+    if (!openTemporary(m_path))
+        return fail();
+    // Keep the permissions of a file that is being replaced.
+    if (::stat(m_path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(m_fd, st.st_mode & 07777);
+    return true;
 }
 
 bool AtomicFile::openTemporary(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
     const SplitPath split = Split(target);
-    if (split.base.empty())
+    if (split.base.empty()) {
+        errno = EISDIR;
         return false;
-    RemoveStalePartialFiles(target);
+    }
+    m_fd = OpenUnnamed(split.dir, O_WRONLY, 0666);
+    if (m_fd >= 0) {
+        m_unnamed = true;
+        return true;
+    }
+    if (!NoUnnamedFiles(errno))
+        return false;
+    return openNamedTemporary(target);
+}
+
+// Find a free partial name beside the target for which make succeeds; it is
+// registered for removal on a signal.
+bool AtomicFile::claimPartName(const std::function<bool(const std::string&)>& make) {
+    const SplitPath split = Split(m_path);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_tempPath = split.dir + "." + split.base + "." + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter.fetch_add(1)) + ".part";
+        m_tempPath = PartName(split);
         m_slot = RegisterPart(m_tempPath);
-        m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0)
-            break;
+        if (make(m_tempPath))
+            return true;
+        const int error = errno;
         UnregisterPart(m_slot);
         m_slot = -1;
-        if (errno != EEXIST)
+        errno = error;
+        if (error != EEXIST)
             break;
     }
-    if (m_fd < 0) {
-        m_tempPath.clear();
+    m_tempPath.clear();
+    return false;
+}
+
+bool AtomicFile::openNamedTemporary(const std::string& target) {
+    RemoveStalePartialFiles(target);
+    return claimPartName([this](const std::string& name) {
+        m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return m_fd >= 0;
+    });
+}
+
+// The unnamed file gets a partial name beside the target, for the rename.
+bool AtomicFile::linkUnnamed() {
+    if (!claimPartName([this](const std::string& name) { return LinkUnnamed(m_fd, name); }))
         return false;
-    }
-    // Keep the permissions of a file that is being replaced.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(m_fd, st.st_mode & 07777);
+    m_unnamed = false;
     return true;
 }
 
@@ -217,21 +353,24 @@ bool AtomicFile::write(const void* data, std::size_t size) {
     if (m_fd < 0 || m_failed)
         return false;
     if (!WriteAll(m_fd, static_cast<const char*>(data), size))
-        m_failed = true;
-    return !m_failed;
+        return fail();
+    return true;
 }
 
 bool AtomicFile::writeAt(std::size_t offset, const void* data, std::size_t size) {
     if (m_fd < 0 || m_failed)
         return false;
+    if (m_direct) {
+        errno = ESPIPE;
+        return fail();
+    }
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            m_failed = true;
-            return false;
+            return fail();
         }
         p += n;
         offset += static_cast<std::size_t>(n);
@@ -244,15 +383,17 @@ bool AtomicFile::commit(bool durable) {
     if (m_fd < 0)
         return false;
     if (m_direct) {
-        const bool ok = ::close(m_fd) == 0 && !m_failed;
+        const bool closed = ::close(m_fd) == 0 || fail();
         m_fd = -1;
         m_direct = false;
-        return ok;
+        return closed && !m_failed;
     }
-    bool ok = !m_failed && (!durable || ::fsync(m_fd) == 0);
-    ok = ::close(m_fd) == 0 && ok;
+    bool ok = !m_failed && (!durable || ::fsync(m_fd) == 0 || fail());
+    ok = ok && (!m_unnamed || linkUnnamed() || fail());
+    ok = (::close(m_fd) == 0 || fail()) && ok;
     m_fd = -1;
-    ok = ok && ::rename(m_tempPath.c_str(), m_path.c_str()) == 0;
+    m_unnamed = false;
+    ok = ok && (::rename(m_tempPath.c_str(), m_path.c_str()) == 0 || fail());
     closeTemporary(!ok);
     return ok;
 }
@@ -263,6 +404,7 @@ void AtomicFile::discard() {
         m_fd = -1;
     }
     m_direct = false;
+    m_unnamed = false;
     closeTemporary(true);
 }
 

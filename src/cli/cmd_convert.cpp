@@ -25,8 +25,16 @@ constexpr int kLongCaptureLineText = 9066;
 constexpr int kNoFrameText = 9067;
 constexpr int kRefusedFramesText = 9071;
 
-int Fail(int textId) {
-    std::cerr << NumberedLine(kErrorCaption, textId) << '\n';
+// Nothing of the input could be converted: the output stays as it was.
+int NothingRead(const std::string& input, const std::string& output, std::string_view reason) {
+    std::cerr << FileProblemLine(9004, input,
+                                 std::string(reason) + "; " + output + " was left as it was")
+              << '\n';
+    return kExitFailure;
+}
+
+int SaveFailed(const std::string& output, int error) {
+    ReportSaveError(output, error);
     return kExitFailure;
 }
 
@@ -39,13 +47,15 @@ int ConvertRecords(const std::string& input, const std::string& output, ConvertO
                   << '\n';
     if (result.messageId == 0)
         return 0;
+    if (result.messageId == 9005)
+        return SaveFailed(output, result.outputError);
     if (result.messageId == kCutShortTextId) {
-        // The complete entries were converted; the shortfall is still a failure.
+        // The complete entries were converted (if any); the shortfall is still a failure.
         std::cerr << NumberedCaption(kErrorCaption, kCutShortTextId) << ": "
                   << LoadMessage(result.load) << '\n';
         return kExitFailure;
     }
-    return Fail(result.messageId);
+    return NothingRead(input, output, RecordFileProblem(result.load));
 }
 
 // Input kind: a capture of raw display frames (.frames).
@@ -57,8 +67,16 @@ int ConvertCapture(const std::string& input, const std::string& output, ConvertO
                                       {std::to_string(line)})
                       << '\n';
         });
-    if (result.messageId != 0)
-        return Fail(result.messageId);
+    if (result.messageId == 9005)
+        return SaveFailed(output, result.outputError);
+    if (result.messageId != 0 && !result.written)
+        return NothingRead(input, output, "a read error");
+    if (result.messageId != 0) {
+        std::cerr << FileProblemLine(result.messageId, input,
+                                     "a read error; the lines before it were converted")
+                  << '\n';
+        return kExitFailure;
+    }
     if (!result.written) {
         std::cerr << NumberedLine(kErrorCaption, kNoFrameText, {output}) << '\n';
         return kExitFailure;
@@ -78,13 +96,16 @@ int ConvertSessions(const std::string& input, const std::string& output, Convert
         return kExitFailure;
     }
     int detailId = 0;
-    const int messageId = ConvertSessionFileToCsv(input, output, &detailId);
+    int saveError = 0;
+    const int messageId = ConvertSessionFileToCsv(input, output, &detailId, &saveError);
     if (messageId == 0)
         return 0;
+    if (messageId == 9005)
+        return SaveFailed(output, saveError);
+    if (detailId == 0)
+        return NothingRead(input, output, "damaged before its first reading");
     // A damaged file still has what could be read converted; say what was kept.
-    std::cerr << NumberedLine(kErrorCaption, messageId) << '\n';
-    if (detailId != 0)
-        std::cerr << Text(detailId) << '\n';
+    std::cerr << FileProblemLine(messageId, input, "damaged") << '\n' << Text(detailId) << '\n';
     return kExitFailure;
 }
 
@@ -111,7 +132,7 @@ int Convert(const std::string& input, const std::string& output) {
         if (k.matches(input))
             return k.convert(input, output, *kind);
     }
-    return Fail(9004);
+    return kExitFailure; // the record file takes every name
 }
 
 CommandRegistrar registrar([](CLI::App& app) {

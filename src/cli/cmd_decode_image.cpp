@@ -5,6 +5,7 @@
 #include "base/atomic_file.h"
 #include "base/string_table.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "cli/standard_output.h"
 #include "import/session_conversion.h"
 #include "import/session_output.h"
@@ -59,16 +60,24 @@ void ProgressBar::finish() {
     m_lastTenth = -1;
 }
 
+namespace {
+
+constexpr int kNothingReadText = 9074;
+
+} // namespace
+
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    int status = 0;
-    auto cannotWrite = [&status](const std::string& path) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << path << ")\n";
-        status = kExitFailure;
-    };
     AtomicFile slr;
     AtomicFile csv;
-    const bool slrOpen = outputs.slr && slr.open(*outputs.slr);
-    const bool csvOpen = outputs.csv && csv.open(*outputs.csv);
+    // Outputs that cannot be made are told before the work.
+    if (outputs.slr && !slr.open(*outputs.slr)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        return kExitFailure;
+    }
+    if (outputs.csv && !csv.open(*outputs.csv)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        return kExitFailure;
+    }
 
     // The sessions keep their readings in the image itself (it outlives
     // them here); both outputs are made from them in one pass. Each session
@@ -82,8 +91,8 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
         std::shared_ptr<const std::vector<std::uint8_t>>(&image, [](const auto*) {}), cb);
     const SessionTable& table = decoded.table;
     SessionOutputFiles files;
-    files.sessionFile = slrOpen ? &slr : nullptr;
-    files.text = csvOpen ? &csv : nullptr;
+    files.sessionFile = outputs.slr ? &slr : nullptr;
+    files.text = outputs.csv ? &csv : nullptr;
     files.first = 1;
     files.last = static_cast<long>(table.sessionCount());
     // Each file knows whether a write failed: its commit says so below.
@@ -136,10 +145,21 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
                   << " readings that lie outside the image, over bytes already read, or beyond "
                      "the table\n";
 
-    if (outputs.slr && !(slrOpen && slr.commit(outputs.durable)))
-        cannotWrite(*outputs.slr);
-    if (outputs.csv && !(csvOpen && csv.commit(outputs.durable)))
-        cannotWrite(*outputs.csv);
+    // Sessions announced of which nothing could be read: the outputs stay
+    // as they were (an image that announces none is written as empty).
+    if (readings == 0 && (decoded.sessionsCut > 0 || decoded.readingsCut > 0)) {
+        std::cerr << NumberedLine(kErrorCaption, kNothingReadText) << '\n';
+        return kExitFailure;
+    }
+    int status = 0;
+    if (outputs.slr && !slr.commit(outputs.durable)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        status = kExitFailure;
+    }
+    if (outputs.csv && !csv.commit(outputs.durable)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        status = kExitFailure;
+    }
     return status;
 }
 

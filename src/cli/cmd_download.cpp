@@ -4,6 +4,7 @@
 #include "cli/cable_access.h"
 #include "cli/cmd_decode_image.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "cli/stop_signals.h"
 #include "import/logger_download.h"
 #include "import/session_conversion.h"
@@ -35,12 +36,12 @@ int Download(const DownloadOptions& options) {
     LoggerDownloadCallbacks cb;
     cb.confirm = [] {
         // The command line always goes ahead; say what the window would ask.
-        std::cerr << NumberedCaption(kWarningCaption, 8010) << ": " << Text(8010) << " Yes\n";
+        std::cerr << NumberedLine(kWarningCaption, 8010) << " Yes\n";
         return true;
     };
     cb.started = [&imageSize](std::size_t size) {
         imageSize = size;
-        std::cerr << "[W8012] " << Text(8012) << '\n';
+        std::cerr << NumberedLine(kWarningCaption, 8012) << '\n';
     };
     cb.progress = [&](std::size_t position, std::uint32_t length) {
         bar.show(position, imageSize, LoggerProgressLine(position, length));
@@ -64,11 +65,12 @@ int Download(const DownloadOptions& options) {
     }
     std::cerr << "Read " << result.image.size() << " bytes (" << result.length << " announced) in "
               << result.blockExchanges + 1 << " block exchanges\n";
-    if (options.image && !WriteLoggerImageFile(*options.image, result.image)) {
-        std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << *options.image << ")\n";
+    int saveError = 0;
+    if (options.image && !WriteLoggerImageFile(*options.image, result.image, &saveError)) {
+        ReportSaveError(*options.image, saveError);
         return kExitFailure;
     }
-    std::cerr << "W[8013] " << Text(8013) << '\n';
+    std::cerr << NumberedLine(kWarningCaption, 8013) << '\n';
     return DecodeAndWrite(result.image, options.outputs);
 }
 

@@ -3,8 +3,10 @@
 // display answer itself, a capture that convert turns into record files.
 #include "base/atomic_file.h"
 #include "base/string_table.h"
+#include "base/visible_text.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
+#include "cli/file_checks.h"
 #include "cli/live_link.h"
 #include "cli/standard_output.h"
 #include "recorder/frame_capture.h"
@@ -139,7 +141,7 @@ class LineOutput {
   private:
     bool fail() {
         if (!m_failed)
-            std::cerr << NumberedLine(kErrorCaption, 9005) << " (" << m_path << ")\n";
+            ReportSaveError(m_path, m_file.error());
         m_failed = true;
         return false;
     }
@@ -154,11 +156,11 @@ std::string FormatLine(const ReadOptions& options, LiveLink& link) {
                            link.state().copyFrame());
     const MeterReading r = link.state().copyReading();
     const std::string time = IsoTimestamp(std::chrono::system_clock::now());
-    if (options.format == "csv")
-        return CsvLine(r, time) + '\n';
     if (options.format == "json")
-        return JsonLine(r, time) + '\n';
-    return TextLine(r) + '\n';
+        return JsonLine(r, time) + '\n'; // control characters are escaped there
+    std::string line = options.format == "csv" ? CsvLine(r, time) : TextLine(r);
+    BlankControlCharacters(line); // a line is a reading
+    return line + '\n';
 }
 
 int RunRead(const ReadOptions& options) {

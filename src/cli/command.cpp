@@ -1,10 +1,13 @@
 #include "cli/command.h"
 
 #include "cli/file_checks.h"
+#include "cli/standard_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 
 namespace ostrel::cli {
 
@@ -54,22 +57,39 @@ void Command::run(std::function<int()> body) {
             ExitStatus() = kExitFailure;
             return;
         }
+        if (std::any_of(outputs.begin(), outputs.end(), IsStandardOutput))
+            ListingToStandardError();
         ExitStatus() = body();
     });
 }
 
-CLI::Validator WholeNumberFrom(long minimum) {
-    const std::string sentence = "expected a whole number from " + std::to_string(minimum) + " up";
+namespace {
+
+CLI::Validator WholeNumber(long minimum, long maximum, const std::string& sentence) {
     return CLI::Validator(
-        [minimum, sentence](std::string& text) -> std::string {
+        [minimum, maximum, sentence](std::string& text) -> std::string {
             long value = 0;
             const char* end = text.data() + text.size();
             const auto [last, error] = std::from_chars(text.data(), end, value);
-            if (text.empty() || error != std::errc() || last != end || value < minimum)
+            if (text.empty() || error != std::errc() || last != end || value < minimum ||
+                value > maximum)
                 return sentence;
             return {};
         },
         "");
+}
+
+} // namespace
+
+CLI::Validator WholeNumberFrom(long minimum) {
+    return WholeNumber(minimum, std::numeric_limits<long>::max(),
+                       "expected a whole number from " + std::to_string(minimum) + " up");
+}
+
+CLI::Validator WholeNumberFromTo(long minimum, long maximum) {
+    return WholeNumber(minimum, maximum,
+                       "expected a whole number from " + std::to_string(minimum) + " to " +
+                           std::to_string(maximum));
 }
 
 CLI::Validator SecondsFromTo(double minimum, double maximum) {

@@ -3,7 +3,9 @@
 // static CommandRegistrar whose function adds its sub-command with
 // AddCommand. A command names the files it reads and writes through
 // Command::input and Command::output, so that they are checked before it
-// runs (file_checks.h); its run function gives the exit status.
+// runs (file_checks.h); its run function gives the exit status. When an
+// output is standard output, what the command prints goes to standard error
+// (standard_output.h).
 
 #include <CLI/CLI.hpp>
 
@@ -61,6 +63,7 @@ Command AddCommand(CLI::App& app, const std::string& name, const std::string& de
 // Option checks whose failure reads as a plain sentence after the option's
 // name ("--count: expected a whole number from 0 up").
 CLI::Validator WholeNumberFrom(long minimum);
+CLI::Validator WholeNumberFromTo(long minimum, long maximum);
 CLI::Validator SecondsFromTo(double minimum, double maximum);
 CLI::Validator OneOf(std::vector<std::string> choices);
 

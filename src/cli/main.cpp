@@ -25,7 +25,15 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         // Help and version go to standard output like any other output.
         std::ostringstream out;
-        const int status = app.exit(e, out, std::cerr) == 0 ? 0 : ostrel::cli::kExitFailure;
+        // An unknown option before any subcommand is what is wrong, not the
+        // missing subcommand.
+        const bool unknownFirst =
+            dynamic_cast<const CLI::RequiredError*>(&e) && !app.remaining().empty();
+        const int status =
+            (unknownFirst ? app.exit(CLI::ExtrasError(app.remaining()), out, std::cerr)
+                          : app.exit(e, out, std::cerr)) == 0
+                ? 0
+                : ostrel::cli::kExitFailure;
         ostrel::cli::Print(out.str());
         return ostrel::cli::FinishOutput(status);
     } catch (const std::exception& e) {

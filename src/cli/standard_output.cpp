@@ -18,8 +18,10 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 struct Output {
     std::string buffer;
+    int fd = STDOUT_FILENO;
     bool failed = false;
     bool brokenPipe = false;
+    bool readerGone = false; // of an output file written straight
 };
 
 Output& State() {
@@ -42,10 +44,12 @@ void Fail(int error) {
 
 bool WriteAll(const char* p, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(STDOUT_FILENO, p, size);
+        const ssize_t n = ::write(State().fd, p, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            if (State().fd != STDOUT_FILENO)
+                return true; // a listing on standard error is unchecked, like any message
             Fail(errno);
             return false;
         }
@@ -80,6 +84,16 @@ bool OutputFailed() {
     return State().failed;
 }
 
+void ListingToStandardError() {
+    FlushOutput();
+    std::cerr.flush();
+    State().fd = STDERR_FILENO;
+}
+
+void NoteReaderGone() {
+    State().readerGone = true;
+}
+
 void PrepareOutput() {
     std::signal(SIGPIPE, SIG_IGN);
 }
@@ -89,7 +103,7 @@ int FinishOutput(int status) {
     Output& out = State();
     if (!out.failed && ::close(STDOUT_FILENO) != 0 && errno != EBADF)
         Fail(errno);
-    if (out.brokenPipe) {
+    if (out.brokenPipe || out.readerGone) {
         std::cerr.flush();
         std::signal(SIGPIPE, SIG_DFL);
         ::raise(SIGPIPE);

@@ -27,12 +27,23 @@ extern "C" void OnStopSignal(int) {
     errno = saved;
 }
 
+// Whether SIGHUP was ignored when the program started (nohup).
+bool HangUpIgnored() {
+    static const bool ignored = [] {
+        struct sigaction current {};
+        return ::sigaction(SIGHUP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+    }();
+    return ignored;
+}
+
 void Handle(void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    if (!HangUpIgnored())
+        ::sigaction(SIGHUP, &action, nullptr);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #pragma once
-// How ostrel-cli meets SIGINT (Ctrl+C) and SIGTERM.
+// How ostrel-cli meets SIGINT (Ctrl+C), SIGTERM and SIGHUP (the terminal
+// closed, the session ended).
 //
-// By default (InstallExitCleanup) either signal removes the temporary file of
+// By default (InstallExitCleanup) each of them removes the temporary file of
 // a save in progress and ends the program as the signal would. A command
 // that follows the meter until it is stopped (read, record, download) holds a
-// StopRequest instead while it runs: then either signal only asks it to stop,
-// and it ends its work in order (and writes its files).
+// StopRequest instead while it runs: then each signal only asks it to stop,
+// and it ends its work in order (and writes its files). A SIGHUP that was
+// ignored when the program started (nohup) stays ignored.
 
 #include <atomic>
 #include <functional>

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -22,12 +23,12 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
     result.messageId = 9004;
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        result.problem = path + " is a folder";
+        result.problem = path + ": " + std::strerror(EISDIR);
         return result;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        result.problem = "cannot read " + path;
+        result.problem = path + ": " + std::strerror(errno);
         return result;
     }
     struct Closer {
@@ -35,7 +36,7 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
         ~Closer() { ::close(fd); }
     } closer{fd};
     const auto tooLarge = [&] {
-        result.problem = path + " is larger than any logger memory (" +
+        result.problem = path + ": larger than any logger memory (" +
                          std::to_string(kMaxLoggerImageSize) + " bytes)";
         return result;
     };
@@ -66,7 +67,7 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
             if (n == 0)
                 break;
             if (n < 0) {
-                result.problem = "cannot read " + path;
+                result.problem = path + ": " + std::strerror(errno);
                 return result;
             }
             if (at >= kMaxLoggerImageSize)
@@ -79,7 +80,7 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
         image.resize(at + want);
         const ssize_t n = readSome(image.data() + at, want);
         if (n < 0) {
-            result.problem = "cannot read " + path;
+            result.problem = path + ": " + std::strerror(errno);
             return result;
         }
         image.resize(at + static_cast<std::size_t>(n));
@@ -89,7 +90,7 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
     if (image.size() > kMaxLoggerImageSize)
         return tooLarge();
     if (image.size() < 6) {
-        result.problem = path + " is too short for a logger memory header";
+        result.problem = path + ": too short for a logger memory header";
         return result;
     }
     result.ok = true;
@@ -98,37 +99,48 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
     return result;
 }
 
-bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image) {
+bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image,
+                          int* error) {
     AtomicFile file;
-    return file.open(path) && file.write(image.data(), image.size()) && file.commit();
+    if (file.open(path) && file.write(image.data(), image.size()) && file.commit())
+        return true;
+    if (error)
+        *error = file.error();
+    return false;
 }
 
-int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId) {
+int ConvertSessionFileToCsv(const std::string& input, const std::string& output, int* detailId,
+                            int* saveError) {
     // Pair by pair, never holding the file: a session file of any size
     // converts in the same small memory. The text replaces output only when
     // it is complete, and not at all when nothing of the input could be read.
     SessionExportFile csv;
     const bool created = csv.open(output);
     std::size_t item = 0;
-    std::size_t sessions = 0;
+    std::size_t pairs = 0;
     SessionFileSink sink;
-    sink.session = [&](std::size_t, std::size_t) {
-        item = 0;
-        ++sessions;
-    };
+    sink.session = [&](std::size_t, std::size_t) { item = 0; };
     sink.pair = [&](std::size_t, SessionPair& pair) {
+        ++pairs;
         if (created)
             csv.add(++item, pair);
         return true;
     };
     const SessionFileResult file = StreamSessionFile(input, sink);
     if (detailId)
-        *detailId = file.detailId;
+        *detailId = 0;
+    // A damaged file of which no reading could be read leaves the output as
+    // it was; the unfinished output is dropped with its writer.
     if (file.status == SessionFileStatus::CannotOpen ||
-        (file.status != SessionFileStatus::Ok && sessions == 0))
-        return 9004; // the unfinished output is dropped with its writer
-    if (!created || !csv.commit(false))
+        (file.status != SessionFileStatus::Ok && pairs == 0))
+        return 9004;
+    if (detailId)
+        *detailId = file.detailId;
+    if (!created || !csv.commit(false)) {
+        if (saveError)
+            *saveError = csv.error();
         return 9005;
+    }
     return file.messageId;
 }
 

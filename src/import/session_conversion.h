@@ -23,14 +23,17 @@ struct ImageFileResult {
 // larger than any download are refused.
 ImageFileResult ReadLoggerImageFile(const std::string& path);
 
-// Write an image (R bytes) to path, replacing it as a whole.
-bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image);
+// Write an image (R bytes) to path, replacing it as a whole. On failure
+// *error holds the errno (see AtomicFile::error).
+bool WriteLoggerImageFile(const std::string& path, const std::vector<std::uint8_t>& image,
+                          int* error = nullptr);
 
 // Session file to comma-separated text of all sessions. Returns 0 or the
-// numbered message (9004: cannot open or damaged; 9005: cannot write). A
-// damaged file still has what could be read converted; *detailId then says
-// what was kept.
+// numbered message (9004: cannot open, or damaged before its first reading:
+// the output is left as it was and *detailId is 0; 9005: cannot write, *saveError then holds
+// the errno). A damaged file still has what could be read converted;
+// *detailId then says what was kept.
 int ConvertSessionFileToCsv(const std::string& input, const std::string& output,
-                            int* detailId = nullptr);
+                            int* detailId = nullptr, int* saveError = nullptr);
 
 } // namespace ostrel

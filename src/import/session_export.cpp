@@ -1,5 +1,6 @@
 #include "import/session_export.h"
 
+#include "base/visible_text.h"
 #include "import/session_output.h"
 #include "link/reading.h"
 
@@ -18,6 +19,7 @@ void AppendField(std::string& out, std::string_view text) {
 
 void AppendSessionExportLine(std::string& out, std::size_t item, const TRecord& main,
                              const TRecord* sub) {
+    const std::size_t start = out.size();
     char number[24];
     out.append(number, std::to_chars(number, number + sizeof number, item).ptr);
     AppendField(out, FieldView(main.timeText));
@@ -31,6 +33,8 @@ void AppendSessionExportLine(std::string& out, std::size_t item, const TRecord& 
         AppendField(out, FieldView(sub->unitText));
         AppendField(out, FieldView(sub->functionText));
     }
+    // A line is a reading: no stored text may break it.
+    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 

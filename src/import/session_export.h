@@ -50,7 +50,8 @@ class SessionExportFile {
     bool open(const std::string& path); // false when the file cannot be created
     void add(std::size_t item, const TRecord& main, const TRecord* sub);
     void add(std::size_t item, const SessionPair& pair);
-    bool commit(bool durable = true); // false when anything could not be written
+    bool commit(bool durable = true);            // false when anything could not be written
+    int error() const { return m_file.error(); } // see AtomicFile::error
 
   private:
     void flushLine();

@@ -36,6 +36,9 @@ class WriteBehindFile {
     // AtomicFile::commit). False when anything failed; the target is then
     // unchanged.
     bool commit(bool durable = true);
+    // The errno of the first failure (see AtomicFile::error); read it after
+    // commit, when the writing thread has ended.
+    int error() const { return m_file.error(); }
 
   private:
     bool finish();

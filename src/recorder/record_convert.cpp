@@ -1,12 +1,6 @@
 #include "recorder/record_convert.h"
 
-#include "base/line_reader.h"
-#include "recorder/frame_capture.h"
 #include "recorder/text_export.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ostrel {
 namespace {
@@ -15,14 +9,14 @@ constexpr std::size_t kTextFlushSize = 1 << 20;
 
 } // namespace
 
-bool ConvertWriter::open(const std::string& path, std::int64_t announcedCount) {
+bool ConvertWriter::open(const std::string& path, std::optional<std::int64_t> knownCount) {
     m_count = 0;
     if (m_kind == ConvertOutput::Csv) {
         m_text.reserve(kTextFlushSize + 512);
         m_text.assign(kExportHeader);
         m_ok = m_csv.open(path);
     } else {
-        m_ok = m_records.open(path, announcedCount);
+        m_ok = m_records.open(path, knownCount);
     }
     m_open = m_ok;
     return m_ok;
@@ -87,17 +81,22 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
     ConvertResult result;
     ConvertWriter writer(kind);
     bool openFailed = false;
+    // Only a ".g53" file says by its header that it holds no entry; a layout
+    // without one holds entries or nothing readable.
+    const bool countInHeader = LayoutForPath(input) == RecordLayout::G53;
     // The output is opened once the input has shown how many entries it
     // holds, so that an unreadable input never touches it.
     result.load = ReadEntryFile(
         input, [&](const std::uint8_t* entry) { writer.appendEntry(entry); },
         [&](std::int64_t done, std::int64_t total) {
-            if (done == 0 && !writer.isOpen() && !writer.open(output, total))
+            if (done == 0 && !writer.isOpen() && (total > 0 || countInHeader) &&
+                !writer.open(output, total))
                 openFailed = true;
             return !openFailed;
         });
     if (openFailed) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     const LoadStatus status = result.load.status;
@@ -106,10 +105,15 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
         result.messageId = LoadMessageId(result.load); // the unfinished output is dropped
         return result;
     }
+    if (!writer.isOpen()) {
+        result.messageId = 9004; // no complete entry: the output stays as it was
+        return result;
+    }
     // The output can always be made again from the input, which stays as it
     // was: it is renamed into place without waiting for the disk.
     if (!writer.commit(false)) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     result.written = true;
@@ -120,44 +124,31 @@ ConvertResult ConvertRecordFile(const std::string& input, const std::string& out
 CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::string& output,
                                         ConvertOutput kind, const BadCaptureLine& badLine) {
     CaptureConvertResult result;
-    // A named pipe is read as a stream: opening it waits for its writer.
-    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
-        if (fd >= 0)
-            ::close(fd);
+    ConvertWriter writer(kind);
+    bool outputFailed = false;
+    FrameSampler sampler;
+    const CaptureReadResult read = ReadCaptureFrames(
+        input,
+        [&](const RawFrame& frame, std::string_view timeText) {
+            if (!writer.isOpen() && !outputFailed)
+                outputFailed = !writer.open(output);
+            writer.append(sampler, frame, timeText);
+        },
+        badLine);
+    if (!read.opened) {
         result.messageId = 9004;
         return result;
     }
-    LineReader lines = LineReader::FromDescriptor(fd, kMaxCaptureLineLength);
-    ConvertWriter writer(kind);
-    bool outputFailed = false;
-    CaptureEntry entry;
-    FrameSampler sampler;
-    for (LineReader::Line line; lines.next(line);) {
-        const CaptureLineKind lineKind =
-            line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, entry);
-        if (lineKind == CaptureLineKind::Blank)
-            continue;
-        if (lineKind == CaptureLineKind::Bad) {
-            ++result.badLines;
-            if (badLine)
-                badLine(line.number, line.tooLong);
-            continue;
-        }
-        ++result.frames;
-        if (!writer.isOpen() && !outputFailed)
-            outputFailed = !writer.open(output);
-        writer.append(sampler, entry.frame, entry.timeText);
-    }
-    ::close(fd);
+    result.frames = read.frames;
+    result.badLines = read.badLines;
     result.samples = writer.count();
-    if (lines.failed())
+    if (read.failed)
         result.messageId = 9004;
-    if (result.frames == 0 && (result.badLines > 0 || lines.failed()))
+    if (result.frames == 0 && (result.badLines > 0 || read.failed))
         return result; // nothing of the input could be read
     if (outputFailed || !(writer.isOpen() || writer.open(output)) || !writer.commit(false)) {
         result.messageId = 9005;
+        result.outputError = writer.error();
         return result;
     }
     result.written = true;

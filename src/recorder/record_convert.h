@@ -6,11 +6,13 @@
 // the recorder samples a live reading.
 
 #include "base/atomic_file.h"
+#include "recorder/capture_reader.h"
 #include "recorder/frame_sampler.h"
 #include "recorder/record_file.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace ostrel {
@@ -22,10 +24,9 @@ enum class ConvertOutput { Csv, G53 };
 class ConvertWriter {
   public:
     explicit ConvertWriter(ConvertOutput kind) : m_kind(kind) {}
-    // announcedCount: the number of entries a ".g53" file will hold, when
-    // known before the first one; a wrong guess is mended at commit, except
-    // on a special file that cannot seek.
-    bool open(const std::string& path, std::int64_t announcedCount = 0);
+    // knownCount: the number of entries a ".g53" file will hold, when known
+    // before the first one (see RecordFileWriter::open).
+    bool open(const std::string& path, std::optional<std::int64_t> knownCount = std::nullopt);
     bool isOpen() const { return m_open; }
     void append(const RecordPair& pair);
     void appendEntry(const std::uint8_t* entry); // a 169-byte entry image
@@ -35,6 +36,8 @@ class ConvertWriter {
     // durable: flush to the disk first (see AtomicFile::commit).
     bool commit(bool durable = false);
     std::int64_t count() const { return m_count; }
+    // The errno of the first failure of the output (see AtomicFile::error).
+    int error() const { return m_kind == ConvertOutput::Csv ? m_csv.error() : m_records.error(); }
 
   private:
     bool flushText();
@@ -56,10 +59,13 @@ struct ConvertResult {
     int messageId = 0;
     LoadResult load;
     bool written = false; // the output was written (else it is untouched)
+    int outputError = 0;  // with 9005: the errno of the failure
 };
 
-// A record file of any layout. When nothing of it can be read, the output is
-// left untouched.
+// A record file of any layout. When nothing of it can be read (no valid
+// count, no complete entry in a layout without a count, none of the entries
+// its count announces), the output is left untouched: messageId 9004 (or the
+// cut-short text) with load.status saying which.
 ConvertResult ConvertRecordFile(const std::string& input, const std::string& output,
                                 ConvertOutput kind);
 
@@ -69,11 +75,8 @@ struct CaptureConvertResult {
     std::int64_t samples = 0; // entries written; frames that ConvertSample refuses give none
     std::uint64_t badLines = 0;
     bool written = false; // the output was written (else it is untouched)
+    int outputError = 0;  // with 9005: the errno of the failure
 };
-
-// Called for each line that is neither form of a capture line, with its
-// number (from 1) and whether it was refused for its length alone.
-using BadCaptureLine = std::function<void(std::uint64_t lineNumber, bool tooLong)>;
 
 // A capture file (regular file or named pipe, read as a stream). Every frame
 // becomes a sample as the recorder takes it, with the line's time text.

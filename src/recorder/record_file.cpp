@@ -275,29 +275,82 @@ std::string LoadMessage(const LoadResult& result) {
     return FormatText(id, {count(result.read), count(result.expected)});
 }
 
-bool RecordFileWriter::open(const std::string& path, std::int64_t announcedCount) {
+RecordFileWriter::~RecordFileWriter() {
+    if (m_spool >= 0)
+        ::close(m_spool);
+}
+
+bool RecordFileWriter::failed() {
+    if (m_ok && m_error == 0 && m_file.error() == 0)
+        m_error = errno;
+    m_ok = false;
+    return false;
+}
+
+bool RecordFileWriter::writeHeader(std::int64_t count) {
+    std::uint8_t header[4];
+    StoreU32(header, static_cast<std::uint32_t>(count));
+    return m_file.write(header, 4);
+}
+
+bool RecordFileWriter::open(const std::string& path, std::optional<std::int64_t> knownCount) {
     m_count = 0;
-    m_announced = std::clamp<std::int64_t>(announcedCount, 0, INT32_MAX);
+    m_error = 0;
+    m_announced = std::clamp<std::int64_t>(knownCount.value_or(0), 0, INT32_MAX);
     m_buffer.clear();
     m_buffer.reserve(kChunkItems * kEntrySize);
-    std::uint8_t header[4];
-    StoreU32(header, static_cast<std::uint32_t>(m_announced));
-    m_ok = m_file.open(path) && m_file.write(header, 4);
-    return m_ok;
+    if (m_spool >= 0)
+        ::close(m_spool);
+    m_spool = -1;
+    m_ok = m_file.open(path);
+    if (!m_ok)
+        return false;
+    if (!knownCount && m_file.isDirect()) {
+        m_spool = OpenScratchFile();
+        return m_spool >= 0 || failed();
+    }
+    return writeHeader(m_announced) || failed();
 }
 
 bool RecordFileWriter::flush() {
-    if (m_ok && !m_buffer.empty())
-        m_ok = m_file.write(m_buffer.data(), m_buffer.size());
+    if (m_ok && !m_buffer.empty()) {
+        if (m_spool >= 0) {
+            const auto size = static_cast<ssize_t>(m_buffer.size());
+            m_ok = ::write(m_spool, m_buffer.data(), m_buffer.size()) == size || failed();
+        } else {
+            m_ok = m_file.write(m_buffer.data(), m_buffer.size());
+        }
+    }
     m_buffer.clear();
     return m_ok;
+}
+
+// The header with the count, then the spooled entries, to the file written
+// straight.
+bool RecordFileWriter::copySpool() {
+    if (!writeHeader(m_count) || ::lseek(m_spool, 0, SEEK_SET) != 0)
+        return failed();
+    std::vector<std::uint8_t> chunk(kChunkItems * kEntrySize);
+    for (;;) {
+        const ssize_t n = ::read(m_spool, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed();
+        if (n == 0)
+            return true;
+        if (!m_file.write(chunk.data(), static_cast<std::size_t>(n)))
+            return failed();
+    }
 }
 
 bool RecordFileWriter::append(const RecordPair& pair) {
     if (!m_ok)
         return false;
-    if (m_count >= INT32_MAX)
-        return m_ok = false; // the count field is a signed 32-bit number
+    if (m_count >= INT32_MAX) {
+        errno = EFBIG; // the count field is a signed 32-bit number
+        return failed();
+    }
     const std::size_t at = m_buffer.size();
     m_buffer.resize(at + kEntrySize);
     WriteEntry(pair, m_buffer.data() + at);
@@ -308,14 +361,16 @@ bool RecordFileWriter::append(const RecordPair& pair) {
 }
 
 bool RecordFileWriter::commit(bool durable) {
-    if (!flush()) {
-        m_file.discard();
-        return false;
-    }
-    if (m_count != m_announced) {
-        std::uint8_t header[4];
-        StoreU32(header, static_cast<std::uint32_t>(m_count));
-        m_ok = m_file.writeAt(0, header, 4);
+    if (flush()) {
+        if (m_spool >= 0) {
+            m_ok = copySpool();
+            ::close(m_spool);
+            m_spool = -1;
+        } else if (m_count != m_announced) {
+            std::uint8_t header[4];
+            StoreU32(header, static_cast<std::uint32_t>(m_count));
+            m_ok = m_file.writeAt(0, header, 4);
+        }
     }
     m_ok = m_ok && m_file.commit(durable);
     if (!m_ok)
@@ -347,14 +402,14 @@ bool SaveRecordFile(const std::string& path, std::span<const RecordPair> pairs) 
 bool TemporaryFileWriter::open(const std::string& path) {
     close();
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    m_size = 0;
     return m_fd >= 0;
 }
 
 bool TemporaryFileWriter::create(const std::string& path) {
     close();
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (m_fd >= 0)
-        ::flock(m_fd, LOCK_EX | LOCK_NB);
+    m_fd = CreateLockedFile(path);
+    m_size = 0;
     return m_fd >= 0;
 }
 
@@ -374,10 +429,18 @@ bool TemporaryFileWriter::append(const RecordPair& pair) {
         const ssize_t n = ::write(m_fd, entry + done, kEntrySize - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            // A full disk may take part of an entry: cut it off again, so
+            // that the file reads back as whole entries.
+            const int error = n == 0 ? ENOSPC : errno;
+            if (done > 0 && ::ftruncate(m_fd, m_size) == 0)
+                ::lseek(m_fd, m_size, SEEK_SET);
+            errno = error;
             return false;
+        }
         done += static_cast<std::size_t>(n);
     }
+    m_size += static_cast<off_t>(kEntrySize);
     return true;
 }
 

@@ -10,9 +10,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace ostrel {
@@ -113,19 +115,34 @@ inline constexpr int kCutShortTextId = 9020;
 // the file is committed. The target is replaced only by commit().
 class RecordFileWriter {
   public:
-    // announcedCount goes into the header at once; commit() corrects it when
-    // the count differs (which a pipe, written straight, cannot take).
-    bool open(const std::string& path, std::int64_t announcedCount = 0);
+    RecordFileWriter() = default;
+    RecordFileWriter(const RecordFileWriter&) = delete;
+    RecordFileWriter& operator=(const RecordFileWriter&) = delete;
+    ~RecordFileWriter();
+
+    // knownCount goes into the header at once. Without it, the header of a
+    // file written straight (a pipe, standard output), which cannot be
+    // rewound, goes out at commit(), once the count is known: the entries
+    // wait in a scratch file until then. A file replaced whole gets its
+    // count corrected at commit(), whatever was announced.
+    bool open(const std::string& path, std::optional<std::int64_t> knownCount = std::nullopt);
     bool append(const RecordPair& pair);
     bool commit(bool durable = true); // see AtomicFile::commit
     std::int64_t count() const { return m_count; }
+    // The errno of the first failure (see AtomicFile::error).
+    int error() const { return m_error != 0 ? m_error : m_file.error(); }
 
   private:
     bool flush();
+    bool writeHeader(std::int64_t count);
+    bool copySpool();
+    bool failed();
     AtomicFile m_file;
     std::vector<std::uint8_t> m_buffer;
     std::int64_t m_count = 0;
     std::int64_t m_announced = 0;
+    int m_spool = -1; // scratch file of the entries whose header is not out yet
+    int m_error = 0;
     bool m_ok = false;
 };
 
@@ -146,10 +163,13 @@ class TemporaryFileWriter {
 
     bool open(const std::string& path);
     // Create a new file: false when one of that name exists already (it is
-    // never truncated) or the file cannot be made. The file stays locked
-    // while open, so that another program sees it is in use.
+    // never truncated) or the file cannot be made. The file is locked before
+    // its name appears and stays locked while open, so that another program
+    // always sees it is in use.
     bool create(const std::string& path);
     bool isOpen() const { return m_fd >= 0; }
+    // False when the entry could not be written whole (errno says why); the
+    // file then ends after the last whole entry, as far as the system allows.
     bool append(const RecordPair& pair);
     // Hand what was written to the disk itself.
     bool sync();
@@ -157,6 +177,7 @@ class TemporaryFileWriter {
 
   private:
     int m_fd = -1;
+    off_t m_size = 0; // bytes of whole entries written
 };
 
 // "<directory>/~QDMDL<number>.TMP".

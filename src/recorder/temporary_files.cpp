@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +44,54 @@ std::vector<LeftoverFile> FindLeftoverFiles(const std::string& directory) {
     std::sort(found.begin(), found.end(),
               [](const LeftoverFile& a, const LeftoverFile& b) { return a.number < b.number; });
     return found;
+}
+
+LeftoverSummary SummariseLeftover(const LeftoverFile& file) {
+    LeftoverSummary summary;
+    const int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return summary;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        char date[16] = {};
+        std::tm local{};
+        const std::time_t when = st.st_mtime;
+        if (::localtime_r(&when, &local) && std::strftime(date, sizeof date, "%Y-%m-%d", &local))
+            summary.date = date;
+    }
+    // The time texts of the first and the last complete entry.
+    const auto timeAt = [fd](std::int64_t entry) {
+        std::uint8_t bytes[kEntrySize];
+        const auto at = static_cast<off_t>(entry * std::int64_t(kEntrySize));
+        if (::pread(fd, bytes, kEntrySize, at) != static_cast<ssize_t>(kEntrySize))
+            return std::string();
+        RecordPair pair;
+        ReadEntry(bytes, pair);
+        return std::string(FieldView(pair.main.timeText));
+    };
+    if (file.entries > 0) {
+        summary.firstTime = timeAt(0);
+        summary.lastTime = timeAt(file.entries - 1);
+    }
+    ::close(fd);
+    return summary;
+}
+
+bool IsLeftoverOf(const TemporaryFiles& files, const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    if (TemporaryFileNumber(name) <= 0)
+        return false;
+    struct stat a {
+    }, b{};
+    const std::string directory = files.directory().empty() ? "." : files.directory();
+    if (::stat(folder.c_str(), &a) != 0 || ::stat(directory.c_str(), &b) != 0 ||
+        a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+        return false;
+    return !Contains(files.ownFiles(),
+                     TemporaryFilePath(files.directory(), TemporaryFileNumber(name)));
 }
 
 TemporaryFiles::TemporaryFiles(std::string directory) : m_directory(std::move(directory)) {

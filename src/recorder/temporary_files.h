@@ -25,6 +25,20 @@ struct LeftoverFile {
 // The temporary files in a directory, by number.
 std::vector<LeftoverFile> FindLeftoverFiles(const std::string& directory);
 
+// What the leftover dialog shows of a file: its samples' first and last time
+// texts and the date of its last write ("2026-12-08").
+struct LeftoverSummary {
+    std::string firstTime;
+    std::string lastTime;
+    std::string date;
+};
+LeftoverSummary SummariseLeftover(const LeftoverFile& file);
+
+class TemporaryFiles;
+// Whether path names a temporary file in the files' directory that this run
+// did not make (a leftover of an earlier run).
+bool IsLeftoverOf(const TemporaryFiles& files, const std::string& path);
+
 class TemporaryFiles {
   public:
     // Files go into directory, numbered past the leftovers there.
@@ -33,7 +47,8 @@ class TemporaryFiles {
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
-    // Create the next file for a new recording (closing the previous one).
+    // Create the next file for a new recording, automatic or manual (closing
+    // the previous one).
     // A name that exists already is skipped, never truncated. False when no
     // file could be created.
     bool startNext();
@@ -41,7 +56,7 @@ class TemporaryFiles {
 
     enum class Append {
         Written,
-        NotOpen,   // no recording file (manual samples, or after a failure)
+        NotOpen,   // no recording file (none started, or after a failure)
         FailedNow, // this write failed: the file is closed, report it once
     };
     Append append(const RecordPair& pair);

@@ -1,6 +1,7 @@
 #include "recorder/text_export.h"
 
 #include "base/atomic_file.h"
+#include "base/visible_text.h"
 #include "recorder/recorder_math.h"
 
 #include <algorithm>
@@ -121,10 +122,13 @@ void AppendLineStart(std::string& out, std::int64_t position, std::string_view t
 
 void AppendLine(std::string& out, const RecordView& main, bool hasSub, const RecordView& sub,
                 std::int64_t position) {
+    const std::size_t start = out.size();
     AppendLineStart(out, position, main.time);
     AppendDisplay(out, main, true);
     if (hasSub)
         AppendDisplay(out, sub, false);
+    // A line is a sample: no stored text may break it.
+    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 
@@ -136,9 +140,11 @@ void AppendExportFields(std::string& out, const TBRecord& record, bool isMain) {
 
 void AppendExportLine(std::string& out, std::int64_t position, std::string_view time,
                       std::string_view mainFields, std::string_view subFields) {
+    const std::size_t start = out.size();
     AppendLineStart(out, position, time);
     out += mainFields;
     out += subFields;
+    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 

@@ -20,7 +20,25 @@ struct SimulatedMeter::State {
     std::condition_variable changed;
     std::uint64_t answers = 0; // display answers given
     bool unplugged = false;
+    Clock::time_point returnsAt; // when an unplugged cable comes back
+    bool replugged = false;      // the replug profile's cable went away once
+    // Counts the unplugs: a device opened before one stays dead, as a
+    // device node does once its cable was pulled.
+    std::uint64_t generation = 0;
     std::shared_ptr<LoggerResponder> logger;
+
+    // Under the mutex.
+    void unplug(Clock::time_point until) {
+        unplugged = true;
+        returnsAt = until;
+        ++generation;
+    }
+    // Under the mutex: whether the cable is away now.
+    bool away() {
+        if (unplugged && Clock::now() >= returnsAt)
+            unplugged = false;
+        return unplugged;
+    }
 };
 
 namespace {
@@ -69,7 +87,8 @@ FrameContent SimulatedMeter::DisplayAt(std::uint64_t n, const SimulationOptions&
     const std::uint64_t phase = n % 240;
     FrameContent f;
     f.status = options.statusByte;
-    f.lowBattery = (n / 50) % 6 == 5;
+    // The battery is fine unless lowbattery=N asks for the mark on every Nth answer.
+    f.lowBattery = options.lowBatteryEvery > 0 && (n + 1) % options.lowBatteryEvery == 0;
     if (phase < 120) {
         const double volts = 0.8 + 1.2 * std::sin(2 * kPi * static_cast<double>(n) / 100.0) +
                              0.002 * Noise(seed, n, 1);
@@ -105,13 +124,13 @@ namespace {
 class SimulatedDevice final : public HidDevice {
   public:
     explicit SimulatedDevice(std::shared_ptr<SimulatedMeter::State> state)
-        : m_state(std::move(state)) {}
+        : m_state(std::move(state)), m_generation(m_state->generation) {}
 
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int) override {
         std::lock_guard lock(m_state->mutex);
         if (m_interrupted)
             return kWaitAbandoned;
-        if (m_state->unplugged)
+        if (pulled())
             return kWaitFailed;
         if (size < 4)
             return kWaitCompleted;
@@ -134,7 +153,7 @@ class SimulatedDevice final : public HidDevice {
         for (;;) {
             if (m_interrupted)
                 return {kWaitAbandoned, 0, false};
-            if (m_state->unplugged)
+            if (pulled())
                 return {kWaitFailed, 0, false};
             const auto now = timed ? Clock::now() : Clock::time_point{};
             if (!m_pending.empty() && (!timed || m_pending.front().ready <= now)) {
@@ -176,13 +195,23 @@ class SimulatedDevice final : public HidDevice {
         Clock::time_point ready;
     };
 
+    // Under the state's lock: the cable this device was opened on is gone.
+    bool pulled() const { return m_state->unplugged || m_generation != m_state->generation; }
+
     // Under the state's lock.
     void answerDisplay() {
         const SimulationOptions& o = m_state->options;
         if (!o.answersDisplay)
             return;
-        if (o.unplugAfter > 0 && m_state->answers >= static_cast<std::uint64_t>(o.unplugAfter)) {
-            m_state->unplugged = true;
+        const std::uint64_t answers = m_state->answers;
+        if (o.replugAfter > 0 && !m_state->replugged &&
+            answers >= static_cast<std::uint64_t>(o.replugAfter)) {
+            m_state->replugged = true;
+            m_state->unplug(Clock::now() + std::chrono::milliseconds(o.goneMs));
+            return;
+        }
+        if (o.unplugAfter > 0 && answers >= static_cast<std::uint64_t>(o.unplugAfter)) {
+            m_state->unplug(Clock::time_point::max());
             return;
         }
         const std::uint64_t n = m_state->answers++;
@@ -204,8 +233,9 @@ class SimulatedDevice final : public HidDevice {
     }
 
     std::shared_ptr<SimulatedMeter::State> m_state;
-    std::deque<Pending> m_pending; // guarded by the state's mutex
-    bool m_interrupted = false;    // guarded by the state's mutex
+    const std::uint64_t m_generation; // the state's generation when opened
+    std::deque<Pending> m_pending;    // guarded by the state's mutex
+    bool m_interrupted = false;       // guarded by the state's mutex
 };
 
 } // namespace
@@ -217,7 +247,7 @@ SimulatedMeter::~SimulatedMeter() = default;
 
 std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
     std::lock_guard lock(m_state->mutex);
-    if (!m_options.cablePresent || m_state->unplugged)
+    if (!m_options.cablePresent || m_state->away())
         return {};
     return {{SimulatedDevice::kCableVendor, SimulatedDevice::kCableProduct, kSimulatedReleaseNumber,
              kSimulatedPath}};
@@ -225,7 +255,7 @@ std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
 
 std::unique_ptr<HidDevice> SimulatedMeter::open(const HidInterfaceInfo& info, HidOpenError* error) {
     std::lock_guard lock(m_state->mutex);
-    if (!m_options.cablePresent || m_state->unplugged || info.path != kSimulatedPath) {
+    if (!m_options.cablePresent || m_state->away() || info.path != kSimulatedPath) {
         if (error)
             *error = HidOpenError::NoSuchInterface;
         return nullptr;

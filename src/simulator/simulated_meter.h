@@ -7,7 +7,8 @@
 // number of the answer and the seed, so that runs repeat exactly.
 //
 // With latency=0 it spends no real time at all: a read that would have to
-// wait for an answer that never comes returns its time-out at once.
+// wait for an answer that never comes returns its time-out at once. Only the
+// replug profile's time away (gone=MS) is always real time.
 
 #include "link/frame_codec.h"
 #include "link/hid_backend.h"

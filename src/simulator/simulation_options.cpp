@@ -17,6 +17,8 @@ struct Profile {
 // The profile's N when after=N is not given.
 constexpr int kDefaultPartialEvery = 5;
 constexpr int kDefaultUnplugAfter = 20;
+// How long the replug profile's cable stays away when gone=MS is not given.
+constexpr int kDefaultGoneMs = 2000;
 // The latency of the logger profile when latency=MS is not given.
 constexpr int kLoggerLatencyMs = 5;
 
@@ -31,6 +33,11 @@ const std::vector<Profile>& Profiles() {
          }},
         {"unplug",
          [](SimulationOptions& o) { o.unplugAfter = o.after > 0 ? o.after : kDefaultUnplugAfter; }},
+        {"replug",
+         [](SimulationOptions& o) {
+             o.replugAfter = o.after > 0 ? o.after : kDefaultUnplugAfter;
+             o.goneMs = o.gone > 0 ? o.gone : kDefaultGoneMs;
+         }},
         {"nologger", [](SimulationOptions& o) { o.statusByte = 0x82; }},
         {"logger",
          [](SimulationOptions& o) {
@@ -80,6 +87,8 @@ const std::vector<Key>& Keys() {
                    }),
         IntegerKey("after", 1, 1000000,
                    [](SimulationOptions& o, long long n) { o.after = static_cast<int>(n); }),
+        IntegerKey("gone", 1, 3600000,
+                   [](SimulationOptions& o, long long n) { o.gone = static_cast<int>(n); }),
         IntegerKey(
             "seed", 0, std::numeric_limits<std::uint32_t>::max(),
             [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
@@ -90,6 +99,9 @@ const std::vector<Key>& Keys() {
                    [](SimulationOptions& o, long long n) {
                        o.loggerHeaderTimeouts = static_cast<int>(n);
                    }),
+        IntegerKey(
+            "lowbattery", 0, 1000000,
+            [](SimulationOptions& o, long long n) { o.lowBatteryEvery = static_cast<int>(n); }),
         {"image",
          [](SimulationOptions& o, const std::string& value, std::string& error) {
              if (value.empty()) {

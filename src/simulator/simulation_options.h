@@ -17,17 +17,21 @@ struct SimulationOptions {
     bool answersDisplay = true;     // silent: the cable is there, the meter never answers
     int partialEvery = 0;           // partial: every Nth answer stops after its first report
     int unplugAfter = 0;            // unplug: the cable vanishes after N answers (0: never)
+    int replugAfter = 0;            // replug: the cable vanishes after N answers (0: never) …
+    int goneMs = 0;                 // … for this many milliseconds of real time, then comes back
     std::uint8_t statusByte = 0x52; // the meter's status byte; 0x52: logger memory readable
     bool loggerSessions = false;    // logger: demo sessions in the logger memory (else empty)
 
     // Set by keys.
     int latencyMs = 250;          // latency=MS: from request to answer; 0: no real time at all
-    int after = 0;                // after=N: the N of partial and unplug (0: the profile's own)
+    int after = 0;                // after=N: the N of partial, unplug, replug (0: their own)
+    int gone = 0;                 // gone=MS: the time away of replug (0: its own)
     std::uint32_t seed = 1;       // seed=N: the noise on the simulated values
     bool latencyGiven = false;    // latency= was given (the logger profile has its own default)
     std::string loggerImage;      // image=PATH: a raw logger image to serve
     int loggerBadChecksums = 0;   // badsum=N: the first N answers of each block have a bad checksum
     int loggerHeaderTimeouts = 0; // timeout=N: the first N header requests get no answer
+    int lowBatteryEvery = 0;      // lowbattery=N: every Nth answer shows low battery (0: never)
 };
 
 // Parse "PROFILE[,key=value…]" ("" is the default profile; a text that starts

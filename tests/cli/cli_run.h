@@ -5,6 +5,7 @@
 // not need quoting (scratch folders never do).
 
 #include "../recorder/record_test_util.h"
+#include "recorder/record_file.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,13 @@ inline CliRun RunCli(const CliDir& dir, const std::string& arguments,
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
+}
+
+// The samples of a record file that must load whole.
+inline SampleBuffer Load(const std::string& path) {
+    SampleBuffer pairs;
+    EXPECT_EQ(LoadRecordFile(path, pairs).status, LoadStatus::Ok) << path;
+    return pairs;
 }
 
 // Waits (up to five seconds) until done() holds; whether it does.

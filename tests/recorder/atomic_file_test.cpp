@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -102,7 +103,15 @@ TEST(AtomicFileTest, AFolderIsRefused) {
     EXPECT_TRUE(std::filesystem::is_directory(dir / "sub.csv"));
 }
 
+// Saves in the named scheme of file systems without unnamed files.
+class NamedPartialFiles {
+  public:
+    NamedPartialFiles() { AllowUnnamedTemporaryFiles(false); }
+    ~NamedPartialFiles() { AllowUnnamedTemporaryFiles(true); }
+};
+
 TEST(AtomicFileTest, StalePartialFilesOfTheTargetGoAndLiveOnesStay) {
+    NamedPartialFiles named;
     ScratchDir dir;
     const std::string gone = ".out.g53." + std::to_string(GonePid()) + "-4.part";
     const std::string alive = ".out.g53." + std::to_string(::getppid()) + "-0.part";
@@ -116,6 +125,7 @@ TEST(AtomicFileTest, StalePartialFilesOfTheTargetGoAndLiveOnesStay) {
 }
 
 TEST(AtomicFileTest, ASignalHandlerCanRemoveTheSavesInProgress) {
+    NamedPartialFiles named;
     ScratchDir dir;
     AtomicFile first, second;
     ASSERT_TRUE(first.open(dir / "a.csv"));
@@ -129,6 +139,39 @@ TEST(AtomicFileTest, ASignalHandlerCanRemoveTheSavesInProgress) {
     ASSERT_TRUE(Save(dir / "c.csv", "kept"));
     RemovePartialFiles();
     EXPECT_EQ(Text(test::ReadBytes(dir / "c.csv")), "kept");
+}
+
+TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesNothing) {
+    ScratchDir dir;
+    ASSERT_TRUE(Save(dir / "keep.csv", "old"));
+    ::chmod((dir / "keep.csv").c_str(), 0640);
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.open(dir / "keep.csv"));
+        ASSERT_TRUE(file.write("new", 3));
+        if (std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()) != 1)
+            GTEST_SKIP() << "this file system has no unnamed files; the named scheme is used";
+        EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "old");
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "new");
+    EXPECT_EQ(std::filesystem::status(dir / "keep.csv").permissions(),
+              std::filesystem::perms(0640));
+
+    // A process that dies in the middle of a save leaves no file of it.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        AtomicFile file;
+        file.open(dir / "keep.csv");
+        file.write("partial", 7);
+        ::raise(SIGKILL);
+    }
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "new");
 }
 
 } // namespace

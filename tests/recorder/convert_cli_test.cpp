@@ -81,13 +81,15 @@ TEST(ConvertCommandTest, ErrorsGoToStandardErrorWithStatus2) {
     ScratchDir dir;
     CliRun run = Convert(dir, dir / "missing.g53", dir / "out.csv");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Error[E9004]: File open error.\n");
+    EXPECT_EQ(run.err, "Error[E9004]: File open error. (" + (dir / "missing.g53") +
+                           ": No such file or directory)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "out.csv"));
 
     ASSERT_TRUE(SaveRecordFile(dir / "in.g53", SampleBuffer{MakePair(1)}));
     run = Convert(dir, dir / "in.g53", dir / "no/dir/out.csv");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Error[E9005]: File save error.\n");
+    EXPECT_EQ(run.err, "Error[E9005]: File save error. (" + (dir / "no/dir/out.csv") +
+                           ": No such file or directory)\n");
 
     run = Convert(dir, dir / "in.g53", dir / "out.txt");
     EXPECT_EQ(run.status, 2);
@@ -96,7 +98,9 @@ TEST(ConvertCommandTest, ErrorsGoToStandardErrorWithStatus2) {
     test::WriteBytes(dir / "bad.g53", {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3});
     run = Convert(dir, dir / "bad.g53", dir / "bad.csv");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Error[E9004]: File open error.\n");
+    EXPECT_EQ(run.err, "Error[E9004]: File open error. (" + (dir / "bad.g53") +
+                           ": no valid entry count: not a .g53 record file; " + (dir / "bad.csv") +
+                           " was left as it was)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.csv"));
 }
 

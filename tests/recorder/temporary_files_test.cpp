@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace ostrel {
 namespace {
@@ -73,6 +74,35 @@ TEST(TemporaryFilesTest, AnEarlierRunsFilesAreNumberedPastAndLeftAlone) {
     EXPECT_EQ(Size(dir / "~QDMDL4.TMP"), kEntrySize);
     EXPECT_FALSE(fs::exists(dir / "~QDMDL3.TMP"));
     EXPECT_FALSE(fs::exists(dir / "~QDMDL5.TMP"));
+}
+
+TEST(TemporaryFilesTest, ALeftoverIsSummarisedByItsFirstAndLastSampleAndKnownAsNotOurs) {
+    ScratchDir dir;
+    {
+        TemporaryFiles earlier(dir.path().string());
+        ASSERT_TRUE(earlier.startNext());
+        for (int i = 1; i <= 4; ++i)
+            earlier.append(MakePair(i));
+        earlier.keepForRecovery(false); // as a killed run leaves it
+    }
+    // A partial entry at the end (the kill came in the middle of a write).
+    std::ofstream(dir / "~QDMDL1.TMP", std::ios::app | std::ios::binary) << "partial";
+    const std::vector<LeftoverFile> found = FindLeftoverFiles(dir.path().string());
+    ASSERT_EQ(found.size(), 1u);
+    const LeftoverSummary summary = SummariseLeftover(found[0]);
+    EXPECT_EQ(summary.firstTime, " 12:00:11.0");
+    EXPECT_EQ(summary.lastTime, " 12:00:14.0");
+    EXPECT_EQ(summary.date.size(), 10u); // 2026-12-08
+    EXPECT_EQ(SummariseLeftover(LeftoverFile{dir / "gone.TMP", "gone.TMP", 3, 2, false}).firstTime,
+              "");
+
+    TemporaryFiles now(dir.path().string());
+    ASSERT_TRUE(now.startNext());
+    EXPECT_TRUE(IsLeftoverOf(now, dir / "~QDMDL1.TMP"));
+    EXPECT_FALSE(IsLeftoverOf(now, now.currentPath())); // this run's own
+    EXPECT_FALSE(IsLeftoverOf(now, dir / "kept.g53"));
+    ScratchDir elsewhere;
+    EXPECT_FALSE(IsLeftoverOf(now, elsewhere / "~QDMDL1.TMP"));
 }
 
 TEST(TemporaryFilesTest, KeptForRecoveryTheRunningFileOrEveryFileSurvives) {

@@ -38,6 +38,9 @@ TEST(SimulationOptions, ProfilesAndKeys) {
     EXPECT_EQ(Parse("unplug,after=7,latency=0").unplugAfter, 7);
     EXPECT_EQ(Parse("unplug").unplugAfter, 20);
     EXPECT_EQ(Parse("default,after=7").unplugAfter, 0);
+    EXPECT_EQ(Parse("replug").replugAfter, 20);
+    EXPECT_EQ(Parse("replug").goneMs, 2000);
+    EXPECT_EQ(Parse("replug,after=3,gone=50").goneMs, 50);
     EXPECT_EQ(Parse("nologger").statusByte, 0x82);
     EXPECT_EQ(Parse("default").statusByte, 0x52);
     EXPECT_EQ(Parse("default,seed=42").seed, 42u);
@@ -102,9 +105,17 @@ TEST_F(SimulatedMeterTest, ADayOfTheDefaultMeterShowsEveryFunction) {
     }
     EXPECT_EQ(mains, (std::set<std::uint32_t>{nFunc_DcV, nFunc_AcV, nFunc_Ohm, nFunc_T1C}));
     EXPECT_EQ(subs, (std::set<std::uint32_t>{0, nFunc_AcV, nFunc_Hz}));
-    EXPECT_TRUE(lowBattery);
+    EXPECT_FALSE(lowBattery); // the demo meter's battery is fine
     EXPECT_TRUE(overload);
     EXPECT_TRUE(negative);
+    // lowbattery=N: the mark on every Nth answer, nothing else changed.
+    const SimulationOptions low = Parse("default,lowbattery=3");
+    for (std::uint64_t n = 0; n < 600; ++n) {
+        const FrameContent f = SimulatedMeter::DisplayAt(n, low);
+        EXPECT_EQ(f.lowBattery, n % 3 == 2) << n;
+        EXPECT_EQ(f.main.chars, SimulatedMeter::DisplayAt(n, o).main.chars);
+    }
+    EXPECT_TRUE(SimulatedMeter::DisplayAt(0, Parse("lowbattery=1")).lowBattery);
     // Repeatable for one seed, different for another.
     auto shown = [](const FrameContent& f) { return std::make_pair(f.main.chars, f.sub.chars); };
     EXPECT_EQ(shown(SimulatedMeter::DisplayAt(17, o)), shown(SimulatedMeter::DisplayAt(17, o)));
@@ -140,6 +151,23 @@ TEST_F(SimulatedMeterTest, FaultProfiles) {
     EXPECT_EQ(SendCommand(*device, 0x82, 0x66), kWaitCompleted); // the cable goes now
     EXPECT_EQ(ReadReports(*device, raw.data(), raw.size()), kWaitFailed);
     EXPECT_FALSE(OpenAdapter(unplug));
+
+    // replug: the same, but the cable comes back after its time away, as a
+    // new device; the one opened before stays dead.
+    SimulatedMeter replug(Parse("replug,after=1,gone=150,latency=0"));
+    device = OpenAdapter(replug);
+    EXPECT_EQ(Exchange(*device, raw), kWaitCompleted);
+    EXPECT_EQ(SendCommand(*device, 0x82, 0x66), kWaitCompleted); // the cable goes now
+    const auto gone = std::chrono::steady_clock::now();
+    EXPECT_FALSE(OpenAdapter(replug));
+    std::unique_ptr<HidDevice> back;
+    while (!back && std::chrono::steady_clock::now() - gone < 5s)
+        back = OpenAdapter(replug);
+    ASSERT_TRUE(back);
+    EXPECT_GE(std::chrono::steady_clock::now() - gone, 150ms);
+    EXPECT_EQ(Exchange(*back, raw), kWaitCompleted);
+    EXPECT_EQ(Exchange(*back, raw), kWaitCompleted); // it goes away only once
+    EXPECT_EQ(SendCommand(*device, 0x82, 0x66), kWaitFailed);
 }
 
 class EchoLogger final : public LoggerResponder {

@@ -6,6 +6,7 @@
 
 #include "base/busy_flag.h"
 #include "recorder/record_file.h"
+#include "recorder/ui/leftover_dialog.h"
 
 #include <QFile>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -106,7 +108,7 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 201);
     EXPECT_TRUE(rig.dataList.lineText(0, 200).startsWith("201, 10:00:00.0,200 V"));
     EXPECT_FALSE(rig.progress.isVisible());
-    EXPECT_TRUE(rig.progress.MsgPanel->text().contains("[W8006] Adding data into buffer."));
+    EXPECT_TRUE(rig.progress.MsgPanel->text().contains("Warning[W8006]: Adding data into buffer."));
     EXPECT_FALSE(BusyFlag());
     EXPECT_TRUE(form().sbtnOpenFile->isEnabled());
 
@@ -186,34 +188,107 @@ TEST_F(RecorderFilesTest, ExitQuestionPaths) {
     }
 }
 
-TEST(RecorderRecovery, AKeptRecordingIsOfferedAndOpenedAtTheNextStart) {
+// Leaves a recording of n samples of text behind, as a killed run would.
+void LeaveRecording(const QString& dir, int n, const std::string& text) {
+    RecorderRig rig(dir);
+    rig.link();
+    rig.form->sbtnRecordStart->click();
+    for (int i = 0; i < n; ++i)
+        rig.sample(text);
+    rig.form->keepRecordingForRecovery(); // a signal ends the program
+    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+}
+
+// The leftover question answered: the rows chosen, then one of its buttons.
+void AnswerLeftovers(RecorderRig& rig, std::vector<int> rows, const char* button,
+                     QStringList* listed = nullptr) {
+    rig.form->setDialogRunner([=](QDialog& d) {
+        auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+        if (listed)
+            for (int i = 0; i < dialog.lvFiles->topLevelItemCount(); ++i)
+                listed->append(dialog.lvFiles->topLevelItem(i)->text(0) + ' ' +
+                               dialog.lvFiles->topLevelItem(i)->text(1));
+        dialog.choose(rows);
+        dialog.findChild<QPushButton*>(QLatin1String(button))->click();
+        return dialog.result();
+    });
+}
+
+TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
     ScopedMessageAnswerer answers(QMessageBox::Ok);
     QTemporaryDir dir;
+    LeaveRecording(dir.path(), 7, "4.25");
+    LeaveRecording(dir.path(), 3, "1.5");
+    const auto leftovers = [&] {
+        return QDir(dir.path()).entryList({"~QDMDL*"}, QDir::Files, QDir::Name);
+    };
+    ASSERT_EQ(leftovers(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP"}));
+
+    {
+        // Keep for later: one question for both, newest first; nothing changes.
+        RecorderRig rig(dir.path());
+        QStringList listed;
+        AnswerLeftovers(rig, {0, 1}, "bbtnKeep", &listed);
+        rig.form->offerLeftoverFiles();
+        EXPECT_EQ(listed, QStringList({"~QDMDL2.TMP 3", "~QDMDL1.TMP 7"}));
+        EXPECT_EQ(answers.count(), 0);
+        EXPECT_EQ(leftovers().size(), 2);
+        EXPECT_TRUE(rig.form->engine().empty());
+    }
+    {
+        // Delete, then No to "for good?": nothing is deleted, the question
+        // comes again; Yes deletes the chosen one only.
+        RecorderRig rig(dir.path());
+        ScopedMessageAnswerer no(QMessageBox::No);
+        int asked = 0;
+        rig.form->setDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+            if (++asked == 3)
+                return dialog.bbtnKeep->click(), dialog.result();
+            dialog.choose({0});
+            dialog.bbtnDelete->click();
+            return dialog.result();
+        });
+        rig.form->offerLeftoverFiles();
+        EXPECT_EQ(no.count(), 2);
+        EXPECT_EQ(leftovers().size(), 2);
+    }
     {
         RecorderRig rig(dir.path());
+        ScopedMessageAnswerer yes(QMessageBox::Yes);
+        QStringList listed;
+        int asked = 0;
+        rig.form->setDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+            dialog.choose({0});
+            (++asked == 1 ? dialog.bbtnDelete : dialog.bbtnOpen)->click();
+            listed << dialog.lvFiles->topLevelItem(0)->text(0);
+            return dialog.result();
+        });
+        rig.form->offerLeftoverFiles();
+        ASSERT_EQ(yes.count(), 1);
+        EXPECT_EQ(yes.requests()[0].caption, "Warning[W8049]");
+        // The rest is offered again at once, and opened.
+        EXPECT_EQ(listed, QStringList({"~QDMDL2.TMP", "~QDMDL1.TMP"}));
+        EXPECT_EQ(leftovers(), QStringList({"~QDMDL1.TMP"}));
+        EXPECT_EQ(rig.form->engine().count(), 7);
+        EXPECT_EQ(rig.form->ReadingDataPanel->text(), "4.25");
+        EXPECT_TRUE(rig.form->engine().hasUnsavedSamples());
+        // This run's recordings are numbered past those there were at its start.
         rig.link();
+        rig.setManual(false);
         rig.form->sbtnRecordStart->click();
-        for (int i = 0; i < 7; ++i)
-            rig.sample("4.25");
-        rig.form->keepRecordingForRecovery(); // a signal ends the program
-        EXPECT_FALSE(rig.form->TimerLogger->isActive());
+        EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL3.TMP"}));
+        rig.form->sbtnRecordStop->click();
+        // Saved whole, the leftover has done its work; this run's own file
+        // goes at the end of the run as always.
+        rig.form->setFileChooser([&](const TGraphicalForm::FileRequest&) {
+            return QDir(dir.path()).filePath("kept.g53");
+        });
+        ASSERT_TRUE(rig.form->sbtnSaveFileClick());
+        EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL3.TMP"}));
     }
-    ASSERT_EQ(QFile(QDir(dir.path()).filePath("~QDMDL1.TMP")).size(), 7 * 169);
-
-    ScopedMessageAnswerer yes(QMessageBox::Yes);
-    RecorderRig rig(dir.path());
-    rig.form->offerLeftoverFiles();
-    ASSERT_EQ(yes.count(), 1);
-    EXPECT_EQ(yes.requests()[0].caption, "Warning[W8020]");
-    EXPECT_TRUE(yes.requests()[0].text.startsWith("~QDMDL1.TMP holds 7 samples"));
-    EXPECT_EQ(rig.form->engine().count(), 7);
-    EXPECT_EQ(rig.form->ReadingDataPanel->text(), "4.25");
-    EXPECT_TRUE(rig.form->engine().hasUnsavedSamples());
-    // This run's recordings are numbered past it.
-    rig.link();
-    rig.setManual(false);
-    rig.form->sbtnRecordStart->click();
-    EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP"}));
+    EXPECT_TRUE(leftovers().isEmpty());
 }
 
 TEST(RecorderRecovery, WithNothingUnsavedOnlyTheRunningRecordingIsKept) {

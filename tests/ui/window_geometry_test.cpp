@@ -82,5 +82,49 @@ TEST(WindowGeometry, HiddenWindowsStayWhereTheyAreButTheDigitalMeterMoves) {
     EXPECT_EQ(t.dataList->height, 768 - t.dataList->top);
 }
 
+// With real frames and a panel, on the screens users have: the frames that
+// the tile plans stay inside the available area, below the strip's real
+// height, side by side without overlapping.
+TEST(WindowGeometry, FramesBelowTheRealStripInsideTheAvailableArea) {
+    struct Screen {
+        int width, height, panelTop, panelBottom;
+    };
+    for (const Screen screen :
+         {Screen{1024, 768, 0, 0}, Screen{1366, 768, 0, 40}, Screen{1920, 1080, 28, 48}}) {
+        TileInput in;
+        in.areaTop = screen.panelTop;
+        in.screenWidth = screen.width;
+        in.screenHeight = screen.height - screen.panelTop;
+        in.taskbarHeight = screen.panelBottom;
+        // A window manager's frame: 1-pixel sides, a 20-pixel title, a 6-pixel grip.
+        in.metrics = RealFrameMetrics(ClassicMetrics(), 1, 21, 6);
+        EXPECT_EQ(in.metrics.caption, 15);
+        EXPECT_EQ(in.metrics.dialogFrame, 1);
+        in.mainOuterHeight = 81;
+        in.recorderVisible = in.analogVisible = in.dataListVisible = true;
+        const TileLayout t = ComputeTile(in);
+        const int bottom = screen.height - screen.panelBottom;
+        EXPECT_EQ(t.main.top, screen.panelTop);
+        for (const WindowRect& r : {t.digitalMeter, *t.recorder, *t.analogMeter, *t.dataList}) {
+            EXPECT_GE(r.top, screen.panelTop + 81);
+            EXPECT_LE(r.top + r.height, bottom);
+            EXPECT_LE(r.left + r.width, screen.width);
+        }
+        EXPECT_EQ(t.recorder->top + t.recorder->height, bottom);
+        EXPECT_EQ(t.dataList->top + t.dataList->height, bottom);
+        EXPECT_EQ(t.analogMeter->top, t.digitalMeter.top + t.digitalMeter.height);
+        EXPECT_EQ(t.dataList->top, t.analogMeter->top + t.analogMeter->height);
+        EXPECT_EQ(t.recorder->left, t.digitalMeter.left + t.digitalMeter.width);
+    }
+    // Without a frame the metrics stay.
+    EXPECT_EQ(RealFrameMetrics(ClassicMetrics(), 0, 0, 0).caption, 19);
+}
+
+TEST(WindowGeometry, KeepAboveMovesUpThenCuts) {
+    EXPECT_EQ(KeepAbove({0, 100, 50, 60}, 80, 200), (WindowRect{0, 100, 50, 60}));
+    EXPECT_EQ(KeepAbove({0, 180, 50, 60}, 80, 200), (WindowRect{0, 140, 50, 60}));
+    EXPECT_EQ(KeepAbove({0, 180, 50, 160}, 80, 200), (WindowRect{0, 80, 50, 120}));
+}
+
 } // namespace
 } // namespace ostrel

@@ -6,6 +6,7 @@
 #include "app/ui/screenshots.h"
 #include "app/ui/start_up.h"
 #include "app/ui/termination_signals.h"
+#include "app/ui/test_hook.h"
 #include "base/ui/message_box.h"
 #include "displays/ui/alarm_tones.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     OstrelApplication app(argc, argv);
     // Matches the windows to the desktop entry (and its icon) on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
+    const std::unique_ptr<TestHook> testHook = TestHook::FromEnvironment();
     int status = 0;
     bool threadLeftRunning = false;
     try {

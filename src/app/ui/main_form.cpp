@@ -12,7 +12,9 @@
 #include "base/ui/window_messages.h"
 #include "base/ui/window_thread_call.h"
 #include "displays/panel_geometry.h"
+#include "displays/ui/live_windows.h"
 #include "link/link_notifier.h"
+#include "recorder/recorder_view.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QApplication>
@@ -37,12 +39,18 @@ constexpr int kButtonHeight = 22;
 constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
 constexpr int kConfigurationNotWritten = 9110;
+constexpr int kConfigurationNotRegular = 8030;
 constexpr const char* kNoDataReceived = kNoDataReceivedText;
 constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
 
 QRect ScreenRect(const QWidget* w) {
     QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect AvailableRect(const QWidget* w) {
+    QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 int CurrentTaskbarHeight(const QWidget* w) {
@@ -56,12 +64,10 @@ int CurrentTaskbarHeight(const QWidget* w) {
 
 // Place a window so that its frame (caption and borders included) covers r.
 void PlaceFrame(QWidget* w, const WindowRect& r) {
-    const QRect frame = w->frameGeometry();
-    const QRect client = w->geometry();
-    const int extraW = w->isVisible() ? frame.width() - client.width() : 0;
-    const int extraH = w->isVisible() ? frame.height() - client.height() : 0;
+    const QMargins frame = WindowFrame(w);
     w->move(r.left, r.top);
-    w->resize(std::max(1, r.width - extraW), std::max(1, r.height - extraH));
+    w->resize(std::max(1, r.width - frame.left() - frame.right()),
+              std::max(1, r.height - frame.top() - frame.bottom()));
 }
 
 // What a thread left running still uses is kept, never released: the list is
@@ -412,12 +418,24 @@ void TFormMain::sbtnAboutClick() {
 }
 
 void TFormMain::sbtnWinTileClick() {
+    arrangeWindows(true);
+    activateWindow();
+    setFocus();
+}
+
+void TFormMain::arrangeWindows(bool tile) {
     const QRect screen = ScreenRect(this);
+    const QRect area = AvailableRect(this);
+    const QMargins frame = WindowFrame(this);
     TileInput in;
-    in.screenWidth = screen.width();
-    in.screenHeight = screen.height();
-    in.taskbarHeight = CurrentTaskbarHeight(this);
-    in.metrics = frameMetrics();
+    // The available area stands for the screen: a panel at the top or a side
+    // moves the windows, one at the bottom is the taskbar.
+    in.areaLeft = area.left();
+    in.areaTop = area.top();
+    in.screenWidth = area.width();
+    in.screenHeight = screen.bottom() + 1 - area.top();
+    in.taskbarHeight = screen.bottom() - area.bottom();
+    in.metrics = RealFrameMetrics(frameMetrics(), frame.left(), frame.top(), frame.bottom());
     in.bevelHeight = Bevel1->height();
     in.analogFaceHeight = kAnalogFaceHeight;
     in.comparatorFaceWidth = kComparatorFaceWidth;
@@ -439,57 +457,77 @@ void TFormMain::sbtnWinTileClick() {
                 in.comparatorButtonsHeight = buttons;
         }
     }
-    TileLayout layout = ComputeTile(in);
-    CurrentShellGeometry().taskbarHeight = in.taskbarHeight;
-    CurrentShellGeometry().mainWindowHeight = layout.main.height;
 
-    const FrameMetrics& m = in.metrics;
-    move(0, 0);
-    const int frameWidth = isVisible() ? frameGeometry().width() - width() : 0;
-    setFixedSize(layout.main.width - frameWidth,
-                 layout.main.height - (2 * m.dialogFrame + m.caption));
-    // The window system's frame may differ from the metrics; the windows then
-    // go below the strip's real outer height.
-    int mainDrift = 0;
-    if (isVisible() && frameGeometry().height() > geometry().height()) {
-        mainDrift = frameGeometry().height() - layout.main.height;
-        CurrentShellGeometry().mainWindowHeight = frameGeometry().height();
+    // The main strip first: across the top of the area, its frame included.
+    TileLayout layout = ComputeTile(in);
+    move(area.topLeft());
+    const int frameWidth = frame.left() + frame.right();
+    if (tile)
+        setFixedSize(layout.main.width - frameWidth,
+                     layout.main.height - (2 * in.metrics.dialogFrame + in.metrics.caption));
+    else
+        setFixedWidth(layout.main.width - frameWidth);
+    // The others go below its real outer height.
+    in.mainOuterHeight = frameGeometry().height();
+    layout = ComputeTile(in);
+    CurrentShellGeometry().taskbarHeight = in.taskbarHeight;
+    CurrentShellGeometry().mainWindowHeight = in.mainOuterHeight;
+    if (m_windows)
+        placeBelowMainStrip(layout, in);
+}
+
+void TFormMain::placeBelowMainStrip(TileLayout layout, const TileInput& in) {
+    const AppWindows& w = *m_windows;
+    const int bottom = in.areaTop + in.screenHeight - in.taskbarHeight;
+    const int below = in.areaTop + in.mainOuterHeight;
+    // The size limits of the windows follow the strip's height and the frames.
+    ScreenMetrics metrics;
+    metrics.screenWidth = in.screenWidth;
+    metrics.screenHeight = in.screenHeight;
+    metrics.mainWindowHeight = in.mainOuterHeight;
+    metrics.taskbarHeight = in.taskbarHeight;
+    if (w.digitalMeter) {
+        const PixelRect largest = DigitalMeterMaximised(metrics);
+        SetFrameSizeLimits(w.digitalMeter, DigitalMeterMinimumSize(metrics),
+                           {largest.width, largest.height});
     }
-    if (m_windows) {
-        layout.digitalMeter.top += mainDrift;
-        if (layout.recorder) {
-            layout.recorder->top += mainDrift;
-            layout.recorder->height -= mainDrift;
-        }
-        if (layout.comparator)
-            layout.comparator->top += mainDrift;
-        // A window may refuse the planned size (its own size limits); the
-        // windows below it then stack under the size it really took, so that
-        // none covers another.
-        int drift = mainDrift;
-        if (auto* digital = m_windows->digitalMeter) {
-            PlaceFrame(digital, layout.digitalMeter);
-            drift += digital->frameGeometry().height() - layout.digitalMeter.height;
-        }
-        if (layout.recorder)
-            PlaceFrame(m_windows->graphical, *layout.recorder);
-        if (layout.analogMeter) {
-            layout.analogMeter->top += drift;
-            PlaceFrame(m_windows->analogMeter, *layout.analogMeter);
-            drift += m_windows->analogMeter->frameGeometry().height() - layout.analogMeter->height;
-        }
-        if (layout.dataList) {
-            layout.dataList->top += drift;
-            layout.dataList->height -= drift;
-            PlaceFrame(m_windows->dataList, *layout.dataList);
-        }
-        if (layout.comparator) {
-            PlaceFrame(m_windows->comparator, *layout.comparator);
-            m_windows->comparator->raise();
-        }
+    if (w.dataList) {
+        const PixelSize smallest = DataListMinimumSize(metrics);
+        const PixelRect largest = DataListMaximised(metrics);
+        SetFrameSizeLimits(w.dataList, {smallest.width, std::min(smallest.height, largest.height)},
+                           {largest.width, largest.height});
     }
-    activateWindow();
-    setFocus();
+    if (w.graphical) {
+        const RecorderGeometry g = ComputeRecorderGeometry(in.screenWidth, in.screenHeight,
+                                                           in.mainOuterHeight, in.taskbarHeight);
+        SetFrameSizeLimits(w.graphical, {g.minWidth, std::min(g.minHeight, g.maxHeight)},
+                           {g.maxWidth, g.maxHeight});
+    }
+
+    // A window may refuse the planned size (its own size limits); the windows
+    // below it then stack under the size it really took, so that none covers
+    // another, and every frame stays inside the available area.
+    int drift = 0;
+    if (w.digitalMeter) {
+        PlaceFrame(w.digitalMeter, KeepAbove(layout.digitalMeter, below, bottom));
+        drift += w.digitalMeter->frameGeometry().height() - layout.digitalMeter.height;
+    }
+    if (layout.recorder)
+        PlaceFrame(w.graphical, KeepAbove(*layout.recorder, below, bottom));
+    if (layout.analogMeter) {
+        layout.analogMeter->top += drift;
+        PlaceFrame(w.analogMeter, KeepAbove(*layout.analogMeter, below, bottom));
+        drift += w.analogMeter->frameGeometry().height() - layout.analogMeter->height;
+    }
+    if (layout.dataList) {
+        layout.dataList->top += drift;
+        layout.dataList->height -= drift;
+        PlaceFrame(w.dataList, KeepAbove(*layout.dataList, below, bottom));
+    }
+    if (layout.comparator) {
+        PlaceFrame(w.comparator, KeepAbove(*layout.comparator, below, bottom));
+        w.comparator->raise();
+    }
 }
 
 // --- close and destroy -----------------------------------------------------
@@ -562,7 +600,13 @@ void TFormMain::shutdown() {
 // --- configuration ---------------------------------------------------------
 
 void TFormMain::readConfiguration() {
-    m_config = ReadConfiguration(ConfigurationPath(m_startupDirectory.toStdString()));
+    const std::string path = ConfigurationPath(m_startupDirectory.toStdString());
+    std::string notRegular;
+    m_config = ReadConfiguration(path, &notRegular);
+    if (!notRegular.empty())
+        std::cerr << "ostrel: "
+                  << NumberedLine(kWarningCaption, kConfigurationNotRegular, {path, notRegular})
+                  << std::endl;
 }
 
 void TFormMain::writeConfiguration() {

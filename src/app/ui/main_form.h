@@ -55,6 +55,10 @@ class TFormMain : public QMainWindow {
     // Once shown with a frame, the height others place themselves below is
     // the real outer height rather than the one computed from the metrics.
     void adoptFrameHeight();
+    // The windows of a start placed again by their frames, as the window
+    // system gave them: the strip across the top of the available area, the
+    // others below it, every frame inside the area.
+    void arrangeStartWindows() { arrangeWindows(false); }
 
     // The desktop's frame metrics as this window uses them.
     FrameMetrics frameMetrics() const;
@@ -102,6 +106,9 @@ class TFormMain : public QMainWindow {
     class Notices;
 
     void FormCreate();
+    // Tile (tile true) or the start's placement: the same formulas by frames.
+    void arrangeWindows(bool tile);
+    void placeBelowMainStrip(TileLayout layout, const TileInput& in);
     void buildMenu();
     QToolButton* makeButton(const char* name, int x, const QIcon& icon, int hintId);
     void link();

@@ -4,6 +4,7 @@
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "base/ui/message_dialogs.h"
+#include "displays/ui/live_windows.h"
 #include "import/ui/import_form.h"
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
@@ -11,9 +12,89 @@
 #include "recorder/ui/interval_dialog.h"
 #include "recorder/ui/line_colour_dialog.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QTimer>
 
+#include <vector>
+
 namespace ostrel {
+namespace {
+
+// Under a window manager a window gets its frame (title bar, borders) only
+// after it shows, so the start's placement by frames can be right only then.
+// For the first moments after start-up this follows the frames of the start
+// windows and has them placed again whenever one changes, until the user
+// first presses a key or a mouse button, or kFollowFor has passed. Without a
+// window manager no frame ever changes and nothing is placed again.
+class StartFrameFollower : public QObject {
+  public:
+    static constexpr int kFollowForMs = 10000;
+
+    StartFrameFollower(QObject* owner, std::vector<QWidget*> windows, std::function<void()> arrange)
+        : QObject(owner), m_arrange(std::move(arrange)) {
+        for (QWidget* w : windows) {
+            m_windows.emplace_back(w);
+            m_seen.push_back(WindowFrame(w));
+        }
+        qApp->installEventFilter(this);
+        QTimer::singleShot(kFollowForMs, this, [this] { deleteLater(); });
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::KeyPress:
+            // From now on the windows are the user's to move.
+            if (event->spontaneous()) {
+                qApp->removeEventFilter(this);
+                deleteLater();
+            }
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Expose:
+            if (!m_checkPending && isWatched(watched)) {
+                m_checkPending = true;
+                QTimer::singleShot(0, this, [this] { check(); });
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+  private:
+    bool isWatched(const QObject* o) const {
+        for (const auto& w : m_windows)
+            if (w == o)
+                return true;
+        return false;
+    }
+    void check() {
+        m_checkPending = false;
+        bool changed = false;
+        for (std::size_t i = 0; i < m_windows.size(); ++i) {
+            const QMargins now = WindowFrame(m_windows[i]);
+            if (now != m_seen[i]) {
+                m_seen[i] = now;
+                changed = true;
+            }
+        }
+        if (changed)
+            m_arrange();
+    }
+
+    std::vector<QPointer<QWidget>> m_windows;
+    std::vector<QMargins> m_seen;
+    std::function<void()> m_arrange;
+    bool m_checkPending = false;
+};
+
+} // namespace
 
 ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory) {
     AppWindows& w = m_windows;
@@ -66,6 +147,11 @@ void ShellSession::showWindows() {
     m_windows.analogMeter->show();
     m_windows.graphical->show();
     m_windows.dataList->show();
+    TFormMain* main = m_windows.main;
+    new StartFrameFollower(main,
+                           {main, m_windows.digitalMeter, m_windows.analogMeter,
+                            m_windows.graphical, m_windows.dataList},
+                           [main] { main->arrangeStartWindows(); });
     // Recordings an earlier run left behind are offered once the windows show.
     QTimer::singleShot(0, m_windows.graphical, &TGraphicalForm::offerLeftoverFiles);
 }

@@ -31,10 +31,18 @@ int MainWindowStartHeight(const FrameMetrics& m, int bevelHeight, int buttonHeig
 // hides itself), else the strip cut off at the bottom.
 int TaskbarHeight(int screenTop, int screenHeight, int availableTop, int availableHeight);
 
+// The screen as the tile sees it: the available area's left and top (the
+// origin of every rectangle), its width, the height from its top to the
+// screen's bottom, and the taskbar's height at the bottom.
 struct TileInput {
+    int areaLeft = 0;
+    int areaTop = 0;
     int screenWidth = 0;
     int screenHeight = 0;
     int taskbarHeight = 0;
+    // The main strip's real outer height once the window system framed it
+    // (the windows go below it); 0 for the formula's height.
+    int mainOuterHeight = 0;
     FrameMetrics metrics;
     int bevelHeight = 0;
     bool recorderVisible = false;
@@ -59,8 +67,17 @@ struct TileLayout {
 
 inline constexpr int kTileSpacing = 25; // K of the tile rule
 
-// Where the tile command puts each window; hidden windows (other than the
-// digital meter) get no rectangle and are not moved.
+// Where the tile command puts each window's frame; hidden windows (other than
+// the digital meter) get no rectangle and are not moved.
 TileLayout ComputeTile(const TileInput& in);
+
+// The frame metrics a window system really gives: the caption is the frame's
+// top less its bottom edge, the dialog frame its side edge. Metrics without a
+// frame (none known yet, or no window manager) stay as they are.
+FrameMetrics RealFrameMetrics(FrameMetrics m, int frameLeft, int frameTop, int frameBottom);
+
+// r moved up and cut so that it ends inside an area whose bottom edge is at
+// bottom (exclusive) and whose top is top; never shorter than 1.
+WindowRect KeepAbove(WindowRect r, int top, int bottom);
 
 } // namespace ostrel

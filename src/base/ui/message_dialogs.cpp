@@ -137,7 +137,8 @@ void TAutoMsgForm::bbtnYesClick() {
 // ---------------------------------------------------------------------------
 
 TMsgForm::TMsgForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_home(parent) {
     setObjectName("MsgForm");
 
     MsgPanel = new QLabel(this);
@@ -181,6 +182,20 @@ void TMsgForm::bbtnAbortClick() {
 void TMsgForm::showEvent(QShowEvent* event) {
     CentreOnScreen(this);
     QDialog::showEvent(event);
+}
+
+void TMsgForm::showOver(QWidget* owner) {
+    if (owner && parentWidget() != owner)
+        setParent(owner, windowFlags());
+    show();
+    raise();
+    activateWindow();
+}
+
+void TMsgForm::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (!visible && parentWidget() != m_home)
+        setParent(m_home, windowFlags());
 }
 
 void TMsgForm::reject() {

@@ -4,6 +4,7 @@
 // file loads and imports whose Abort clears the BusyFlag.
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QProgressBar;
@@ -66,11 +67,22 @@ class TMsgForm : public QDialog {
 
     void reject() override; // Escape acts like Abort
 
+    // Shows the dialog without waiting, as a dialog of owner (the window whose
+    // work it follows), in front and with the keyboard. While a window is
+    // shown modally only its own dialogs take clicks and keys, so the dialog
+    // of an import window shown modally must belong to it. Once hidden the
+    // dialog belongs to its first owner again.
+    void showOver(QWidget* owner);
+    void setVisible(bool visible) override;
+
   signals:
     void aborted();
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QPointer<QWidget> m_home; // the owner it was made with
 };
 
 // Centre a top-level window on the screen it is on (or the primary one).

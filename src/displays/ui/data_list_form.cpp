@@ -54,11 +54,10 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
     const LiveWindows& windows = TheLiveWindows();
     const PixelSize smallest = DataListMinimumSize(metrics);
     const PixelRect largest = DataListMaximised(metrics);
-    if (smallest.width > 0 && smallest.height > 0) {
-        setMinimumSize(smallest.width, std::min(smallest.height, std::max(1, largest.height)));
-        setMaximumSize(std::max(smallest.width, largest.width),
-                       std::max(smallest.height, largest.height));
-    }
+    if (smallest.width > 0 && smallest.height > 0)
+        SetFrameSizeLimits(this,
+                           {smallest.width, std::min(smallest.height, std::max(1, largest.height))},
+                           {largest.width, largest.height});
     PlaceWindow(this, DataListPlacement(metrics, OuterHeight(windows.digitalMeter),
                                         OuterHeight(windows.analogMeter)));
 

@@ -67,6 +67,38 @@ void PlaceWindow(QWidget* window, const PixelRect& rect) {
                    std::max(1, rect.height - extra.height()));
 }
 
+namespace {
+const char* const kFrameSmallest = "ostrelFrameSmallest";
+const char* const kFrameLargest = "ostrelFrameLargest";
+} // namespace
+
+QMargins WindowFrame(const QWidget* window) {
+    if (!window || !window->isVisible())
+        return {};
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+void SetFrameSizeLimits(QWidget* window, const PixelSize& smallest, const PixelSize& largest) {
+    window->setProperty(kFrameSmallest, QSize(smallest.width, smallest.height));
+    window->setProperty(kFrameLargest, QSize(std::max(smallest.width, largest.width),
+                                             std::max(smallest.height, largest.height)));
+    RefitFrameSizeLimits(window);
+}
+
+void RefitFrameSizeLimits(QWidget* window) {
+    const QSize smallest = window->property(kFrameSmallest).toSize();
+    const QSize largest = window->property(kFrameLargest).toSize();
+    if (smallest.isEmpty() || largest.isEmpty())
+        return;
+    const QMargins frame = WindowFrame(window);
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    window->setMinimumSize((smallest - extra).expandedTo(QSize(1, 1)));
+    window->setMaximumSize((largest - extra).expandedTo(QSize(1, 1)));
+}
+
 QIcon DisplayIcon(int resource) {
     // Window thread only; the blinking icon is set with every reading, so each
     // picture is loaded once.

@@ -10,6 +10,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QMargins>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -38,6 +39,17 @@ ScreenMetrics CurrentScreenMetrics(const QWidget* reference = nullptr);
 // Place a top-level window so that its outer rectangle (frame included, as
 // far as the frame is known yet) is rect.
 void PlaceWindow(QWidget* window, const PixelRect& rect);
+
+// The frame the window system put around a shown top-level window (none
+// before it shows, and none without a window manager).
+QMargins WindowFrame(const QWidget* window);
+
+// The size limits of a window's frame (decorations included), as the
+// placement formulas give them. The client's limits are these less the frame
+// the window has; RefitFrameSizeLimits applies them again once the window
+// system has framed the window.
+void SetFrameSizeLimits(QWidget* window, const PixelSize& smallest, const PixelSize& largest);
+void RefitFrameSizeLimits(QWidget* window);
 
 // The live windows' pictures by resource number: 1 analog meter, 2 and 8 the
 // digital meter (idle and blinking), 4 data list, 5 comparator.

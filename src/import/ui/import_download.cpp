@@ -168,14 +168,14 @@ void TFormImport::showDownloadProgress() {
         return;
     const Reported& r = *m_reported;
     if (!m_progressShown && r.imageSize > 0) {
-        dialog->MsgPanel->setText(QStringLiteral("[W8012] ") + QText(8012));
+        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8012));
         dialog->Label1->clear();
         dialog->ProgressBar->setRange(0, ToInt(r.imageSize));
         dialog->ProgressBar->setValue(0);
         // The download can be aborted at any time: it runs on its own thread.
         dialog->bbtnAbort->setEnabled(true);
         connect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun, Qt::UniqueConnection);
-        dialog->show();
+        dialog->showOver(this);
         m_progressShown = true;
     }
     if (!m_progressShown)
@@ -183,7 +183,7 @@ void TFormImport::showDownloadProgress() {
     if (r.decoding) {
         if (!m_decoding) {
             m_decoding = true;
-            dialog->MsgPanel->setText(QStringLiteral("W[8013] ") + QText(8013));
+            dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8013));
             dialog->Label1->setText(QText(7121));
         }
         dialog->ProgressBar->setRange(0, std::max(ToInt(r.total), 1));

@@ -89,8 +89,9 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDi
     const ShellGeometry& shell = CurrentShellGeometry();
     const RecorderGeometry g = ComputeRecorderGeometry(screen.width(), screen.height(),
                                                        shell.mainWindowHeight, shell.taskbarHeight);
-    setMinimumSize(std::max(1, g.minWidth), std::max(1, std::min(g.minHeight, g.maxHeight)));
-    setMaximumSize(std::max(g.minWidth, g.maxWidth), std::max(1, g.maxHeight));
+    SetFrameSizeLimits(this,
+                       {std::max(1, g.minWidth), std::max(1, std::min(g.minHeight, g.maxHeight))},
+                       {g.maxWidth, std::max(1, g.maxHeight)});
     // The place is the frame's, as for the other windows.
     PlaceWindow(this, {g.left, g.top, g.width, g.height});
 

@@ -99,7 +99,8 @@ class TGraphicalForm : public QMainWindow {
     // temporary file of a running recording, and every temporary file of this
     // run while the buffer holds unsaved samples, for the next start.
     void keepRecordingForRecovery();
-    // At start-up: offer to open the temporary files an earlier run left.
+    // At start-up: one question about the temporary files earlier runs left
+    // (open one, keep them for later, delete the chosen ones).
     void offerLeftoverFiles();
     // Load a record file as Open does after its dialog (also a leftover).
     bool openFile(const QString& path);
@@ -223,6 +224,8 @@ class TGraphicalForm : public QMainWindow {
     bool lowBatteryMayContinue();
     void resetRecorder();
     void tellTemporaryCopyStopped();
+    void endManualFile();
+    std::vector<LeftoverFile> offerableLeftovers() const;
     // graphical_form_pages.cpp
     void setUpGraph();
     // The graph shows the points (of any page), in the recorder's y range.
@@ -242,6 +245,8 @@ class TGraphicalForm : public QMainWindow {
     std::unique_ptr<TemporaryFiles> m_tempFiles;
     Collaborators m_with;
     bool m_recording = false;
+    bool m_manualFileRefused = false;
+    QString m_openedLeftover; // the leftover in the buffer, removed once saved
     DialogRunner m_runDialog;
     FileChooser m_chooseFile;
     ColorChooser m_chooseColor;

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -42,11 +43,9 @@ QString FilterText(int id) {
     return QText(id).section('|', 0, 0);
 }
 
-QString NumberedLine(int id, const QString& colour) {
-    return QStringLiteral("<span style=\"color:%1\">[W%2] %3</span>")
-        .arg(colour)
-        .arg(id)
-        .arg(QText(id).toHtmlEscaped());
+QString ColouredLine(int id, const QString& colour) {
+    return QStringLiteral("<span style=\"color:%1\">%2</span>")
+        .arg(colour, QNumberedLine(kWarningCaption, id).toHtmlEscaped());
 }
 
 QString CounterLine(std::int64_t done, std::int64_t total) {
@@ -91,6 +90,12 @@ bool TGraphicalForm::saveFile(const QString& path) {
         return false;
     }
     m_engine.markSaved();
+    // A leftover recording opened and now saved whole lives on in the saved
+    // file: its temporary file is not offered again.
+    if (!m_openedLeftover.isEmpty()) {
+        QFile::remove(m_openedLeftover);
+        m_openedLeftover.clear();
+    }
     refreshEnables();
     return true;
 }
@@ -113,6 +118,8 @@ bool TGraphicalForm::openFile(const QString& path) {
     if (!m_engine.empty() || m_recording)
         return false;
     const bool loaded = loadWithProgress(path);
+    if (loaded && IsLeftoverOf(*m_tempFiles, path.toStdString()))
+        m_openedLeftover = path;
     refreshEnables();
     return loaded;
 }
@@ -126,12 +133,12 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     TMsgForm* dialog = m_with.progress;
     if (dialog) {
         dialog->MsgPanel->setTextFormat(Qt::RichText);
-        dialog->MsgPanel->setText(NumberedLine(kReadingText, QStringLiteral("red")));
+        dialog->MsgPanel->setText(ColouredLine(kReadingText, QStringLiteral("red")));
         dialog->Label1->setText(QString());
         dialog->ProgressBar->setRange(0, kLoadSteps);
         dialog->ProgressBar->setValue(0);
         dialog->bbtnAbort->setEnabled(true);
-        dialog->show();
+        dialog->showOver(this);
     }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -177,7 +184,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     if (dialog) {
         dialog->ProgressBar->setValue(kLoadSteps);
         dialog->bbtnAbort->setEnabled(false);
-        dialog->MsgPanel->setText(NumberedLine(kAddingText, QStringLiteral("blue")));
+        dialog->MsgPanel->setText(ColouredLine(kAddingText, QStringLiteral("blue")));
         dialog->Label1->setText(CounterLine(result.read, result.read));
         QCoreApplication::processEvents();
     }

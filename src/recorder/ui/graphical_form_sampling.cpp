@@ -14,8 +14,10 @@
 #include "recorder/sampling.h"
 #include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/interval_dialog.h"
+#include "recorder/ui/leftover_dialog.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -33,12 +35,7 @@ constexpr int kLowBatteryText = 8000;
 constexpr int kWillContinueText = 7009;
 constexpr int kClearQuestionText = 8002;
 constexpr int kTemporaryCopyStoppedText = 8021;
-constexpr int kLeftoverText = 8020;
-
-QString FormatLeftover(const LeftoverFile& file) {
-    const std::int64_t entries = std::min<std::int64_t>(file.entries, INT32_MAX);
-    return QString::fromLocal8Bit(FormatText(kLeftoverText, {file.name, std::to_string(entries)}));
-}
+constexpr int kDeleteLeftoversText = 8049;
 
 } // namespace
 
@@ -117,6 +114,14 @@ bool TGraphicalForm::lowBatteryMayContinue() {
 }
 
 void TGraphicalForm::takeSample() {
+    // Manual samples go to a temporary file as they are taken, as recorded
+    // ones do: the first one of a manual series starts the file.
+    if (m_engine.manual() && !m_tempFiles->isOpen() && !m_manualFileRefused) {
+        if (!m_tempFiles->startNext()) {
+            m_manualFileRefused = true; // said once; the samples stay in memory
+            ShowNumberedMessage(this, kErrorCaption, kNoTemporaryFileText);
+        }
+    }
     if (m_engine.viewedPage() != m_engine.lastPage()) {
         m_engine.showLastPage();
         drawPage();
@@ -164,14 +169,28 @@ void TGraphicalForm::sbtnOptionClick() {
     dialog->manual = m_engine.manual();
     dialog->seconds = SecondsForInterval(m_engine.interval());
     if (runDialog(*dialog) == QDialog::Accepted) {
+        const bool wasManual = m_engine.manual();
         m_engine.setIntervalOption(dialog->manual, dialog->seconds);
         TimerLogger->setInterval(m_engine.interval());
+        if (wasManual && !m_engine.manual())
+            endManualFile();
     }
     refreshEnables();
     refreshStatusBar();
 }
 
+void TGraphicalForm::endManualFile() {
+    // The series is complete: its file stays until the end of the run.
+    if (!m_recording)
+        m_tempFiles->close();
+    m_manualFileRefused = false;
+}
+
 void TGraphicalForm::resetRecorder() {
+    // Samples after a clear start a file of their own.
+    if (m_engine.manual())
+        endManualFile();
+    m_openedLeftover.clear();
     m_recording = false;
     m_engine.reset();
     TimerLogger->setInterval(m_engine.interval());
@@ -211,24 +230,41 @@ void TGraphicalForm::sbtnImportClick() {
     refreshEnables();
 }
 
+std::vector<LeftoverFile> TGraphicalForm::offerableLeftovers() const {
+    std::vector<LeftoverFile> offered;
+    const auto& own = m_tempFiles->ownFiles();
+    // Files another program is writing and files of this run are no
+    // leftovers, and an empty one holds nothing to recover. Newest first.
+    for (LeftoverFile& file : FindLeftoverFiles(m_tempFiles->directory()))
+        if (!file.inUse && file.entries > 0 &&
+            std::find(own.begin(), own.end(), file.path) == own.end())
+            offered.insert(offered.begin(), std::move(file));
+    return offered;
+}
+
 void TGraphicalForm::offerLeftoverFiles() {
-    std::vector<LeftoverFile> files = FindLeftoverFiles(m_tempFiles->directory());
-    // Newest first; files of this run and files another program is writing
-    // are not leftovers, and an empty one holds nothing to recover.
-    for (auto it = files.rbegin(); it != files.rend() && m_engine.empty(); ++it) {
-        const auto& own = m_tempFiles->ownFiles();
-        if (it->inUse || it->entries == 0 ||
-            std::find(own.begin(), own.end(), it->path) != own.end())
-            continue;
-        const int answer =
-            say(kWarningCaption, kLeftoverText, FormatLeftover(*it), MessageIcon::Question,
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-        if (answer == QMessageBox::Yes) {
-            openFile(QString::fromStdString(it->path));
+    // One question for all of them; after a delete the rest are offered again.
+    for (;;) {
+        const std::vector<LeftoverFile> files = offerableLeftovers();
+        if (files.empty() || !m_engine.empty() || m_recording)
+            return;
+        TLeftoverDialog dialog(this);
+        dialog.setFiles(files);
+        runDialog(dialog);
+        const std::vector<LeftoverFile> chosen = dialog.chosen();
+        if (chosen.empty() || dialog.choice() == TLeftoverDialog::Choice::Keep)
+            return;
+        if (dialog.choice() == TLeftoverDialog::Choice::Open) {
+            openFile(QString::fromStdString(chosen.front().path));
             return;
         }
-        if (answer != QMessageBox::No)
-            return;
+        const QString question = QString::fromLocal8Bit(
+            FormatText(kDeleteLeftoversText, {std::to_string(chosen.size())}));
+        if (say(kWarningCaption, kDeleteLeftoversText, question, MessageIcon::Question,
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            continue;
+        for (const LeftoverFile& file : chosen)
+            QFile::remove(QString::fromStdString(file.path));
     }
 }
 
