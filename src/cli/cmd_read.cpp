@@ -110,7 +110,7 @@ std::string JsonLine(const MeterReading& r, const std::string& time) {
 }
 
 struct ReadOptions {
-    std::optional<std::string> simulate;
+    CableChoice cable;
     long count = 0; // 0: until interrupted
     std::string format = "text";
     std::string output; // empty: standard output
@@ -165,7 +165,7 @@ std::string FormatLine(const ReadOptions& options, LiveLink& link) {
 
 int RunRead(const ReadOptions& options) {
     LiveLink link;
-    if (!link.start(options.simulate, true))
+    if (!link.start(options.cable, true))
         return kExitFailure;
     LineOutput out;
     if (!out.open(options.output))
@@ -190,7 +190,7 @@ CommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
     Command cmd =
         AddCommand(app, "read", "Link to the meter and print each new reading (Ctrl+C stops)");
-    AddSimulateOption(*cmd.app, options->simulate);
+    AddCableOptions(*cmd.app, options->cable);
     cmd.app->add_option("--count", options->count, "Stop after N readings (0: until Ctrl+C)")
         ->check(WholeNumberFrom(0));
     cmd.app

@@ -42,7 +42,7 @@ constexpr int kRecordingInUseText = 9072;
 constexpr int kNoSampleText = 9073;
 
 struct RecordOptions {
-    std::optional<std::string> simulate;
+    CableChoice cable;
     double interval = 0.5;   // seconds; 0.5 is the recorder's "Full Speed"
     TriggerSettings trigger; // when to start and stop; --count and --duration among them
     bool reconnect = false;
@@ -92,7 +92,7 @@ class Recording {
                       << m_options.output << ".TMP: " << std::strerror(errno) << ")\n";
             return kExitFailure;
         }
-        if (!m_link.start(m_options.simulate, false, m_options.reconnect)) {
+        if (!m_link.start(m_options.cable, false, m_options.reconnect)) {
             m_journal.discard();
             return kExitFailure;
         }
@@ -253,7 +253,7 @@ CommandRegistrar registrar([](CLI::App& app) {
         app, "record",
         "Record samples of the live reading as the recorder does, into a text export (.csv) or a "
         "record file (.g53); Ctrl+C ends the recording");
-    AddSimulateOption(*cmd.app, options->simulate);
+    AddCableOptions(*cmd.app, options->cable);
     cmd.app
         ->add_option("--interval", options->interval,
                      "Seconds between samples (default 0.5, the recorder's Full Speed)")
