@@ -59,6 +59,9 @@ class LiveLink {
 
     AcquisitionState& state() { return m_state; }
 
+    // How many stop signals came (Ctrl+C, SIGTERM, SIGHUP).
+    int stopRequests() const { return m_stopRequest ? m_stopRequest->count() : 0; }
+
     // End polling now (also done by the destructor). Signals still only ask
     // to stop until the destructor, so that the command can finish its files.
     void stop();
