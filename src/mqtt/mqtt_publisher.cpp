@@ -166,11 +166,14 @@ bool MqttPublisher::takeNext(MqttMessage& message) {
     std::lock_guard lock(m_mutex);
     if (!m_connected || m_stop || m_inflight >= m_settings.window)
         return false;
-    if (m_announcePending > 0) {
-        const std::size_t index = m_announcements.size() + 1 - m_announcePending;
-        message = index == 0 ? MqttMessage{m_settings.statusTopic, "online", true, false}
-                             : m_announcements[index - 1];
-        --m_announcePending;
+    // After a connection: the status, then the announcements, counted from
+    // the front, so that announcements set meanwhile never make one be skipped.
+    if (m_announcing && m_announceNext > m_announcements.size())
+        m_announcing = false;
+    if (m_announcing) {
+        message = m_announceNext == 0 ? MqttMessage{m_settings.statusTopic, "online", true, false}
+                                      : m_announcements[m_announceNext - 1];
+        ++m_announceNext;
     } else if (!m_queue.empty()) {
         message = std::move(m_queue.front());
         m_queue.pop_front();
@@ -210,7 +213,8 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
             p.m_connected = true;
             p.m_refused = false;
             p.m_failures = 0;
-            p.m_announcePending = p.m_announcements.size() + 1;
+            p.m_announcing = true;
+            p.m_announceNext = 0;
             back = p.m_outage;
             p.m_outage = false;
         } else {
@@ -258,7 +262,7 @@ void MqttPublisher::networkLoop() {
         {
             std::lock_guard lock(m_mutex);
             if (m_stop)
-                return;
+                break;
         }
         int rc = MOSQ_ERR_SUCCESS;
         if (mosquitto_socket(m_client) < 0)
@@ -282,12 +286,23 @@ void MqttPublisher::networkLoop() {
         m_changed.notify_all();
         m_changed.wait_for(lock, pause, [this] { return m_stop; });
     }
+    // libmosquitto leaves the writing to this loop: the goodbye that follows
+    // the stop goes out here, so that the broker closes the connection
+    // cleanly and keeps the last will to itself.
+    const auto end = Clock::now() + kOfflineWait;
+    while (mosquitto_socket(m_client) >= 0 && Clock::now() < end &&
+           mosquitto_loop(m_client, static_cast<int>(kInterruptCheck.count()), 1) ==
+               MOSQ_ERR_SUCCESS) {
+    }
 }
 
 MqttPublisher::Outcome MqttPublisher::finish(const std::function<bool()>& interrupted) {
     Outcome outcome;
     std::unique_lock lock(m_mutex);
-    auto done = [this] { return m_queue.empty() && m_announcePending == 0 && m_inflight == 0; };
+    auto done = [this] {
+        return m_queue.empty() && m_inflight == 0 &&
+               !(m_announcing && m_announceNext <= m_announcements.size());
+    };
     auto lastProgress = Clock::now();
     std::uint64_t seen = m_acknowledged;
     while (!done() && !(interrupted && interrupted())) {

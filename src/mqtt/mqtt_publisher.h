@@ -110,7 +110,8 @@ class MqttPublisher {
     std::condition_variable m_changed;
     std::deque<MqttMessage> m_queue;          // guarded by m_mutex
     std::vector<MqttMessage> m_announcements; // guarded by m_mutex
-    std::size_t m_announcePending = 0;        // announcements still to send after a connection
+    bool m_announcing = false;                // the status and announcements go out first
+    std::size_t m_announceNext = 0;           // 0: the status; then announcement n - 1
     int m_inflight = 0;                       // handed over, not acknowledged
     bool m_connected = false;                 // a connection the broker accepted
     bool m_everConnected = false;
