@@ -7,11 +7,15 @@
 // (max_block_cpu_ms counts only the thread's own time, without the time
 // other processes took the core).
 //
-// LinkedCpu/N: the whole program linked to the simulated meter (default
-// profile, its own timing) with the digital meter, the analog meter and the
-// comparator with its alarm on, for N seconds: the process's CPU time as a
-// percentage of one core. UnlinkedCpu/N: the same program after 10 link and
-// unlink cycles, left alone for N seconds.
+// LinkedCpu/R/N: the whole program linked to the simulated meter with every
+// live window shown (the digital meter, the analog meter, the comparator with
+// its alarm on, the data list and the recorder), for N seconds: the process's
+// CPU time as a percentage of one core, threads included. R is the meter's
+// pace: 4 is the default profile (about four readings a second), 200 the
+// logger profile (5 ms latency, about 200 readings a second); readings counts
+// what the acquisition thread published per second. UnlinkedCpu/N: the same
+// program after 10 link and unlink cycles, left alone for N seconds.
+// tools/bench-live-cpu runs them several times under Xvfb.
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
@@ -177,9 +181,9 @@ double CpuPercentOver(int seconds) {
 // The program as a user starts it with --simulate, every live window shown,
 // the comparator's alarm on.
 struct Program {
-    Program() {
+    explicit Program(const std::string& simulation = "default") {
         std::string error;
-        access = MakeMeterAccess(std::string("default"), &error);
+        access = MakeMeterAccess(simulation, &error);
         session = std::make_unique<ShellSession>(*access, directory.path());
         session->showWindows();
         const AppWindows& w = session->windows();
@@ -203,13 +207,23 @@ struct Program {
 };
 
 void LinkedCpu(benchmark::State& bench) {
-    Program program;
+    Program program(bench.range(0) >= 100 ? "logger" : "default");
     program.setLinked(true);
     RunEventsFor(2000);
-    for (auto _ : bench)
-        bench.counters["cpu_percent"] = CpuPercentOver(static_cast<int>(bench.range(0)));
+    AcquisitionState& state = program.session->main().acquisitionState();
+    for (auto _ : bench) {
+        const std::uint64_t before = state.publishedCount();
+        const int seconds = static_cast<int>(bench.range(1));
+        bench.counters["cpu_percent"] = CpuPercentOver(seconds);
+        bench.counters["readings"] = static_cast<double>(state.publishedCount() - before) / seconds;
+    }
 }
-BENCHMARK(LinkedCpu)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(LinkedCpu)
+    ->Args({4, 20})
+    ->Args({200, 20})
+    ->ArgNames({"rate", "seconds"})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 void UnlinkedCpu(benchmark::State& bench) {
     Program program;

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,6 +75,21 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// What a file of this mode is, in words; empty for a regular file.
+std::string KindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "no regular file";
+}
+
 } // namespace
 
 std::string ConfigurationPath(const std::string& startupDirectory) {
@@ -99,23 +113,55 @@ Configuration ParseConfiguration(std::string_view text) {
     return Configuration{};
 }
 
-Configuration ReadConfiguration(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+std::string NonRegularFileKind(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    return KindOf(info.st_mode);
+}
+
+Configuration ReadConfiguration(const std::string& path, std::string* notRegular) {
+    // Anything but a regular file is never opened: a named pipe would wait
+    // for a writer, a device may do something when opened. The file is opened
+    // without waiting and checked again once open, for a swap in between.
+    std::string kind = NonRegularFileKind(path);
+    const int fd =
+        kind.empty() ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY) : -1;
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)))
+        kind = KindOf(info.st_mode);
+    if (fd < 0 || !kind.empty()) {
+        if (notRegular)
+            *notRegular = kind;
+        if (fd >= 0)
+            ::close(fd);
         return Configuration{};
+    }
     std::string text(kMaxFileSize + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad())
+    std::size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return Configuration{};
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (size > kMaxFileSize)
         return Configuration{};
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxFileSize)
-        return Configuration{};
+    text.resize(size);
     return ParseConfiguration(text);
 }
 
 std::string FormatConfiguration(const Configuration& c) {
-    return "iPort=" + std::to_string(c.iPort) + "\r\n" + "fHiLimit=" + FormatGeneral(c.fHiLimit) +
-           "\r\n" + "fLowLimit=" + FormatGeneral(c.fLowLimit) + "\r\n";
+    return "iPort=" + std::to_string(c.iPort) + "\r\n" +
+           "fHiLimit=" + FormatGeneralReadable(c.fHiLimit) + "\r\n" +
+           "fLowLimit=" + FormatGeneralReadable(c.fLowLimit) + "\r\n";
 }
 
 bool WriteConfiguration(const std::string& path, const Configuration& configuration,
@@ -125,6 +171,11 @@ bool WriteConfiguration(const std::string& path, const Configuration& configurat
             *why = std::strerror(error);
         return false;
     };
+    if (const std::string kind = NonRegularFileKind(path); !kind.empty()) {
+        if (why)
+            *why = "it is " + kind + ", not a regular file";
+        return false;
+    }
     static std::atomic<unsigned> sequence{0};
     const std::string temporary =
         path + ".~" + std::to_string(::getpid()) + "." + std::to_string(sequence.fetch_add(1));

@@ -9,8 +9,8 @@ namespace ostrel {
 
 struct Configuration {
     int iPort = 2;            // carried from start to exit unchanged
-    double fHiLimit = 100.0;  // comparator upper limit
-    double fLowLimit = 300.0; // comparator lower limit
+    double fHiLimit = 300.0;  // comparator upper limit
+    double fLowLimit = 100.0; // comparator lower limit
 
     bool operator==(const Configuration&) const = default;
 };
@@ -26,19 +26,29 @@ std::string ConfigurationPath(const std::string& startupDirectory);
 // whole number), all three take their defaults.
 Configuration ParseConfiguration(std::string_view text);
 
+// What stands at a path that is not a regular file ("a named pipe", "a
+// folder", …); empty for a regular file, a missing path and a link to a
+// regular file.
+std::string NonRegularFileKind(const std::string& path);
+
 // Reads the file at path; a missing or unreadable file (or one larger than
-// 1 MiB, which cannot be a configuration) gives the defaults.
-// Never reports an error.
-Configuration ReadConfiguration(const std::string& path);
+// 1 MiB, which cannot be a configuration) gives the defaults. Only a regular
+// file is opened: anything else (a named pipe, a folder, a device) gives the
+// defaults at once, without waiting for a writer, and its kind goes to
+// notRegular (when given; empty otherwise). Never reports an error.
+Configuration ReadConfiguration(const std::string& path, std::string* notRegular = nullptr);
 
 // The file's text: "iPort=…\r\nfHiLimit=…\r\nfLowLimit=…\r\n", the reals in
-// the general format (FormatGeneral).
+// the general format, or with more digits where that would not read back
+// (FormatGeneralReadable): the file always reads back as the same values.
 std::string FormatConfiguration(const Configuration& configuration);
 
 // Replaces the file at path by the three lines of FormatConfiguration. The
 // text goes to a new file beside it, which is flushed to disk and renamed over
-// the old one, so a failed write leaves the previous file as it was. Returns
-// false on any failure, and then fills why (when given) with its reason.
+// the old one, so a failed write leaves the previous file as it was. Anything
+// but a regular file at path (a named pipe, a device) is left as it is, and
+// the write fails. Returns false on any failure, and then fills why (when
+// given) with its reason.
 bool WriteConfiguration(const std::string& path, const Configuration& configuration,
                         std::string* why = nullptr);
 

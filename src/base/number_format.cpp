@@ -62,7 +62,9 @@ bool IsDecimalRealText(std::string_view s) {
     return i == s.size();
 }
 
-std::string FormatGeneral(double value) {
+namespace {
+
+std::string FormatSignificant(double value, int significantDigits) {
     if (std::isnan(value))
         return "NAN";
     if (std::isinf(value))
@@ -70,11 +72,11 @@ std::string FormatGeneral(double value) {
     if (value == 0.0)
         return "0";
 
-    // d.dddddddddddddde±x: 15 significant digits, correctly rounded, never
-    // touched by the locale.
+    // d.ddd…e±x: the significant digits, correctly rounded, never touched by
+    // the locale.
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                                   kSignificantDigits - 1);
+                                   significantDigits - 1);
     if (ec != std::errc())
         return "NAN"; // cannot happen with this buffer size
     std::string_view sci(buf, static_cast<std::size_t>(end - buf));
@@ -122,6 +124,24 @@ std::string FormatGeneral(double value) {
         out.append(digits, integerDigits, std::string::npos);
     }
     return out;
+}
+
+} // namespace
+
+std::string FormatGeneral(double value) {
+    return FormatSignificant(value, kSignificantDigits);
+}
+
+bool GeneralFormReadsBack(double value) {
+    double read = 0.0;
+    return ParseReal(FormatGeneral(value), &read);
+}
+
+std::string FormatGeneralReadable(double value) {
+    // 17 significant digits tell every double from its neighbours.
+    constexpr int kExactDigits = 17;
+    return GeneralFormReadsBack(value) ? FormatGeneral(value)
+                                       : FormatSignificant(value, kExactDigits);
 }
 
 namespace {

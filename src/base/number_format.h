@@ -17,6 +17,16 @@ namespace ostrel {
 // Zero of either sign is "0"; NaN is "NAN", infinities "INF" and "-INF".
 std::string FormatGeneral(double value);
 
+// True when the general format of value reads back (ParseReal) as a number.
+// It does not for values so near the largest double that 15 digits round
+// them past it (1.797693134862315E308 and up, either sign).
+bool GeneralFormReadsBack(double value);
+
+// The general format where it reads back, else the same form with 17
+// significant digits, which reads back as the very same value. A finite value
+// written this way is always read again by ParseReal.
+std::string FormatGeneralReadable(double value);
+
 // The shortest text that reads back as the same number ("0.01234" for the
 // float nearest 0.01234, "1e+20"): the figures of stored values and of
 // levels a user typed.

@@ -36,12 +36,12 @@ int Download(const DownloadOptions& options) {
     LoggerDownloadCallbacks cb;
     cb.confirm = [] {
         // The command line always goes ahead; say what the window would ask.
-        std::cerr << NumberedCaption(kWarningCaption, 8010) << ": " << Text(8010) << " Yes\n";
+        std::cerr << NumberedLine(kWarningCaption, 8010) << " Yes\n";
         return true;
     };
     cb.started = [&imageSize](std::size_t size) {
         imageSize = size;
-        std::cerr << "[W8012] " << Text(8012) << '\n';
+        std::cerr << NumberedLine(kWarningCaption, 8012) << '\n';
     };
     cb.progress = [&](std::size_t position, std::uint32_t length) {
         bar.show(position, imageSize, LoggerProgressLine(position, length));
@@ -70,7 +70,7 @@ int Download(const DownloadOptions& options) {
         ReportSaveError(*options.image, saveError);
         return kExitFailure;
     }
-    std::cerr << "W[8013] " << Text(8013) << '\n';
+    std::cerr << NumberedLine(kWarningCaption, 8013) << '\n';
     return DecodeAndWrite(result.image, options.outputs);
 }
 

@@ -1,6 +1,7 @@
 #include "displays/tone_player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace ostrel {
@@ -72,6 +73,12 @@ void TonePlayer::run() {
         lock.lock();
         ++m_done;
         m_cv.notify_all();
+        // A beep stands for the whole tone: the next comes no sooner than
+        // after a played one, so that readings beyond a limit beep at the
+        // tone's pace, not at the meter's.
+        if (!played)
+            m_cv.wait_for(lock, std::chrono::milliseconds(std::clamp(tone.durationMs, 0, 10000)),
+                          [this] { return m_stop; });
     }
 }
 

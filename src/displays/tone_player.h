@@ -38,7 +38,7 @@ std::vector<std::int16_t> SineTone(int frequencyHz, int durationMs, int sampleRa
 // arrives while a tone plays replaces any other waiting one: tones that come
 // faster than they can play are skipped, never queued. Once the output has
 // failed it is not tried again; every tone then goes to the fallback (called
-// on the player's thread).
+// on the player's thread), at most one per tone's length.
 class TonePlayer : public ToneSink {
   public:
     using Fallback = std::function<void()>;

@@ -44,7 +44,24 @@ void UpdateThread::terminate() {
     // The event's only waiter is this thread: the signal wakes it, or, when it
     // is not waiting yet, makes its next wait return at once.
     m_wakeEvent.set();
+    {
+        std::lock_guard lock(m_restMutex); // a rest about to begin sees the flag
+    }
+    m_rest.notify_all();
     m_handOver.cancel();
+}
+
+bool UpdateThread::handOver(HandOver::Routine routine) {
+    const auto begun = std::chrono::steady_clock::now();
+    const bool ran = m_handOver.run(std::move(routine));
+    if (ran)
+        restUntil(begun + frameInterval());
+    return ran;
+}
+
+void UpdateThread::restUntil(std::chrono::steady_clock::time_point end) {
+    std::unique_lock lock(m_restMutex);
+    m_rest.wait_until(lock, end, [this] { return isTerminated(); });
 }
 
 void UpdateThread::join() {
@@ -82,8 +99,14 @@ bool TDigitalMeterThread::pass() {
     }
     m_state.analogUpdateEvent.set();
     m_state.comparatorUpdateEvent.set();
-    const bool toggle = m_iconToggle;
-    m_iconToggle = !m_iconToggle;
+    // The toggle as it was at the last blink, unless it is time for the next.
+    bool toggle = !m_iconToggle;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastBlink >= std::chrono::milliseconds(m_blinkInterval.load())) {
+        toggle = m_iconToggle;
+        m_iconToggle = !m_iconToggle;
+        m_lastBlink = now;
+    }
     m_cleared = false;
     handOver([show = m_show, copy = m_copy, toggle] { show(copy, toggle); });
     return true;

@@ -5,19 +5,31 @@
 // thread. The digital meter's thread is the first to learn of a reading; after
 // its copy it wakes the analog meter's and the comparator's threads.
 //
+// Pace: a window shows no more than the screen can. Given a frame interval,
+// a thread rests after each hand-over until that interval has passed since
+// the hand-over began; a reading published meanwhile leaves its event set, so
+// the next wait returns at once and the copy taken then is the newest one.
+// Readings nobody could have seen are skipped, as the events skip readings
+// that come faster than a thread takes them; the newest is never held back
+// longer than one frame.
+//
 // Ending: terminate() sets the thread's own stop flag, signals the thread's
-// event (each event has exactly one waiter: its own update thread) and cancels
-// the hand-over, so a thread blocked in its wait or in a synchronous call ends
-// promptly even when the window thread is the one waiting for the join. A shut
-// down event (AcquisitionState::shutdownEvents) also ends the thread.
+// event (each event has exactly one waiter: its own update thread), ends a
+// rest and cancels the hand-over, so a thread blocked in its wait, its rest or
+// a synchronous call ends promptly even when the window thread is the one
+// waiting for the join. A shut down event (AcquisitionState::shutdownEvents)
+// also ends the thread.
 
 #include "displays/hand_over.h"
 #include "link/acquisition_state.h"
 #include "link/reading.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -63,18 +75,33 @@ class UpdateThread {
     }
     bool isTerminated() const { return m_terminated.load(); }
 
+    // The shortest time from one hand-over to the next (the screen's frame
+    // interval); zero hands over every reading the thread takes. Any thread.
+    void setFrameInterval(std::chrono::microseconds interval) {
+        m_frameInterval.store(interval.count());
+    }
+    std::chrono::microseconds frameInterval() const {
+        return std::chrono::microseconds(m_frameInterval.load());
+    }
+
   protected:
     UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post);
     ~UpdateThread();
     // Run pass again and again on the new thread until it returns false or
     // the thread is asked to end.
     void start(std::function<bool()> pass);
-    bool handOver(HandOver::Routine routine) { return m_handOver.run(std::move(routine)); }
+    // Hand the routine over, wait for its end, then rest out the frame.
+    bool handOver(HandOver::Routine routine);
 
     AutoResetEvent& m_wakeEvent;
 
   private:
+    void restUntil(std::chrono::steady_clock::time_point end);
+
     std::atomic<bool> m_terminated{false};
+    std::atomic<std::chrono::microseconds::rep> m_frameInterval{0};
+    std::mutex m_restMutex;
+    std::condition_variable m_rest;
     HandOver m_handOver;
     std::thread m_thread;
 };
@@ -98,6 +125,13 @@ class TDigitalMeterThread : public UpdateThread {
     // unless the thread is ending). Any thread.
     long passes() const { return m_passes.load(); }
 
+    // The shortest time between two flips of the icon toggle: the icon blinks
+    // with every reading shown, but no faster than this (zero: with every
+    // one). A window system redraws the icon wherever it shows it. Any thread.
+    void setIconBlinkInterval(std::chrono::milliseconds interval) {
+        m_blinkInterval.store(interval.count());
+    }
+
   private:
     bool pass();
 
@@ -106,7 +140,9 @@ class TDigitalMeterThread : public UpdateThread {
     ClearStep m_clear;
     std::atomic<long> m_passes{0};
     MeterReading m_copy;
-    bool m_iconToggle = false;
+    bool m_iconToggle = false; // what the next blink shows
+    std::atomic<std::chrono::milliseconds::rep> m_blinkInterval{0};
+    std::chrono::steady_clock::time_point m_lastBlink; // thread only
     bool m_cleared = false; // the display was cleared since the last reading
 };
 

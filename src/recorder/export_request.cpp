@@ -23,6 +23,24 @@ double ShownSize(double stored, SizeUnit unit) {
     return stored;
 }
 
+std::string ShownSizeText(double stored, SizeUnit unit) {
+    const double shown = ShownSize(stored, unit);
+    double scale = 0.0; // 10^decimals; 0: unrounded
+    switch (unit) {
+    case SizeUnit::Millimeters:
+    case SizeUnit::Points:
+        scale = 100.0;
+        break;
+    case SizeUnit::Inches:
+        scale = 1000.0;
+        break;
+    case SizeUnit::Pixels:
+        break;
+    }
+    const double rounded = scale > 0.0 ? std::round(shown * scale) / scale : shown;
+    return FormatGeneral(std::isfinite(rounded) ? rounded : shown);
+}
+
 double StoredSize(double shown, ExportType type, SizeUnit unit) {
     if (type == ExportType::BitMap)
         return shown;

@@ -33,6 +33,10 @@ inline constexpr double kPerPoint = 2540.0 / 72.0; // a point is 1/72 inch
 // The stored size (pixels or hundredths of a millimetre) as shown in unit.
 // Pixels show it unchanged.
 double ShownSize(double stored, SizeUnit unit);
+// The size as its edit shows it: ShownSize rounded to what the unit can tell
+// apart (millimetres and points to 0.01, inches to 0.001; pixels as they are),
+// in the general format: 100 mm is "3.937" inches, not 3.937007874015748.
+std::string ShownSizeText(double stored, SizeUnit unit);
 // A number typed in unit as stored: a bitmap stores it unchanged.
 double StoredSize(double shown, ExportType type, SizeUnit unit);
 

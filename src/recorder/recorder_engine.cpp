@@ -1,5 +1,7 @@
 #include "recorder/recorder_engine.h"
 
+#include "base/number_format.h"
+
 #include <algorithm>
 
 namespace ostrel {
@@ -12,6 +14,17 @@ int IntervalForSeconds(int seconds) {
 
 int SecondsForInterval(int intervalMs) {
     return intervalMs == kFullSpeedMs ? 0 : intervalMs / 1000;
+}
+
+IntervalEntry ReadIntervalEntry(std::string_view text, int* seconds) {
+    double value = 0.0;
+    if (!ParseReal(text, &value))
+        return IntervalEntry::NotANumber;
+    int whole = 0;
+    if (!ParseInteger(text, &whole) || whole < 1 || whole > kMaxIntervalSeconds)
+        return IntervalEntry::OutOfRange;
+    *seconds = whole;
+    return IntervalEntry::Seconds;
 }
 
 RecorderEngine::RecorderEngine(int pointsPerPage) : m_pointsPerPage(std::max(1, pointsPerPage)) {}

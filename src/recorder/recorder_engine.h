@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ostrel {
@@ -25,6 +26,12 @@ inline constexpr int kMaxIntervalSeconds = 2147483;
 int IntervalForSeconds(int seconds);
 // The option's seconds for an interval: 0 for Full Speed, else interval / 1000.
 int SecondsForInterval(int intervalMs);
+
+// What the user typed as a custom interval: a whole number of seconds from 1
+// to kMaxIntervalSeconds (blanks around it allowed), stored in *seconds; a
+// number that is none of those (0, -5, 2.5, 1E9); or no number at all.
+enum class IntervalEntry { Seconds, OutOfRange, NotANumber };
+IntervalEntry ReadIntervalEntry(std::string_view text, int* seconds);
 
 class RecorderEngine {
   public:

@@ -92,7 +92,8 @@ FrameContent SimulatedMeter::DisplayAt(std::uint64_t n, const SimulationOptions&
     const std::uint64_t phase = n % 240;
     FrameContent f;
     f.status = options.statusByte;
-    f.lowBattery = (n / 50) % 6 == 5;
+    // The battery is fine unless lowbattery=N asks for the mark on every Nth answer.
+    f.lowBattery = options.lowBatteryEvery > 0 && (n + 1) % options.lowBatteryEvery == 0;
     if (phase < 120) {
         const double volts = 0.8 + 1.2 * std::sin(2 * kPi * static_cast<double>(n) / 100.0) +
                              0.002 * Noise(seed, n, 1);

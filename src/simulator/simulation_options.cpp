@@ -102,6 +102,9 @@ const std::vector<Key>& Keys() {
                    [](SimulationOptions& o, long long n) {
                        o.loggerHeaderTimeouts = static_cast<int>(n);
                    }),
+        IntegerKey(
+            "lowbattery", 0, 1000000,
+            [](SimulationOptions& o, long long n) { o.lowBatteryEvery = static_cast<int>(n); }),
         {"image",
          [](SimulationOptions& o, const std::string& value, std::string& error) {
              if (value.empty()) {

@@ -32,6 +32,7 @@ struct SimulationOptions {
     std::string loggerImage;      // image=PATH: a raw logger image to serve
     int loggerBadChecksums = 0;   // badsum=N: the first N answers of each block have a bad checksum
     int loggerHeaderTimeouts = 0; // timeout=N: the first N header requests get no answer
+    int lowBatteryEvery = 0;      // lowbattery=N: every Nth answer shows low battery (0: never)
     int cables = 1;               // cables=N: adapter cables, each with its own meter
 };
 

@@ -112,6 +112,25 @@ TEST(TonePlayerThread, AFailingDeviceIsLeftAloneAndEachToneBeepsOnce) {
     EXPECT_EQ(log->started, 1); // not tried again after it failed
 }
 
+TEST(TonePlayerThread, BeepsInsteadOfTonesComeAtTheTonesPace) {
+    // A meter beyond a limit asks for a tone with every reading, hundreds a
+    // second; without a sound device the beeps follow the tones' length.
+    auto log = std::make_shared<FakeOutput::Log>();
+    log->fails = true;
+    std::atomic<int> beeps{0};
+    const auto start = std::chrono::steady_clock::now();
+    {
+        TonePlayer player(std::make_unique<FakeOutput>(log), [&] { ++beeps; });
+        for (int i = 0; i < 100; ++i) {
+            player.playTone(523, 50);
+            std::this_thread::sleep_for(3ms);
+        }
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(beeps.load(), 1);
+    EXPECT_LE(beeps.load(), elapsed / 50ms + 1);
+}
+
 TEST(TonePlayerThread, EndingDropsAWaitingTone) {
     auto log = std::make_shared<FakeOutput::Log>();
     log->held = true;

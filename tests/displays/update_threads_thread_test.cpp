@@ -7,6 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 using namespace ostrel;
@@ -96,6 +98,36 @@ TEST(DigitalMeterThread, ShowsEachPublishedReadingAfterWakingTheFollowers) {
     EXPECT_EQ(rig.seen.toggles, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(rig.seen.followersSignalled, (std::vector<bool>{true, true, true}));
     EXPECT_EQ(rig.seen.clears, 0);
+}
+
+TEST(DigitalMeterThread, PacedToTheScreenItSkipsWhatNobodyCouldSeeButNotTheNewest) {
+    // A fast meter: a reading every 2 ms, a screen of 25 frames a second.
+    DigitalRig rig(/*linked=*/true);
+    rig.thread->setFrameInterval(40ms);
+    const auto begun = std::chrono::steady_clock::now();
+    for (int i = 0; i < 150; ++i) {
+        Publish(rig.state, Reading(std::to_string(i)));
+        std::this_thread::sleep_for(2ms);
+    }
+    ASSERT_TRUE(
+        rig.seen.waitFor([](Seen& s) { return !s.values.empty() && s.values.back() == "149"; }));
+    const auto elapsed = std::chrono::steady_clock::now() - begun;
+    std::lock_guard lock(rig.seen.mutex);
+    EXPECT_LE(rig.seen.values.size(), static_cast<std::size_t>(elapsed / 40ms) + 1);
+    EXPECT_GE(rig.seen.values.size(), 2u);
+    // Each shown reading woke the followers once.
+    for (bool signalled : rig.seen.followersSignalled)
+        EXPECT_TRUE(signalled);
+}
+
+TEST(DigitalMeterThread, StopEndsARestAtOnce) {
+    DigitalRig rig(/*linked=*/true);
+    rig.thread->setFrameInterval(std::chrono::minutes(1));
+    Publish(rig.state, Reading("1.000"));
+    ASSERT_TRUE(rig.seen.waitFor([](Seen& s) { return s.values.size() == 1; }));
+    const auto begun = std::chrono::steady_clock::now();
+    rig.thread->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 10s);
 }
 
 TEST(DigitalMeterThread, UnlinkedClearsOnceSleepsAndPicksUpTheFirstReadingOfALink) {

@@ -135,6 +135,14 @@ TEST_F(CliImport, DownloadFromTheSimulatedLogger) {
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("Read Bytes : 120 Of 112"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("5 sessions, 9 readings"), std::string::npos) << run.out;
+    // Message numbers are written one way: "Warning[W8012]: …", "Error[E…]".
+    EXPECT_NE(run.out.find("Warning[W8012]: Acquiring"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Warning[W8013]: Processing"), std::string::npos) << run.out;
+    for (const char* mark : {"[W", "[E"})
+        for (auto at = run.out.find(mark); at != std::string::npos; at = run.out.find(mark, at + 1))
+            EXPECT_TRUE(run.out.substr(0, at).ends_with(mark[1] == 'W' ? "Warning" : "Error"))
+                << run.out.substr(at > 20 ? at - 20 : 0, 40);
+    EXPECT_EQ(run.out.find("W["), std::string::npos) << run.out;
     // The image as downloaded is the served one, and decodes to the same text.
     EXPECT_EQ(ReadText(path("d.bin")), ReadText(image));
     ASSERT_EQ(RunCli("decode-image " + path("d.bin") + " --csv " + path("e.csv")).status, 0);

@@ -133,9 +133,11 @@ TEST(MqttBrokerCli, ReadPublishesEachReadingAsPrintedWithStatusAndDiscovery) {
     ASSERT_TRUE(subscriber.subscribed());
     CliDir dir;
     // 300 readings go through every function of the simulated meter: DC and AC
-    // volts with a sub display, ohms up to an overload, a temperature.
-    const CliRun run = RunCli(dir, "read --simulate=latency=0 --count 300 --format json --mqtt " +
-                                       broker.url("lab/meter") + " --mqtt-discovery");
+    // volts with a sub display, ohms up to an overload, a temperature; the
+    // battery mark comes and goes.
+    const CliRun run =
+        RunCli(dir, "read --simulate=latency=0,lowbattery=7 --count 300 --format json --mqtt " +
+                        broker.url("lab/meter") + " --mqtt-discovery");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> printed = Lines(run.out);
@@ -151,6 +153,7 @@ TEST(MqttBrokerCli, ReadPublishesEachReadingAsPrintedWithStatusAndDiscovery) {
     const std::vector<Received> readings = subscriber.on("lab/meter");
     ASSERT_EQ(readings.size(), printed.size()); // each one once
     std::set<std::string> units;
+    std::set<bool> lowBattery;
     for (std::size_t i = 0; i < printed.size(); ++i) {
         SCOPED_TRACE("reading " + std::to_string(i));
         const json message = readings[i].json();
@@ -169,8 +172,10 @@ TEST(MqttBrokerCli, ReadPublishesEachReadingAsPrintedWithStatusAndDiscovery) {
         else
             ExpectDisplayMatches(message["sub"], line["sub"]);
         units.insert(message["main"]["unit"].get<std::string>());
+        lowBattery.insert(message["lowBattery"].get<bool>());
     }
     EXPECT_EQ(units, (std::set<std::string>{"V", "\u03A9", "\u00B0C"}));
+    EXPECT_EQ(lowBattery.size(), 2u);
 
     // The status says online before the first reading, offline after the last.
     const std::vector<Received> all = subscriber.messages();

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -145,6 +146,21 @@ TEST(ProgramSignals, AConfigurationThatCannotBeWrittenIsReported) {
                                 (dir.path / "QVRDL.ini").string()),
               std::string::npos)
         << ostrel.err();
+}
+
+TEST(ProgramSignals, ANamedPipeForTheConfigurationNeitherHoldsTheStartNorTheSignals) {
+    ScratchDir dir;
+    ASSERT_EQ(::mkfifo((dir.path / "QVRDL.ini").c_str(), 0600), 0);
+    Program ostrel(dir.path, {});
+    ASSERT_TRUE(ostrel.catches(SIGTERM, kStartUp)) << ostrel.err();
+    EXPECT_NE(ostrel.err().find("ostrel: Warning[W8030]: " + (dir.path / "QVRDL.ini").string() +
+                                " is a named pipe, not a regular file"),
+              std::string::npos)
+        << ostrel.err();
+    ostrel.send(SIGTERM);
+    ASSERT_TRUE(ostrel.ended(1s));
+    EXPECT_EQ(ostrel.exitStatus(), 0);
+    EXPECT_TRUE(fs::is_fifo(dir.path / "QVRDL.ini")); // left as it was
 }
 
 TEST(ProgramCommandLine, HelpVersionAndRefusal) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace ostrel {
 namespace {
@@ -22,6 +23,23 @@ TEST(ExportSizeTest, UnitsBothWays) {
     EXPECT_DOUBLE_EQ(StoredSize(72.0, ExportType::MetaFile, SizeUnit::Points), 2540.0);
     // A bitmap stores what was typed, whatever unit is selected.
     EXPECT_DOUBLE_EQ(StoredSize(50.0, ExportType::BitMap, SizeUnit::Millimeters), 50.0);
+}
+
+TEST(ExportSizeTest, ShownTextsKeepWhatTheUnitCanTellApart) {
+    for (int stored = 1; stored <= 100000; stored += 7)
+        for (SizeUnit unit : {SizeUnit::Millimeters, SizeUnit::Inches, SizeUnit::Points}) {
+            const std::string text = ShownSizeText(stored, unit);
+            // Few decimals, and typed back it gives the size within the
+            // text's last digit.
+            const auto point = text.find('.');
+            const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+            EXPECT_LE(decimals, unit == SizeUnit::Inches ? 3u : 2u) << text;
+            const double step = unit == SizeUnit::Inches ? 0.001 : 0.01;
+            EXPECT_NEAR(std::stod(text), ShownSize(stored, unit), step / 2 + 1e-9) << text;
+        }
+    EXPECT_EQ(ShownSizeText(kMetafileWidth, SizeUnit::Inches), "3.937");
+    EXPECT_EQ(ShownSizeText(kMetafileHeight, SizeUnit::Millimeters), "68.1");
+    EXPECT_EQ(ShownSizeText(640.5, SizeUnit::Pixels), "640.5");
 }
 
 TEST(ExportSizeTest, SidesAreTruncatedAndLimited) {

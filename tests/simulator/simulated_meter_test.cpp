@@ -105,9 +105,17 @@ TEST_F(SimulatedMeterTest, ADayOfTheDefaultMeterShowsEveryFunction) {
     }
     EXPECT_EQ(mains, (std::set<std::uint32_t>{nFunc_DcV, nFunc_AcV, nFunc_Ohm, nFunc_T1C}));
     EXPECT_EQ(subs, (std::set<std::uint32_t>{0, nFunc_AcV, nFunc_Hz}));
-    EXPECT_TRUE(lowBattery);
+    EXPECT_FALSE(lowBattery); // the demo meter's battery is fine
     EXPECT_TRUE(overload);
     EXPECT_TRUE(negative);
+    // lowbattery=N: the mark on every Nth answer, nothing else changed.
+    const SimulationOptions low = Parse("default,lowbattery=3");
+    for (std::uint64_t n = 0; n < 600; ++n) {
+        const FrameContent f = SimulatedMeter::DisplayAt(n, low);
+        EXPECT_EQ(f.lowBattery, n % 3 == 2) << n;
+        EXPECT_EQ(f.main.chars, SimulatedMeter::DisplayAt(n, o).main.chars);
+    }
+    EXPECT_TRUE(SimulatedMeter::DisplayAt(0, Parse("lowbattery=1")).lowBattery);
     // Repeatable for one seed, different for another.
     auto shown = [](const FrameContent& f) { return std::make_pair(f.main.chars, f.sub.chars); };
     EXPECT_EQ(shown(SimulatedMeter::DisplayAt(17, o)), shown(SimulatedMeter::DisplayAt(17, o)));

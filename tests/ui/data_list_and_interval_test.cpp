@@ -159,51 +159,49 @@ TEST_F(IntervalDialogTest, ShowingSelectsByTheFields) {
     EXPECT_EQ(dialog.seconds, 0);
 }
 
-TEST_F(IntervalDialogTest, ZeroKeepsTheItemNowButTheNextShowingSaysFullSpeed) {
-    dialog.seconds = 5;
-    answers << "0";
-    choose(1);
-    EXPECT_EQ(dialog.seconds, 0);
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
-    dialog.show();
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 0);
-    dialog.hide();
-}
-
-TEST_F(IntervalDialogTest, NegativeAsksAgainTextKeepsThePreviousSeconds) {
+TEST_F(IntervalDialogTest, NumbersThatAreNoIntervalSayWhatIsExpectedAndAskAgain) {
+    // 0 (Full Speed has its own item), a negative number, a fraction and a
+    // number too large for the timer: each said what is expected, asked again.
     dialog.seconds = 4;
-    answers << "-5"
-            << "3600";
+    answers << "0"
+            << "-5"
+            << "2.5"
+            << "2147484"
+            << " 3600 ";
     choose(1);
     EXPECT_EQ(dialog.seconds, 3600);
-    EXPECT_EQ(presets, QStringList({"4", "4"}));
+    EXPECT_EQ(presets, QStringList({"4", "4", "4", "4", "4"}));
+    ASSERT_EQ(messages.count(), 4);
+    for (const MessageRequest& r : messages.requests()) {
+        EXPECT_EQ(r.caption, "Error[E9022]");
+        EXPECT_EQ(r.text, "The interval is a whole number of seconds from 1 to 2147483 (24 days). "
+                          "For a sample every 500 ms choose \"Full Speed\".");
+    }
+    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
+    answers << "2147483";
+    choose(1);
+    EXPECT_EQ(dialog.seconds, 2147483);
+}
+
+TEST_F(IntervalDialogTest, TextOrCancelKeepsThePreviousSecondsAndItsItem) {
+    dialog.seconds = 7;
+    answers << "abc";
+    choose(1);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.requests()[0].caption, "Error[E9007]");
     EXPECT_EQ(messages.requests()[0].text, "Not a valid floating point value !");
-
-    answers << "abc";
-    choose(1);
-    EXPECT_EQ(messages.count(), 2);
-    EXPECT_EQ(dialog.seconds, 3600);
+    EXPECT_EQ(dialog.seconds, 7);
     EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
 
+    choose(1); // cancelled: nothing said, nothing changed
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(dialog.seconds, 7);
+
+    // From Full Speed, a cancel goes back to Full Speed.
     dialog.seconds = 0;
-    answers << "1.5";
     choose(1);
+    EXPECT_EQ(dialog.seconds, 0);
     EXPECT_EQ(dialog.cbxInterval->currentIndex(), 0);
-}
-
-TEST_F(IntervalDialogTest, TooLongIsRefusedAndCancelKeepsTheSeconds) {
-    dialog.seconds = 7;
-    answers << "2147484"
-            << "2147483";
-    choose(1);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_EQ(messages.requests()[0].caption, "Error[E9022]");
-    EXPECT_EQ(dialog.seconds, 2147483);
-
-    choose(1); // cancelled: the preset comes back
-    EXPECT_EQ(dialog.seconds, 2147483);
     EXPECT_EQ(messages.count(), 1);
 }
 

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace ostrel;
@@ -59,6 +61,13 @@ class DigitalMeterFormTest : public ::testing::Test {
     }
     ~DigitalMeterFormTest() override { form->stopUpdateThread(); }
 
+    // Publish a reading once the icon may blink again (it blinks no faster
+    // than five times a second) and wait until the window shows it.
+    bool showAfterBlink(const MeterReading& r) {
+        QTest::qWait(250);
+        return showNext(r);
+    }
+
     // Publish a reading and wait until the window shows value.
     bool showNext(const MeterReading& r) {
         Publish(state, r);
@@ -86,7 +95,7 @@ TEST_F(DigitalMeterFormTest, APublishedReadingReachesEveryPanel) {
     EXPECT_EQ(form->iconResource(), 2);
 
     // Resistance in kilo-ohms, battery fine again, sub display not in use.
-    ASSERT_TRUE(showNext(Reading({"10.05", "k", "W", "", 0x80}, {}, false)));
+    ASSERT_TRUE(showAfterBlink(Reading({"10.05", "k", "W", "", 0x80}, {}, false)));
     EXPECT_EQ(form->UnitPanel->text(), "k");
     EXPECT_EQ(form->FuncPanel->text(), QString::fromUtf8("Ω"));
     EXPECT_EQ(form->pnlLB->text(), "");
@@ -95,10 +104,13 @@ TEST_F(DigitalMeterFormTest, APublishedReadingReachesEveryPanel) {
     EXPECT_EQ(form->iconResource(), 8);
 
     // AC volts with an AC sub display; the icon blinks back.
-    ASSERT_TRUE(
-        showNext(Reading({"230.1", "", "V", "AC", 0x5}, {"49.9", "", "Hz", "AC", 0x5}, false)));
+    ASSERT_TRUE(showAfterBlink(
+        Reading({"230.1", "", "V", "AC", 0x5}, {"49.9", "", "Hz", "AC", 0x5}, false)));
     EXPECT_EQ(form->FuncPanel->text(), "V");
     EXPECT_EQ(form->pnlSubAcDc->text(), "AC");
+    EXPECT_EQ(form->iconResource(), 2);
+    // A reading right after it is shown with the same icon.
+    ASSERT_TRUE(showNext(Reading({"230.2", "", "V", "AC", 0x5}, {}, false)));
     EXPECT_EQ(form->iconResource(), 2);
 }
 
@@ -115,7 +127,8 @@ TEST_F(DigitalMeterFormTest, TheDecibelOhmReferenceAndContinuityAlsoShowTheOhmSi
 
 TEST_F(DigitalMeterFormTest, ClearDisplayEmptiesThePanelsAndResetsTheIcon) {
     ASSERT_TRUE(showNext(Reading({"1.000", "m", "V", "DC", 0x6}, {"1.0", "", "V", "", 0x4}, true)));
-    ASSERT_TRUE(showNext(Reading({"2.000", "m", "V", "DC", 0x6}, {"1.0", "", "V", "", 0x4}, true)));
+    ASSERT_TRUE(
+        showAfterBlink(Reading({"2.000", "m", "V", "DC", 0x6}, {"1.0", "", "V", "", 0x4}, true)));
     ASSERT_EQ(form->iconResource(), 8);
     form->clearDisplay();
     for (QLabel* panel : {form->DataPanel, form->UnitPanel, form->FuncPanel, form->pnlAcDc,

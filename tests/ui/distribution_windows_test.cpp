@@ -109,7 +109,12 @@ TEST(DistributionWindows, LimitEntriesAreCheckedBeforeTheyAreTaken) {
     EXPECT_EQ(CheckLimitEntries("2", "", upper, lower), 9007);
     EXPECT_EQ(CheckLimitEntries("5", "5", upper, lower), 9008);
     EXPECT_EQ(CheckLimitEntries("1e999", "0", upper, lower), 9007);
+    // Numbers that the configuration file's 15 digits would round past the
+    // largest double: refused, as they would reset every setting.
+    EXPECT_EQ(CheckLimitEntries("1.7976931348623157e308", "0", upper, lower), 9030);
+    EXPECT_EQ(CheckLimitEntries("0", "-1.7976931348623157E308", upper, lower), 9030);
     EXPECT_EQ(upper, 7); // nothing taken on failure
+    EXPECT_EQ(CheckLimitEntries("1.79769313486231E308", "-1.79769313486231E308", upper, lower), 0);
     EXPECT_EQ(CheckLimitEntries(" 2.5 ", "-1E-3", upper, lower), 0);
     EXPECT_DOUBLE_EQ(upper, 2.5);
     EXPECT_DOUBLE_EQ(lower, -0.001);

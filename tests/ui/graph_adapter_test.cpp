@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -143,6 +144,62 @@ TEST_F(GraphAdapterTest, TickLabelsAreThePointLabelsThinnedWhenCrowded) {
     EXPECT_LE(labels.size(), 12); // 640 pixels hold no more side by side
     for (const QString& label : labels)
         EXPECT_TRUE(label.startsWith(" 12:")) << label.toStdString();
+}
+
+// Dark (text) pixels in the rows y0 … y1 of the columns x0 … x1.
+int DarkPixels(const QImage& image, int x0, int x1, int y0, int y1) {
+    int n = 0;
+    for (int y = std::max(0, y0); y <= std::min(image.height() - 1, y1); ++y)
+        for (int x = std::max(0, x0); x <= std::min(image.width() - 1, x1); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++n;
+    return n;
+}
+
+TEST_F(GraphAdapterTest, AShortRecordingHasItsTimeLabelsOnScreenAndInEveryPicture) {
+    // Three samples appended to an empty page of 200 points, as a recording
+    // starts: 197 null points, then the samples at the right end.
+    graph.setPointCount(200);
+    graph.rebuild();
+    for (int i = 0; i < 3; ++i)
+        graph.appendPoint(QStringLiteral(" 10:00:0%1.0").arg(i), i);
+    graph.rebuild();
+    graph.replotNow();
+    EXPECT_TRUE(graph.shownTickLabels().contains(" 10:00:00.0"))
+        << graph.shownTickLabels().join('|').toStdString();
+    // Drawn, not only made: under the axis, right of the first sample.
+    const QRect area = graph.plotArea();
+    const QImage screen = graph.grab().toImage();
+    EXPECT_GT(DarkPixels(screen, graph.pointPixel(197).x() - 40, screen.width(), area.bottom() + 3,
+                         area.bottom() + 25),
+              20);
+    // The same page drawn at once, as a page is shown.
+    graph.setPointCount(200);
+    for (int i = 197; i < 200; ++i) {
+        graph.setYData(i, i - 197);
+        graph.setPointLabel(i, QStringLiteral(" 10:00:0%1.0").arg(i - 197));
+    }
+    graph.rebuild();
+    graph.replotNow();
+    EXPECT_TRUE(graph.shownTickLabels().contains(" 10:00:00.0"));
+
+    // A bitmap and a printed page (the picture path): labels under the axis.
+    const QImage bitmap = graph.toImage(QSize(1000, 681));
+    EXPECT_GT(DarkPixels(bitmap, 800, 999, 640, 680), 20);
+    QImage page(QSize(1000, 681), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        graph.paintOn(painter, QRectF(0, 0, 1000, 681));
+    }
+    EXPECT_GT(DarkPixels(page, 800, 999, 640, 680), 20);
+
+    // SVG: the label, and a dot for each of the three samples only, none for
+    // the null points (the chart puts theirs at the origin).
+    const QByteArray svg = graph.toSvg(QSize(1000, 681));
+    EXPECT_TRUE(svg.contains("10:00:00.0"));
+    EXPECT_EQ(svg.count("<circle"), 3);
+    EXPECT_FALSE(svg.contains("cx=\"0\" cy=\"0\""));
 }
 
 TEST_F(GraphAdapterTest, CursorFollowsClicksAndArrowKeysOtherKeysAreForwarded) {

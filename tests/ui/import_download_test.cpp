@@ -136,7 +136,7 @@ TEST(ImportDownload, ProgressDialogAndAbort) {
     ASSERT_TRUE(testing::ProcessUntil(
         [&] { return rig.progress.isVisible() && rig.progress.ProgressBar->value() > 24 * 20; }));
     EXPECT_EQ(rig.progress.MsgPanel->text(),
-              "[W8012] Acquiring  data from DMM ... please wait ...");
+              "Warning[W8012]: Acquiring  data from DMM ... please wait ...");
     EXPECT_TRUE(rig.progress.Label1->text().startsWith("Read Bytes : "));
     EXPECT_TRUE(rig.progress.Label1->text().endsWith(" Of 60020"));
     EXPECT_EQ(rig.progress.ProgressBar->maximum(), 60024);

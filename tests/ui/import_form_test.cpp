@@ -218,6 +218,7 @@ TEST(ImportForm, ClearAsksAndCancelKeepsEverything) {
     EXPECT_EQ(f.sessionCount(), 0);
     EXPECT_EQ(f.PageControl->count(), 0);
     EXPECT_EQ(f.PEGraph->pointCount(), 200);
+    EXPECT_EQ(f.PEGraph->mainTitle(), "Session"); // no session's number any more
     EXPECT_TRUE(f.pnlMainDataRdg->text().isEmpty());
     EXPECT_FALSE(f.sbtnSave->isEnabled());
 }

@@ -4,6 +4,7 @@
 
 #include "app/ui/about_dialog.h"
 #include "app/ui/program_options.h"
+#include "base/build_info.h"
 #include "base/busy_flag.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
@@ -130,8 +131,9 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     EXPECT_EQ(about.Memo1->blockCount(), 9);
     EXPECT_EQ(about.line(0), "Tarvix");
     EXPECT_EQ(about.line(1), "Ostrel");
-    EXPECT_EQ(about.line(2), "Ver 6.0.0.9s");
-    EXPECT_EQ(about.line(3), "JUL 26, 2012");
+    // This build's version and release date.
+    EXPECT_EQ(about.line(2), QStringLiteral("Ver ") + OSTREL_VERSION);
+    EXPECT_EQ(about.line(3), QString::fromStdString(ReleaseDateLine(ReleaseDate())));
     EXPECT_TRUE(about.line(6).startsWith("System: "));
     EXPECT_EQ(about.line(7), "");
     EXPECT_TRUE(about.Memo1->isReadOnly());

@@ -10,6 +10,8 @@
 #include "base/ui/message_box.h"
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
+#include "displays/ui/comparator_form.h"
+#include "displays/ui/hi_low_dialog.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QFrame>
@@ -18,6 +20,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -345,6 +348,26 @@ TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {
     QFile file(dir.filePath("QVRDL.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toStdString(), "iPort=7\r\nfHiLimit=1.5\r\nfLowLimit=0.25\r\n");
+}
+
+TEST_F(ShellLinkTest, TheDefaultLimitsPassTheLimitDialog) {
+    // No configuration file: the defaults, upper above lower, which the limit
+    // dialog takes as they are.
+    start();
+    EXPECT_DOUBLE_EQ(w().comparator->fHiLimit(), 300.0);
+    EXPECT_DOUBLE_EQ(w().comparator->fLowLimit(), 100.0);
+    w().comparator->show();
+    ScopedMessageAnswerer answers;
+    QTimer::singleShot(0, w().hiLow, [this] {
+        w().hiLow->bbtnOk->click();
+        if (w().hiLow->isVisible())
+            w().hiLow->reject(); // refused: end the modal loop all the same
+    });
+    w().comparator->bbtnHiLowLimit->click();
+    EXPECT_EQ(answers.count(), 0) << answers.requests()[0].text.toStdString();
+    EXPECT_EQ(w().hiLow->lastMessage(), 0);
+    EXPECT_DOUBLE_EQ(w().comparator->fHiLimit(), 300.0);
+    EXPECT_DOUBLE_EQ(w().comparator->fLowLimit(), 100.0);
 }
 
 TEST_F(ShellLinkTest, ExitWhileLinkedToASilentMeterIsPrompt) {

@@ -75,9 +75,9 @@ TEST_F(SimulatedLinkTest, TheChosenCableOfSeveralIsTheOneLinked) {
 }
 
 TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
-    // Answers 250 to 299 carry the low-battery mark, with DC volts on the main
-    // display and AC millivolts on the sub display.
-    start("default,latency=1");
+    // Every third answer carries the low-battery mark; the first ones show DC
+    // volts on the main display and AC millivolts on the sub display.
+    start("default,latency=1,lowbattery=3");
     ScopedMessageAnswerer answers;
     main().sbtnLink->click();
     ASSERT_TRUE(main().acquisitionState().isLinked());

@@ -1,6 +1,7 @@
 #include "app/ui/about_dialog.h"
 
 #include "app/ui/meter_access.h"
+#include "base/build_info.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "base/ui/pictures.h"
@@ -81,9 +82,15 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
         kernel = QString::fromLocal8Bit(names.sysname);
         release = QString::fromLocal8Bit(names.release);
     }
-    QStringList lines = {
-        QText(60), QText(1), QText(2), QText(3), QText(4), QText(5), PlatformLine(kernel, release),
-        QString(), QString()};
+    QStringList lines = {QText(60),
+                         QText(1),
+                         QString::fromStdString(VersionLine()),
+                         QString::fromStdString(ReleaseDateLine()),
+                         QText(4),
+                         QText(5),
+                         PlatformLine(kernel, release),
+                         QString(),
+                         QString()};
     Memo1->setPlainText(lines.join('\n'));
     Memo1->setReadOnly(true);
     ImageLogo->hide();

@@ -39,6 +39,7 @@ constexpr int kButtonHeight = 22;
 constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
 constexpr int kConfigurationNotWritten = 9110;
+constexpr int kConfigurationNotRegular = 8030;
 constexpr const char* kNoDataReceived = kNoDataReceivedText;
 constexpr auto kShutdownJoinTime = std::chrono::milliseconds(300);
 
@@ -599,7 +600,13 @@ void TFormMain::shutdown() {
 // --- configuration ---------------------------------------------------------
 
 void TFormMain::readConfiguration() {
-    m_config = ReadConfiguration(ConfigurationPath(m_startupDirectory.toStdString()));
+    const std::string path = ConfigurationPath(m_startupDirectory.toStdString());
+    std::string notRegular;
+    m_config = ReadConfiguration(path, &notRegular);
+    if (!notRegular.empty())
+        std::cerr << "ostrel: "
+                  << NumberedLine(kWarningCaption, kConfigurationNotRegular, {path, notRegular})
+                  << std::endl;
 }
 
 void TFormMain::writeConfiguration() {

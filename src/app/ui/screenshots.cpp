@@ -143,13 +143,15 @@ void ScreenshotTaker::recordSamples() {
             w.graphical->PEGraph->setCursorPoint(150);
             w.graphical->PEGraphCursorMoved();
             // A reading worth showing on the digital meter: low battery with the sub
-            // display in use.
+            // display in use, grabbed as the window shows it (the simulated
+            // battery is low for one answer in ten).
             whenReady(
                 [this] {
-                    const MeterReading r = m_session.main().acquisitionState().copyReading();
-                    return r.lowBattery && r.sub.function != 0;
+                    const TDigitalMeterForm* meter = m_session.windows().digitalMeter;
+                    return meter->pnlLB->text() == QStringLiteral("LB") &&
+                           !meter->SubDataPanel->text().isEmpty();
                 },
-                300, [this] { grabDigital(); });
+                0, [this] { grabDigital(); });
             return;
         }
         const MeterReading r = m_session.main().acquisitionState().copyReading();
@@ -169,7 +171,10 @@ void ScreenshotTaker::whenReady(std::function<bool()> ready, int settleMs,
             return;
         poll->stop();
         poll->deleteLater();
-        QTimer::singleShot(settleMs, this, then);
+        if (settleMs == 0)
+            then(); // as it is now: no event may change it first
+        else
+            QTimer::singleShot(settleMs, this, then);
     });
     poll->start(10);
 }

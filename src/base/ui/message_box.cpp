@@ -85,6 +85,10 @@ QString QNumberedCaption(int formatId, int textId) {
     return QString::fromStdString(NumberedCaption(formatId, textId));
 }
 
+QString QNumberedLine(int formatId, int textId) {
+    return QString::fromStdString(NumberedLine(formatId, textId));
+}
+
 ScopedMessageAnswerer::ScopedMessageAnswerer(int answer)
     : ScopedMessageAnswerer([answer](const MessageRequest&) { return answer; }) {}
 

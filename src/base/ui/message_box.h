@@ -50,6 +50,9 @@ int ShowNumberedMessage(QWidget* owner, int formatId, int textId);
 // The text of the string table as a QString.
 QString QText(int id);
 QString QNumberedCaption(int formatId, int textId);
+// The caption and the text on one line ("Warning[W8012]: Acquiring …"), as
+// the progress dialog's message line shows a numbered text.
+QString QNumberedLine(int formatId, int textId);
 
 // Test helper: answers every request with a fixed result (or a function) and
 // remembers the requests; restores the previous answerer when it goes.

@@ -3,6 +3,7 @@
 #include "base/string_table.h"
 #include "base/ui/window_messages.h"
 #include "displays/panel_geometry.h"
+#include "displays/ui/frame_pace.h"
 #include "displays/ui/live_windows.h"
 #include "displays/ui/meter_pictures.h"
 #include "displays/ui/needle_sweep.h"
@@ -54,6 +55,7 @@ TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
     m_thread = std::make_unique<TAnalogMeterThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
         [this](const AnalogCopy& copy) { takeReading(copy); });
+    m_thread->setFrameInterval(ScreenFrameInterval(this));
 }
 
 TAnalogMeterForm::~TAnalogMeterForm() {
@@ -139,6 +141,11 @@ int TAnalogMeterForm::faceLeft() const {
 
 QPoint TAnalogMeterForm::pivot() const {
     return {width() / 2, kAnalogPivotY};
+}
+
+void TAnalogMeterForm::showEvent(QShowEvent* event) {
+    ShowingWidget::showEvent(event);
+    m_thread->setFrameInterval(ScreenFrameInterval(this)); // the screen may be another one now
 }
 
 void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {

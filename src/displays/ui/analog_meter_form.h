@@ -68,6 +68,7 @@ class TAnalogMeterForm : public ShowingWidget {
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:

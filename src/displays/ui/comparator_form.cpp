@@ -7,6 +7,7 @@
 #include "displays/comparator_gauge.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/alarm_tones.h"
+#include "displays/ui/frame_pace.h"
 #include "displays/ui/live_windows.h"
 #include "displays/ui/meter_pictures.h"
 #include "displays/ui/needle_sweep.h"
@@ -67,6 +68,7 @@ TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double
     m_thread = std::make_unique<TComparatorThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
         [this](const ComparatorCopy& copy) { takeReading(copy); });
+    m_thread->setFrameInterval(ScreenFrameInterval(this));
 }
 
 TComparatorForm::~TComparatorForm() {
@@ -191,6 +193,11 @@ int TComparatorForm::faceLeft() const {
 
 QPoint TComparatorForm::pivot() const {
     return {width() / 2, kComparatorPivotY};
+}
+
+void TComparatorForm::showEvent(QShowEvent* event) {
+    ShowingWidget::showEvent(event);
+    m_thread->setFrameInterval(ScreenFrameInterval(this)); // the screen may be another one now
 }
 
 void TComparatorForm::resizeEvent(QResizeEvent* event) {

@@ -89,6 +89,7 @@ class TComparatorForm : public ShowingWidget {
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:

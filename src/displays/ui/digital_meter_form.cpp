@@ -1,6 +1,7 @@
 #include "displays/ui/digital_meter_form.h"
 
 #include "base/string_table.h"
+#include "displays/ui/frame_pace.h"
 #include "displays/ui/live_windows.h"
 
 #include <QCloseEvent>
@@ -8,6 +9,8 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <chrono>
+#include <map>
 
 namespace ostrel {
 namespace {
@@ -26,6 +29,24 @@ void SetPoints(QLabel* panel, int points) {
 void SetRect(QWidget* w, const PixelRect& r) {
     w->setGeometry(r.left, r.top, r.width, r.height);
 }
+
+// The blinking window icon as pictures of the sizes title bars and task bars
+// show. The window system is sent every size of the icon each time it
+// changes: drawn from its SVG that would be four sizes up to 128 pixels.
+QIcon WindowIcon(int resource) {
+    static std::map<int, QIcon> icons; // window thread only
+    auto it = icons.find(resource);
+    if (it == icons.end()) {
+        QIcon icon;
+        for (int side : {16, 32})
+            icon.addPixmap(DisplayIcon(resource).pixmap(side, side));
+        it = icons.emplace(resource, icon).first;
+    }
+    return it->second;
+}
+
+// The icon blinks with the readings, but no faster than the eye follows.
+constexpr std::chrono::milliseconds kIconBlink{200};
 
 } // namespace
 
@@ -86,6 +107,8 @@ TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindo
                 showReading(reading, toggle);
         },
         [this] { clearDisplay(); });
+    m_thread->setFrameInterval(ScreenFrameInterval(this));
+    m_thread->setIconBlinkInterval(kIconBlink);
 }
 
 TDigitalMeterForm::~TDigitalMeterForm() {
@@ -132,7 +155,7 @@ void TDigitalMeterForm::setIcon(int resource) {
     if (resource == m_iconResource && !windowIcon().isNull())
         return;
     m_iconResource = resource;
-    setWindowIcon(DisplayIcon(resource));
+    setWindowIcon(WindowIcon(resource));
 }
 
 DigitalMeterLayout TDigitalMeterForm::layoutNow() const {
@@ -174,6 +197,8 @@ void TDigitalMeterForm::resizeEvent(QResizeEvent* event) {
 
 void TDigitalMeterForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The screen may be another one now.
+    m_thread->setFrameInterval(ScreenFrameInterval(this));
     for (QLabel* panel :
          {pnlLB, pnlSubAcDc, SubDataPanel, pnlAcDc, DataPanel, UnitPanel, FuncPanel})
         setBackground(panel, kBlack);

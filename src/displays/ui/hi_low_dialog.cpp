@@ -32,6 +32,10 @@ int CheckLimitEntries(const std::string& upperText, const std::string& lowerText
         return 9007;
     if (!ParseReal(lowerText, &l))
         return 9007;
+    // A limit is kept in the configuration file in the general format: one
+    // that would not read back from there is refused here.
+    if (!GeneralFormReadsBack(u) || !GeneralFormReadsBack(l))
+        return 9030;
     if (!(u > l))
         return 9008;
     upper = u;
@@ -76,8 +80,10 @@ TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
 }
 
 void TDlgHiLowForm::showStoredValues() {
-    mkeHiLimit->setText(QString::fromStdString(FormatGeneral(hiLimit)));
-    mkeLowLimit->setText(QString::fromStdString(FormatGeneral(lowLimit)));
+    // In a form that reads back: a limit taken from the configuration file
+    // that the general format would round out of range is shown exactly.
+    mkeHiLimit->setText(QString::fromStdString(FormatGeneralReadable(hiLimit)));
+    mkeLowLimit->setText(QString::fromStdString(FormatGeneralReadable(lowLimit)));
     // Temperatures put their degree sign beside the number, right against it.
     const bool degrees = function == 0x20 || function == 0x40;
     const bool symbolUnit = degrees || UsesSymbolUnit(function);

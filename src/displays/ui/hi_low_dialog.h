@@ -14,7 +14,8 @@ namespace ostrel {
 
 // Check the two entries of the limit dialog. 0 when both are reals and the
 // upper limit is above the lower one (the values are stored then); 9007 when
-// an entry is no real number; 9008 when upper ≤ lower.
+// an entry is no real number; 9030 when a limit's general format would not
+// read back (too near the largest double); 9008 when upper ≤ lower.
 int CheckLimitEntries(const std::string& upperText, const std::string& lowerText, double& upper,
                       double& lower);
 

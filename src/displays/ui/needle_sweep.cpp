@@ -1,8 +1,11 @@
 #include "displays/ui/needle_sweep.h"
 
 #include "displays/analog_meter.h"
+#include "displays/ui/frame_pace.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 namespace ostrel {
 
@@ -30,9 +33,12 @@ void NeedleSweep::moveTo(double angle) {
         m_shown = angle;
         return;
     }
+    m_clock.start();
     step(); // the first position at once, the others by the timer
-    if (m_next < m_positions.size())
-        m_timer.start();
+    if (m_next < m_positions.size()) {
+        const auto frameMs = static_cast<int>((ScreenFrameInterval(m_owner).count() + 999) / 1000);
+        m_timer.start(std::max(kStepMs, frameMs));
+    }
 }
 
 QRect NeedleSweep::rect(double angle) const {
@@ -56,9 +62,15 @@ void NeedleSweep::step() {
         m_timer.stop();
         return;
     }
+    // The position due by now, one per kStepMs since the sweep began; at
+    // least the next one.
+    const auto due = std::clamp<std::size_t>(
+        1 + static_cast<std::size_t>(m_clock.elapsed() / kStepMs), m_next + 1, m_positions.size());
     const QRect from = rect(m_shown);
-    m_shown = m_positions[m_next++];
-    m_trail.push_back(m_shown);
+    while (m_next < due) {
+        m_shown = m_positions[m_next++];
+        m_trail.push_back(m_shown);
+    }
     // Repaint only where the needle was and where it goes, and only when
     // it moves by a pixel.
     const QRect to = rect(m_shown);

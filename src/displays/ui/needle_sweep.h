@@ -1,10 +1,13 @@
 #pragma once
 // The movement of a window's needle: from the angle on screen to a new one
-// through ten positions shown in quick succession by a timer (never by
-// waiting on the window thread), the last one being the new angle. A step
-// repaints only where the needle was and where it goes, and only when the
-// needle, drawn on whole pixels, moves.
+// through ten positions in quick succession (kStepMs apart), moved by a timer
+// (never by waiting on the window thread), the last one being the new angle.
+// The timer ticks no faster than the screen shows pictures; each tick goes on
+// to the position due by then, passing those in between. A step repaints only
+// where the needle was and where it goes, and only when the needle, drawn on
+// whole pixels, moves.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -34,7 +37,8 @@ class NeedleSweep : public QObject {
     // The angle of the needle on screen.
     double shown() const { return m_shown; }
     bool isMoving() const { return m_timer.isActive(); }
-    // The positions the latest sweep passed so far.
+    // The positions the latest sweep passed so far (also those a tick went
+    // past without showing them).
     const std::vector<double>& trail() const { return m_trail; }
 
     // Draw the needle, in black, where it stands now.
@@ -51,6 +55,7 @@ class NeedleSweep : public QObject {
     int m_length;
     std::function<QPoint()> m_pivot;
     QTimer m_timer;
+    QElapsedTimer m_clock; // since the sweep began
     double m_shown;
     std::vector<double> m_positions;
     std::size_t m_next = 0;

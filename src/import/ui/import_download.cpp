@@ -168,7 +168,7 @@ void TFormImport::showDownloadProgress() {
         return;
     const Reported& r = *m_reported;
     if (!m_progressShown && r.imageSize > 0) {
-        dialog->MsgPanel->setText(QStringLiteral("[W8012] ") + QText(8012));
+        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8012));
         dialog->Label1->clear();
         dialog->ProgressBar->setRange(0, ToInt(r.imageSize));
         dialog->ProgressBar->setValue(0);
@@ -183,7 +183,7 @@ void TFormImport::showDownloadProgress() {
     if (r.decoding) {
         if (!m_decoding) {
             m_decoding = true;
-            dialog->MsgPanel->setText(QStringLiteral("W[8013] ") + QText(8013));
+            dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8013));
             dialog->Label1->setText(QText(7121));
         }
         dialog->ProgressBar->setRange(0, std::max(ToInt(r.total), 1));

@@ -88,7 +88,7 @@ void TFormImport::sbtnOpenClick() {
     QMetaObject::Connection abortConnection;
     if (dialog) {
         dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
-        dialog->MsgPanel->setText(QStringLiteral("[W8005] ") + QText(8005));
+        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8005));
         dialog->Label1->clear();
         dialog->ProgressBar->setRange(0, 64);
         dialog->ProgressBar->setValue(0);

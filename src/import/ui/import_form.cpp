@@ -337,6 +337,8 @@ void TFormImport::DiscardSessions() {
 }
 
 void TFormImport::ResetGraph() {
+    // Without a page the graph is no session's: its title loses the number.
+    PEGraph->setMainTitle(QText(7146));
     PEGraph->setPointCount(m_points);
     PEGraph->setManualMaxY(m_maxY);
     PEGraph->setManualMinY(m_minY);

@@ -20,10 +20,6 @@
 namespace ostrel {
 namespace {
 
-QString ShownNumber(double value) {
-    return QString::fromStdString(FormatGeneral(value));
-}
-
 bool ParseEdit(const QLineEdit* edit, double* value) {
     return ParseReal(edit->text().toStdString(), value);
 }
@@ -390,8 +386,8 @@ void TDlgExportForm::btnBrowseClick() {
 
 void TDlgExportForm::showSize() {
     const SizeUnit unit = sizeUnit();
-    editWidth->setText(ShownNumber(ShownSize(width, unit)));
-    editHigh->setText(ShownNumber(ShownSize(height, unit)));
+    editWidth->setText(QString::fromStdString(ShownSizeText(width, unit)));
+    editHigh->setText(QString::fromStdString(ShownSizeText(height, unit)));
 }
 
 void TDlgExportForm::rbtnPixelsClick() {

@@ -38,6 +38,11 @@ QColor Contrast(const QColor& back) {
     return back.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
+// "" or blanks: a point without a label.
+bool IsBlankLabel(const QString& label) {
+    return label.trimmed().isEmpty();
+}
+
 bool WriteAtomically(const QString& path, const QByteArray& bytes) {
     AtomicFile file;
     return file.open(path.toStdString()) && file.write(bytes.constData(), bytes.size()) &&
@@ -75,14 +80,40 @@ class GraphAdapter::Plot : public QCustomPlot {
     QPoint m_pressPos;
 };
 
+// A line graph whose null points leave no dot. The chart places the dot of a
+// null (NaN) value at pixel (0, 0), outside the axes, where the screen clips
+// it but a picture (SVG above all) would show it: only dots inside the axes
+// are drawn.
+class GraphAdapter::Line : public QCPGraph {
+  public:
+    using QCPGraph::QCPGraph;
+
+  protected:
+    void drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& scatters,
+                         const QCPScatterStyle& style) const override {
+        const double room = style.size();
+        const QRectF area =
+            QRectF(keyAxis()->axisRect()->rect()).adjusted(-room, -room, room, room);
+        QVector<QPointF> shown;
+        shown.reserve(scatters.size());
+        for (const QPointF& point : scatters)
+            if (area.contains(point))
+                shown.append(point);
+        QCPGraph::drawScatterPlot(painter, shown, style);
+    }
+};
+
 // x ticks on points, labelled with the points' labels; as many as fit side by
-// side without overlapping, on keys that are multiples of a round step so that
-// a label travels with its point while points are appended.
+// side without overlapping, a round step apart, counted from the oldest
+// labelled point (the tick anchor), so that a recording shorter than the
+// graph has labels too and a label travels with its point while points are
+// appended.
 class GraphAdapter::Ticker : public QCPAxisTicker {
   public:
     Ticker(const GraphAdapter& owner, QCPAxis* axis) : m_owner(owner), m_axis(axis) {}
 
     void setWidestLabel(const QString& label) { m_widest = label; }
+    const QString& widestLabel() const { return m_widest; }
     const QStringList& shown() const { return m_shown; }
 
     void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision,
@@ -120,14 +151,16 @@ class GraphAdapter::Ticker : public QCPAxisTicker {
             return ticks;
         const double first = std::max(range.lower, m_owner.m_firstKey);
         const double last = std::min(range.upper, m_owner.m_firstKey + count - 1);
-        for (double key = std::ceil(first / step) * step; key <= last; key += step)
+        const double anchor = m_owner.m_tickAnchor;
+        for (double key = anchor + std::ceil((first - anchor) / step) * step; key <= last;
+             key += step)
             ticks << key;
         return ticks;
     }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override {
         const auto point = static_cast<int>(std::llround(tick - m_owner.m_firstKey));
         const QString label = m_owner.pointLabel(point);
-        return label.trimmed().isEmpty() ? QString() : label;
+        return IsBlankLabel(label) ? QString() : label;
     }
 
   private:
@@ -147,7 +180,7 @@ GraphAdapter::GraphAdapter(QWidget* parent)
     m_desk = palette().color(QPalette::Button);
 
     QCustomPlot& p = *m_plot;
-    p.addGraph();
+    new Line(p.xAxis, p.yAxis); // the chart owns it, as graph(0)
     p.graph(0)->setLineStyle(QCPGraph::lsLine);
     // Fonts sized in pixels: a picture of the graph drawn on a printer or into
     // SVG keeps the proportions of the screen, whatever the device resolution.
@@ -179,6 +212,7 @@ GraphAdapter::GraphAdapter(QWidget* parent)
             [this](const QRect& rect, QMouseEvent*) { zoomTo(rect); });
 
     applyColours();
+    reserveLabelRoom();
     setPointCount(0);
 }
 
@@ -247,6 +281,10 @@ void GraphAdapter::appendPoint(const QString& label, double value) {
     m_labels[oldest] = label;
     m_head = (m_head + 1) % count;
     m_firstKey += 1.0;
+    if (!m_hasTickAnchor && !IsBlankLabel(label)) {
+        m_tickAnchor = keyOf(count - 1);
+        m_hasTickAnchor = true;
+    }
     if (!m_dirty) {
         QSharedPointer<QCPGraphDataContainer> data = m_plot->graph(0)->data();
         data->removeBefore(m_firstKey);
@@ -267,6 +305,14 @@ void GraphAdapter::syncData() {
         data.append(QCPGraphData(keyOf(i), PlotValue(yData(i))));
     m_plot->graph(0)->data()->set(data, true);
     m_dirty = false;
+    // Ticks count from the oldest labelled point.
+    m_hasTickAnchor = false;
+    m_tickAnchor = m_firstKey;
+    for (int i = 0; i < count && !m_hasTickAnchor; ++i)
+        if (!IsBlankLabel(pointLabel(i))) {
+            m_tickAnchor = keyOf(i);
+            m_hasTickAnchor = true;
+        }
 }
 
 void GraphAdapter::rebuild() {
@@ -409,6 +455,18 @@ QColor GraphAdapter::graphForeColor() const {
 
 void GraphAdapter::setWidestLabel(const QString& label) {
     m_ticker->setWidestLabel(label);
+    reserveLabelRoom();
+}
+
+void GraphAdapter::reserveLabelRoom() {
+    // The chart leaves out an x label that would cross the widget's edge: room
+    // for half the widest label right of the axes keeps the label of the last
+    // point, which the newest samples of a recording have.
+    const QFontMetrics metrics(m_plot->xAxis->tickLabelFont());
+    const int half = (metrics.horizontalAdvance(m_ticker->widestLabel()) + 1) / 2;
+    QMargins margins = m_plot->axisRect()->minimumMargins();
+    margins.setRight(half + kClickSlack);
+    m_plot->axisRect()->setMinimumMargins(margins);
 }
 
 void GraphAdapter::applyColours() {

@@ -142,6 +142,7 @@ class GraphAdapter : public QWidget {
 
   private:
     class Plot;
+    class Line;
     class Ticker;
     friend class Plot;
 
@@ -149,6 +150,7 @@ class GraphAdapter : public QWidget {
     void applyXRange();
     void applyYRange();
     void applyColours();
+    void reserveLabelRoom();
     void placeCursor();
     void moveCursorBy(int delta);
     void clickAt(const QPoint& pos);
@@ -167,6 +169,11 @@ class GraphAdapter : public QWidget {
     // x key of point 0; keys grow with every append so that the chart's data
     // only ever gains a point at the end and loses one at the front.
     double m_firstKey = 0.0;
+    // Key of the oldest labelled point at the last full rebuild (or of the
+    // first labelled point appended since): x ticks stand a whole step apart
+    // from it.
+    double m_tickAnchor = 0.0;
+    bool m_hasTickAnchor = false;
     bool m_dirty = true;
     int m_cursor = 0;
     double m_maxY = 100.0;

@@ -43,11 +43,9 @@ QString FilterText(int id) {
     return QText(id).section('|', 0, 0);
 }
 
-QString NumberedLine(int id, const QString& colour) {
-    return QStringLiteral("<span style=\"color:%1\">[W%2] %3</span>")
-        .arg(colour)
-        .arg(id)
-        .arg(QText(id).toHtmlEscaped());
+QString ColouredLine(int id, const QString& colour) {
+    return QStringLiteral("<span style=\"color:%1\">%2</span>")
+        .arg(colour, QNumberedLine(kWarningCaption, id).toHtmlEscaped());
 }
 
 QString CounterLine(std::int64_t done, std::int64_t total) {
@@ -135,7 +133,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     TMsgForm* dialog = m_with.progress;
     if (dialog) {
         dialog->MsgPanel->setTextFormat(Qt::RichText);
-        dialog->MsgPanel->setText(NumberedLine(kReadingText, QStringLiteral("red")));
+        dialog->MsgPanel->setText(ColouredLine(kReadingText, QStringLiteral("red")));
         dialog->Label1->setText(QString());
         dialog->ProgressBar->setRange(0, kLoadSteps);
         dialog->ProgressBar->setValue(0);
@@ -186,7 +184,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     if (dialog) {
         dialog->ProgressBar->setValue(kLoadSteps);
         dialog->bbtnAbort->setEnabled(false);
-        dialog->MsgPanel->setText(NumberedLine(kAddingText, QStringLiteral("blue")));
+        dialog->MsgPanel->setText(ColouredLine(kAddingText, QStringLiteral("blue")));
         dialog->Label1->setText(CounterLine(result.read, result.read));
         QCoreApplication::processEvents();
     }

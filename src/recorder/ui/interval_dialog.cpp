@@ -28,7 +28,7 @@ constexpr int kCustomText = 7019;
 constexpr int kAskCaptionText = 7015;
 constexpr int kAskPromptText = 7020;
 constexpr int kNotANumberText = 9007;
-constexpr int kTooLongText = 9022;
+constexpr int kExpectedSecondsText = 9022;
 
 std::optional<QString> AskWithInputDialog(QWidget* owner, const QString& caption,
                                           const QString& prompt, const QString& preset) {
@@ -128,27 +128,26 @@ void TDialogOption::cbxIntervalChange() {
         return;
     }
     for (;;) {
-        // A cancelled box gives back its preset: the seconds stay.
-        const QString answer =
-            m_inputBox(QText(kAskCaptionText), QText(kAskPromptText), QString::number(seconds))
-                .value_or(QString::number(seconds));
-        bool isInteger = false;
-        const qlonglong value = answer.trimmed().toLongLong(&isInteger);
-        if (!isInteger) {
-            ShowNumberedMessage(this, kErrorCaption, kNotANumberText);
-            cbxInterval->setCurrentIndex(seconds != 0 ? 1 : 0);
+        const std::optional<QString> answer =
+            m_inputBox(QText(kAskCaptionText), QText(kAskPromptText), QString::number(seconds));
+        int value = 0;
+        const IntervalEntry entry =
+            answer ? ReadIntervalEntry(answer->toStdString(), &value) : IntervalEntry::NotANumber;
+        if (entry == IntervalEntry::Seconds) {
+            seconds = value;
             return;
         }
-        if (value < 0) {
+        if (entry == IntervalEntry::OutOfRange) {
+            // A number, but not a whole number of seconds the timer can
+            // take: say what is expected and ask again.
+            ShowNumberedMessage(this, kErrorCaption, kExpectedSecondsText);
+            continue;
+        }
+        // Cancelled, or no number at all: the seconds stay, and the item
+        // shows what they mean.
+        if (answer)
             ShowNumberedMessage(this, kErrorCaption, kNotANumberText);
-            continue;
-        }
-        if (value > kMaxIntervalSeconds) {
-            // Its milliseconds would not fit the logger timer.
-            ShowNumberedMessage(this, kErrorCaption, kTooLongText);
-            continue;
-        }
-        seconds = static_cast<int>(value);
+        cbxInterval->setCurrentIndex(seconds != 0 ? 1 : 0);
         return;
     }
 }
