@@ -19,6 +19,7 @@ class QToolButton;
 
 namespace ostrel {
 
+class CableReturnWatch;
 class TWaitOffLineThread;
 class WindowThreadCall;
 struct AppWindows;
@@ -84,6 +85,7 @@ class TFormMain : public QMainWindow {
     QMenu* mnuHelp;
     QAction* miUsbPort;
     QAction* miComPort;
+    QAction* miLinkAgain; // "Link again when the cable returns"
     QFrame* Bevel1;
     QToolButton* sbtnLink;
     QToolButton* sbtnDigitMeter;
@@ -115,6 +117,10 @@ class TFormMain : public QMainWindow {
     void unlink();
     void waitForAcquisitionEnd();
     void cableLost();
+    // With "Link again when the cable returns": the acquisition ends, and
+    // starts again once the cable opens (the recording goes on meanwhile).
+    bool waitForCableReturn();
+    void cableReturned();
     void readConfiguration();
     void writeConfiguration();
     void writeConfigurationAtExit();
@@ -127,6 +133,11 @@ class TFormMain : public QMainWindow {
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
+    std::unique_ptr<CableReturnWatch> m_cableWatch;
+    // A loss is told once until a reading comes again: the readings
+    // published when the link was last lost, while it is waited for.
+    bool m_lossOpen = false;
+    std::uint64_t m_publishedAtLoss = 0;
     AppWindows* m_windows = nullptr;
     bool m_changingLink = false;
     bool m_shutDown = false;

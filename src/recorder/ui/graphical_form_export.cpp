@@ -45,7 +45,8 @@ void TGraphicalForm::sbtnFitViewClick() {
     auto* viewer = qobject_cast<TFormViewGraphic*>(m_with.viewer);
     if (!viewer)
         return;
-    viewer->setSource({&m_engine.buffer(), m_engine.extremes(), m_engine.yRange()});
+    viewer->setSource(
+        {&m_engine.buffer(), m_engine.extremes(), m_engine.yRange(), &m_engine.statistics()});
     runDialog(*viewer);
 }
 

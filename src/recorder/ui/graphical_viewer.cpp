@@ -9,6 +9,7 @@
 #include "recorder/ui/graph_printing.h"
 #include "recorder/ui/page_export.h"
 #include "recorder/ui/record_panels.h"
+#include "recorder/ui/statistics_panel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -25,6 +26,7 @@ namespace {
 
 // The graph the viewer keeps while hidden holds this many samples.
 constexpr int kHiddenPoints = 100;
+constexpr int kShownSamplesText = 7236;
 
 QLabel* Panel(const char* name, int width, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -128,12 +130,16 @@ void TFormViewGraphic::buildControls() {
     column->setSpacing(0);
     column->addWidget(DisplayPanel);
     column->addWidget(PEGraphView, 1);
+    m_statisticsPanel = new StatisticsPanel(this);
+    m_statisticsPanel->hide();
+    column->addWidget(m_statisticsPanel);
 
     connect(sbtnPrint, &QToolButton::clicked, this, &TFormViewGraphic::sbtnPrintClick);
     connect(sbtnUndoZoom, &QToolButton::clicked, this, &TFormViewGraphic::sbtnUndoZoomClick);
     connect(sbtnExport, &QToolButton::clicked, this, &TFormViewGraphic::sbtnExportClick);
     connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::PEGraphViewZoomIn);
+    connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::refreshStatistics);
 }
 
 void TFormViewGraphic::setUpGraph() {
@@ -195,6 +201,8 @@ void TFormViewGraphic::FormShow() {
     PEGraphView->undoZoom();
     sbtnUndoZoom->setEnabled(false);
     showExtremes();
+    m_statisticsPanel->setVisible(StatisticsPanelsShown());
+    refreshStatistics();
     QApplication::restoreOverrideCursor();
 }
 
@@ -247,6 +255,34 @@ void TFormViewGraphic::PEGraphViewZoomIn() {
 void TFormViewGraphic::sbtnUndoZoomClick() {
     PEGraphView->undoZoom();
     sbtnUndoZoom->setEnabled(false);
+    refreshStatistics();
+}
+
+void TFormViewGraphic::refreshStatistics() {
+    if (m_statisticsPanel->isHidden())
+        return;
+    const SampleBuffer& buffer = samples();
+    std::vector<StatisticsRun> runs(1);
+    StatisticsRun& run = runs.front();
+    if (!PEGraphView->isZoomed()) {
+        run.statistics =
+            m_source.statistics ? *m_source.statistics : StatisticsOf(buffer, 0, buffer.size());
+    } else if (const auto [first, last] = PEGraphView->shownPoints(); first <= last) {
+        // The samples between the first and the last point shown (a point of
+        // a large buffer stands for a block of them).
+        const auto position = [this](int point) {
+            return m_shown.oneToOne ? static_cast<std::int64_t>(point)
+                                    : m_shown.positions[static_cast<std::size_t>(point)];
+        };
+        const std::int64_t from = std::min(position(first), position(last));
+        const std::int64_t to = std::max(position(first), position(last));
+        if (from >= 0 && static_cast<std::size_t>(to) < buffer.size())
+            run.statistics = StatisticsOf(buffer, static_cast<std::size_t>(from),
+                                          static_cast<std::size_t>(to) + 1);
+    }
+    run.name = QString::fromStdString(
+        FormatText(kShownSamplesText, {std::to_string(run.statistics.samples())}));
+    m_statisticsPanel->showRuns(runs);
 }
 
 void TFormViewGraphic::sbtnPrintClick() {

@@ -8,6 +8,7 @@
 
 #include "recorder/record.h"
 #include "recorder/recorder_math.h"
+#include "recorder/statistics.h"
 #include "recorder/viewer_graph.h"
 
 #include <QDialog>
@@ -20,6 +21,7 @@ class QToolButton;
 namespace ostrel {
 
 class GraphAdapter;
+class StatisticsPanel;
 class TDlgFitExportForm;
 
 // What the recorder hands the viewer before showing it.
@@ -27,6 +29,9 @@ struct ViewerSource {
     const SampleBuffer* buffer = nullptr;
     Extremes extremes; // positions of the largest and smallest sample
     YRange yRange;     // the recorder's y range
+    // Statistics of the whole buffer when the recorder keeps them (else the
+    // viewer takes them itself).
+    const SampleStatistics* statistics = nullptr;
 };
 
 class TFormViewGraphic : public QDialog {
@@ -84,6 +89,8 @@ class TFormViewGraphic : public QDialog {
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();
+    // The statistics of what the graph shows (when the user shows them).
+    void refreshStatistics();
     TDlgFitExportForm& exportDialog();
     // The buffer shown (empty without a source).
     const SampleBuffer& samples() const;
@@ -91,6 +98,7 @@ class TFormViewGraphic : public QDialog {
     ViewerSource m_source;
     ViewerGraph m_shown;
     TDlgFitExportForm* m_exportDialog = nullptr;
+    StatisticsPanel* m_statisticsPanel = nullptr;
 };
 
 } // namespace ostrel
