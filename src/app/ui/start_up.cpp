@@ -5,12 +5,12 @@
 #include "app/ui/main_form.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/live_windows.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/line_colour_dialog.h"
 #include "import/ui/import_form.h"
-#include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
 #include "recorder/ui/interval_dialog.h"
-#include "recorder/ui/line_colour_dialog.h"
 
 #include <QApplication>
 #include <QPointer>

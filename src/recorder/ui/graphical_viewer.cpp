@@ -4,10 +4,10 @@
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
 #include "base/ui/pictures.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
-#include "recorder/ui/page_export.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/page_export.h"
 #include "recorder/ui/record_panels.h"
 
 #include <QApplication>
