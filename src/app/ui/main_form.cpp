@@ -226,7 +226,7 @@ void TFormMain::FormCreate() {
     Panel2->hide();
     Panel3->hide();
 
-    m_state = std::make_unique<AcquisitionState>();
+    m_state = std::make_unique<LiveState>();
     m_calls = std::make_unique<WindowThreadCall>();
     m_notices = std::make_unique<Notices>(this);
     m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,

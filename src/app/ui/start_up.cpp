@@ -103,7 +103,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     // height with the frame the window system gave it.
     w.main->show();
     w.main->adoptFrameHeight();
-    AcquisitionState& state = w.main->acquisitionState();
+    LiveState& state = w.main->acquisitionState();
     w.about = new TDlgAboutForm(access, w.main);
     w.autoMsg = new TAutoMsgForm(w.main);
     w.digitalMeter = new TDigitalMeterForm(state, w.main);
