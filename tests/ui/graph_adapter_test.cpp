@@ -2,7 +2,7 @@
 // the cursor by mouse and keys, rubber-band zoom and its undo, and the
 // images, SVG and printouts it makes.
 
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 
 #include <QApplication>
 #include <QClipboard>

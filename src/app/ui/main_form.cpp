@@ -236,7 +236,7 @@ void TFormMain::FormCreate() {
     Panel2->hide();
     Panel3->hide();
 
-    m_state = std::make_unique<AcquisitionState>();
+    m_state = std::make_unique<LiveState>();
     m_calls = std::make_unique<WindowThreadCall>();
     m_notices = std::make_unique<Notices>(
         this, [this] { return m_lossOpen && m_state->publishedCount() == m_publishedAtLoss; });

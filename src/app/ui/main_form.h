@@ -7,6 +7,7 @@
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
 #include "base/config_file.h"
+#include "displays/live_state.h"
 
 #include <QMainWindow>
 
@@ -31,7 +32,7 @@ class TFormMain : public QMainWindow {
     explicit TFormMain(MeterAccess& access, const QString& startupDirectory = QString());
     ~TFormMain() override;
 
-    AcquisitionState& acquisitionState() { return *m_state; }
+    LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
     QString startupDirectory() const { return m_startupDirectory; }
     WindowThreadCall& windowThreadCall() { return *m_calls; }
@@ -128,7 +129,7 @@ class TFormMain : public QMainWindow {
     MeterAccess& m_access;
     QString m_startupDirectory;
     Configuration m_config;
-    std::unique_ptr<AcquisitionState> m_state;
+    std::unique_ptr<LiveState> m_state;
     std::unique_ptr<WindowThreadCall> m_calls;
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;

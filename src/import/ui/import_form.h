@@ -12,10 +12,10 @@
 // worker thread), import_files.cpp (Open and Save As of session files) and
 // import_export.cpp (export and printing).
 
+#include "graph/export_request.h"
 #include "import/logger_import_run.h"
 #include "import/session_page.h"
 #include "import/session_table.h"
-#include "recorder/export_request.h"
 
 #include <QDialog>
 #include <QMessageBox>

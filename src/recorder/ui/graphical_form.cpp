@@ -8,8 +8,8 @@
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
 #include "displays/ui/live_windows.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
-#include "recorder/ui/graph_adapter.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -6,8 +6,8 @@
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/record_panels.h"
 
 #include <QColorDialog>

@@ -10,10 +10,10 @@
 #include "base/ui/user_settings.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/interval_dialog.h"
 #include "recorder/ui/leftover_dialog.h"
 

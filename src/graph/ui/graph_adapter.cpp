@@ -1,4 +1,4 @@
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 
 #include "base/atomic_file.h"
 
