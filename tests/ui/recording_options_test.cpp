@@ -5,8 +5,8 @@
 #include "recorder_test_rig.h"
 
 #include "base/ui/user_settings.h"
+#include "graph/ui/statistics_panel.h"
 #include "recorder/record_file.h"
-#include "recorder/ui/statistics_panel.h"
 #include "recorder/ui/trigger_dialog.h"
 
 #include <QAction>
@@ -121,6 +121,7 @@ TEST_F(RecordingOptionsTest, ARecordingWaitsForItsLevelKeepsWhatCameBeforeAndSto
     EXPECT_FALSE(rig.form->recording());
     EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
     EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_TRUE(triggerPanel(rig)->text().startsWith("The recording started at "));
     EXPECT_EQ(values(rig.form->buffer()), (std::vector<float>{2, 3, 6, 8, 9}));
     EXPECT_EQ(rig.status(1), "Data in buffer : 5");
     // The temporary file holds what the buffer holds.

@@ -20,6 +20,7 @@
 #include "recorder/ui/graphical_viewer.h"
 #include "simulator/simulated_meter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -207,6 +208,17 @@ void ScreenshotTaker::grabMeters() {
     save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
     w.graphical->sbtnRecordStop->click();
+
+    // The recorder with its statistics, zoomed on a stretch of the page.
+    if (auto* statistics = w.graphical->findChild<QAction*>(QStringLiteral("miStatistics"))) {
+        statistics->trigger();
+        w.graphical->PEGraph->zoomToPoints(60, 140);
+        QApplication::processEvents();
+        w.graphical->PEGraph->replotNow();
+        save(w.graphical, QStringLiteral("recorder-statistics"));
+        w.graphical->sbtnUndoZoomClick();
+        statistics->trigger();
+    }
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));

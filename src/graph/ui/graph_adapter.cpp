@@ -600,6 +600,16 @@ std::pair<int, int> GraphAdapter::shownPoints() const {
             std::min(count - 1, clamped(std::floor(range.upper + slack - m_firstKey)))};
 }
 
+void GraphAdapter::zoomToPoints(int first, int last) {
+    if (!m_zoomEnabled || first > last)
+        return;
+    m_plot->xAxis->setRange(keyOf(first) - 0.5, keyOf(last) + 0.5);
+    m_zoomed = true;
+    placeCursor();
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+    emit zoomed();
+}
+
 void GraphAdapter::undoZoom() {
     m_zoomed = false;
     applyXRange();

@@ -106,6 +106,9 @@ class GraphAdapter : public QWidget {
     std::pair<int, int> shownPoints() const;
     // Back to the whole x range and the manual y range.
     void undoZoom();
+    // Zoom in x on points first … last as a rubber band over them would
+    // (emits zoomed).
+    void zoomToPoints(int first, int last);
 
     // --- images and printing ------------------------------------------------------
     // Style of images and printouts: colour, or black on white.

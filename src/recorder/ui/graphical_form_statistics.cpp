@@ -6,8 +6,8 @@
 
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/statistics_panel.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/statistics_panel.h"
 
 #include <QAction>
 #include <QLayout>
@@ -16,12 +16,12 @@
 namespace ostrel {
 namespace {
 
-constexpr int kStatisticsText = 7233;
+constexpr int kStatisticsMenuText = 7246;
 constexpr int kAllSamplesText = 7234;
 constexpr int kZoomedRangeText = 7235;
 
-QString Named(int textId, std::int64_t count) {
-    return QString::fromStdString(FormatText(textId, {std::to_string(count)}));
+std::string Named(int textId, std::int64_t count) {
+    return FormatText(textId, {std::to_string(count)});
 }
 
 } // namespace
@@ -29,7 +29,7 @@ QString Named(int textId, std::int64_t count) {
 void TGraphicalForm::buildStatistics() {
     m_statisticsPanel = new StatisticsPanel(centralWidget());
     centralWidget()->layout()->addWidget(m_statisticsPanel);
-    m_miStatistics = mnuView->addAction(QText(kStatisticsText));
+    m_miStatistics = mnuView->addAction(QText(kStatisticsMenuText));
     m_miStatistics->setObjectName("miStatistics");
     m_miStatistics->setCheckable(true);
     m_miStatistics->setChecked(StatisticsPanelsShown());
@@ -49,7 +49,8 @@ void TGraphicalForm::refreshStatistics() {
     if (!m_statisticsPanel || !m_miStatistics->isChecked())
         return; // nothing is computed for a hidden panel
     std::vector<StatisticsRun> runs;
-    runs.push_back({Named(kAllSamplesText, m_engine.count()), m_engine.statistics()});
+    runs.push_back(
+        StatisticsRunOf(Named(kAllSamplesText, m_engine.count()), m_engine.statistics()));
     if (PEGraph->isZoomed()) {
         // The samples of the points shown (a page holds at most a few hundred).
         std::int64_t first = -1;
@@ -66,7 +67,7 @@ void TGraphicalForm::refreshStatistics() {
         if (first >= 0)
             zoomed = StatisticsOf(m_engine.buffer(), static_cast<std::size_t>(first),
                                   static_cast<std::size_t>(last) + 1);
-        runs.push_back({Named(kZoomedRangeText, zoomed.samples()), std::move(zoomed)});
+        runs.push_back(StatisticsRunOf(Named(kZoomedRangeText, zoomed.samples()), zoomed));
     }
     m_statisticsPanel->showRuns(runs);
 }

@@ -105,7 +105,10 @@ void TGraphicalForm::triggerTimerDue() {
 }
 
 void TGraphicalForm::endTriggeredRecording() {
-    showTriggerNotice(EndNotice(m_trigger->state()));
+    // A count or a duration that ran out says nothing more: the notice of
+    // the start stays.
+    if (const std::string notice = EndNotice(m_trigger->state()); !notice.empty())
+        showTriggerNotice(notice);
     m_trigger.reset();
     m_triggerTimer->stop();
     stopRecording();

@@ -8,8 +8,8 @@
 #include "graph/ui/graph_adapter.h"
 #include "graph/ui/graph_printing.h"
 #include "graph/ui/page_export.h"
+#include "graph/ui/statistics_panel.h"
 #include "recorder/ui/record_panels.h"
-#include "recorder/ui/statistics_panel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace ostrel {
 namespace {
@@ -140,6 +141,10 @@ void TFormViewGraphic::buildControls() {
     connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::PEGraphViewZoomIn);
     connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::refreshStatistics);
+    connect(&m_statisticsWatcher, &QFutureWatcher<SampleStatistics>::finished, this, [this] {
+        if (!m_statisticsWatcher.isCanceled())
+            showStatistics(m_statisticsWatcher.result());
+    });
 }
 
 void TFormViewGraphic::setUpGraph() {
@@ -219,6 +224,8 @@ void TFormViewGraphic::done(int result) {
 }
 
 void TFormViewGraphic::FormClose() {
+    // The worker reads the buffer, which is free again once this window closes.
+    m_statisticsWatcher.waitForFinished();
     // Keep a small graph while hidden: the first samples, the default range.
     m_shown = FirstSamplesGraph(samples(), kHiddenPoints);
     fillGraph(m_shown, 100.0f, -100.0f);
@@ -261,28 +268,36 @@ void TFormViewGraphic::sbtnUndoZoomClick() {
 void TFormViewGraphic::refreshStatistics() {
     if (m_statisticsPanel->isHidden())
         return;
+    // A newer range replaces one still being taken.
+    m_statisticsWatcher.cancel();
+    m_statisticsWatcher.waitForFinished();
     const SampleBuffer& buffer = samples();
-    std::vector<StatisticsRun> runs(1);
-    StatisticsRun& run = runs.front();
     if (!PEGraphView->isZoomed()) {
-        run.statistics =
-            m_source.statistics ? *m_source.statistics : StatisticsOf(buffer, 0, buffer.size());
-    } else if (const auto [first, last] = PEGraphView->shownPoints(); first <= last) {
-        // The samples between the first and the last point shown (a point of
-        // a large buffer stands for a block of them).
-        const auto position = [this](int point) {
-            return m_shown.oneToOne ? static_cast<std::int64_t>(point)
-                                    : m_shown.positions[static_cast<std::size_t>(point)];
-        };
-        const std::int64_t from = std::min(position(first), position(last));
-        const std::int64_t to = std::max(position(first), position(last));
-        if (from >= 0 && static_cast<std::size_t>(to) < buffer.size())
-            run.statistics = StatisticsOf(buffer, static_cast<std::size_t>(from),
-                                          static_cast<std::size_t>(to) + 1);
+        showStatistics(m_source.statistics ? *m_source.statistics
+                                           : StatisticsOf(buffer, 0, buffer.size()));
+        return;
     }
-    run.name = QString::fromStdString(
-        FormatText(kShownSamplesText, {std::to_string(run.statistics.samples())}));
-    m_statisticsPanel->showRuns(runs);
+    const auto [first, last] = PEGraphView->shownPoints();
+    if (first > last) {
+        showStatistics(SampleStatistics{});
+        return;
+    }
+    // The samples between the first and the last point shown (a point of a
+    // large buffer stands for a block of them).
+    const auto position = [this](int point) {
+        return m_shown.oneToOne ? static_cast<std::int64_t>(point)
+                                : m_shown.positions[static_cast<std::size_t>(point)];
+    };
+    const auto from = static_cast<std::size_t>(std::min(position(first), position(last)));
+    const auto to = std::min(
+        buffer.size(), static_cast<std::size_t>(std::max(position(first), position(last))) + 1);
+    m_statisticsWatcher.setFuture(
+        QtConcurrent::run([&buffer, from, to] { return StatisticsOf(buffer, from, to); }));
+}
+
+void TFormViewGraphic::showStatistics(const SampleStatistics& statistics) {
+    m_statisticsPanel->showRuns({StatisticsRunOf(
+        FormatText(kShownSamplesText, {std::to_string(statistics.samples())}), statistics)});
 }
 
 void TFormViewGraphic::sbtnPrintClick() {

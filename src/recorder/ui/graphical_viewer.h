@@ -12,6 +12,7 @@
 #include "recorder/viewer_graph.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 
 class QFrame;
 class QLabel;
@@ -38,6 +39,7 @@ class TFormViewGraphic : public QDialog {
     Q_OBJECT
   public:
     explicit TFormViewGraphic(QWidget* parent = nullptr);
+    ~TFormViewGraphic() override { m_statisticsWatcher.waitForFinished(); }
 
     // The buffer to show; it must stay unchanged while the window is open.
     void setSource(const ViewerSource& source);
@@ -91,6 +93,7 @@ class TFormViewGraphic : public QDialog {
     void showExtremes();
     // The statistics of what the graph shows (when the user shows them).
     void refreshStatistics();
+    void showStatistics(const SampleStatistics& statistics);
     TDlgFitExportForm& exportDialog();
     // The buffer shown (empty without a source).
     const SampleBuffer& samples() const;
@@ -99,6 +102,9 @@ class TFormViewGraphic : public QDialog {
     ViewerGraph m_shown;
     TDlgFitExportForm* m_exportDialog = nullptr;
     StatisticsPanel* m_statisticsPanel = nullptr;
+    // The statistics of a zoomed range are taken off the window thread: a
+    // range of a million samples takes a good part of a second.
+    QFutureWatcher<SampleStatistics> m_statisticsWatcher;
 };
 
 } // namespace ostrel

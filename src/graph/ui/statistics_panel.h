@@ -4,10 +4,9 @@
 // with a row per display of each run: count, mean, standard deviation (n - 1),
 // minimum and maximum with their times, time span and the substitute values
 // (overloads, open sensor) left out of the others. The windows compute the
-// figures with the statistics of the core and hand them over; the panel only
-// shows them.
+// figures with the statistics of the samples; the panel only shows them.
 
-#include "recorder/statistics.h"
+#include "graph/statistics_table.h"
 
 #include <QFrame>
 #include <QString>
@@ -19,11 +18,6 @@ class QLabel;
 
 namespace ostrel {
 
-struct StatisticsRun {
-    QString name; // "all 1200 samples"
-    SampleStatistics statistics;
-};
-
 // Whether the windows show their statistics panels (the user's settings;
 // off at first).
 bool StatisticsPanelsShown();
@@ -32,8 +26,6 @@ void SetStatisticsPanelsShown(bool shown);
 class StatisticsPanel : public QFrame {
     Q_OBJECT
   public:
-    static constexpr int kColumns = 7; // count … overloads
-
     explicit StatisticsPanel(QWidget* parent = nullptr);
 
     void showRuns(const std::vector<StatisticsRun>& runs);
@@ -46,7 +38,7 @@ class StatisticsPanel : public QFrame {
     struct Row {
         QLabel* name = nullptr; // the run's name, on its main row
         QLabel* display = nullptr;
-        QLabel* figures[kColumns] = {};
+        QLabel* figures[kStatisticsColumns] = {};
     };
     void setRowCount(int runs);
 

@@ -1,14 +1,11 @@
-#include "recorder/ui/statistics_panel.h"
+#include "graph/ui/statistics_panel.h"
 
-#include "base/number_format.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/user_settings.h"
 
 #include <QGridLayout>
 #include <QLabel>
-
-#include <cstdio>
 
 namespace ostrel {
 namespace {
@@ -19,19 +16,6 @@ constexpr int kSubText = 7143;
 constexpr int kFirstColumnText = 7238; // count, mean, σ, min, max, span, overloads
 constexpr int kMixedFunctionsText = 7220;
 const QString kShownKey = QStringLiteral("statistics/shown");
-
-QString Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.7g", value);
-    return QString::fromLatin1(text);
-}
-
-QString Extreme(const std::optional<float>& value, const std::string& time) {
-    if (!value)
-        return QString();
-    return QString::fromStdString(FormatShortest(*value)) + QStringLiteral("  ") +
-           QString::fromLatin1(time.c_str()).trimmed();
-}
 
 QLabel* Cell(QWidget* parent, Qt::Alignment alignment) {
     auto* label = new QLabel(parent);
@@ -63,13 +47,13 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QFrame(parent) {
     bold.setBold(true);
     title->setFont(bold);
     m_grid->addWidget(title, 0, 0, 1, 2);
-    for (int c = 0; c < kColumns; ++c) {
+    for (int c = 0; c < kStatisticsColumns; ++c) {
         QLabel* head = Cell(this, c == 3 || c == 4 ? Qt::AlignLeft : Qt::AlignRight);
         head->setText(QText(kFirstColumnText + c));
         head->setFont(bold);
         m_grid->addWidget(head, 0, 2 + c);
     }
-    m_grid->setColumnStretch(2 + kColumns, 1);
+    m_grid->setColumnStretch(2 + kStatisticsColumns, 1);
 }
 
 void StatisticsPanel::setRowCount(int runs) {
@@ -93,7 +77,7 @@ void StatisticsPanel::setRowCount(int runs) {
         row.display = Cell(this, Qt::AlignLeft);
         row.display->setText(QText(index % 2 == 0 ? kMainText : kSubText).trimmed());
         m_grid->addWidget(row.display, line, 1);
-        for (int c = 0; c < kColumns; ++c) {
+        for (int c = 0; c < kStatisticsColumns; ++c) {
             row.figures[c] = Cell(this, c == 3 || c == 4 ? Qt::AlignLeft : Qt::AlignRight);
             row.figures[c]->setObjectName(
                 QStringLiteral("StatisticsFigure_%1_%2_%3").arg(index / 2).arg(index % 2).arg(c));
@@ -106,36 +90,27 @@ void StatisticsPanel::setRowCount(int runs) {
 void StatisticsPanel::showRuns(const std::vector<StatisticsRun>& runs) {
     setRowCount(static_cast<int>(runs.size()));
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        m_rows[r * 2].name->setText(runs[r].name);
+        m_rows[r * 2].name->setText(QString::fromStdString(runs[r].name));
         for (int d = 0; d < 2; ++d) {
-            const DisplayStatistics s =
-                d == 0 ? runs[r].statistics.main().result() : runs[r].statistics.sub().result();
+            const StatisticsRow& figures = d == 0 ? runs[r].main : runs[r].sub;
             Row& row = m_rows[r * 2 + static_cast<std::size_t>(d)];
-            const QString texts[kColumns] = {QString::number(s.count),
-                                             s.mean ? Number(*s.mean) : QString(),
-                                             s.stddev ? Number(*s.stddev) : QString(),
-                                             Extreme(s.min, s.minTime),
-                                             Extreme(s.max, s.maxTime),
-                                             s.span ? Number(*s.span) + QStringLiteral(" s")
-                                                    : QString(),
-                                             QString::number(s.overloads)};
-            for (int c = 0; c < kColumns; ++c)
-                row.figures[c]->setText(texts[c]);
+            for (int c = 0; c < kStatisticsColumns; ++c)
+                row.figures[c]->setText(
+                    QString::fromStdString(figures.figures[static_cast<std::size_t>(c)]));
             // Figures over more than one function mix their units: say so.
-            const QString warning =
-                s.mixedFunctions ? QString::fromStdString(
-                                       FormatText(kMixedFunctionsText, {d == 0 ? "main" : "sub"}))
-                                 : QString();
-            row.display->setToolTip(warning);
+            const char* display = d == 0 ? "main" : "sub";
+            row.display->setToolTip(figures.mixedFunctions ? QString::fromStdString(FormatText(
+                                                                 kMixedFunctionsText, {display}))
+                                                           : QString());
             row.display->setText(QText(d == 0 ? kMainText : kSubText).trimmed() +
-                                 (s.mixedFunctions ? QStringLiteral(" (!)") : QString()));
+                                 (figures.mixedFunctions ? QStringLiteral(" (!)") : QString()));
         }
     }
 }
 
 QString StatisticsPanel::figure(int run, int display, int column) const {
     const auto index = static_cast<std::size_t>(run * 2 + display);
-    if (run < 0 || index >= m_rows.size() || column < 0 || column >= kColumns)
+    if (run < 0 || index >= m_rows.size() || column < 0 || column >= kStatisticsColumns)
         return QString();
     return m_rows[index].figures[column]->text();
 }
