@@ -450,6 +450,8 @@ void TFormImport::ShowPage(int page) {
                                   : m_services.lineColour->ShapeLineColor2->brushColor());
     PEGraph->rebuild();
     refreshPageButtons();
+    if (page == m_currentPage) // not for the pages an export goes through
+        refreshStatistics(page);
 }
 
 void TFormImport::showExtremes(const Extremes& extremes, int column, QLabel* maxTime,
