@@ -14,7 +14,7 @@ namespace {
 using namespace ostrel;
 
 void BM_PublishToDigitalMeterStep(benchmark::State& bench) {
-    AcquisitionState state;
+    LiveState state;
     state.setLinked(true);
     testing::FakeWindowThread window;
     std::mutex mutex;

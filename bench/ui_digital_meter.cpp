@@ -29,7 +29,7 @@ class PaintCounter : public QObject {
 };
 
 void BM_PublishToValuePanelRepaint(benchmark::State& bench) {
-    AcquisitionState state;
+    LiveState state;
     state.setLinked(true);
     QWidget mainWindow;
     mainWindow.resize(800, 60);

@@ -3,7 +3,7 @@
 // graph adapter, drawing it once), and a cursor move and a zoom undo on the
 // shown graph. Counter "points": graph points drawn. Offscreen platform
 // unless QT_QPA_PLATFORM says otherwise.
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/ui/graphical_viewer.h"
 #include "recorder/viewer_graph.h"
 #include "window_bench.h"

@@ -82,7 +82,7 @@ TimingApplication* App() {
     return static_cast<TimingApplication*>(QCoreApplication::instance());
 }
 
-void Publish(AcquisitionState& state, std::string value) {
+void Publish(LiveState& state, std::string value) {
     {
         std::lock_guard lock(state.readingLock);
         SetField(state.reading.main.valueField, value);
@@ -95,7 +95,7 @@ void Publish(AcquisitionState& state, std::string value) {
 }
 
 void ReadingToNeedles(benchmark::State& bench) {
-    AcquisitionState state;
+    LiveState state;
     QWidget mainWindow;
     mainWindow.resize(800, 60);
     TDigitalMeterForm digital(state, &mainWindow);
@@ -226,7 +226,7 @@ void LinkedCpu(benchmark::State& bench) {
     Program program(bench.range(0) >= 100 ? "logger" : "default");
     program.setLinked(true);
     RunEventsFor(2000);
-    AcquisitionState& state = program.session->main().acquisitionState();
+    LiveState& state = program.session->main().acquisitionState();
     for (auto _ : bench) {
         const std::uint64_t before = state.publishedCount();
         const int seconds = static_cast<int>(bench.range(1));

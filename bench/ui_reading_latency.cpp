@@ -43,7 +43,7 @@ class PaintWatch : public QObject {
 };
 
 void PublishedReadingToRepaint(benchmark::State& bench) {
-    AcquisitionState state;
+    LiveState state;
     QWidget mainWindow;
     TDigitalMeterForm form(state, &mainWindow);
     form.show();

@@ -8,8 +8,6 @@
 namespace ostrel::cli {
 namespace {
 
-constexpr long kMaxPreSamples = 1'000'000;
-
 CLI::Validator Level() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
@@ -68,7 +66,7 @@ void AddRecordConditionOptions(CLI::App& command, TriggerSettings& trigger, bool
         .add_option_function<double>(
             "--duration", [&trigger](double seconds) { trigger.stopAfterSeconds = seconds; },
             "Stop this many seconds after the start")
-        ->check(SecondsFromTo(0.01, 1e8));
+        ->check(SecondsFromTo(kMinStopSeconds, kMaxStopSeconds));
     LevelOption(command, "--start-above", trigger.startAbove,
                 "Start when the main value crosses above V (a value above V after one that was "
                 "not)");

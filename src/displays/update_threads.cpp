@@ -69,8 +69,8 @@ void UpdateThread::join() {
         m_thread.join();
 }
 
-TDigitalMeterThread::TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post,
-                                         ShowStep show, ClearStep clear)
+TDigitalMeterThread::TDigitalMeterThread(LiveState& state, HandOver::Poster post, ShowStep show,
+                                         ClearStep clear)
     : UpdateThread(state.newReadingEvent, std::move(post)), m_state(state), m_show(std::move(show)),
       m_clear(std::move(clear)) {
     start([this] { return pass(); });

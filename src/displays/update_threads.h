@@ -17,11 +17,11 @@
 // event (each event has exactly one waiter: its own update thread), ends a
 // rest and cancels the hand-over, so a thread blocked in its wait, its rest or
 // a synchronous call ends promptly even when the window thread is the one
-// waiting for the join. A shut down event (AcquisitionState::shutdownEvents)
+// waiting for the join. A shut down event (LiveState::shutdownEvents)
 // also ends the thread.
 
 #include "displays/hand_over.h"
-#include "link/acquisition_state.h"
+#include "displays/live_state.h"
 #include "link/reading.h"
 
 #include <atomic>
@@ -117,8 +117,7 @@ class TDigitalMeterThread : public UpdateThread {
     using ShowStep = std::function<void(const MeterReading&, bool iconToggle)>;
     using ClearStep = std::function<void()>;
 
-    TDigitalMeterThread(AcquisitionState& state, HandOver::Poster post, ShowStep show,
-                        ClearStep clear);
+    TDigitalMeterThread(LiveState& state, HandOver::Poster post, ShowStep show, ClearStep clear);
     ~TDigitalMeterThread();
 
     // Passes of the thread's loop so far (each ends in a wait or a hand-over
@@ -135,7 +134,7 @@ class TDigitalMeterThread : public UpdateThread {
   private:
     bool pass();
 
-    AcquisitionState& m_state;
+    LiveState& m_state;
     ShowStep m_show;
     ClearStep m_clear;
     std::atomic<long> m_passes{0};
@@ -155,7 +154,7 @@ template <class Copy> class FollowerThread : public UpdateThread {
     using UpdateStep = std::function<void(const Copy&)>;
     using ShowingQuery = std::function<bool()>;
 
-    FollowerThread(AcquisitionState& state, AutoResetEvent& event, CopyFunction copy,
+    FollowerThread(LiveState& state, AutoResetEvent& event, CopyFunction copy,
                    HandOver::Poster post, ShowingQuery windowShowing, UpdateStep update)
         : UpdateThread(event, std::move(post)), m_state(state), m_copyFunction(copy),
           m_windowShowing(std::move(windowShowing)), m_update(std::move(update)) {
@@ -179,7 +178,7 @@ template <class Copy> class FollowerThread : public UpdateThread {
         return true;
     }
 
-    AcquisitionState& m_state;
+    LiveState& m_state;
     CopyFunction m_copyFunction;
     ShowingQuery m_windowShowing;
     UpdateStep m_update;
@@ -187,7 +186,7 @@ template <class Copy> class FollowerThread : public UpdateThread {
 
 class TAnalogMeterThread : public FollowerThread<AnalogCopy> {
   public:
-    TAnalogMeterThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
+    TAnalogMeterThread(LiveState& state, HandOver::Poster post, ShowingQuery windowShowing,
                        UpdateStep update)
         : FollowerThread(state, state.analogUpdateEvent, &CopyForAnalog, std::move(post),
                          std::move(windowShowing), std::move(update)) {}
@@ -195,7 +194,7 @@ class TAnalogMeterThread : public FollowerThread<AnalogCopy> {
 
 class TComparatorThread : public FollowerThread<ComparatorCopy> {
   public:
-    TComparatorThread(AcquisitionState& state, HandOver::Poster post, ShowingQuery windowShowing,
+    TComparatorThread(LiveState& state, HandOver::Poster post, ShowingQuery windowShowing,
                       UpdateStep update)
         : FollowerThread(state, state.comparatorUpdateEvent, &CopyForComparator, std::move(post),
                          std::move(windowShowing), std::move(update)) {}

@@ -1,8 +1,10 @@
 #pragma once
-// The process-wide state shared by the acquisition thread, the live windows'
-// update threads and the recorder: five auto-reset events, three locks, the
-// published reading and the flags linked and linkAlive. Every holder takes one
-// lock at a time, copies what it needs and releases it before waiting.
+// The process-wide state shared by the acquisition thread and those who read
+// its readings (the live windows' update threads, the recorder, the command
+// line): three auto-reset events, three locks, the published reading and the
+// flags linked and linkAlive. Every holder takes one lock at a time, copies
+// what it needs and releases it before waiting. The layers above add events
+// of their own (displays/live_state.h: the live windows' chain).
 
 #include "link/auto_reset_event.h"
 #include "link/frame_codec.h"
@@ -13,10 +15,13 @@
 namespace ostrel {
 
 struct AcquisitionState {
+    AcquisitionState() = default;
+    AcquisitionState(const AcquisitionState&) = delete;
+    AcquisitionState& operator=(const AcquisitionState&) = delete;
+    virtual ~AcquisitionState() = default;
+
     AutoResetEvent newReadingEvent;
     AutoResetEvent cableLostEvent;
-    AutoResetEvent analogUpdateEvent;
-    AutoResetEvent comparatorUpdateEvent;
     AutoResetEvent acquisitionEndedEvent;
 
     std::mutex readingLock;
@@ -60,11 +65,9 @@ struct AcquisitionState {
     }
 
     // Wake every thread blocked on one of the events, for good (shutdown).
-    void shutdownEvents() {
+    virtual void shutdownEvents() {
         newReadingEvent.shutdown();
         cableLostEvent.shutdown();
-        analogUpdateEvent.shutdown();
-        comparatorUpdateEvent.shutdown();
         acquisitionEndedEvent.shutdown();
     }
 };

@@ -37,12 +37,25 @@ void RecorderEngine::reset() {
     m_modified = false;
     m_yRange = YRange{};
     m_extremes = Extremes{};
+    m_statistics = SampleStatistics{};
+    m_gapsBefore.clear();
+}
+
+void RecorderEngine::markGapBefore(std::int64_t position) {
+    if (position > 0 && position < count() && !gapBefore(position))
+        m_gapsBefore.insert(std::upper_bound(m_gapsBefore.begin(), m_gapsBefore.end(), position),
+                            position);
+}
+
+bool RecorderEngine::gapBefore(std::int64_t position) const {
+    return std::binary_search(m_gapsBefore.begin(), m_gapsBefore.end(), position);
 }
 
 void RecorderEngine::addSample(const RecordPair& pair) {
     const std::int64_t position = count();
     m_buffer.push_back(pair);
     AccountSample(m_buffer, m_buffer.size() - 1, m_yRange, m_extremes);
+    m_statistics.add(pair);
     m_lastPage = static_cast<int>(position / m_pointsPerPage + 1);
     m_viewedPage = m_lastPage;
     m_empty = false;
@@ -54,10 +67,13 @@ LoadResult RecorderEngine::load(const std::string& path, const LoadProgress& pro
     // be done after the last progress report.
     YRange range = m_yRange;
     Extremes extremes = m_extremes;
+    SampleStatistics statistics = m_statistics;
     std::size_t accounted = m_buffer.size();
     const auto account = [&] {
-        for (; accounted < m_buffer.size(); ++accounted)
+        for (; accounted < m_buffer.size(); ++accounted) {
             AccountSample(m_buffer, accounted, range, extremes);
+            statistics.add(m_buffer[accounted]);
+        }
     };
     const LoadResult result =
         LoadRecordFile(path, m_buffer, [&](std::int64_t done, std::int64_t total) {
@@ -70,6 +86,7 @@ LoadResult RecorderEngine::load(const std::string& path, const LoadProgress& pro
     account();
     m_yRange = range;
     m_extremes = extremes;
+    m_statistics = std::move(statistics);
     m_lastPage = LastPageFor(count(), m_pointsPerPage);
     m_viewedPage = m_lastPage;
     m_empty = false;

@@ -7,6 +7,7 @@
 #include "recorder/record.h"
 #include "recorder/record_file.h"
 #include "recorder/recorder_math.h"
+#include "recorder/statistics.h"
 
 #include <cstdint>
 #include <string>
@@ -65,6 +66,14 @@ class RecorderEngine {
     bool hasUnsavedSamples() const { return !m_empty && m_modified && count() > 0; }
     const YRange& yRange() const { return m_yRange; }
     const Extremes& extremes() const { return m_extremes; }
+    // Statistics of the whole buffer, kept up to date sample by sample.
+    const SampleStatistics& statistics() const { return m_statistics; }
+
+    // A time without samples (a lost link) lies before the sample at
+    // position: graphs break their line there. Kept while the buffer lives,
+    // not in its files.
+    void markGapBefore(std::int64_t position);
+    bool gapBefore(std::int64_t position) const;
 
     // --- pages ---------------------------------------------------------------
     // False (and nothing changes) on the first or last page respectively.
@@ -92,6 +101,8 @@ class RecorderEngine {
     bool m_modified = false;
     YRange m_yRange;
     Extremes m_extremes;
+    SampleStatistics m_statistics;
+    std::vector<std::int64_t> m_gapsBefore; // ascending
     int m_interval = kFullSpeedMs;
     bool m_manual = false;
 };

@@ -1,8 +1,10 @@
 #include "recorder/statistics.h"
 
+#include "base/number_format.h"
 #include "recorder/sample_conversion.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace ostrel {
 namespace {
@@ -177,6 +179,41 @@ SampleStatistics StatisticsOf(const SampleBuffer& buffer, std::size_t first, std
     for (std::size_t i = first; i < last; ++i)
         statistics.add(buffer[i]);
     return statistics;
+}
+
+namespace {
+
+std::string Figure(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", value);
+    return text;
+}
+
+std::string Extreme(const std::optional<float>& value, const std::string& time) {
+    if (!value)
+        return {};
+    const auto first = time.find_first_not_of(' ');
+    return FormatShortest(*value) + "  " + (first == std::string::npos ? "" : time.substr(first));
+}
+
+} // namespace
+
+StatisticsRow StatisticsRowOf(const DisplayStatistics& s) {
+    StatisticsRow row;
+    row.figures = {std::to_string(s.count),
+                   s.mean ? Figure(*s.mean) : std::string(),
+                   s.stddev ? Figure(*s.stddev) : std::string(),
+                   Extreme(s.min, s.minTime),
+                   Extreme(s.max, s.maxTime),
+                   s.span ? Figure(*s.span) + " s" : std::string(),
+                   std::to_string(s.overloads)};
+    row.mixedFunctions = s.mixedFunctions;
+    return row;
+}
+
+StatisticsRun StatisticsRunOf(std::string name, const SampleStatistics& statistics) {
+    return {std::move(name), StatisticsRowOf(statistics.main().result()),
+            StatisticsRowOf(statistics.sub().result())};
 }
 
 } // namespace ostrel

@@ -9,6 +9,7 @@
 // length costs the same per sample and nothing in memory. The recorder, the
 // viewer, the import window and `ostrel-cli stats` share this code.
 
+#include "graph/statistics_table.h"
 #include "recorder/record.h"
 
 #include <cstdint>
@@ -94,5 +95,11 @@ class SampleStatistics {
 
 // The statistics of buffer positions [first, last) (a zoomed range, a page, all).
 SampleStatistics StatisticsOf(const SampleBuffer& buffer, std::size_t first, std::size_t last);
+
+// The figures of a statistics panel: numbers with seven significant digits,
+// extremes with their time texts, the span in seconds; blank where there is
+// no figure (no value, or a single one for the deviation).
+StatisticsRow StatisticsRowOf(const DisplayStatistics& statistics);
+StatisticsRun StatisticsRunOf(std::string name, const SampleStatistics& statistics);
 
 } // namespace ostrel

@@ -50,6 +50,12 @@ std::string ClockTimeText(ClockTime time);
 // the start of that second, or `from` itself while the clock shows it.
 WallClock::time_point NextOccurrence(ClockTime time, WallClock::time_point from);
 
+// The most samples kept from before the start, and the shortest and longest
+// stop duration, as the command line and the recorder window accept them.
+inline constexpr std::int64_t kMaxPreSamples = 1'000'000;
+inline constexpr double kMinStopSeconds = 0.01;
+inline constexpr double kMaxStopSeconds = 1e8;
+
 struct TriggerSettings {
     // Start: when the main value crosses above or below a level (either
     // one), from a time of day on; at once when none is set.

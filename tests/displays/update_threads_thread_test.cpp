@@ -30,7 +30,7 @@ MeterReading Reading(const std::string& value, bool lowBattery = false) {
     return r;
 }
 
-void Publish(AcquisitionState& state, const MeterReading& reading) {
+void Publish(LiveState& state, const MeterReading& reading) {
     {
         std::lock_guard lock(state.readingLock);
         state.reading = reading;
@@ -54,7 +54,7 @@ struct Seen {
 };
 
 struct DigitalRig {
-    AcquisitionState state;
+    LiveState state;
     FakeWindowThread window;
     Seen seen;
     std::unique_ptr<TDigitalMeterThread> thread;
@@ -164,7 +164,7 @@ TEST(DigitalMeterThread, AfterAnUnlinkTheFirstReadingOfTheNextLinkIsShown) {
 }
 
 TEST(DigitalMeterThread, AReadingPendingAtTheUnlinkIsDroppedAndTheThreadSleeps) {
-    AcquisitionState state;
+    LiveState state;
     state.setLinked(true);
     FakeWindowThread window(/*paused=*/true);
     std::atomic<int> shows{0};
@@ -202,7 +202,7 @@ TEST(DigitalMeterThread, StopEndsAThreadBlockedInItsWait) {
 }
 
 TEST(DigitalMeterThread, StopEndsAThreadBlockedInTheHandOverWhileTheWindowThreadWaits) {
-    AcquisitionState state;
+    LiveState state;
     state.setLinked(true);
     FakeWindowThread window(/*paused=*/true); // never gets to the routine
     TDigitalMeterThread thread(
@@ -233,7 +233,7 @@ template <class Copy> struct FollowerSeen {
 } // namespace
 
 TEST(FollowerThread, AnalogCopiesTheMainDisplayWhileItsWindowShows) {
-    AcquisitionState state;
+    LiveState state;
     FakeWindowThread window;
     std::atomic<bool> showing{true};
     FollowerSeen<AnalogCopy> seen;
@@ -271,7 +271,7 @@ TEST(FollowerThread, AnalogCopiesTheMainDisplayWhileItsWindowShows) {
 }
 
 TEST(FollowerThread, ComparatorCopiesValueExponentAndFunctionAndStopsWhenBlocked) {
-    AcquisitionState state;
+    LiveState state;
     FakeWindowThread window(/*paused=*/true);
     TComparatorThread thread(
         state, window.poster(), [] { return true; }, [](const ComparatorCopy&) {});
@@ -287,7 +287,7 @@ TEST(FollowerThread, ComparatorCopiesValueExponentAndFunctionAndStopsWhenBlocked
 }
 
 TEST(FollowerThread, FollowersSeeNothingWhileTheDigitalMeterThreadIsStopped) {
-    AcquisitionState state;
+    LiveState state;
     state.setLinked(true);
     FakeWindowThread window;
     std::atomic<int> updates{0};

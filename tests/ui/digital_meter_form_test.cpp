@@ -39,7 +39,7 @@ MeterReading Reading(const DisplaySide& main, const DisplaySide& sub, bool lowBa
     return r;
 }
 
-void Publish(AcquisitionState& state, const MeterReading& reading) {
+void Publish(LiveState& state, const MeterReading& reading) {
     {
         std::lock_guard lock(state.readingLock);
         state.reading = reading;
@@ -75,7 +75,7 @@ class DigitalMeterFormTest : public ::testing::Test {
             [&] { return form->DataPanel->text() == QString::fromStdString(r.main.valueText); });
     }
 
-    AcquisitionState state;
+    LiveState state;
     QWidget mainWindow;
     std::unique_ptr<TDigitalMeterForm> form;
 };
@@ -180,7 +180,7 @@ TEST_F(DigitalMeterFormTest, CaptionAndNoCloseButton) {
 }
 
 TEST(DigitalMeterFormUnlinked, ClearsWhileNotLinkedAndFollowsALink) {
-    AcquisitionState state;
+    LiveState state;
     QWidget mainWindow;
     TDigitalMeterForm form(state, &mainWindow);
     form.DataPanel->setText("stale");

@@ -1,7 +1,7 @@
 // The graph export dialog, both instances, driven through its controls.
 #include "base/ui/message_box.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/save_file_chooser.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/save_file_chooser.h"
 
 #include <QGroupBox>
 #include <QLabel>

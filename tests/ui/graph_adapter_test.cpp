@@ -2,7 +2,7 @@
 // the cursor by mouse and keys, rubber-band zoom and its undo, and the
 // images, SVG and printouts it makes.
 
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -92,6 +92,23 @@ TEST_F(GraphAdapterTest, NullValuesLeaveAGapInTheDrawnLine) {
     // The value sits where the manual y range puts it: 5 of -10 … 10 is a
     // quarter of the way down from the top.
     EXPECT_LT(graph.pointPixel(0).y(), graph.pointPixel(4).y());
+
+    // A break between two points with values: no line between them, the
+    // points and the lines beside them stay; an appended point clears the
+    // break of the place it takes.
+    for (int i = 0; i < 9; ++i)
+        graph.setYData(i, 5.0);
+    graph.setBreakBefore(5, true);
+    graph.rebuild();
+    graph.replotNow();
+    const QImage broken = graph.toImage(graph.size());
+    EXPECT_EQ(LinePixels(broken, graph.pointPixel(4).x() + 3, x5 - 3), 0);
+    EXPECT_GT(LinePixels(broken, x3 + 3, graph.pointPixel(4).x() - 3), 0);
+    EXPECT_GT(LinePixels(broken, x5 + 3, x6 - 3), 0);
+    EXPECT_TRUE(graph.breakBefore(5));
+    for (int i = 0; i < 9; ++i)
+        graph.appendPoint(QStringLiteral("n%1").arg(i), 1.0);
+    EXPECT_FALSE(graph.breakBefore(5));
 }
 
 TEST_F(GraphAdapterTest, AppendingKeepsTheNewestPointsAndMixesWithDirectChanges) {
@@ -260,6 +277,9 @@ TEST_F(GraphAdapterTest, RubberBandZoomsInBothDirectionsAndUndoRestores) {
     graph.replotNow();
     EXPECT_EQ(graph.pointAtPixel(graph.plotArea().left()), 40);
     EXPECT_EQ(graph.pointAtPixel(graph.plotArea().right()), 60);
+    // The band began on point 40, within a pixel or two.
+    EXPECT_NEAR(graph.shownPoints().first, 40, 1);
+    EXPECT_EQ(graph.shownPoints().second, 60);
     EXPECT_NE(graph.pointPixel(40).y(), y0); // the y range changed too
 
     // Data changes keep the zoom until it is undone.
@@ -272,6 +292,7 @@ TEST_F(GraphAdapterTest, RubberBandZoomsInBothDirectionsAndUndoRestores) {
     EXPECT_FALSE(graph.isZoomed());
     EXPECT_EQ(graph.pointAtPixel(graph.plotArea().left()), 0);
     EXPECT_EQ(graph.pointAtPixel(graph.plotArea().right()), 99);
+    EXPECT_EQ(graph.shownPoints(), std::make_pair(0, 99));
 
     graph.setZoomEnabled(false);
     drag(graph.pointPixel(40) + QPoint(0, -120), graph.pointPixel(60));

@@ -1,7 +1,7 @@
 // Printing of graph pages to PDF, and the word when no printer is installed.
 #include "base/ui/message_box.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
 
 #include "pdf_pages.h"
 

@@ -1,10 +1,10 @@
 // The recorder's Export, Print this page, Printer Setup and Fit all data.
 #include "recorder_test_rig.h"
 
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_printing.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/save_file_chooser.h"
 #include "recorder/ui/graphical_viewer.h"
-#include "recorder/ui/save_file_chooser.h"
 
 #include "pdf_pages.h"
 

@@ -1,11 +1,11 @@
 // The graphical viewer: the whole buffer one to one or decimated, the
 // extremes' panels and their clicks, zoom, close, print and export.
 #include "base/ui/message_box.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/save_file_chooser.h"
 #include "recorder/ui/graphical_viewer.h"
-#include "recorder/ui/save_file_chooser.h"
 
 #include "../recorder/record_test_util.h"
 

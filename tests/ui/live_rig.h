@@ -28,7 +28,7 @@ struct MainDisplay {
     std::string second;
 };
 
-inline void Publish(AcquisitionState& state, const MainDisplay& main) {
+inline void Publish(LiveState& state, const MainDisplay& main) {
     {
         std::lock_guard lock(state.readingLock);
         state.reading = MeterReading{};
@@ -58,7 +58,7 @@ struct LiveRig {
         analog->stopUpdateThread();
         comparator->stopUpdateThread();
     }
-    AcquisitionState state;
+    LiveState state;
     QWidget mainWindow;
     std::unique_ptr<TDigitalMeterForm> digital;
     std::unique_ptr<TAnalogMeterForm> analog;

@@ -2,6 +2,9 @@
 // test file drives the windows' handlers directly.
 #include "app/ui/ostrel_application.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,5 +14,8 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     ostrel::OstrelApplication app(argc, argv);
+    // The user's settings of the tests stay out of the real configuration folder.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     return RUN_ALL_TESTS();
 }

@@ -1,9 +1,9 @@
 // The export command of a paged graph: text, pictures and printed pages.
 #include "base/ui/message_box.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/page_export.h"
 #include "recorder/text_export.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
-#include "recorder/ui/page_export.h"
 
 #include "../recorder/record_test_util.h"
 #include "pdf_pages.h"

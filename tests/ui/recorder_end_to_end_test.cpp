@@ -7,7 +7,7 @@
 #include "app/ui/meter_access_factory.h"
 #include "app/ui/start_up.h"
 #include "base/ui/message_box.h"
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/leftover_dialog.h"
 

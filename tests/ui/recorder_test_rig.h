@@ -5,8 +5,8 @@
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
+#include "graph/ui/graph_adapter.h"
 #include "link/acquisition_state.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/interval_dialog.h"
 

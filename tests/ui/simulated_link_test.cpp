@@ -6,7 +6,10 @@
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
 #include "app/ui/start_up.h"
+#include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
+#include "base/ui/user_settings.h"
+#include "recorder/ui/graphical_form.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +127,38 @@ TEST_F(SimulatedLinkTest, SilentMeterReportsNoDataThenTheLostCableAndUnlinks) {
     EXPECT_EQ(answers.requests()[1].text, "USB adapter cable not found.");
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
+}
+
+TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGapInTheGraph) {
+    SetLinkAgainChosen(true);
+    // About 1.5 s of readings (a few samples), 1.5 s without cable, then more.
+    start("replug,after=30,gone=1500,latency=50");
+    ScopedMessageAnswerer answers;
+    EXPECT_TRUE(main().miLinkAgain->isChecked());
+    main().sbtnLink->click();
+    TGraphicalForm& recorder = *session->windows().graphical;
+    recorder.sbtnRecordStart->click();
+    ASSERT_TRUE(recorder.recording());
+
+    // The off-line message of the loss, once; the link stays down meanwhile.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 1; }, 20000));
+    EXPECT_EQ(answers.requests()[0].text, "USB adapter cable not found.");
+    const std::int64_t before = recorder.engine().count();
+    EXPECT_GT(before, 0);
+    // The cable comes back: the same recording takes samples again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.engine().count() >= before + 2; }, 20000));
+    EXPECT_TRUE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(recorder.recording());
+    EXPECT_EQ(answers.count(), 1);
+    bool gap = false;
+    for (std::int64_t i = 1; i < recorder.engine().count(); ++i)
+        gap = gap || recorder.engine().gapBefore(i);
+    EXPECT_TRUE(gap);
+
+    recorder.sbtnRecordStop->click();
+    main().sbtnLink->click();
+    EXPECT_FALSE(main().acquisitionState().isLinked());
+    SetLinkAgainChosen(false);
 }
 
 TEST_F(SimulatedLinkTest, ExitWhileLinkedToASilentMeterEndsEveryThread) {

@@ -9,10 +9,12 @@
 #include "base/ui/message_box.h"
 #include "base/ui/pictures.h"
 #include "base/ui/shell_geometry.h"
+#include "base/ui/user_settings.h"
 #include "base/ui/window_messages.h"
 #include "base/ui/window_thread_call.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
+#include "link/cable_return_watch.h"
 #include "link/link_notifier.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/graphical_form.h"
@@ -87,12 +89,19 @@ bool ShownAndNotMinimised(const QWidget* w) {
 // never waits for this one.
 class TFormMain::Notices : public AcquisitionNotices {
   public:
-    explicit Notices(QWidget* owner) : m_owner(owner) {}
+    // quiet (window thread): the loss this notice belongs to was told already.
+    Notices(QWidget* owner, std::function<bool()> quiet)
+        : m_owner(owner), m_quiet(std::move(quiet)) {}
     void showNoDataReceived(std::function<void()> closed) override {
         QPointer<QWidget> owner = m_owner;
         const bool queued = QMetaObject::invokeMethod(
             m_owner,
-            [owner, closed] {
+            [owner, closed, quiet = m_quiet] {
+                if (quiet && quiet()) {
+                    if (closed)
+                        closed();
+                    return;
+                }
                 MessageRequest request;
                 request.owner = owner.data();
                 request.caption = QNumberedCaption(kErrorCaption, kCableNotFound);
@@ -109,6 +118,7 @@ class TFormMain::Notices : public AcquisitionNotices {
 
   private:
     QPointer<QWidget> m_owner;
+    std::function<bool()> m_quiet;
 };
 
 void ShowLiveWindow(QWidget* window) {
@@ -226,9 +236,10 @@ void TFormMain::FormCreate() {
     Panel2->hide();
     Panel3->hide();
 
-    m_state = std::make_unique<AcquisitionState>();
+    m_state = std::make_unique<LiveState>();
     m_calls = std::make_unique<WindowThreadCall>();
-    m_notices = std::make_unique<Notices>(this);
+    m_notices = std::make_unique<Notices>(
+        this, [this] { return m_lossOpen && m_state->publishedCount() == m_publishedAtLoss; });
     m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,
                                                      [this] { cableLost(); });
     refreshLinkControls();
@@ -263,6 +274,12 @@ void TFormMain::buildMenu() {
     connect(miUsbPort, &QAction::triggered, miUsbPort, [this] { miUsbPort->setChecked(true); });
     miComPort = mnuPort->addAction(QText(703));
     miComPort->setEnabled(false);
+    mnuPort->addSeparator();
+    miLinkAgain = mnuPort->addAction(QText(7245));
+    miLinkAgain->setObjectName("miLinkAgain");
+    miLinkAgain->setCheckable(true);
+    miLinkAgain->setChecked(LinkAgainChosen());
+    connect(miLinkAgain, &QAction::triggered, this, [](bool on) { SetLinkAgainChosen(on); });
 
     mnuHelp = bar->addMenu(QText(996));
     mnuHelp->setObjectName("mnuHelp");
@@ -341,6 +358,8 @@ void TFormMain::waitForAcquisitionEnd() {
 }
 
 void TFormMain::unlink() {
+    m_cableWatch.reset();
+    m_lossOpen = false;
     if (m_acquisition) {
         // A thread that ended by itself has already signalled its end.
         if (!m_state->acquisitionEndedEvent.tryWait()) {
@@ -375,9 +394,45 @@ void TFormMain::unlink() {
 }
 
 void TFormMain::cableLost() {
+    if (waitForCableReturn())
+        return;
     ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
     sbtnLink->setChecked(false);
     sbtnLinkClick();
+}
+
+bool TFormMain::waitForCableReturn() {
+    HidBackend* backend = m_access.backend();
+    if (!miLinkAgain->isChecked() || !backend || !isLinked() || m_shutDown)
+        return false;
+    const std::uint64_t published = m_state->publishedCount();
+    const bool tell = !m_lossOpen || published != m_publishedAtLoss;
+    m_lossOpen = true;
+    m_publishedAtLoss = published;
+    // The acquisition thread has ended after the loss (or ends now); the
+    // link button stays down and a recording keeps running, taking no
+    // samples until the link is back.
+    if (m_acquisition) {
+        if (!m_state->acquisitionEndedEvent.tryWait()) {
+            m_acquisition->requestStop();
+            waitForAcquisitionEnd();
+        }
+        m_acquisition.reset();
+    }
+    m_cableWatch = std::make_unique<CableReturnWatch>(*backend, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { cableReturned(); }, Qt::QueuedConnection);
+    });
+    if (tell)
+        ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
+    return true;
+}
+
+void TFormMain::cableReturned() {
+    m_cableWatch.reset();
+    if (!isLinked() || m_shutDown || m_acquisition)
+        return; // unlinked meanwhile
+    m_acquisition = m_access.startAcquisition(*m_state, *m_notices);
 }
 
 bool TFormMain::event(QEvent* event) {
@@ -565,6 +620,7 @@ void TFormMain::shutdown() {
 
     // Ask every thread to end, and release those waiting for this thread.
     m_calls->shutdown();
+    m_cableWatch.reset();
     if (m_acquisition)
         m_acquisition->requestStop();
     m_offLine->terminate();

@@ -7,6 +7,7 @@
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
 #include "base/config_file.h"
+#include "displays/live_state.h"
 
 #include <QMainWindow>
 
@@ -19,6 +20,7 @@ class QToolButton;
 
 namespace ostrel {
 
+class CableReturnWatch;
 class TWaitOffLineThread;
 class WindowThreadCall;
 struct AppWindows;
@@ -30,7 +32,7 @@ class TFormMain : public QMainWindow {
     explicit TFormMain(MeterAccess& access, const QString& startupDirectory = QString());
     ~TFormMain() override;
 
-    AcquisitionState& acquisitionState() { return *m_state; }
+    LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
     QString startupDirectory() const { return m_startupDirectory; }
     WindowThreadCall& windowThreadCall() { return *m_calls; }
@@ -84,6 +86,7 @@ class TFormMain : public QMainWindow {
     QMenu* mnuHelp;
     QAction* miUsbPort;
     QAction* miComPort;
+    QAction* miLinkAgain; // "Link again when the cable returns"
     QFrame* Bevel1;
     QToolButton* sbtnLink;
     QToolButton* sbtnDigitMeter;
@@ -115,6 +118,10 @@ class TFormMain : public QMainWindow {
     void unlink();
     void waitForAcquisitionEnd();
     void cableLost();
+    // With "Link again when the cable returns": the acquisition ends, and
+    // starts again once the cable opens (the recording goes on meanwhile).
+    bool waitForCableReturn();
+    void cableReturned();
     void readConfiguration();
     void writeConfiguration();
     void writeConfigurationAtExit();
@@ -122,11 +129,16 @@ class TFormMain : public QMainWindow {
     MeterAccess& m_access;
     QString m_startupDirectory;
     Configuration m_config;
-    std::unique_ptr<AcquisitionState> m_state;
+    std::unique_ptr<LiveState> m_state;
     std::unique_ptr<WindowThreadCall> m_calls;
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
+    std::unique_ptr<CableReturnWatch> m_cableWatch;
+    // A loss is told once until a reading comes again: the readings
+    // published when the link was last lost, while it is waited for.
+    bool m_lossOpen = false;
+    std::uint64_t m_publishedAtLoss = 0;
     AppWindows* m_windows = nullptr;
     bool m_changingLink = false;
     bool m_shutDown = false;

@@ -8,18 +8,19 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/line_colour_dialog.h"
+#include "graph/ui/save_file_chooser.h"
 #include "import/ui/import_form.h"
 #include "recorder/recorder_math.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
-#include "recorder/ui/line_colour_dialog.h"
-#include "recorder/ui/save_file_chooser.h"
 #include "simulator/simulated_meter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -207,6 +208,17 @@ void ScreenshotTaker::grabMeters() {
     save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
     w.graphical->sbtnRecordStop->click();
+
+    // The recorder with its statistics, zoomed on a stretch of the page.
+    if (auto* statistics = w.graphical->findChild<QAction*>(QStringLiteral("miStatistics"))) {
+        statistics->trigger();
+        w.graphical->PEGraph->zoomToPoints(60, 140);
+        QApplication::processEvents();
+        w.graphical->PEGraph->replotNow();
+        save(w.graphical, QStringLiteral("recorder-statistics"));
+        w.graphical->sbtnUndoZoomClick();
+        statistics->trigger();
+    }
 
     w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
     w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));

@@ -5,12 +5,12 @@
 #include "app/ui/main_form.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/live_windows.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/line_colour_dialog.h"
 #include "import/ui/import_form.h"
-#include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
 #include "recorder/ui/interval_dialog.h"
-#include "recorder/ui/line_colour_dialog.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -103,7 +103,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     // height with the frame the window system gave it.
     w.main->show();
     w.main->adoptFrameHeight();
-    AcquisitionState& state = w.main->acquisitionState();
+    LiveState& state = w.main->acquisitionState();
     w.about = new TDlgAboutForm(access, w.main);
     w.autoMsg = new TAutoMsgForm(w.main);
     w.digitalMeter = new TDigitalMeterForm(state, w.main);

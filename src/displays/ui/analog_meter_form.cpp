@@ -22,7 +22,7 @@ QLabel* NamedPanel(QWidget* parent, const char* name) {
 }
 
 } // namespace
-TAnalogMeterForm::TAnalogMeterForm(AcquisitionState& state, QWidget* parent)
+TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent)
     : ShowingWidget(parent, Qt::Window), m_state(state) {
     setObjectName(QStringLiteral("AnalogMeterForm"));
     TheLiveWindows().analogMeter = this;

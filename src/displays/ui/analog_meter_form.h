@@ -5,8 +5,8 @@
 // sign mark and a small panel with the multiplier, the prefix and the unit.
 
 #include "displays/analog_meter.h"
+#include "displays/live_state.h"
 #include "displays/update_threads.h"
-#include "link/acquisition_state.h"
 
 #include "displays/ui/showing_widget.h"
 
@@ -33,7 +33,7 @@ inline constexpr int kAnalogPanelHeight = 20;
 class TAnalogMeterForm : public ShowingWidget {
     Q_OBJECT
   public:
-    explicit TAnalogMeterForm(AcquisitionState& state, QWidget* parent = nullptr);
+    explicit TAnalogMeterForm(LiveState& state, QWidget* parent = nullptr);
     ~TAnalogMeterForm() override;
 
     // Wake the update thread and wait for its end. Window thread; idempotent.
@@ -77,7 +77,7 @@ class TAnalogMeterForm : public ShowingWidget {
     int faceLeft() const;
     QPoint pivot() const;
 
-    AcquisitionState& m_state;
+    LiveState& m_state;
     State m_meter;
     NeedleSweep* m_sweep = nullptr;
     std::unique_ptr<TAnalogMeterThread> m_thread;

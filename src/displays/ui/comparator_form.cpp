@@ -40,8 +40,7 @@ QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& un
 
 } // namespace
 
-TComparatorForm::TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
-                                 QWidget* parent)
+TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent)
     : ShowingWidget(parent, Qt::Window), m_state(state), m_hiLimit(hiLimit), m_lowLimit(lowLimit) {
     setObjectName(QStringLiteral("ComparatorForm"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

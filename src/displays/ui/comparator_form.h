@@ -3,11 +3,11 @@
 // a lower limit on a gauge, with an optional tone beyond them. Fed by its own
 // update thread after the digital meter's thread took each reading.
 
+#include "displays/live_state.h"
 #include "displays/tone_player.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/showing_widget.h"
 #include "displays/update_threads.h"
-#include "link/acquisition_state.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -33,8 +33,7 @@ inline constexpr int kLimitButtonWidth = 75;
 class TComparatorForm : public ShowingWidget {
     Q_OBJECT
   public:
-    TComparatorForm(AcquisitionState& state, double hiLimit, double lowLimit,
-                    QWidget* parent = nullptr);
+    TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent = nullptr);
     ~TComparatorForm() override;
 
     double fHiLimit() const { return m_hiLimit; }
@@ -102,7 +101,7 @@ class TComparatorForm : public ShowingWidget {
     int faceLeft() const;
     QPoint pivot() const;
 
-    AcquisitionState& m_state;
+    LiveState& m_state;
     double m_angle = 90.0;
     double m_previousAngle = 90.0;
     double m_hiLimit;

@@ -54,7 +54,7 @@ constexpr std::chrono::milliseconds kIconBlink{200};
 
 } // namespace
 
-TDigitalMeterForm::TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow)
+TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
     : QWidget(nullptr), m_state(state), m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("DigitalMeterForm"));
     TheLiveWindows().mainWindow = mainWindow;

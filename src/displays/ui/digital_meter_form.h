@@ -3,9 +3,9 @@
 // (coupling, value, prefix, unit) under a smaller sub line with the
 // low-battery mark. Its update thread is the first to learn of each reading.
 
+#include "displays/live_state.h"
 #include "displays/panel_geometry.h"
 #include "displays/update_threads.h"
-#include "link/acquisition_state.h"
 #include "link/reading.h"
 
 #include <QLabel>
@@ -20,7 +20,7 @@ namespace ostrel {
 class TDigitalMeterForm : public QWidget {
     Q_OBJECT
   public:
-    TDigitalMeterForm(AcquisitionState& state, QWidget* mainWindow);
+    TDigitalMeterForm(LiveState& state, QWidget* mainWindow);
     ~TDigitalMeterForm() override;
 
     // Empty every panel, "LB" off, icon 2. Window thread (the unlink calls it).
@@ -61,7 +61,7 @@ class TDigitalMeterForm : public QWidget {
     void setIcon(int resource);
     void setFuncPanelText(const std::string& secondLabel, int function);
 
-    AcquisitionState& m_state;
+    LiveState& m_state;
     QPointer<QWidget> m_mainWindow;
     int m_iconResource = 2;
     std::optional<bool> m_lowBatteryShown; // the mark as set, when known

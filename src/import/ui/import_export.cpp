@@ -3,10 +3,10 @@
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
 #include "import/session_export.h"
 #include "import/ui/import_form.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
 
 #include <QApplication>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "graph/ui/save_file_chooser.h"
 #include "import/session_file.h"
 #include "import/ui/import_form.h"
-#include "recorder/ui/save_file_chooser.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -8,9 +8,9 @@
 #include "base/ui/message_dialogs.h"
 #include "base/ui/pictures.h"
 #include "base/ui/window_messages.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/line_colour_dialog.h"
 #include "import/ui/session_table_model.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/line_colour_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -450,6 +450,8 @@ void TFormImport::ShowPage(int page) {
                                   : m_services.lineColour->ShapeLineColor2->brushColor());
     PEGraph->rebuild();
     refreshPageButtons();
+    if (page == m_currentPage) // not for the pages an export goes through
+        refreshStatistics(page);
 }
 
 void TFormImport::showExtremes(const Extremes& extremes, int column, QLabel* maxTime,

@@ -12,10 +12,10 @@
 // worker thread), import_files.cpp (Open and Save As of session files) and
 // import_export.cpp (export and printing).
 
+#include "graph/export_request.h"
 #include "import/logger_import_run.h"
 #include "import/session_page.h"
 #include "import/session_table.h"
-#include "recorder/export_request.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -44,6 +44,7 @@ namespace ostrel {
 class GraphAdapter;
 class HidBackend;
 class SessionTableModel;
+class StatisticsPanel;
 class TDlgExportForm;
 class TdlgGraphLineColor;
 class TMsgForm;
@@ -170,6 +171,9 @@ class TFormImport : public QDialog {
     void done(int result) override;
 
   private:
+    // import_statistics.cpp: the statistics of the session shown.
+    void refreshStatistics(int page);
+    StatisticsPanel* m_statisticsPanel = nullptr;
     // The file dialogs' filter of session files.
     static QString sessionFilter();
     void buildMenus();

@@ -8,8 +8,8 @@
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
 #include "displays/ui/live_windows.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
-#include "recorder/ui/graph_adapter.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -101,6 +101,7 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDi
     buildMenus();
     buildPanels(central);
     buildStatusBar();
+    buildStatistics();
 
     TimerLogger = new QTimer(this);
     TimerLogger->setObjectName("TimerLogger");
@@ -236,6 +237,7 @@ void TGraphicalForm::buildMenus() {
     miManual->setShortcut(Qt::Key_F7);
     mnuAcquisition->addSeparator();
     miInterval = mnuAcquisition->addAction(QText(524), this, &TGraphicalForm::sbtnOptionClick);
+    miTrigger = mnuAcquisition->addAction(QText(7221), this, &TGraphicalForm::TriggerClick);
 
     mnuView = bar->addMenu(QText(530));
     miFirstPage = mnuView->addAction(QText(531), this, &TGraphicalForm::sbtnFirstPageClick);
@@ -256,17 +258,18 @@ void TGraphicalForm::buildMenus() {
 
     // The menus and their items are named like the other controls.
     const std::pair<QObject*, const char*> names[] = {
-        {mnuFile, "mnuFile"},       {mnuAcquisition, "mnuAcquisition"},
-        {mnuView, "mnuView"},       {miOpen, "miOpen"},
-        {miSaveAs, "miSaveAs"},     {miClear, "miClear"},
-        {miImport, "miImport"},     {miExport, "miExport"},
-        {miPrint, "miPrint"},       {miPrinterSetup, "miPrinterSetup"},
-        {miExit, "miExit"},         {miStart, "miStart"},
-        {miStop, "miStop"},         {miManual, "miManual"},
-        {miInterval, "miInterval"}, {miFirstPage, "miFirstPage"},
-        {miPageUp, "miPageUp"},     {miPageDown, "miPageDown"},
-        {miLastPage, "miLastPage"}, {miFitView, "miFitView"},
-        {miUndoZoom, "miUndoZoom"}, {miLineColor, "miLineColor"}};
+        {mnuFile, "mnuFile"},         {mnuAcquisition, "mnuAcquisition"},
+        {mnuView, "mnuView"},         {miOpen, "miOpen"},
+        {miSaveAs, "miSaveAs"},       {miClear, "miClear"},
+        {miImport, "miImport"},       {miExport, "miExport"},
+        {miPrint, "miPrint"},         {miPrinterSetup, "miPrinterSetup"},
+        {miExit, "miExit"},           {miStart, "miStart"},
+        {miStop, "miStop"},           {miManual, "miManual"},
+        {miInterval, "miInterval"},   {miTrigger, "miTrigger"},
+        {miFirstPage, "miFirstPage"}, {miPageUp, "miPageUp"},
+        {miPageDown, "miPageDown"},   {miLastPage, "miLastPage"},
+        {miFitView, "miFitView"},     {miUndoZoom, "miUndoZoom"},
+        {miLineColor, "miLineColor"}};
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 }
@@ -329,6 +332,12 @@ void TGraphicalForm::buildStatusBar() {
         StatusPanels[i] = panel;
         bar->addWidget(panel, i == 4 ? 1 : 0);
     }
+    TriggerPanel = new QLabel(bar);
+    TriggerPanel->setObjectName("TriggerPanel");
+    TriggerPanel->setFrameShape(QFrame::Panel);
+    TriggerPanel->setFrameShadow(QFrame::Sunken);
+    TriggerPanel->hide();
+    bar->addWidget(TriggerPanel, 3);
 }
 
 void TGraphicalForm::setCollaborators(const Collaborators& collaborators) {
@@ -364,7 +373,7 @@ void TGraphicalForm::refreshEnables() {
     miManual->setEnabled(e.manual);
     for (QToolButton* b : {sbtnOption, sbtnOpenFile, sbtnImport})
         b->setEnabled(e.idle);
-    for (QAction* a : {miInterval, miOpen, miImport, miPrinterSetup})
+    for (QAction* a : {miInterval, miTrigger, miOpen, miImport, miPrinterSetup})
         a->setEnabled(e.idle);
     for (QToolButton* b : {sbtnSaveFile, sbtnPrintGraphic, sbtnClear, sbtnExport})
         b->setEnabled(e.data);

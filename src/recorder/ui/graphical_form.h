@@ -17,7 +17,9 @@
 #include "base/ui/message_box.h"
 #include "link/acquisition_state.h"
 #include "recorder/recorder_engine.h"
+#include "recorder/recording_gap.h"
 #include "recorder/temporary_files.h"
+#include "recorder/trigger.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -25,6 +27,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -38,6 +41,7 @@ class QToolButton;
 namespace ostrel {
 
 class GraphAdapter;
+class StatisticsPanel;
 class TAutoMsgForm;
 class TDataStringGridForm;
 class TDialogOption;
@@ -126,6 +130,7 @@ class TGraphicalForm : public QMainWindow {
     void sbtnFitViewClick();
     void sbtnUndoZoomClick();
     void GraphLineColorClick();
+    void TriggerClick();
     void TimerLoggerTimer();
     void TimerTimeTimer();
     void PEGraphCursorMoved();
@@ -167,6 +172,7 @@ class TGraphicalForm : public QMainWindow {
     QAction* miStop;
     QAction* miManual;
     QAction* miInterval;
+    QAction* miTrigger;
     QAction* miFirstPage;
     QAction* miPageUp;
     QAction* miPageDown;
@@ -188,6 +194,9 @@ class TGraphicalForm : public QMainWindow {
     QProgressBar* ProgressBar;
     GraphAdapter* PEGraph;
     QLabel* StatusPanels[5];
+    // What the start and stop conditions of the recording say (hidden
+    // without them).
+    QLabel* TriggerPanel;
     QTimer* TimerLogger;
     QTimer* TimerTime;
 
@@ -221,6 +230,20 @@ class TGraphicalForm : public QMainWindow {
     // graphical_form_sampling.cpp
     bool checkLinked();
     void takeSample();
+    // A sample joins the recording: buffer, temporary file, graph, data list.
+    void recordSample(const RecordPair& pair);
+    // graphical_form_trigger.cpp
+    void armTrigger();
+    void offerToTrigger(const RecordPair& pair, WallClock::time_point at);
+    void scheduleTriggerTimer();
+    void triggerTimerDue();
+    void endTriggeredRecording();
+    void cancelTrigger();
+    void showTriggerNotice(const std::string& notice);
+    // graphical_form_statistics.cpp
+    void buildStatistics();
+    void StatisticsClick();
+    void refreshStatistics();
     bool lowBatteryMayContinue();
     void resetRecorder();
     void tellTemporaryCopyStopped();
@@ -247,6 +270,16 @@ class TGraphicalForm : public QMainWindow {
     bool m_recording = false;
     bool m_manualFileRefused = false;
     QString m_openedLeftover; // the leftover in the buffer, removed once saved
+    // The start and stop conditions of the running recording, when used.
+    std::optional<TriggeredSampler> m_trigger;
+    QTimer* m_triggerTimer = nullptr;             // a start or stop time of day
+    StatisticsPanel* m_statisticsPanel = nullptr; // shown by View > Statistics
+    // With "Link again when the cable returns", a recording goes on across a
+    // lost link; the graph breaks its line over the time without samples.
+    bool m_watchGaps = false;
+    GapWatch m_gaps;
+    bool m_gapPending = false; // the next recorded sample comes after a gap
+    QAction* m_miStatistics = nullptr;
     DialogRunner m_runDialog;
     FileChooser m_chooseFile;
     ColorChooser m_chooseColor;

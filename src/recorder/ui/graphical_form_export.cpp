@@ -2,12 +2,12 @@
 // page, Printer Setup, and the whole buffer in the graphical viewer.
 #include "recorder/ui/graphical_form.h"
 
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/page_export.h"
 #include "recorder/text_export.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
 #include "recorder/ui/graphical_viewer.h"
-#include "recorder/ui/page_export.h"
 
 namespace ostrel {
 
@@ -45,7 +45,8 @@ void TGraphicalForm::sbtnFitViewClick() {
     auto* viewer = qobject_cast<TFormViewGraphic*>(m_with.viewer);
     if (!viewer)
         return;
-    viewer->setSource({&m_engine.buffer(), m_engine.extremes(), m_engine.yRange()});
+    viewer->setSource(
+        {&m_engine.buffer(), m_engine.extremes(), m_engine.yRange(), &m_engine.statistics()});
     runDialog(*viewer);
 }
 

@@ -8,8 +8,8 @@
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
-#include "recorder/ui/graph_adapter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

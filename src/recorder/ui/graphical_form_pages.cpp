@@ -6,8 +6,8 @@
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/record_panels.h"
 
 #include <QColorDialog>
@@ -67,6 +67,7 @@ void TGraphicalForm::fillGraph(const std::vector<GraphPoint>& points) {
         const GraphPoint& point = points[static_cast<std::size_t>(i)];
         PEGraph->setYData(i, point.y);
         PEGraph->setPointLabel(i, QString::fromLatin1(point.label));
+        PEGraph->setBreakBefore(i, m_engine.gapBefore(m_engine.positionOfPoint(i)));
     }
     PEGraph->setManualMaxY(m_engine.yRange().max);
     PEGraph->setManualMinY(m_engine.yRange().min);
@@ -75,6 +76,7 @@ void TGraphicalForm::fillGraph(const std::vector<GraphPoint>& points) {
 
 void TGraphicalForm::drawPage() {
     fillGraph(m_engine.pagePoints());
+    refreshStatistics();
     refreshReadout();
     refreshEnables();
     refreshStatusBar();
@@ -173,6 +175,7 @@ void TGraphicalForm::sbtnUndoZoomClick() {
 void TGraphicalForm::zoomUndone() {
     sbtnUndoZoom->setEnabled(false);
     miUndoZoom->setEnabled(false);
+    refreshStatistics();
 }
 
 void TGraphicalForm::GraphLineColorClick() {

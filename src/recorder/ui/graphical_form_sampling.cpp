@@ -7,12 +7,13 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "base/ui/user_settings.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
-#include "recorder/ui/graph_adapter.h"
 #include "recorder/ui/interval_dialog.h"
 #include "recorder/ui/leftover_dialog.h"
 
@@ -25,6 +26,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace ostrel {
 namespace {
@@ -55,6 +57,7 @@ void TGraphicalForm::sbtnRecordStartClick() {
         return;
     }
     TimerLogger->setInterval(m_engine.interval());
+    const bool wasRecording = m_recording;
     if (sbtnRecordStart->isChecked())
         TimerLogger->start();
     m_recording = TimerLogger->isActive();
@@ -62,6 +65,12 @@ void TGraphicalForm::sbtnRecordStartClick() {
         ShowNumberedMessage(this, kErrorCaption, kNoTemporaryFileText);
         sbtnRecordStop->setChecked(true);
         sbtnRecordStopClick();
+    }
+    if (m_recording && !wasRecording) {
+        m_watchGaps = LinkAgainChosen();
+        m_gaps = GapWatch{};
+        m_gapPending = false;
+        armTrigger();
     }
     refreshEnables();
     refreshStatusBar();
@@ -73,6 +82,10 @@ void TGraphicalForm::sbtnRecordStopClick() {
         TimerLogger->stop();
     const bool was = m_recording;
     m_recording = TimerLogger->isActive();
+    if (!m_recording) {
+        cancelTrigger();
+        m_watchGaps = false;
+    }
     refreshEnables();
     refreshStatusBar();
     if (was && !m_recording)
@@ -88,6 +101,8 @@ void TGraphicalForm::sbtnManualLoggingClick() {
 void TGraphicalForm::TimerLoggerTimer() {
     if (m_state.isLinkAlive())
         takeSample();
+    else if (m_watchGaps)
+        m_gaps.linkLost(WallClock::now());
 }
 
 bool TGraphicalForm::lowBatteryMayContinue() {
@@ -126,25 +141,39 @@ void TGraphicalForm::takeSample() {
         m_engine.showLastPage();
         drawPage();
     }
-    const std::string time = SampleTimeText(std::chrono::system_clock::now());
+    const WallClock::time_point now = WallClock::now();
+    const std::string time = SampleTimeText(now);
     const MeterReading snapshot = TakeRecorderSnapshot(m_state);
     if (snapshot.lowBattery && !lowBatteryMayContinue())
         return;
     const std::optional<RecordPair> pair = SampleOf(snapshot, time);
     if (!pair)
         return; // refused: nothing is stored and nothing changes
+    if (m_watchGaps && m_gaps.sampleTaken(now))
+        m_gapPending = true;
+    if (m_trigger && !m_engine.manual())
+        offerToTrigger(*pair, now);
+    else
+        recordSample(*pair);
+}
 
-    m_engine.addSample(*pair);
-    if (m_tempFiles->append(*pair) == TemporaryFiles::Append::FailedNow)
+void TGraphicalForm::recordSample(const RecordPair& pair) {
+    m_engine.addSample(pair);
+    if (m_tempFiles->append(pair) == TemporaryFiles::Append::FailedNow)
         tellTemporaryCopyStopped();
     refreshExtremes();
 
-    PEGraph->appendPoint(QString::fromLatin1(FieldView(pair->main.timeText)), pair->main.value);
+    PEGraph->appendPoint(QString::fromLatin1(FieldView(pair.main.timeText)), pair.main.value);
+    if (std::exchange(m_gapPending, false)) {
+        m_engine.markGapBefore(m_engine.count() - 1);
+        PEGraph->setBreakBefore(PEGraph->pointCount() - 1, true);
+    }
     PEGraph->setManualMaxY(m_engine.yRange().max);
     PEGraph->setManualMinY(m_engine.yRange().min);
     PEGraph->rebuild();
     PEGraph->setCursorPoint(PEGraph->pointCount() - 1);
     refreshReadout();
+    refreshStatistics();
 
     if (m_with.dataList)
         QCoreApplication::postEvent(m_with.dataList, new AppendSampleEvent(m_engine.count() - 1));

@@ -4,10 +4,11 @@
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
 #include "base/ui/pictures.h"
-#include "recorder/ui/export_dialog.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
-#include "recorder/ui/page_export.h"
+#include "graph/ui/export_dialog.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
+#include "graph/ui/page_export.h"
+#include "graph/ui/statistics_panel.h"
 #include "recorder/ui/record_panels.h"
 
 #include <QApplication>
@@ -19,12 +20,14 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace ostrel {
 namespace {
 
 // The graph the viewer keeps while hidden holds this many samples.
 constexpr int kHiddenPoints = 100;
+constexpr int kShownSamplesText = 7236;
 
 QLabel* Panel(const char* name, int width, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -128,12 +131,20 @@ void TFormViewGraphic::buildControls() {
     column->setSpacing(0);
     column->addWidget(DisplayPanel);
     column->addWidget(PEGraphView, 1);
+    m_statisticsPanel = new StatisticsPanel(this);
+    m_statisticsPanel->hide();
+    column->addWidget(m_statisticsPanel);
 
     connect(sbtnPrint, &QToolButton::clicked, this, &TFormViewGraphic::sbtnPrintClick);
     connect(sbtnUndoZoom, &QToolButton::clicked, this, &TFormViewGraphic::sbtnUndoZoomClick);
     connect(sbtnExport, &QToolButton::clicked, this, &TFormViewGraphic::sbtnExportClick);
     connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::PEGraphViewZoomIn);
+    connect(PEGraphView, &GraphAdapter::zoomed, this, &TFormViewGraphic::refreshStatistics);
+    connect(&m_statisticsWatcher, &QFutureWatcher<SampleStatistics>::finished, this, [this] {
+        if (!m_statisticsWatcher.isCanceled())
+            showStatistics(m_statisticsWatcher.result());
+    });
 }
 
 void TFormViewGraphic::setUpGraph() {
@@ -195,6 +206,8 @@ void TFormViewGraphic::FormShow() {
     PEGraphView->undoZoom();
     sbtnUndoZoom->setEnabled(false);
     showExtremes();
+    m_statisticsPanel->setVisible(StatisticsPanelsShown());
+    refreshStatistics();
     QApplication::restoreOverrideCursor();
 }
 
@@ -211,6 +224,8 @@ void TFormViewGraphic::done(int result) {
 }
 
 void TFormViewGraphic::FormClose() {
+    // The worker reads the buffer, which is free again once this window closes.
+    m_statisticsWatcher.waitForFinished();
     // Keep a small graph while hidden: the first samples, the default range.
     m_shown = FirstSamplesGraph(samples(), kHiddenPoints);
     fillGraph(m_shown, 100.0f, -100.0f);
@@ -247,6 +262,42 @@ void TFormViewGraphic::PEGraphViewZoomIn() {
 void TFormViewGraphic::sbtnUndoZoomClick() {
     PEGraphView->undoZoom();
     sbtnUndoZoom->setEnabled(false);
+    refreshStatistics();
+}
+
+void TFormViewGraphic::refreshStatistics() {
+    if (m_statisticsPanel->isHidden())
+        return;
+    // A newer range replaces one still being taken.
+    m_statisticsWatcher.cancel();
+    m_statisticsWatcher.waitForFinished();
+    const SampleBuffer& buffer = samples();
+    if (!PEGraphView->isZoomed()) {
+        showStatistics(m_source.statistics ? *m_source.statistics
+                                           : StatisticsOf(buffer, 0, buffer.size()));
+        return;
+    }
+    const auto [first, last] = PEGraphView->shownPoints();
+    if (first > last) {
+        showStatistics(SampleStatistics{});
+        return;
+    }
+    // The samples between the first and the last point shown (a point of a
+    // large buffer stands for a block of them).
+    const auto position = [this](int point) {
+        return m_shown.oneToOne ? static_cast<std::int64_t>(point)
+                                : m_shown.positions[static_cast<std::size_t>(point)];
+    };
+    const auto from = static_cast<std::size_t>(std::min(position(first), position(last)));
+    const auto to = std::min(
+        buffer.size(), static_cast<std::size_t>(std::max(position(first), position(last))) + 1);
+    m_statisticsWatcher.setFuture(
+        QtConcurrent::run([&buffer, from, to] { return StatisticsOf(buffer, from, to); }));
+}
+
+void TFormViewGraphic::showStatistics(const SampleStatistics& statistics) {
+    m_statisticsPanel->showRuns({StatisticsRunOf(
+        FormatText(kShownSamplesText, {std::to_string(statistics.samples())}), statistics)});
 }
 
 void TFormViewGraphic::sbtnPrintClick() {

@@ -8,9 +8,11 @@
 
 #include "recorder/record.h"
 #include "recorder/recorder_math.h"
+#include "recorder/statistics.h"
 #include "recorder/viewer_graph.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 
 class QFrame;
 class QLabel;
@@ -20,6 +22,7 @@ class QToolButton;
 namespace ostrel {
 
 class GraphAdapter;
+class StatisticsPanel;
 class TDlgFitExportForm;
 
 // What the recorder hands the viewer before showing it.
@@ -27,12 +30,16 @@ struct ViewerSource {
     const SampleBuffer* buffer = nullptr;
     Extremes extremes; // positions of the largest and smallest sample
     YRange yRange;     // the recorder's y range
+    // Statistics of the whole buffer when the recorder keeps them (else the
+    // viewer takes them itself).
+    const SampleStatistics* statistics = nullptr;
 };
 
 class TFormViewGraphic : public QDialog {
     Q_OBJECT
   public:
     explicit TFormViewGraphic(QWidget* parent = nullptr);
+    ~TFormViewGraphic() override { m_statisticsWatcher.waitForFinished(); }
 
     // The buffer to show; it must stay unchanged while the window is open.
     void setSource(const ViewerSource& source);
@@ -84,6 +91,9 @@ class TFormViewGraphic : public QDialog {
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();
+    // The statistics of what the graph shows (when the user shows them).
+    void refreshStatistics();
+    void showStatistics(const SampleStatistics& statistics);
     TDlgFitExportForm& exportDialog();
     // The buffer shown (empty without a source).
     const SampleBuffer& samples() const;
@@ -91,6 +101,10 @@ class TFormViewGraphic : public QDialog {
     ViewerSource m_source;
     ViewerGraph m_shown;
     TDlgFitExportForm* m_exportDialog = nullptr;
+    StatisticsPanel* m_statisticsPanel = nullptr;
+    // The statistics of a zoomed range are taken off the window thread: a
+    // range of a million samples takes a good part of a second.
+    QFutureWatcher<SampleStatistics> m_statisticsWatcher;
 };
 
 } // namespace ostrel

@@ -4,7 +4,7 @@
 // the clipboard or a file, or pages to the printer; afterwards the viewed
 // page is shown again. Refusals and failures are told as numbered messages.
 
-#include "recorder/export_request.h"
+#include "graph/export_request.h"
 
 #include <QSize>
 

@@ -1,9 +1,9 @@
-#include "recorder/ui/export_dialog.h"
+#include "graph/ui/export_dialog.h"
 
 #include "base/number_format.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "recorder/ui/save_file_chooser.h"
+#include "graph/ui/save_file_chooser.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,9 +1,9 @@
-#include "recorder/ui/page_export.h"
+#include "graph/ui/page_export.h"
 
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "recorder/ui/graph_adapter.h"
-#include "recorder/ui/graph_printing.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_printing.h"
 
 #include <QCoreApplication>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 
 #include "base/atomic_file.h"
 
@@ -235,6 +235,7 @@ void GraphAdapter::setPointCount(int count) {
     count = std::max(0, count);
     m_values.assign(static_cast<std::size_t>(count), kNullValue);
     m_labels.assign(static_cast<std::size_t>(count), QStringLiteral(" "));
+    m_breaks.assign(static_cast<std::size_t>(count), false);
     m_head = 0;
     m_firstKey = 0.0;
     m_cursor = 0;
@@ -266,6 +267,17 @@ void GraphAdapter::setPointLabel(int point, const QString& label) {
     m_dirty = true;
 }
 
+void GraphAdapter::setBreakBefore(int point, bool gap) {
+    if (point < 0 || point >= pointCount())
+        return;
+    m_breaks[static_cast<std::size_t>(slot(point))] = gap;
+    m_dirty = true;
+}
+
+bool GraphAdapter::breakBefore(int point) const {
+    return point >= 0 && point < pointCount() && m_breaks[static_cast<std::size_t>(slot(point))];
+}
+
 QString GraphAdapter::pointLabel(int point) const {
     if (point < 0 || point >= pointCount())
         return QString();
@@ -279,6 +291,7 @@ void GraphAdapter::appendPoint(const QString& label, double value) {
     const auto oldest = static_cast<std::size_t>(m_head);
     m_values[oldest] = value;
     m_labels[oldest] = label;
+    m_breaks[oldest] = false;
     m_head = (m_head + 1) % count;
     m_firstKey += 1.0;
     if (!m_hasTickAnchor && !IsBlankLabel(label)) {
@@ -301,8 +314,12 @@ void GraphAdapter::syncData() {
     const int count = pointCount();
     QVector<QCPGraphData> data;
     data.reserve(count);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        // A null value half-way breaks the line without a point of its own.
+        if (i > 0 && breakBefore(i))
+            data.append(QCPGraphData(keyOf(i) - 0.5, std::numeric_limits<double>::quiet_NaN()));
         data.append(QCPGraphData(keyOf(i), PlotValue(yData(i))));
+    }
     m_plot->graph(0)->data()->set(data, true);
     m_dirty = false;
     // Ticks count from the oldest labelled point.
@@ -565,6 +582,30 @@ void GraphAdapter::zoomTo(const QRect& pixels) {
         return;
     m_plot->axisRect()->zoom(QRectF(area));
     m_zoomed = true;
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+    emit zoomed();
+}
+
+std::pair<int, int> GraphAdapter::shownPoints() const {
+    const int count = pointCount();
+    if (!m_zoomed)
+        return {0, count - 1};
+    // A point within half a pixel of the edge counts as shown.
+    const QCPRange range = m_plot->xAxis->range();
+    const double slack = 0.5 * range.size() / std::max(1, m_plot->axisRect()->width());
+    const auto clamped = [count](double point) {
+        return static_cast<int>(std::clamp(point, -1.0, static_cast<double>(count)));
+    };
+    return {std::max(0, clamped(std::ceil(range.lower - slack - m_firstKey))),
+            std::min(count - 1, clamped(std::floor(range.upper + slack - m_firstKey)))};
+}
+
+void GraphAdapter::zoomToPoints(int first, int last) {
+    if (!m_zoomEnabled || first > last)
+        return;
+    m_plot->xAxis->setRange(keyOf(first) - 0.5, keyOf(last) + 0.5);
+    m_zoomed = true;
+    placeCursor();
     m_plot->replot(QCustomPlot::rpQueuedReplot);
     emit zoomed();
 }

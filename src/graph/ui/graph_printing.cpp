@@ -1,8 +1,8 @@
-#include "recorder/ui/graph_printing.h"
+#include "graph/ui/graph_printing.h"
 
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
-#include "recorder/ui/graph_adapter.h"
+#include "graph/ui/graph_adapter.h"
 
 #include <QCoreApplication>
 #include <QPageSetupDialog>

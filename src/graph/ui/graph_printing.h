@@ -4,7 +4,7 @@
 // answerer that tests can replace, a clear word when no printer is installed,
 // and the printing of graph pages in monochrome style.
 
-#include "recorder/export_request.h"
+#include "graph/export_request.h"
 
 #include <functional>
 

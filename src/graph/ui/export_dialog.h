@@ -5,7 +5,7 @@
 // reads request(). TDlgExportForm serves the recorder and the import window;
 // TDlgFitExportForm, the graphical viewer's, prints only the shown page.
 
-#include "recorder/export_request.h"
+#include "graph/export_request.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "recorder/export_request.h"
+#include "graph/export_request.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "recorder/ui/line_colour_dialog.h"
+#include "graph/ui/line_colour_dialog.h"
 
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"

@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -48,6 +49,10 @@ class GraphAdapter : public QWidget {
     // Append a point at the end and drop the oldest one: the graph keeps its
     // point count. Constant time; no rebuild needed.
     void appendPoint(const QString& label, double value);
+    // The line breaks between point i - 1 and point i (a time without
+    // samples lies between them), as at a null value.
+    void setBreakBefore(int point, bool gap);
+    bool breakBefore(int point) const;
     // Show every change made since the last rebuild (redraws soon after).
     void rebuild();
     // Redraw at once (the widget's own picture), e.g. before grabbing it.
@@ -96,8 +101,14 @@ class GraphAdapter : public QWidget {
     void setZoomEnabled(bool enabled);
     bool zoomEnabled() const;
     bool isZoomed() const;
+    // The first and last point inside the x range shown (all points when not
+    // zoomed); first > last when none is.
+    std::pair<int, int> shownPoints() const;
     // Back to the whole x range and the manual y range.
     void undoZoom();
+    // Zoom in x on points first … last as a rubber band over them would
+    // (emits zoomed).
+    void zoomToPoints(int first, int last);
 
     // --- images and printing ------------------------------------------------------
     // Style of images and printouts: colour, or black on white.
@@ -165,6 +176,7 @@ class GraphAdapter : public QWidget {
     // oldest slot and moves the head, so nothing is shifted.
     std::vector<double> m_values;
     std::vector<QString> m_labels;
+    std::vector<bool> m_breaks; // by slot, as the values
     int m_head = 0;
     // x key of point 0; keys grow with every append so that the chart's data
     // only ever gains a point at the end and loses one at the front.

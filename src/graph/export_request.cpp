@@ -1,4 +1,4 @@
-#include "recorder/export_request.h"
+#include "graph/export_request.h"
 
 #include "base/number_format.h"
 

@@ -1,4 +1,4 @@
-#include "recorder/ui/save_file_chooser.h"
+#include "graph/ui/save_file_chooser.h"
 
 #include <QFileDialog>
 

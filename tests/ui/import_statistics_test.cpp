@@ -1,0 +1,34 @@
+// The import window's statistics panel follows the session shown.
+#include "import_test_rig.h"
+
+#include "base/ui/user_settings.h"
+#include "graph/ui/statistics_panel.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+TEST(ImportStatistics, ThePanelShowsTheSessionOfThePage) {
+    UserSettings()->clear();
+    SetStatisticsPanelsShown(true);
+    test::ImportRig rig;
+    // 1, 2, … 5 V, then a dual session.
+    rig.serve({test::SingleSession(5, [](std::size_t i) { return 100 * (i + 1); }),
+               test::DualSession(4)});
+    rig.download();
+    auto* panel = rig.form->findChild<StatisticsPanel*>("StatisticsPanel");
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->isVisibleTo(rig.form.get()));
+    EXPECT_EQ(panel->runName(0), "session 2: 4 samples"); // the last page is shown
+    EXPECT_EQ(panel->figure(0, 1, 0), "4");
+    rig.form->sbtnFirstPageClick();
+    EXPECT_EQ(panel->runName(0), "session 1: 5 samples");
+    EXPECT_EQ(panel->figure(0, 0, 0), "5");
+    EXPECT_EQ(panel->figure(0, 0, 1), "3");
+    EXPECT_EQ(panel->figure(0, 1, 0), "0");
+    UserSettings()->clear();
+}
+
+} // namespace
+} // namespace ostrel
