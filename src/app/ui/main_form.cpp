@@ -270,8 +270,7 @@ void TFormMain::buildMenu() {
 }
 
 void TFormMain::setWindows(const AppWindows& windows) {
-    Windows() = windows;
-    m_windows = &Windows();
+    m_windows = &windows;
 }
 
 bool TFormMain::isLinked() const {
@@ -363,13 +362,10 @@ void TFormMain::unlink() {
         if (m_windows->comparator)
             m_windows->comparator->resetValue();
         if (ShownAndNotMinimised(m_windows->analogMeter))
-            QCoreApplication::postEvent(m_windows->analogMeter, new QEvent(EventType(kMsgReset)));
+            PostWindowMessage(m_windows->analogMeter, kMsgReset);
         if (ShownAndNotMinimised(m_windows->comparator))
-            QCoreApplication::postEvent(m_windows->comparator, new QEvent(EventType(kMsgReset)));
-        if (m_windows->graphical) {
-            QEvent stop(EventType(kMsgStopRecording));
-            QCoreApplication::sendEvent(m_windows->graphical, &stop);
-        }
+            PostWindowMessage(m_windows->comparator, kMsgReset);
+        SendWindowMessage(m_windows->graphical, kMsgStopRecording);
     }
     refreshLinkControls();
 }

@@ -128,7 +128,7 @@ class TFormMain : public QMainWindow {
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
-    AppWindows* m_windows = nullptr;
+    const AppWindows* m_windows = nullptr; // the start-up's, set once
     bool m_changingLink = false;
     bool m_shutDown = false;
     bool m_closingWithoutQuestions = false;

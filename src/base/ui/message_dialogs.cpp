@@ -98,7 +98,16 @@ void TAutoMsgForm::showEvent(QShowEvent* event) {
 
 void TAutoMsgForm::reject() {}
 
+void TAutoMsgForm::setMessage(const QString& caption, const QString& line1, const QString& line2,
+                              const QString& line3) {
+    lbMsg1->setText(line1);
+    lbMsg2->setText(line2);
+    lbMsg3->setText(line3);
+    setWindowTitle(caption);
+}
+
 int TAutoMsgForm::showModal() {
+    Timer1->start();
     resetCountdown();
     if (HasMessageAnswerer()) {
         MessageRequest request;
@@ -196,6 +205,53 @@ void TMsgForm::setVisible(bool visible) {
     QDialog::setVisible(visible);
     if (!visible && parentWidget() != m_home)
         setParent(m_home, windowFlags());
+}
+
+void TMsgForm::setMessage(const QString& text) {
+    MsgPanel->setText(text);
+}
+
+void TMsgForm::setRichMessage(const QString& html) {
+    MsgPanel->setTextFormat(Qt::RichText);
+    MsgPanel->setText(html);
+}
+
+void TMsgForm::setMessageColour(const QString& colour) {
+    MsgPanel->setStyleSheet(colour.isEmpty() ? QString()
+                                             : QStringLiteral("color: %1;").arg(colour));
+}
+
+void TMsgForm::setCounter(const QString& text) {
+    Label1->setText(text);
+}
+
+void TMsgForm::setBar(int done, int total) {
+    ProgressBar->setRange(0, total);
+    ProgressBar->setValue(done);
+}
+
+void TMsgForm::setBarValue(int done) {
+    ProgressBar->setValue(done);
+}
+
+void TMsgForm::fillBar() {
+    ProgressBar->setValue(ProgressBar->maximum());
+}
+
+void TMsgForm::setAbortEnabled(bool enabled) {
+    bbtnAbort->setEnabled(enabled);
+}
+
+void TMsgForm::startProgress(QWidget* owner, int steps) {
+    Label1->clear();
+    setBar(0, steps);
+    bbtnAbort->setEnabled(true);
+    showOver(owner);
+}
+
+void TMsgForm::finishProgress() {
+    bbtnAbort->setEnabled(true);
+    hide();
 }
 
 void TMsgForm::reject() {

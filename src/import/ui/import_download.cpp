@@ -168,14 +168,10 @@ void TFormImport::showDownloadProgress() {
         return;
     const Reported& r = *m_reported;
     if (!m_progressShown && r.imageSize > 0) {
-        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8012));
-        dialog->Label1->clear();
-        dialog->ProgressBar->setRange(0, ToInt(r.imageSize));
-        dialog->ProgressBar->setValue(0);
+        dialog->setMessage(QNumberedLine(kWarningCaption, 8012));
         // The download can be aborted at any time: it runs on its own thread.
-        dialog->bbtnAbort->setEnabled(true);
         connect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun, Qt::UniqueConnection);
-        dialog->showOver(this);
+        dialog->startProgress(this, ToInt(r.imageSize));
         m_progressShown = true;
     }
     if (!m_progressShown)
@@ -183,16 +179,15 @@ void TFormImport::showDownloadProgress() {
     if (r.decoding) {
         if (!m_decoding) {
             m_decoding = true;
-            dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8013));
-            dialog->Label1->setText(QText(7121));
+            dialog->setMessage(QNumberedLine(kWarningCaption, 8013));
+            dialog->setCounter(QText(7121));
         }
-        dialog->ProgressBar->setRange(0, std::max(ToInt(r.total), 1));
-        dialog->ProgressBar->setValue(ToInt(r.done));
+        dialog->setBar(ToInt(r.done), std::max(ToInt(r.total), 1));
         return;
     }
-    dialog->ProgressBar->setValue(ToInt(r.position));
+    dialog->setBarValue(ToInt(r.position));
     if (r.position > 24)
-        dialog->Label1->setText(QString::fromStdString(LoggerProgressLine(r.position, r.length)));
+        dialog->setCounter(QString::fromStdString(LoggerProgressLine(r.position, r.length)));
 }
 
 void TFormImport::abortRun() {
@@ -205,8 +200,7 @@ void TFormImport::closeProgress() {
     if (!dialog || !m_progressShown)
         return;
     disconnect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun);
-    dialog->bbtnAbort->setEnabled(true);
-    dialog->hide();
+    dialog->finishProgress();
     m_progressShown = false;
     m_decoding = false;
 }

@@ -87,14 +87,10 @@ void TFormImport::sbtnOpenClick() {
     std::atomic<bool> aborted{false};
     QMetaObject::Connection abortConnection;
     if (dialog) {
-        dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
-        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8005));
-        dialog->Label1->clear();
-        dialog->ProgressBar->setRange(0, 64);
-        dialog->ProgressBar->setValue(0);
-        dialog->bbtnAbort->setEnabled(true);
+        dialog->setMessageColour(QStringLiteral("red"));
+        dialog->setMessage(QNumberedLine(kWarningCaption, 8005));
         abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
-        dialog->showOver(this);
+        dialog->startProgress(this, 64);
     }
     BusyFlag() = true;
     clearWindow();
@@ -107,9 +103,8 @@ void TFormImport::sbtnOpenClick() {
         if (!dialog)
             return;
         const std::size_t n = count, i = position;
-        dialog->ProgressBar->setRange(0, std::max(ToInt(n), 1));
-        dialog->ProgressBar->setValue(ToInt(i));
-        dialog->Label1->setText(QText(7122).replace(
+        dialog->setBar(ToInt(i), std::max(ToInt(n), 1));
+        dialog->setCounter(QText(7122).replace(
             QStringLiteral("%d of %d"), QStringLiteral("%1 of %2").arg(ToInt(i)).arg(ToInt(n))));
     });
     shown.start();
@@ -124,16 +119,15 @@ void TFormImport::sbtnOpenClick() {
     });
     shown.stop();
     if (dialog) {
-        dialog->ProgressBar->setValue(dialog->ProgressBar->maximum());
-        dialog->bbtnAbort->setEnabled(false);
+        dialog->fillBar();
+        dialog->setAbortEnabled(false);
         disconnect(abortConnection);
     }
     auto hideDialog = [dialog] {
         if (!dialog)
             return;
-        dialog->bbtnAbort->setEnabled(true);
-        dialog->MsgPanel->setStyleSheet(QString());
-        dialog->hide();
+        dialog->setMessageColour(QString());
+        dialog->finishProgress();
     };
     if (file.status == SessionFileStatus::Cancelled ||
         file.status == SessionFileStatus::CannotOpen) {

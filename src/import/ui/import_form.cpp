@@ -443,9 +443,8 @@ void TFormImport::ShowPage(int page) {
     CursorReadout();
     PEGraph->setMainTitle(QText(7146) + QLatin1Char(' ') + QString::number(page + 1));
     if (m_services.lineColour)
-        PEGraph->setLineColor(rbtnMainData->isChecked()
-                                  ? m_services.lineColour->ShapeLineColor1->brushColor()
-                                  : m_services.lineColour->ShapeLineColor2->brushColor());
+        PEGraph->setLineColor(rbtnMainData->isChecked() ? m_services.lineColour->mainColour()
+                                                        : m_services.lineColour->subColour());
     PEGraph->rebuild();
     refreshPageButtons();
 }
@@ -576,14 +575,12 @@ void TFormImport::addPages() {
     TMsgForm* progress = m_services.progress;
     for (std::size_t s = 0; s < m_table.sessionCount(); ++s) {
         const auto n = static_cast<int>(std::min<std::size_t>(m_table.session(s).size(), INT_MAX));
-        if (progress) {
-            progress->ProgressBar->setRange(0, std::max(n, 1));
-            progress->ProgressBar->setValue(0);
-        }
+        if (progress)
+            progress->setBar(0, std::max(n, 1));
         AddSessionPage();
         // The rows come from the session itself: the whole page is there at once.
         if (progress)
-            progress->ProgressBar->setValue(std::max(n, 1));
+            progress->setBarValue(std::max(n, 1));
     }
     m_sessionCount = static_cast<int>(m_table.sessionCount());
     m_pageCount = m_sessionCount;
@@ -604,8 +601,7 @@ void TFormImport::sbtnClearClick() {
 }
 
 void TFormImport::sendReset() {
-    QEvent reset(EventType(kMsgImportReset));
-    QCoreApplication::sendEvent(this, &reset);
+    SendWindowMessage(this, kMsgImportReset);
 }
 
 void TFormImport::handleReset() {
@@ -716,8 +712,7 @@ void TFormImport::mnuLineColorClick() {
     TdlgGraphLineColor* dialog = m_services.lineColour;
     if (!dialog)
         return;
-    dialog->btnLineColor1->setText(QText(7150));
-    dialog->btnLineColor2->setText(QText(7151));
+    dialog->setButtonTexts(QText(7150), QText(7151));
     if (runModal(*dialog) == QDialog::Accepted)
         showPageAgain();
 }

@@ -132,13 +132,8 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     }
     TMsgForm* dialog = m_with.progress;
     if (dialog) {
-        dialog->MsgPanel->setTextFormat(Qt::RichText);
-        dialog->MsgPanel->setText(ColouredLine(kReadingText, QStringLiteral("red")));
-        dialog->Label1->setText(QString());
-        dialog->ProgressBar->setRange(0, kLoadSteps);
-        dialog->ProgressBar->setValue(0);
-        dialog->bbtnAbort->setEnabled(true);
-        dialog->showOver(this);
+        dialog->setRichMessage(ColouredLine(kReadingText, QStringLiteral("red")));
+        dialog->startProgress(this, kLoadSteps);
     }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -155,9 +150,9 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
             if (sinceEvents.elapsed() < kEventPassMs && done != total)
                 return BusyFlag();
             if (dialog) {
-                dialog->ProgressBar->setValue(
-                    total > 0 ? static_cast<int>(done * kLoadSteps / total) : kLoadSteps);
-                dialog->Label1->setText(CounterLine(done, total));
+                dialog->setBarValue(total > 0 ? static_cast<int>(done * kLoadSteps / total)
+                                              : kLoadSteps);
+                dialog->setCounter(CounterLine(done, total));
             }
             QCoreApplication::processEvents();
             sinceEvents.restart();
@@ -165,10 +160,8 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         });
 
     const auto finish = [&] {
-        if (dialog) {
-            dialog->bbtnAbort->setEnabled(true);
-            dialog->hide();
-        }
+        if (dialog)
+            dialog->finishProgress();
         QApplication::restoreOverrideCursor();
         setBusy(false);
     };
@@ -182,10 +175,10 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     }
 
     if (dialog) {
-        dialog->ProgressBar->setValue(kLoadSteps);
-        dialog->bbtnAbort->setEnabled(false);
-        dialog->MsgPanel->setText(ColouredLine(kAddingText, QStringLiteral("blue")));
-        dialog->Label1->setText(CounterLine(result.read, result.read));
+        dialog->setBarValue(kLoadSteps);
+        dialog->setAbortEnabled(false);
+        dialog->setMessage(ColouredLine(kAddingText, QStringLiteral("blue")));
+        dialog->setCounter(CounterLine(result.read, result.read));
         QCoreApplication::processEvents();
     }
     const std::int64_t n = m_engine.count();
