@@ -10,7 +10,7 @@
 #include "base/ui/pictures.h"
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
-#include "base/ui/window_thread_call.h"
+#include "base/ui/window_thread_hand_over.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
 #include "link/link_notifier.h"
@@ -227,9 +227,9 @@ void TFormMain::FormCreate() {
     Panel3->hide();
 
     m_state = std::make_unique<LiveState>();
-    m_calls = std::make_unique<WindowThreadCall>();
+    m_handOver = std::make_unique<HandOver>(WindowThreadPoster(this), OnThreadOf(this));
     m_notices = std::make_unique<Notices>(this);
-    m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,
+    m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_handOver,
                                                      [this] { cableLost(); });
     refreshLinkControls();
 }
@@ -560,7 +560,7 @@ void TFormMain::shutdown() {
     m_shutDown = true;
 
     // Ask every thread to end, and release those waiting for this thread.
-    m_calls->shutdown();
+    m_handOver->cancel();
     if (m_acquisition)
         m_acquisition->requestStop();
     m_offLine->terminate();
@@ -582,7 +582,7 @@ void TFormMain::shutdown() {
         m_offLine->join();
         KeepForTheRestOfTheProcess(std::move(m_acquisition));
         KeepForTheRestOfTheProcess(std::move(m_notices));
-        KeepForTheRestOfTheProcess(std::move(m_calls));
+        KeepForTheRestOfTheProcess(std::move(m_handOver));
         KeepForTheRestOfTheProcess(std::move(m_state));
         return;
     }

@@ -21,7 +21,7 @@ class QToolButton;
 namespace ostrel {
 
 class TWaitOffLineThread;
-class WindowThreadCall;
+class HandOver;
 struct AppWindows;
 
 class TFormMain : public QMainWindow {
@@ -34,7 +34,6 @@ class TFormMain : public QMainWindow {
     LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
     QString startupDirectory() const { return m_startupDirectory; }
-    WindowThreadCall& windowThreadCall() { return *m_calls; }
 
     // The windows created after this one; link, unlink and tile use them.
     void setWindows(const AppWindows& windows);
@@ -124,7 +123,7 @@ class TFormMain : public QMainWindow {
     QString m_startupDirectory;
     Configuration m_config;
     std::unique_ptr<LiveState> m_state;
-    std::unique_ptr<WindowThreadCall> m_calls;
+    std::unique_ptr<HandOver> m_handOver; // the off-line watcher's
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
