@@ -38,6 +38,11 @@
 namespace ostrel {
 namespace {
 
+constexpr int kMainColourText = 7150; // " Main-Data Color"
+constexpr int kSubColourText = 7151;  // " Sub-Data Color"
+constexpr int kLowBatteryText = 8000; // "The battery power of the DMM is low."
+constexpr int kDestroyQuestionText = 8010;
+
 constexpr std::int64_t kRecordedSamples = 300;
 
 // A control of a window by its object name: the screenshots drive the windows
@@ -77,7 +82,7 @@ ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int l
             return 6;
         // The import's question: go ahead. The exit question about the
         // recorded samples: leave without saving.
-        if (request.caption == QNumberedCaption(kWarningCaption, 8010))
+        if (request.caption == QNumberedCaption(kWarningCaption, kDestroyQuestionText))
             return int(QMessageBox::Yes);
         return int(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     });
@@ -214,7 +219,7 @@ void ScreenshotTaker::grabMeters() {
     saveDesktop(QStringLiteral("desktop"));
     Child<QToolButton>(w.graphical, "sbtnRecordStop")->click();
 
-    w.autoMsg->setMessage(QNumberedCaption(kWarningCaption, 8000),
+    w.autoMsg->setMessage(QNumberedCaption(kWarningCaption, kLowBatteryText),
                           QStringLiteral("The battery power of the DMM is low."),
                           QStringLiteral("(Will continue automatically in 3 seconds.)"));
     w.autoMsg->show();
@@ -280,7 +285,7 @@ void ScreenshotTaker::grabImport() {
         QApplication::processEvents();
         Child<GraphAdapter>(w.import, "PEGraph")->replotNow();
         save(w.import, QStringLiteral("import"));
-        w.lineColor->setButtonTexts(QText(7150), QText(7151));
+        w.lineColor->setButtonTexts(QText(kMainColourText), QText(kSubColourText));
         w.lineColor->show();
         save(w.lineColor, QStringLiteral("line-colour"));
         w.lineColor->hide();

@@ -1,6 +1,7 @@
 #include "base/ui/message_dialogs.h"
 
 #include "base/busy_flag.h"
+#include "base/string_table.h"
 #include "base/ui/message_box.h"
 
 #include <QApplication>
@@ -13,7 +14,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <string>
+
 namespace ostrel {
+namespace {
+
+constexpr int kReadCounterText = 7122; // "Reading Data : %d of %d"
+
+} // namespace
 
 void CentreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -223,6 +232,14 @@ void TMsgForm::setMessageColour(const QString& colour) {
 
 void TMsgForm::setCounter(const QString& text) {
     Label1->setText(text);
+}
+
+void TMsgForm::setReadCounter(std::int64_t done, std::int64_t total) {
+    const auto shown = [](std::int64_t n) {
+        return std::to_string(std::clamp<std::int64_t>(n, 0, INT32_MAX));
+    };
+    Label1->setText(
+        QString::fromStdString(FormatText(kReadCounterText, {shown(done), shown(total)})));
 }
 
 void TMsgForm::setBar(int done, int total) {

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstdint>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -73,8 +75,10 @@ class TMsgForm : public QDialog {
     void setMessage(const QString& text);
     void setRichMessage(const QString& html);
     void setMessageColour(const QString& colour);
-    // The counter line under the message.
+    // The counter line under the message: any text, or "Reading Data : done
+    // of total" of a file load (each at most INT_MAX).
     void setCounter(const QString& text);
+    void setReadCounter(std::int64_t done, std::int64_t total);
     // The bar: steps of 0..total with done of them made; fillBar() fills it.
     void setBar(int done, int total);
     void setBarValue(int done);

@@ -20,6 +20,8 @@
 namespace ostrel {
 namespace {
 
+constexpr int kNotANumberText = 9007; // "Not a valid floating point value !"
+
 bool ParseEdit(const QLineEdit* edit, double* value) {
     return ParseReal(edit->text().toStdString(), value);
 }
@@ -423,7 +425,7 @@ void TDlgExportForm::btnExportClick() {
     if (type == ExportType::BitMap || type == ExportType::MetaFile) {
         double shown = 0.0;
         if (!ParseEdit(editWidth, &shown) || !ParseEdit(editHigh, &shown)) {
-            ShowNumberedMessage(this, kErrorCaption, 9007);
+            ShowNumberedMessage(this, kErrorCaption, kNotANumberText);
             return;
         }
         if (!ObjectSizeAcceptable(type, width, height)) {

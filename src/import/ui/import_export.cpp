@@ -17,6 +17,8 @@
 namespace ostrel {
 namespace {
 
+constexpr int kCannotCreateText = 7156; // "Cannot create file %s"
+
 constexpr double kScreenDpi = 96.0;
 
 // A metafile's size in hundredths of a millimetre, as pixels at 96 dots per inch.
@@ -75,8 +77,8 @@ void TFormImport::exportText(const ExportRequest& request, const PageSpan& pages
         // The window's data is untouched; an earlier file of that name too.
         MessageRequest message;
         message.owner = this;
-        message.caption = QNumberedCaption(kErrorCaption, 7156);
-        message.text = QString::fromStdString(FormatText(7156, {path.toStdString()}));
+        message.caption = QNumberedCaption(kErrorCaption, kCannotCreateText);
+        message.text = QString::fromStdString(FormatText(kCannotCreateText, {path.toStdString()}));
         message.icon = MessageIcon::Stop;
         ShowMessage(message);
     }

@@ -23,6 +23,12 @@
 namespace ostrel {
 namespace {
 
+constexpr int kSessionFilterText = 7147; // "session logger data files(*.slr)|*.slr"
+constexpr int kUntitledText = 7148;      // "Untitled.slr"
+constexpr int kReadingText = 8005;       // "Reading data from selected file. Please wait ..."
+constexpr int kOpenErrorText = 9004;     // "File open error."
+constexpr int kSaveErrorText = 9005;     // "File save error."
+
 int ToInt(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
 }
@@ -31,7 +37,7 @@ int ToInt(std::size_t n) {
 
 QString TFormImport::sessionFilter() {
     // "session logger data files(*.slr)|*.slr": the name before the bar.
-    return QText(7147).section(QLatin1Char('|'), 0, 0);
+    return QText(kSessionFilterText).section(QLatin1Char('|'), 0, 0);
 }
 
 void TFormImport::sbtnSaveClick() {
@@ -41,7 +47,7 @@ void TFormImport::sbtnSaveClick() {
     request.owner = this;
     request.filters = {sessionFilter()};
     request.suffixes = {QStringLiteral("slr")};
-    request.fileName = QText(7148);
+    request.fileName = QText(kUntitledText);
     const QString path = ChooseSaveFile(request);
     if (path.isEmpty())
         return;
@@ -58,7 +64,7 @@ void TFormImport::sbtnSaveClick() {
     if (!saved) {
         RefreshButtons();
         RefreshMenus();
-        ShowNumberedMessage(this, kErrorCaption, 9005);
+        ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
         return;
     }
     m_empty = false;
@@ -78,7 +84,7 @@ void TFormImport::sbtnOpenClick() {
     {
         QFile probe(path);
         if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
-            ShowNumberedMessage(this, kErrorCaption, 9004); // the window's data stays
+            ShowNumberedMessage(this, kErrorCaption, kOpenErrorText); // the window's data stays
             return;
         }
     }
@@ -88,7 +94,7 @@ void TFormImport::sbtnOpenClick() {
     QMetaObject::Connection abortConnection;
     if (dialog) {
         dialog->setMessageColour(QStringLiteral("red"));
-        dialog->setMessage(QNumberedLine(kWarningCaption, 8005));
+        dialog->setMessage(QNumberedLine(kWarningCaption, kReadingText));
         abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
         dialog->startProgress(this, 64);
     }
@@ -104,8 +110,7 @@ void TFormImport::sbtnOpenClick() {
             return;
         const std::size_t n = count, i = position;
         dialog->setBar(ToInt(i), std::max(ToInt(n), 1));
-        dialog->setCounter(QText(7122).replace(
-            QStringLiteral("%d of %d"), QStringLiteral("%1 of %2").arg(ToInt(i)).arg(ToInt(n))));
+        dialog->setReadCounter(ToInt(i), ToInt(n));
     });
     shown.start();
     SessionFileResult file;
@@ -136,7 +141,7 @@ void TFormImport::sbtnOpenClick() {
         unsetCursor();
         sendReset();
         if (file.status == SessionFileStatus::CannotOpen)
-            ShowNumberedMessage(this, kErrorCaption, 9004);
+            ShowNumberedMessage(this, kErrorCaption, kOpenErrorText);
         return;
     }
     m_table = std::move(file.table);

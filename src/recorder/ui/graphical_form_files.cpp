@@ -26,7 +26,6 @@ constexpr int kOpenErrorText = 9004;
 constexpr int kSaveErrorText = 9005;
 constexpr int kReadingText = 8005;
 constexpr int kAddingText = 8006;
-constexpr int kCounterText = 7122;
 constexpr int kExitQuestionText = 8003;
 constexpr int kSaveQuestionText = 7005;
 constexpr int kG53FilterText = 7030;
@@ -46,12 +45,6 @@ QString FilterText(int id) {
 QString ColouredLine(int id, const QString& colour) {
     return QStringLiteral("<span style=\"color:%1\">%2</span>")
         .arg(colour, QNumberedLine(kWarningCaption, id).toHtmlEscaped());
-}
-
-QString CounterLine(std::int64_t done, std::int64_t total) {
-    return QString::fromStdString(
-        FormatText(kCounterText, {std::to_string(std::min<std::int64_t>(done, INT32_MAX)),
-                                  std::to_string(std::min<std::int64_t>(total, INT32_MAX))}));
 }
 
 } // namespace
@@ -152,7 +145,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
             if (dialog) {
                 dialog->setBarValue(total > 0 ? static_cast<int>(done * kLoadSteps / total)
                                               : kLoadSteps);
-                dialog->setCounter(CounterLine(done, total));
+                dialog->setReadCounter(done, total);
             }
             QCoreApplication::processEvents();
             sinceEvents.restart();
@@ -178,7 +171,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         dialog->setBarValue(kLoadSteps);
         dialog->setAbortEnabled(false);
         dialog->setMessage(ColouredLine(kAddingText, QStringLiteral("blue")));
-        dialog->setCounter(CounterLine(result.read, result.read));
+        dialog->setReadCounter(result.read, result.read);
         QCoreApplication::processEvents();
     }
     const std::int64_t n = m_engine.count();
