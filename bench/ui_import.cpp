@@ -113,7 +113,7 @@ void BM_DownloadKeepsTheWindowResponsive(benchmark::State& state) {
         RunUntil([&] { return downloading.elapsed() > 3000; }, &maxStall);
         QElapsedTimer aborting;
         aborting.start();
-        w.progress.bbtnAbort->click();
+        w.progress.findChild<QPushButton*>("bbtnAbort")->click();
         RunUntil([&] { return w.idle(); }, &maxStall);
         abortMs = std::max(abortMs, static_cast<double>(aborting.nsecsElapsed()) / 1e6);
     }

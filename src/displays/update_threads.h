@@ -20,7 +20,7 @@
 // waiting for the join. A shut down event (LiveState::shutdownEvents)
 // also ends the thread.
 
-#include "displays/hand_over.h"
+#include "base/hand_over.h"
 #include "displays/live_state.h"
 #include "link/reading.h"
 

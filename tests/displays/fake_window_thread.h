@@ -2,7 +2,7 @@
 // A stand-in for the window thread: runs posted routines in order on its own
 // thread, or holds them (paused) to play a window thread that is busy.
 
-#include "displays/hand_over.h"
+#include "base/hand_over.h"
 
 #include <condition_variable>
 #include <deque>

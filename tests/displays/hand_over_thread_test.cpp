@@ -1,4 +1,4 @@
-#include "displays/hand_over.h"
+#include "base/hand_over.h"
 #include "fake_window_thread.h"
 
 #include <gtest/gtest.h>

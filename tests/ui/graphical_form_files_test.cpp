@@ -108,7 +108,9 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 201);
     EXPECT_TRUE(rig.dataList.lineText(0, 200).startsWith("201, 10:00:00.0,200 V"));
     EXPECT_FALSE(rig.progress.isVisible());
-    EXPECT_TRUE(rig.progress.MsgPanel->text().contains("Warning[W8006]: Adding data into buffer."));
+    EXPECT_TRUE(rig.progress.findChild<QLabel*>("MsgPanel")
+                    ->text()
+                    .contains("Warning[W8006]: Adding data into buffer."));
     EXPECT_FALSE(BusyFlag());
     EXPECT_TRUE(form().sbtnOpenFile->isEnabled());
 
@@ -130,7 +132,7 @@ TEST_F(RecorderFilesTest, AbortKeepsNothingAndAMissingFileIsAnOpenError) {
         EXPECT_TRUE(rig.progress.isVisible());
         EXPECT_TRUE(BusyFlag());
         EXPECT_FALSE(form().sbtnOpenFile->isEnabled());
-        rig.progress.bbtnAbort->click();
+        rig.progress.findChild<QPushButton*>("bbtnAbort")->click();
     });
     EXPECT_FALSE(form().openFile(path("big.g53")));
     EXPECT_EQ(form().engine().count(), 0);

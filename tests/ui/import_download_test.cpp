@@ -2,6 +2,7 @@
 // progress dialog, the failures that leave the window empty, and Abort.
 #include "import_test_rig.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -133,15 +134,17 @@ TEST(ImportDownload, ProgressDialogAndAbort) {
     EXPECT_TRUE(BusyFlag());
     EXPECT_FALSE(rig.form->sbtnOpen->isEnabled());
     // Some blocks in: the dialog says what it does and lets the user abort.
-    ASSERT_TRUE(testing::ProcessUntil(
-        [&] { return rig.progress.isVisible() && rig.progress.ProgressBar->value() > 24 * 20; }));
-    EXPECT_EQ(rig.progress.MsgPanel->text(),
+    ASSERT_TRUE(testing::ProcessUntil([&] {
+        return rig.progress.isVisible() &&
+               rig.progress.findChild<QProgressBar*>("ProgressBar")->value() > 24 * 20;
+    }));
+    EXPECT_EQ(rig.progress.findChild<QLabel*>("MsgPanel")->text(),
               "Warning[W8012]: Acquiring  data from DMM ... please wait ...");
-    EXPECT_TRUE(rig.progress.Label1->text().startsWith("Read Bytes : "));
-    EXPECT_TRUE(rig.progress.Label1->text().endsWith(" Of 60020"));
-    EXPECT_EQ(rig.progress.ProgressBar->maximum(), 60024);
-    EXPECT_TRUE(rig.progress.bbtnAbort->isEnabled());
-    rig.progress.bbtnAbort->click();
+    EXPECT_TRUE(rig.progress.findChild<QLabel*>("Label1")->text().startsWith("Read Bytes : "));
+    EXPECT_TRUE(rig.progress.findChild<QLabel*>("Label1")->text().endsWith(" Of 60020"));
+    EXPECT_EQ(rig.progress.findChild<QProgressBar*>("ProgressBar")->maximum(), 60024);
+    EXPECT_TRUE(rig.progress.findChild<QPushButton*>("bbtnAbort")->isEnabled());
+    rig.progress.findChild<QPushButton*>("bbtnAbort")->click();
     ASSERT_TRUE(testing::ProcessUntil([&] { return rig.idle(); }));
     // Nothing is left, nothing is said.
     EXPECT_EQ(answers.count(), 1);

@@ -3,6 +3,7 @@
 // printed pages.
 #include "import_test_rig.h"
 
+#include "graph/ui/graph_printing.h"
 #include "import/session_file.h"
 
 #include <QFile>
@@ -252,6 +253,49 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
     EXPECT_EQ(pages, 3u);
     EXPECT_EQ(f.currentPage(), 1);
     EXPECT_EQ(f.PEGraph->mainTitle(), "Session 2");
+}
+
+TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWithoutPrinter) {
+    ImportRig rig;
+    rig.serve({DualSession(5), DualSession(6)});
+    rig.download();
+    TFormImport& f = *rig.form;
+    // A metafile is SVG of exactly the size asked for (100 mm by 68.1 mm).
+    const QString svg = path("page.svg");
+    EXPECT_TRUE(Export(rig, [&](TDlgExportForm& d) {
+                    d.choose(d.rbtnMetaFile);
+                    d.choose(d.rbtnFile);
+                    d.fileName = svg;
+                }).empty());
+    const std::string text = ReadFile(svg);
+    EXPECT_NE(text.find("width=\"100mm\" height=\"68.1mm\""), std::string::npos)
+        << text.substr(0, 400);
+
+    // With no printer to print to, the print dialog is offered (the user
+    // chooses a PDF file there) instead of a refusal.
+    if (PrinterInstalled())
+        return; // the printer would print for real
+    const QString pdf = path("chosen.pdf");
+    f.printer().setOutputFormat(QPrinter::NativeFormat);
+    int dialogs = 0;
+    const PrintDialogAnswerer previous =
+        SetPrintDialogAnswerer([&](QPrinter& printer, PrintDialogKind kind) {
+            EXPECT_EQ(kind, PrintDialogKind::Print);
+            ++dialogs;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+    const auto shown = Export(rig, [&](TDlgExportForm& d) {
+        d.choose(d.rbtnBitMap);
+        d.choose(d.rbtnPrinter);
+        d.choose(d.rbtnPageAll);
+    });
+    SetPrintDialogAnswerer(previous);
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_EQ(shown.size(), 1u); // the word that no printer is installed
+    EXPECT_EQ(ReadFile(pdf).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(f.currentPage(), 1);
 }
 
 TEST_F(ImportFiles, PrintingLongerPagesLeavesTheShownPageWhole) {

@@ -265,31 +265,31 @@ TEST(ImportForm, LineColourDialog) {
     ImportRig rig;
     TdlgGraphLineColor& d = rig.lineColour;
     EXPECT_EQ(d.windowTitle(), "Graph Line Color");
-    EXPECT_EQ(d.ShapeLineColor1->brushColor(), QColor(0, 0, 255));
-    EXPECT_EQ(d.ShapeLineColor2->brushColor(), QColor(255, 0, 0));
+    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor2")->brushColor(), QColor(255, 0, 0));
     // A cancelled colour dialog leaves the bar; a chosen colour goes into it.
     QColor answer;
     d.chooseColour = [&answer](const QColor&, QWidget*) { return answer; };
     d.btnLineColor1Click();
-    EXPECT_EQ(d.ShapeLineColor1->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
     answer = QColor(0, 128, 0);
     d.btnLineColor1Click();
-    EXPECT_EQ(d.ShapeLineColor1->brushColor(), QColor(0, 128, 0));
+    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 128, 0));
     // Default, then Cancel: the defaults stay in the bars.
     d.btnDefaultClick();
-    EXPECT_EQ(d.ShapeLineColor1->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
 
     // From the window: its captions, and OK shows the page in the new colour.
     rig.serve({DualSession(3)});
     rig.download();
     TFormImport& f = *rig.form;
     f.runModal = [&d](QDialog&) {
-        d.ShapeLineColor1->setBrushColor(QColor(0, 128, 0));
+        d.findChild<ColourBar*>("ShapeLineColor1")->setBrushColor(QColor(0, 128, 0));
         return int(QDialog::Accepted);
     };
     f.mnuLineColorClick();
-    EXPECT_EQ(d.btnLineColor1->text(), " Main-Data Color");
-    EXPECT_EQ(d.btnLineColor2->text(), " Sub-Data Color");
+    EXPECT_EQ(d.findChild<QPushButton*>("btnLineColor1")->text(), " Main-Data Color");
+    EXPECT_EQ(d.findChild<QPushButton*>("btnLineColor2")->text(), " Sub-Data Color");
     EXPECT_EQ(f.PEGraph->lineColor(), QColor(0, 128, 0));
 }
 

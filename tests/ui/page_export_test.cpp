@@ -73,7 +73,7 @@ TEST(PageExport, TextOfThisPageAndClampedRanges) {
     const QString path = dir.filePath("page.csv");
     SampleBuffer buffer = {test::MakePair(1, false), test::MakePair(2), test::MakePair(3)};
     const WritePagesText write = [&buffer](const std::string& file, PageSpan pages) {
-        return ExportTextFile(file, buffer, 200, pages.first, pages.last);
+        return ExportTextFile(file, buffer, 200, pages.first, pages.last) ? 0 : kMsgFileSaveError;
     };
     FakeGraph fake;
     ScopedMessageAnswerer messages;
@@ -97,7 +97,7 @@ TEST(PageExport, TextOfThisPageAndClampedRanges) {
     std::vector<PageSpan> asked;
     const WritePagesText record = [&asked](const std::string&, PageSpan pages) {
         asked.push_back(pages);
-        return true;
+        return 0;
     };
     ExportRequest range =
         Request(ExportType::Text, ExportDestination::File, PageScope::Pages, path);
@@ -132,7 +132,7 @@ TEST(PageExport, FailedWriteSaysSoAndKeepsThePreviousFile) {
     old.close();
     FakeGraph fake;
     ScopedMessageAnswerer messages;
-    const WritePagesText failing = [](const std::string&, PageSpan) { return false; };
+    const WritePagesText failing = [](const std::string&, PageSpan) { return kMsgFileSaveError; };
     EXPECT_EQ(
         RunPageExport(nullptr,
                       Request(ExportType::Text, ExportDestination::File, PageScope::AllPages, path),

@@ -47,39 +47,39 @@ TEST(MessageHelper, AnswerersNestAndRestore) {
 
 TEST(AutoMsgForm, EndsWithResultSixAfterThirtyTicks) {
     TAutoMsgForm form;
-    form.Timer1->start();
+    form.findChild<QTimer*>("Timer1")->start();
     form.show();
     for (int i = 0; i < 29; ++i)
         form.Timer1Timer();
-    EXPECT_EQ(form.ProgressBar->value(), 29);
-    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 29);
+    EXPECT_TRUE(form.findChild<QTimer*>("Timer1")->isActive());
     EXPECT_TRUE(form.isVisible());
     form.Timer1Timer();
-    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.findChild<QTimer*>("Timer1")->isActive());
     EXPECT_EQ(form.result(), TAutoMsgForm::ResultTimeOut);
     EXPECT_EQ(form.result(), 6);
     EXPECT_FALSE(form.isVisible());
 
     // Every show starts the countdown again.
     form.show();
-    EXPECT_EQ(form.ProgressBar->value(), 0);
-    EXPECT_EQ(form.ProgressBar->maximum(), 30);
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->maximum(), 30);
 }
 
 TEST(AutoMsgForm, AbortAndContinueResults) {
     TAutoMsgForm form;
-    EXPECT_EQ(form.bbtnYes->text(), "&Continue");
+    EXPECT_EQ(form.findChild<QPushButton*>("bbtnYes")->text(), "&Continue");
     form.show();
-    form.Timer1->start();
-    form.bbtnAbort->click();
+    form.findChild<QTimer*>("Timer1")->start();
+    form.findChild<QPushButton*>("bbtnAbort")->click();
     EXPECT_EQ(form.result(), 3);
-    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.findChild<QTimer*>("Timer1")->isActive());
     form.show();
-    form.bbtnYes->click();
+    form.findChild<QPushButton*>("bbtnYes")->click();
     EXPECT_EQ(form.result(), 4);
     // Escape does not close it: it has no close button.
     form.show();
-    form.Timer1->stop();
+    form.findChild<QTimer*>("Timer1")->stop();
     form.reject();
     EXPECT_TRUE(form.isVisible());
     form.hide();
@@ -88,8 +88,8 @@ TEST(AutoMsgForm, AbortAndContinueResults) {
 TEST(AutoMsgForm, ShowModalIsAnsweredThroughTheHelper) {
     TAutoMsgForm form;
     form.setWindowTitle("Warning[W8000]");
-    form.lbMsg1->setText("The battery power of the DMM is low.");
-    form.lbMsg2->setText("(Will continue automatically in 3 seconds.)");
+    form.findChild<QLabel*>("lbMsg1")->setText("The battery power of the DMM is low.");
+    form.findChild<QLabel*>("lbMsg2")->setText("(Will continue automatically in 3 seconds.)");
     ScopedMessageAnswerer answers(TAutoMsgForm::ResultAbort);
     EXPECT_EQ(form.showModal(), 3);
     ASSERT_EQ(answers.count(), 1);
@@ -100,18 +100,18 @@ TEST(AutoMsgForm, ShowModalIsAnsweredThroughTheHelper) {
 
 TEST(AutoMsgForm, RunsOutByItselfWhenModal) {
     TAutoMsgForm form;
-    form.Timer1->setInterval(1); // the same 30 ticks, quickly
-    form.Timer1->start();
+    form.findChild<QTimer*>("Timer1")->setInterval(1); // the same 30 ticks, quickly
+    form.findChild<QTimer*>("Timer1")->start();
     EXPECT_EQ(form.exec(), 6);
 }
 
 TEST(MsgForm, AbortClearsTheBusyFlag) {
     TMsgForm form;
-    EXPECT_EQ(form.ProgressBar->maximum(), 100);
-    EXPECT_EQ(form.ProgressBar->value(), 0);
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->maximum(), 100);
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);
     BusyFlag() = true;
     form.show();
-    form.bbtnAbort->click();
+    form.findChild<QPushButton*>("bbtnAbort")->click();
     EXPECT_FALSE(BusyFlag());
     EXPECT_TRUE(form.isVisible()); // the caller hides it when done
     form.hide();

@@ -286,7 +286,7 @@ TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
     EXPECT_EQ(main().sbtnLink->geometry(), QRect(5, 5, 23, 22));
     EXPECT_EQ(main().sbtnAbout->geometry(), QRect(232, 5, 23, 22));
     EXPECT_FALSE(main().Panel1->isVisible());
-    EXPECT_EQ(Windows().main, &main());
+    EXPECT_EQ(w().main, &main());
 }
 
 TEST_F(ShellLinkTest, ShowingALiveWindowRestoresItAndShowsItWhenHidden) {

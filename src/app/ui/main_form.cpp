@@ -11,7 +11,7 @@
 #include "base/ui/shell_geometry.h"
 #include "base/ui/user_settings.h"
 #include "base/ui/window_messages.h"
-#include "base/ui/window_thread_call.h"
+#include "base/ui/window_thread_hand_over.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/live_windows.h"
 #include "link/cable_return_watch.h"
@@ -237,10 +237,10 @@ void TFormMain::FormCreate() {
     Panel3->hide();
 
     m_state = std::make_unique<LiveState>();
-    m_calls = std::make_unique<WindowThreadCall>();
+    m_handOver = std::make_unique<HandOver>(WindowThreadPoster(this), OnThreadOf(this));
     m_notices = std::make_unique<Notices>(
         this, [this] { return m_lossOpen && m_state->publishedCount() == m_publishedAtLoss; });
-    m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_calls,
+    m_offLine = std::make_unique<TWaitOffLineThread>(m_state->cableLostEvent, *m_handOver,
                                                      [this] { cableLost(); });
     refreshLinkControls();
 }
@@ -287,8 +287,7 @@ void TFormMain::buildMenu() {
 }
 
 void TFormMain::setWindows(const AppWindows& windows) {
-    Windows() = windows;
-    m_windows = &Windows();
+    m_windows = &windows;
 }
 
 bool TFormMain::isLinked() const {
@@ -382,13 +381,10 @@ void TFormMain::unlink() {
         if (m_windows->comparator)
             m_windows->comparator->resetValue();
         if (ShownAndNotMinimised(m_windows->analogMeter))
-            QCoreApplication::postEvent(m_windows->analogMeter, new QEvent(EventType(kMsgReset)));
+            PostWindowMessage(m_windows->analogMeter, kMsgReset);
         if (ShownAndNotMinimised(m_windows->comparator))
-            QCoreApplication::postEvent(m_windows->comparator, new QEvent(EventType(kMsgReset)));
-        if (m_windows->graphical) {
-            QEvent stop(EventType(kMsgStopRecording));
-            QCoreApplication::sendEvent(m_windows->graphical, &stop);
-        }
+            PostWindowMessage(m_windows->comparator, kMsgReset);
+        SendWindowMessage(m_windows->graphical, kMsgStopRecording);
     }
     refreshLinkControls();
 }
@@ -619,7 +615,7 @@ void TFormMain::shutdown() {
     m_shutDown = true;
 
     // Ask every thread to end, and release those waiting for this thread.
-    m_calls->shutdown();
+    m_handOver->cancel();
     m_cableWatch.reset();
     if (m_acquisition)
         m_acquisition->requestStop();
@@ -642,7 +638,7 @@ void TFormMain::shutdown() {
         m_offLine->join();
         KeepForTheRestOfTheProcess(std::move(m_acquisition));
         KeepForTheRestOfTheProcess(std::move(m_notices));
-        KeepForTheRestOfTheProcess(std::move(m_calls));
+        KeepForTheRestOfTheProcess(std::move(m_handOver));
         KeepForTheRestOfTheProcess(std::move(m_state));
         return;
     }

@@ -22,7 +22,7 @@ namespace ostrel {
 
 class CableReturnWatch;
 class TWaitOffLineThread;
-class WindowThreadCall;
+class HandOver;
 struct AppWindows;
 
 class TFormMain : public QMainWindow {
@@ -35,7 +35,6 @@ class TFormMain : public QMainWindow {
     LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
     QString startupDirectory() const { return m_startupDirectory; }
-    WindowThreadCall& windowThreadCall() { return *m_calls; }
 
     // The windows created after this one; link, unlink and tile use them.
     void setWindows(const AppWindows& windows);
@@ -130,7 +129,7 @@ class TFormMain : public QMainWindow {
     QString m_startupDirectory;
     Configuration m_config;
     std::unique_ptr<LiveState> m_state;
-    std::unique_ptr<WindowThreadCall> m_calls;
+    std::unique_ptr<HandOver> m_handOver; // the off-line watcher's
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
@@ -139,7 +138,7 @@ class TFormMain : public QMainWindow {
     // published when the link was last lost, while it is waited for.
     bool m_lossOpen = false;
     std::uint64_t m_publishedAtLoss = 0;
-    AppWindows* m_windows = nullptr;
+    const AppWindows* m_windows = nullptr; // the start-up's, set once
     bool m_changingLink = false;
     bool m_shutDown = false;
     bool m_closingWithoutQuestions = false;

@@ -39,7 +39,18 @@
 namespace ostrel {
 namespace {
 
+constexpr int kMainColourText = 7150; // " Main-Data Color"
+constexpr int kSubColourText = 7151;  // " Sub-Data Color"
+constexpr int kLowBatteryText = 8000; // "The battery power of the DMM is low."
+constexpr int kDestroyQuestionText = 8010;
+
 constexpr std::int64_t kRecordedSamples = 300;
+
+// A control of a window by its object name: the screenshots drive the windows
+// as a user (or a test) does, not through their members.
+template <class T> T* Child(const QObject* window, const char* name) {
+    return window->findChild<T*>(QLatin1String(name));
+}
 
 // count DC volt samples as the recorder takes them from the simulated meter's
 // display, one each half second from 10:00:00.
@@ -72,7 +83,7 @@ ScreenshotTaker::ScreenshotTaker(ShellSession& session, QString directory, int l
             return 6;
         // The import's question: go ahead. The exit question about the
         // recorded samples: leave without saving.
-        if (request.caption == QNumberedCaption(kWarningCaption, 8010))
+        if (request.caption == QNumberedCaption(kWarningCaption, kDestroyQuestionText))
             return int(QMessageBox::Yes);
         return int(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     });
@@ -122,7 +133,7 @@ void ScreenshotTaker::start() {
     w.comparator->show();
     w.comparator->setLimits(5000, 4500);
     w.comparator->bbtnAlartClick();
-    w.main->sbtnLink->setChecked(true);
+    Child<QToolButton>(w.main, "sbtnLink")->setChecked(true);
     w.main->sbtnLinkClick();
     recordSamples();
 }
@@ -133,15 +144,15 @@ void ScreenshotTaker::start() {
 // the recorder's own 500 ms.
 void ScreenshotTaker::recordSamples() {
     const AppWindows& w = m_session.windows();
-    w.graphical->sbtnRecordStart->click();
-    w.graphical->TimerLogger->stop();
+    Child<QToolButton>(w.graphical, "sbtnRecordStart")->click();
+    Child<QTimer>(w.graphical, "TimerLogger")->stop();
     auto* tick = new QTimer(this);
     connect(tick, &QTimer::timeout, this, [this, tick] {
         const AppWindows& w = m_session.windows();
         if (w.graphical->engine().count() >= kRecordedSamples) {
             tick->stop();
             // The cursor on a sample inside the page, with its readout.
-            w.graphical->PEGraph->setCursorPoint(150);
+            Child<GraphAdapter>(w.graphical, "PEGraph")->setCursorPoint(150);
             w.graphical->PEGraphCursorMoved();
             // A reading worth showing on the digital meter: low battery with the sub
             // display in use, grabbed as the window shows it (the simulated
@@ -149,8 +160,8 @@ void ScreenshotTaker::recordSamples() {
             whenReady(
                 [this] {
                     const TDigitalMeterForm* meter = m_session.windows().digitalMeter;
-                    return meter->pnlLB->text() == QStringLiteral("LB") &&
-                           !meter->SubDataPanel->text().isEmpty();
+                    return Child<QLabel>(meter, "pnlLB")->text() == QStringLiteral("LB") &&
+                           !Child<QLabel>(meter, "SubDataPanel")->text().isEmpty();
                 },
                 0, [this] { grabDigital(); });
             return;
@@ -207,7 +218,7 @@ void ScreenshotTaker::grabMeters() {
     save(w.analogMeter, QStringLiteral("analog-meter"));
     save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
-    w.graphical->sbtnRecordStop->click();
+    Child<QToolButton>(w.graphical, "sbtnRecordStop")->click();
 
     // The recorder with its statistics, zoomed on a stretch of the page.
     if (auto* statistics = w.graphical->findChild<QAction*>(QStringLiteral("miStatistics"))) {
@@ -220,9 +231,9 @@ void ScreenshotTaker::grabMeters() {
         statistics->trigger();
     }
 
-    w.autoMsg->setWindowTitle(QNumberedCaption(kWarningCaption, 8000));
-    w.autoMsg->lbMsg1->setText(QStringLiteral("The battery power of the DMM is low."));
-    w.autoMsg->lbMsg2->setText(QStringLiteral("(Will continue automatically in 3 seconds.)"));
+    w.autoMsg->setMessage(QNumberedCaption(kWarningCaption, kLowBatteryText),
+                          QStringLiteral("The battery power of the DMM is low."),
+                          QStringLiteral("(Will continue automatically in 3 seconds.)"));
     w.autoMsg->show();
     for (int i = 0; i < 12; ++i)
         w.autoMsg->Timer1Timer();
@@ -260,12 +271,12 @@ void ScreenshotTaker::grabMeters() {
     ScanBuffer(recording, source.yRange, source.extremes);
     w.viewGraphic->setSource(source);
     w.viewGraphic->show();
-    w.viewGraphic->PEGraphView->replotNow();
+    Child<GraphAdapter>(w.viewGraphic, "PEGraphView")->replotNow();
     save(w.viewGraphic, QStringLiteral("viewer"));
     w.viewGraphic->close();
 
     // Unlink, as the recorder's Import command does, then the import window.
-    w.main->sbtnLink->setChecked(false);
+    Child<QToolButton>(w.main, "sbtnLink")->setChecked(false);
     w.main->sbtnLinkClick();
     grabImport();
 }
@@ -284,10 +295,9 @@ void ScreenshotTaker::grabImport() {
         poll->stop();
         w.import->sbtnFirstPageClick();
         QApplication::processEvents();
-        w.import->PEGraph->replotNow();
+        Child<GraphAdapter>(w.import, "PEGraph")->replotNow();
         save(w.import, QStringLiteral("import"));
-        w.lineColor->btnLineColor1->setText(QText(7150));
-        w.lineColor->btnLineColor2->setText(QText(7151));
+        w.lineColor->setButtonTexts(QText(kMainColourText), QText(kSubColourText));
         w.lineColor->show();
         save(w.lineColor, QStringLiteral("line-colour"));
         w.lineColor->hide();

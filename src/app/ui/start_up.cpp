@@ -126,6 +126,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     import.lineColour = w.lineColor;
     w.import = new TFormImport(import, w.main);
     w.main->setWindows(w);
+    w.viewGraphic->setExportDialog(w.fitExport);
 
     TGraphicalForm::Collaborators with;
     with.mainWindow = w.main;
@@ -173,9 +174,9 @@ ShellSession::~ShellSession() {
     delete w.comparator;
     delete w.analogMeter;
     delete w.digitalMeter;
-    Windows() = AppWindows{};
-    delete w.main;
-    w = AppWindows{};
+    TFormMain* main = w.main;
+    w = AppWindows{}; // the main window sees no other window while it goes
+    delete main;
 }
 
 } // namespace ostrel

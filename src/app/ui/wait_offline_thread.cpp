@@ -1,13 +1,13 @@
 #include "app/ui/wait_offline_thread.h"
 
-#include "base/ui/window_thread_call.h"
+#include "base/hand_over.h"
 #include "link/auto_reset_event.h"
 
 namespace ostrel {
 
-TWaitOffLineThread::TWaitOffLineThread(AutoResetEvent& cableLostEvent, WindowThreadCall& calls,
+TWaitOffLineThread::TWaitOffLineThread(AutoResetEvent& cableLostEvent, HandOver& handOver,
                                        std::function<void()> onCableLost)
-    : m_cableLostEvent(cableLostEvent), m_calls(calls), m_onCableLost(std::move(onCableLost)),
+    : m_cableLostEvent(cableLostEvent), m_handOver(handOver), m_onCableLost(std::move(onCableLost)),
       m_thread([this] { execute(); }) {}
 
 TWaitOffLineThread::~TWaitOffLineThread() {
@@ -26,7 +26,7 @@ void TWaitOffLineThread::execute() {
             return; // events shut down: the program ends
         if (m_terminated)
             return;
-        if (!m_calls.call(m_onCableLost))
+        if (!m_handOver.run(m_onCableLost))
             return;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // TWaitOffLineThread: waits for cableLostEvent and hands the report of the
 // lost cable to the window thread, until it is asked to end. Shutting the
-// events down (or the window-thread call) wakes it for good.
+// events down (or cancelling the hand-over) wakes it for good.
 
 #include <atomic>
 #include <functional>
@@ -10,12 +10,12 @@
 namespace ostrel {
 
 class AutoResetEvent;
-class WindowThreadCall;
+class HandOver;
 
 class TWaitOffLineThread {
   public:
-    // onCableLost runs on the window thread through calls, once per signal.
-    TWaitOffLineThread(AutoResetEvent& cableLostEvent, WindowThreadCall& calls,
+    // onCableLost runs on the window thread through handOver, once per signal.
+    TWaitOffLineThread(AutoResetEvent& cableLostEvent, HandOver& handOver,
                        std::function<void()> onCableLost);
     ~TWaitOffLineThread(); // terminates and joins
     TWaitOffLineThread(const TWaitOffLineThread&) = delete;
@@ -23,14 +23,14 @@ class TWaitOffLineThread {
 
     // Ask the thread to end; it ends the next time it wakes.
     void terminate() { m_terminated = true; }
-    // Join it; the owner shuts the event and the call down first.
+    // Join it; the owner shuts the event down and cancels the hand-over first.
     void join();
 
   private:
     void execute();
 
     AutoResetEvent& m_cableLostEvent;
-    WindowThreadCall& m_calls;
+    HandOver& m_handOver;
     std::function<void()> m_onCableLost;
     std::atomic<bool> m_terminated{false};
     std::thread m_thread;

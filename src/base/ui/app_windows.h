@@ -1,6 +1,7 @@
 #pragma once
 // The windows of one run, created once at start-up in a fixed order and alive
-// until exit. Windows reach each other through this registry.
+// until exit. The start-up (app/ui/start_up.cpp) creates them and hands each
+// window the others it works with; no window looks another up.
 
 namespace ostrel {
 
@@ -39,8 +40,5 @@ struct AppWindows {
     TDataStringGridForm* dataList = nullptr;
     TFormImport* import = nullptr;
 };
-
-// The windows of the running program (all null before start-up and after exit).
-AppWindows& Windows();
 
 } // namespace ostrel

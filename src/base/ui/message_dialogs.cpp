@@ -1,6 +1,7 @@
 #include "base/ui/message_dialogs.h"
 
 #include "base/busy_flag.h"
+#include "base/string_table.h"
 #include "base/ui/message_box.h"
 
 #include <QApplication>
@@ -13,7 +14,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <string>
+
 namespace ostrel {
+namespace {
+
+constexpr int kReadCounterText = 7122; // "Reading Data : %d of %d"
+
+} // namespace
 
 void CentreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -98,7 +107,16 @@ void TAutoMsgForm::showEvent(QShowEvent* event) {
 
 void TAutoMsgForm::reject() {}
 
+void TAutoMsgForm::setMessage(const QString& caption, const QString& line1, const QString& line2,
+                              const QString& line3) {
+    lbMsg1->setText(line1);
+    lbMsg2->setText(line2);
+    lbMsg3->setText(line3);
+    setWindowTitle(caption);
+}
+
 int TAutoMsgForm::showModal() {
+    Timer1->start();
     resetCountdown();
     if (HasMessageAnswerer()) {
         MessageRequest request;
@@ -196,6 +214,61 @@ void TMsgForm::setVisible(bool visible) {
     QDialog::setVisible(visible);
     if (!visible && parentWidget() != m_home)
         setParent(m_home, windowFlags());
+}
+
+void TMsgForm::setMessage(const QString& text) {
+    MsgPanel->setText(text);
+}
+
+void TMsgForm::setRichMessage(const QString& html) {
+    MsgPanel->setTextFormat(Qt::RichText);
+    MsgPanel->setText(html);
+}
+
+void TMsgForm::setMessageColour(const QString& colour) {
+    MsgPanel->setStyleSheet(colour.isEmpty() ? QString()
+                                             : QStringLiteral("color: %1;").arg(colour));
+}
+
+void TMsgForm::setCounter(const QString& text) {
+    Label1->setText(text);
+}
+
+void TMsgForm::setReadCounter(std::int64_t done, std::int64_t total) {
+    const auto shown = [](std::int64_t n) {
+        return std::to_string(std::clamp<std::int64_t>(n, 0, INT32_MAX));
+    };
+    Label1->setText(
+        QString::fromStdString(FormatText(kReadCounterText, {shown(done), shown(total)})));
+}
+
+void TMsgForm::setBar(int done, int total) {
+    ProgressBar->setRange(0, total);
+    ProgressBar->setValue(done);
+}
+
+void TMsgForm::setBarValue(int done) {
+    ProgressBar->setValue(done);
+}
+
+void TMsgForm::fillBar() {
+    ProgressBar->setValue(ProgressBar->maximum());
+}
+
+void TMsgForm::setAbortEnabled(bool enabled) {
+    bbtnAbort->setEnabled(enabled);
+}
+
+void TMsgForm::startProgress(QWidget* owner, int steps) {
+    Label1->clear();
+    setBar(0, steps);
+    bbtnAbort->setEnabled(true);
+    showOver(owner);
+}
+
+void TMsgForm::finishProgress() {
+    bbtnAbort->setEnabled(true);
+    hide();
 }
 
 void TMsgForm::reject() {

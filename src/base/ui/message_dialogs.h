@@ -5,6 +5,9 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QString>
+
+#include <cstdint>
 
 class QLabel;
 class QProgressBar;
@@ -22,9 +25,13 @@ class TAutoMsgForm : public QDialog {
 
     explicit TAutoMsgForm(QWidget* parent = nullptr);
 
-    // The caller fills the lines and the caption, enables Timer1 and shows the
-    // dialog modally through showModal(), which an installed message answerer
-    // answers in tests. Returns 3 (Abort), 4 (Continue) or 6 (time ran out).
+    // Fill the caption and the three lines (an empty line shows nothing).
+    void setMessage(const QString& caption, const QString& line1, const QString& line2,
+                    const QString& line3 = QString());
+
+    // Starts the countdown and shows the dialog modally (an installed message
+    // answerer answers it in tests). Returns 3 (Abort), 4 (Continue) or 6
+    // (time ran out).
     int showModal();
 
     // One countdown tick: steps the bar; at 30 the timer stops and the dialog
@@ -33,14 +40,6 @@ class TAutoMsgForm : public QDialog {
     void bbtnAbortClick();
     void bbtnYesClick();
 
-    QLabel* lbMsg1;
-    QLabel* lbMsg2;
-    QLabel* lbMsg3;
-    QProgressBar* ProgressBar;
-    QPushButton* bbtnAbort;
-    QPushButton* bbtnYes;
-    QTimer* Timer1;
-
     void reject() override; // Escape does not end it: it has no close button
 
   protected:
@@ -48,6 +47,14 @@ class TAutoMsgForm : public QDialog {
 
   private:
     void resetCountdown();
+
+    QLabel* lbMsg1;
+    QLabel* lbMsg2;
+    QLabel* lbMsg3;
+    QProgressBar* ProgressBar;
+    QPushButton* bbtnAbort;
+    QPushButton* bbtnYes;
+    QTimer* Timer1;
 };
 
 class TMsgForm : public QDialog {
@@ -60,12 +67,27 @@ class TMsgForm : public QDialog {
     // waiting for the cable) hears of it through aborted().
     void bbtnAbortClick();
 
-    QLabel* MsgPanel;
-    QLabel* Label1;
-    QProgressBar* ProgressBar;
-    QPushButton* bbtnAbort;
-
     void reject() override; // Escape acts like Abort
+
+    // --- what the window whose long operation it follows shows -------------
+    // The message line, as plain text, as rich text (it stays rich text for
+    // later messages), and its colour through a style sheet ("" = none).
+    void setMessage(const QString& text);
+    void setRichMessage(const QString& html);
+    void setMessageColour(const QString& colour);
+    // The counter line under the message: any text, or "Reading Data : done
+    // of total" of a file load (each at most INT_MAX).
+    void setCounter(const QString& text);
+    void setReadCounter(std::int64_t done, std::int64_t total);
+    // The bar: steps of 0..total with done of them made; fillBar() fills it.
+    void setBar(int done, int total);
+    void setBarValue(int done);
+    void fillBar();
+    void setAbortEnabled(bool enabled);
+    // Start: empty counter, the bar of steps at 0, Abort enabled, shown over
+    // owner (see showOver). Finish: Abort enabled again, hidden.
+    void startProgress(QWidget* owner, int steps);
+    void finishProgress();
 
     // Shows the dialog without waiting, as a dialog of owner (the window whose
     // work it follows), in front and with the keyboard. While a window is
@@ -82,6 +104,10 @@ class TMsgForm : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    QLabel* MsgPanel;
+    QLabel* Label1;
+    QProgressBar* ProgressBar;
+    QPushButton* bbtnAbort;
     QPointer<QWidget> m_home; // the owner it was made with
 };
 

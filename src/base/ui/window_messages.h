@@ -1,9 +1,10 @@
 #pragma once
 // Window messages between Ostrel's windows, as custom QEvent types with the
 // numbers the windows have always used (user-message base 1024 plus offset).
-// Posted messages go through QCoreApplication::postEvent, sent ones through
-// QCoreApplication::sendEvent.
+// Every message goes through PostWindowMessage (queued) or SendWindowMessage
+// (handled before the call returns); a window handles them in event().
 
+#include <QCoreApplication>
 #include <QEvent>
 
 namespace ostrel {
@@ -19,6 +20,26 @@ enum WindowMessage : int {
 
 inline QEvent::Type EventType(WindowMessage message) {
     return static_cast<QEvent::Type>(static_cast<int>(message));
+}
+
+// Queue a message, or an event of a message that carries more than its
+// number, for window (nothing for no window).
+inline void PostWindowMessage(QObject* window, QEvent* event) {
+    if (window)
+        QCoreApplication::postEvent(window, event);
+    else
+        delete event;
+}
+inline void PostWindowMessage(QObject* window, WindowMessage message) {
+    PostWindowMessage(window, new QEvent(EventType(message)));
+}
+
+// Deliver a message to window at once; true when the window handled it.
+inline bool SendWindowMessage(QObject* window, WindowMessage message) {
+    if (!window)
+        return false;
+    QEvent event(EventType(message));
+    return QCoreApplication::sendEvent(window, &event);
 }
 
 } // namespace ostrel

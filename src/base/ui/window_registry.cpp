@@ -1,17 +1,10 @@
-// The window-thread-only registries of the running program: the window list
-// and the shell's geometry.
+// The window-thread-only registry of the running program: the shell's
+// geometry.
 
-#include "base/ui/app_windows.h"
 #include "base/ui/shell_geometry.h"
 #include "base/window_thread.h"
 
 namespace ostrel {
-
-AppWindows& Windows() {
-    CheckWindowThread("the window list");
-    static AppWindows windows;
-    return windows;
-}
 
 ShellGeometry& CurrentShellGeometry() {
     CheckWindowThread("the shell geometry");

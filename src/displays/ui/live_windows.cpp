@@ -130,13 +130,4 @@ QLabel* MeterPanel(QWidget* parent, int points) {
     return panel;
 }
 
-HandOver::Poster WindowThreadPoster(QObject* context) {
-    // Called on the update thread. The window that owns the thread joins it
-    // before the context goes, so the context is alive whenever this runs; a
-    // call still queued when the context goes is dropped by the event loop.
-    return [context](HandOver::Routine routine) {
-        QMetaObject::invokeMethod(context, std::move(routine), Qt::QueuedConnection);
-    };
-}
-
 } // namespace ostrel

@@ -4,7 +4,7 @@
 // the windows below them), their pictures, and the poster that queues an
 // update thread's routine on the window thread.
 
-#include "displays/hand_over.h"
+#include "base/ui/window_thread_hand_over.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/hi_low_dialog.h"
 
@@ -54,10 +54,6 @@ void RefitFrameSizeLimits(QWidget* window);
 // The live windows' pictures by resource number: 1 analog meter, 2 and 8 the
 // digital meter (idle and blinking), 4 data list, 5 comparator.
 QIcon DisplayIcon(int resource);
-
-// A poster that queues a routine on the thread of context (the window thread)
-// through the event loop.
-HandOver::Poster WindowThreadPoster(QObject* context);
 
 // A panel of the meters' look: lime text on black, centred, in Arial of
 // points size.

@@ -20,6 +20,8 @@
 namespace ostrel {
 namespace {
 
+constexpr int kNotANumberText = 9007; // "Not a valid floating point value !"
+
 bool ParseEdit(const QLineEdit* edit, double* value) {
     return ParseReal(edit->text().toStdString(), value);
 }
@@ -52,7 +54,7 @@ TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
     connectHandlers();
 }
 
-void TDlgExportForm::buildControls() {
+void TDlgExportForm::buildTypeGroup() {
     gbExportType = new QGroupBox(QStringLiteral("Export"), this);
     rbtnMetaFile = Radio("rbtnMetaFile", QStringLiteral("MetaFile"), gbExportType);
     rbtnBitMap = Radio("rbtnBitMap", QStringLiteral("BitMap"), gbExportType);
@@ -61,7 +63,9 @@ void TDlgExportForm::buildControls() {
     for (QRadioButton* b : {rbtnMetaFile, rbtnBitMap, rbtnText})
         typeColumn->addWidget(b);
     typeColumn->addStretch();
+}
 
+void TDlgExportForm::buildDestinationGroup() {
     gbExportDestination = new QGroupBox(QText(307) + QLatin1Char(' ') + QText(311), this);
     rbtnClipBoard = Radio("rbtnClipBoard", QStringLiteral("ClipBoard"), gbExportDestination);
     rbtnFile = Radio("rbtnFile", QStringLiteral("File"), gbExportDestination);
@@ -81,7 +85,9 @@ void TDlgExportForm::buildControls() {
     destination->addWidget(rbtnPrinter, 2, 0);
     destination->addWidget(stxFileName, 3, 0, 1, 3);
     destination->setColumnStretch(2, 1);
+}
 
+void TDlgExportForm::buildScopeGroup() {
     gbPageScope = new QGroupBox(QStringLiteral("Page Scope"), this);
     rbtnPageAll = Radio("rbtnPageAll", QStringLiteral("All Pages"), gbPageScope);
     rbtnThisPage = Radio("rbtnThisPage", QStringLiteral("This Page"), gbPageScope);
@@ -101,7 +107,9 @@ void TDlgExportForm::buildControls() {
     scope->addWidget(lblTo, 2, 3);
     scope->addWidget(editPageTo, 2, 4);
     scope->setColumnStretch(5, 1);
+}
 
+void TDlgExportForm::buildSizeGroup() {
     gbObjectSize = new QGroupBox(QStringLiteral("Object Size"), this);
     rbtnPixels = Radio("rbtnPixels", QStringLiteral("No Specific Size"), gbObjectSize);
     rbtnMillimeters = Radio("rbtnMillimeters", QStringLiteral("Millimeters"), gbObjectSize);
@@ -134,6 +142,13 @@ void TDlgExportForm::buildControls() {
     QSizePolicy keep = gbObjectSize->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
     gbObjectSize->setSizePolicy(keep);
+}
+
+void TDlgExportForm::buildControls() {
+    buildTypeGroup();
+    buildDestinationGroup();
+    buildScopeGroup();
+    buildSizeGroup();
 
     btnExport = new QPushButton(QStringLiteral("Export"), this);
     btnExport->setObjectName("btnExport");
@@ -423,7 +438,7 @@ void TDlgExportForm::btnExportClick() {
     if (type == ExportType::BitMap || type == ExportType::MetaFile) {
         double shown = 0.0;
         if (!ParseEdit(editWidth, &shown) || !ParseEdit(editHigh, &shown)) {
-            ShowNumberedMessage(this, kErrorCaption, 9007);
+            ShowNumberedMessage(this, kErrorCaption, kNotANumberText);
             return;
         }
         if (!ObjectSizeAcceptable(type, width, height)) {

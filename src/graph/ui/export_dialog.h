@@ -108,6 +108,10 @@ class TDlgExportForm : public QDialog {
 
   private:
     void buildControls();
+    void buildTypeGroup();
+    void buildDestinationGroup();
+    void buildScopeGroup();
+    void buildSizeGroup();
     void connectHandlers();
     void showSize();
     // Destinations after the type changed to an image: all enabled, ClipBoard chosen.

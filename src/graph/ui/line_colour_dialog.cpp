@@ -96,6 +96,19 @@ void TdlgGraphLineColor::btnDefaultClick() {
     ShapeLineColor2->setBrushColor(QColor::fromRgb(kDefaultSub));
 }
 
+QColor TdlgGraphLineColor::mainColour() const {
+    return ShapeLineColor1->brushColor();
+}
+
+QColor TdlgGraphLineColor::subColour() const {
+    return ShapeLineColor2->brushColor();
+}
+
+void TdlgGraphLineColor::setButtonTexts(const QString& main, const QString& sub) {
+    btnLineColor1->setText(main);
+    btnLineColor2->setText(sub);
+}
+
 void TdlgGraphLineColor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOnScreen(this);

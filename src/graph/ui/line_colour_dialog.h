@@ -38,13 +38,11 @@ class TdlgGraphLineColor : public QDialog {
 
     explicit TdlgGraphLineColor(QWidget* parent = nullptr);
 
-    QPushButton* btnLineColor1;
-    QPushButton* btnLineColor2;
-    ColourBar* ShapeLineColor1; // main
-    ColourBar* ShapeLineColor2; // sub
-    QPushButton* btnOK;
-    QPushButton* btnCancel;
-    QPushButton* btnDefault;
+    // The line colours chosen: the main display's and the sub display's.
+    QColor mainColour() const;
+    QColor subColour() const;
+    // The texts of the two buttons, given by the window that shows it.
+    void setButtonTexts(const QString& main, const QString& sub);
 
     // The system colour dialog preset with a bar's colour; on OK the bar
     // takes the chosen colour, on Cancel it keeps its own.
@@ -62,6 +60,14 @@ class TdlgGraphLineColor : public QDialog {
 
   private:
     void choose(ColourBar* bar);
+
+    QPushButton* btnLineColor1;
+    QPushButton* btnLineColor2;
+    ColourBar* ShapeLineColor1; // main
+    ColourBar* ShapeLineColor2; // sub
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+    QPushButton* btnDefault;
 };
 
 } // namespace ostrel

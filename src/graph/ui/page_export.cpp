@@ -22,14 +22,14 @@ int Run(QWidget* owner, const ExportPlan& plan, const ExportRequest& request,
         const PagedGraph& graph, const WritePagesText& writeText) {
     switch (plan.action) {
     case ExportAction::WriteText:
-        return writeText(request.fileName, plan.pages) ? 0 : kMsgFileSaveError;
+        return writeText(request.fileName, plan.pages);
     case ExportAction::ImageToClipboard:
     case ExportAction::ImageToFile:
         graph.showPage(plan.pages.first);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         return ExportGraphPicture(request, *graph.graph);
     case ExportAction::PrintPages: {
-        QPrinter& printer = RunPrinter();
+        QPrinter& printer = graph.printer ? *graph.printer : RunPrinter();
         if (!ReadyToPrint(owner, printer))
             return -1;
         return PrintGraphPages(printer, plan.pages, {graph.graph, graph.showPage})

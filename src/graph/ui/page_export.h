@@ -3,6 +3,8 @@
 // import window's sessions): text to a file, a picture of the viewed page to
 // the clipboard or a file, or pages to the printer; afterwards the viewed
 // page is shown again. Refusals and failures are told as numbered messages.
+// The one export path of every graph window: the recorder, the viewer's
+// pictures and the import window go through it.
 
 #include "graph/export_request.h"
 
@@ -11,6 +13,7 @@
 #include <functional>
 #include <string>
 
+class QPrinter;
 class QWidget;
 
 namespace ostrel {
@@ -23,11 +26,14 @@ struct PagedGraph {
     std::function<void(int page)> showPage;
     int viewedPage = 1;
     int lastPage = 1;
+    // The printer of the window's own Printer Setup; null: the run's printer.
+    QPrinter* printer = nullptr;
 };
 
-// Write the text export of pages to path, replacing it whole; false when it
-// could not be written.
-using WritePagesText = std::function<bool(const std::string& path, PageSpan pages)>;
+// Write the text export of pages to path, replacing it whole. Returns 0 when
+// written, else the number of the message to show, or -1 when the writer has
+// told the user itself.
+using WritePagesText = std::function<int(const std::string& path, PageSpan pages)>;
 
 // Run the request. Returns 0 when the output was made, else the number of the
 // message shown (nothing is then written); -1 when the user cancelled the

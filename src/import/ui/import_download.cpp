@@ -22,6 +22,12 @@
 namespace ostrel {
 namespace {
 
+constexpr int kTranslatingText = 7121; // "Translating..."
+constexpr int kDestroyQuestionText = 8010;
+constexpr int kAcquiringText = 8012;     // "Acquiring  data from DMM ... please wait ..."
+constexpr int kProcessingText = 8013;    // "Processing data ... please wait ..."
+constexpr int kCableNotFoundText = 9015; // "USB adapter cable not found."
+
 // What the worker posts: a progress report (at most one waits at a time) or
 // the end of the run.
 QEvent::Type ProgressEventType() {
@@ -54,7 +60,7 @@ void TFormImport::sbtnImportClick() {
     if (BusyFlag() || m_run)
         return;
     if (!m_services.backend) {
-        ShowNumberedMessage(this, kErrorCaption, 9015);
+        ShowNumberedMessage(this, kErrorCaption, kCableNotFoundText);
         return;
     }
     // Nothing else may start while the meter is asked.
@@ -146,8 +152,8 @@ void TFormImport::checked(LoggerImportResult result) {
         return;
     }
     // Asked whether the window holds data or not; No changes nothing.
-    if (ask(8010, QText(8010), QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
-        QMessageBox::Yes) {
+    if (ask(kDestroyQuestionText, QText(kDestroyQuestionText), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::No) != QMessageBox::Yes) {
         idle();
         return;
     }
@@ -168,14 +174,10 @@ void TFormImport::showDownloadProgress() {
         return;
     const Reported& r = *m_reported;
     if (!m_progressShown && r.imageSize > 0) {
-        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8012));
-        dialog->Label1->clear();
-        dialog->ProgressBar->setRange(0, ToInt(r.imageSize));
-        dialog->ProgressBar->setValue(0);
+        dialog->setMessage(QNumberedLine(kWarningCaption, kAcquiringText));
         // The download can be aborted at any time: it runs on its own thread.
-        dialog->bbtnAbort->setEnabled(true);
         connect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun, Qt::UniqueConnection);
-        dialog->showOver(this);
+        dialog->startProgress(this, ToInt(r.imageSize));
         m_progressShown = true;
     }
     if (!m_progressShown)
@@ -183,16 +185,15 @@ void TFormImport::showDownloadProgress() {
     if (r.decoding) {
         if (!m_decoding) {
             m_decoding = true;
-            dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8013));
-            dialog->Label1->setText(QText(7121));
+            dialog->setMessage(QNumberedLine(kWarningCaption, kProcessingText));
+            dialog->setCounter(QText(kTranslatingText));
         }
-        dialog->ProgressBar->setRange(0, std::max(ToInt(r.total), 1));
-        dialog->ProgressBar->setValue(ToInt(r.done));
+        dialog->setBar(ToInt(r.done), std::max(ToInt(r.total), 1));
         return;
     }
-    dialog->ProgressBar->setValue(ToInt(r.position));
+    dialog->setBarValue(ToInt(r.position));
     if (r.position > 24)
-        dialog->Label1->setText(QString::fromStdString(LoggerProgressLine(r.position, r.length)));
+        dialog->setCounter(QString::fromStdString(LoggerProgressLine(r.position, r.length)));
 }
 
 void TFormImport::abortRun() {
@@ -205,8 +206,7 @@ void TFormImport::closeProgress() {
     if (!dialog || !m_progressShown)
         return;
     disconnect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun);
-    dialog->bbtnAbort->setEnabled(true);
-    dialog->hide();
+    dialog->finishProgress();
     m_progressShown = false;
     m_decoding = false;
 }

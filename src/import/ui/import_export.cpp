@@ -1,31 +1,19 @@
 // TFormImport: Export (text of sessions, images of the shown page, printed
-// pages) through the graph export dialog.
+// pages) through the graph export dialog and the common page export.
 #include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "graph/ui/export_dialog.h"
-#include "graph/ui/graph_adapter.h"
+#include "graph/ui/page_export.h"
 #include "import/session_export.h"
 #include "import/ui/import_form.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 namespace ostrel {
 namespace {
 
-constexpr double kScreenDpi = 96.0;
-
-// A metafile's size in hundredths of a millimetre, as pixels at 96 dots per inch.
-QSize MetafilePixels(int width, int height) {
-    const auto pixels = [](int hundredths) {
-        return std::max(1, static_cast<int>(hundredths / 100.0 / 25.4 * kScreenDpi + 0.5));
-    };
-    return QSize(pixels(width), pixels(height));
-}
+constexpr int kCannotCreateText = 7156; // "Cannot create file %s"
 
 } // namespace
 
@@ -36,31 +24,17 @@ void TFormImport::sbtnExportClick() {
     dialog->prepareForPages(std::max(m_pageCount, 1));
     if (runModal(*dialog) != QDialog::Accepted)
         return;
-    const ExportRequest request = dialog->request();
-    const ExportPlan plan = PlanPageExport(request, m_currentPage + 1, m_pageCount);
-    if (plan.message != 0) {
-        ShowNumberedMessage(this, kErrorCaption, plan.message);
-        return;
-    }
-    switch (plan.action) {
-    case ExportAction::WriteText:
-        exportText(request, plan.pages);
-        break;
-    case ExportAction::ImageToClipboard:
-    case ExportAction::ImageToFile:
-        exportImage(request, plan.pages, plan.action);
-        break;
-    case ExportAction::PrintPages:
-        printPages(plan.pages);
-        break;
-    case ExportAction::None:
-        break;
-    }
+    PagedGraph graph{PEGraph, [this](int page) { ShowPage(page - 1); }, m_currentPage + 1,
+                     m_pageCount};
+    graph.printer = m_printer.get();
+    RunPageExport(this, dialog->request(), graph, [this](const std::string& path, PageSpan pages) {
+        return exportText(path, pages);
+    });
 }
 
-void TFormImport::exportText(const ExportRequest& request, const PageSpan& pages) {
-    const QString path = QString::fromStdString(request.fileName);
-    const std::string name = QFile::encodeName(path).toStdString();
+int TFormImport::exportText(const std::string& path, const PageSpan& pages) {
+    const QString qpath = QString::fromStdString(path);
+    const std::string name = QFile::encodeName(qpath).toStdString();
     setCursor(Qt::WaitCursor);
     BusyFlag() = true;
     RefreshButtons();
@@ -71,71 +45,16 @@ void TFormImport::exportText(const ExportRequest& request, const PageSpan& pages
     RefreshButtons();
     RefreshMenus();
     unsetCursor();
-    if (!written) {
-        // The window's data is untouched; an earlier file of that name too.
-        MessageRequest message;
-        message.owner = this;
-        message.caption = QNumberedCaption(kErrorCaption, 7156);
-        message.text = QString::fromStdString(FormatText(7156, {path.toStdString()}));
-        message.icon = MessageIcon::Stop;
-        ShowMessage(message);
-    }
-}
-
-void TFormImport::exportImage(const ExportRequest& request, const PageSpan& pages,
-                              ExportAction action) {
-    const int width = ObjectSide(request.width);
-    const int height = ObjectSide(request.height);
-    const QString path = QString::fromStdString(request.fileName);
-    bool saved = true;
-    for (int p = pages.first; p <= pages.last; ++p) {
-        ShowPage(p - 1);
-        QApplication::processEvents();
-        PEGraph->replotNow();
-        if (request.type == ExportType::BitMap) {
-            if (action == ExportAction::ImageToClipboard)
-                PEGraph->copyBitmapToClipboard(QSize(width, height));
-            else
-                saved = PEGraph->saveBitmap(path, QSize(width, height)) && saved;
-        } else {
-            const QSize size = MetafilePixels(width, height);
-            if (action == ExportAction::ImageToClipboard)
-                PEGraph->copySvgToClipboard(size, kScreenDpi);
-            else
-                saved = PEGraph->saveSvg(path, size, kScreenDpi) && saved;
-        }
-    }
-    ShowPage(m_currentPage);
-    if (!saved)
-        ShowNumberedMessage(this, kErrorCaption, kMsgFileSaveError);
-}
-
-void TFormImport::printPages(const PageSpan& pages) {
-    QPrinter& printer = *m_printer;
-    if (printer.outputFormat() == QPrinter::NativeFormat &&
-        QPrinterInfo::availablePrinters().isEmpty()) {
-        ShowNumberedMessage(this, kErrorCaption, kMsgNoPrinter);
-        return;
-    }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        ShowNumberedMessage(this, kErrorCaption, kMsgNoPrinter);
-        return;
-    }
-    // One sheet per page, in black on white; the window's colours come back after each.
-    for (int p = pages.first; p <= pages.last; ++p) {
-        ShowPage(p - 1);
-        QApplication::processEvents();
-        PEGraph->setViewingStyle(GraphAdapter::ViewingStyle::Monochrome);
-        PEGraph->replotNow();
-        PEGraph->paintOn(painter, QRectF(painter.viewport()));
-        PEGraph->setViewingStyle(GraphAdapter::ViewingStyle::Color);
-        PEGraph->rebuild();
-        if (p < pages.last)
-            printer.newPage();
-    }
-    painter.end();
-    ShowPage(m_currentPage);
+    if (written)
+        return 0;
+    // The window's data is untouched; an earlier file of that name too.
+    MessageRequest message;
+    message.owner = this;
+    message.caption = QNumberedCaption(kErrorCaption, kCannotCreateText);
+    message.text = QString::fromStdString(FormatText(kCannotCreateText, {path}));
+    message.icon = MessageIcon::Stop;
+    ShowMessage(message);
+    return -1; // told here
 }
 
 } // namespace ostrel

@@ -23,6 +23,12 @@
 namespace ostrel {
 namespace {
 
+constexpr int kSessionFilterText = 7147; // "session logger data files(*.slr)|*.slr"
+constexpr int kUntitledText = 7148;      // "Untitled.slr"
+constexpr int kReadingText = 8005;       // "Reading data from selected file. Please wait ..."
+constexpr int kOpenErrorText = 9004;     // "File open error."
+constexpr int kSaveErrorText = 9005;     // "File save error."
+
 int ToInt(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
 }
@@ -31,7 +37,7 @@ int ToInt(std::size_t n) {
 
 QString TFormImport::sessionFilter() {
     // "session logger data files(*.slr)|*.slr": the name before the bar.
-    return QText(7147).section(QLatin1Char('|'), 0, 0);
+    return QText(kSessionFilterText).section(QLatin1Char('|'), 0, 0);
 }
 
 void TFormImport::sbtnSaveClick() {
@@ -41,7 +47,7 @@ void TFormImport::sbtnSaveClick() {
     request.owner = this;
     request.filters = {sessionFilter()};
     request.suffixes = {QStringLiteral("slr")};
-    request.fileName = QText(7148);
+    request.fileName = QText(kUntitledText);
     const QString path = ChooseSaveFile(request);
     if (path.isEmpty())
         return;
@@ -58,7 +64,7 @@ void TFormImport::sbtnSaveClick() {
     if (!saved) {
         RefreshButtons();
         RefreshMenus();
-        ShowNumberedMessage(this, kErrorCaption, 9005);
+        ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
         return;
     }
     m_empty = false;
@@ -78,7 +84,7 @@ void TFormImport::sbtnOpenClick() {
     {
         QFile probe(path);
         if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
-            ShowNumberedMessage(this, kErrorCaption, 9004); // the window's data stays
+            ShowNumberedMessage(this, kErrorCaption, kOpenErrorText); // the window's data stays
             return;
         }
     }
@@ -87,14 +93,10 @@ void TFormImport::sbtnOpenClick() {
     std::atomic<bool> aborted{false};
     QMetaObject::Connection abortConnection;
     if (dialog) {
-        dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
-        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8005));
-        dialog->Label1->clear();
-        dialog->ProgressBar->setRange(0, 64);
-        dialog->ProgressBar->setValue(0);
-        dialog->bbtnAbort->setEnabled(true);
+        dialog->setMessageColour(QStringLiteral("red"));
+        dialog->setMessage(QNumberedLine(kWarningCaption, kReadingText));
         abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
-        dialog->showOver(this);
+        dialog->startProgress(this, 64);
     }
     BusyFlag() = true;
     clearWindow();
@@ -107,10 +109,8 @@ void TFormImport::sbtnOpenClick() {
         if (!dialog)
             return;
         const std::size_t n = count, i = position;
-        dialog->ProgressBar->setRange(0, std::max(ToInt(n), 1));
-        dialog->ProgressBar->setValue(ToInt(i));
-        dialog->Label1->setText(QText(7122).replace(
-            QStringLiteral("%d of %d"), QStringLiteral("%1 of %2").arg(ToInt(i)).arg(ToInt(n))));
+        dialog->setBar(ToInt(i), std::max(ToInt(n), 1));
+        dialog->setReadCounter(ToInt(i), ToInt(n));
     });
     shown.start();
     SessionFileResult file;
@@ -124,16 +124,15 @@ void TFormImport::sbtnOpenClick() {
     });
     shown.stop();
     if (dialog) {
-        dialog->ProgressBar->setValue(dialog->ProgressBar->maximum());
-        dialog->bbtnAbort->setEnabled(false);
+        dialog->fillBar();
+        dialog->setAbortEnabled(false);
         disconnect(abortConnection);
     }
     auto hideDialog = [dialog] {
         if (!dialog)
             return;
-        dialog->bbtnAbort->setEnabled(true);
-        dialog->MsgPanel->setStyleSheet(QString());
-        dialog->hide();
+        dialog->setMessageColour(QString());
+        dialog->finishProgress();
     };
     if (file.status == SessionFileStatus::Cancelled ||
         file.status == SessionFileStatus::CannotOpen) {
@@ -142,7 +141,7 @@ void TFormImport::sbtnOpenClick() {
         unsetCursor();
         sendReset();
         if (file.status == SessionFileStatus::CannotOpen)
-            ShowNumberedMessage(this, kErrorCaption, 9004);
+            ShowNumberedMessage(this, kErrorCaption, kOpenErrorText);
         return;
     }
     m_table = std::move(file.table);

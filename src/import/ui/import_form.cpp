@@ -42,6 +42,18 @@
 namespace ostrel {
 namespace {
 
+constexpr int kYAxisText = 7023;         // "Reading"
+constexpr int kXAxisText = 7024;         // "Time"
+constexpr int kSaveQuestionText = 7005;  // "Do you want to save the data to a file before exit ?"
+constexpr int kSessionText = 7146;       // "Session"
+constexpr int kMainColourText = 7150;    // " Main-Data Color"
+constexpr int kSubColourText = 7151;     // " Sub-Data Color"
+constexpr int kClearQuestionText = 8002; // "Do you really want to clear the data in buffer ?"
+constexpr int kBufferHasDataText = 8003; // "Buffer has data."
+constexpr int kFirstPageText = 8008;     // "First page."
+constexpr int kLastPageText = 8009;      // "Last page."
+constexpr int kOutOfMemoryText = 9006;   // "Insufficient system memory !"
+
 // Width of every table column: wide enough for a reading with its unit and
 // coupling ("-12.345mV [DC+AC]").
 constexpr int kColumnWidth = 118;
@@ -295,10 +307,10 @@ void TFormImport::setUpGraph() {
     PEGraph->setSubsetLabel(QString());
     PEGraph->setGraphForeColor(QColor(0x80, 0x80, 0x80));
     PEGraph->setLineColor(QColor::fromRgb(TdlgGraphLineColor::kDefaultMain));
-    PEGraph->setMainTitle(QText(7146));
+    PEGraph->setMainTitle(QText(kSessionText));
     PEGraph->setSubTitle(QString());
-    PEGraph->setYAxisLabel(QText(7023));
-    PEGraph->setXAxisLabel(QText(7024));
+    PEGraph->setYAxisLabel(QText(kYAxisText));
+    PEGraph->setXAxisLabel(QText(kXAxisText));
     PEGraph->setWidestLabel(QStringLiteral("00:00'00.000\""));
     PEGraph->setZoomEnabled(false);
     sbtnUndoZoom->setEnabled(false);
@@ -338,7 +350,7 @@ void TFormImport::DiscardSessions() {
 
 void TFormImport::ResetGraph() {
     // Without a page the graph is no session's: its title loses the number.
-    PEGraph->setMainTitle(QText(7146));
+    PEGraph->setMainTitle(QText(kSessionText));
     PEGraph->setPointCount(m_points);
     PEGraph->setManualMaxY(m_maxY);
     PEGraph->setManualMinY(m_minY);
@@ -348,11 +360,11 @@ void TFormImport::ResetGraph() {
 bool TFormImport::AddSessionPage() {
     const std::size_t session = m_grids.size();
     if (session >= m_table.sessionCount()) {
-        ShowNumberedMessage(this, kErrorCaption, 9006);
+        ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
         return false;
     }
     ++m_tabCounter;
-    const QString caption = QText(7146) + QString::number(m_tabCounter);
+    const QString caption = QText(kSessionText) + QString::number(m_tabCounter);
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("ts") + caption);
     auto* grid = new QTableView(tab);
@@ -443,11 +455,10 @@ void TFormImport::ShowPage(int page) {
     m_pageShown = true;
     PEGraph->setCursorPoint(std::max(m_points - 1, 0));
     CursorReadout();
-    PEGraph->setMainTitle(QText(7146) + QLatin1Char(' ') + QString::number(page + 1));
+    PEGraph->setMainTitle(QText(kSessionText) + QLatin1Char(' ') + QString::number(page + 1));
     if (m_services.lineColour)
-        PEGraph->setLineColor(rbtnMainData->isChecked()
-                                  ? m_services.lineColour->ShapeLineColor1->brushColor()
-                                  : m_services.lineColour->ShapeLineColor2->brushColor());
+        PEGraph->setLineColor(rbtnMainData->isChecked() ? m_services.lineColour->mainColour()
+                                                        : m_services.lineColour->subColour());
     PEGraph->rebuild();
     refreshPageButtons();
     if (page == m_currentPage) // not for the pages an export goes through
@@ -478,7 +489,7 @@ void TFormImport::clearReadingPanels() {
 void TFormImport::CursorReadout() {
     if (m_sessionCount == 0)
         return;
-    PEGraph->setYAxisLabel(QText(7023));
+    PEGraph->setYAxisLabel(QText(kYAxisText));
     const std::int64_t r = m_plot.readingAt(PEGraph->cursorPoint());
     if (r < 0) {
         clearReadingPanels();
@@ -517,7 +528,7 @@ void TFormImport::sbtnFirstPageClick() {
 
 void TFormImport::sbtnPageUpClick() {
     if (m_currentPage <= 0) {
-        ShowNumberedMessage(this, kWarningCaption, 8008);
+        ShowNumberedMessage(this, kWarningCaption, kFirstPageText);
         return;
     }
     --m_currentPage;
@@ -526,7 +537,7 @@ void TFormImport::sbtnPageUpClick() {
 
 void TFormImport::sbtnPageDownClick() {
     if (m_currentPage >= m_pageCount - 1) {
-        ShowNumberedMessage(this, kWarningCaption, 8009);
+        ShowNumberedMessage(this, kWarningCaption, kLastPageText);
         return;
     }
     ++m_currentPage;
@@ -579,14 +590,12 @@ void TFormImport::addPages() {
     TMsgForm* progress = m_services.progress;
     for (std::size_t s = 0; s < m_table.sessionCount(); ++s) {
         const auto n = static_cast<int>(std::min<std::size_t>(m_table.session(s).size(), INT_MAX));
-        if (progress) {
-            progress->ProgressBar->setRange(0, std::max(n, 1));
-            progress->ProgressBar->setValue(0);
-        }
+        if (progress)
+            progress->setBar(0, std::max(n, 1));
         AddSessionPage();
         // The rows come from the session itself: the whole page is there at once.
         if (progress)
-            progress->ProgressBar->setValue(std::max(n, 1));
+            progress->setBarValue(std::max(n, 1));
     }
     m_sessionCount = static_cast<int>(m_table.sessionCount());
     m_pageCount = m_sessionCount;
@@ -600,15 +609,14 @@ void TFormImport::addPages() {
 void TFormImport::sbtnClearClick() {
     if (m_empty || BusyFlag())
         return;
-    if (ask(8002, QText(8002), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) !=
-        QMessageBox::Ok)
+    if (ask(kClearQuestionText, QText(kClearQuestionText), QMessageBox::Ok | QMessageBox::Cancel,
+            QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     clearWindow();
 }
 
 void TFormImport::sendReset() {
-    QEvent reset(EventType(kMsgImportReset));
-    QCoreApplication::sendEvent(this, &reset);
+    SendWindowMessage(this, kMsgImportReset);
 }
 
 void TFormImport::handleReset() {
@@ -646,7 +654,8 @@ bool TFormImport::FormCloseQuery() {
         return false; // a load or an import runs: its Abort comes first
     if (m_empty || m_saved)
         return true;
-    switch (ask(8003, QText(8003) + QLatin1Char('\n') + QText(7005),
+    switch (ask(kBufferHasDataText,
+                QText(kBufferHasDataText) + QLatin1Char('\n') + QText(kSaveQuestionText),
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         sbtnSaveClick();
@@ -719,8 +728,7 @@ void TFormImport::mnuLineColorClick() {
     TdlgGraphLineColor* dialog = m_services.lineColour;
     if (!dialog)
         return;
-    dialog->btnLineColor1->setText(QText(7150));
-    dialog->btnLineColor2->setText(QText(7151));
+    dialog->setButtonTexts(QText(kMainColourText), QText(kSubColourText));
     if (runModal(*dialog) == QDialog::Accepted)
         showPageAgain();
 }

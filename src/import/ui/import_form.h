@@ -211,9 +211,8 @@ class TFormImport : public QDialog {
     void closeProgress();
 
     // Export (import_export.cpp).
-    void exportText(const ExportRequest& request, const PageSpan& pages);
-    void exportImage(const ExportRequest& request, const PageSpan& pages, ExportAction action);
-    void printPages(const PageSpan& pages);
+    // The text export of pages to path: 0 when written, -1 when refused (told).
+    int exportText(const std::string& path, const PageSpan& pages);
 
     ImportWindowServices m_services;
     SessionTable m_table;

@@ -27,7 +27,9 @@ void TGraphicalForm::sbtnExportClick() {
         m_engine.viewedPage(), lastPage};
     const WritePagesText writeText = [this](const std::string& path, PageSpan pages) {
         return ExportTextFile(path, m_engine.buffer(), m_engine.pointsPerPage(), pages.first,
-                              pages.last);
+                              pages.last)
+                   ? 0
+                   : kMsgFileSaveError;
     };
     RunPageExport(this, dialog->request(), graph, writeText);
     drawPage();

@@ -26,7 +26,6 @@ constexpr int kOpenErrorText = 9004;
 constexpr int kSaveErrorText = 9005;
 constexpr int kReadingText = 8005;
 constexpr int kAddingText = 8006;
-constexpr int kCounterText = 7122;
 constexpr int kExitQuestionText = 8003;
 constexpr int kSaveQuestionText = 7005;
 constexpr int kG53FilterText = 7030;
@@ -46,12 +45,6 @@ QString FilterText(int id) {
 QString ColouredLine(int id, const QString& colour) {
     return QStringLiteral("<span style=\"color:%1\">%2</span>")
         .arg(colour, QNumberedLine(kWarningCaption, id).toHtmlEscaped());
-}
-
-QString CounterLine(std::int64_t done, std::int64_t total) {
-    return QString::fromStdString(
-        FormatText(kCounterText, {std::to_string(std::min<std::int64_t>(done, INT32_MAX)),
-                                  std::to_string(std::min<std::int64_t>(total, INT32_MAX))}));
 }
 
 } // namespace
@@ -132,13 +125,8 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     }
     TMsgForm* dialog = m_with.progress;
     if (dialog) {
-        dialog->MsgPanel->setTextFormat(Qt::RichText);
-        dialog->MsgPanel->setText(ColouredLine(kReadingText, QStringLiteral("red")));
-        dialog->Label1->setText(QString());
-        dialog->ProgressBar->setRange(0, kLoadSteps);
-        dialog->ProgressBar->setValue(0);
-        dialog->bbtnAbort->setEnabled(true);
-        dialog->showOver(this);
+        dialog->setRichMessage(ColouredLine(kReadingText, QStringLiteral("red")));
+        dialog->startProgress(this, kLoadSteps);
     }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -155,9 +143,9 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
             if (sinceEvents.elapsed() < kEventPassMs && done != total)
                 return BusyFlag();
             if (dialog) {
-                dialog->ProgressBar->setValue(
-                    total > 0 ? static_cast<int>(done * kLoadSteps / total) : kLoadSteps);
-                dialog->Label1->setText(CounterLine(done, total));
+                dialog->setBarValue(total > 0 ? static_cast<int>(done * kLoadSteps / total)
+                                              : kLoadSteps);
+                dialog->setReadCounter(done, total);
             }
             QCoreApplication::processEvents();
             sinceEvents.restart();
@@ -165,10 +153,8 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         });
 
     const auto finish = [&] {
-        if (dialog) {
-            dialog->bbtnAbort->setEnabled(true);
-            dialog->hide();
-        }
+        if (dialog)
+            dialog->finishProgress();
         QApplication::restoreOverrideCursor();
         setBusy(false);
     };
@@ -182,10 +168,10 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     }
 
     if (dialog) {
-        dialog->ProgressBar->setValue(kLoadSteps);
-        dialog->bbtnAbort->setEnabled(false);
-        dialog->MsgPanel->setText(ColouredLine(kAddingText, QStringLiteral("blue")));
-        dialog->Label1->setText(CounterLine(result.read, result.read));
+        dialog->setBarValue(kLoadSteps);
+        dialog->setAbortEnabled(false);
+        dialog->setMessage(ColouredLine(kAddingText, QStringLiteral("blue")));
+        dialog->setReadCounter(result.read, result.read);
         QCoreApplication::processEvents();
     }
     const std::int64_t n = m_engine.count();

@@ -109,11 +109,8 @@ bool TGraphicalForm::lowBatteryMayContinue() {
     TAutoMsgForm* dialog = m_with.autoMsg;
     if (!dialog)
         return true;
-    dialog->lbMsg1->setText(QText(kLowBatteryText));
-    dialog->lbMsg2->setText(QText(kWillContinueText));
-    dialog->lbMsg3->setText(QString());
-    dialog->setWindowTitle(QNumberedCaption(kWarningCaption, kLowBatteryText));
-    dialog->Timer1->start();
+    dialog->setMessage(QNumberedCaption(kWarningCaption, kLowBatteryText), QText(kLowBatteryText),
+                       QText(kWillContinueText));
     const bool wasRunning = TimerLogger->isActive();
     TimerLogger->stop();
     const int result = dialog->showModal();
@@ -176,7 +173,7 @@ void TGraphicalForm::recordSample(const RecordPair& pair) {
     refreshStatistics();
 
     if (m_with.dataList)
-        QCoreApplication::postEvent(m_with.dataList, new AppendSampleEvent(m_engine.count() - 1));
+        PostWindowMessage(m_with.dataList, new AppendSampleEvent(m_engine.count() - 1));
     stepProgress(1);
     refreshStatusBar();
     refreshEnables();
@@ -238,10 +235,7 @@ void TGraphicalForm::sbtnClearClick() {
     }
     resetRecorder();
     drawEmptyPage();
-    if (m_with.dataList) {
-        QEvent clear(EventType(kMsgClearList));
-        QCoreApplication::sendEvent(m_with.dataList, &clear);
-    }
+    SendWindowMessage(m_with.dataList, kMsgClearList);
     refreshExtremes();
     refreshStatusBar();
     refreshEnables();
@@ -249,10 +243,8 @@ void TGraphicalForm::sbtnClearClick() {
 
 void TGraphicalForm::sbtnImportClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (m_with.mainWindow && m_state.isLinked()) {
-        QEvent unlink(EventType(kMsgUnlinkRequest));
-        QCoreApplication::sendEvent(m_with.mainWindow, &unlink);
-    }
+    if (m_with.mainWindow && m_state.isLinked())
+        SendWindowMessage(m_with.mainWindow, kMsgUnlinkRequest);
     QApplication::restoreOverrideCursor();
     if (m_with.importWindow)
         runDialog(*m_with.importWindow);

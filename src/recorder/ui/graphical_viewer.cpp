@@ -306,8 +306,6 @@ void TFormViewGraphic::sbtnPrintClick() {
 
 TDlgFitExportForm& TFormViewGraphic::exportDialog() {
     if (!m_exportDialog)
-        m_exportDialog = Windows().fitExport;
-    if (!m_exportDialog)
         m_exportDialog = new TDlgFitExportForm(this);
     return *m_exportDialog;
 }
