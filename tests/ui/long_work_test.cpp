@@ -25,6 +25,8 @@ LongWork::Work Counting(std::int64_t total, std::atomic<int>* stepsTaken,
         for (std::int64_t i = 1; i <= total && !progress.cancelled(); ++i) {
             while (release && !release->load() && !progress.cancelled())
                 QThread::usleep(100);
+            if (progress.cancelled())
+                return;
             ++*stepsTaken;
             progress.report(i, total, i == total);
         }
