@@ -3,10 +3,12 @@
 // - a download of a 1 MiB image at the logger profile's default latency: the
 //   longest the window thread goes without running its events, and how long
 //   Abort takes to end the download;
-// - a maximal image (5,592,398 single readings in one session) downloaded at
-//   latency=0, decoded and shown, against `ostrel-cli decode-image` of the
-//   same image in the same run (time and peak memory), and the time to show
-//   the page again for the other display.
+// - a maximal image (5,592,398 single readings in one session, /1; or two
+//   sessions of half as many, /2) downloaded at latency=0, decoded and shown,
+//   against `ostrel-cli decode-image` of the same image in the same run, with
+//   the listing alone (cli_decode_s, peak memory) and with its session file
+//   (cli_decode_slr_s), and the times to show the page again for the other
+//   display (switch_ms) and to page to the other session and back (page_ms).
 // Run one benchmark at a time (--benchmark_filter) to see each one's own peak.
 #include "base/busy_flag.h"
 #include "base/ui/message_box.h"
@@ -130,15 +132,16 @@ double PeakRssMiB(int who) {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// Seconds and peak memory (MiB) of `ostrel-cli decode-image path`, the peak
-// as /usr/bin/time reports it (a child forked from this big process would
-// report this process's pages).
-std::pair<double, double> CommandLineDecode(const std::string& path, const QTemporaryDir& dir) {
+// Seconds and peak memory (MiB) of `ostrel-cli decode-image path` with the
+// arguments after it, the peak as /usr/bin/time reports it (a child forked
+// from this big process would report this process's pages).
+std::pair<double, double> CommandLineDecode(const std::string& path, const std::string& arguments,
+                                            const QTemporaryDir& dir) {
     const std::string peakFile = dir.filePath("peak.txt").toStdString();
     QElapsedTimer clock;
     clock.start();
     const std::string command = "/usr/bin/time -f %M -o '" + peakFile + "' " + OSTREL_CLI +
-                                " decode-image '" + path + "' > /dev/null";
+                                " decode-image '" + path + "' " + arguments + " > /dev/null";
     if (std::system(command.c_str()) != 0)
         return {0, 0};
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
@@ -148,13 +151,41 @@ std::pair<double, double> CommandLineDecode(const std::string& path, const QTemp
     return {seconds, kib / 1024.0};
 }
 
-void BM_MaximalImageInTheWindow(benchmark::State& state) {
-    auto image = SingleSessionImage(kMaxLoggerLength);
+// A maximal image: one session, or two of half its readings each (for paging).
+std::vector<std::uint8_t> MaximalImage(int sessions) {
+    std::vector<std::uint8_t> image;
+    if (sessions == 1) {
+        image = SingleSessionImage(kMaxLoggerLength);
+    } else {
+        std::vector<LoggerSessionData> halves(2, LoggerSessionData{2, 0, 0x03, {}});
+        const std::size_t n = (kMaxLoggerLength - 6 - 2 * 14) / 3 / 2;
+        for (std::size_t k = 0; k < 2; ++k)
+            for (std::size_t i = 0; i < n; ++i)
+                halves[k].values.push_back({static_cast<std::uint8_t>(i % 97 == 0 ? 0x4 : 0),
+                                            static_cast<std::uint8_t>(i % 4),
+                                            static_cast<std::uint16_t>(i % 10000)});
+        image = *BuildLoggerImage(halves);
+    }
     image.resize(LoggerImageSize(LoggerLength(image.data())), 0);
+    return image;
+}
+
+// The window thread's time for a click (milliseconds).
+template <class Click> double ClickMs(Click click) {
+    QElapsedTimer clock;
+    clock.start();
+    click();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+void BM_MaximalImageInTheWindow(benchmark::State& state) {
+    const int sessions = static_cast<int>(state.range(0));
+    const auto image = MaximalImage(sessions);
     QTemporaryDir dir;
     const std::string path = dir.filePath("max.bin").toStdString();
     WriteLoggerImageFile(path, image);
-    double window = 0, download = 0, cli = 0, cliPeak = 0, switchMs = 0;
+    const std::string slr = "-o '" + dir.filePath("max.slr").toStdString() + "'";
+    double window = 0, download = 0, cli = 0, cliPeak = 0, cliSlr = 0, switchMs = 0, pageMs = 0;
     for (auto _ : state) {
         // The download alone, on its own meter.
         {
@@ -174,26 +205,40 @@ void BM_MaximalImageInTheWindow(benchmark::State& state) {
         window = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (w.form->points() <= 0)
             state.SkipWithError("no page shown");
-        // The other display chosen, then back.
-        clock.restart();
-        w.form->rbtnSubData->setChecked(true);
-        w.form->rbtnSubDataClick();
-        w.form->rbtnMainData->setChecked(true);
-        w.form->rbtnMainDataClick();
-        switchMs = static_cast<double>(clock.nsecsElapsed()) / 1e6 / 2;
-        std::tie(cli, cliPeak) = CommandLineDecode(path, dir);
+        // The other display chosen, then back; the other page, then back.
+        switchMs = (ClickMs([&] {
+                        w.form->rbtnSubData->setChecked(true);
+                        w.form->rbtnSubDataClick();
+                    }) +
+                    ClickMs([&] {
+                        w.form->rbtnMainData->setChecked(true);
+                        w.form->rbtnMainDataClick();
+                    })) /
+                   2;
+        if (sessions > 1)
+            pageMs = (ClickMs([&] { w.form->sbtnPageUpClick(); }) +
+                      ClickMs([&] { w.form->sbtnPageDownClick(); })) /
+                     2;
+        std::tie(cli, cliPeak) = CommandLineDecode(path, "", dir);
+        cliSlr = CommandLineDecode(path, slr, dir).first;
     }
     state.counters["window_s"] = window;
     state.counters["download_s"] = download;
     state.counters["decode_show_s"] = window - download;
     state.counters["cli_decode_s"] = cli;
+    state.counters["cli_decode_slr_s"] = cliSlr;
     state.counters["time_ratio"] = cli > 0 ? (window - download) / cli : 0;
+    state.counters["time_ratio_slr"] = cliSlr > 0 ? (window - download) / cliSlr : 0;
     state.counters["switch_ms"] = switchMs;
+    if (sessions > 1)
+        state.counters["page_ms"] = pageMs;
     state.counters["window_peak_MiB"] = PeakRssMiB(RUSAGE_SELF);
     state.counters["cli_peak_MiB"] = cliPeak;
     state.counters["memory_ratio"] = cliPeak > 0 ? PeakRssMiB(RUSAGE_SELF) / cliPeak : 0;
 }
 BENCHMARK(BM_MaximalImageInTheWindow)
+    ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3)

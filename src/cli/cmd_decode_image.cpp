@@ -2,13 +2,13 @@
 // logger-memory image, as downloaded, into sessions.
 #include "cli/cmd_decode_image.h"
 
+#include "base/atomic_file.h"
 #include "base/string_table.h"
 #include "cli/command.h"
 #include "cli/file_checks.h"
 #include "cli/standard_output.h"
 #include "import/session_conversion.h"
-#include "import/session_export.h"
-#include "import/session_file.h"
+#include "import/session_output.h"
 
 #include <algorithm>
 #include <iostream>
@@ -64,51 +64,11 @@ namespace {
 
 constexpr int kNothingReadText = 9074;
 
-// The outputs fed reading by reading as the image is decoded, so that no
-// output needs the sessions held whole; what each session holds is noted for
-// the summary.
-class OutputSink final : public SessionSink {
-  public:
-    struct Session {
-        std::size_t readings = 0;
-        std::string mainFunction, subFunction;
-    };
-
-    OutputSink(SessionFileWriter* slr, SessionExportFile* csv) : m_slr(slr), m_csv(csv) {}
-    void begin(std::size_t sessions) override {
-        if (m_slr)
-            m_slr->count(sessions);
-    }
-    void beginSession(std::size_t, std::size_t readings) override {
-        if (m_slr)
-            m_slr->count(readings);
-        sessions.push_back({readings, {}, {}});
-        m_item = 0;
-    }
-    void reading(const TRecord& main, const TRecord* sub) override {
-        if (m_item++ == 0) {
-            sessions.back().mainFunction = FieldView(main.functionText);
-            if (sub)
-                sessions.back().subFunction = FieldView(sub->functionText);
-        }
-        if (m_slr)
-            m_slr->pair(main, sub);
-        if (m_csv)
-            m_csv->add(m_item, main, sub);
-    }
-    std::vector<Session> sessions;
-
-  private:
-    SessionFileWriter* m_slr;
-    SessionExportFile* m_csv;
-    std::size_t m_item = 0;
-};
-
 } // namespace
 
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
-    SessionFileWriter slr;
-    SessionExportFile csv;
+    AtomicFile slr;
+    AtomicFile csv;
     // Outputs that cannot be made are told before the work.
     if (outputs.slr && !slr.open(*outputs.slr)) {
         ReportSaveError(*outputs.slr, slr.error());
@@ -118,25 +78,57 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
         ReportSaveError(*outputs.csv, csv.error());
         return kExitFailure;
     }
-    OutputSink sink(outputs.slr ? &slr : nullptr, outputs.csv ? &csv : nullptr);
 
-    // Each session starts the bar again; only a terminal shows it.
+    // The sessions keep their readings in the image itself (it outlives
+    // them here); both outputs are made from them in one pass. Each session
+    // starts the bar again; only a terminal shows it.
     ProgressBar bar(true);
     SessionDecodeCallbacks cb;
     cb.progress = [&bar](std::size_t, std::size_t, std::size_t done, std::size_t total) {
         bar.show(done, total, std::string(Text(7121)));
     };
-    const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size(), sink, cb);
+    const SessionDecodeResult decoded = DecodeLoggerImage(
+        std::shared_ptr<const std::vector<std::uint8_t>>(&image, [](const auto*) {}), cb);
+    const SessionTable& table = decoded.table;
+    SessionOutputFiles files;
+    files.sessionFile = outputs.slr ? &slr : nullptr;
+    files.text = outputs.csv ? &csv : nullptr;
+    files.first = 1;
+    files.last = static_cast<long>(table.sessionCount());
+    // Each file knows whether a write failed: its commit says so below.
+    WriteSessionOutputs(table, files, [&bar](std::size_t done, std::size_t total) {
+        bar.show(done, total, std::string(Text(7121)));
+    });
     bar.finish();
+
+    // What each session holds, for the listing.
+    struct Session {
+        std::size_t readings = 0;
+        std::string mainFunction, subFunction;
+    };
+    std::vector<Session> sessions;
+    for (const SessionList& list : table.sessions()) {
+        Session& session = sessions.emplace_back();
+        session.readings = list.size();
+        if (list.empty())
+            continue;
+        TRecord record;
+        list.record(0, false, record);
+        session.mainFunction = FieldView(record.functionText);
+        if (list.hasSub(0)) {
+            list.record(0, true, record);
+            session.subFunction = FieldView(record.functionText);
+        }
+    }
 
     std::ostringstream list;
     std::size_t readings = 0;
-    for (const auto& session : sink.sessions)
+    for (const auto& session : sessions)
         readings += session.readings;
-    list << sink.sessions.size() << (sink.sessions.size() == 1 ? " session" : " sessions") << ", "
-         << readings << " readings\n";
-    for (std::size_t s = 0; s < sink.sessions.size(); ++s) {
-        const OutputSink::Session& session = sink.sessions[s];
+    list << sessions.size() << (sessions.size() == 1 ? " session" : " sessions") << ", " << readings
+         << " readings\n";
+    for (std::size_t s = 0; s < sessions.size(); ++s) {
+        const Session& session = sessions[s];
         list << "Session" << s + 1 << ": " << session.readings << " readings";
         if (session.readings > 0) {
             list << ", " << session.mainFunction;

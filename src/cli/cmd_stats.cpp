@@ -153,7 +153,7 @@ FileStatistics SessionStatistics(const std::string& path) {
     SessionFileSink sink;
     sink.session = [&](std::size_t, std::size_t) { file.blocks.emplace_back(); };
     sink.pair = [&](std::size_t, SessionPair& pair) {
-        file.blocks.back().add(pair.main, pair.hasSub ? pair.sub.get() : nullptr);
+        file.blocks.back().add(pair.main, pair.hasSub && pair.sub ? &*pair.sub : nullptr);
         return true;
     };
     const SessionFileResult read = StreamSessionFile(path, sink);

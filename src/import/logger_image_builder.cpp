@@ -18,12 +18,6 @@ std::nullopt_t Fail(std::string* error, const char* text) {
 
 } // namespace
 
-void PackLoggerValue(const LoggerValue& v, std::uint8_t* out) {
-    out[0] = static_cast<std::uint8_t>((v.flags & 0x0F) << 4 | (v.range & 0x0F));
-    out[1] = static_cast<std::uint8_t>(v.raw & 0xFF);
-    out[2] = static_cast<std::uint8_t>(v.raw >> 8);
-}
-
 std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset) {
     const std::size_t address = offset + 122;
     const std::size_t bank = address / 65536;

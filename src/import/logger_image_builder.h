@@ -23,9 +23,6 @@ struct LoggerSessionData {
     std::vector<LoggerValue> values;
 };
 
-// The three bytes of a value.
-void PackLoggerValue(const LoggerValue& value, std::uint8_t* out);
-
 // Memory address (lo, mid, hi) of an image offset; nothing when the offset
 // cannot be addressed.
 std::optional<std::array<std::uint8_t, 3>> LoggerAddressOf(std::size_t offset);

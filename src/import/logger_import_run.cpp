@@ -137,8 +137,9 @@ LoggerImportResult LoggerImportRun::download() {
     SessionDecodeCallbacks decode;
     decode.progress = m_cb.decodeProgress;
     decode.cancelled = [this] { return m_backend.aborted(); };
-    result.decoded = DecodeLoggerImage(image.image.data(), image.image.size(), decode);
-    std::vector<std::uint8_t>().swap(image.image); // the image is not needed any more
+    // The sessions keep their readings in the image itself.
+    result.decoded = DecodeLoggerImage(
+        std::make_shared<const std::vector<std::uint8_t>>(std::move(image.image)), decode);
     result.outcome = result.decoded.cancelled ? LoggerImportResult::Outcome::Cancelled
                                               : LoggerImportResult::Outcome::Done;
     return result;

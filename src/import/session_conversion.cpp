@@ -4,12 +4,17 @@
 #include "import/session_export.h"
 #include "import/session_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ostrel {
 
@@ -21,28 +26,69 @@ ImageFileResult ReadLoggerImageFile(const std::string& path) {
         result.problem = path + ": " + std::strerror(EISDIR);
         return result;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         result.problem = path + ": " + std::strerror(errno);
         return result;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
-    // Never more than the largest image, whatever the file's size claims.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    const auto tooLarge = [&] {
+        result.problem = path + ": larger than any logger memory (" +
+                         std::to_string(kMaxLoggerImageSize) + " bytes)";
+        return result;
+    };
+    // Room for the whole image at once: the file's size, or for a pipe the
+    // largest image (pages not filled take no memory). It is read in fixed
+    // chunks straight into that room, never more than the largest image.
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && static_cast<std::uint64_t>(st.st_size) > kMaxLoggerImageSize)
+        return tooLarge();
     std::vector<std::uint8_t> image;
-    std::uint8_t chunk[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (image.size() + n > kMaxLoggerImageSize) {
-            result.problem = path + ": larger than any logger memory (" +
-                             std::to_string(kMaxLoggerImageSize) + " bytes)";
+    image.reserve(regular ? static_cast<std::size_t>(st.st_size) : kMaxLoggerImageSize);
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    const auto readSome = [fd](std::uint8_t* to, std::size_t n) {
+        ssize_t got;
+        do
+            got = ::read(fd, to, n);
+        while (got < 0 && errno == EINTR);
+        return got;
+    };
+    for (;;) {
+        const std::size_t at = image.size();
+        if (at == image.capacity()) {
+            // The room is full: one more byte says whether the file goes on
+            // (it grew since, or a pipe holds more than the largest image).
+            std::uint8_t more;
+            const ssize_t n = readSome(&more, 1);
+            if (n == 0)
+                break;
+            if (n < 0) {
+                result.problem = path + ": " + std::strerror(errno);
+                return result;
+            }
+            if (at >= kMaxLoggerImageSize)
+                return tooLarge();
+            image.reserve(std::min(at + kChunk, kMaxLoggerImageSize));
+            image.push_back(more);
+            continue;
+        }
+        const std::size_t want = std::min(kChunk, image.capacity() - at);
+        image.resize(at + want);
+        const ssize_t n = readSome(image.data() + at, want);
+        if (n < 0) {
+            result.problem = path + ": " + std::strerror(errno);
             return result;
         }
-        image.insert(image.end(), chunk, chunk + n);
+        image.resize(at + static_cast<std::size_t>(n));
+        if (n == 0)
+            break;
     }
-    if (std::ferror(f)) {
-        result.problem = path + ": " + std::strerror(errno);
-        return result;
-    }
+    if (image.size() > kMaxLoggerImageSize)
+        return tooLarge();
     if (image.size() < 6) {
         result.problem = path + ": too short for a logger memory header";
         return result;

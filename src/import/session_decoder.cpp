@@ -1,16 +1,12 @@
 #include "import/session_decoder.h"
 
-#include "import/large_lists.h"
 #include "import/session_codes.h"
 #include "import/session_record_maker.h"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <iterator>
 #include <map>
-#include <system_error>
-#include <thread>
-#include <type_traits>
 
 namespace ostrel {
 namespace {
@@ -116,136 +112,47 @@ LoggerChain WalkLoggerChain(const std::uint8_t* image, std::size_t size) {
 
 namespace {
 
-// Sessions shorter than this are decoded on the calling thread alone.
-constexpr std::size_t kPartedSession = std::size_t{1} << 18;
+// The list of one session, over the image's bytes.
+SessionList MakeSessionList(const std::uint8_t* image, const LoggerSessionSpan& span,
+                            const SessionFunction& fn, std::shared_ptr<const void> owner) {
+    SessionList::Form form;
+    form.dual = span.dual;
+    form.interval = SampleInterval(span.g);
+    form.main = std::make_shared<SessionRecordMaker>(fn.mainFunction, fn.mainTable, true);
+    if (span.dual)
+        form.sub = std::make_shared<SessionRecordMaker>(fn.subFunction, fn.subTable, false);
+    return SessionList(image + span.first, span.readings, std::move(form), std::move(owner));
+}
 
-// One stretch of a session's readings, decoded by one thread.
-struct SessionPart {
-    std::size_t begin = 0, end = 0;
-    double startTime = 0; // time of the reading at begin
-    std::size_t unknownRanges = 0;
-};
-
-// The records of one session, into its list in the table (shared out between
-// threads when it is long) or, reading by reading, to a sink.
-class SessionRecordPass {
-  public:
-    SessionRecordPass(const std::uint8_t* image, const LoggerSessionSpan& span, SessionList* list,
-                      SessionSink* sink)
-        : m_image(image), m_span(span), m_list(list), m_sink(sink),
-          m_fn(DecodeSessionFunction(span.f, span.m, span.g)), m_interval(SampleInterval(span.g)),
-          m_main(m_fn.mainFunction, m_fn.mainTable, true),
-          m_sub(m_fn.subFunction, m_fn.subTable, false) {}
-
-    bool knownFunction() const { return m_fn.known; }
-
-    // Decode every reading; the calling thread takes the first part and
-    // reports. False when cancelled (the list is then incomplete).
-    bool run(std::size_t session, std::size_t sessions, const SessionDecodeCallbacks& cb,
-             std::size_t* unknownRanges) {
-        const std::size_t n = m_span.readings;
-        if (m_list) {
-            ReserveLarge(*m_list, n);
-            m_list->resize(n);
-        }
-        const unsigned parts = m_list && n >= kPartedSession ? LargeListThreads() : 1;
-        std::vector<SessionPart> part(parts);
-        // The time of each part's first reading, from the same running sum
-        // the reading before it ends with.
-        double t = 0;
-        for (unsigned k = 0; k < parts; ++k) {
-            part[k].begin = n * k / parts;
-            part[k].end = n * (k + 1) / parts;
-            if (k > 0)
-                for (std::size_t i = part[k - 1].begin; i < part[k].begin; ++i)
-                    if (i > 0)
-                        t += m_interval;
-            part[k].startTime = k > 0 && part[k].begin > 0 ? t + m_interval : 0;
-        }
-        std::vector<std::thread> helpers;
-        for (unsigned k = 1; k < parts; ++k) {
-            try {
-                helpers.emplace_back([this, &part, k] { decode(part[k], nullptr); });
-            } catch (const std::system_error&) {
-                decode(part[k], nullptr); // no thread to be had: here, then
-            }
-        }
-        auto report = [&](std::size_t) {
-            if (cb.cancelled && cb.cancelled())
-                m_stop = true;
-            else if (cb.progress)
-                cb.progress(session, sessions, m_done.load(std::memory_order_relaxed), n);
-        };
-        decode(part[0], report);
-        for (auto& h : helpers)
-            h.join();
-        for (const auto& p : part)
-            *unknownRanges += p.unknownRanges;
-        return !m_stop;
+// The readings of a session whose range code the tables do not list, counted
+// in steps of kDecodeProgressStep readings; after each step step(to) says
+// whether to go on.
+template <class Step>
+bool CountUnknownRanges(const std::uint8_t* codes, const LoggerSessionSpan& span,
+                        const SessionFunction& fn, std::size_t* unknown, Step step) {
+    std::array<bool, 16> mainKnown{}, subKnown{};
+    for (int k = 0; k < 16; ++k) {
+        mainKnown[static_cast<std::size_t>(k)] = RangeExponent(fn.mainTable, k).has_value();
+        subKnown[static_cast<std::size_t>(k)] = RangeExponent(fn.subTable, k).has_value();
     }
-
-  private:
-    // Decode one part; report (on the calling thread only) every
-    // kDecodeProgressStep readings.
-    template <class Report> void decode(SessionPart& part, Report report) {
-        const std::size_t width = m_span.dual ? 6 : 3;
-        const std::uint8_t* p = m_image + m_span.first + part.begin * width;
-        double t = part.startTime;
-        SessionClock clock;
-        TRecord main, sub; // for a sink: every field is filled anew for each reading
-        std::size_t counted = part.begin;
-        for (std::size_t i = part.begin; i < part.end; ++i) {
-            if (i > part.begin)
-                t += m_interval; // a running sum, as the meter's clock adds up
-            if ((i - part.begin) % kDecodeProgressStep == 0 && i > part.begin) {
-                m_done.fetch_add(i - counted, std::memory_order_relaxed);
-                counted = i;
-                if constexpr (!std::is_same_v<Report, std::nullptr_t>)
-                    report(i);
-                if (m_stop.load(std::memory_order_relaxed))
-                    return;
-            }
-            const TimeField time = clock.field(t);
-            if (m_list) {
-                SessionPair& pair = (*m_list)[i];
-                if (m_span.dual) {
-                    pair.hasSub = 1;
-                    pair.sub = std::make_unique<TRecord>();
-                }
-                part.unknownRanges += fill(p, time, pair.main, pair.sub.get());
-            } else {
-                part.unknownRanges += fill(p, time, main, m_span.dual ? &sub : nullptr);
-                m_sink->reading(main, m_span.dual ? &sub : nullptr);
-            }
-            p += m_span.dual ? 6 : 3;
+    const std::size_t width = span.dual ? 6 : 3;
+    for (std::size_t from = 0; from < span.readings; from += kDecodeProgressStep) {
+        const std::size_t to = std::min(span.readings, from + kDecodeProgressStep);
+        for (std::size_t i = from; i < to; ++i) {
+            const std::uint8_t* p = codes + i * width;
+            *unknown += mainKnown[p[0] & 0x0F] ? 0 : 1;
+            if (span.dual)
+                *unknown += subKnown[p[3] & 0x0F] ? 0 : 1;
         }
-        m_done.fetch_add(part.end - counted, std::memory_order_relaxed);
+        if (!step(to))
+            return false;
     }
+    return true;
+}
 
-    // The records of the reading at p; returns how many have a range code
-    // the tables do not list.
-    int fill(const std::uint8_t* p, const TimeField& time, TRecord& main, TRecord* sub) const {
-        int unknown = m_main.fill(main, UnpackLoggerValue(p), time) ? 0 : 1;
-        if (sub)
-            unknown += m_sub.fill(*sub, UnpackLoggerValue(p + 3), time) ? 0 : 1;
-        return unknown;
-    }
-
-    const std::uint8_t* m_image;
-    const LoggerSessionSpan& m_span;
-    SessionList* m_list;
-    SessionSink* m_sink;
-    const SessionFunction m_fn;
-    const double m_interval;
-    const SessionRecordMaker m_main;
-    const SessionRecordMaker m_sub;
-    std::atomic<std::size_t> m_done{0};
-    std::atomic<bool> m_stop{false};
-};
-
-// Into the table (sink null) or to the sink.
 SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
-                           const SessionDecodeCallbacks& cb, SessionSink* sink) {
+                           const SessionDecodeCallbacks& cb,
+                           const std::shared_ptr<const void>& owner) {
     SessionDecodeResult result;
     LoggerChain chain = WalkLoggerChain(image, size);
     result.announcedSessions = chain.announcedSessions;
@@ -259,23 +166,31 @@ SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
     };
 
     const std::size_t sessions = chain.sessions.size();
-    if (sink)
-        sink->begin(sessions);
     for (std::size_t s = 0; s < sessions; ++s) {
         if (cb.cancelled && cb.cancelled())
             return cancel();
         const LoggerSessionSpan& span = chain.sessions[s];
-        if (sink)
-            sink->beginSession(s, span.readings);
-        SessionRecordPass pass(image, span, sink ? nullptr : result.table.addSession(), sink);
-        if (!pass.knownFunction()) {
+        const SessionFunction fn = DecodeSessionFunction(span.f, span.m, span.g);
+        if (!fn.known) {
             ++result.unknownFunctions;
             AddNotice(result.notices, 7134);
         }
+        SessionList list = MakeSessionList(image, span, fn, owner);
         if (cb.progress)
             cb.progress(s, sessions, 0, span.readings);
-        if (!pass.run(s, sessions, cb, &result.unknownRanges))
+        const bool done = CountUnknownRanges(image + span.first, span, fn, &result.unknownRanges,
+                                             [&](std::size_t to) {
+                                                 if (to == span.readings)
+                                                     return true;
+                                                 if (cb.cancelled && cb.cancelled())
+                                                     return false;
+                                                 if (cb.progress)
+                                                     cb.progress(s, sessions, to, span.readings);
+                                                 return true;
+                                             });
+        if (!done)
             return cancel();
+        *result.table.addSession() = std::move(list);
         if (cb.progress)
             cb.progress(s, sessions, span.readings, span.readings);
     }
@@ -288,12 +203,15 @@ SessionDecodeResult Decode(const std::uint8_t* image, std::size_t size,
 
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
                                       const SessionDecodeCallbacks& cb) {
-    return Decode(image, size, cb, nullptr);
+    return DecodeLoggerImage(std::make_shared<const std::vector<std::uint8_t>>(image, image + size),
+                             cb);
 }
 
-SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
-                                      SessionSink& sink, const SessionDecodeCallbacks& cb) {
-    return Decode(image, size, cb, &sink);
+SessionDecodeResult DecodeLoggerImage(std::shared_ptr<const std::vector<std::uint8_t>> image,
+                                      const SessionDecodeCallbacks& cb) {
+    const std::uint8_t* bytes = image->data();
+    const std::size_t size = image->size();
+    return Decode(bytes, size, cb, std::move(image));
 }
 
 } // namespace ostrel

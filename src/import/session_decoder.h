@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,26 +74,11 @@ struct SessionDecodeResult {
 };
 
 // Decode an image of size bytes into the result's table. Nothing outside the
-// image is read.
+// image is read. The sessions keep their readings as the image holds them
+// (see session_list.h): a copy of the image here, the image itself below.
 SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
                                       const SessionDecodeCallbacks& callbacks = {});
-
-// Receives what a decoding makes, in chain order: the number of sessions,
-// then for each session the number of its readings and the readings one by
-// one (sub is null for a session of the main display alone).
-class SessionSink {
-  public:
-    virtual ~SessionSink() = default;
-    virtual void begin(std::size_t sessions) = 0;
-    virtual void beginSession(std::size_t session, std::size_t readings) = 0;
-    virtual void reading(const TRecord& main, const TRecord* sub) = 0;
-};
-
-// The same handed to a sink reading by reading, holding nothing: the result's
-// table stays empty. A file of the sessions is written in the memory of one
-// reading.
-SessionDecodeResult DecodeLoggerImage(const std::uint8_t* image, std::size_t size,
-                                      SessionSink& sink,
+SessionDecodeResult DecodeLoggerImage(std::shared_ptr<const std::vector<std::uint8_t>> image,
                                       const SessionDecodeCallbacks& callbacks = {});
 
 } // namespace ostrel

@@ -1,9 +1,11 @@
 #include "import/session_export.h"
 
 #include "base/visible_text.h"
+#include "import/session_output.h"
 #include "link/reading.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace ostrel {
 namespace {
@@ -13,9 +15,13 @@ void AppendField(std::string& out, std::string_view text) {
     out += text;
 }
 
-void AppendLine(std::string& out, std::size_t item, const TRecord& main, const TRecord* sub) {
+} // namespace
+
+void AppendSessionExportLine(std::string& out, std::size_t item, const TRecord& main,
+                             const TRecord* sub) {
     const std::size_t start = out.size();
-    out += std::to_string(item);
+    char number[24];
+    out.append(number, std::to_chars(number, number + sizeof number, item).ptr);
     AppendField(out, FieldView(main.timeText));
     AppendField(out, FieldView(main.dataText));
     AppendField(out, FieldView(main.unitText));
@@ -32,8 +38,10 @@ void AppendLine(std::string& out, std::size_t item, const TRecord& main, const T
     out += "\r\n";
 }
 
+namespace {
+
 const TRecord* SubOf(const SessionPair& pair) {
-    return pair.hasSub && pair.sub ? pair.sub.get() : nullptr;
+    return pair.hasSub && pair.sub ? &*pair.sub : nullptr;
 }
 
 } // namespace
@@ -50,27 +58,25 @@ PageRange ClampPageRange(long first, long last, std::size_t sessionCount) {
 
 namespace {
 
-constexpr const char* kHeaderLine =
-    "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
-
 // The lines of sessions first … last (clamped), each handed to line().
 template <class Line>
 void ForEachLine(const SessionTable& table, long first, long last, Line line) {
     const PageRange range = ClampPageRange(first, last, table.sessionCount());
     for (int s = range.first; s <= range.last; ++s) {
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
-        for (std::size_t j = 0; j < list.size(); ++j)
-            line(j + 1, list[j]);
+        for (SessionList::Reader pair(list); pair.next();)
+            line(pair.position() + 1, pair.main(), pair.sub());
     }
 }
 
 } // namespace
 
 std::string SessionExportText(const SessionTable& table, long first, long last) {
-    std::string out = kHeaderLine;
-    ForEachLine(table, first, last, [&out](std::size_t item, const SessionPair& pair) {
-        AppendLine(out, item, pair.main, SubOf(pair));
-    });
+    std::string out(kSessionExportHeader);
+    ForEachLine(table, first, last,
+                [&out](std::size_t item, const TRecord& main, const TRecord* sub) {
+                    AppendSessionExportLine(out, item, main, sub);
+                });
     return out;
 }
 
@@ -81,13 +87,13 @@ std::string SessionExportText(const SessionTable& table) {
 bool SessionExportFile::open(const std::string& path) {
     if (!m_file.open(path))
         return false;
-    m_line = kHeaderLine;
+    m_line = kSessionExportHeader;
     flushLine();
     return true;
 }
 
 void SessionExportFile::add(std::size_t item, const TRecord& main, const TRecord* sub) {
-    AppendLine(m_line, item, main, sub);
+    AppendSessionExportLine(m_line, item, main, sub);
     flushLine();
 }
 
@@ -106,12 +112,12 @@ bool SessionExportFile::commit(bool durable) {
 
 bool WriteSessionExport(const std::string& path, const SessionTable& table, long first, long last,
                         bool durable) {
-    SessionExportFile file;
-    if (!file.open(path))
-        return false;
-    ForEachLine(table, first, last,
-                [&file](std::size_t item, const SessionPair& pair) { file.add(item, pair); });
-    return file.commit(durable);
+    AtomicFile file;
+    SessionOutputFiles outputs;
+    outputs.text = &file;
+    outputs.first = first;
+    outputs.last = last;
+    return file.open(path) && WriteSessionOutputs(table, outputs) && file.commit(durable);
 }
 
 } // namespace ostrel

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace ostrel {
 
@@ -18,6 +19,14 @@ struct PageRange {
     int last = 0;
 };
 PageRange ClampPageRange(long first, long last, std::size_t sessionCount);
+
+// The first line of the text.
+inline constexpr std::string_view kSessionExportHeader =
+    "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n";
+
+// The line of a pair, numbered item, with its CR LF, appended to out.
+void AppendSessionExportLine(std::string& out, std::size_t item, const TRecord& main,
+                             const TRecord* sub);
 
 // The text of sessions first … last (1-based, inclusive, clamped); an empty
 // range gives the header line alone.

@@ -2,7 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "base/file_name.h"
-#include "import/large_lists.h"
+#include "import/session_output.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,29 +29,16 @@ template <class Out> void PutCount(Out& out, std::size_t count) {
 }
 
 template <class Out> void PutPair(Out& out, const TRecord& main, const TRecord* sub) {
-    std::uint8_t* bytes = out.room(kPairHead + kTRecordSize);
-    bytes[0] = sub ? 1 : 0;
-    WriteTRecord(main, bytes + 1);
-    if (sub)
-        WriteTRecord(*sub, bytes + kPairHead);
-    out.advance(kPairHead + (sub ? kTRecordSize : 0));
+    out.advance(StoreSessionPair(out.room(kSessionPairMaxBytes), main, sub));
 }
 
-// The sub record of a pair as stored: a pair whose byte says it has one but
-// that holds none stores an empty record.
-const TRecord* StoredSub(const SessionPair& pair) {
-    static const TRecord kEmpty;
-    if (!pair.hasSub)
-        return nullptr;
-    return pair.sub ? pair.sub.get() : &kEmpty;
-}
-
+// Every pair formed once, straight into the output.
 template <class Out> void PutTable(Out& out, const SessionTable& table) {
     PutCount(out, table.sessionCount());
     for (const auto& list : table.sessions()) {
         PutCount(out, list.size());
-        for (const auto& pair : list)
-            PutPair(out, pair.main, StoredSub(pair));
+        for (SessionList::Reader pair(list); pair.next();)
+            PutPair(out, pair.main(), pair.sub());
     }
 }
 
@@ -163,8 +150,7 @@ SessionFileResult Parse(Source& src, const SessionFileSink& sink) {
             if (pair.hasSub) {
                 if (!src.read(buf + kPairHead, kTRecordSize))
                     return Damaged(std::move(result));
-                pair.sub = std::make_unique<TRecord>();
-                ReadTRecord(buf + kPairHead, *pair.sub);
+                ReadTRecord(buf + kPairHead, pair.sub.emplace());
             }
             if (!sink.pair(k, pair)) {
                 result.status = SessionFileStatus::Cancelled;
@@ -193,7 +179,7 @@ SessionFileResult ParseTable(Source& src, const SessionFileProgress& progress) {
         list = table.addSession();
         count = n;
         // Room for as many pairs as the bytes left can hold, not as n claims.
-        ReserveLarge(*list, std::min(n, src.remaining() / kPairHead));
+        list->reserve(std::min(n, src.remaining() / kPairHead));
     };
     sink.pair = [&](std::size_t k, SessionPair& pair) {
         list->push_back(std::move(pair));
@@ -228,6 +214,15 @@ SessionFileResult CannotOpen() {
 
 } // namespace
 
+std::size_t StoreSessionPair(std::uint8_t* out, const TRecord& main, const TRecord* sub) {
+    out[0] = sub ? 1 : 0;
+    WriteTRecord(main, out + 1);
+    if (!sub)
+        return kPairHead;
+    WriteTRecord(*sub, out + kPairHead);
+    return kPairHead + kTRecordSize;
+}
+
 bool IsSessionFileName(const std::string& path) {
     return EndsWithNoCase(path, ".slr");
 }
@@ -240,33 +235,11 @@ std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table) {
     return bytes;
 }
 
-bool SessionFileWriter::open(const std::string& path) {
-    return m_file.open(path);
-}
-
-void SessionFileWriter::count(std::size_t n) {
-    PutCount(m_file, n);
-}
-
-void SessionFileWriter::pair(const TRecord& main, const TRecord* sub) {
-    PutPair(m_file, main, sub);
-}
-
-bool SessionFileWriter::commit(bool durable) {
-    return m_file.commit(durable);
-}
-
 bool SaveSessionFile(const std::string& path, const SessionTable& table, bool durable) {
-    SessionFileWriter file;
-    if (!file.open(path))
-        return false;
-    file.count(table.sessionCount());
-    for (const auto& list : table.sessions()) {
-        file.count(list.size());
-        for (const auto& pair : list)
-            file.pair(pair.main, StoredSub(pair));
-    }
-    return file.commit(durable);
+    AtomicFile file;
+    SessionOutputFiles outputs;
+    outputs.sessionFile = &file;
+    return file.open(path) && WriteSessionOutputs(table, outputs) && file.commit(durable);
 }
 
 SessionFileResult OpenSessionFile(const std::string& path, const SessionFileProgress& progress) {

@@ -4,7 +4,6 @@
 // when the byte is not 0). Integers are 32-bit signed little-endian.
 
 #include "import/session_table.h"
-#include "import/write_behind.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,21 +19,11 @@ bool IsSessionFileName(const std::string& path);
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
-// A session file written as its pairs are made, never held whole: the session
-// count, then for each session its pair count and its pairs. The file
-// replaces path at commit(), when everything was written.
-class SessionFileWriter {
-  public:
-    bool open(const std::string& path); // false when it cannot be created
-    void count(std::size_t n);          // the session count, or a session's pair count
-    void pair(const TRecord& main, const TRecord* sub);
-    // durable: flushed to the disk first (see SaveSessionFile).
-    bool commit(bool durable = true);
-    int error() const { return m_file.error(); } // see AtomicFile::error
-
-  private:
-    WriteBehindFile m_file;
-};
+// One pair as the file holds it, at out (room for kSessionPairMaxBytes);
+// returns its size: the has-sub byte, the main record and the sub record
+// when there is one.
+inline constexpr std::size_t kSessionPairMaxBytes = 1 + 2 * kTRecordSize;
+std::size_t StoreSessionPair(std::uint8_t* out, const TRecord& main, const TRecord* sub);
 
 // Write the table to path through a temporary file in the same folder that
 // replaces path only when it is complete. False (and path untouched) on

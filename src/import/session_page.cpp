@@ -17,16 +17,20 @@ std::string SessionReadingText(const TRecord& record) {
 std::string SessionCellText(const SessionList& list, std::size_t row, int column) {
     if (row >= list.size())
         return {};
-    const SessionPair& pair = list[row];
     switch (column) {
     case kColumnNo:
         return std::to_string(row + 1);
     case kColumnTime:
-        return std::string(FieldView(pair.main.timeText));
+        return std::string(FieldView(list.timeText(row)));
     case kColumnMain:
-        return SessionReadingText(pair.main);
-    case kColumnSub:
-        return pair.hasSub && pair.sub ? SessionReadingText(*pair.sub) : std::string();
+    case kColumnSub: {
+        const bool sub = column == kColumnSub;
+        if (sub && !list.hasSub(row))
+            return {};
+        TRecord record;
+        list.record(row, sub, record);
+        return SessionReadingText(record);
+    }
     default:
         return {};
     }
@@ -40,29 +44,41 @@ std::int64_t SessionPagePlot::readingAt(std::int64_t point) const {
 
 namespace {
 
-bool HasSub(const SessionPair& pair) {
-    return pair.hasSub && pair.sub;
+// Account for reading r in the extremes of one display (a pair without a sub
+// record counts as 0 on the sub side).
+void Track(Extremes& extremes, const SessionList& list, std::int64_t r, bool sub) {
+    const auto at = [&](std::int64_t position) {
+        return list.value(static_cast<std::size_t>(position), sub);
+    };
+    TrackExtremes(extremes, static_cast<int>(r), at(r), at(extremes.maxIndex),
+                  at(extremes.minIndex));
 }
 
 // The value of the chosen display (the main one where the pair has no sub record).
-float ChosenValue(const SessionPair& pair, bool sub) {
-    return sub && HasSub(pair) ? pair.sub->value : pair.main.value;
+float ChosenValue(const SessionList& list, std::size_t r, bool sub) {
+    return list.value(r, sub && list.hasSub(r));
 }
 
-// Account for reading r in the extremes of one display.
-template <class Value>
-void Track(Extremes& extremes, const SessionList& list, std::int64_t r, Value value) {
-    const auto& at = [&](int position) { return value(list[static_cast<std::size_t>(position)]); };
-    TrackExtremes(extremes, static_cast<int>(r), value(list[static_cast<std::size_t>(r)]),
-                  at(extremes.maxIndex), at(extremes.minIndex));
-}
-
-float MainValue(const SessionPair& pair) {
-    return pair.main.value;
-}
-// A pair without a sub record (a session file may mix them) counts as 0.
-float SubValue(const SessionPair& pair) {
-    return HasSub(pair) ? pair.sub->value : 0.0f;
+// The plotted positions of a long session: the first smallest and the first
+// largest of each block of step readings, in increasing order. A last
+// reading left over alone is dropped.
+std::vector<std::int64_t> DecimatedPositions(const SessionList& list, bool sub) {
+    auto n = static_cast<std::int64_t>(list.size());
+    const std::int64_t step = std::max<std::int64_t>(1, n / kDecimationBlocks);
+    if (n % step == 1)
+        --n;
+    std::vector<std::int64_t> positions;
+    positions.reserve(static_cast<std::size_t>((n / step + 1) * 2));
+    std::vector<float> block(static_cast<std::size_t>(step));
+    for (std::int64_t b = 0; b < n; b += step) {
+        const auto length = static_cast<std::size_t>(std::min(step, n - b));
+        list.chosenValues(static_cast<std::size_t>(b), length, sub, block.data());
+        const auto [smallest, largest] =
+            BlockExtremes(std::span<const float>(block.data(), length));
+        positions.push_back(b + std::min(smallest, largest));
+        positions.push_back(b + std::max(smallest, largest));
+    }
+    return positions;
 }
 
 } // namespace
@@ -78,49 +94,52 @@ SessionPagePlot PlotSessionPage(const SessionList& list, bool subChosen, YRange 
     plot.oneToOne = n < kOneToOneLimit;
     if (plot.oneToOne) {
         plot.values.reserve(n);
-        for (std::size_t r = 0; r < n; ++r) {
-            const SessionPair& pair = list[r];
+        plot.labels.reserve(n);
+        for (SessionList::Reader pair(list); pair.next();) {
+            const std::size_t r = pair.position();
             const auto position = static_cast<std::int64_t>(r);
-            Track(plot.mainExtremes, list, position, MainValue);
+            Track(plot.mainExtremes, list, position, false);
             plot.mainEnabled = true;
-            if (HasSub(pair)) {
+            if (pair.sub()) {
                 plot.subEnabled = true;
                 plot.subExtremesShown = true;
-                Track(plot.subExtremes, list, position, SubValue);
+                Track(plot.subExtremes, list, position, true);
             } else {
                 // A reading without a sub record: Main-Data is chosen from here on.
                 plot.subChosen = false;
                 plot.subEnabled = false;
             }
-            const float v = ChosenValue(pair, plot.subChosen);
+            const float v = plot.subChosen && pair.sub() ? pair.sub()->value : pair.main().value;
             ScaleY(plot.range, v, r == 0);
             plot.values.push_back(v);
+            plot.labels.push_back(pair.main().timeText);
         }
         return plot;
     }
 
     // The choices as the first pair allows them.
     plot.mainEnabled = true;
-    plot.subEnabled = HasSub(list.front());
+    plot.subEnabled = list.hasSub(0);
     if (!plot.subEnabled)
         plot.subChosen = false;
-    std::vector<float> chosen(n);
-    for (std::size_t r = 0; r < n; ++r)
-        chosen[r] = ChosenValue(list[r], plot.subChosen);
-    plot.positions = Decimate(chosen, 0, 0).positions;
-    std::vector<float>().swap(chosen);
+    plot.positions = DecimatedPositions(list, plot.subChosen);
     plot.values.reserve(plot.positions.size());
+    plot.labels.reserve(plot.positions.size());
+    // The positions go up: one reader passes them all.
+    SessionList::Reader pair(list);
     for (std::size_t j = 0; j < plot.positions.size(); ++j) {
         const std::int64_t r = plot.positions[j];
-        const SessionPair& pair = list[static_cast<std::size_t>(r)];
-        Track(plot.mainExtremes, list, r, MainValue);
-        if (HasSub(pair)) {
+        Track(plot.mainExtremes, list, r, false);
+        if (list.hasSub(static_cast<std::size_t>(r))) {
             plot.subExtremesShown = true;
-            Track(plot.subExtremes, list, r, SubValue);
+            Track(plot.subExtremes, list, r, true);
         }
-        const float v = ChosenValue(pair, plot.subChosen);
+        const float v = ChosenValue(list, static_cast<std::size_t>(r), plot.subChosen);
         ScaleY(plot.range, v, j == 0);
         plot.values.push_back(v);
+        pair.skipTo(static_cast<std::size_t>(r));
+        pair.next();
+        plot.labels.push_back(pair.main().timeText);
     }
     return plot;
 }

@@ -6,6 +6,7 @@
 // point sets the range again), the largest and smallest reading, and which
 // display the choice of Main-Data / Sub-data may show.
 
+#include "import/session_record_maker.h"
 #include "import/session_table.h"
 #include "recorder/recorder_math.h"
 
@@ -42,6 +43,8 @@ struct SessionPagePlot {
     std::vector<std::int64_t> positions;
     // y of every graph point.
     std::vector<double> values;
+    // The time text of every graph point's reading.
+    std::vector<TimeField> labels;
     // The window's y range after the last point (unchanged without points).
     YRange range;
     // Reading positions of the largest and smallest main and sub values.

@@ -90,12 +90,10 @@ std::string MeterStyleText(const std::string& v, int w, double h) {
 
 } // namespace
 
-LoggerValue UnpackLoggerValue(const std::uint8_t* b) {
-    LoggerValue v;
-    v.flags = static_cast<std::uint8_t>(b[0] >> 4);
-    v.range = static_cast<std::uint8_t>(b[0] & 0x0F);
-    v.raw = static_cast<std::uint16_t>(b[1] | (b[2] << 8));
-    return v;
+void PackLoggerValue(const LoggerValue& v, std::uint8_t* out) {
+    out[0] = static_cast<std::uint8_t>((v.flags & 0x0F) << 4 | (v.range & 0x0F));
+    out[1] = static_cast<std::uint8_t>(v.raw & 0xFF);
+    out[2] = static_cast<std::uint8_t>(v.raw >> 8);
 }
 
 std::string SessionValueText(const LoggerValue& value, std::uint32_t function) {

@@ -20,7 +20,15 @@ struct LoggerValue {
 };
 static_assert(sizeof(LoggerValue) == 4);
 
-LoggerValue UnpackLoggerValue(const std::uint8_t* bytes);
+inline LoggerValue UnpackLoggerValue(const std::uint8_t* b) {
+    LoggerValue v;
+    v.flags = static_cast<std::uint8_t>(b[0] >> 4);
+    v.range = static_cast<std::uint8_t>(b[0] & 0x0F);
+    v.raw = static_cast<std::uint16_t>(b[1] | (b[2] << 8));
+    return v;
+}
+// The three bytes of a value.
+void PackLoggerValue(const LoggerValue& value, std::uint8_t* out);
 
 // printf's "%0<width>.<precision>f": fixed notation, zeros after the sign up
 // to width.

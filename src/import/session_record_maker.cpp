@@ -129,16 +129,20 @@ TimeField SessionClock::field(double t) {
         const double start = 3600.0 * m_hours + 60.0 * m_minutes;
         m_from = start + kMargin;
         m_to = start + 60.0 - kMargin;
+        std::memset(m_prefix, 0, sizeof m_prefix);
         m_prefixLength =
             static_cast<std::size_t>(HoursAndMinutes(m_hours, m_minutes, m_prefix) - m_prefix);
     }
     const float s = static_cast<float>(t - 3600.0 * m_hours - 60.0 * m_minutes);
-    if (m_prefixLength > 7 || std::signbit(s) || !(s < 99.0f))
+    if (std::signbit(s) || !(s < 99.0f))
         return WithSeconds(m_prefix, m_prefixLength, s);
-    // The usual case: "s.sss\"" or "ss.sss\"" after a short prefix, rounded
-    // as in WithSeconds.
-    TimeField field{};
-    std::memcpy(field.data(), m_prefix, 8);
+    // The usual case: "s.sss\"" or "ss.sss\"" after a prefix short enough
+    // for the whole text to fit the field; the prefix is zero beyond its end,
+    // so is the field. Rounded as in WithSeconds.
+    if (m_prefixLength > 8)
+        return WithSeconds(m_prefix, m_prefixLength, s);
+    TimeField field;
+    std::memcpy(field.data(), m_prefix, field.size());
     const double x = static_cast<double>(s) * 1000.0;
     auto q = static_cast<unsigned>(x);
     const double rest = x - static_cast<double>(q);
@@ -159,25 +163,51 @@ TimeField SessionClock::field(double t) {
 }
 
 SessionRecordMaker::SessionRecordMaker(std::uint32_t function, int table, bool isMain)
+    : SessionRecordMaker(function, isMain) {
+    for (int k = 0; k < 16; ++k)
+        setRange(k, RangeExponent(table, k));
+    m_rangesGiven = 16;
+}
+
+SessionRecordMaker::SessionRecordMaker(std::uint32_t function, bool isMain)
     : m_function(function), m_temperature(IsTemperatureCode(function)),
-      m_functionText(Field<16>(SessionFunctionText(function, isMain))) {
-    for (int k = 0; k < 16; ++k) {
-        Range& r = m_ranges[static_cast<std::size_t>(k)];
-        const std::optional<int> e = RangeExponent(table, k);
-        r.known = e.has_value();
-        r.exponent = e.value_or(0);
-        char text[8];
-        r.exponentText =
-            Field<4>(std::string_view(text, std::to_chars(text, text + 8, r.exponent).ptr));
-        r.unitText = Field<8>(SessionPrefixText(function, r.exponent));
-        r.layout = PlainDataTextLayout(function, r.exponent);
-        // The value "d.dddEe" is count × 10^(e - 3): one exact power of ten
-        // and one rounding, as the correctly rounded reading of the text.
-        const int q = r.exponent - 3;
-        r.scaleDivides = q < 0;
-        r.scale = std::pow(10.0, std::abs(q));
-        if (std::abs(q) > 22)
-            r.layout.kind = PlainDataLayout::Slow;
+      m_functionText(Field<16>(SessionFunctionText(function, isMain))) {}
+
+int SessionRecordMaker::addExponent(int e) {
+    for (int k = 0; k < m_rangesGiven; ++k)
+        if (m_ranges[static_cast<std::size_t>(k)].exponent == e)
+            return k;
+    if (m_rangesGiven == 16)
+        return -1;
+    setRange(m_rangesGiven, e);
+    return m_rangesGiven++;
+}
+
+void SessionRecordMaker::setRange(int k, std::optional<int> e) {
+    Range& r = m_ranges[static_cast<std::size_t>(k)];
+    r.known = e.has_value();
+    r.exponent = e.value_or(0);
+    char text[16];
+    r.exponentText =
+        Field<4>(std::string_view(text, std::to_chars(text, text + sizeof text, r.exponent).ptr));
+    r.unitText = Field<8>(SessionPrefixText(m_function, r.exponent));
+    r.layout = PlainDataTextLayout(m_function, r.exponent);
+    // The value "d.dddEe" is count × 10^(e - 3): one exact power of ten
+    // and one rounding, as the correctly rounded reading of the text.
+    const int q = r.exponent - 3;
+    r.scaleDivides = q < 0;
+    r.quickValue = std::abs(q) <= 22;
+    r.scale = r.quickValue ? std::pow(10.0, std::abs(q)) : 1.0;
+    if (!r.quickValue)
+        r.layout.kind = PlainDataLayout::Slow;
+    // An overload's number depends on its range and sign alone.
+    for (const bool negative : {false, true}) {
+        LoggerValue overload;
+        overload.flags = negative ? 0xC : 0x4;
+        overload.range = static_cast<std::uint8_t>(k);
+        TRecord record;
+        fillSlow(record, overload, r);
+        r.overloadValue[negative ? 1 : 0] = record.value;
     }
 }
 
@@ -191,11 +221,16 @@ void SessionRecordMaker::fillSlow(TRecord& r, const LoggerValue& value, const Ra
     r.value = SessionValue(v, m_function, range.exponent);
 }
 
-bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value, const TimeField& time) const {
+float SessionRecordMaker::slowValue(const LoggerValue& value) const {
+    TRecord r;
+    fillSlow(r, value, m_ranges[value.range & 0x0F]);
+    return r.value;
+}
+
+bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value) const {
     const Range& range = m_ranges[value.range & 0x0F];
     r.exponentText = range.exponentText;
     r.function = m_function;
-    r.timeText = time;
     r.unitText = range.unitText;
     r.functionText = m_functionText;
     if (value.overload() || value.raw > 9999 || range.layout.kind == PlainDataLayout::Slow) {
@@ -227,9 +262,7 @@ bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value, const TimeFi
         r.dataText = FixedText(raw, negative, layout.decimals,
                                negative ? layout.widthNegative : layout.width);
     }
-    const double magnitude = range.scaleDivides ? static_cast<double>(raw) / range.scale
-                                                : static_cast<double>(raw) * range.scale;
-    r.value = static_cast<float>(negative ? -magnitude : magnitude);
+    r.value = QuickValue(range, raw, negative);
     return range.known;
 }
 

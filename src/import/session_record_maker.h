@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace ostrel {
 
@@ -36,11 +37,32 @@ class SessionClock {
 
 class SessionRecordMaker {
   public:
+    // The range codes of a range table.
     SessionRecordMaker(std::uint32_t function, int table, bool isMain);
+    // No range codes yet: addExponent() gives them.
+    SessionRecordMaker(std::uint32_t function, bool isMain);
 
     // Fill every field of r for one value. Returns false when the range code
     // is not in the range table (the exponent is then 0).
-    bool fill(TRecord& r, const LoggerValue& value, const TimeField& time) const;
+    bool fill(TRecord& r, const LoggerValue& value) const;
+    bool fill(TRecord& r, const LoggerValue& value, const TimeField& time) const {
+        r.timeText = time;
+        return fill(r, value);
+    }
+    // The number alone, as fill() gives it.
+    float value(const LoggerValue& value) const {
+        const Range& range = m_ranges[value.range & 0x0F];
+        if (value.overload())
+            return range.overloadValue[value.negative() ? 1 : 0];
+        if (value.raw > 9999 || !range.quickValue)
+            return slowValue(value);
+        return QuickValue(range, value.raw, value.negative());
+    }
+
+    std::uint32_t function() const { return m_function; }
+    // The range code whose exponent is e: one already given, else the next
+    // free one; -1 when all 16 are taken.
+    int addExponent(int e);
 
   private:
     struct Range {
@@ -51,14 +73,25 @@ class SessionRecordMaker {
         PlainDataLayout layout;
         double scale = 1; // 10^|exponent - 3|, exact
         bool scaleDivides = false;
+        bool quickValue = false;     // the scale is an exact power of ten
+        float overloadValue[2] = {}; // of an overload, without and with the minus
     };
 
+    void setRange(int k, std::optional<int> exponent);
+    // The number of a count of four digits or fewer without overload.
+    static float QuickValue(const Range& range, unsigned raw, bool negative) {
+        const double magnitude = range.scaleDivides ? static_cast<double>(raw) / range.scale
+                                                    : static_cast<double>(raw) * range.scale;
+        return static_cast<float>(negative ? -magnitude : magnitude);
+    }
+    float slowValue(const LoggerValue& value) const;
     void fillSlow(TRecord& r, const LoggerValue& value, const Range& range) const;
 
     std::uint32_t m_function;
     bool m_temperature;
     std::array<char, 16> m_functionText{};
     std::array<Range, 16> m_ranges{};
+    int m_rangesGiven = 0; // by addExponent
 };
 
 } // namespace ostrel

@@ -2,14 +2,12 @@
 // The imported sessions: an ordered table of session lists, each the readings
 // of one logging session in the order the meter took them.
 
-#include "import/session_record.h"
+#include "import/session_list.h"
 
 #include <cstddef>
 #include <vector>
 
 namespace ostrel {
-
-using SessionList = std::vector<SessionPair>;
 
 // The table has room for this many sessions; downloads and files that
 // announce more are cut to it.
@@ -35,6 +33,14 @@ class SessionTable {
         std::size_t n = 0;
         for (const auto& s : m_sessions)
             n += s.size();
+        return n;
+    }
+
+    // Bytes the sessions hold for their pairs.
+    std::size_t heldBytes() const {
+        std::size_t n = 0;
+        for (const auto& s : m_sessions)
+            n += s.heldBytes();
         return n;
     }
 

@@ -226,12 +226,8 @@ void EncodeDisplay(LcdFrame& f, const DisplayContent& content, const DisplayLayo
 
 LcdFrame CompactFrame(const RawFrame& raw) {
     LcdFrame f;
-    for (int i = 0; i < 7; ++i)
-        f.b[i] = raw[2 + i];
-    for (int i = 0; i < 8; ++i)
-        f.b[7 + i] = raw[10 + i];
-    for (int i = 0; i < 5; ++i)
-        f.b[15 + i] = raw[19 + i];
+    for (std::size_t k = 0; k < f.b.size(); ++k)
+        f.b[k] = raw[RawIndexOfPayload(k)];
     return f;
 }
 
@@ -364,12 +360,8 @@ RawFrame EncodeFrame(const FrameContent& content) {
 
 RawFrame ExpandFrame(const LcdFrame& f) {
     RawFrame raw{};
-    for (int i = 0; i < 7; ++i)
-        raw[2 + i] = f.b[i];
-    for (int i = 0; i < 8; ++i)
-        raw[10 + i] = f.b[7 + i];
-    for (int i = 0; i < 5; ++i)
-        raw[19 + i] = f.b[15 + i];
+    for (std::size_t k = 0; k < f.b.size(); ++k)
+        raw[RawIndexOfPayload(k)] = f.b[k];
     return raw;
 }
 

@@ -20,6 +20,17 @@ struct LcdFrame {
 };
 
 LcdFrame CompactFrame(const RawFrame& raw);
+// Where LcdFrame byte k (0 … 19) lies in the raw frame: after the report
+// number of each of the three 9-byte reports and, in the first, one more byte.
+constexpr std::size_t RawIndexOfPayload(std::size_t k) {
+    return k < 7 ? 2 + k : (k < 15 ? 3 + k : 4 + k);
+}
+
+// The payload bytes each display is decoded from: DecodeFrame's main display
+// (its texts, function codes with the low-battery bit, exponent) depends on
+// these bytes of the LcdFrame alone, and so does its sub display on its own.
+inline constexpr std::array<std::uint8_t, 10> kMainDisplayBytes = {0, 1, 2, 3, 4, 5, 6, 12, 13, 14};
+inline constexpr std::array<std::uint8_t, 7> kSubDisplayBytes = {6, 7, 8, 9, 10, 11, 12};
 // The inverse of CompactFrame: the payload placed in a raw frame, every byte
 // the decoder does not read (report numbers included) zero.
 RawFrame ExpandFrame(const LcdFrame& f);

@@ -13,6 +13,8 @@ namespace ostrel {
 // The frame written in text, or nothing when text holds anything but hex digits
 // and blanks (space, tab, carriage return) or not exactly 54 digits.
 std::optional<RawFrame> ParseFrameHex(std::string_view text);
+// The same straight into frame; false (frame undefined) when text is no frame.
+bool ParseFrameHex(std::string_view text, RawFrame& frame);
 
 // The frame as 27 upper-case hex pairs separated by single spaces.
 std::string FormatFrameHex(const RawFrame& raw);

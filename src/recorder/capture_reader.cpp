@@ -2,7 +2,7 @@
 
 #include "base/line_reader.h"
 #include "recorder/frame_capture.h"
-#include "recorder/sampling.h"
+#include "recorder/frame_sampler.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 
 namespace ostrel {
 
-CaptureReadResult ReadCaptureSamples(const std::string& path, const CaptureFrame& frame,
-                                     const BadCaptureLine& badLine) {
+CaptureReadResult ReadCaptureFrames(const std::string& path, const CaptureRawFrame& frame,
+                                    const BadCaptureLine& badLine) {
     CaptureReadResult result;
     // A named pipe is read as a stream: opening it waits for its writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -36,12 +36,23 @@ CaptureReadResult ReadCaptureSamples(const std::string& path, const CaptureFrame
             continue;
         }
         ++result.frames;
-        const auto sample = SampleFromFrame(entry.frame, entry.timeText);
-        frame(sample ? &*sample : nullptr);
+        frame(entry.frame, entry.timeText);
     }
     ::close(fd);
     result.failed = lines.failed();
     return result;
+}
+
+CaptureReadResult ReadCaptureSamples(const std::string& path, const CaptureFrame& frame,
+                                     const BadCaptureLine& badLine) {
+    FrameSampler sampler;
+    RecordPair sample;
+    return ReadCaptureFrames(
+        path,
+        [&](const RawFrame& raw, std::string_view timeText) {
+            frame(sampler.sample(raw, timeText, sample) ? &sample : nullptr);
+        },
+        badLine);
 }
 
 } // namespace ostrel

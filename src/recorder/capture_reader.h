@@ -3,11 +3,13 @@
 // stream line by line: every frame becomes the sample the recorder would have
 // taken of it, with the line's time text, in a memory of one line.
 
+#include "link/frame_codec.h"
 #include "recorder/record.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace ostrel {
 
@@ -26,7 +28,14 @@ struct CaptureReadResult {
     std::uint64_t badLines = 0;
 };
 
+// Called for each frame of a capture with its line's time text (both valid
+// for the call only).
+using CaptureRawFrame = std::function<void(const RawFrame& frame, std::string_view timeText)>;
+
 // Read a capture file (a named pipe as a stream). Blank lines are skipped.
+CaptureReadResult ReadCaptureFrames(const std::string& path, const CaptureRawFrame& frame,
+                                    const BadCaptureLine& badLine = {});
+// The same with the sample of each frame.
 CaptureReadResult ReadCaptureSamples(const std::string& path, const CaptureFrame& frame,
                                      const BadCaptureLine& badLine = {});
 

@@ -10,11 +10,11 @@ namespace {
 
 constexpr std::size_t kMaxTimeText = 15;
 
-bool IsTimeTextChar(char c) {
+inline bool IsTimeTextChar(char c) {
     return (c >= '0' && c <= '9') || c == ' ' || c == ':' || c == '.';
 }
 
-bool IsBlankChar(char c) {
+inline bool IsBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
@@ -39,7 +39,7 @@ std::string CaptureLine(std::string_view timeText, const RawFrame& frame) {
 }
 
 CaptureLineKind ParseCaptureLine(std::string_view line, CaptureEntry& entry) {
-    if (std::all_of(line.begin(), line.end(), IsBlankChar))
+    if (std::all_of(line.begin(), line.end(), [](char c) { return IsBlankChar(c); }))
         return CaptureLineKind::Blank;
     std::string_view timeText;
     std::string_view hex = line;
@@ -47,14 +47,15 @@ CaptureLineKind ParseCaptureLine(std::string_view line, CaptureEntry& entry) {
         timeText = line.substr(0, tab);
         hex = line.substr(tab + 1);
         if (timeText.size() > kMaxTimeText ||
-            !std::all_of(timeText.begin(), timeText.end(), IsTimeTextChar))
+            !std::all_of(timeText.begin(), timeText.end(),
+                         [](char c) { return IsTimeTextChar(c); }))
             return CaptureLineKind::Bad;
     }
-    const auto frame = ParseFrameHex(hex);
-    if (!frame)
-        return CaptureLineKind::Bad;
+    RawFrame frame;
+    if (!ParseFrameHex(hex, frame))
+        return CaptureLineKind::Bad; // the entry stays as it was
+    entry.frame = frame;
     entry.timeText.assign(timeText);
-    entry.frame = *frame;
     return CaptureLineKind::Frame;
 }
 

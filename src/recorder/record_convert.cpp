@@ -51,6 +51,22 @@ void ConvertWriter::appendEntry(const std::uint8_t* entry) {
     }
 }
 
+bool ConvertWriter::append(FrameSampler& sampler, const RawFrame& frame,
+                           std::string_view timeText) {
+    if (m_kind == ConvertOutput::Csv) {
+        if (!sampler.appendExportLine(frame, timeText, m_count, m_text))
+            return false;
+        if (m_text.size() >= kTextFlushSize)
+            flushText();
+    } else {
+        if (!sampler.sample(frame, timeText, m_pair))
+            return false;
+        m_records.append(m_pair);
+    }
+    ++m_count;
+    return true;
+}
+
 bool ConvertWriter::commit(bool durable) {
     if (!m_open)
         return false;
@@ -110,13 +126,13 @@ CaptureConvertResult ConvertCaptureFile(const std::string& input, const std::str
     CaptureConvertResult result;
     ConvertWriter writer(kind);
     bool outputFailed = false;
-    const CaptureReadResult read = ReadCaptureSamples(
+    FrameSampler sampler;
+    const CaptureReadResult read = ReadCaptureFrames(
         input,
-        [&](const RecordPair* sample) {
+        [&](const RawFrame& frame, std::string_view timeText) {
             if (!writer.isOpen() && !outputFailed)
                 outputFailed = !writer.open(output);
-            if (sample)
-                writer.append(*sample);
+            writer.append(sampler, frame, timeText);
         },
         badLine);
     if (!read.opened) {

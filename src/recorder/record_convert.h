@@ -7,6 +7,7 @@
 
 #include "base/atomic_file.h"
 #include "recorder/capture_reader.h"
+#include "recorder/frame_sampler.h"
 #include "recorder/record_file.h"
 
 #include <cstdint>
@@ -29,6 +30,9 @@ class ConvertWriter {
     bool isOpen() const { return m_open; }
     void append(const RecordPair& pair);
     void appendEntry(const std::uint8_t* entry); // a 169-byte entry image
+    // The sample of a raw frame, as sampler takes it; false (nothing
+    // written) when the recorder refuses the reading.
+    bool append(FrameSampler& sampler, const RawFrame& frame, std::string_view timeText);
     // durable: flush to the disk first (see AtomicFile::commit).
     bool commit(bool durable = false);
     std::int64_t count() const { return m_count; }

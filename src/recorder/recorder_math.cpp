@@ -138,23 +138,10 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
         }
     };
     for (std::int64_t b = 0; b < n; b += step) {
-        const std::int64_t end = std::min(b + step, n);
-        std::int64_t largest = b;
-        std::int64_t smallest = b;
-        for (std::int64_t i = b + 1; i < end; ++i) {
-            const float v = values[static_cast<std::size_t>(i)];
-            if (v > values[static_cast<std::size_t>(largest)])
-                largest = i;
-            if (v < values[static_cast<std::size_t>(smallest)])
-                smallest = i;
-        }
-        if (smallest <= largest) {
-            append(smallest);
-            append(largest);
-        } else {
-            append(largest);
-            append(smallest);
-        }
+        const auto [smallest, largest] = BlockExtremes(values.subspan(
+            static_cast<std::size_t>(b), static_cast<std::size_t>(std::min(step, n - b))));
+        append(b + std::min(smallest, largest));
+        append(b + std::max(smallest, largest));
     }
     // The sample may be hidden behind an equal value earlier in its block: use
     // that value's point. Else (the dropped last sample) the nearest plotted point.
@@ -179,6 +166,18 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
     if (!minFound && !d.positions.empty())
         d.minPoint = nearest(minPosition);
     return d;
+}
+
+BlockExtremesResult BlockExtremes(std::span<const float> block) {
+    BlockExtremesResult r;
+    for (std::size_t i = 1; i < block.size(); ++i) {
+        const float v = block[i];
+        if (v > block[static_cast<std::size_t>(r.largest)])
+            r.largest = static_cast<std::int64_t>(i);
+        if (v < block[static_cast<std::size_t>(r.smallest)])
+            r.smallest = static_cast<std::int64_t>(i);
+    }
+    return r;
 }
 
 std::vector<float> MainValues(const SampleBuffer& buffer) {

@@ -102,6 +102,14 @@ struct Decimation {
 Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
                     std::int64_t minPosition);
 
+// The positions of the first smallest and the first largest value of a block
+// (not empty).
+struct BlockExtremesResult {
+    std::int64_t smallest = 0;
+    std::int64_t largest = 0;
+};
+BlockExtremesResult BlockExtremes(std::span<const float> block);
+
 // The main values of a buffer, in order (the input of Decimate).
 std::vector<float> MainValues(const SampleBuffer& buffer);
 

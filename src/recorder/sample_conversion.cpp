@@ -191,13 +191,8 @@ std::string SampleTimeText(std::chrono::system_clock::time_point when) {
                             static_cast<int>((ms + 1000) % 1000 / 100));
 }
 
-std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::string_view timeText) {
-    const DisplayReading& m = snapshot.main;
-    const DisplayReading& s = snapshot.sub;
+std::optional<TBRecord> ConvertMainDisplay(const DisplayReading& m, std::string_view timeText) {
     const auto c = static_cast<std::uint32_t>(m.function);
-    const auto cs = static_cast<std::uint32_t>(s.function);
-
-    // Main display.
     const std::string t = CleanText(m, IsMainTemperature(c));
     if (t == ".")
         return std::nullopt;
@@ -228,15 +223,17 @@ std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::strin
     } else {
         return std::nullopt;
     }
+    TBRecord record;
+    FillRecord(record, m, t, timeText, ToFloat(v));
+    return record;
+}
 
-    RecordPair pair;
-    pair.hasSub = cs != 0 ? 1 : 0;
-    FillRecord(pair.main, m, t, timeText, ToFloat(v));
-
-    // Sub display.
+std::optional<TBRecord> ConvertSubDisplay(const DisplayReading& s, std::string_view timeText) {
+    const auto cs = static_cast<std::uint32_t>(s.function);
+    TBRecord record;
     if (cs == 0) {
-        FillRecord(pair.sub, s, s.valueText, timeText, 0.0f);
-        return pair;
+        FillRecord(record, s, s.valueText, timeText, 0.0f);
+        return record;
     }
     const std::string ts = CleanText(s, cs == 0x4020 || cs == 0x4040);
     if (ts == ".")
@@ -260,7 +257,23 @@ std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::strin
                 vs = sign * 2510.0;
         }
     }
-    FillRecord(pair.sub, s, ts, timeText, ToFloat(vs));
+    FillRecord(record, s, ts, timeText, ToFloat(vs));
+    return record;
+}
+
+std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::string_view timeText) {
+    // Each display's record depends on that display alone; either one can
+    // refuse the sample.
+    std::optional<TBRecord> main = ConvertMainDisplay(snapshot.main, timeText);
+    if (!main)
+        return std::nullopt;
+    std::optional<TBRecord> sub = ConvertSubDisplay(snapshot.sub, timeText);
+    if (!sub)
+        return std::nullopt;
+    RecordPair pair;
+    pair.hasSub = snapshot.sub.function != 0 ? 1 : 0;
+    pair.main = *main;
+    pair.sub = *sub;
     return pair;
 }
 

@@ -25,6 +25,13 @@ std::string SampleTimeText(std::chrono::system_clock::time_point when);
 // firstLabelField and secondLabelField of the snapshot.
 std::optional<RecordPair> ConvertSample(const MeterReading& snapshot, std::string_view timeText);
 
+// The two halves of ConvertSample: the record of the main display, or
+// nothing when it refuses the sample; the same for the sub display (whose
+// function code 0 gives its record as read). The has-sub byte is 1 when the
+// sub display's function code is not 0.
+std::optional<TBRecord> ConvertMainDisplay(const DisplayReading& main, std::string_view timeText);
+std::optional<TBRecord> ConvertSubDisplay(const DisplayReading& sub, std::string_view timeText);
+
 // Strict decimal number: optional sign, digits with at most one ".", at least
 // one digit, optional exponent "E"/"e" with optional sign and digits. Returns
 // false for anything else (blanks, "inf", hexadecimal, trailing characters).

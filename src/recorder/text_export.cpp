@@ -104,26 +104,49 @@ void AppendFields(std::string& out, const Fields& f, std::string_view unit) {
     }
 }
 
-void AppendLine(std::string& out, const RecordView& main, bool hasSub, const RecordView& sub,
-                std::int64_t position) {
-    const std::size_t start = out.size();
+// The fields of one display. The sub unit field is the sub record's unit
+// text as stored.
+void AppendDisplay(std::string& out, const RecordView& r, bool isMain) {
+    const Fields f = DisplayFields(r, isMain);
+    AppendFields(out, f, isMain ? f.unit : r.unit);
+}
+
+void AppendLineStart(std::string& out, std::int64_t position, std::string_view time) {
     char number[24];
     const auto [end, ec] = std::to_chars(number, number + sizeof number, position + 1);
     (void)ec;
     out.append(number, end);
     out += ',';
-    out += main.time;
-    const Fields m = DisplayFields(main, true);
-    AppendFields(out, m, m.unit);
-    // The sub unit field is the sub record's unit text as stored.
+    out += time;
+}
+
+void AppendLine(std::string& out, const RecordView& main, bool hasSub, const RecordView& sub,
+                std::int64_t position) {
+    const std::size_t start = out.size();
+    AppendLineStart(out, position, main.time);
+    AppendDisplay(out, main, true);
     if (hasSub)
-        AppendFields(out, DisplayFields(sub, false), sub.unit);
+        AppendDisplay(out, sub, false);
     // A line is a sample: no stored text may break it.
     BlankControlCharacters(out, start);
     out += "\r\n";
 }
 
 } // namespace
+
+void AppendExportFields(std::string& out, const TBRecord& record, bool isMain) {
+    AppendDisplay(out, ViewOf(record), isMain);
+}
+
+void AppendExportLine(std::string& out, std::int64_t position, std::string_view time,
+                      std::string_view mainFields, std::string_view subFields) {
+    const std::size_t start = out.size();
+    AppendLineStart(out, position, time);
+    out += mainFields;
+    out += subFields;
+    BlankControlCharacters(out, start);
+    out += "\r\n";
+}
 
 void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position) {
     AppendLine(out, ViewOf(pair.main), pair.hasSub != 0, ViewOf(pair.sub), position);

@@ -18,6 +18,11 @@ inline constexpr std::string_view kExportHeader =
 void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position);
 // The same from a 169-byte entry image, without reading it into a pair.
 void AppendExportLine(std::string& out, const std::uint8_t* entry, std::int64_t position);
+// The same put together from the fields of each display (AppendExportFields;
+// subFields empty without a sub display) and the time text.
+void AppendExportFields(std::string& out, const TBRecord& record, bool isMain);
+void AppendExportLine(std::string& out, std::int64_t position, std::string_view time,
+                      std::string_view mainFields, std::string_view subFields);
 
 // Pages firstPage … lastPageOfRange of a buffer, each clamped to 1 … last page
 // (an empty range after clamping gives the header only).

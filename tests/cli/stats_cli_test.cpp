@@ -159,10 +159,10 @@ TEST(StatsCliTest, ASessionFileGivesABlockPerSession) {
         const auto& block = json["sessions"][k];
         EXPECT_EQ(block["session"], k + 1);
         std::vector<Stored> main, sub;
-        for (const SessionPair& p : file.table.session(k)) {
-            main.push_back(Of(p.main, p.main));
-            if (p.sub)
-                sub.push_back(Of(*p.sub, p.main));
+        for (SessionList::Reader p(file.table.session(k)); p.next();) {
+            main.push_back(Of(p.main(), p.main()));
+            if (p.sub())
+                sub.push_back(Of(*p.sub(), p.main()));
         }
         ExpectFigures(block["main"], main);
         ExpectFigures(block["sub"], sub);

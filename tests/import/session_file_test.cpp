@@ -39,7 +39,7 @@ SessionPair Pair(TRecord main, TRecord sub) {
     SessionPair p;
     p.hasSub = 1;
     p.main = main;
-    p.sub = std::make_unique<TRecord>(sub);
+    p.sub = sub;
     return p;
 }
 
@@ -126,35 +126,16 @@ TEST_F(SessionFiles, SaveReplacesOnlyWhenComplete) {
         EXPECT_EQ(entry.path().extension(), ".slr") << entry.path();
 }
 
-// Writes what a decoding makes straight into a session file and a text export.
-class FileSink final : public SessionSink {
-  public:
-    FileSink(SessionFileWriter& slr, SessionExportFile& csv) : m_slr(slr), m_csv(csv) {}
-    void begin(std::size_t sessions) override { m_slr.count(sessions); }
-    void beginSession(std::size_t, std::size_t readings) override {
-        m_slr.count(readings);
-        m_item = 0;
-    }
-    void reading(const TRecord& main, const TRecord* sub) override {
-        m_slr.pair(main, sub);
-        m_csv.add(++m_item, main, sub);
-    }
-
-  private:
-    SessionFileWriter& m_slr;
-    SessionExportFile& m_csv;
-    std::size_t m_item = 0;
-};
-
-TEST_F(SessionFiles, StreamedDecodingWritesWhatTheTableHolds) {
-    // Several megabytes, so that the files are written in many pieces behind the decoding.
+TEST(SessionOutputThread, FilesMadeInPiecesHoldWhatTheTableHolds) {
+    // Several megabytes of sessions, so that the files are made in many
+    // pieces on helper threads and written in order.
     std::vector<LoggerSessionData> sessions;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         LoggerSessionData s{static_cast<std::uint8_t>(k == 1 ? 1 : 2),
                             0,
                             static_cast<std::uint8_t>(k == 1 ? 0x83 : 0x03),
                             {}};
-        for (std::size_t i = 0; i < 20000; ++i) {
+        for (std::size_t i = 0; i < (k == 2 ? 0u : 20000u); ++i) {
             LoggerValue v;
             v.raw = static_cast<std::uint16_t>((i * 7 + k) % 10000);
             v.range = static_cast<std::uint8_t>(i % 3);
@@ -164,26 +145,20 @@ TEST_F(SessionFiles, StreamedDecodingWritesWhatTheTableHolds) {
         sessions.push_back(s);
     }
     const auto image = *BuildLoggerImage(sessions);
-    const SessionDecodeResult table = DecodeLoggerImage(image.data(), image.size());
-    ASSERT_TRUE(SaveSessionFile(path("table.slr"), table.table));
-    ASSERT_TRUE(WriteSessionExport(path("table.csv"), table.table, 1, 3));
-
-    SessionFileWriter slr;
-    SessionExportFile csv;
-    ASSERT_TRUE(slr.open(path("stream.slr")));
-    ASSERT_TRUE(csv.open(path("stream.csv")));
-    FileSink sink(slr, csv);
-    const SessionDecodeResult streamed = DecodeLoggerImage(image.data(), image.size(), sink);
-    EXPECT_TRUE(streamed.table.empty());
-    EXPECT_EQ(streamed.notices, table.notices);
-    ASSERT_TRUE(slr.commit(false));
-    ASSERT_TRUE(csv.commit(false));
-
-    const auto bytes = ReadAll(path("stream.slr"));
+    const SessionTable table = DecodeLoggerImage(image.data(), image.size()).table;
+    const fs::path dir =
+        fs::temp_directory_path() / ("ostrel_pieces_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ASSERT_TRUE(SaveSessionFile((dir / "a.slr").string(), table));
+    const auto bytes = ReadAll((dir / "a.slr").string());
     EXPECT_GT(bytes.size(), 3u << 20);
-    EXPECT_EQ(bytes, ReadAll(path("table.slr")));
-    EXPECT_EQ(bytes, SessionFileBytes(table.table));
-    EXPECT_EQ(ReadAll(path("stream.csv")), ReadAll(path("table.csv")));
+    EXPECT_EQ(bytes, SessionFileBytes(table));
+    for (const auto& [first, last] : {std::pair{1L, 4L}, {2L, 3L}, {3L, 3L}, {4L, 1L}}) {
+        ASSERT_TRUE(WriteSessionExport((dir / "a.csv").string(), table, first, last));
+        const auto text = ReadAll((dir / "a.csv").string());
+        EXPECT_EQ(std::string(text.begin(), text.end()), SessionExportText(table, first, last));
+    }
+    fs::remove_all(dir);
 }
 
 TEST(SessionFileParse, DamagedFilesKeepWhatWasRead) {

@@ -14,7 +14,7 @@ SessionPair Reading(float value, std::size_t i, const float* sub = nullptr) {
     StoreField(p.main.dataText, std::to_string(value));
     if (sub) {
         p.hasSub = 1;
-        p.sub = std::make_unique<TRecord>();
+        p.sub.emplace();
         p.sub->value = *sub;
         StoreField(p.sub->timeText, "t" + std::to_string(i));
     }
@@ -47,21 +47,15 @@ TEST(SessionPage, LongSessionsAreDecimatedToTwoPointsPerBlock) {
     }
     // Never more than 12,288 points, whatever the length.
     for (std::size_t n : {12286u, 12287u, 12288u, 16383u, 16384u, 20479u, 65537u}) {
-        SessionList list(n);
-        for (std::size_t i = 0; i < n; ++i)
-            list[i].main.value = Ramp(i);
-        EXPECT_LE(PlotSessionPage(list, false, {}).points(), 12288u) << n;
+        EXPECT_LE(PlotSessionPage(Session(n, Ramp), false, {}).points(), 12288u) << n;
     }
 }
 
 TEST(SessionPage, EachBlockGivesItsFirstSmallestAndFirstLargestInOrder) {
     // Blocks of 2 (n = 8192): the pair (5, 5) lists its first reading twice;
     // (9, 1) lists the smaller, later one first... in position order.
-    SessionList list = Session(8192, [](std::size_t) { return 5.0f; });
-    list[2].main.value = 9;
-    list[3].main.value = 1;
-    list[4].main.value = 1;
-    list[5].main.value = 1;
+    const SessionList list = Session(
+        8192, [](std::size_t i) { return i == 2 ? 9.0f : (i >= 3 && i <= 5 ? 1.0f : 5.0f); });
     const SessionPagePlot plot = PlotSessionPage(list, false, {});
     ASSERT_EQ(plot.points(), 8192u);
     EXPECT_EQ(plot.readingAt(0), 0);
@@ -141,7 +135,7 @@ TEST(SessionPage, CellTexts) {
     d.main.function = nFunc_DcV;
     StoreField(d.main.functionText, "V [DC]");
     d.hasSub = 1;
-    d.sub = std::make_unique<TRecord>(ohm);
+    d.sub = ohm;
     StoreField(d.sub->unitText, "");
     StoreField(d.sub->functionText, "Hz");
     d.sub->function = nFunc_Hz;

@@ -357,7 +357,6 @@ bool TFormImport::AddSessionPage() {
     tab->setObjectName(QStringLiteral("ts") + caption);
     auto* grid = new QTableView(tab);
     grid->setObjectName(QStringLiteral("StrGrid") + QString::number(m_tabCounter));
-    grid->setModel(new SessionTableModel(m_table.session(session), grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -371,6 +370,9 @@ bool TFormImport::AddSessionPage() {
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->setWordWrap(false);
+    // The model comes last: the headers set up before it never go through
+    // millions of rows.
+    grid->setModel(new SessionTableModel(m_table.session(session), grid));
     // As wide as its four columns, a vertical scroll bar and 10 pixels.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     grid->setFixedWidth(4 * kColumnWidth + scrollBar + 10);
@@ -423,9 +425,9 @@ void TFormImport::ShowPage(int page) {
     if (!m_plot.subChosen)
         rbtnMainData->setChecked(true);
     for (int j = 0; j < m_points; ++j) {
-        const auto r = static_cast<std::size_t>(m_plot.readingAt(j));
-        PEGraph->setYData(j, m_plot.values[static_cast<std::size_t>(j)]);
-        const std::string_view time = FieldView(list[r].main.timeText);
+        const auto k = static_cast<std::size_t>(j);
+        PEGraph->setYData(j, m_plot.values[k]);
+        const std::string_view time = FieldView(m_plot.labels[k]);
         PEGraph->setPointLabel(
             j, QString::fromLatin1(time.data(), static_cast<qsizetype>(time.size())));
     }
@@ -483,8 +485,7 @@ void TFormImport::CursorReadout() {
         pnlMainDataTime->setText(cell(row, kColumnTime));
         pnlMainDataRdg->setText(cell(row, kColumnMain));
         const SessionList& list = m_table.session(static_cast<std::size_t>(m_shownPage));
-        const SessionPair& pair = list[static_cast<std::size_t>(r)];
-        if (pair.hasSub && pair.sub) {
+        if (list.hasSub(static_cast<std::size_t>(r))) {
             pnlSubDataTime->setText(cell(row, kColumnTime));
             pnlSubDataRdg->setText(cell(row, kColumnSub));
         } else {
