@@ -1,6 +1,5 @@
 // TFormImport: Export (text of sessions, images of the shown page, printed
 // pages) through the graph export dialog.
-#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "import/session_export.h"
@@ -8,7 +7,6 @@
 #include "recorder/ui/export_dialog.h"
 #include "recorder/ui/graph_adapter.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QPainter>
 #include <QPrinter>
@@ -31,13 +29,14 @@ QSize MetafilePixels(int width, int height) {
 
 void TFormImport::sbtnExportClick() {
     TDlgExportForm* dialog = m_services.exportDialog;
-    if (m_empty || BusyFlag() || !dialog)
+    if (!m_engine.enables().hasData || !dialog)
         return;
-    dialog->prepareForPages(std::max(m_pageCount, 1));
+    dialog->prepareForPages(std::max(m_engine.pageCount(), 1));
     if (runModal(*dialog) != QDialog::Accepted)
         return;
     const ExportRequest request = dialog->request();
-    const ExportPlan plan = PlanPageExport(request, m_currentPage + 1, m_pageCount);
+    const ExportPlan plan =
+        PlanPageExport(request, m_engine.currentPage() + 1, m_engine.pageCount());
     if (plan.message != 0) {
         ShowNumberedMessage(this, kErrorCaption, plan.message);
         return;
@@ -62,14 +61,13 @@ void TFormImport::exportText(const ExportRequest& request, const PageSpan& pages
     const QString path = QString::fromStdString(request.fileName);
     const std::string name = QFile::encodeName(path).toStdString();
     setCursor(Qt::WaitCursor);
-    BusyFlag() = true;
-    RefreshButtons();
-    RefreshMenus();
-    const bool written = runLetting(
-        [&] { return WriteSessionExport(name, m_table, pages.first, pages.last, true); });
-    BusyFlag() = false;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(true);
+    bool written = false;
+    LongWork work;
+    work.runLettingEvents([&](WorkProgress&) {
+        written = WriteSessionExport(name, m_engine.sessions(), pages.first, pages.last, true);
+    });
+    setBusy(false);
     unsetCursor();
     if (!written) {
         // The window's data is untouched; an earlier file of that name too.
@@ -90,7 +88,6 @@ void TFormImport::exportImage(const ExportRequest& request, const PageSpan& page
     bool saved = true;
     for (int p = pages.first; p <= pages.last; ++p) {
         ShowPage(p - 1);
-        QApplication::processEvents();
         PEGraph->replotNow();
         if (request.type == ExportType::BitMap) {
             if (action == ExportAction::ImageToClipboard)
@@ -105,7 +102,7 @@ void TFormImport::exportImage(const ExportRequest& request, const PageSpan& page
                 saved = PEGraph->saveSvg(path, size, kScreenDpi) && saved;
         }
     }
-    ShowPage(m_currentPage);
+    ShowPage(m_engine.currentPage());
     if (!saved)
         ShowNumberedMessage(this, kErrorCaption, kMsgFileSaveError);
 }
@@ -125,7 +122,6 @@ void TFormImport::printPages(const PageSpan& pages) {
     // One sheet per page, in black on white; the window's colours come back after each.
     for (int p = pages.first; p <= pages.last; ++p) {
         ShowPage(p - 1);
-        QApplication::processEvents();
         PEGraph->setViewingStyle(GraphAdapter::ViewingStyle::Monochrome);
         PEGraph->replotNow();
         PEGraph->paintOn(painter, QRectF(painter.viewport()));
@@ -135,7 +131,7 @@ void TFormImport::printPages(const PageSpan& pages) {
             printer.newPage();
     }
     painter.end();
-    ShowPage(m_currentPage);
+    ShowPage(m_engine.currentPage());
 }
 
 } // namespace ostrel

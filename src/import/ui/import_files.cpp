@@ -1,7 +1,6 @@
 // TFormImport: Save As and Open of session files (".slr"). Both read or
-// write on a helper thread while the window's events run; the busy flag keeps
-// the window's data commands away meanwhile.
-#include "base/busy_flag.h"
+// write through a LongWork while the window's events run; the busy flag
+// keeps the window's data commands away meanwhile.
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
@@ -9,22 +8,28 @@
 #include "import/ui/import_form.h"
 #include "recorder/ui/save_file_chooser.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
-#include <atomic>
 #include <climits>
 
 namespace ostrel {
 namespace {
 
-int ToInt(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
+// Pairs between two progress reports: a report costs a look at the clock.
+constexpr std::size_t kReportEvery = 1024;
+
+int ToInt(std::int64_t n) {
+    return static_cast<int>(std::clamp<std::int64_t>(n, 0, INT_MAX));
+}
+
+// "Reading Data : i of n".
+QString CounterLine(std::int64_t done, std::int64_t total) {
+    return QString::fromStdString(
+        FormatText(7122, {std::to_string(ToInt(done)), std::to_string(ToInt(total))}));
 }
 
 } // namespace
@@ -35,7 +40,7 @@ QString TFormImport::sessionFilter() {
 }
 
 void TFormImport::sbtnSaveClick() {
-    if (m_empty || BusyFlag())
+    if (!m_engine.enables().hasData)
         return;
     SaveFileRequest request;
     request.owner = this;
@@ -47,34 +52,30 @@ void TFormImport::sbtnSaveClick() {
         return;
     const std::string name = QFile::encodeName(path).toStdString();
     setCursor(Qt::WaitCursor);
-    BusyFlag() = true;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(true);
     // The window's only copy of a download: flushed to the disk before it
     // replaces an earlier file.
-    const bool saved = runLetting([this, &name] { return SaveSessionFile(name, m_table, true); });
-    BusyFlag() = false;
+    bool saved = false;
+    LongWork work;
+    work.runLettingEvents([this, &name, &saved](WorkProgress&) {
+        saved = SaveSessionFile(name, m_engine.sessions(), true);
+    });
     unsetCursor();
     if (!saved) {
-        RefreshButtons();
-        RefreshMenus();
+        setBusy(false);
         ShowNumberedMessage(this, kErrorCaption, 9005);
         return;
     }
-    m_empty = false;
-    m_saved = true;
-    RefreshButtons();
-    RefreshMenus();
+    m_engine.markSaved();
+    setBusy(false);
 }
 
 void TFormImport::sbtnOpenClick() {
-    if (BusyFlag() || m_run)
+    if (m_engine.busy() || importRunning())
         return;
     const QString path = chooseOpenFile(this);
     if (path.isEmpty())
         return;
-    QCoreApplication::processEvents();
-    const std::string name = QFile::encodeName(path).toStdString();
     {
         QFile probe(path);
         if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
@@ -83,50 +84,55 @@ void TFormImport::sbtnOpenClick() {
         }
     }
     setCursor(Qt::WaitCursor);
-    TMsgForm* dialog = m_services.progress;
-    std::atomic<bool> aborted{false};
-    QMetaObject::Connection abortConnection;
-    if (dialog) {
-        dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
-        dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8005));
-        dialog->Label1->clear();
-        dialog->ProgressBar->setRange(0, 64);
-        dialog->ProgressBar->setValue(0);
-        dialog->bbtnAbort->setEnabled(true);
-        abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
-        dialog->showOver(this);
-    }
-    BusyFlag() = true;
+    showOpenProgress();
+    m_engine.setBusy(true);
     clearWindow();
 
-    // The reader reports into these; the window shows them every 50 ms.
-    std::atomic<std::size_t> position{0}, count{0};
-    QTimer shown;
-    shown.setInterval(50);
-    connect(&shown, &QTimer::timeout, this, [&] {
-        if (!dialog)
-            return;
-        const std::size_t n = count, i = position;
-        dialog->ProgressBar->setRange(0, std::max(ToInt(n), 1));
-        dialog->ProgressBar->setValue(ToInt(i));
-        dialog->Label1->setText(QText(7122).replace(
-            QStringLiteral("%d of %d"), QStringLiteral("%1 of %2").arg(ToInt(i)).arg(ToInt(n))));
-    });
-    shown.start();
+    const std::string name = QFile::encodeName(path).toStdString();
     SessionFileResult file;
-    runLetting([&] {
-        file = OpenSessionFile(name, [&](std::size_t, std::size_t i, std::size_t n) {
-            position.store(i, std::memory_order_relaxed);
-            count.store(n, std::memory_order_relaxed);
-            return !aborted.load(std::memory_order_relaxed);
-        });
-        return true;
+    LongWork work;
+    TMsgForm* dialog = m_services.progress;
+    if (dialog)
+        connect(dialog, &TMsgForm::aborted, &work, &LongWork::cancel);
+    connect(&work, &LongWork::progressed, this, [dialog, &work] {
+        const WorkProgress* progress = work.progress();
+        if (!dialog || !progress)
+            return;
+        dialog->ProgressBar->setRange(0, std::max(ToInt(progress->total()), 1));
+        dialog->ProgressBar->setValue(ToInt(progress->done()));
+        dialog->Label1->setText(CounterLine(progress->done(), progress->total()));
     });
-    shown.stop();
+    work.runLettingEvents([&name, &file](WorkProgress& progress) {
+        file = OpenSessionFile(name, [&progress](std::size_t, std::size_t i, std::size_t n) {
+            if (i % kReportEvery == 0 || i == n)
+                progress.report(static_cast<std::int64_t>(i), static_cast<std::int64_t>(n));
+            return !progress.cancelled();
+        });
+    });
+    // An Abort at any time before here keeps nothing of the file.
+    if (!m_engine.busy())
+        file.status = SessionFileStatus::Cancelled;
+    opened(std::move(file));
+}
+
+void TFormImport::showOpenProgress() {
+    TMsgForm* dialog = m_services.progress;
+    if (!dialog)
+        return;
+    dialog->MsgPanel->setStyleSheet(QStringLiteral("color: red;"));
+    dialog->MsgPanel->setText(QNumberedLine(kWarningCaption, 8005));
+    dialog->Label1->clear();
+    dialog->ProgressBar->setRange(0, 64);
+    dialog->ProgressBar->setValue(0);
+    dialog->bbtnAbort->setEnabled(true);
+    dialog->showOver(this);
+}
+
+void TFormImport::opened(SessionFileResult file) {
+    TMsgForm* dialog = m_services.progress;
     if (dialog) {
         dialog->ProgressBar->setValue(dialog->ProgressBar->maximum());
         dialog->bbtnAbort->setEnabled(false);
-        disconnect(abortConnection);
     }
     auto hideDialog = [dialog] {
         if (!dialog)
@@ -145,14 +151,9 @@ void TFormImport::sbtnOpenClick() {
             ShowNumberedMessage(this, kErrorCaption, 9004);
         return;
     }
-    m_table = std::move(file.table);
-    addPages();
+    addPages(std::move(file.table), true);
     hideDialog();
-    m_empty = false;
-    m_saved = true;
-    BusyFlag() = false;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(false);
     unsetCursor();
     if (file.messageId != 0) {
         // A damaged file: what it held is shown, and what was cut is said.
