@@ -11,21 +11,24 @@ namespace {
 constexpr int kPermissionHint = 9101;
 }
 
-void AddSimulateOption(CLI::App& command, std::optional<std::string>& simulation) {
+void AddCableOptions(CLI::App& command, CableChoice& choice) {
     command
         .add_option_function<std::string>(
             "--simulate",
-            [&simulation](const std::string& value) {
-                simulation = value.empty() ? "default" : value;
+            [&choice](const std::string& value) {
+                choice.simulation = value.empty() ? "default" : value;
             },
             "Use the simulated meter instead of the cable: " + SimulationSyntaxHelp())
         ->expected(0, 1)
         ->default_str("default");
+    command.add_option_function<std::string>(
+        "--device", [&choice](const std::string& value) { choice.device = value; },
+        "The adapter cable to use, by its device path or serial number (ostrel-cli info lists "
+        "them); without it, the first one that opens");
 }
 
-std::unique_ptr<HidBackend> MakeBackend(const std::optional<std::string>& simulation,
-                                        std::string* error) {
-    return CreateHidBackend(simulation, error);
+std::unique_ptr<HidBackend> MakeBackend(const CableChoice& choice, std::string* error) {
+    return CreateHidBackend(choice.simulation, choice.device, error);
 }
 
 std::string CableNotFoundMessage(bool permissionDenied) {

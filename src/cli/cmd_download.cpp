@@ -1,4 +1,4 @@
-// ostrel-cli download [--simulate[=…]] [-o OUT.slr] [--csv OUT.csv] [--image OUT.bin]:
+// ostrel-cli download [--simulate[=…]] [--device D] [-o OUT.slr] [--csv OUT.csv] [--image OUT.bin]:
 // read the meter's logger memory over the cable and turn it into sessions.
 #include "base/string_table.h"
 #include "cli/cable_access.h"
@@ -16,14 +16,14 @@ namespace ostrel::cli {
 namespace {
 
 struct DownloadOptions {
-    std::optional<std::string> simulate;
+    CableChoice cable;
     SessionOutputs outputs;
     std::optional<std::string> image;
 };
 
 int Download(const DownloadOptions& options) {
     std::string error;
-    auto backend = MakeBackend(options.simulate, &error);
+    auto backend = MakeBackend(options.cable, &error);
     if (!backend) {
         std::cerr << error << '\n';
         return kExitFailure;
@@ -80,7 +80,7 @@ CommandRegistrar registrar([](CLI::App& app) {
     auto slr = std::make_shared<std::string>();
     auto csv = std::make_shared<std::string>();
     auto image = std::make_shared<std::string>();
-    AddSimulateOption(*cmd.app, options->simulate);
+    AddCableOptions(*cmd.app, options->cable);
     auto* slrOption = cmd.output("-o,--output", *slr, "session file to write (.slr)");
     auto* csvOption = cmd.output("--csv", *csv, "text export of all sessions to write");
     auto* imageOption =

@@ -1,13 +1,16 @@
 // ostrel-cli read: link to the meter as the acquisition thread does and print
 // each new reading, as text, comma-separated values, JSON lines, or raw: the
-// display answer itself, a capture that convert turns into record files.
+// display answer itself, a capture that convert turns into record files. With
+// --mqtt each reading also goes to an MQTT broker.
 #include "base/atomic_file.h"
+#include "base/iso_time.h"
 #include "base/string_table.h"
 #include "base/visible_text.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
 #include "cli/file_checks.h"
 #include "cli/live_link.h"
+#include "cli/mqtt_output.h"
 #include "cli/standard_output.h"
 #include "recorder/frame_capture.h"
 #include "recorder/sample_conversion.h"
@@ -15,25 +18,16 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <iostream>
 
 namespace ostrel::cli {
 namespace {
 
-bool IsResistance(std::int32_t function) {
-    return function == nFunc_Ohm || function == nFunc_Conti || function == nFunc_dBm_Ohm;
-}
-
 // The labels of a display as one text; on a terminal the ohm sign stands for
 // the "W" that the windows draw in the symbol typeface.
 std::string Labels(const DisplayReading& d, bool ohmSign) {
-    std::string labels = FieldText(d.firstLabelField) + FieldText(d.secondLabelField);
-    if (ohmSign && IsResistance(d.function))
-        if (auto w = labels.rfind('W'); w != std::string::npos)
-            labels.replace(w, 1, "\u03A9");
-    return labels;
+    return LabelText(static_cast<std::uint32_t>(d.function), FieldText(d.firstLabelField),
+                     FieldText(d.secondLabelField), ohmSign);
 }
 
 std::string DisplayText(const DisplayReading& d, const std::string& value) {
@@ -54,25 +48,6 @@ std::string TextLine(const MeterReading& r) {
     if (r.lowBattery)
         line += "   LB";
     return line;
-}
-
-// Local time as 2026-12-07T20:15:03.250+01:00.
-std::string IsoTimestamp(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() %
-        1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char date[32], zone[8];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-    std::strftime(zone, sizeof zone, "%z", &local); // +0100
-    std::string z = zone;
-    if (z.size() == 5)
-        z.insert(3, ":");
-    char millis[8];
-    std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(ms));
-    return date + std::string(millis) + z;
 }
 
 constexpr const char* kCsvHeader =
@@ -110,10 +85,11 @@ std::string JsonLine(const MeterReading& r, const std::string& time) {
 }
 
 struct ReadOptions {
-    std::optional<std::string> simulate;
+    CableChoice cable;
     long count = 0; // 0: until interrupted
     std::string format = "text";
     std::string output; // empty: standard output
+    MqttOptions mqtt;
 };
 
 // Where the lines go: standard output (each line handed over at once, so
@@ -150,12 +126,11 @@ class LineOutput {
     bool m_failed = false;
 };
 
-std::string FormatLine(const ReadOptions& options, LiveLink& link) {
+std::string FormatLine(const ReadOptions& options, LiveLink& link, const MeterReading& r,
+                       std::chrono::system_clock::time_point when) {
     if (options.format == "raw")
-        return CaptureLine(SampleTimeText(std::chrono::system_clock::now()),
-                           link.state().copyFrame());
-    const MeterReading r = link.state().copyReading();
-    const std::string time = IsoTimestamp(std::chrono::system_clock::now());
+        return CaptureLine(SampleTimeText(when), link.state().copyFrame());
+    const std::string time = IsoTimestamp(when);
     if (options.format == "json")
         return JsonLine(r, time) + '\n'; // control characters are escaped there
     std::string line = options.format == "csv" ? CsvLine(r, time) : TextLine(r);
@@ -164,8 +139,15 @@ std::string FormatLine(const ReadOptions& options, LiveLink& link) {
 }
 
 int RunRead(const ReadOptions& options) {
+    MqttOutput mqtt(options.mqtt);
+    if (const std::string problem = mqtt.prepare(); !problem.empty()) {
+        std::cerr << problem << '\n';
+        return kExitFailure;
+    }
     LiveLink link;
-    if (!link.start(options.simulate, true))
+    if (!link.start(options.cable, true))
+        return kExitFailure;
+    if (mqtt.wanted() && !mqtt.start(link.cableSerial()))
         return kExitFailure;
     LineOutput out;
     if (!out.open(options.output))
@@ -178,19 +160,25 @@ int RunRead(const ReadOptions& options) {
             status = kExitFailure;
         if (event != LiveLink::Event::Reading)
             break;
-        ok = out.write(FormatLine(options, link));
+        const MeterReading reading = link.state().copyReading();
+        const auto when = std::chrono::system_clock::now();
+        ok = out.write(FormatLine(options, link, reading, when));
+        mqtt.send(FactsOfReading(reading), when);
     }
     link.stop();
-    if (!out.finish())
-        return kExitFailure;
-    return ok ? status : kExitFailure;
+    const bool written = out.finish();
+    // The file first; then a second Ctrl+C gives up the messages that still
+    // wait for the broker.
+    const int stops = link.stopRequests();
+    const bool delivered = mqtt.finish([&link, stops] { return link.stopRequests() > stops; });
+    return ok && written && delivered ? status : kExitFailure;
 }
 
 CommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
     Command cmd =
         AddCommand(app, "read", "Link to the meter and print each new reading (Ctrl+C stops)");
-    AddSimulateOption(*cmd.app, options->simulate);
+    AddCableOptions(*cmd.app, options->cable);
     cmd.app->add_option("--count", options->count, "Stop after N readings (0: until Ctrl+C)")
         ->check(WholeNumberFrom(0));
     cmd.app
@@ -201,6 +189,7 @@ CommandRegistrar registrar([](CLI::App& app) {
     cmd.output("-o,--output", options->output,
                "Write the lines to this file (put in place at the end) instead of standard "
                "output");
+    AddMqttOptions(cmd, options->mqtt);
     cmd.run([options] { return RunRead(*options); });
 });
 

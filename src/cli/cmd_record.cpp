@@ -8,12 +8,14 @@
 // sample leaves the output as it was. A run may wait for a start condition;
 // the samples it keeps from before the start reach the journal and the output
 // only once it starts. With --reconnect a lost link is looked for again
-// instead of ending the run.
+// instead of ending the run. With --mqtt each sample kept also goes to an MQTT
+// broker.
 #include "base/string_table.h"
 #include "cli/cable_access.h"
 #include "cli/command.h"
 #include "cli/file_checks.h"
 #include "cli/live_link.h"
+#include "cli/mqtt_output.h"
 #include "cli/record_conditions.h"
 #include "cli/standard_output.h"
 #include "recorder/recording_gap.h"
@@ -26,6 +28,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <iostream>
 
 namespace ostrel::cli {
@@ -42,11 +45,12 @@ constexpr int kRecordingInUseText = 9072;
 constexpr int kNoSampleText = 9073;
 
 struct RecordOptions {
-    std::optional<std::string> simulate;
+    CableChoice cable;
     double interval = 0.5;   // seconds; 0.5 is the recorder's "Full Speed"
     TriggerSettings trigger; // when to start and stop; --count and --duration among them
     bool reconnect = false;
     std::string output;
+    MqttOptions mqtt;
 };
 
 // A line of the text export as printed: LF-ended instead of CR LF.
@@ -78,6 +82,10 @@ class Recording {
         : m_options(options), m_kind(kind) {}
 
     int run() {
+        if (const std::string problem = m_mqtt.prepare(); !problem.empty()) {
+            std::cerr << problem << '\n';
+            return kExitFailure;
+        }
         // The output and its journal are held before the cable is touched: a
         // second recording into the same output never disturbs the first.
         switch (m_journal.create(m_options.output)) {
@@ -92,7 +100,9 @@ class Recording {
                       << m_options.output << ".TMP: " << std::strerror(errno) << ")\n";
             return kExitFailure;
         }
-        if (!m_link.start(m_options.simulate, false, m_options.reconnect)) {
+        if (!m_link.start(m_options.cable, false, m_options.reconnect) ||
+            (m_mqtt.wanted() && !m_mqtt.start(m_link.cableSerial()))) {
+            m_link.stop();
             m_journal.discard();
             return kExitFailure;
         }
@@ -105,7 +115,13 @@ class Recording {
         const std::string notice = EndNotice(m_sampler->state());
         if (!notice.empty())
             std::cerr << notice << '\n';
-        return finish(status, !notice.empty());
+        const int written = finish(status, !notice.empty());
+        // The files first; then a second Ctrl+C gives up the messages that
+        // still wait for the broker.
+        const int stops = m_link.stopRequests();
+        const bool delivered =
+            m_mqtt.finish([this, stops] { return m_link.stopRequests() > stops; });
+        return delivered ? written : kExitFailure;
     }
 
   private:
@@ -172,8 +188,14 @@ class Recording {
             return; // a reading the recorder refuses changes nothing
         if (const auto gap = m_gaps.sampleTaken(wall))
             std::cerr << GapNotice(*gap) << '\n';
+        // What the record keeps no field for goes beside it, in the same order:
+        // the samples kept take theirs from the front, and those that stay
+        // held are the last ones offered.
+        m_taken.push_back({wall, snapshot.lowBattery != 0});
         const TriggerVerdict verdict =
             m_sampler->offer(*pair, wall, [this](const RecordPair& p) { keep(p); });
+        while (m_taken.size() > m_sampler->held())
+            m_taken.pop_front();
         if (verdict.starts && m_options.trigger.waitsForStart())
             std::cerr << StartedNotice(*m_sampler, wall, pair->main.value) << '\n';
     }
@@ -182,6 +204,8 @@ class Recording {
     // cannot take one, nothing more is kept or printed and the run ends: what
     // is printed is always on the disk.
     void keep(const RecordPair& pair) {
+        const Taken taken = m_taken.front();
+        m_taken.pop_front();
         if (m_journalFailed)
             return;
         const std::int64_t position = m_journal.count();
@@ -194,6 +218,7 @@ class Recording {
         }
         if (m_printing)
             m_printing = Print(SampleLine(pair, position)) && FlushOutput();
+        m_mqtt.send(FactsOfSample(pair, taken.lowBattery), taken.when);
     }
 
     // toldWhy: the end of the run was explained already (a start that never
@@ -222,8 +247,16 @@ class Recording {
         return kExitFailure;
     }
 
+    // When a sample was taken, and whether the meter then showed its low battery.
+    struct Taken {
+        WallClock::time_point when;
+        bool lowBattery;
+    };
+
     const RecordOptions& m_options;
     ConvertOutput m_kind;
+    MqttOutput m_mqtt{m_options.mqtt};
+    std::deque<Taken> m_taken; // of the samples offered and not yet kept
     LiveLink m_link;
     RecordingJournal m_journal;
     std::optional<TriggeredSampler> m_sampler; // made when sampling begins
@@ -253,7 +286,7 @@ CommandRegistrar registrar([](CLI::App& app) {
         app, "record",
         "Record samples of the live reading as the recorder does, into a text export (.csv) or a "
         "record file (.g53); Ctrl+C ends the recording");
-    AddSimulateOption(*cmd.app, options->simulate);
+    AddCableOptions(*cmd.app, options->cable);
     cmd.app
         ->add_option("--interval", options->interval,
                      "Seconds between samples (default 0.5, the recorder's Full Speed)")
@@ -263,6 +296,7 @@ CommandRegistrar registrar([](CLI::App& app) {
                "file to write at the end, ending in .csv or .g53; the journal OUTPUT.TMP beside "
                "it holds every sample while recording")
         ->required();
+    AddMqttOptions(cmd, options->mqtt);
     cmd.run([options] { return Record(*options); });
 });
 

@@ -26,19 +26,22 @@ class LiveLink::Notifier final : public LinkNotifier {
     LiveLink& m_link;
 };
 
-bool LiveLink::start(const std::optional<std::string>& simulation, bool readings, bool reconnect) {
+bool LiveLink::start(const CableChoice& cable, bool readings, bool reconnect) {
     std::string error;
-    m_backend = MakeBackend(simulation, &error);
+    m_backend = MakeBackend(cable, &error);
     if (!m_backend) {
         std::cerr << error << std::endl;
         return false;
     }
     // Probe the cable as linking does, so that a missing cable is reported at once.
     bool denied = false;
-    if (!OpenAdapter(*m_backend, kCableVendorId, kCableProductId, &denied)) {
+    auto probe = OpenAdapter(*m_backend, kCableVendorId, kCableProductId, &denied);
+    if (!probe) {
         std::cerr << CableNotFoundMessage(denied) << std::endl;
         return false;
     }
+    m_cableSerial = probe->serialNumber();
+    probe.reset();
     m_stopRequest = std::make_unique<StopRequest>([this] { raise(&LiveLink::m_stop); });
     // Each event of the link is forwarded by a thread that blocks on it.
     m_readings = readings;

@@ -1,14 +1,15 @@
 #pragma once
 // A link to the meter for a command that follows its readings (read,
-// record): the backend that --simulate selects, the probe that linking does,
-// the acquisition thread, and one wait that ends when a reading comes, when
-// the link is lost, when the user asks to stop (Ctrl+C, SIGTERM) or at a
-// deadline. Nothing polls: the waits block until one of these happens.
+// record): the backend that --simulate and --device select, the probe that
+// linking does, the acquisition thread, and one wait that ends when a reading
+// comes, when the link is lost, when the user asks to stop (Ctrl+C, SIGTERM)
+// or at a deadline. Nothing polls: the waits block until one of these happens.
 //
 // A link that reconnects goes on after a loss: the acquisition thread that
 // ended is replaced once the cable opens again (looked for every 250 ms), and
 // the messages of a loss are said once until a reading comes again.
 
+#include "cli/cable_access.h"
 #include "cli/stop_signals.h"
 #include "link/acquisition_state.h"
 #include "link/cable_return_watch.h"
@@ -39,7 +40,10 @@ class LiveLink {
     // reading. reconnect: link again after a loss instead of ending. False,
     // with the message on standard error, when the cable (or the simulation)
     // is refused.
-    bool start(const std::optional<std::string>& simulation, bool readings, bool reconnect = false);
+    bool start(const CableChoice& cable, bool readings, bool reconnect = false);
+
+    // The serial-number string of the cable the probe opened.
+    const std::string& cableSerial() const { return m_cableSerial; }
 
     enum class Event { Reading, Lost, Stop, Deadline, Relinked };
     // The first of: a stop request, a new reading (when asked for), a lost
@@ -54,6 +58,9 @@ class LiveLink {
     bool lost();
 
     AcquisitionState& state() { return m_state; }
+
+    // How many stop signals came (Ctrl+C, SIGTERM, SIGHUP).
+    int stopRequests() const { return m_stopRequest ? m_stopRequest->count() : 0; }
 
     // End polling now (also done by the destructor). Signals still only ask
     // to stop until the destructor, so that the command can finish its files.
@@ -76,6 +83,7 @@ class LiveLink {
     std::unique_ptr<StopRequest> m_stopRequest;
     std::vector<std::thread> m_forwarders;
 
+    std::string m_cableSerial;
     bool m_readings = false;       // the waits end on new readings
     bool m_reconnect = false;      // a loss is followed by a new link
     std::uint64_t m_handedOut = 0; // readings published when the last one was handed out

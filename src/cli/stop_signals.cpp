@@ -64,6 +64,7 @@ StopRequest::StopRequest(std::function<void()> onStop) : m_onStop(std::move(onSt
             if (n <= 0 || byte == 'q')
                 return;
             m_requested = true;
+            ++m_count;
             if (m_onStop)
                 m_onStop();
         }

@@ -28,10 +28,13 @@ class StopRequest {
     StopRequest& operator=(const StopRequest&) = delete;
 
     bool requested() const { return m_requested.load(); }
+    // How many signals came.
+    int count() const { return m_count.load(); }
 
   private:
     std::function<void()> m_onStop;
     std::atomic<bool> m_requested{false};
+    std::atomic<int> m_count{0};
     std::thread m_thread;
 };
 

@@ -4,8 +4,11 @@
 // simulated meter and the test fakes implement it too. The transport
 // algorithms (hid_transport.h) sit above it, once.
 
+#include "link/cable_access_facts.h"
+
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,9 @@ struct HidInterfaceInfo {
     std::uint16_t productId = 0;
     std::uint16_t releaseNumber = 0;
     std::string path;
+    // The serial-number string as the system lists it, without opening the
+    // device; empty when it has none or it is not known.
+    std::string serialNumber{};
 };
 
 // Result of one read: the wait result and the bytes transferred (report number
@@ -64,6 +70,12 @@ class HidBackend {
     // keeps between its exchanges mean something. A simulation that answers
     // without real time says no, and those pauses are left out.
     virtual bool spendsRealTime() const { return true; }
+    // What the system says about an interface's device node and the udev rule
+    // that should open it to its user, to explain why it cannot be opened;
+    // nothing when the backend has no node to describe.
+    virtual std::optional<CableAccessFacts> accessFacts(const HidInterfaceInfo&) {
+        return std::nullopt;
+    }
 };
 
 } // namespace ostrel

@@ -156,6 +156,7 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
             info.productId = d->product_id;
             info.releaseNumber = d->release_number;
             info.path = d->path ? d->path : "";
+            info.serialNumber = ToUtf8(d->serial_number);
             list.push_back(std::move(info));
         }
         hid_free_enumeration(all);
@@ -218,6 +219,10 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const HidInterfaceInfo& info, Hid
     if (error)
         *error = HidOpenError::None;
     return std::make_unique<HidapiDevice>(handle, std::move(attributes));
+}
+
+std::optional<CableAccessFacts> HidapiBackend::accessFacts(const HidInterfaceInfo& info) {
+    return CableAccessFacts{SystemNodeFacts(info.path), SystemRuleFacts(), std::nullopt};
 }
 
 } // namespace ostrel

@@ -18,6 +18,9 @@ class HidapiBackend final : public HidBackend {
     // Every HID interface, ordered by its device path (hidraw number).
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const HidInterfaceInfo& info, HidOpenError* error) override;
+    // The node's owner, group, mode, access control list and udev tags, and
+    // where the udev rule is installed.
+    std::optional<CableAccessFacts> accessFacts(const HidInterfaceInfo& info) override;
 };
 
 // Longest single wait of a hidapi read: a longer time-out is waited in slices

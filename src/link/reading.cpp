@@ -140,6 +140,17 @@ std::pair<std::string, std::string> MainDisplayLabels(std::uint32_t function,
     }
 }
 
+std::string LabelText(std::uint32_t function, std::string_view first, std::string_view second,
+                      bool ohmSign) {
+    std::string labels = std::string(first) + std::string(second);
+    const std::uint32_t code = function & kFunctionMask;
+    const bool resistance = code == nFunc_Ohm || code == nFunc_Conti || code == nFunc_dBm_Ohm;
+    if (ohmSign && resistance)
+        if (auto w = labels.rfind('W'); w != std::string::npos)
+            labels.replace(w, 1, "\u03A9");
+    return labels;
+}
+
 int RecordExponent(std::uint32_t code, const std::string& rangeText) {
     int r = 0;
     if (!ParseInteger(rangeText, r))

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,12 @@ std::string CouplingText(std::uint32_t code, bool isMain);
 std::pair<std::string, std::string> MainDisplayLabels(std::uint32_t function,
                                                       const std::string& prefixText,
                                                       const std::string& unitText);
+
+// The two label fields of a display as one text ("mV", "kW", "dBm"); with
+// ohmSign, the "W" that the windows draw as an ohm sign in the symbol
+// typeface becomes "\u03A9" for the resistance functions.
+std::string LabelText(std::uint32_t function, std::string_view first, std::string_view second,
+                      bool ohmSign);
 
 // Stored-reading texts used by the memory import. RecordExponent gives 0 when
 // rangeText is no integer.

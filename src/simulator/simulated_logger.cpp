@@ -34,7 +34,9 @@ bool AttachSimulatedLogger(SimulatedMeter& meter, std::string* error) {
     LoggerFaults faults;
     faults.badChecksums = meter.options().loggerBadChecksums;
     faults.headerTimeouts = meter.options().loggerHeaderTimeouts;
-    meter.setLoggerResponder(std::make_shared<SimulatedLoggerMemory>(std::move(*image), faults));
+    // Each cable's meter has a memory of its own, with its own position.
+    for (int cable = 0; cable < meter.cables(); ++cable)
+        meter.setLoggerResponder(std::make_shared<SimulatedLoggerMemory>(*image, faults), cable);
     return true;
 }
 

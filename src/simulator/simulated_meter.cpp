@@ -14,8 +14,13 @@ namespace ostrel {
 using Clock = std::chrono::steady_clock;
 
 struct SimulatedMeter::State {
-    explicit State(SimulationOptions o) : options(std::move(o)) {}
-    const SimulationOptions options;
+    State(SimulationOptions o, int cable)
+        : options(std::move(o)), offset(static_cast<std::uint64_t>(cable) * 120),
+          path(SimulatedCablePath(cable)), serial(SimulatedCableSerial(cable)) {}
+    const SimulationOptions options; // the cable's own: its seed
+    const std::uint64_t offset;      // its meter is this many answers ahead of the first's
+    const std::string path;
+    const std::string serial;
     std::mutex mutex;
     std::condition_variable changed;
     std::uint64_t answers = 0; // display answers given
@@ -180,10 +185,11 @@ class SimulatedDevice final : public HidDevice {
         m_state->changed.notify_all();
     }
 
-    std::string serialNumber() override { return kSimulatedSerialNumber; }
+    std::string serialNumber() override { return m_state->serial; }
 
     HidInterfaceInfo attributes() const override {
-        return {kCableVendor, kCableProduct, kSimulatedReleaseNumber, kSimulatedPath};
+        return {kCableVendor, kCableProduct, kSimulatedReleaseNumber, m_state->path,
+                m_state->serial};
     }
 
     static constexpr std::uint16_t kCableVendor = 0x0820;
@@ -215,7 +221,7 @@ class SimulatedDevice final : public HidDevice {
             return;
         }
         const std::uint64_t n = m_state->answers++;
-        const RawFrame raw = EncodeFrame(SimulatedMeter::DisplayAt(n, o));
+        const RawFrame raw = EncodeFrame(SimulatedMeter::DisplayAt(n + m_state->offset, o));
         std::vector<InputReport> reports(3);
         for (std::size_t r = 0; r < 3; ++r)
             std::memcpy(reports[r].data(), raw.data() + r * 9, 9);
@@ -240,39 +246,105 @@ class SimulatedDevice final : public HidDevice {
 
 } // namespace
 
-SimulatedMeter::SimulatedMeter(SimulationOptions options)
-    : m_options(options), m_state(std::make_shared<State>(std::move(options))) {}
+std::string SimulatedCablePath(int cable) {
+    return cable == 0 ? kSimulatedPath : kSimulatedPath + ("-" + std::to_string(cable + 1));
+}
+
+std::string SimulatedCableSerial(int cable) {
+    // The units 0x3412 + cable, 0x7856, 0xBC9A, 0xF0DE as UTF-8: three bytes each.
+    std::string serial;
+    for (std::uint32_t unit :
+         {0x3412u + static_cast<std::uint32_t>(cable), 0x7856u, 0xBC9Au, 0xF0DEu}) {
+        serial += static_cast<char>(0xE0 | (unit >> 12));
+        serial += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        serial += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+    return serial;
+}
+
+SimulatedMeter::SimulatedMeter(SimulationOptions options) : m_options(std::move(options)) {
+    for (int cable = 0; cable < std::max(m_options.cables, 1); ++cable) {
+        SimulationOptions own = m_options;
+        own.seed += static_cast<std::uint32_t>(cable);
+        m_states.push_back(std::make_shared<State>(std::move(own), cable));
+    }
+}
 
 SimulatedMeter::~SimulatedMeter() = default;
 
+int SimulatedMeter::cableAt(const std::string& path) const {
+    for (std::size_t i = 0; i < m_states.size(); ++i)
+        if (m_states[i]->path == path)
+            return static_cast<int>(i);
+    return -1;
+}
+
 std::vector<HidInterfaceInfo> SimulatedMeter::enumerate() {
-    std::lock_guard lock(m_state->mutex);
-    if (!m_options.cablePresent || m_state->away())
-        return {};
-    return {{SimulatedDevice::kCableVendor, SimulatedDevice::kCableProduct, kSimulatedReleaseNumber,
-             kSimulatedPath}};
+    std::vector<HidInterfaceInfo> list;
+    if (!m_options.cablePresent)
+        return list;
+    for (const auto& state : m_states) {
+        std::lock_guard lock(state->mutex);
+        if (!state->away())
+            list.push_back({SimulatedDevice::kCableVendor, SimulatedDevice::kCableProduct,
+                            kSimulatedReleaseNumber, state->path, state->serial});
+    }
+    return list;
 }
 
 std::unique_ptr<HidDevice> SimulatedMeter::open(const HidInterfaceInfo& info, HidOpenError* error) {
-    std::lock_guard lock(m_state->mutex);
-    if (!m_options.cablePresent || m_state->away() || info.path != kSimulatedPath) {
-        if (error)
-            *error = HidOpenError::NoSuchInterface;
-        return nullptr;
+    const int cable = cableAt(info.path);
+    HidOpenError why = HidOpenError::None;
+    std::unique_ptr<HidDevice> device;
+    if (!m_options.cablePresent || cable < 0) {
+        why = HidOpenError::NoSuchInterface;
+    } else {
+        const auto& state = m_states[static_cast<std::size_t>(cable)];
+        std::lock_guard lock(state->mutex);
+        if (state->away())
+            why = HidOpenError::NoSuchInterface;
+        else if (!m_options.openable)
+            why = HidOpenError::PermissionDenied;
+        else
+            device = std::make_unique<SimulatedDevice>(state);
     }
     if (error)
-        *error = HidOpenError::None;
-    return std::make_unique<SimulatedDevice>(m_state);
+        *error = why;
+    return device;
 }
 
-void SimulatedMeter::setLoggerResponder(std::shared_ptr<LoggerResponder> responder) {
-    std::lock_guard lock(m_state->mutex);
-    m_state->logger = std::move(responder);
+std::optional<CableAccessFacts> SimulatedMeter::accessFacts(const HidInterfaceInfo& info) {
+    if (m_options.openable || cableAt(info.path) < 0)
+        return std::nullopt;
+    CableAccessFacts facts;
+    facts.node.path = info.path;
+    facts.node.found = true;
+    facts.node.owner = "root";
+    facts.node.group = "root";
+    facts.node.mode = 0600;
+    facts.node.udevTags.emplace(); // udev saw the node, and no rule tagged it
+    facts.rule = SystemRuleFacts({});
+    facts.rule.searched = UdevRuleFolders();
+    if (CurrentUserFacts().id == 0) {
+        facts.user = AccountFacts("nobody");
+        if (!facts.user)
+            facts.user = UserFacts{65534, "nobody", {65534}, {"nogroup"}, {}, {}};
+        facts.user->standsFor = "simulated: root may open any node, so the cable is shown as "
+                                "nobody sees it";
+    }
+    return facts;
 }
 
-std::uint64_t SimulatedMeter::answers() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->answers;
+void SimulatedMeter::setLoggerResponder(std::shared_ptr<LoggerResponder> responder, int cable) {
+    const auto& state = m_states.at(static_cast<std::size_t>(cable));
+    std::lock_guard lock(state->mutex);
+    state->logger = std::move(responder);
+}
+
+std::uint64_t SimulatedMeter::answers(int cable) const {
+    const auto& state = m_states.at(static_cast<std::size_t>(cable));
+    std::lock_guard lock(state->mutex);
+    return state->answers;
 }
 
 } // namespace ostrel

@@ -39,6 +39,7 @@ const std::vector<Profile>& Profiles() {
              o.goneMs = o.gone > 0 ? o.gone : kDefaultGoneMs;
          }},
         {"nologger", [](SimulationOptions& o) { o.statusByte = 0x82; }},
+        {"noaccess", [](SimulationOptions& o) { o.openable = false; }},
         {"logger",
          [](SimulationOptions& o) {
              o.loggerSessions = true;
@@ -92,6 +93,8 @@ const std::vector<Key>& Keys() {
         IntegerKey(
             "seed", 0, std::numeric_limits<std::uint32_t>::max(),
             [](SimulationOptions& o, long long n) { o.seed = static_cast<std::uint32_t>(n); }),
+        IntegerKey("cables", 1, kMaxSimulatedCables,
+                   [](SimulationOptions& o, long long n) { o.cables = static_cast<int>(n); }),
         IntegerKey(
             "badsum", 0, 1000,
             [](SimulationOptions& o, long long n) { o.loggerBadChecksums = static_cast<int>(n); }),

@@ -21,6 +21,7 @@ struct SimulationOptions {
     int goneMs = 0;                 // … for this many milliseconds of real time, then comes back
     std::uint8_t statusByte = 0x52; // the meter's status byte; 0x52: logger memory readable
     bool loggerSessions = false;    // logger: demo sessions in the logger memory (else empty)
+    bool openable = true; // noaccess: the cables are there, but this user may not open them
 
     // Set by keys.
     int latencyMs = 250;          // latency=MS: from request to answer; 0: no real time at all
@@ -32,7 +33,12 @@ struct SimulationOptions {
     int loggerBadChecksums = 0;   // badsum=N: the first N answers of each block have a bad checksum
     int loggerHeaderTimeouts = 0; // timeout=N: the first N header requests get no answer
     int lowBatteryEvery = 0;      // lowbattery=N: every Nth answer shows low battery (0: never)
+    int cables = 1;               // cables=N: adapter cables, each with its own meter
 };
+
+// The most cables a simulation presents (the first 20 HID interfaces are
+// looked at for a cable).
+inline constexpr int kMaxSimulatedCables = 16;
 
 // Parse "PROFILE[,key=value…]" ("" is the default profile; a text that starts
 // with a key uses the default profile). On refusal: nullopt and a message

@@ -79,14 +79,17 @@ inline SampleBuffer Load(const std::string& path) {
     return pairs;
 }
 
-// Waits (up to five seconds) until done() holds; whether it does.
-inline bool WaitUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done())
-            return true;
+// Waits (five seconds unless told) until done() holds, looking every 10 ms;
+// whether it does.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return done();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return done();
+    return true;
 }
 
 // Starts a shell command line in the background; its process id.

@@ -184,6 +184,15 @@ TEST(ProgramCommandLine, HelpVersionAndRefusal) {
         EXPECT_EQ(ostrel.err(), "ostrel: --screenshot-delay needs a number of milliseconds\n");
         EXPECT_EQ(ostrel.out(), "");
     }
+    {
+        Program ostrel(dir.path, {"--simulate=cables=2", "--device", "F0DEBC9A78563499"});
+        ASSERT_TRUE(ostrel.ended(kStartUp));
+        EXPECT_EQ(ostrel.exitStatus(), 2);
+        EXPECT_EQ(
+            ostrel.err().rfind("ostrel: Error[E9102]: No adapter cable is F0DEBC9A78563499;", 0),
+            0u)
+            << ostrel.err();
+    }
     EXPECT_FALSE(fs::exists(dir.path / "QVRDL.ini")); // none of them started the windows
 }
 

@@ -14,14 +14,17 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace ostrel {
 namespace {
 
 class SimulatedLinkTest : public ::testing::Test {
   protected:
-    void start(const std::string& simulate) {
+    void start(const std::string& simulate,
+               const std::optional<std::string>& device = std::nullopt) {
         std::string error;
-        access = MakeMeterAccess(simulate, &error);
+        access = MakeMeterAccess(simulate, device, &error);
         ASSERT_TRUE(access) << error;
         session = std::make_unique<ShellSession>(*access, dir.path());
         session->showWindows();
@@ -47,6 +50,28 @@ TEST_F(SimulatedLinkTest, AbsentCableShowsTheErrorOnce) {
     EXPECT_FALSE(main().sbtnLink->isChecked());
     EXPECT_EQ(main().miLink->text(), "&Link");
     EXPECT_TRUE(digital().windowTitle().endsWith(" : No Device"));
+}
+
+TEST_F(SimulatedLinkTest, ACableClosedToTheUserPointsToTheCableDoctor) {
+    start("noaccess");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_EQ(answers.count(), 1);
+    const QString text = answers.requests().front().text;
+    EXPECT_TRUE(text.startsWith("USB adapter cable not found.\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ostrel-cli info")) << text.toStdString();
+    EXPECT_FALSE(main().sbtnLink->isChecked());
+}
+
+TEST_F(SimulatedLinkTest, TheChosenCableOfSeveralIsTheOneLinked) {
+    // The second cable's meter starts on AC volts where the first shows DC volts.
+    start("cables=2,latency=1", "F0DEBC9A78563413");
+    ScopedMessageAnswerer answers;
+    main().sbtnLink->click();
+    ASSERT_TRUE(main().acquisitionState().isLinked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !digital().DataPanel->text().isEmpty(); }, 20000));
+    EXPECT_EQ(digital().pnlAcDc->text(), "AC");
+    EXPECT_EQ(answers.count(), 0);
 }
 
 TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {

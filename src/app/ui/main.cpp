@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         std::cout << ProgramVersionText();
         return 0;
     }
-    std::unique_ptr<MeterAccess> access = MakeMeterAccess(options->simulate, &error);
+    std::unique_ptr<MeterAccess> access =
+        MakeMeterAccess(options->simulate, options->device, &error);
     if (!access) {
         std::cerr << "ostrel: " << error << "\n";
         return 2;

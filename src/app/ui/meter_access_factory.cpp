@@ -58,10 +58,11 @@ class BackendMeterAccess : public MeterAccess {
 } // namespace
 
 std::unique_ptr<MeterAccess> MakeMeterAccess(const std::optional<std::string>& simulate,
+                                             const std::optional<std::string>& device,
                                              std::string* error) {
     // The same backend as the command line's: the simulated meter comes with
     // its logger memory.
-    auto backend = CreateHidBackend(simulate, error);
+    auto backend = CreateHidBackend(simulate, device, error);
     if (!backend)
         return nullptr;
     return std::make_unique<BackendMeterAccess>(std::move(backend));

@@ -24,6 +24,13 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             options.simulate = std::string();
         } else if (arg.rfind("--simulate=", 0) == 0) {
             options.simulate = arg.substr(11);
+        } else if (arg == "--device" || arg.rfind("--device=", 0) == 0) {
+            if (arg == "--device")
+                options.device = i + 1 < args.size() ? args[++i] : std::string();
+            else
+                options.device = arg.substr(9);
+            if (options.device->empty())
+                return refuse("--device needs a device path or serial number");
         } else if (arg == "--no-sound") {
             options.noSound = true;
         } else if (arg == "--screenshots" || arg.rfind("--screenshots=", 0) == 0) {
@@ -64,6 +71,10 @@ std::string ProgramHelpText() {
            "                 " +
            SimulationSyntaxHelp() +
            "\n"
+           "  --device=PATH|SERIAL, --device PATH|SERIAL\n"
+           "                 link to this adapter cable (its device path or serial\n"
+           "                 number, as ostrel-cli info lists them) instead of the\n"
+           "                 first one that opens\n"
            "  --no-sound     no alarm tones from the comparator\n"
            "  --screenshots=DIR, --screenshots DIR\n"
            "                 link, save a PNG picture of every window into DIR and\n"

@@ -11,6 +11,7 @@ struct ProgramOptions {
     bool help = false;
     bool version = false;
     std::optional<std::string> simulate; // the text after "--simulate=" ("" for plain --simulate)
+    std::optional<std::string> device;   // --device: the cable's device path or serial number
     bool noSound = false;                // --no-sound: the comparator's alarm stays silent
     std::string screenshotDirectory;     // grab every window into this folder and exit
     int screenshotDelayMs = 3000;
