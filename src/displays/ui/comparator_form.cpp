@@ -104,6 +104,9 @@ void TComparatorForm::showLimits() {
 }
 
 void TComparatorForm::refreshLimitLabels() {
+    if (m_labelsFunction == m_function)
+        return; // the labels depend on the function only
+    m_labelsFunction = m_function;
     const LimitLabels labels = ComparatorLimitLabels(m_function);
     m_prefixLabel = labels.prefix;
     m_unitLabel = labels.unit;

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,7 @@ class TComparatorForm : public ShowingWidget {
     double m_lowLimit;
     bool m_alarm = false;
     int m_function = 0;
+    std::optional<int> m_labelsFunction; // the function the limit labels show
     float m_value = 0.0f;
     bool m_negative = false;
     std::string m_valueText;

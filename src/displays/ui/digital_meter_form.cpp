@@ -2,6 +2,7 @@
 
 #include "base/string_table.h"
 #include "displays/ui/frame_pace.h"
+#include "displays/ui/glyph_label.h"
 #include "displays/ui/live_windows.h"
 
 #include <QCloseEvent>
@@ -21,8 +22,11 @@ const QColor kRed(255, 0, 0);
 const char* const kMeterTypeface = "Arial";
 
 void SetPoints(QLabel* panel, int points) {
+    points = std::max(1, points); // a tiny window must not ask for size 0
+    if (panel->font().pointSize() == points)
+        return;
     QFont font = panel->font();
-    font.setPointSize(std::max(1, points)); // a tiny window must not ask for size 0
+    font.setPointSize(points);
     panel->setFont(font);
 }
 
@@ -128,7 +132,7 @@ QString TDigitalMeterForm::caption(bool linked) {
 }
 
 QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
-    auto* panel = new QLabel(parent);
+    auto* panel = new GlyphLabel(parent);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
     panel->setTextFormat(Qt::PlainText);
@@ -202,6 +206,7 @@ void TDigitalMeterForm::showEvent(QShowEvent* event) {
     for (QLabel* panel :
          {pnlLB, pnlSubAcDc, SubDataPanel, pnlAcDc, DataPanel, UnitPanel, FuncPanel})
         setBackground(panel, kBlack);
+    m_lowBatteryShown.reset(); // the next reading sets the mark again
 }
 
 void TDigitalMeterForm::closeEvent(QCloseEvent* event) {
@@ -225,12 +230,13 @@ void TDigitalMeterForm::setFuncPanelText(const std::string& secondLabel, int fun
 }
 
 void TDigitalMeterForm::showReading(const MeterReading& reading, bool iconToggle) {
-    if (reading.lowBattery) {
-        setBackground(pnlLB, kRed);
-        pnlLB->setText(QStringLiteral("LB"));
-    } else {
-        setBackground(pnlLB, kBlack);
-        pnlLB->setText(QString());
+    // Looking up a panel's colour costs more than all the texts: the mark is
+    // set only when it changes.
+    const bool lowBattery = reading.lowBattery != 0;
+    if (m_lowBatteryShown != lowBattery) {
+        setBackground(pnlLB, lowBattery ? kRed : kBlack);
+        pnlLB->setText(lowBattery ? QStringLiteral("LB") : QString());
+        m_lowBatteryShown = lowBattery;
     }
     pnlAcDc->setText(MeterText(reading.main.couplingText));
     DataPanel->setText(MeterText(reading.main.valueText));
@@ -248,6 +254,7 @@ void TDigitalMeterForm::clearDisplay() {
          {DataPanel, UnitPanel, FuncPanel, pnlAcDc, pnlLB, pnlSubAcDc, SubDataPanel})
         panel->setText(QString());
     setBackground(pnlLB, kBlack);
+    m_lowBatteryShown = false;
     setIcon(2);
 }
 

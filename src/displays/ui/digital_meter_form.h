@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace ostrel {
 
@@ -63,6 +64,7 @@ class TDigitalMeterForm : public QWidget {
     AcquisitionState& m_state;
     QPointer<QWidget> m_mainWindow;
     int m_iconResource = 2;
+    std::optional<bool> m_lowBatteryShown; // the mark as set, when known
     std::unique_ptr<TDigitalMeterThread> m_thread;
 };
 

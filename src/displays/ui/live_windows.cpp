@@ -2,6 +2,7 @@
 
 #include "base/ui/shell_geometry.h"
 #include "base/window_thread.h"
+#include "displays/ui/glyph_label.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -115,7 +116,7 @@ QIcon DisplayIcon(int resource) {
 }
 
 QLabel* MeterPanel(QWidget* parent, int points) {
-    auto* panel = new QLabel(parent);
+    auto* panel = new GlyphLabel(parent);
     panel->setAutoFillBackground(true);
     panel->setTextFormat(Qt::PlainText);
     panel->setAlignment(Qt::AlignCenter);

@@ -1,0 +1,69 @@
+#include "displays/ui/glyph_label.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace ostrel;
+
+namespace {
+
+// Both labels dressed alike: the meters' lime on black.
+template <class Label>
+QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size,
+              const QString& styleSheet = QString()) {
+    Label label;
+    label.setStyleSheet(styleSheet);
+    label.setTextFormat(Qt::PlainText);
+    label.setAutoFillBackground(true);
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    label.setPalette(palette);
+    label.setFont(font);
+    label.setAlignment(align);
+    label.resize(size);
+    label.setText(text);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    label.render(&image);
+    return image;
+}
+
+// The texts the meters show, each font size and alignment they use: the
+// label that draws from looked-up glyphs paints the same pixels as QLabel,
+// texts it leaves to QLabel included.
+TEST(GlyphLabel, PaintsWhatQLabelPaints) {
+    const QString texts[] = {
+        QStringLiteral("1.234"),   QStringLiteral("-0.012"),     QStringLiteral(" 0L "),
+        QStringLiteral("12.50mV"), QStringLiteral("OL"),         QStringLiteral("k"),
+        QStringLiteral("DC"),      QString::fromUtf8("\u00b5A"), QString::fromUtf8("M\u03a9"),
+        QStringLiteral("LB"),      QStringLiteral("1e+308"),     QString::fromUtf8("\u2126"),
+        QStringLiteral("a\tb"),    QStringLiteral("two\nlines")};
+    const Qt::Alignment aligns[] = {Qt::AlignCenter, Qt::AlignRight | Qt::AlignVCenter,
+                                    Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignTop,
+                                    Qt::AlignHCenter | Qt::AlignBottom};
+    for (int points : {8, 12, 30, 72}) {
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(points);
+        for (const QString& text : texts)
+            for (Qt::Alignment align : aligns)
+                for (QSize size : {QSize(149, 120), QSize(31, 18)}) {
+                    const QImage expected = Render<QLabel>(text, font, align, size);
+                    const QImage drawn = Render<GlyphLabel>(text, font, align, size);
+                    EXPECT_EQ(drawn, expected)
+                        << text.toStdString() << " at " << points << " points, alignment "
+                        << align.toInt() << ", " << size.width() << "x" << size.height();
+                }
+    }
+    // A style sheet's colours and font are QLabel's to apply.
+    const QString styled = QStringLiteral(
+        "color: red; border: 3px solid white; padding: 5px 0 0 9px; font-size: 20px");
+    for (const QString& text : texts)
+        EXPECT_EQ((Render<GlyphLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)),
+                  (Render<QLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)))
+            << text.toStdString() << " with a style sheet";
+}
+
+} // namespace
