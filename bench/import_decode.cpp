@@ -1,11 +1,12 @@
 // Decoding a maximal logger image (one session of single readings filling
 // 16,777,215 bytes as far as whole readings go) and opening the session file
-// it produces. Peak resident memory is reported as a counter; run one
-// benchmark at a time (--benchmark_filter) to see each one's own peak.
+// it produces, and working out the graph of its page. Peak resident memory is reported as a
+// counter; run one benchmark at a time (--benchmark_filter) to see each one's own peak.
 #include "import/logger_download.h"
 #include "import/logger_image_builder.h"
 #include "import/session_decoder.h"
 #include "import/session_file.h"
+#include "import/session_page.h"
 
 #include <benchmark/benchmark.h>
 
@@ -57,6 +58,16 @@ void BM_DecodeMaximalImage(benchmark::State& state) {
     state.counters["peak_rss_MiB"] = PeakRssMiB();
 }
 BENCHMARK(BM_DecodeMaximalImage)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// The page of the maximal session worked out for the graph and the extremes,
+// as the import window does it when the other display or page is chosen.
+void BM_PlotMaximalPage(benchmark::State& state) {
+    const SessionDecodeResult decoded =
+        DecodeLoggerImage(MaximalImage().data(), MaximalImage().size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlotSessionPage(decoded.table.session(0), false, YRange{}));
+}
+BENCHMARK(BM_PlotMaximalPage)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 void BM_OpenMaximalSessionFile(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() /

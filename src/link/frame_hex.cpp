@@ -47,6 +47,22 @@ bool ParseFrameHex(std::string_view text, RawFrame& raw) {
         if (bad == 0)
             return true;
     }
+    // Pairs of digits with one blank between them (as FormatFrameHex writes
+    // a frame).
+    constexpr std::size_t kSpaced = 3 * std::tuple_size_v<RawFrame> - 1;
+    if (text.size() == kSpaced || (text.size() == kSpaced + 1 && text.back() == '\r')) {
+        unsigned bad = 0;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            const std::uint8_t hi = HexValue(text[3 * i]);
+            const std::uint8_t lo = HexValue(text[3 * i + 1]);
+            bad |= (hi | lo) & 0xF0u;
+            if (i + 1 < raw.size())
+                bad |= HexValue(text[3 * i + 2]) != kBlank ? 1u : 0u;
+            raw[i] = static_cast<std::uint8_t>(hi << 4 | (lo & 0x0F));
+        }
+        if (bad == 0)
+            return true;
+    }
     // Blanks anywhere.
     std::size_t digits = 0;
     for (const char c : text) {

@@ -4,22 +4,34 @@
 #include "recorder/sampling.h"
 #include "recorder/text_export.h"
 
+#include <cstring>
+#include <utility>
+
 namespace ostrel {
 namespace {
 
-// The bytes of a display (LcdFrame indices) taken from the raw frame.
+// Where the bytes of a display (LcdFrame indices) lie in the raw frame.
 template <std::size_t N>
-FrameSampler::Key KeyOf(const RawFrame& raw, const std::array<std::uint8_t, N>& bytes) {
-    static_assert(N <= 16);
-    FrameSampler::Key key;
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::size_t k = bytes[i];
-        const std::uint64_t b = raw[RawIndexOfPayload(k)];
-        if (i < 8)
-            key.low |= b << (8 * i);
-        else
-            key.high |= b << (8 * (i - 8));
+constexpr std::array<std::uint8_t, N> RawIndices(const std::array<std::uint8_t, N>& bytes) {
+    std::array<std::uint8_t, N> raw{};
+    for (std::size_t i = 0; i < N; ++i)
+        raw[i] = static_cast<std::uint8_t>(RawIndexOfPayload(bytes[i]));
+    return raw;
+}
+constexpr auto kMainRawBytes = RawIndices(kMainDisplayBytes);
+constexpr auto kSubRawBytes = RawIndices(kSubDisplayBytes);
+
+// The bytes of a display taken from the raw frame.
+template <const auto& Indices> FrameSampler::Key KeyOf(const RawFrame& raw) {
+    static_assert(Indices.size() <= 16);
+    std::uint8_t packed[16] = {};
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        ((packed[I] = raw[Indices[I]]), ...);
     }
+    (std::make_index_sequence<Indices.size()>{});
+    FrameSampler::Key key;
+    std::memcpy(&key.low, packed, 8);
+    std::memcpy(&key.high, packed + 8, 8);
     return key;
 }
 
@@ -30,35 +42,38 @@ std::size_t FrameSampler::Displays::hash(const Key& key) {
     return static_cast<std::size_t>((h ^ (h >> 29)) * 0x165667B19E3779F9ull >> 32);
 }
 
-const FrameSampler::Display* FrameSampler::Displays::find(const Key& key) const {
+const FrameSampler::Display* FrameSampler::Displays::find(const Key& key) {
+    if (m_last && m_last->key == key)
+        return m_last;
     if (m_slots.empty())
         return nullptr;
     for (std::size_t s = hash(key) % kSlots;; s = (s + 1) % kSlots) {
-        const std::uint32_t entry = m_slots[s];
-        if (entry == 0)
+        const Slot& slot = m_slots[s];
+        if (slot.entry == 0)
             return nullptr;
-        if (m_entries[entry - 1].key == key)
-            return &m_entries[entry - 1];
+        if (slot.key == key)
+            return m_last = &m_entries[slot.entry - 1];
     }
 }
 
 const FrameSampler::Display& FrameSampler::Displays::add(Display display) {
     if (m_entries.size() >= kMaxDisplays || m_slots.empty()) {
-        m_slots.assign(kSlots, 0);
+        m_slots.assign(kSlots, Slot{});
         m_entries.clear();
         m_entries.reserve(kMaxDisplays);
     }
     std::size_t s = hash(display.key) % kSlots;
-    while (m_slots[s] != 0)
+    while (m_slots[s].entry != 0)
         s = (s + 1) % kSlots;
+    m_slots[s].key = display.key;
     m_entries.push_back(std::move(display));
-    m_slots[s] = static_cast<std::uint32_t>(m_entries.size());
-    return m_entries.back();
+    m_slots[s].entry = static_cast<std::uint32_t>(m_entries.size());
+    return *(m_last = &m_entries.back());
 }
 
 bool FrameSampler::displays(const RawFrame& frame, const Display*& main, const Display*& sub) {
-    const Key mainKey = KeyOf(frame, kMainDisplayBytes);
-    const Key subKey = KeyOf(frame, kSubDisplayBytes);
+    const Key mainKey = KeyOf<kMainRawBytes>(frame);
+    const Key subKey = KeyOf<kSubRawBytes>(frame);
     main = m_main.find(mainKey);
     sub = m_sub.find(subKey);
     if (!main || !sub) {

@@ -42,20 +42,27 @@ class FrameSampler {
         TBRecord record;    // without its time text
         std::string fields; // in the text export
     };
-    // Displays by key, in a table of open addressing. It holds at most
-    // kMaxDisplays; one more starts it afresh, so memory stays bounded
-    // whatever the frames.
+    // Displays by key, in a table of open addressing whose slots hold the
+    // keys themselves (a look-up reads one slot, not an entry, before it
+    // finds its display). It holds at most kMaxDisplays; one more starts it
+    // afresh, so memory stays bounded whatever the frames. The display found
+    // last is tried first: a steady display repeats from frame to frame.
     class Displays {
       public:
-        const Display* find(const Key& key) const;
+        const Display* find(const Key& key);
         const Display& add(Display display);
 
       private:
+        struct Slot {
+            Key key;
+            std::uint32_t entry = 0; // entry + 1, or 0 for a free slot
+        };
         static constexpr std::size_t kSlots = 8192;
         static constexpr std::size_t kMaxDisplays = kSlots / 2;
         static std::size_t hash(const Key& key);
-        std::vector<std::uint32_t> m_slots; // entry + 1, or 0 for a free slot
-        std::vector<Display> m_entries;     // room for all at once: entries never move
+        std::vector<Slot> m_slots;
+        std::vector<Display> m_entries; // room for all at once: entries never move
+        const Display* m_last = nullptr;
     };
 
     // Both displays of a frame; false when the reading is refused.

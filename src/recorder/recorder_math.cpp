@@ -169,13 +169,21 @@ Decimation Decimate(std::span<const float> values, std::int64_t maxPosition,
 }
 
 BlockExtremesResult BlockExtremes(std::span<const float> block) {
+    // The extremes so far are kept beside their positions, so that a step
+    // reads one value, not the extremes again through their positions.
     BlockExtremesResult r;
+    float largest = block[0];
+    float smallest = block[0];
     for (std::size_t i = 1; i < block.size(); ++i) {
         const float v = block[i];
-        if (v > block[static_cast<std::size_t>(r.largest)])
+        if (v > largest) {
+            largest = v;
             r.largest = static_cast<std::int64_t>(i);
-        if (v < block[static_cast<std::size_t>(r.smallest)])
+        }
+        if (v < smallest) {
+            smallest = v;
             r.smallest = static_cast<std::int64_t>(i);
+        }
     }
     return r;
 }

@@ -135,16 +135,20 @@ void AppendLine(std::string& out, const RecordView& main, bool hasSub, const Rec
 } // namespace
 
 void AppendExportFields(std::string& out, const TBRecord& record, bool isMain) {
+    const std::size_t start = out.size();
     AppendDisplay(out, ViewOf(record), isMain);
+    BlankControlCharacters(out, start);
 }
 
 void AppendExportLine(std::string& out, std::int64_t position, std::string_view time,
                       std::string_view mainFields, std::string_view subFields) {
+    // The fields had their control characters blanked once, when they were
+    // made; the time is looked at here.
     const std::size_t start = out.size();
     AppendLineStart(out, position, time);
+    BlankControlCharacters(out, start);
     out += mainFields;
     out += subFields;
-    BlankControlCharacters(out, start);
     out += "\r\n";
 }
 

@@ -18,8 +18,10 @@ inline constexpr std::string_view kExportHeader =
 void AppendExportLine(std::string& out, const RecordPair& pair, std::int64_t position);
 // The same from a 169-byte entry image, without reading it into a pair.
 void AppendExportLine(std::string& out, const std::uint8_t* entry, std::int64_t position);
-// The same put together from the fields of each display (AppendExportFields;
-// subFields empty without a sub display) and the time text.
+// The same put together from the fields of each display and the time text:
+// AppendExportFields gives a display's fields (with the control characters of
+// its stored texts blanked, so that they can be kept and used again);
+// subFields is empty without a sub display.
 void AppendExportFields(std::string& out, const TBRecord& record, bool isMain);
 void AppendExportLine(std::string& out, std::int64_t position, std::string_view time,
                       std::string_view mainFields, std::string_view subFields);

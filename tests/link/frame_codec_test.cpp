@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -371,6 +373,57 @@ TEST(FrameHexTest, ParsesBlanksAndRefusesEverythingElse) {
     EXPECT_FALSE(ParseFrameHex(hex.substr(1)));        // odd
     EXPECT_FALSE(ParseFrameHex("0x" + hex.substr(2))); // prefix
     EXPECT_FALSE(ParseFrameHex(hex.substr(0, 52) + "g1"));
+}
+
+// The frame of a text read the plain way: every blank dropped, then exactly
+// 54 hexadecimal digits.
+std::optional<RawFrame> PlainFrameOf(const std::string& text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r')
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        digits += c;
+    }
+    if (digits.size() != 54)
+        return std::nullopt;
+    RawFrame raw{};
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<std::uint8_t>(std::stoi(digits.substr(2 * i, 2), nullptr, 16));
+    return raw;
+}
+
+TEST(FrameHexTest, EveryLayoutReadsAsThePlainReading) {
+    // Frames written with and without blanks between the bytes, then a
+    // character changed, put in or left out here and there.
+    std::mt19937 random(23);
+    // The characters next to each range of digits, and bytes whose low
+    // seven bits are a digit.
+    const std::string some = "0123456789abcdefABCDEF \t\rxg-/:@G`\xB0\xB9\xC1\xE6\x80\xFF";
+    for (int round = 0; round < 20000; ++round) {
+        RawFrame frame;
+        for (auto& b : frame)
+            b = static_cast<std::uint8_t>(random());
+        std::string text = FormatFrameHex(frame);
+        if (round % 2)
+            std::erase(text, ' ');
+        if (round % 5 == 0)
+            text += '\r';
+        switch (random() % 4) {
+        case 0:
+            break;
+        case 1:
+            text[random() % text.size()] = some[random() % some.size()];
+            break;
+        case 2:
+            text.insert(random() % (text.size() + 1), 1, some[random() % some.size()]);
+            break;
+        default:
+            text.erase(random() % text.size(), 1);
+        }
+        ASSERT_EQ(ParseFrameHex(text), PlainFrameOf(text)) << text;
+    }
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -186,6 +188,28 @@ TEST(DecimationTest, BlockOrderAndTies) {
     // Same position listed twice: the point is the later of the two.
     const Decimation twice = Decimate(v, 2, 1);
     EXPECT_EQ(twice.maxPoint, 3);
+}
+
+TEST(DecimationTest, BlockExtremesAreTheFirstSmallestAndLargest) {
+    // Random blocks of few distinct values (ties), with zeros of both signs
+    // and NaN, against the positions found one by one.
+    std::mt19937 random(7);
+    const float some[] = {1.0f, -1.0f, 0.0f, -0.0f, 2.5f, std::nanf(""), 1e30f, -1e30f};
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<float> block(1 + random() % 40);
+        for (float& v : block)
+            v = some[random() % (round % 2 ? 8 : 7)];
+        std::size_t smallest = 0, largest = 0;
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            if (block[i] > block[largest])
+                largest = i;
+            if (block[i] < block[smallest])
+                smallest = i;
+        }
+        const BlockExtremesResult r = BlockExtremes(block);
+        ASSERT_EQ(r.smallest, static_cast<std::int64_t>(smallest)) << round;
+        ASSERT_EQ(r.largest, static_cast<std::int64_t>(largest)) << round;
+    }
 }
 
 } // namespace
