@@ -74,30 +74,15 @@ PauseFunction AbortableBackend::pause() {
     };
 }
 
-LoggerImportRun::LoggerImportRun(HidBackend& backend, LoggerImportStage stage, Callbacks callbacks)
-    : m_backend(backend), m_cb(std::move(callbacks)) {
-    m_thread = std::thread([this, stage] { work(stage); });
-}
+LoggerImportRun::LoggerImportRun(HidBackend& backend) : m_backend(backend) {}
 
-LoggerImportRun::~LoggerImportRun() {
-    abort();
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-LoggerImportResult LoggerImportRun::takeResult() {
-    if (m_thread.joinable())
-        m_thread.join();
-    return std::move(m_result);
-}
-
-void LoggerImportRun::work(LoggerImportStage stage) {
+void LoggerImportRun::run(LoggerImportStage stage, const Callbacks& callbacks) {
     if (stage == LoggerImportStage::Check) {
         m_result.messageId = CheckLoggerMemory(m_backend);
         m_result.outcome = m_result.messageId == 0 ? LoggerImportResult::Outcome::Done
                                                    : LoggerImportResult::Outcome::Failed;
     } else {
-        m_result = download();
+        m_result = download(callbacks);
     }
     // An abort turns whatever the exchanges made of it into a cancellation.
     if (m_backend.aborted()) {
@@ -105,21 +90,21 @@ void LoggerImportRun::work(LoggerImportStage stage) {
         m_result.outcome = LoggerImportResult::Outcome::Cancelled;
     }
     m_finished = true;
-    if (m_cb.finished)
-        m_cb.finished();
+    if (callbacks.finished)
+        callbacks.finished();
 }
 
-LoggerImportResult LoggerImportRun::download() {
+LoggerImportResult LoggerImportRun::download(const Callbacks& cb) {
     LoggerImportResult result;
     LoggerDownloadCallbacks dl;
-    dl.started = [this, &result](std::size_t size) {
+    dl.started = [&cb, &result](std::size_t size) {
         result.imageSize = size;
-        if (m_cb.started)
-            m_cb.started(size);
+        if (cb.started)
+            cb.started(size);
     };
-    dl.progress = [this](std::size_t position, std::uint32_t length) {
-        if (m_cb.blockRead)
-            m_cb.blockRead(position, length);
+    dl.progress = [&cb](std::size_t position, std::uint32_t length) {
+        if (cb.blockRead)
+            cb.blockRead(position, length);
     };
     dl.cancelled = [this] { return m_backend.aborted(); };
     dl.pause = m_backend.pause();
@@ -135,7 +120,7 @@ LoggerImportResult LoggerImportRun::download() {
         return result;
     }
     SessionDecodeCallbacks decode;
-    decode.progress = m_cb.decodeProgress;
+    decode.progress = cb.decodeProgress;
     decode.cancelled = [this] { return m_backend.aborted(); };
     // The sessions keep their readings in the image itself.
     result.decoded = DecodeLoggerImage(

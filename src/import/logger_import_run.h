@@ -1,12 +1,13 @@
 #pragma once
-// The import from the meter's logger memory on a worker thread, so that the
-// window that asked for it stays responsive for the whole download (an hour
-// for a full memory on the real cable). Two stages, each one run: the check
-// (is there a cable, and a meter whose logger memory can be read?), and, once
-// the user has agreed, the download of the image and its decoding into
-// sessions. The run reports through callbacks on the worker thread; the
-// window turns them into events. Abort ends a run promptly: a pause ends at
-// once, a read waiting for the cable returns, and no further exchange starts.
+// The import from the meter's logger memory, run on whatever thread calls it
+// (in the window, a LongWork's worker, so that the window stays responsive
+// for the whole download: an hour for a full memory on the real cable). Two
+// stages, each one run: the check (is there a cable, and a meter whose
+// logger memory can be read?), and, once the user has agreed, the download
+// of the image and its decoding into sessions. The run reports through
+// callbacks on its thread. Abort, from any thread, ends a run promptly: a
+// pause ends at once, a read waiting for the cable returns, and no further
+// exchange starts.
 
 #include "import/logger_download.h"
 #include "import/session_decoder.h"
@@ -17,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace ostrel {
@@ -69,7 +69,7 @@ struct LoggerImportResult {
 
 class LoggerImportRun {
   public:
-    // Called on the worker thread.
+    // Called on the run's thread.
     struct Callbacks {
         // Download: the header arrived; the image has imageSize bytes.
         std::function<void(std::size_t imageSize)> started;
@@ -79,31 +79,30 @@ class LoggerImportRun {
         std::function<void(std::size_t session, std::size_t sessions, std::size_t done,
                            std::size_t total)>
             decodeProgress;
-        // The run is over; result() may be taken now (on any thread).
+        // The run is over; takeResult() may be called now.
         std::function<void()> finished;
     };
 
-    // Start the stage on a worker thread.
-    LoggerImportRun(HidBackend& backend, LoggerImportStage stage, Callbacks callbacks);
-    ~LoggerImportRun(); // aborts and waits for the worker
+    explicit LoggerImportRun(HidBackend& backend);
     LoggerImportRun(const LoggerImportRun&) = delete;
     LoggerImportRun& operator=(const LoggerImportRun&) = delete;
+
+    // Run the stage on the calling thread, to its end. A run aborted before
+    // it starts ends at once as Cancelled.
+    void run(LoggerImportStage stage, const Callbacks& callbacks);
 
     // Any thread: end the run as soon as it can; it then ends as Cancelled.
     void abort() { m_backend.abort(); }
     bool finished() const { return m_finished.load(); }
     // After finished: the result, moved out.
-    LoggerImportResult takeResult();
+    LoggerImportResult takeResult() { return std::move(m_result); }
 
   private:
-    void work(LoggerImportStage stage);
-    LoggerImportResult download();
+    LoggerImportResult download(const Callbacks& callbacks);
 
     AbortableBackend m_backend;
-    Callbacks m_cb;
     LoggerImportResult m_result;
     std::atomic<bool> m_finished{false};
-    std::thread m_thread;
 };
 
 } // namespace ostrel

@@ -12,95 +12,73 @@ double SampleInterval(std::uint8_t g) {
     return kSeconds[g & 0x0F];
 }
 
-SessionFunction DecodeSessionFunction(std::uint8_t f, std::uint8_t m, std::uint8_t g) {
-    const bool fahrenheit = (g & 0x10) != 0;
-    const bool secondSet = (g & 0x20) != 0;
+namespace {
+
+using S = SessionFunction;
+
+// The entry of mode m in the list of a function byte's modes, if it lists one.
+std::optional<SessionFunction> Mode(std::initializer_list<SessionFunction> modes, std::uint8_t m) {
+    if (m >= modes.size())
+        return std::nullopt;
+    return *(modes.begin() + m);
+}
+
+// Temperatures (F = 6) in the unit the flag byte names.
+std::optional<SessionFunction> TemperatureMode(std::uint8_t m, bool fahrenheit) {
     const std::uint32_t t1 = fahrenheit ? nFunc_T1F : nFunc_T1C;
     const std::uint32_t t2 = fahrenheit ? nFunc_T2F : nFunc_T2C;
     const std::uint32_t t12 = fahrenheit ? nFunc_T1T2F : nFunc_T1T2C;
-    using S = SessionFunction;
+    return Mode({S{t1, 23, 0, 0}, S{t2, 23, 0, 0}, S{t1, 23, t2, 23}, S{t12, 23, t2, 23}}, m);
+}
+
+// The milliampere and ampere functions (F = 8) in the range tables of the
+// current set the flag byte names.
+std::optional<SessionFunction> CurrentMode(std::uint8_t m, bool secondSet) {
+    const int dc = secondSet ? 15 : 18;
+    const int ac = secondSet ? 14 : 17;
+    const int acdc = secondSet ? 16 : 19;
+    return Mode({S{nFunc_DcA, dc, 0, 0}, S{nFunc_DcA, dc, nFunc_AcA, ac},
+                 S{nFunc_AcDcA, acdc, nFunc_AcA, ac}, S{nFunc_AcA, ac, nFunc_Hz, 7}},
+                m);
+}
+
+std::optional<SessionFunction> FunctionMode(std::uint8_t f, std::uint8_t m, std::uint8_t g) {
     switch (f) {
-    case 0:
-        return S{};
     case 1:
-        if (m == 0)
-            return S{nFunc_AcV, 1, nFunc_Hz, 7};
-        if (m == 1)
-            return S{nFunc_Hz, 7, nFunc_AcV, 1};
-        break;
+        return Mode({S{nFunc_AcV, 1, nFunc_Hz, 7}, S{nFunc_Hz, 7, nFunc_AcV, 1}}, m);
     case 2:
-        if (m == 0)
-            return S{nFunc_DcV, 2, 0, 0};
-        if (m == 1)
-            return S{nFunc_DcV, 2, nFunc_AcV, 1};
-        if (m == 2)
-            return S{nFunc_AcDcV, 3, nFunc_AcV, 1};
-        break;
+        return Mode(
+            {S{nFunc_DcV, 2, 0, 0}, S{nFunc_DcV, 2, nFunc_AcV, 1}, S{nFunc_AcDcV, 3, nFunc_AcV, 1}},
+            m);
     case 3:
-        if (m == 0)
-            return S{nFunc_DcV6, 5, 0, 0};
-        if (m == 1)
-            return S{nFunc_DcV6, 5, nFunc_AcV6, 4};
-        if (m == 2)
-            return S{nFunc_AcDcV, 6, nFunc_AcV6, 4};
-        if (m == 3)
-            return S{nFunc_Hz, 7, 0, 0};
-        if (m == 4)
-            return S{nFunc_Duty, 8, 0, 0};
-        break;
+        return Mode({S{nFunc_DcV6, 5, 0, 0}, S{nFunc_DcV6, 5, nFunc_AcV6, 4},
+                     S{nFunc_AcDcV, 6, nFunc_AcV6, 4}, S{nFunc_Hz, 7, 0, 0},
+                     S{nFunc_Duty, 8, 0, 0}},
+                    m);
     case 4:
-        if (m == 0)
-            return S{nFunc_AcV6, 4, nFunc_Hz, 7};
-        if (m == 1)
-            return S{nFunc_Hz, 7, nFunc_AcV6, 4};
-        break;
+        return Mode({S{nFunc_AcV6, 4, nFunc_Hz, 7}, S{nFunc_Hz, 7, nFunc_AcV6, 4}}, m);
     case 5:
-        if (m == 0)
-            return S{nFunc_Ohm, 9, 0, 0};
-        if (m == 1)
-            return S{nFunc_Conti, 10, 0, 0};
-        if (m == 2)
-            return S{nFunc_S, 11, 0, 0};
-        break;
+        return Mode({S{nFunc_Ohm, 9, 0, 0}, S{nFunc_Conti, 10, 0, 0}, S{nFunc_S, 11, 0, 0}}, m);
     case 6:
-        if (m == 0)
-            return S{t1, 23, 0, 0};
-        if (m == 1)
-            return S{t2, 23, 0, 0};
-        if (m == 2)
-            return S{t1, 23, t2, 23};
-        if (m == 3)
-            return S{t12, 23, t2, 23};
-        break;
+        return TemperatureMode(m, (g & 0x10) != 0);
     case 7:
-        if (m == 0)
-            return S{nFunc_Cx, 12, 0, 0};
-        if (m == 1)
-            return S{nFunc_V, 13, 0, 0};
-        break;
+        return Mode({S{nFunc_Cx, 12, 0, 0}, S{nFunc_V, 13, 0, 0}}, m);
     case 8:
-        if (m == 0)
-            return S{nFunc_DcA, secondSet ? 15 : 18, 0, 0};
-        if (m == 1)
-            return S{nFunc_DcA, secondSet ? 15 : 18, nFunc_AcA, secondSet ? 14 : 17};
-        if (m == 2)
-            return S{nFunc_AcDcA, secondSet ? 16 : 19, nFunc_AcA, secondSet ? 14 : 17};
-        if (m == 3)
-            return S{nFunc_AcA, secondSet ? 14 : 17, nFunc_Hz, 7};
-        break;
+        return CurrentMode(m, (g & 0x20) != 0);
     case 9:
-        if (m == 0)
-            return S{nFunc_DcA, 21, 0, 0};
-        if (m == 1)
-            return S{nFunc_DcA, 21, nFunc_AcA, 20};
-        if (m == 2)
-            return S{nFunc_AcDcA, 22, nFunc_AcA, 20};
-        if (m == 3)
-            return S{nFunc_AcA, 20, nFunc_Hz, 7};
-        break;
+        return Mode({S{nFunc_DcA, 21, 0, 0}, S{nFunc_DcA, 21, nFunc_AcA, 20},
+                     S{nFunc_AcDcA, 22, nFunc_AcA, 20}, S{nFunc_AcA, 20, nFunc_Hz, 7}},
+                    m);
     default:
-        return S{};
+        return S{}; // no function (F = 0) or one the meter does not have
     }
+}
+
+} // namespace
+
+SessionFunction DecodeSessionFunction(std::uint8_t f, std::uint8_t m, std::uint8_t g) {
+    if (const std::optional<SessionFunction> function = FunctionMode(f, m, g))
+        return *function;
     // A mode the meter does not list for this function: no function at all,
     // so the readings keep their digits but claim no unit.
     SessionFunction unknown;

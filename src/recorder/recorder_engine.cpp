@@ -63,30 +63,45 @@ void RecorderEngine::addSample(const RecordPair& pair) {
 }
 
 LoadResult RecorderEngine::load(const std::string& path, const LoadProgress& progress) {
+    RecorderLoad loaded = startLoad();
+    ReadRecording(path, loaded, progress);
+    return finishLoad(std::move(loaded));
+}
+
+RecorderLoad RecorderEngine::startLoad() const {
+    RecorderLoad load;
+    load.range = m_yRange;
+    load.extremes = m_extremes;
+    load.statistics = m_statistics;
+    return load;
+}
+
+void ReadRecording(const std::string& path, RecorderLoad& load, const LoadProgress& progress) {
     // Each pair is accounted as it arrives, so that nothing long remains to
     // be done after the last progress report.
-    YRange range = m_yRange;
-    Extremes extremes = m_extremes;
-    SampleStatistics statistics = m_statistics;
-    std::size_t accounted = m_buffer.size();
+    std::size_t accounted = load.pairs.size();
     const auto account = [&] {
-        for (; accounted < m_buffer.size(); ++accounted) {
-            AccountSample(m_buffer, accounted, range, extremes);
-            statistics.add(m_buffer[accounted]);
+        for (; accounted < load.pairs.size(); ++accounted) {
+            AccountSample(load.pairs, accounted, load.range, load.extremes);
+            load.statistics.add(load.pairs[accounted]);
         }
     };
-    const LoadResult result =
-        LoadRecordFile(path, m_buffer, [&](std::int64_t done, std::int64_t total) {
-            account();
-            return !progress || progress(done, total);
-        });
+    load.result = LoadRecordFile(path, load.pairs, [&](std::int64_t done, std::int64_t total) {
+        account();
+        return !progress || progress(done, total);
+    });
+    account();
+}
+
+LoadResult RecorderEngine::finishLoad(RecorderLoad&& loaded) {
+    const LoadResult result = loaded.result;
     if (result.status == LoadStatus::OpenError || result.status == LoadStatus::Damaged ||
         result.status == LoadStatus::Aborted)
         return result;
-    account();
-    m_yRange = range;
-    m_extremes = extremes;
-    m_statistics = std::move(statistics);
+    m_buffer = std::move(loaded.pairs);
+    m_yRange = loaded.range;
+    m_extremes = loaded.extremes;
+    m_statistics = std::move(loaded.statistics);
     m_lastPage = LastPageFor(count(), m_pointsPerPage);
     m_viewedPage = m_lastPage;
     m_empty = false;

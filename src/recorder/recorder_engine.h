@@ -34,6 +34,16 @@ int SecondsForInterval(int intervalMs);
 enum class IntervalEntry { Seconds, OutOfRange, NotANumber };
 IntervalEntry ReadIntervalEntry(std::string_view text, int* seconds);
 
+// A record file read for the recorder but not yet its own: the pairs, each
+// accounted as if it had been sampled, and how the reading ended.
+struct RecorderLoad {
+    LoadResult result;
+    SampleBuffer pairs;
+    YRange range;
+    Extremes extremes;
+    SampleStatistics statistics;
+};
+
 class RecorderEngine {
   public:
     explicit RecorderEngine(int pointsPerPage = kPointsPerPage);
@@ -51,6 +61,13 @@ class RecorderEngine {
     // it had been sampled. The progress callback may stop the load: the pairs
     // read so far are then dropped and the recorder stays as it was.
     LoadResult load(const std::string& path, const LoadProgress& progress = {});
+    // The same in three steps, so that the reading can run off the window
+    // thread: startLoad() takes the recorder's counters, ReadRecording (below)
+    // reads and accounts the file without touching the recorder, and
+    // finishLoad() makes the result the recorder's (nothing changes when the
+    // load failed or was aborted). The buffer must be empty.
+    RecorderLoad startLoad() const;
+    LoadResult finishLoad(RecorderLoad&& loaded);
 
     // The buffer was saved: nothing is unsaved any more.
     void markSaved();
@@ -106,5 +123,9 @@ class RecorderEngine {
     int m_interval = kFullSpeedMs;
     bool m_manual = false;
 };
+
+// Read the record file at path into load (started by RecorderEngine::startLoad).
+// Touches nothing else: safe on a worker thread.
+void ReadRecording(const std::string& path, RecorderLoad& load, const LoadProgress& progress = {});
 
 } // namespace ostrel

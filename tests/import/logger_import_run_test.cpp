@@ -1,4 +1,4 @@
-// The import run on its worker thread: the check, the download with its
+// The import run on a thread of its own: the check, the download with its
 // progress, failures, and an abort at every stage.
 #include "import/logger_import_run.h"
 #include "simulator/demo_sessions.h"
@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace ostrel {
 namespace {
@@ -65,13 +66,15 @@ struct Recorder {
     }
 
     LoggerImportResult runStage(HidBackend& backend, LoggerImportStage stage) {
-        LoggerImportRun r(backend, stage, callbacks());
+        LoggerImportRun r(backend);
+        std::thread worker([&] { r.run(stage, callbacks()); });
         {
             std::unique_lock lock(mutex);
             run = &r;
             done.notify_all();
             done.wait(lock, [this] { return finished; });
         }
+        worker.join();
         EXPECT_TRUE(r.finished());
         return r.takeResult();
     }
@@ -144,8 +147,10 @@ TEST(LoggerImportRunThread, AbortEndsEveryStageAsCancelled) {
 
     // While a read waits for a meter that does not answer: the wait is given up.
     auto silent = Meter("logger,latency=2,timeout=1000");
-    LoggerImportRun run(*silent, LoggerImportStage::Download, {});
+    LoggerImportRun run(*silent);
+    std::thread worker([&run] { run.run(LoggerImportStage::Download, {}); });
     run.abort();
+    worker.join();
     r = run.takeResult();
     EXPECT_EQ(r.outcome, Outcome::Cancelled);
 }

@@ -1,6 +1,5 @@
 // TFormImport: Export (text of sessions, images of the shown page, printed
 // pages) through the graph export dialog and the common page export.
-#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "graph/ui/export_dialog.h"
@@ -19,13 +18,13 @@ constexpr int kCannotCreateText = 7156; // "Cannot create file %s"
 
 void TFormImport::sbtnExportClick() {
     TDlgExportForm* dialog = m_services.exportDialog;
-    if (m_empty || BusyFlag() || !dialog)
+    if (!m_engine.enables().hasData || !dialog)
         return;
-    dialog->prepareForPages(std::max(m_pageCount, 1));
+    dialog->prepareForPages(std::max(m_engine.pageCount(), 1));
     if (runModal(*dialog) != QDialog::Accepted)
         return;
-    PagedGraph graph{PEGraph, [this](int page) { ShowPage(page - 1); }, m_currentPage + 1,
-                     m_pageCount};
+    PagedGraph graph{PEGraph, [this](int page) { ShowPage(page - 1); }, m_engine.currentPage() + 1,
+                     m_engine.pageCount()};
     graph.printer = m_printer.get();
     RunPageExport(this, dialog->request(), graph, [this](const std::string& path, PageSpan pages) {
         return exportText(path, pages);
@@ -36,14 +35,13 @@ int TFormImport::exportText(const std::string& path, const PageSpan& pages) {
     const QString qpath = QString::fromStdString(path);
     const std::string name = QFile::encodeName(qpath).toStdString();
     setCursor(Qt::WaitCursor);
-    BusyFlag() = true;
-    RefreshButtons();
-    RefreshMenus();
-    const bool written = runLetting(
-        [&] { return WriteSessionExport(name, m_table, pages.first, pages.last, true); });
-    BusyFlag() = false;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(true);
+    bool written = false;
+    LongWork work;
+    work.runLettingEvents([&](WorkProgress&) {
+        written = WriteSessionExport(name, m_engine.sessions(), pages.first, pages.last, true);
+    });
+    setBusy(false);
     unsetCursor();
     if (written)
         return 0;

@@ -1,7 +1,6 @@
 // TFormImport: Save As and Open of session files (".slr"). Both read or
-// write on a helper thread while the window's events run; the busy flag keeps
-// the window's data commands away meanwhile.
-#include "base/busy_flag.h"
+// write through a LongWork while the window's events run; the busy flag
+// keeps the window's data commands away meanwhile.
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
@@ -9,15 +8,12 @@
 #include "import/session_file.h"
 #include "import/ui/import_form.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
-#include <atomic>
 #include <climits>
 
 namespace ostrel {
@@ -29,8 +25,11 @@ constexpr int kReadingText = 8005;       // "Reading data from selected file. Pl
 constexpr int kOpenErrorText = 9004;     // "File open error."
 constexpr int kSaveErrorText = 9005;     // "File save error."
 
-int ToInt(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
+// Pairs between two progress reports: a report costs a look at the clock.
+constexpr std::size_t kReportEvery = 1024;
+
+int ToInt(std::int64_t n) {
+    return static_cast<int>(std::clamp<std::int64_t>(n, 0, INT_MAX));
 }
 
 } // namespace
@@ -41,7 +40,7 @@ QString TFormImport::sessionFilter() {
 }
 
 void TFormImport::sbtnSaveClick() {
-    if (m_empty || BusyFlag())
+    if (!m_engine.enables().hasData)
         return;
     SaveFileRequest request;
     request.owner = this;
@@ -53,34 +52,30 @@ void TFormImport::sbtnSaveClick() {
         return;
     const std::string name = QFile::encodeName(path).toStdString();
     setCursor(Qt::WaitCursor);
-    BusyFlag() = true;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(true);
     // The window's only copy of a download: flushed to the disk before it
     // replaces an earlier file.
-    const bool saved = runLetting([this, &name] { return SaveSessionFile(name, m_table, true); });
-    BusyFlag() = false;
+    bool saved = false;
+    LongWork work;
+    work.runLettingEvents([this, &name, &saved](WorkProgress&) {
+        saved = SaveSessionFile(name, m_engine.sessions(), true);
+    });
     unsetCursor();
     if (!saved) {
-        RefreshButtons();
-        RefreshMenus();
+        setBusy(false);
         ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
         return;
     }
-    m_empty = false;
-    m_saved = true;
-    RefreshButtons();
-    RefreshMenus();
+    m_engine.markSaved();
+    setBusy(false);
 }
 
 void TFormImport::sbtnOpenClick() {
-    if (BusyFlag() || m_run)
+    if (m_engine.busy() || importRunning())
         return;
     const QString path = chooseOpenFile(this);
     if (path.isEmpty())
         return;
-    QCoreApplication::processEvents();
-    const std::string name = QFile::encodeName(path).toStdString();
     {
         QFile probe(path);
         if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
@@ -89,44 +84,50 @@ void TFormImport::sbtnOpenClick() {
         }
     }
     setCursor(Qt::WaitCursor);
-    TMsgForm* dialog = m_services.progress;
-    std::atomic<bool> aborted{false};
-    QMetaObject::Connection abortConnection;
-    if (dialog) {
-        dialog->setMessageColour(QStringLiteral("red"));
-        dialog->setMessage(QNumberedLine(kWarningCaption, kReadingText));
-        abortConnection = connect(dialog, &TMsgForm::aborted, this, [&aborted] { aborted = true; });
-        dialog->startProgress(this, 64);
-    }
-    BusyFlag() = true;
+    showOpenProgress();
+    m_engine.setBusy(true);
     clearWindow();
 
-    // The reader reports into these; the window shows them every 50 ms.
-    std::atomic<std::size_t> position{0}, count{0};
-    QTimer shown;
-    shown.setInterval(50);
-    connect(&shown, &QTimer::timeout, this, [&] {
-        if (!dialog)
-            return;
-        const std::size_t n = count, i = position;
-        dialog->setBar(ToInt(i), std::max(ToInt(n), 1));
-        dialog->setReadCounter(ToInt(i), ToInt(n));
-    });
-    shown.start();
+    const std::string name = QFile::encodeName(path).toStdString();
     SessionFileResult file;
-    runLetting([&] {
-        file = OpenSessionFile(name, [&](std::size_t, std::size_t i, std::size_t n) {
-            position.store(i, std::memory_order_relaxed);
-            count.store(n, std::memory_order_relaxed);
-            return !aborted.load(std::memory_order_relaxed);
-        });
-        return true;
+    LongWork work;
+    TMsgForm* dialog = m_services.progress;
+    if (dialog)
+        connect(dialog, &TMsgForm::aborted, &work, &LongWork::cancel);
+    connect(&work, &LongWork::progressed, this, [dialog, &work] {
+        const WorkProgress* progress = work.progress();
+        if (!dialog || !progress)
+            return;
+        dialog->setBar(ToInt(progress->done()), std::max(ToInt(progress->total()), 1));
+        dialog->setReadCounter(progress->done(), progress->total());
     });
-    shown.stop();
+    work.runLettingEvents([&name, &file](WorkProgress& progress) {
+        file = OpenSessionFile(name, [&progress](std::size_t, std::size_t i, std::size_t n) {
+            if (i % kReportEvery == 0 || i == n)
+                progress.report(static_cast<std::int64_t>(i), static_cast<std::int64_t>(n));
+            return !progress.cancelled();
+        });
+    });
+    // An Abort at any time before here keeps nothing of the file.
+    if (!m_engine.busy())
+        file.status = SessionFileStatus::Cancelled;
+    opened(std::move(file));
+}
+
+void TFormImport::showOpenProgress() {
+    TMsgForm* dialog = m_services.progress;
+    if (!dialog)
+        return;
+    dialog->setMessageColour(QStringLiteral("red"));
+    dialog->setMessage(QNumberedLine(kWarningCaption, kReadingText));
+    dialog->startProgress(this, 64);
+}
+
+void TFormImport::opened(SessionFileResult file) {
+    TMsgForm* dialog = m_services.progress;
     if (dialog) {
         dialog->fillBar();
         dialog->setAbortEnabled(false);
-        disconnect(abortConnection);
     }
     auto hideDialog = [dialog] {
         if (!dialog)
@@ -144,14 +145,9 @@ void TFormImport::sbtnOpenClick() {
             ShowNumberedMessage(this, kErrorCaption, kOpenErrorText);
         return;
     }
-    m_table = std::move(file.table);
-    addPages();
+    addPages(std::move(file.table), true);
     hideDialog();
-    m_empty = false;
-    m_saved = true;
-    BusyFlag() = false;
-    RefreshButtons();
-    RefreshMenus();
+    setBusy(false);
     unsetCursor();
     if (file.messageId != 0) {
         // A damaged file: what it held is shown, and what was cut is said.

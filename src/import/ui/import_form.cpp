@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -37,30 +36,18 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <thread>
-
 namespace ostrel {
 namespace {
 
-constexpr int kYAxisText = 7023;         // "Reading"
-constexpr int kXAxisText = 7024;         // "Time"
-constexpr int kSaveQuestionText = 7005;  // "Do you want to save the data to a file before exit ?"
-constexpr int kSessionText = 7146;       // "Session"
-constexpr int kMainColourText = 7150;    // " Main-Data Color"
-constexpr int kSubColourText = 7151;     // " Sub-Data Color"
-constexpr int kClearQuestionText = 8002; // "Do you really want to clear the data in buffer ?"
-constexpr int kBufferHasDataText = 8003; // "Buffer has data."
-constexpr int kFirstPageText = 8008;     // "First page."
-constexpr int kLastPageText = 8009;      // "Last page."
-constexpr int kOutOfMemoryText = 9006;   // "Insufficient system memory !"
+constexpr int kYAxisText = 7023;      // "Reading"
+constexpr int kXAxisText = 7024;      // "Time"
+constexpr int kMainColourText = 7150; // " Main-Data Color"
+constexpr int kSubColourText = 7151;  // " Sub-Data Color"
+constexpr int kSessionText = 7146;    // "Session"
 
-// Width of every table column: wide enough for a reading with its unit and
-// coupling ("-12.345mV [DC+AC]").
-constexpr int kColumnWidth = 118;
-
-QLabel* ValuePanel(const char* name, const QColor& text, QWidget* parent) {
+QLabel* ValuePanel(const QString& name, const QColor& text, QWidget* parent) {
     auto* panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
+    panel->setObjectName(name);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, Qt::black);
@@ -76,17 +63,109 @@ QLabel* ValuePanel(const char* name, const QColor& text, QWidget* parent) {
     return panel;
 }
 
+// "Max." or "Min." (caption) of one display: the reading's time and value.
+QGroupBox* ExtremePanels(QWidget* parent, int caption, const QString& names, const QColor& colour,
+                         QLabel*& time, QLabel*& reading) {
+    auto* box = new QGroupBox(QText(caption), parent);
+    time = ValuePanel(QString(names).arg(QStringLiteral("Time")), Qt::white, box);
+    reading = ValuePanel(QString(names).arg(QStringLiteral("Rdg")), colour, box);
+    auto* l = new QVBoxLayout(box);
+    l->setContentsMargins(4, 2, 4, 4);
+    l->setSpacing(2);
+    l->addWidget(time);
+    l->addWidget(reading);
+    return box;
+}
+
+// One display's group ("Main" or "Sub"): the current reading, then "Max."
+// and "Min."; panels are the current, maximum and minimum time and value.
+QGroupBox* DisplayGroup(QWidget* parent, const char* display, int title,
+                        const std::array<QLabel**, 6>& panels) {
+    const QString d = QString::fromLatin1(display);
+    auto* group = new QGroupBox(QText(title), parent);
+    group->setObjectName(QStringLiteral("grbx%1Display").arg(d));
+    QLabel*& time = *panels[0];
+    QLabel*& reading = *panels[1];
+    time = ValuePanel(QStringLiteral("pnl%1DataTime").arg(d), Qt::white, group);
+    reading = ValuePanel(QStringLiteral("pnl%1DataRdg").arg(d), QColor(0x00FF00), group);
+    auto* current = new QWidget(group);
+    auto* cl = new QVBoxLayout(current);
+    cl->setContentsMargins(4, 2, 4, 4);
+    cl->setSpacing(2);
+    cl->addStretch();
+    cl->addWidget(time);
+    cl->addWidget(reading);
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(4, 2, 4, 4);
+    row->addWidget(current, 1);
+    row->addWidget(ExtremePanels(group, 7021, QStringLiteral("pnlMax%1Data%2").arg(d),
+                                 QColor(0xFF0000), *panels[2], *panels[3]),
+                   1);
+    row->addWidget(ExtremePanels(group, 7022, QStringLiteral("pnlMin%1Data%2").arg(d),
+                                 QColor(0xFF00FF), *panels[4], *panels[5]),
+                   1);
+    return group;
+}
+
 } // namespace
 
 TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
-    : QDialog(parent), m_services(services), m_printer(std::make_unique<QPrinter>()),
-      m_reported(std::make_shared<Reported>()) {
+    : QDialog(parent), m_services(services), m_engine(BusyFlag()),
+      m_printer(std::make_unique<QPrinter>()) {
     setObjectName("FormImport");
     setWindowTitle(QText(108));
     setWindowIcon(ResourceIcon(7));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     setSizeGripEnabled(false);
 
+    useDefaultDialogs();
+    buildMenus();
+    buildToolBar();
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName("PageControl");
+    // As wide as the four columns of a table, its vertical scroll bar and 20 pixels.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    PageControl->setFixedWidth(4 * kColumnWidth + scrollBar + 20);
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
+        // A tab chosen by the user shows its session.
+        if (m_engine.choosePage(index))
+            showPageAgain();
+    });
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+
+    auto* centre = new QHBoxLayout;
+    centre->setContentsMargins(0, 0, 0, 0);
+    centre->addWidget(PageControl);
+    centre->addWidget(buildRightPanel(), 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->setMenuBar(MainMenu);
+    layout->addWidget(ToolBar1);
+    layout->addLayout(centre, 1);
+    layout->addWidget(StatusBar1);
+
+    connect(&m_download, &LongWork::progressed, this, &TFormImport::showDownloadProgress);
+    setUpGraph();
+    RefreshButtons();
+    RefreshMenus();
+    for (QWidget* w : {static_cast<QWidget*>(sbtnFirstPage), static_cast<QWidget*>(sbtnPageUp),
+                       static_cast<QWidget*>(sbtnPageDown), static_cast<QWidget*>(sbtnLastPage),
+                       static_cast<QWidget*>(rbtnMainData), static_cast<QWidget*>(rbtnSubData)})
+        w->setEnabled(false);
+    rbtnMainData->setChecked(true);
+    ResetGraph();
+    PEGraph->setFocus();
+}
+
+TFormImport::~TFormImport() {
+    abortRun(); // the runner then waits for its worker before the window goes
+    DiscardSessions();
+}
+
+void TFormImport::useDefaultDialogs() {
     chooseOpenFile = [](QWidget* owner) {
         QFileDialog dialog(owner);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -106,54 +185,6 @@ TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
         QPageSetupDialog dialog(&printer, owner);
         return dialog.exec() == QDialog::Accepted;
     };
-
-    buildMenus();
-    buildToolBar();
-    PageControl = new QTabWidget(this);
-    PageControl->setObjectName("PageControl");
-    // As wide as the four columns of a table, its vertical scroll bar and 20 pixels.
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    PageControl->setFixedWidth(4 * kColumnWidth + scrollBar + 20);
-    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-        // A tab chosen by the user shows its session.
-        if (index >= 0 && index != m_currentPage && index < m_pageCount && !BusyFlag()) {
-            m_currentPage = index;
-            showPageAgain();
-        }
-    });
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-
-    auto* centre = new QHBoxLayout;
-    centre->setContentsMargins(0, 0, 0, 0);
-    centre->addWidget(PageControl);
-    centre->addWidget(buildRightPanel(), 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    layout->setMenuBar(MainMenu);
-    layout->addWidget(ToolBar1);
-    layout->addLayout(centre, 1);
-    layout->addWidget(StatusBar1);
-
-    setUpGraph();
-    ResetState();
-    m_oneToOne = true;
-    RefreshButtons();
-    RefreshMenus();
-    for (QWidget* w : {static_cast<QWidget*>(sbtnFirstPage), static_cast<QWidget*>(sbtnPageUp),
-                       static_cast<QWidget*>(sbtnPageDown), static_cast<QWidget*>(sbtnLastPage),
-                       static_cast<QWidget*>(rbtnMainData), static_cast<QWidget*>(rbtnSubData)})
-        w->setEnabled(false);
-    rbtnMainData->setChecked(true);
-    ResetGraph();
-    PEGraph->setFocus();
-}
-
-TFormImport::~TFormImport() {
-    m_run.reset(); // aborts and waits for the worker before the window goes
-    DiscardSessions();
 }
 
 void TFormImport::buildMenus() {
@@ -213,52 +244,26 @@ void TFormImport::buildToolBar() {
 QWidget* TFormImport::buildRightPanel() {
     PanelGraph = new QWidget(this);
     PanelGraph->setObjectName("PanelGraph");
+    grbxMainDisplay = DisplayGroup(PanelGraph, "Main", 7142,
+                                   {&pnlMainDataTime, &pnlMainDataRdg, &pnlMaxMainDataTime,
+                                    &pnlMaxMainDataRdg, &pnlMinMainDataTime, &pnlMinMainDataRdg});
+    grbxSubDisplay = DisplayGroup(PanelGraph, "Sub", 7143,
+                                  {&pnlSubDataTime, &pnlSubDataRdg, &pnlMaxSubDataTime,
+                                   &pnlMaxSubDataRdg, &pnlMinSubDataTime, &pnlMinSubDataRdg});
+    PEGraph = new GraphAdapter(PanelGraph);
+    PEGraph->setObjectName("PEGraph");
+    connect(PEGraph, &GraphAdapter::cursorMoved, this, &TFormImport::PEGraphCursorMoved);
 
-    // One display's group: the current reading, then "Max." and "Min.".
-    auto display = [this](const char* name, int title, QLabel*& time, QLabel*& reading,
-                          QLabel*& maxTime, QLabel*& maxReading, QLabel*& minTime,
-                          QLabel*& minReading, const std::array<const char*, 6>& names) {
-        auto* group = new QGroupBox(QText(title), PanelGraph);
-        group->setObjectName(QString::fromLatin1(name));
-        time = ValuePanel(names[0], Qt::white, group);
-        reading = ValuePanel(names[1], QColor(0x00FF00), group);
-        auto pair = [&](int caption, QLabel*& t, QLabel*& r, const char* tn, const char* rn,
-                        const QColor& colour) {
-            auto* box = new QGroupBox(QText(caption), group);
-            t = ValuePanel(tn, Qt::white, box);
-            r = ValuePanel(rn, colour, box);
-            auto* l = new QVBoxLayout(box);
-            l->setContentsMargins(4, 2, 4, 4);
-            l->setSpacing(2);
-            l->addWidget(t);
-            l->addWidget(r);
-            return box;
-        };
-        auto* current = new QWidget(group);
-        auto* cl = new QVBoxLayout(current);
-        cl->setContentsMargins(4, 2, 4, 4);
-        cl->setSpacing(2);
-        cl->addStretch();
-        cl->addWidget(time);
-        cl->addWidget(reading);
-        auto* row = new QHBoxLayout(group);
-        row->setContentsMargins(4, 2, 4, 4);
-        row->addWidget(current, 1);
-        row->addWidget(pair(7021, maxTime, maxReading, names[2], names[3], QColor(0xFF0000)), 1);
-        row->addWidget(pair(7022, minTime, minReading, names[4], names[5], QColor(0xFF00FF)), 1);
-        return group;
-    };
-    grbxMainDisplay =
-        display("grbxMainDisplay", 7142, pnlMainDataTime, pnlMainDataRdg, pnlMaxMainDataTime,
-                pnlMaxMainDataRdg, pnlMinMainDataTime, pnlMinMainDataRdg,
-                {"pnlMainDataTime", "pnlMainDataRdg", "pnlMaxMainDataTime", "pnlMaxMainDataRdg",
-                 "pnlMinMainDataTime", "pnlMinMainDataRdg"});
-    grbxSubDisplay =
-        display("grbxSubDisplay", 7143, pnlSubDataTime, pnlSubDataRdg, pnlMaxSubDataTime,
-                pnlMaxSubDataRdg, pnlMinSubDataTime, pnlMinSubDataRdg,
-                {"pnlSubDataTime", "pnlSubDataRdg", "pnlMaxSubDataTime", "pnlMaxSubDataRdg",
-                 "pnlMinSubDataTime", "pnlMinSubDataRdg"});
+    auto* column = new QVBoxLayout(PanelGraph);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->addWidget(grbxMainDisplay);
+    column->addWidget(grbxSubDisplay);
+    column->addWidget(buildPageBar());
+    column->addWidget(PEGraph, 1);
+    return PanelGraph;
+}
 
+QWidget* TFormImport::buildPageBar() {
     PanelSBtn = new QWidget(PanelGraph);
     PanelSBtn->setObjectName("PanelSBtn");
     rbtnMainData = new QRadioButton(QText(7142), PanelSBtn);
@@ -289,18 +294,7 @@ QWidget* TFormImport::buildRightPanel() {
     bar->addStretch();
     for (QToolButton* b : {sbtnUndoZoom, sbtnFirstPage, sbtnPageUp, sbtnPageDown, sbtnLastPage})
         bar->addWidget(b);
-
-    PEGraph = new GraphAdapter(PanelGraph);
-    PEGraph->setObjectName("PEGraph");
-    connect(PEGraph, &GraphAdapter::cursorMoved, this, &TFormImport::PEGraphCursorMoved);
-
-    auto* column = new QVBoxLayout(PanelGraph);
-    column->setContentsMargins(2, 2, 2, 2);
-    column->addWidget(grbxMainDisplay);
-    column->addWidget(grbxSubDisplay);
-    column->addWidget(PanelSBtn);
-    column->addWidget(PEGraph, 1);
-    return PanelGraph;
+    return PanelSBtn;
 }
 
 void TFormImport::setUpGraph() {
@@ -317,355 +311,7 @@ void TFormImport::setUpGraph() {
     sbtnUndoZoom->setVisible(false);
 }
 
-// --- state -------------------------------------------------------------------
-
-void TFormImport::ResetState() {
-    m_sessionCount = 0;
-    m_pageCount = 0;
-    m_currentPage = 0;
-    m_points = 200;
-    m_maxY = 100.0f;
-    m_minY = -100.0f;
-    m_empty = true;
-    m_saved = false;
-    m_pageShown = false;
-    m_shownPage = -1;
-    m_plot = SessionPagePlot{};
-}
-
-void TFormImport::DiscardSessions() {
-    // The tables' models read the sessions: the pages go first.
-    for (QTableView* grid : m_grids)
-        delete grid;
-    while (!m_tabs.empty()) {
-        QWidget* tab = m_tabs.back();
-        m_tabs.pop_back();
-        PageControl->removeTab(PageControl->indexOf(tab));
-        delete tab;
-    }
-    m_grids.clear();
-    m_tabCounter = 0;
-    m_table.clear();
-}
-
-void TFormImport::ResetGraph() {
-    // Without a page the graph is no session's: its title loses the number.
-    PEGraph->setMainTitle(QText(kSessionText));
-    PEGraph->setPointCount(m_points);
-    PEGraph->setManualMaxY(m_maxY);
-    PEGraph->setManualMinY(m_minY);
-    PEGraph->rebuild();
-}
-
-bool TFormImport::AddSessionPage() {
-    const std::size_t session = m_grids.size();
-    if (session >= m_table.sessionCount()) {
-        ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
-        return false;
-    }
-    ++m_tabCounter;
-    const QString caption = QText(kSessionText) + QString::number(m_tabCounter);
-    auto* tab = new QWidget;
-    tab->setObjectName(QStringLiteral("ts") + caption);
-    auto* grid = new QTableView(tab);
-    grid->setObjectName(QStringLiteral("StrGrid") + QString::number(m_tabCounter));
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->hide();
-    // One height for every row: the view never measures millions of them.
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
-    grid->horizontalHeader()->setHighlightSections(false);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    grid->setWordWrap(false);
-    // The model comes last: the headers set up before it never go through
-    // millions of rows.
-    grid->setModel(new SessionTableModel(m_table.session(session), grid));
-    // As wide as its four columns, a vertical scroll bar and 10 pixels.
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    grid->setFixedWidth(4 * kColumnWidth + scrollBar + 10);
-    auto* l = new QHBoxLayout(tab);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(grid, 0, Qt::AlignLeft);
-    m_tabs.push_back(tab);
-    m_grids.push_back(grid);
-    PageControl->addTab(tab, caption);
-    {
-        const QSignalBlocker quiet(PageControl);
-        PageControl->setCurrentWidget(tab);
-    }
-    // The table ends with its empty row, and that row is selected.
-    grid->selectRow(grid->model()->rowCount() - 1);
-    grid->scrollToBottom();
-    return true;
-}
-
-QTableView* TFormImport::grid(int page) const {
-    return page >= 0 && page < static_cast<int>(m_grids.size())
-               ? m_grids[static_cast<std::size_t>(page)]
-               : nullptr;
-}
-
-QString TFormImport::cell(int row, int column) const {
-    if (m_shownPage < 0 || static_cast<std::size_t>(m_shownPage) >= m_table.sessionCount())
-        return {};
-    return QString::fromStdString(
-        SessionCellText(m_table.session(static_cast<std::size_t>(m_shownPage)),
-                        static_cast<std::size_t>(row), column));
-}
-
-// --- the page ------------------------------------------------------------------
-
-void TFormImport::ShowPage(int page) {
-    if (m_sessionCount == 0 || page < 0 || static_cast<std::size_t>(page) >= m_table.sessionCount())
-        return;
-    const SessionList& list = m_table.session(static_cast<std::size_t>(page));
-    m_shownPage = page; // the page whose cells the panels show (an export shows others)
-    m_plot = PlotSessionPage(list, rbtnSubData->isChecked(), YRange{m_maxY, m_minY});
-    m_oneToOne = m_plot.oneToOne;
-    m_points = static_cast<int>(m_plot.points());
-    m_maxY = m_plot.range.max;
-    m_minY = m_plot.range.min;
-    PEGraph->setPointCount(m_points);
-    resetExtremesPanels();
-    rbtnMainData->setEnabled(m_plot.mainEnabled);
-    rbtnSubData->setEnabled(m_plot.subEnabled);
-    if (!m_plot.subChosen)
-        rbtnMainData->setChecked(true);
-    for (int j = 0; j < m_points; ++j) {
-        const auto k = static_cast<std::size_t>(j);
-        PEGraph->setYData(j, m_plot.values[k]);
-        const std::string_view time = FieldView(m_plot.labels[k]);
-        PEGraph->setPointLabel(
-            j, QString::fromLatin1(time.data(), static_cast<qsizetype>(time.size())));
-    }
-    PEGraph->setManualMaxY(m_maxY);
-    PEGraph->setManualMinY(m_minY);
-    if (m_points > 0) {
-        showExtremes(m_plot.mainExtremes, kColumnMain, pnlMaxMainDataTime, pnlMaxMainDataRdg,
-                     pnlMinMainDataTime, pnlMinMainDataRdg);
-        if (m_plot.subExtremesShown)
-            showExtremes(m_plot.subExtremes, kColumnSub, pnlMaxSubDataTime, pnlMaxSubDataRdg,
-                         pnlMinSubDataTime, pnlMinSubDataRdg);
-    }
-    m_pageShown = true;
-    PEGraph->setCursorPoint(std::max(m_points - 1, 0));
-    CursorReadout();
-    PEGraph->setMainTitle(QText(kSessionText) + QLatin1Char(' ') + QString::number(page + 1));
-    if (m_services.lineColour)
-        PEGraph->setLineColor(rbtnMainData->isChecked() ? m_services.lineColour->mainColour()
-                                                        : m_services.lineColour->subColour());
-    PEGraph->rebuild();
-    refreshPageButtons();
-    if (page == m_currentPage) // not for the pages an export goes through
-        refreshStatistics(page);
-}
-
-void TFormImport::showExtremes(const Extremes& extremes, int column, QLabel* maxTime,
-                               QLabel* maxReading, QLabel* minTime, QLabel* minReading) {
-    // The cells of table rows max + 1 and min + 1 (the header row is row 0).
-    maxTime->setText(cell(extremes.maxIndex, kColumnTime));
-    maxReading->setText(cell(extremes.maxIndex, column));
-    minTime->setText(cell(extremes.minIndex, kColumnTime));
-    minReading->setText(cell(extremes.minIndex, column));
-}
-
-void TFormImport::resetExtremesPanels() {
-    for (QLabel* panel :
-         {pnlMaxMainDataTime, pnlMaxMainDataRdg, pnlMinMainDataTime, pnlMinMainDataRdg,
-          pnlMaxSubDataTime, pnlMaxSubDataRdg, pnlMinSubDataTime, pnlMinSubDataRdg})
-        panel->clear();
-}
-
-void TFormImport::clearReadingPanels() {
-    for (QLabel* panel : {pnlMainDataTime, pnlMainDataRdg, pnlSubDataTime, pnlSubDataRdg})
-        panel->clear();
-}
-
-void TFormImport::CursorReadout() {
-    if (m_sessionCount == 0)
-        return;
-    PEGraph->setYAxisLabel(QText(kYAxisText));
-    const std::int64_t r = m_plot.readingAt(PEGraph->cursorPoint());
-    if (r < 0) {
-        clearReadingPanels();
-    } else {
-        const int row = static_cast<int>(r);
-        pnlMainDataTime->setText(cell(row, kColumnTime));
-        pnlMainDataRdg->setText(cell(row, kColumnMain));
-        const SessionList& list = m_table.session(static_cast<std::size_t>(m_shownPage));
-        if (list.hasSub(static_cast<std::size_t>(r))) {
-            pnlSubDataTime->setText(cell(row, kColumnTime));
-            pnlSubDataRdg->setText(cell(row, kColumnSub));
-        } else {
-            pnlSubDataTime->clear();
-            pnlSubDataRdg->clear();
-        }
-    }
-    PEGraph->rebuild();
-}
-
-void TFormImport::PEGraphCursorMoved(int) {
-    CursorReadout();
-}
-
-void TFormImport::showPageAgain() {
-    ShowPage(m_currentPage);
-    if (grid(m_currentPage)) {
-        const QSignalBlocker quiet(PageControl);
-        PageControl->setCurrentIndex(m_currentPage);
-    }
-}
-
-void TFormImport::sbtnFirstPageClick() {
-    m_currentPage = 0;
-    showPageAgain();
-}
-
-void TFormImport::sbtnPageUpClick() {
-    if (m_currentPage <= 0) {
-        ShowNumberedMessage(this, kWarningCaption, kFirstPageText);
-        return;
-    }
-    --m_currentPage;
-    showPageAgain();
-}
-
-void TFormImport::sbtnPageDownClick() {
-    if (m_currentPage >= m_pageCount - 1) {
-        ShowNumberedMessage(this, kWarningCaption, kLastPageText);
-        return;
-    }
-    ++m_currentPage;
-    showPageAgain();
-}
-
-void TFormImport::sbtnLastPageClick() {
-    m_currentPage = std::max(m_pageCount - 1, 0);
-    showPageAgain();
-}
-
-void TFormImport::rbtnMainDataClick() {
-    showPageAgain();
-}
-
-void TFormImport::rbtnSubDataClick() {
-    showPageAgain();
-}
-
-// --- enable rules ---------------------------------------------------------------
-
-void TFormImport::RefreshButtons() {
-    const bool busy = BusyFlag();
-    sbtnOpen->setEnabled(!busy);
-    sbtnImport->setEnabled(!busy);
-    for (QToolButton* b : {sbtnSave, sbtnClear, sbtnExport})
-        b->setEnabled(!busy && !m_empty);
-}
-
-void TFormImport::RefreshMenus() {
-    const bool busy = BusyFlag();
-    for (QAction* a : {mnuOpen, mnuImport, mnuPrinterSetup, mnuLineColor})
-        a->setEnabled(!busy);
-    for (QAction* a : {mnuSaveAs, mnuExport, mnuPrint, mnuClear})
-        a->setEnabled(!busy && !m_empty);
-}
-
-void TFormImport::refreshPageButtons() {
-    const bool notFirst = m_pageShown && m_currentPage > 0;
-    const bool notLast = m_pageShown && m_currentPage < m_pageCount - 1;
-    sbtnFirstPage->setEnabled(notFirst);
-    sbtnPageUp->setEnabled(notFirst);
-    sbtnPageDown->setEnabled(notLast);
-    sbtnLastPage->setEnabled(notLast);
-}
-
-// --- pages for the whole table ---------------------------------------------------
-
-void TFormImport::addPages() {
-    TMsgForm* progress = m_services.progress;
-    for (std::size_t s = 0; s < m_table.sessionCount(); ++s) {
-        const auto n = static_cast<int>(std::min<std::size_t>(m_table.session(s).size(), INT_MAX));
-        if (progress)
-            progress->setBar(0, std::max(n, 1));
-        AddSessionPage();
-        // The rows come from the session itself: the whole page is there at once.
-        if (progress)
-            progress->setBarValue(std::max(n, 1));
-    }
-    m_sessionCount = static_cast<int>(m_table.sessionCount());
-    m_pageCount = m_sessionCount;
-    m_currentPage = std::max(m_pageCount - 1, 0);
-    rbtnMainData->setChecked(true);
-    showPageAgain();
-}
-
-// --- Clear, reset and closing ------------------------------------------------------
-
-void TFormImport::sbtnClearClick() {
-    if (m_empty || BusyFlag())
-        return;
-    if (ask(kClearQuestionText, QText(kClearQuestionText), QMessageBox::Ok | QMessageBox::Cancel,
-            QMessageBox::Cancel) != QMessageBox::Ok)
-        return;
-    clearWindow();
-}
-
-void TFormImport::sendReset() {
-    SendWindowMessage(this, kMsgImportReset);
-}
-
-void TFormImport::handleReset() {
-    BusyFlag() = false;
-    clearWindow();
-}
-
-void TFormImport::clearWindow() {
-    ResetState();
-    DiscardSessions();
-    ResetGraph();
-    clearReadingPanels();
-    resetExtremesPanels();
-    rbtnMainData->setEnabled(false);
-    rbtnSubData->setEnabled(false);
-    RefreshButtons();
-    RefreshMenus();
-    refreshPageButtons();
-}
-
-int TFormImport::ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
-                     QMessageBox::StandardButton defaultButton) {
-    MessageRequest request;
-    request.owner = this;
-    request.caption = QNumberedCaption(kWarningCaption, id);
-    request.text = text;
-    request.icon = MessageIcon::Question;
-    request.buttons = buttons;
-    request.defaultButton = defaultButton;
-    return ShowMessage(request);
-}
-
-bool TFormImport::FormCloseQuery() {
-    if (BusyFlag())
-        return false; // a load or an import runs: its Abort comes first
-    if (m_empty || m_saved)
-        return true;
-    switch (ask(kBufferHasDataText,
-                QText(kBufferHasDataText) + QLatin1Char('\n') + QText(kSaveQuestionText),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
-        sbtnSaveClick();
-        return m_saved;
-    case QMessageBox::No:
-        return true;
-    default:
-        return false;
-    }
-}
+// --- window events ---------------------------------------------------------------
 
 void TFormImport::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
@@ -693,11 +339,6 @@ bool TFormImport::event(QEvent* event) {
         handleReset();
         return true;
     }
-    if (event->type() >= QEvent::User && event->type() <= QEvent::MaxUser) {
-        runEvent(event);
-        if (event->isAccepted())
-            return true;
-    }
     return QDialog::event(event);
 }
 
@@ -710,10 +351,10 @@ void TFormImport::showEvent(QShowEvent* event) {
 // --- printing and the line colours ---------------------------------------------------
 
 void TFormImport::mnuPrintClick() {
-    if (m_empty || BusyFlag())
+    if (!m_engine.enables().hasData)
         return;
     PEGraph->setViewingStyle(GraphAdapter::ViewingStyle::Monochrome);
-    QApplication::processEvents();
+    PEGraph->replotNow();
     if (runPrintDialog(*m_printer, this))
         PEGraph->print(*m_printer);
     PEGraph->setViewingStyle(GraphAdapter::ViewingStyle::Color);
@@ -731,18 +372,6 @@ void TFormImport::mnuLineColorClick() {
     dialog->setButtonTexts(QText(kMainColourText), QText(kSubColourText));
     if (runModal(*dialog) == QDialog::Accepted)
         showPageAgain();
-}
-
-bool TFormImport::runLetting(const std::function<bool()>& work) {
-    bool ok = false;
-    QEventLoop loop;
-    std::thread helper([&] {
-        ok = work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    helper.join();
-    return ok;
 }
 
 } // namespace ostrel

@@ -7,15 +7,18 @@
 // main or sub values, the reading under the graph cursor and the largest and
 // smallest reading.
 //
-// The handlers live in four files: import_form.cpp (layout, state, pages,
-// graph, readout, Clear, close), import_download.cpp (the download on a
-// worker thread), import_files.cpp (Open and Save As of session files) and
-// import_export.cpp (export and printing).
+// The window is a view over an ImportEngine, which holds the sessions, the
+// page, the flags and the enable rules. Its code lives in five files:
+// import_form.cpp (layout and window events), import_pages.cpp (pages,
+// graph, readout, page commands, Clear and the close query),
+// import_download.cpp (the download), import_files.cpp (Open and Save As of
+// session files) and import_export.cpp (export and printing). Long work runs
+// through a LongWork.
 
+#include "base/ui/long_work.h"
 #include "graph/export_request.h"
+#include "import/import_engine.h"
 #include "import/logger_import_run.h"
-#include "import/session_page.h"
-#include "import/session_table.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -43,6 +46,7 @@ namespace ostrel {
 
 class GraphAdapter;
 class HidBackend;
+struct SessionFileResult;
 class SessionTableModel;
 class StatisticsPanel;
 class TDlgExportForm;
@@ -107,21 +111,22 @@ class TFormImport : public QDialog {
     QToolButton* sbtnLastPage;
     GraphAdapter* PEGraph;
 
-    // --- window state -----------------------------------------------------------
-    int sessionCount() const { return m_sessionCount; }
-    int pageCount() const { return m_pageCount; }
-    int currentPage() const { return m_currentPage; }
-    int points() const { return m_points; }
-    float maxY() const { return m_maxY; }
-    float minY() const { return m_minY; }
-    bool isEmpty() const { return m_empty; }
-    bool isSaved() const { return m_saved; }
-    bool oneToOne() const { return m_oneToOne; }
-    const SessionTable& sessions() const { return m_table; }
+    // --- window state ---------------------------------------------------------
+    const ImportEngine& engine() const { return m_engine; }
+    int sessionCount() const { return m_engine.sessionCount(); }
+    int pageCount() const { return m_engine.pageCount(); }
+    int currentPage() const { return m_engine.currentPage(); }
+    int points() const { return m_engine.points(); }
+    float maxY() const { return m_engine.yRange().max; }
+    float minY() const { return m_engine.yRange().min; }
+    bool isEmpty() const { return m_engine.empty(); }
+    bool isSaved() const { return m_engine.saved(); }
+    bool oneToOne() const { return m_engine.oneToOne(); }
+    const SessionTable& sessions() const { return m_engine.sessions(); }
     // The table of page k (from 0).
     QTableView* grid(int page) const;
     // An import (check, download or decoding) is under way.
-    bool importRunning() const { return m_run != nullptr; }
+    bool importRunning() const { return m_download.running(); }
 
     // --- operations of the window -------------------------------------------
     void ResetState();
@@ -174,17 +179,24 @@ class TFormImport : public QDialog {
     // import_statistics.cpp: the statistics of the session shown.
     void refreshStatistics(int page);
     StatisticsPanel* m_statisticsPanel = nullptr;
+    // Width of every table column: wide enough for a reading with its unit
+    // and coupling ("-12.345mV [DC+AC]").
+    static constexpr int kColumnWidth = 118;
     // The file dialogs' filter of session files.
     static QString sessionFilter();
+    // The file, print and printer set-up dialogs of the desktop.
+    void useDefaultDialogs();
     void buildMenus();
     void buildToolBar();
     QWidget* buildRightPanel();
+    QWidget* buildPageBar();
     void setUpGraph();
     void resetExtremesPanels();
     void clearReadingPanels();
     void showExtremes(const Extremes& extremes, int column, QLabel* maxTime, QLabel* maxReading,
                       QLabel* minTime, QLabel* minReading);
-    QString cell(int row, int column) const;
+    QString cell(std::int64_t row, int column) const;
+    void drawPlot();
     void refreshPageButtons();
     void showPageAgain();
     // The reset message (1036) sent to the window itself.
@@ -195,18 +207,24 @@ class TFormImport : public QDialog {
     // A question with the warning caption of id.
     int ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
             QMessageBox::StandardButton defaultButton);
-    // Pages for every session of the table, stepping the progress dialog.
-    void addPages();
-    // Run work on a helper thread while the window's events run; the window
-    // thread's own state must not change meanwhile (the busy flag is set).
-    bool runLetting(const std::function<bool()>& work);
+    // Take a table of sessions and make a page for each, stepping the
+    // progress dialog.
+    void addPages(SessionTable table, bool saved);
+    // The busy flag set or cleared, the commands following it.
+    void setBusy(bool busy);
+
+    // Open and Save As (import_files.cpp).
+    void showOpenProgress();
+    void opened(SessionFileResult file);
 
     // Download (import_download.cpp).
     void startRun(LoggerImportStage stage);
-    void runEvent(QEvent* event);
+    LoggerImportRun::Callbacks runCallbacks(WorkProgress& progress);
+    void runEnded();
     void checked(LoggerImportResult result);
     void downloaded(LoggerImportResult result);
     void showDownloadProgress();
+    void showDownloadStart(TMsgForm& dialog);
     void abortRun();
     void closeProgress();
 
@@ -215,42 +233,26 @@ class TFormImport : public QDialog {
     int exportText(const std::string& path, const PageSpan& pages);
 
     ImportWindowServices m_services;
-    SessionTable m_table;
-    // Window state.
-    int m_sessionCount = 0;
-    int m_pageCount = 0;
-    int m_currentPage = 0;
-    int m_points = 200;
-    float m_maxY = 100.0f;
-    float m_minY = -100.0f;
-    bool m_empty = true;
-    bool m_saved = false;
-    bool m_oneToOne = true;
-    bool m_pageShown = false;
-    int m_shownPage = -1;
-    SessionPagePlot m_plot; // the shown page's graph and its plotted positions
+    ImportEngine m_engine;
     int m_tabCounter = 0;
     std::vector<QTableView*> m_grids;
     std::vector<QWidget*> m_tabs;
     std::unique_ptr<QPrinter> m_printer;
 
-    // The import under way and what its worker last reported.
+    // The import under way and what its worker last reported. The runner
+    // comes last: it waits for its worker before the rest goes.
     std::unique_ptr<LoggerImportRun> m_run;
     LoggerImportStage m_stage = LoggerImportStage::Check;
-    int m_runGeneration = 0;
     bool m_progressShown = false;
     bool m_decoding = false;
     struct Reported {
-        std::atomic<bool> posted{false};
-        std::atomic<long long> lastPost{0}; // steady clock ticks
         std::atomic<std::size_t> imageSize{0};
         std::atomic<std::size_t> position{0};
         std::atomic<std::uint32_t> length{0};
         std::atomic<bool> decoding{false};
-        std::atomic<std::size_t> done{0};
-        std::atomic<std::size_t> total{0};
     };
-    std::shared_ptr<Reported> m_reported;
+    Reported m_reported;
+    LongWork m_download;
 };
 
 } // namespace ostrel

@@ -23,9 +23,9 @@ void TFormImport::refreshStatistics(int page) {
     }
     m_statisticsPanel->setVisible(StatisticsPanelsShown());
     if (m_statisticsPanel->isHidden() || page < 0 ||
-        static_cast<std::size_t>(page) >= m_table.sessionCount())
+        static_cast<std::size_t>(page) >= m_engine.sessions().sessionCount())
         return;
-    const SessionList& session = m_table.session(static_cast<std::size_t>(page));
+    const SessionList& session = m_engine.sessions().session(static_cast<std::size_t>(page));
     m_statisticsPanel->showRuns({StatisticsRunOf(
         FormatText(kSessionSamplesText, {std::to_string(page + 1), std::to_string(session.size())}),
         SessionStatisticsOf(session))});

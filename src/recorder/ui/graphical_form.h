@@ -261,6 +261,8 @@ class TGraphicalForm : public QMainWindow {
     void zoomUndone(); // Undo Zooming off: the graph shows its whole range
     // graphical_form_files.cpp
     bool loadWithProgress(const QString& path);
+    // Read a record file on a worker thread while the window's events run.
+    void readWithProgress(const std::string& path, RecorderLoad& loaded);
 
     AcquisitionState& m_state;
     QString m_startupDirectory;

@@ -5,6 +5,7 @@
 
 #include "base/busy_flag.h"
 #include "base/string_table.h"
+#include "base/ui/long_work.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
@@ -12,7 +13,6 @@
 #include "recorder/recorder_view.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -32,7 +32,6 @@ constexpr int kG53FilterText = 7030;
 constexpr int kTemporaryFilterText = 7031;
 constexpr int kUntitledText = 7032;
 constexpr int kLoadSteps = 64;            // the progress dialog's bar
-constexpr qint64 kEventPassMs = 50;       // the window answers at least this often
 constexpr std::int64_t kCheckEvery = 256; // entries between two looks at the clock
 
 // "Data Logger files(*.g53)|*.g53" → "Data Logger files(*.g53)". The file
@@ -124,33 +123,14 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         return false;
     }
     TMsgForm* dialog = m_with.progress;
-    if (dialog) {
-        dialog->setRichMessage(ColouredLine(kReadingText, QStringLiteral("red")));
-        dialog->startProgress(this, kLoadSteps);
-    }
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QCoreApplication::processEvents();
-
-    // Events run at least every 50 ms, not per entry: the window and Abort
-    // stay responsive and a long file costs no event pass per entry.
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
-    const LoadResult result =
-        m_engine.load(path.toStdString(), [&](std::int64_t done, std::int64_t total) {
-            if (done % kCheckEvery != 0 && done != total)
-                return BusyFlag();
-            if (sinceEvents.elapsed() < kEventPassMs && done != total)
-                return BusyFlag();
-            if (dialog) {
-                dialog->setBarValue(total > 0 ? static_cast<int>(done * kLoadSteps / total)
-                                              : kLoadSteps);
-                dialog->setReadCounter(done, total);
-            }
-            QCoreApplication::processEvents();
-            sinceEvents.restart();
-            return BusyFlag();
-        });
+    RecorderLoad loaded = m_engine.startLoad();
+    readWithProgress(path.toStdString(), loaded);
+    // An Abort at any time before here keeps nothing of the file.
+    if (!BusyFlag())
+        loaded.result.status = LoadStatus::Aborted;
+    const LoadResult result = m_engine.finishLoad(std::move(loaded));
 
     const auto finish = [&] {
         if (dialog)
@@ -172,7 +152,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         dialog->setAbortEnabled(false);
         dialog->setMessage(ColouredLine(kAddingText, QStringLiteral("blue")));
         dialog->setReadCounter(result.read, result.read);
-        QCoreApplication::processEvents();
+        dialog->repaint();
     }
     const std::int64_t n = m_engine.count();
     if (m_with.dataList && n > 0)
@@ -189,6 +169,37 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
             MessageIcon::Warning);
     }
     return true;
+}
+
+void TGraphicalForm::readWithProgress(const std::string& path, RecorderLoad& loaded) {
+    // The file is read on a worker thread while the window's events run; the
+    // progress dialog follows it, and Abort (which clears the busy flag)
+    // stops it.
+    TMsgForm* dialog = m_with.progress;
+    if (dialog) {
+        dialog->setRichMessage(ColouredLine(kReadingText, QStringLiteral("red")));
+        dialog->startProgress(this, kLoadSteps);
+    }
+    LongWork work;
+    connect(&work, &LongWork::progressed, this, [&] {
+        if (!BusyFlag())
+            work.cancel();
+        const WorkProgress* progress = work.progress();
+        if (!dialog || !progress)
+            return;
+        const std::int64_t done = progress->done(), total = progress->total();
+        dialog->setBarValue(total > 0 ? static_cast<int>(done * kLoadSteps / total) : kLoadSteps);
+        dialog->setReadCounter(done, total);
+    });
+    if (dialog)
+        connect(dialog, &TMsgForm::aborted, &work, &LongWork::cancel);
+    work.runLettingEvents([&](WorkProgress& progress) {
+        ReadRecording(path, loaded, [&](std::int64_t done, std::int64_t total) {
+            if (done % kCheckEvery == 0 || done == total)
+                progress.report(done, total, done == total);
+            return !progress.cancelled();
+        });
+    });
 }
 
 // --- exit question ---------------------------------------------------------------------

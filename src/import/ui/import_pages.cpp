@@ -1,0 +1,387 @@
+// TFormImport: the session pages, the graph of the page shown, the cursor
+// readout and the extremes, the page commands, the enable rules, Clear, the
+// reset message and the close query. What they show comes from the engine.
+#include "base/string_table.h"
+#include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
+#include "base/ui/window_messages.h"
+#include "graph/ui/graph_adapter.h"
+#include "graph/ui/line_colour_dialog.h"
+#include "import/ui/import_form.h"
+#include "import/ui/session_table_model.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include <climits>
+
+namespace ostrel {
+namespace {
+
+constexpr int kYAxisText = 7023;         // "Reading"
+constexpr int kSaveQuestionText = 7005;  // "Do you want to save the data to a file before exit ?"
+constexpr int kSessionText = 7146;       // "Session"
+constexpr int kClearQuestionText = 8002; // "Do you really want to clear the data in buffer ?"
+constexpr int kBufferHasDataText = 8003; // "Buffer has data."
+constexpr int kFirstPageText = 8008;     // "First page."
+constexpr int kLastPageText = 8009;      // "Last page."
+constexpr int kOutOfMemoryText = 9006;   // "Insufficient system memory !"
+
+// A session's table: whole rows chosen, one height for every row (the view
+// never measures millions of them), as wide as its four columns, a vertical
+// scroll bar and 10 pixels.
+void SetUpSessionGrid(QTableView& grid, int columnWidth) {
+    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.verticalHeader()->hide();
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
+    grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid.horizontalHeader()->setDefaultSectionSize(columnWidth);
+    grid.horizontalHeader()->setHighlightSections(false);
+    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid.setWordWrap(false);
+    const int scrollBar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    grid.setFixedWidth(4 * columnWidth + scrollBar + 10);
+}
+
+} // namespace
+
+// --- state -------------------------------------------------------------------
+
+void TFormImport::ResetState() {
+    m_engine.resetState();
+}
+
+void TFormImport::DiscardSessions() {
+    // The tables' models read the sessions: the pages go first.
+    for (QTableView* grid : m_grids)
+        delete grid;
+    while (!m_tabs.empty()) {
+        QWidget* tab = m_tabs.back();
+        m_tabs.pop_back();
+        PageControl->removeTab(PageControl->indexOf(tab));
+        delete tab;
+    }
+    m_grids.clear();
+    m_tabCounter = 0;
+    m_engine.discardSessions();
+}
+
+void TFormImport::ResetGraph() {
+    // Without a page the graph is no session's: its title loses the number.
+    PEGraph->setMainTitle(QText(kSessionText));
+    PEGraph->setPointCount(m_engine.points());
+    PEGraph->setManualMaxY(m_engine.yRange().max);
+    PEGraph->setManualMinY(m_engine.yRange().min);
+    PEGraph->rebuild();
+}
+
+bool TFormImport::AddSessionPage() {
+    const std::size_t session = m_grids.size();
+    if (session >= m_engine.sessions().sessionCount()) {
+        ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
+        return false;
+    }
+    ++m_tabCounter;
+    const QString caption = QText(kSessionText) + QString::number(m_tabCounter);
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("ts") + caption);
+    auto* grid = new QTableView(tab);
+    grid->setObjectName(QStringLiteral("StrGrid") + QString::number(m_tabCounter));
+    SetUpSessionGrid(*grid, kColumnWidth);
+    // The model comes last: the headers set up before it never go through
+    // millions of rows.
+    grid->setModel(new SessionTableModel(m_engine.sessions().session(session), grid));
+    auto* l = new QHBoxLayout(tab);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(grid, 0, Qt::AlignLeft);
+    m_tabs.push_back(tab);
+    m_grids.push_back(grid);
+    PageControl->addTab(tab, caption);
+    {
+        const QSignalBlocker quiet(PageControl);
+        PageControl->setCurrentWidget(tab);
+    }
+    // The table ends with its empty row, and that row is selected.
+    grid->selectRow(grid->model()->rowCount() - 1);
+    grid->scrollToBottom();
+    return true;
+}
+
+QTableView* TFormImport::grid(int page) const {
+    return page >= 0 && page < static_cast<int>(m_grids.size())
+               ? m_grids[static_cast<std::size_t>(page)]
+               : nullptr;
+}
+
+QString TFormImport::cell(std::int64_t row, int column) const {
+    return QString::fromStdString(m_engine.cellText(row, column));
+}
+
+// --- the page ------------------------------------------------------------------
+
+void TFormImport::ShowPage(int page) {
+    m_engine.chooseDisplay(rbtnSubData->isChecked());
+    if (!m_engine.showPage(page))
+        return;
+    const SessionPagePlot& plot = m_engine.plot();
+    PEGraph->setPointCount(m_engine.points());
+    resetExtremesPanels();
+    rbtnMainData->setEnabled(plot.mainEnabled);
+    rbtnSubData->setEnabled(plot.subEnabled);
+    if (!m_engine.subChosen())
+        rbtnMainData->setChecked(true);
+    drawPlot();
+    if (m_engine.points() > 0) {
+        showExtremes(plot.mainExtremes, kColumnMain, pnlMaxMainDataTime, pnlMaxMainDataRdg,
+                     pnlMinMainDataTime, pnlMinMainDataRdg);
+        if (plot.subExtremesShown)
+            showExtremes(plot.subExtremes, kColumnSub, pnlMaxSubDataTime, pnlMaxSubDataRdg,
+                         pnlMinSubDataTime, pnlMinSubDataRdg);
+    }
+    PEGraph->setCursorPoint(std::max(m_engine.points() - 1, 0));
+    CursorReadout();
+    PEGraph->setMainTitle(QText(kSessionText) + QLatin1Char(' ') + QString::number(page + 1));
+    if (m_services.lineColour)
+        PEGraph->setLineColor(rbtnMainData->isChecked() ? m_services.lineColour->mainColour()
+                                                        : m_services.lineColour->subColour());
+    PEGraph->rebuild();
+    refreshPageButtons();
+    if (page == m_engine.currentPage()) // not for the pages an export goes through
+        refreshStatistics(page);
+}
+
+void TFormImport::drawPlot() {
+    const SessionPagePlot& plot = m_engine.plot();
+    for (int j = 0; j < m_engine.points(); ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        PEGraph->setYData(j, plot.values[k]);
+        const std::string_view time = FieldView(plot.labels[k]);
+        PEGraph->setPointLabel(
+            j, QString::fromLatin1(time.data(), static_cast<qsizetype>(time.size())));
+    }
+    PEGraph->setManualMaxY(m_engine.yRange().max);
+    PEGraph->setManualMinY(m_engine.yRange().min);
+}
+
+void TFormImport::showExtremes(const Extremes& extremes, int column, QLabel* maxTime,
+                               QLabel* maxReading, QLabel* minTime, QLabel* minReading) {
+    // The cells of table rows max + 1 and min + 1 (the header row is row 0).
+    maxTime->setText(cell(extremes.maxIndex, kColumnTime));
+    maxReading->setText(cell(extremes.maxIndex, column));
+    minTime->setText(cell(extremes.minIndex, kColumnTime));
+    minReading->setText(cell(extremes.minIndex, column));
+}
+
+void TFormImport::resetExtremesPanels() {
+    for (QLabel* panel :
+         {pnlMaxMainDataTime, pnlMaxMainDataRdg, pnlMinMainDataTime, pnlMinMainDataRdg,
+          pnlMaxSubDataTime, pnlMaxSubDataRdg, pnlMinSubDataTime, pnlMinSubDataRdg})
+        panel->clear();
+}
+
+void TFormImport::clearReadingPanels() {
+    for (QLabel* panel : {pnlMainDataTime, pnlMainDataRdg, pnlSubDataTime, pnlSubDataRdg})
+        panel->clear();
+}
+
+void TFormImport::CursorReadout() {
+    if (m_engine.sessionCount() == 0)
+        return;
+    PEGraph->setYAxisLabel(QText(kYAxisText));
+    const std::int64_t r = m_engine.readingAt(PEGraph->cursorPoint());
+    if (r < 0) {
+        clearReadingPanels();
+    } else {
+        pnlMainDataTime->setText(cell(r, kColumnTime));
+        pnlMainDataRdg->setText(cell(r, kColumnMain));
+        if (m_engine.hasSub(r)) {
+            pnlSubDataTime->setText(cell(r, kColumnTime));
+            pnlSubDataRdg->setText(cell(r, kColumnSub));
+        } else {
+            pnlSubDataTime->clear();
+            pnlSubDataRdg->clear();
+        }
+    }
+    PEGraph->rebuild();
+}
+
+void TFormImport::PEGraphCursorMoved(int) {
+    CursorReadout();
+}
+
+void TFormImport::showPageAgain() {
+    ShowPage(m_engine.currentPage());
+    if (grid(m_engine.currentPage())) {
+        const QSignalBlocker quiet(PageControl);
+        PageControl->setCurrentIndex(m_engine.currentPage());
+    }
+}
+
+// --- page commands -----------------------------------------------------------------
+
+void TFormImport::sbtnFirstPageClick() {
+    m_engine.firstPage();
+    showPageAgain();
+}
+
+void TFormImport::sbtnPageUpClick() {
+    if (!m_engine.pageUp()) {
+        ShowNumberedMessage(this, kWarningCaption, kFirstPageText);
+        return;
+    }
+    showPageAgain();
+}
+
+void TFormImport::sbtnPageDownClick() {
+    if (!m_engine.pageDown()) {
+        ShowNumberedMessage(this, kWarningCaption, kLastPageText);
+        return;
+    }
+    showPageAgain();
+}
+
+void TFormImport::sbtnLastPageClick() {
+    m_engine.lastPage();
+    showPageAgain();
+}
+
+void TFormImport::rbtnMainDataClick() {
+    rbtnMainData->setChecked(true);
+    showPageAgain();
+}
+
+void TFormImport::rbtnSubDataClick() {
+    rbtnSubData->setChecked(true);
+    showPageAgain();
+}
+
+// --- enable rules ---------------------------------------------------------------
+
+void TFormImport::RefreshButtons() {
+    const ImportEnables e = m_engine.enables();
+    sbtnOpen->setEnabled(e.open);
+    sbtnImport->setEnabled(e.open);
+    for (QToolButton* b : {sbtnSave, sbtnClear, sbtnExport})
+        b->setEnabled(e.hasData);
+}
+
+void TFormImport::RefreshMenus() {
+    const ImportEnables e = m_engine.enables();
+    for (QAction* a : {mnuOpen, mnuImport, mnuPrinterSetup, mnuLineColor})
+        a->setEnabled(e.open);
+    for (QAction* a : {mnuSaveAs, mnuExport, mnuPrint, mnuClear})
+        a->setEnabled(e.hasData);
+}
+
+void TFormImport::refreshPageButtons() {
+    const ImportEnables e = m_engine.enables();
+    sbtnFirstPage->setEnabled(e.firstPage);
+    sbtnPageUp->setEnabled(e.firstPage);
+    sbtnPageDown->setEnabled(e.lastPage);
+    sbtnLastPage->setEnabled(e.lastPage);
+}
+
+void TFormImport::setBusy(bool busy) {
+    m_engine.setBusy(busy);
+    RefreshButtons();
+    RefreshMenus();
+}
+
+// --- pages for the whole table ---------------------------------------------------
+
+void TFormImport::addPages(SessionTable table, bool saved) {
+    m_engine.adopt(std::move(table), saved);
+    TMsgForm* progress = m_services.progress;
+    for (std::size_t s = 0; s < m_engine.sessions().sessionCount(); ++s) {
+        const auto n =
+            static_cast<int>(std::min<std::size_t>(m_engine.sessions().session(s).size(), INT_MAX));
+        if (progress) {
+            progress->setBar(0, std::max(n, 1));
+        }
+        AddSessionPage();
+        // The rows come from the session itself: the whole page is there at once.
+        if (progress)
+            progress->setBarValue(std::max(n, 1));
+    }
+    rbtnMainData->setChecked(true);
+    showPageAgain();
+}
+
+// --- Clear, reset and closing ------------------------------------------------------
+
+void TFormImport::sbtnClearClick() {
+    if (!m_engine.enables().hasData)
+        return;
+    if (ask(kClearQuestionText, QText(kClearQuestionText), QMessageBox::Ok | QMessageBox::Cancel,
+            QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    clearWindow();
+}
+
+void TFormImport::sendReset() {
+    QEvent reset(EventType(kMsgImportReset));
+    QCoreApplication::sendEvent(this, &reset);
+}
+
+void TFormImport::handleReset() {
+    m_engine.setBusy(false);
+    clearWindow();
+}
+
+void TFormImport::clearWindow() {
+    DiscardSessions();
+    m_engine.clear();
+    ResetGraph();
+    clearReadingPanels();
+    resetExtremesPanels();
+    rbtnMainData->setEnabled(false);
+    rbtnSubData->setEnabled(false);
+    RefreshButtons();
+    RefreshMenus();
+    refreshPageButtons();
+}
+
+int TFormImport::ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
+                     QMessageBox::StandardButton defaultButton) {
+    MessageRequest request;
+    request.owner = this;
+    request.caption = QNumberedCaption(kWarningCaption, id);
+    request.text = text;
+    request.icon = MessageIcon::Question;
+    request.buttons = buttons;
+    request.defaultButton = defaultButton;
+    return ShowMessage(request);
+}
+
+bool TFormImport::FormCloseQuery() {
+    if (m_engine.busy())
+        return false; // a load or an import runs: its Abort comes first
+    if (m_engine.closesWithoutAsking())
+        return true;
+    switch (ask(kBufferHasDataText,
+                QText(kBufferHasDataText) + QLatin1Char('\n') + QText(kSaveQuestionText),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        sbtnSaveClick();
+        return m_engine.saved();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace ostrel
