@@ -18,6 +18,7 @@
 #include "recorder/sampling.h"
 #include "recorder/ui/graphical_form.h"
 #include "recorder/ui/graphical_viewer.h"
+#include "recorder/ui/trigger_dialog.h"
 #include "simulator/simulated_meter.h"
 
 #include <QAction>
@@ -246,6 +247,20 @@ void ScreenshotTaker::grabMeters() {
     w.exportForm->show();
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
+
+    // The recorder's start and stop conditions, set to catch a supply that
+    // sags: below 11.5, twenty samples kept from before, six hundred in all.
+    {
+        TTriggerDialog trigger(w.graphical);
+        TriggerEntries entries;
+        entries.enabled = true;
+        entries[TriggerField::StartBelow] = {true, "11.5"};
+        entries[TriggerField::Pre] = {true, "20"};
+        entries[TriggerField::StopCount] = {true, "600"};
+        trigger.setEntries(entries);
+        trigger.show();
+        save(&trigger, QStringLiteral("trigger-dialog"));
+    }
 
     // The recorded page exported as a picture, as a user does it: Export,
     // BitMap to a file, Browse, Export.
