@@ -370,6 +370,13 @@ QPoint Program::settledCentre(const QString& what,
     return w.rect.center();
 }
 
+void Program::link() {
+    click(QStringLiteral("sbtnLink"));
+    waitFor(QStringLiteral("a reading in the digital meter"), [](const Snapshot& s) {
+        return !s.text(QStringLiteral("DataPanel")).trimmed().isEmpty();
+    });
+}
+
 void Program::click(const QString& name, const QString& window) {
     m_desktop.click(settledCentre("'" + name + "' can be clicked",
                                   [&](const Snapshot& s) { return s.widget(name, window); }));

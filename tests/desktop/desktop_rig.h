@@ -144,6 +144,8 @@ class Program {
     // Waits for the windows of a start: the main strip, the digital and
     // analog meters, the recorder and the data list shown and framed.
     Snapshot waitForStart();
+    // Clicks Link on the main strip and waits for a reading in the digital meter.
+    void link();
     // Waits until the named widget is shown and enabled, then clicks its centre.
     void click(const QString& name, const QString& window = QString());
     // Clicks a shown button by its text.

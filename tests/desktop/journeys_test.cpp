@@ -30,10 +30,7 @@ struct Linked {
         : app(desktop, NewFolder(dir, QStringLiteral("run")),
               QStringList{simulate, QStringLiteral("--no-sound")} + extra) {
         app.waitForStart();
-        app.click(QStringLiteral("sbtnLink"));
-        app.waitFor(QStringLiteral("a reading in the digital meter"), [](const Snapshot& s) {
-            return !s.text(QStringLiteral("DataPanel")).trimmed().isEmpty();
-        });
+        app.link();
     }
     QTemporaryDir dir;
     Desktop desktop;
@@ -243,15 +240,9 @@ TEST(Journey, RecordingsSurviveAKill) {
     Desktop desktop;
     const QString folder = NewFolder(dir, QStringLiteral("run"));
     std::unique_ptr<Program> app;
-    const auto link = [&app] {
-        app->click(QStringLiteral("sbtnLink"));
-        app->waitFor(QStringLiteral("linked"), [](const Snapshot& s) {
-            return !s.text(QStringLiteral("DataPanel")).trimmed().isEmpty();
-        });
-    };
 
     Start(app, desktop, folder);
-    link();
+    app->link();
     app->click(QStringLiteral("sbtnRecordStart"));
     const int recorded = Samples(app->waitFor(QStringLiteral("three samples recorded"),
                                               [](const Snapshot& s) { return Samples(s) >= 3; }));
@@ -261,7 +252,7 @@ TEST(Journey, RecordingsSurviveAKill) {
     app->waitFor(QStringLiteral("the recording offered"),
                  [](const Snapshot& s) { return LeftoverRows(s).size() == 1; });
     app->click(QStringLiteral("bbtnKeep"), kLeftovers);
-    link();
+    app->link();
     app->click(QStringLiteral("sbtnOption"));
     app->click(QStringLiteral("rbtnManual"), QStringLiteral("DialogOption"));
     app->click(QStringLiteral("btnOk"), QStringLiteral("DialogOption"));

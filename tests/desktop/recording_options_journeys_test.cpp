@@ -28,13 +28,6 @@ QString TriggerNotice(const Snapshot& s) {
     return s.text(QStringLiteral("TriggerPanel"), kRecorder);
 }
 
-void Link(Program& app) {
-    app.click(QStringLiteral("sbtnLink"));
-    app.waitFor(QStringLiteral("a reading in the digital meter"), [](const Snapshot& s) {
-        return !s.text(QStringLiteral("DataPanel")).trimmed().isEmpty();
-    });
-}
-
 // Acquisition > Trigger... by its keys; a start 4 s from now, the samples
 // before it kept, a stop after three samples.
 TEST(Journey, ARecordingStartsAtItsTimeWithTheSamplesBeforeIt) {
@@ -43,7 +36,7 @@ TEST(Journey, ARecordingStartsAtItsTimeWithTheSamplesBeforeIt) {
     Program app(desktop, NewFolder(dir, QStringLiteral("run")),
                 {QStringLiteral("--simulate"), QStringLiteral("--no-sound")});
     app.waitForStart();
-    Link(app);
+    app.link();
     app.click(QStringLiteral("CaptionLabel"), kRecorder);
     app.waitFor(QStringLiteral("the recorder active"),
                 [](const Snapshot& s) { return s.activeWindow() == kRecorder; });
@@ -96,7 +89,7 @@ TEST(Journey, ARecordingGoesOnAcrossAReplug) {
                 [](const Snapshot& s) { return s.activeWindow() == QStringLiteral("FormMain"); });
     desktop.key(QStringLiteral("alt+p"));
     desktop.key(QStringLiteral("a"));
-    Link(app);
+    app.link();
     app.click(QStringLiteral("sbtnRecordStart"));
     app.waitFor(QStringLiteral("recording"), [](const Snapshot& s) { return Recording(s); });
 

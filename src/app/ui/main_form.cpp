@@ -415,10 +415,9 @@ bool TFormMain::waitForCableReturn() {
         }
         m_acquisition.reset();
     }
-    m_cableWatch = std::make_unique<CableReturnWatch>(*backend, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { cableReturned(); }, Qt::QueuedConnection);
-    });
+    // The watch calls back on its own thread: the return is queued to this one.
+    m_cableWatch = std::make_unique<CableReturnWatch>(
+        *backend, [post = WindowThreadPoster(this), this] { post([this] { cableReturned(); }); });
     if (tell)
         ShowNumberedMessage(this, kErrorCaption, kCableNotFound);
     return true;

@@ -39,11 +39,9 @@
 namespace ostrel {
 namespace {
 
-constexpr int kYAxisText = 7023;      // "Reading"
 constexpr int kXAxisText = 7024;      // "Time"
 constexpr int kMainColourText = 7150; // " Main-Data Color"
 constexpr int kSubColourText = 7151;  // " Sub-Data Color"
-constexpr int kSessionText = 7146;    // "Session"
 
 QLabel* ValuePanel(const QString& name, const QColor& text, QWidget* parent) {
     auto* panel = new QLabel(parent);

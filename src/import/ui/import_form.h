@@ -182,6 +182,8 @@ class TFormImport : public QDialog {
     // Width of every table column: wide enough for a reading with its unit
     // and coupling ("-12.345mV [DC+AC]").
     static constexpr int kColumnWidth = 118;
+    static constexpr int kSessionText = 7146; // "Session"
+    static constexpr int kYAxisText = 7023;   // "Reading"
     // The file dialogs' filter of session files.
     static QString sessionFilter();
     // The file, print and printer set-up dialogs of the desktop.

@@ -27,9 +27,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kYAxisText = 7023;         // "Reading"
 constexpr int kSaveQuestionText = 7005;  // "Do you want to save the data to a file before exit ?"
-constexpr int kSessionText = 7146;       // "Session"
 constexpr int kClearQuestionText = 8002; // "Do you really want to clear the data in buffer ?"
 constexpr int kBufferHasDataText = 8003; // "Buffer has data."
 constexpr int kFirstPageText = 8008;     // "First page."
