@@ -33,9 +33,10 @@ void TGraphicalForm::TriggerClick() {
 }
 
 void TGraphicalForm::armTrigger() {
-    const TriggerReading reading = ReadTriggerEntries(LoadTriggerEntries());
+    const TriggerEntries entries = LoadTriggerEntries();
+    const TriggerReading reading = ReadTriggerEntries(entries);
     // Entries the dialog never accepted (edited by hand) count as none.
-    if (m_engine.manual() || !LoadTriggerEntries().enabled || !reading.settings)
+    if (m_engine.manual() || !entries.enabled || !reading.settings)
         return;
     m_trigger.emplace(*reading.settings, WallClock::now());
     if (reading.settings->waitsForStart())
