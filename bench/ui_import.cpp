@@ -216,12 +216,14 @@ void BM_MaximalImageInTheWindow(benchmark::State& state) {
         if (w.form->points() <= 0)
             state.SkipWithError("no page shown");
         // The other display chosen, then back; the other page, then back.
+        auto* subData = w.form->findChild<QRadioButton*>(QStringLiteral("rbtnSubData"));
+        auto* mainData = w.form->findChild<QRadioButton*>(QStringLiteral("rbtnMainData"));
         switchMs = (ClickMs([&] {
-                        w.form->rbtnSubData->setChecked(true);
+                        subData->setChecked(true);
                         w.form->rbtnSubDataClick();
                     }) +
                     ClickMs([&] {
-                        w.form->rbtnMainData->setChecked(true);
+                        mainData->setChecked(true);
                         w.form->rbtnMainDataClick();
                     })) /
                    2;

@@ -21,6 +21,7 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
 using testing::RecorderRig;
 using F = TriggerField;
 
@@ -30,12 +31,15 @@ class RecordingOptionsTest : public ::testing::Test {
     void TearDown() override { UserSettings()->clear(); }
 
     static void startRecording(RecorderRig& rig) {
-        rig.form->sbtnRecordStart->setChecked(true);
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->setChecked(true);
         rig.form->sbtnRecordStartClick();
         ASSERT_TRUE(rig.form->recording());
-        rig.form->TimerLogger->setInterval(24 * 3600 * 1000); // the test takes the samples
+        Child<QTimer>(*rig.form, "TimerLogger")
+            ->setInterval(24 * 3600 * 1000); // the test takes the samples
     }
-    static QLabel* triggerPanel(RecorderRig& rig) { return rig.form->TriggerPanel; }
+    static QLabel* triggerPanel(RecorderRig& rig) {
+        return Child<QLabel>(*rig.form, "TriggerPanel");
+    }
     static std::vector<float> values(const SampleBuffer& buffer) {
         std::vector<float> v;
         for (const RecordPair& pair : buffer)
@@ -119,8 +123,8 @@ TEST_F(RecordingOptionsTest, ARecordingWaitsForItsLevelKeepsWhatCameBeforeAndSto
     rig.sample("8");
     rig.sample("9");
     EXPECT_FALSE(rig.form->recording());
-    EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
-    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnRecordStop")->isChecked());
+    EXPECT_FALSE(Child<QTimer>(*rig.form, "TimerLogger")->isActive());
     EXPECT_TRUE(triggerPanel(rig)->text().startsWith("The recording started at "));
     EXPECT_EQ(values(rig.form->buffer()), (std::vector<float>{2, 3, 6, 8, 9}));
     EXPECT_EQ(rig.status(1), "Data in buffer : 5");
@@ -134,7 +138,7 @@ TEST_F(RecordingOptionsTest, ARecordingWaitsForItsLevelKeepsWhatCameBeforeAndSto
     // Stop ends a wait that never saw its level.
     startRecording(rig);
     rig.sample("1");
-    rig.form->sbtnRecordStop->click();
+    Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
     EXPECT_FALSE(rig.form->recording());
     EXPECT_EQ(triggerPanel(rig)->text(), "The recording did not start; nothing was recorded.");
     EXPECT_EQ(rig.form->buffer().size(), 5u);
@@ -181,8 +185,8 @@ class StatisticsPanelTest : public RecordingOptionsTest {
 
 TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     RecorderRig rig;
-    auto* panel = rig.form->findChild<StatisticsPanel*>("StatisticsPanel");
-    auto* menuItem = rig.form->findChild<QAction*>("miStatistics");
+    auto* panel = Child<StatisticsPanel>(*rig.form, "StatisticsPanel");
+    auto* menuItem = Child<QAction>(*rig.form, "miStatistics");
     ASSERT_TRUE(panel && menuItem);
     EXPECT_TRUE(panel->isHidden()); // off at first
     menuItem->trigger();
@@ -205,7 +209,7 @@ TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     EXPECT_EQ(panel->figure(0, 1, 0), "0"); // no sub display
 
     // Zoomed on the points of the values 3 … 6: their figures come second.
-    GraphAdapter& graph = *rig.form->PEGraph;
+    GraphAdapter& graph = *rig.graph();
     graph.replotNow();
     const int last = graph.pointCount() - 1; // the overload, then 10, 9, …
     const auto between = [&](int point, int y) {
@@ -219,7 +223,7 @@ TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     EXPECT_EQ(panel->runName(1), "the zoomed range: 4 samples");
     EXPECT_EQ(panel->figure(1, 0, 1), "4.5");
     EXPECT_EQ(panel->figure(0, 0, 0), "10"); // the whole buffer stays
-    rig.form->sbtnUndoZoom->click();
+    Child<QToolButton>(*rig.form, "sbtnUndoZoom")->click();
     EXPECT_EQ(panel->runCount(), 1);
 
     // Hidden again: kept so for the next start.
@@ -243,9 +247,9 @@ TEST_F(RecordingOptionsTest, ALostLinkLeavesAGapInTheGraphOnlyWhenTheRecordingGo
         ASSERT_EQ(rig.form->buffer().size(), 3u);
         EXPECT_EQ(rig.form->engine().gapBefore(1), linkAgain);
         EXPECT_FALSE(rig.form->engine().gapBefore(2));
-        const int lastPoint = rig.form->PEGraph->pointCount() - 1;
-        EXPECT_EQ(rig.form->PEGraph->breakBefore(lastPoint - 1), linkAgain);
-        EXPECT_FALSE(rig.form->PEGraph->breakBefore(lastPoint));
+        const int lastPoint = rig.graph()->pointCount() - 1;
+        EXPECT_EQ(rig.graph()->breakBefore(lastPoint - 1), linkAgain);
+        EXPECT_FALSE(rig.graph()->breakBefore(lastPoint));
     }
 }
 

@@ -2,6 +2,8 @@
 // thread, off-line watcher and update threads, driven through the main
 // window's handlers.
 
+#include "find_child.h"
+
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
@@ -21,6 +23,8 @@
 
 namespace ostrel {
 namespace {
+
+using testing::Child;
 
 class SimulatedLinkTest : public ::testing::Test {
   protected:
@@ -137,7 +141,7 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
     EXPECT_TRUE(main().miLinkAgain->isChecked());
     main().sbtnLink->click();
     TGraphicalForm& recorder = *session->windows().graphical;
-    recorder.sbtnRecordStart->click();
+    Child<QToolButton>(recorder, "sbtnRecordStart")->click();
     ASSERT_TRUE(recorder.recording());
 
     // The off-line message of the loss, once; the link stays down meanwhile.
@@ -155,7 +159,7 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
         gap = gap || recorder.engine().gapBefore(i);
     EXPECT_TRUE(gap);
 
-    recorder.sbtnRecordStop->click();
+    Child<QToolButton>(recorder, "sbtnRecordStop")->click();
     main().sbtnLink->click();
     EXPECT_FALSE(main().acquisitionState().isLinked());
     SetLinkAgainChosen(false);

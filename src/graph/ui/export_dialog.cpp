@@ -56,6 +56,7 @@ TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
 
 void TDlgExportForm::buildTypeGroup() {
     gbExportType = new QGroupBox(QStringLiteral("Export"), this);
+    gbExportType->setObjectName("gbExportType");
     rbtnMetaFile = Radio("rbtnMetaFile", QStringLiteral("MetaFile"), gbExportType);
     rbtnBitMap = Radio("rbtnBitMap", QStringLiteral("BitMap"), gbExportType);
     rbtnText = Radio("rbtnText", QStringLiteral("Text/Data Only"), gbExportType);
@@ -67,6 +68,7 @@ void TDlgExportForm::buildTypeGroup() {
 
 void TDlgExportForm::buildDestinationGroup() {
     gbExportDestination = new QGroupBox(QText(307) + QLatin1Char(' ') + QText(311), this);
+    gbExportDestination->setObjectName("gbExportDestination");
     rbtnClipBoard = Radio("rbtnClipBoard", QStringLiteral("ClipBoard"), gbExportDestination);
     rbtnFile = Radio("rbtnFile", QStringLiteral("File"), gbExportDestination);
     btnBrowse = new QPushButton(QStringLiteral("Browse"), gbExportDestination);
@@ -89,6 +91,7 @@ void TDlgExportForm::buildDestinationGroup() {
 
 void TDlgExportForm::buildScopeGroup() {
     gbPageScope = new QGroupBox(QStringLiteral("Page Scope"), this);
+    gbPageScope->setObjectName("gbPageScope");
     rbtnPageAll = Radio("rbtnPageAll", QStringLiteral("All Pages"), gbPageScope);
     rbtnThisPage = Radio("rbtnThisPage", QStringLiteral("This Page"), gbPageScope);
     rbtnPage = Radio("rbtnPage", QStringLiteral("Page"), gbPageScope);
@@ -111,6 +114,7 @@ void TDlgExportForm::buildScopeGroup() {
 
 void TDlgExportForm::buildSizeGroup() {
     gbObjectSize = new QGroupBox(QStringLiteral("Object Size"), this);
+    gbObjectSize->setObjectName("gbObjectSize");
     rbtnPixels = Radio("rbtnPixels", QStringLiteral("No Specific Size"), gbObjectSize);
     rbtnMillimeters = Radio("rbtnMillimeters", QStringLiteral("Millimeters"), gbObjectSize);
     rbtnInches = Radio("rbtnInches", QStringLiteral("Inches"), gbObjectSize);
@@ -197,9 +201,48 @@ void TDlgExportForm::connectHandlers() {
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TDlgExportForm::choose(QRadioButton* button) {
+void TDlgExportForm::chooseButton(QRadioButton* button) {
     button->setChecked(true);
     emit button->clicked(true);
+}
+
+void TDlgExportForm::choose(ExportType type) {
+    switch (type) {
+    case ExportType::MetaFile:
+        return chooseButton(rbtnMetaFile);
+    case ExportType::BitMap:
+        return chooseButton(rbtnBitMap);
+    case ExportType::Text:
+        return chooseButton(rbtnText);
+    case ExportType::None:
+        return;
+    }
+}
+
+void TDlgExportForm::choose(ExportDestination destination) {
+    switch (destination) {
+    case ExportDestination::ClipBoard:
+        return chooseButton(rbtnClipBoard);
+    case ExportDestination::File:
+        return chooseButton(rbtnFile);
+    case ExportDestination::Printer:
+        return chooseButton(rbtnPrinter);
+    case ExportDestination::None:
+        return;
+    }
+}
+
+void TDlgExportForm::choose(PageScope scope) {
+    switch (scope) {
+    case PageScope::AllPages:
+        return chooseButton(rbtnPageAll);
+    case PageScope::ThisPage:
+        return chooseButton(rbtnThisPage);
+    case PageScope::Pages:
+        return chooseButton(rbtnPage);
+    case PageScope::None:
+        return;
+    }
 }
 
 void TDlgExportForm::clearFileName() {
@@ -212,15 +255,19 @@ void TDlgExportForm::setFileName(const QString& path) {
     stxFileName->setToolTip(path);
 }
 
-void TDlgExportForm::prepareForPages(int lastPage) {
-    singlePage = false;
-    rbtnText->setEnabled(true);
-    rbtnText->show();
-    choose(rbtnText);
-    choose(rbtnThisPage);
+void TDlgExportForm::prepareChoices(bool offerText, int lastPage) {
+    rbtnText->setEnabled(offerText);
+    rbtnText->setVisible(offerText);
+    chooseButton(offerText ? rbtnText : rbtnMetaFile);
+    chooseButton(rbtnThisPage);
     editPageFrom->setText(QStringLiteral("1"));
     editPageTo->setText(QString::number(lastPage));
     clearFileName();
+}
+
+void TDlgExportForm::prepareForPages(int lastPage) {
+    singlePage = false;
+    prepareChoices(true, lastPage);
     btnBrowse->setFocus();
 }
 
@@ -283,14 +330,14 @@ void TDlgExportForm::rbtnTextClick() {
     rbtnClipBoard->setEnabled(false);
     rbtnPrinter->setEnabled(false);
     rbtnFile->setEnabled(true);
-    choose(rbtnFile);
+    chooseButton(rbtnFile);
     gbObjectSize->hide();
 }
 
 void TDlgExportForm::enableImageDestinations() {
     for (QRadioButton* b : {rbtnClipBoard, rbtnFile, rbtnPrinter})
         b->setEnabled(true);
-    choose(rbtnClipBoard);
+    chooseButton(rbtnClipBoard);
 }
 
 void TDlgExportForm::rbtnBitMapClick() {
@@ -304,7 +351,7 @@ void TDlgExportForm::rbtnBitMapClick() {
         b->setEnabled(false);
     width = kBitmapWidth;
     height = kBitmapHeight;
-    choose(rbtnPixels);
+    chooseButton(rbtnPixels);
     gbObjectSize->show();
 }
 
@@ -319,7 +366,7 @@ void TDlgExportForm::rbtnMetaFileClick() {
         b->setEnabled(true);
     width = kMetafileWidth;
     height = kMetafileHeight;
-    choose(rbtnMillimeters);
+    chooseButton(rbtnMillimeters);
     gbObjectSize->show();
 }
 
@@ -327,7 +374,7 @@ void TDlgExportForm::allowThisPageOnly() {
     rbtnPageAll->setEnabled(false);
     rbtnPage->setEnabled(false);
     rbtnThisPage->setEnabled(true);
-    choose(rbtnThisPage);
+    chooseButton(rbtnThisPage);
 }
 
 void TDlgExportForm::rbtnClipBoardClick() {
@@ -347,7 +394,7 @@ void TDlgExportForm::rbtnFileClick() {
     } else if (type == ExportType::Text) {
         for (QRadioButton* b : {rbtnPageAll, rbtnThisPage, rbtnPage})
             b->setEnabled(true);
-        choose(rbtnThisPage);
+        chooseButton(rbtnThisPage);
     }
 }
 
@@ -467,17 +514,13 @@ TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : TDlgExportForm(parent) {
 
 void TDlgFitExportForm::prepareForViewer() {
     singlePage = true;
-    rbtnText->setEnabled(false);
-    rbtnText->hide();
-    choose(rbtnMetaFile);
-    choose(rbtnThisPage);
-    editPageFrom->setText(QStringLiteral("1"));
-    editPageTo->setText(QStringLiteral("1"));
-    clearFileName();
+    prepareChoices(false, 1);
 }
 
 void TDlgFitExportForm::rbtnPrinterClick() {
-    btnBrowse->setEnabled(false);
+    // Browse off as for every printer; the scope then narrowed to This Page
+    // whatever the single-page flag let through.
+    TDlgExportForm::rbtnPrinterClick();
     allowThisPageOnly();
 }
 

@@ -137,69 +137,6 @@ class TGraphicalForm : public QMainWindow {
     void PEGraphZoomIn();
     void PEGraphKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // --- controls -------------------------------------------------------------------
-    QFrame* ToolPanel;
-    QLabel* CaptionLabel;
-    QToolButton* sbtnRecordStart;
-    QToolButton* sbtnRecordStop;
-    QToolButton* sbtnManualLogging;
-    QToolButton* sbtnOption;
-    QToolButton* sbtnClear;
-    QToolButton* sbtnImport;
-    QToolButton* sbtnOpenFile;
-    QToolButton* sbtnSaveFile;
-    QToolButton* sbtnExport;
-    QToolButton* sbtnPrintGraphic;
-    QToolButton* sbtnFirstPage;
-    QToolButton* sbtnPageUp;
-    QToolButton* sbtnPageDown;
-    QToolButton* sbtnLastPage;
-    QToolButton* sbtnFitView;
-    QToolButton* sbtnUndoZoom;
-
-    QMenu* mnuFile;
-    QMenu* mnuAcquisition;
-    QMenu* mnuView;
-    QAction* miOpen;
-    QAction* miSaveAs;
-    QAction* miClear;
-    QAction* miImport;
-    QAction* miExport;
-    QAction* miPrint;
-    QAction* miPrinterSetup;
-    QAction* miExit;
-    QAction* miStart;
-    QAction* miStop;
-    QAction* miManual;
-    QAction* miInterval;
-    QAction* miTrigger;
-    QAction* miFirstPage;
-    QAction* miPageUp;
-    QAction* miPageDown;
-    QAction* miLastPage;
-    QAction* miFitView;
-    QAction* miUndoZoom;
-    QAction* miLineColor;
-
-    QLabel* TimePanel;
-    QLabel* ReadingDataPanel;
-    QLabel* ReadingUnitPanel;
-    QLabel* ReadingFuncPanel;
-    QLabel* MaxDataPanel;
-    QLabel* MaxUnitPanel;
-    QLabel* MaxFuncPanel;
-    QLabel* MinDataPanel;
-    QLabel* MinUnitPanel;
-    QLabel* MinFuncPanel;
-    QProgressBar* ProgressBar;
-    GraphAdapter* PEGraph;
-    QLabel* StatusPanels[5];
-    // What the start and stop conditions of the recording say (hidden
-    // without them).
-    QLabel* TriggerPanel;
-    QTimer* TimerLogger;
-    QTimer* TimerTime;
-
   signals:
     void recordingStopped();
     // The BusyFlag was set or cleared (a file load): the main window's link
@@ -263,6 +200,69 @@ class TGraphicalForm : public QMainWindow {
     bool loadWithProgress(const QString& path);
     // Read a record file on a worker thread while the window's events run.
     void readWithProgress(const std::string& path, RecorderLoad& loaded);
+
+    // --- controls (tests and the desktop journeys find them by object name) -------
+    QFrame* ToolPanel;
+    QLabel* CaptionLabel;
+    QToolButton* sbtnRecordStart;
+    QToolButton* sbtnRecordStop;
+    QToolButton* sbtnManualLogging;
+    QToolButton* sbtnOption;
+    QToolButton* sbtnClear;
+    QToolButton* sbtnImport;
+    QToolButton* sbtnOpenFile;
+    QToolButton* sbtnSaveFile;
+    QToolButton* sbtnExport;
+    QToolButton* sbtnPrintGraphic;
+    QToolButton* sbtnFirstPage;
+    QToolButton* sbtnPageUp;
+    QToolButton* sbtnPageDown;
+    QToolButton* sbtnLastPage;
+    QToolButton* sbtnFitView;
+    QToolButton* sbtnUndoZoom;
+
+    QMenu* mnuFile;
+    QMenu* mnuAcquisition;
+    QMenu* mnuView;
+    QAction* miOpen;
+    QAction* miSaveAs;
+    QAction* miClear;
+    QAction* miImport;
+    QAction* miExport;
+    QAction* miPrint;
+    QAction* miPrinterSetup;
+    QAction* miExit;
+    QAction* miStart;
+    QAction* miStop;
+    QAction* miManual;
+    QAction* miInterval;
+    QAction* miTrigger;
+    QAction* miFirstPage;
+    QAction* miPageUp;
+    QAction* miPageDown;
+    QAction* miLastPage;
+    QAction* miFitView;
+    QAction* miUndoZoom;
+    QAction* miLineColor;
+
+    QLabel* TimePanel;
+    QLabel* ReadingDataPanel;
+    QLabel* ReadingUnitPanel;
+    QLabel* ReadingFuncPanel;
+    QLabel* MaxDataPanel;
+    QLabel* MaxUnitPanel;
+    QLabel* MaxFuncPanel;
+    QLabel* MinDataPanel;
+    QLabel* MinUnitPanel;
+    QLabel* MinFuncPanel;
+    QProgressBar* ProgressBar;
+    GraphAdapter* PEGraph;
+    QLabel* StatusPanels[5];
+    // What the start and stop conditions of the recording say (hidden
+    // without them).
+    QLabel* TriggerPanel;
+    QTimer* TimerLogger;
+    QTimer* TimerTime;
 
     AcquisitionState& m_state;
     QString m_startupDirectory;

@@ -97,7 +97,9 @@ void TFormViewGraphic::buildControls() {
     MaxPFPanel = Panel("MaxPFPanel", 40, DisplayPanel);
     MinPFPanel = Panel("MinPFPanel", 40, DisplayPanel);
     LabelPFMain = new QLabel(DisplayPanel);
+    LabelPFMain->setObjectName("LabelPFMain");
     LabelPFSub = new QLabel(DisplayPanel);
+    LabelPFSub->setObjectName("LabelPFSub");
     for (QWidget* hidden :
          std::initializer_list<QWidget*>{MaxPFPanel, MinPFPanel, LabelPFMain, LabelPFSub})
         hidden->hide();

@@ -50,6 +50,25 @@ class TFormViewGraphic : public QDialog {
     // The graph as it stands: the plotted samples and the extremes' points.
     const ViewerGraph& shownGraph() const { return m_shown; }
 
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void MaxDataPanelClick();
+    void MinDataPanelClick();
+    void PEGraphViewZoomIn();
+    void sbtnUndoZoomClick();
+    void sbtnPrintClick();
+    void sbtnExportClick();
+
+    // Closing runs FormClose.
+    void done(int result) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The controls; tests and the desktop journeys find them by object name.
     QFrame* DisplayPanel = nullptr;
     QLabel* MaxTimePanel = nullptr;
     QLabel* MaxDataPanel = nullptr;
@@ -69,24 +88,6 @@ class TFormViewGraphic : public QDialog {
     QPushButton* bbtnClose = nullptr;
     GraphAdapter* PEGraphView = nullptr;
 
-    // Handlers.
-    void FormShow();
-    void FormClose();
-    void MaxDataPanelClick();
-    void MinDataPanelClick();
-    void PEGraphViewZoomIn();
-    void sbtnUndoZoomClick();
-    void sbtnPrintClick();
-    void sbtnExportClick();
-
-    // Closing runs FormClose.
-    void done(int result) override;
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
     void buildControls();
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
