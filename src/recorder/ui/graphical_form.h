@@ -7,12 +7,16 @@
 // files. Created visible at start-up, placed right of the live windows below
 // the main window; closing it only hides it. Unlink sends it message 1029.
 //
-// The handlers live in five files: graphical_form.cpp (window, menus, enable
-// rules, status bar), graphical_form_sampling.cpp (Start, Stop, sampling,
-// interval, Clear, Import, temporary files), graphical_form_pages.cpp (pages,
-// readout, extremes, zoom, line colour), graphical_form_files.cpp (Save,
-// Open, the exit question) and graphical_form_export.cpp (Export, printing,
-// printer set-up, the graphical viewer).
+// The code lives in eight files: graphical_form.cpp (window, enable rules,
+// status bar, window events), graphical_form_layout.cpp (tool panel, menus,
+// panels, graph, status bar panels), graphical_form_sampling.cpp (Start,
+// Stop, sampling, interval, Clear, Import, temporary files),
+// graphical_form_trigger.cpp (start and stop conditions),
+// graphical_form_statistics.cpp (the statistics panel),
+// graphical_form_pages.cpp (pages, readout, extremes, zoom, line colour),
+// graphical_form_files.cpp (Save, Open, the exit question) and
+// graphical_form_export.cpp (Export, printing, printer set-up, the graphical
+// viewer).
 
 #include "base/ui/message_box.h"
 #include "link/acquisition_state.h"
@@ -34,6 +38,7 @@ class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QTimer;
 class QToolButton;
@@ -148,12 +153,20 @@ class TGraphicalForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // graphical_form.cpp
+    // graphical_form_layout.cpp
     void buildToolPanel();
+    void makeToolButtons();
+    void layOutToolPanel();
+    void connectToolButtons();
     void buildMenus();
+    void buildFileMenu(QMenuBar* bar);
+    void buildAcquisitionMenu(QMenuBar* bar);
+    void buildViewMenu(QMenuBar* bar);
+    void nameMenus();
     void buildPanels(QWidget* central);
     void buildStatusBar();
     QToolButton* makeButton(const char* name, const char* picture, int hintId);
+    // graphical_form.cpp
     void refreshEnables();
     void refreshStatusBar();
     void setBusy(bool busy);
@@ -198,6 +211,13 @@ class TGraphicalForm : public QMainWindow {
     void zoomUndone(); // Undo Zooming off: the graph shows its whole range
     // graphical_form_files.cpp
     bool loadWithProgress(const QString& path);
+    // A file read whole (or cut short) shown: "Adding" in the progress
+    // dialog, the data list, the extremes, the last page with the cursor on
+    // its last sample.
+    void showLoadedRecording(const LoadResult& result);
+    // The end of every load: the progress dialog closed, the cursor back,
+    // the busy flag cleared.
+    void endLoad();
     // Read a record file on a worker thread while the window's events run.
     void readWithProgress(const std::string& path, RecorderLoad& loaded);
 

@@ -15,6 +15,7 @@
 #include <QFutureWatcher>
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -89,6 +90,12 @@ class TFormViewGraphic : public QDialog {
     GraphAdapter* PEGraphView = nullptr;
 
     void buildControls();
+    // The largest and smallest sample's panels (and the hidden power factor
+    // ones) on the strip above the graph.
+    void buildExtremePanels(QHBoxLayout& strip);
+    // Print, Undo Zooming, Export and Close, after the panels.
+    void buildButtons(QHBoxLayout& strip);
+    void connectControls();
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();

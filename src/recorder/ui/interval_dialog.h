@@ -47,6 +47,9 @@ class TDialogOption : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void buildModeGroup();
+    void connectControls();
+
     InputBox m_inputBox;
 };
 
