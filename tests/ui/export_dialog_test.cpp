@@ -180,6 +180,27 @@ TEST(ExportDialog, PrinterScopesFollowTheSinglePageFlag) {
     EXPECT_FALSE(Child<QPushButton>(fit, "btnBrowse")->isEnabled());
 }
 
+// A choice made through the dialog's own functions reads back as itself.
+TEST(ExportDialog, EveryChoiceReadsBackAsChosen) {
+    TDlgExportForm form;
+    form.prepareForPages(2);
+    for (ExportType type : {ExportType::MetaFile, ExportType::BitMap, ExportType::Text}) {
+        form.choose(type);
+        EXPECT_EQ(form.exportType(), type);
+    }
+    for (ExportDestination destination :
+         {ExportDestination::ClipBoard, ExportDestination::File, ExportDestination::Printer}) {
+        form.choose(destination);
+        EXPECT_EQ(form.destination(), destination);
+    }
+    for (PageScope scope : {PageScope::AllPages, PageScope::ThisPage, PageScope::Pages}) {
+        form.choose(scope);
+        EXPECT_EQ(form.pageScope(), scope);
+    }
+    form.choose(PageScope::None); // chooses nothing
+    EXPECT_EQ(form.pageScope(), PageScope::Pages);
+}
+
 TEST(ExportDialog, BrowseOffersTheTypesFilesAndShortensTheName) {
     TDlgExportForm form;
     form.prepareForPages(1);

@@ -29,6 +29,25 @@ bool IsWholeNumber(const QLineEdit* edit) {
     return ParseInteger(edit->text().toStdString(), &n);
 }
 
+// The choice whose button is selected, else none.
+template <class Choice, std::size_t N>
+Choice CheckedChoice(const std::array<std::pair<Choice, QRadioButton*>, N>& buttons, Choice none) {
+    for (const auto& [choice, button] : buttons)
+        if (button->isChecked())
+            return choice;
+    return none;
+}
+
+// The button of a choice; null for a choice without one.
+template <class Choice, std::size_t N>
+QRadioButton* ButtonOf(const std::array<std::pair<Choice, QRadioButton*>, N>& buttons,
+                       Choice choice) {
+    for (const auto& [each, button] : buttons)
+        if (each == choice)
+            return button;
+    return nullptr;
+}
+
 } // namespace
 
 TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
@@ -45,42 +64,36 @@ void TDlgExportForm::chooseButton(QRadioButton* button) {
 }
 
 void TDlgExportForm::choose(ExportType type) {
-    switch (type) {
-    case ExportType::MetaFile:
-        return chooseButton(rbtnMetaFile);
-    case ExportType::BitMap:
-        return chooseButton(rbtnBitMap);
-    case ExportType::Text:
-        return chooseButton(rbtnText);
-    case ExportType::None:
-        return;
-    }
+    if (QRadioButton* button = ButtonOf(typeButtons(), type))
+        chooseButton(button);
 }
 
 void TDlgExportForm::choose(ExportDestination destination) {
-    switch (destination) {
-    case ExportDestination::ClipBoard:
-        return chooseButton(rbtnClipBoard);
-    case ExportDestination::File:
-        return chooseButton(rbtnFile);
-    case ExportDestination::Printer:
-        return chooseButton(rbtnPrinter);
-    case ExportDestination::None:
-        return;
-    }
+    if (QRadioButton* button = ButtonOf(destinationButtons(), destination))
+        chooseButton(button);
 }
 
 void TDlgExportForm::choose(PageScope scope) {
-    switch (scope) {
-    case PageScope::AllPages:
-        return chooseButton(rbtnPageAll);
-    case PageScope::ThisPage:
-        return chooseButton(rbtnThisPage);
-    case PageScope::Pages:
-        return chooseButton(rbtnPage);
-    case PageScope::None:
-        return;
-    }
+    if (QRadioButton* button = ButtonOf(scopeButtons(), scope))
+        chooseButton(button);
+}
+
+TDlgExportForm::ChoiceButtons<ExportType> TDlgExportForm::typeButtons() const {
+    return {{{ExportType::MetaFile, rbtnMetaFile},
+             {ExportType::BitMap, rbtnBitMap},
+             {ExportType::Text, rbtnText}}};
+}
+
+TDlgExportForm::ChoiceButtons<ExportDestination> TDlgExportForm::destinationButtons() const {
+    return {{{ExportDestination::ClipBoard, rbtnClipBoard},
+             {ExportDestination::File, rbtnFile},
+             {ExportDestination::Printer, rbtnPrinter}}};
+}
+
+TDlgExportForm::ChoiceButtons<PageScope> TDlgExportForm::scopeButtons() const {
+    return {{{PageScope::AllPages, rbtnPageAll},
+             {PageScope::ThisPage, rbtnThisPage},
+             {PageScope::Pages, rbtnPage}}};
 }
 
 void TDlgExportForm::clearFileName() {
@@ -110,33 +123,15 @@ void TDlgExportForm::prepareForPages(int lastPage) {
 }
 
 ExportType TDlgExportForm::exportType() const {
-    if (rbtnMetaFile->isChecked())
-        return ExportType::MetaFile;
-    if (rbtnBitMap->isChecked())
-        return ExportType::BitMap;
-    if (rbtnText->isChecked())
-        return ExportType::Text;
-    return ExportType::None;
+    return CheckedChoice(typeButtons(), ExportType::None);
 }
 
 ExportDestination TDlgExportForm::destination() const {
-    if (rbtnClipBoard->isChecked())
-        return ExportDestination::ClipBoard;
-    if (rbtnFile->isChecked())
-        return ExportDestination::File;
-    if (rbtnPrinter->isChecked())
-        return ExportDestination::Printer;
-    return ExportDestination::None;
+    return CheckedChoice(destinationButtons(), ExportDestination::None);
 }
 
 PageScope TDlgExportForm::pageScope() const {
-    if (rbtnPageAll->isChecked())
-        return PageScope::AllPages;
-    if (rbtnThisPage->isChecked())
-        return PageScope::ThisPage;
-    if (rbtnPage->isChecked())
-        return PageScope::Pages;
-    return PageScope::None;
+    return CheckedChoice(scopeButtons(), PageScope::None);
 }
 
 SizeUnit TDlgExportForm::sizeUnit() const {

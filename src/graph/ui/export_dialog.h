@@ -9,6 +9,9 @@
 
 #include <QDialog>
 
+#include <array>
+#include <utility>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -117,6 +120,11 @@ class TDlgExportForm : public QDialog {
 
     // Select a radio button and run its handler, as a click would.
     void chooseButton(QRadioButton* button);
+    // The choices of a group, each with its radio button.
+    template <class Choice> using ChoiceButtons = std::array<std::pair<Choice, QRadioButton*>, 3>;
+    ChoiceButtons<ExportType> typeButtons() const;
+    ChoiceButtons<ExportDestination> destinationButtons() const;
+    ChoiceButtons<PageScope> scopeButtons() const;
     void buildControls();
     void buildTypeGroup();
     void buildDestinationGroup();
