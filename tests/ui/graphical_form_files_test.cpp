@@ -207,10 +207,11 @@ void AnswerLeftovers(RecorderRig& rig, std::vector<int> rows, const char* button
                      QStringList* listed = nullptr) {
     rig.form->setDialogRunner([=](QDialog& d) {
         auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+        const QTreeWidget* files = Child<QTreeWidget>(dialog, "lvFiles");
         if (listed)
-            for (int i = 0; i < dialog.lvFiles->topLevelItemCount(); ++i)
-                listed->append(dialog.lvFiles->topLevelItem(i)->text(0) + ' ' +
-                               dialog.lvFiles->topLevelItem(i)->text(1));
+            for (int i = 0; i < files->topLevelItemCount(); ++i)
+                listed->append(files->topLevelItem(i)->text(0) + ' ' +
+                               files->topLevelItem(i)->text(1));
         dialog.choose(rows);
         Child<QPushButton>(dialog, QLatin1String(button))->click();
         return dialog.result();
@@ -247,9 +248,9 @@ TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
         rig.form->setDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
             if (++asked == 3)
-                return dialog.bbtnKeep->click(), dialog.result();
+                return Child<QPushButton>(dialog, "bbtnKeep")->click(), dialog.result();
             dialog.choose({0});
-            dialog.bbtnDelete->click();
+            Child<QPushButton>(dialog, "bbtnDelete")->click();
             return dialog.result();
         });
         rig.form->offerLeftoverFiles();
@@ -264,8 +265,8 @@ TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
         rig.form->setDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
             dialog.choose({0});
-            (++asked == 1 ? dialog.bbtnDelete : dialog.bbtnOpen)->click();
-            listed << dialog.lvFiles->topLevelItem(0)->text(0);
+            Child<QPushButton>(dialog, asked++ == 0 ? "bbtnDelete" : "bbtnOpen")->click();
+            listed << Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(0);
             return dialog.result();
         });
         rig.form->offerLeftoverFiles();

@@ -98,9 +98,9 @@ TEST(RecorderEndToEnd, StartUpOffersAnEarlierRunsRecording) {
     QString listed;
     session.windows().graphical->setDialogRunner([&](QDialog& d) {
         auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
-        listed = dialog.lvFiles->topLevelItem(0)->text(0) + ' ' +
-                 dialog.lvFiles->topLevelItem(0)->text(1);
-        dialog.bbtnKeep->click();
+        listed = Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(0) + ' ' +
+                 Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(1);
+        Child<QPushButton>(dialog, "bbtnKeep")->click();
         return dialog.result();
     });
     session.showWindows();

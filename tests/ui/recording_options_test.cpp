@@ -37,6 +37,13 @@ class RecordingOptionsTest : public ::testing::Test {
         Child<QTimer>(*rig.form, "TimerLogger")
             ->setInterval(24 * 3600 * 1000); // the test takes the samples
     }
+    // The entry and the check box of a field of the trigger dialog.
+    static QLineEdit* entry(const TTriggerDialog& dialog, F field) {
+        return Child<QLineEdit>(dialog, QStringLiteral("edt_") + TriggerFieldKey(field));
+    }
+    static QCheckBox* checkBox(const TTriggerDialog& dialog, F field) {
+        return Child<QCheckBox>(dialog, QStringLiteral("chk_") + TriggerFieldKey(field));
+    }
     static QLabel* triggerPanel(RecorderRig& rig) {
         return Child<QLabel>(*rig.form, "TriggerPanel");
     }
@@ -57,7 +64,7 @@ TEST_F(RecordingOptionsTest, TriggerDialogRefusesWhatDoesNotReadAndKeepsWhatItTo
     entries[F::Pre] = {true, "3"};
     entries[F::StopCount] = {false, "not read while off"};
     dialog.setEntries(entries);
-    EXPECT_FALSE(dialog.edtField[int(F::StopCount)]->isEnabled());
+    EXPECT_FALSE(entry(dialog, F::StopCount)->isEnabled());
 
     ScopedMessageAnswerer answers;
     const auto refusal = [&] {
@@ -67,17 +74,17 @@ TEST_F(RecordingOptionsTest, TriggerDialogRefusesWhatDoesNotReadAndKeepsWhatItTo
         return answers.requests().back().caption + ' ' + answers.requests().back().text;
     };
     EXPECT_EQ(refusal(), "Error[E9075] 5x is no level: give a number such as 5, -0.25 or 1.5E-3.");
-    dialog.edtField[int(F::StartAbove)]->setText(" -1.5E-3 ");
+    entry(dialog, F::StartAbove)->setText(" -1.5E-3 ");
     EXPECT_EQ(refusal(), "Error[E9076] 24:00 is no time of day: give HH:MM or HH:MM:SS on the "
                          "24-hour clock.");
-    dialog.edtField[int(F::StopAt)]->setText("23:59");
-    dialog.chkField[int(F::StartAbove)]->setChecked(false);
+    entry(dialog, F::StopAt)->setText("23:59");
+    checkBox(dialog, F::StartAbove)->setChecked(false);
     EXPECT_TRUE(refusal().startsWith("Error[E9079] Samples from before the start"));
-    dialog.chkField[int(F::StartAbove)]->setChecked(true);
-    dialog.edtField[int(F::Pre)]->setText("1000001");
+    checkBox(dialog, F::StartAbove)->setChecked(true);
+    entry(dialog, F::Pre)->setText("1000001");
     EXPECT_EQ(refusal(), "Error[E9077] 1000001 is no number of samples: give a whole number "
                          "from 0 to 1000000.");
-    dialog.edtField[int(F::Pre)]->setText("3");
+    entry(dialog, F::Pre)->setText("3");
     const int refused = answers.count();
 
     dialog.accept();
