@@ -101,8 +101,10 @@ class SessionList {
         std::size_t index;
         SessionPair pair;
     };
-    // Running times are kept at every kCheckpoint-th pair.
-    static constexpr std::size_t kCheckpoint = 512;
+    // Running times are kept at every kCheckpoint-th pair (an eighth of a
+    // byte a pair): the time of any pair is a few dozen additions away, so
+    // the graph's thousands of time texts cost little.
+    static constexpr std::size_t kCheckpoint = 64;
 
     std::size_t width() const { return m_form.dual ? 6 : 3; }
     const std::uint8_t* codes() const { return m_codes ? m_codes : m_own.data(); }
