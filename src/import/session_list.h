@@ -77,6 +77,10 @@ class SessionList {
         std::size_t position() const { return m_position; } // of the pair next() gave
         const TRecord& main() const { return *m_mainRecord; }
         const TRecord* sub() const { return m_subRecord; } // null without a sub record
+        // Whether the pair was formed from its codes (not kept as it came):
+        // every text field of its records is then zero after its end, as
+        // the file holds them.
+        bool formed() const { return m_mainRecord == &m_main; }
 
       private:
         const SessionList& m_list;
