@@ -105,10 +105,10 @@ class SessionList {
         std::size_t index;
         SessionPair pair;
     };
-    // Running times are kept at every kCheckpoint-th pair (an eighth of a
-    // byte a pair): the time of any pair is a few dozen additions away, so
+    // Running times are kept at every kCheckpoint-th pair (a sixteenth of
+    // a byte a pair): the time of any pair is a few dozen additions away, so
     // the graph's thousands of time texts cost little.
-    static constexpr std::size_t kCheckpoint = 64;
+    static constexpr std::size_t kCheckpoint = 128;
 
     std::size_t width() const { return m_form.dual ? 6 : 3; }
     const std::uint8_t* codes() const { return m_codes ? m_codes : m_own.data(); }
