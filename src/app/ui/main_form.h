@@ -105,9 +105,14 @@ class TFormMain : public QMainWindow {
     bool event(QEvent* event) override;           // message 1030
 
   private:
-    class Notices;
+    static constexpr int kButtonWidth = 23;
+    static constexpr int kButtonHeight = 22;
 
     void FormCreate();
+    // The main strip's size and place at start, from the frame metrics.
+    void placeAtStart();
+    // The shared state, the off-line watcher and the acquisition's notices.
+    void startOffLineWatch();
     // Tile (tile true) or the start's placement: the same formulas by frames.
     void arrangeWindows(bool tile);
     void placeBelowMainStrip(TileLayout layout, const TileInput& in);
@@ -130,7 +135,7 @@ class TFormMain : public QMainWindow {
     Configuration m_config;
     std::unique_ptr<LiveState> m_state;
     std::unique_ptr<HandOver> m_handOver; // the off-line watcher's
-    std::unique_ptr<Notices> m_notices;
+    std::unique_ptr<AcquisitionNotices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
     std::unique_ptr<CableReturnWatch> m_cableWatch;
