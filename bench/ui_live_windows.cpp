@@ -214,7 +214,7 @@ struct Program {
     }
     void setLinked(bool linked) {
         TFormMain* main = session->windows().main;
-        main->sbtnLink->setChecked(linked);
+        main->findChild<QToolButton*>("sbtnLink")->setChecked(linked);
         main->sbtnLinkClick();
     }
     QTemporaryDir directory;

@@ -2,6 +2,8 @@
 // link, record, unlink (recording stops, the buffer stays), save, clear,
 // open; the data list, the graph page and the status bar agree throughout.
 
+#include "find_child.h"
+
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
@@ -25,6 +27,8 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
+
 TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     QTemporaryDir dir;
     std::string error;
@@ -37,7 +41,7 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     TGraphicalForm& recorder = *session.windows().graphical;
     TDataStringGridForm& dataList = *session.windows().dataList;
 
-    main.sbtnLink->click();
+    Child<QToolButton>(main, "sbtnLink")->click();
     ASSERT_TRUE(main.acquisitionState().isLinked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return main.acquisitionState().isLinkAlive(); }, 10000));
     recorder.sbtnRecordStart->click();
@@ -47,7 +51,7 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.engine().count() >= 4; }, 10000));
     EXPECT_EQ(recorder.StatusPanels[0]->text(), "Data Logging ...");
 
-    main.sbtnLink->click(); // unlink: message 1029 stops the recording
+    Child<QToolButton>(main, "sbtnLink")->click(); // unlink: message 1029 stops the recording
     EXPECT_FALSE(recorder.recording());
     EXPECT_TRUE(recorder.sbtnRecordStop->isChecked());
     const std::int64_t n = recorder.engine().count();

@@ -131,10 +131,12 @@ void TFormMain::buildMenu() {
     mnuPort = bar->addMenu(QText(701));
     mnuPort->setObjectName("mnuPort");
     miUsbPort = mnuPort->addAction(QText(704));
+    miUsbPort->setObjectName("miUsbPort");
     miUsbPort->setCheckable(true);
     miUsbPort->setChecked(true);
     connect(miUsbPort, &QAction::triggered, miUsbPort, [this] { miUsbPort->setChecked(true); });
     miComPort = mnuPort->addAction(QText(703));
+    miComPort->setObjectName("miComPort");
     miComPort->setEnabled(false);
     mnuPort->addSeparator();
     miLinkAgain = mnuPort->addAction(QText(7245));

@@ -78,28 +78,6 @@ class TFormMain : public QMainWindow {
     // destructors.
     bool leftThreadRunning() const { return m_leftThreadRunning; }
 
-    QAction* miLink;
-    QMenu* mnuFile;
-    QMenu* mnuWindow;
-    QMenu* mnuPort;
-    QMenu* mnuHelp;
-    QAction* miUsbPort;
-    QAction* miComPort;
-    QAction* miLinkAgain; // "Link again when the cable returns"
-    QFrame* Bevel1;
-    QToolButton* sbtnLink;
-    QToolButton* sbtnDigitMeter;
-    QToolButton* sbtnAnalogMeter;
-    QToolButton* sbtnComparator;
-    QToolButton* sbtnGraphical;
-    QToolButton* sbtnDataList;
-    QToolButton* sbtnWinTile;
-    QToolButton* sbtnPort;
-    QToolButton* sbtnAbout;
-    QFrame* Panel1;
-    QFrame* Panel2;
-    QFrame* Panel3;
-
   protected:
     void closeEvent(QCloseEvent* event) override; // close query + close
     bool event(QEvent* event) override;           // message 1030
@@ -129,6 +107,29 @@ class TFormMain : public QMainWindow {
     void readConfiguration();
     void writeConfiguration();
     void writeConfigurationAtExit();
+
+    // Widgets, found by tests through their object names.
+    QAction* miLink = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuWindow = nullptr;
+    QMenu* mnuPort = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* miUsbPort = nullptr;
+    QAction* miComPort = nullptr;
+    QAction* miLinkAgain = nullptr; // "Link again when the cable returns"
+    QFrame* Bevel1 = nullptr;
+    QToolButton* sbtnLink = nullptr;
+    QToolButton* sbtnDigitMeter = nullptr;
+    QToolButton* sbtnAnalogMeter = nullptr;
+    QToolButton* sbtnComparator = nullptr;
+    QToolButton* sbtnGraphical = nullptr;
+    QToolButton* sbtnDataList = nullptr;
+    QToolButton* sbtnWinTile = nullptr;
+    QToolButton* sbtnPort = nullptr;
+    QToolButton* sbtnAbout = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
 
     MeterAccess& m_access;
     QString m_startupDirectory;
