@@ -30,7 +30,7 @@ TEST(ImportDownload, NoCableOrNoLoggerIsSaidBeforeAnythingChanges) {
         EXPECT_EQ(shown[0].caption, caption);
         EXPECT_EQ(shown[0].text, text);
         EXPECT_EQ(shown[0].icon, MessageIcon::Stop);
-        EXPECT_FALSE(BusyFlag());
+        EXPECT_FALSE(rig.busy.isSet());
         EXPECT_TRUE(rig.form->sbtnImport->isEnabled());
     }
 }
@@ -85,7 +85,7 @@ TEST(ImportDownload, FailuresLeaveAnEmptyWindow) {
     EXPECT_EQ(f.sessionCount(), 0);
     EXPECT_EQ(f.PageControl->count(), 0);
     EXPECT_EQ(f.PEGraph->pointCount(), 200);
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(rig.busy.isSet());
     EXPECT_TRUE(f.sbtnImport->isEnabled());
     EXPECT_FALSE(f.sbtnSave->isEnabled());
 
@@ -131,7 +131,7 @@ TEST(ImportDownload, ProgressDialogAndAbort) {
     rig.form->show();
     ScopedMessageAnswerer answers(QMessageBox::Yes);
     rig.form->sbtnImportClick();
-    EXPECT_TRUE(BusyFlag());
+    EXPECT_TRUE(rig.busy.isSet());
     EXPECT_FALSE(rig.form->sbtnOpen->isEnabled());
     // Some blocks in: the dialog says what it does and lets the user abort.
     ASSERT_TRUE(testing::ProcessUntil([&] {

@@ -72,13 +72,11 @@ class ImportRig {
         services.progress = &progress;
         services.exportDialog = &exportDialog;
         services.lineColour = &lineColour;
+        services.busy = &busy;
+        progress.setBusyFlag(&busy);
         form = std::make_unique<TFormImport>(services);
-        BusyFlag() = false;
     }
-    ~ImportRig() {
-        form.reset();
-        BusyFlag() = false;
-    }
+    ~ImportRig() { form.reset(); }
 
     // Serve these sessions from the meter's logger memory.
     void serve(const std::vector<LoggerSessionData>& sessions, LoggerFaults faults = {}) {
@@ -100,11 +98,12 @@ class ImportRig {
     }
 
     // Nothing runs and nothing is busy.
-    bool idle() const { return !form->importRunning() && !BusyFlag(); }
+    bool idle() const { return !form->importRunning() && !busy.isSet(); }
 
     // Texts of a label.
     static std::string text(const QLabel* label) { return label->text().toStdString(); }
 
+    BusyFlag busy; // the program's, which the window and its progress dialog share
     TMsgForm progress;
     TDlgExportForm exportDialog;
     TdlgGraphLineColor lineColour;

@@ -54,10 +54,7 @@ class EventCounter : public QObject {
 
 class ShellLinkTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        BusyFlag() = false;
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     void start() {
         session = std::make_unique<ShellSession>(access, dir.path());
         session->showWindows();
@@ -261,7 +258,7 @@ TEST_F(ShellLinkTest, EnableRulesWhileLinkedAndWhileBusy) {
     clickLink();
     EXPECT_EQ(state(), (std::vector<bool>{true, true, false, false, false}));
 
-    BusyFlag() = true;
+    main().busyFlag().set(true);
     main().refreshLinkControls();
     EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false, false}));
 
@@ -269,7 +266,7 @@ TEST_F(ShellLinkTest, EnableRulesWhileLinkedAndWhileBusy) {
     EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
     EXPECT_TRUE(main().acquisitionState().isLinked());
 
-    BusyFlag() = false;
+    main().busyFlag().set(false);
     main().refreshLinkControls();
     clickLink();
     EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));

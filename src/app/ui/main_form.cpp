@@ -5,7 +5,6 @@
 #include "app/ui/about_dialog.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/wait_offline_thread.h"
-#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
@@ -160,7 +159,7 @@ bool TFormMain::isLinked() const {
 
 void TFormMain::refreshLinkControls() {
     const bool linked = isLinked();
-    const bool busy = BusyFlag();
+    const bool busy = m_busy.isSet();
     miLink->setText(QText(linked ? 601 : 600));
     miLink->setEnabled(!busy);
     sbtnLink->setToolTip(QText(linked ? 1001 : 1000));

@@ -6,6 +6,7 @@
 
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
+#include "base/busy_flag.h"
 #include "base/config_file.h"
 #include "displays/live_state.h"
 
@@ -34,6 +35,9 @@ class TFormMain : public QMainWindow {
 
     LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
+    // The program's busy flag (a file load or an import runs), handed at
+    // start-up to the windows that set, clear or read it.
+    BusyFlag& busyFlag() { return m_busy; }
     QString startupDirectory() const { return m_startupDirectory; }
 
     // The windows created after this one; link, unlink and tile use them.
@@ -134,6 +138,7 @@ class TFormMain : public QMainWindow {
     MeterAccess& m_access;
     QString m_startupDirectory;
     Configuration m_config;
+    BusyFlag m_busy;
     std::unique_ptr<LiveState> m_state;
     std::unique_ptr<HandOver> m_handOver; // the off-line watcher's
     std::unique_ptr<AcquisitionNotices> m_notices;

@@ -4,7 +4,6 @@
 
 #include "app/ui/display_windows.h"
 #include "app/ui/wait_offline_thread.h"
-#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/app_windows.h"
 #include "base/ui/window_thread_hand_over.h"
@@ -56,7 +55,7 @@ void TFormMain::closeWithoutQuestions() {
         m_windows->graphical->keepRecordingForRecovery();
     // A file load or an import running on this thread stops at its next look
     // at the flag, as by its Abort button.
-    BusyFlag() = false;
+    m_busy.set(false);
     writeConfigurationAtExit();
     // Ends the nested loops of open dialogs and message boxes too; loops
     // started after this return at once.

@@ -116,6 +116,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     w.viewGraphic = new TFormViewGraphic(w.main);
     w.fitExport = new TDlgFitExportForm(w.main);
     w.msg = new TMsgForm(w.main);
+    w.msg->setBusyFlag(&w.main->busyFlag());
     w.exportForm = new TDlgExportForm(w.main);
     w.lineColor = new TdlgGraphLineColor(w.main);
     w.dataList = new TDataStringGridForm();
@@ -124,6 +125,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     import.progress = w.msg;
     import.exportDialog = w.exportForm;
     import.lineColour = w.lineColor;
+    import.busy = &w.main->busyFlag();
     w.import = new TFormImport(import, w.main);
     w.main->setWindows(w);
     w.viewGraphic->setExportDialog(w.fitExport);
@@ -137,6 +139,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     with.importWindow = w.import;
     with.viewer = w.viewGraphic;
     with.exportDialog = w.exportForm;
+    with.busy = &w.main->busyFlag();
     w.graphical->setCollaborators(with);
     QObject::connect(w.graphical, &TGraphicalForm::busyChanged, w.main,
                      &TFormMain::refreshLinkControls);
