@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
-constexpr int kConfigurationNotWritten = 9110;
-constexpr int kConfigurationNotRegular = 8030;
 constexpr const char* kNoDataReceived = kNoDataReceivedText;
 
 bool ShownAndNotMinimised(const QWidget* w) {
@@ -38,27 +36,24 @@ class QueuedNotices : public AcquisitionNotices {
     QueuedNotices(QWidget* owner, std::function<bool()> quiet)
         : m_owner(owner), m_quiet(std::move(quiet)) {}
     void showNoDataReceived(std::function<void()> closed) override {
-        QPointer<QWidget> owner = m_owner;
-        const bool queued = QMetaObject::invokeMethod(
-            m_owner,
-            [owner, closed, quiet = m_quiet] {
-                if (quiet && quiet()) {
-                    if (closed)
-                        closed();
-                    return;
-                }
+        QWidget* owner = m_owner.data();
+        if (!owner) { // the window has gone: nothing shows, nothing waits
+            if (closed)
+                closed();
+            return;
+        }
+        WindowThreadPoster(owner)([owner = m_owner, closed, quiet = m_quiet] {
+            if (!(quiet && quiet())) {
                 MessageRequest request;
                 request.owner = owner.data();
                 request.caption = QNumberedCaption(kErrorCaption, kCableNotFound);
                 request.text = QString::fromLatin1(kNoDataReceived);
                 request.icon = MessageIcon::Stop;
                 ShowMessage(request);
-                if (closed)
-                    closed();
-            },
-            Qt::QueuedConnection);
-        if (!queued && closed)
-            closed();
+            }
+            if (closed)
+                closed();
+        });
     }
 
   private:
