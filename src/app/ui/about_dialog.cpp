@@ -1,5 +1,7 @@
 #include "app/ui/about_dialog.h"
 
+#include "app/ui/app_texts.h"
+
 #include "app/ui/meter_access.h"
 #include "base/build_info.h"
 #include "base/ui/message_box.h"
@@ -36,7 +38,7 @@ QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
 TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     : QDialog(parent), m_access(access) {
     setObjectName("DlgAboutForm");
-    setWindowTitle(QText(1031));
+    setWindowTitle(QText(kAboutText));
     setWindowIcon(ResourceIcon(7));
 
     Panel1 = new QFrame(this);
@@ -82,8 +84,8 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
         kernel = QString::fromLocal8Bit(names.sysname);
         release = QString::fromLocal8Bit(names.release);
     }
-    QStringList lines = {QText(60),
-                         QText(1),
+    QStringList lines = {QText(kMakerNameText),
+                         QText(kProgramNameText),
                          QString::fromStdString(VersionLine()),
                          QString::fromStdString(ReleaseDateLine()),
                          QText(4),

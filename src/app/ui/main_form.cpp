@@ -3,6 +3,7 @@
 #include "app/ui/main_form.h"
 
 #include "app/ui/about_dialog.h"
+#include "app/ui/app_texts.h"
 #include "app/ui/display_windows.h"
 #include "app/ui/wait_offline_thread.h"
 #include "base/string_table.h"
@@ -20,6 +21,38 @@
 #include <QToolButton>
 
 namespace ostrel {
+namespace {
+
+// The strip's menu.
+constexpr int kFileMenuText = 501;     // "&File"
+constexpr int kExitText = 509;         // "E&xit"
+constexpr int kLinkText = 600;         // "&Link"
+constexpr int kUnlinkText = 601;       // "Un&link"
+constexpr int kWindowMenuText = 631;   // "&Window"
+constexpr int kTileText = 632;         // "&Tile"
+constexpr int kDigitalMeterText = 633; // "&Digital Meter"
+constexpr int kAnalogMeterText = 634;  // "&Analog Meter"
+constexpr int kComparatorText = 635;   // "&Comparator"
+constexpr int kRecorderText = 636;     // "&Graphical Recorder"
+constexpr int kDataListText = 637;     // "Data &List"
+constexpr int kPortMenuText = 701;     // "&Port"
+constexpr int kComPortText = 703;      // "C&OM port"
+constexpr int kUsbPortText = 704;      // "&USB port"
+constexpr int kLinkAgainText = 7245;   // "Link &again when the cable returns"
+constexpr int kHelpMenuText = 996;     // "&Help"
+constexpr int kAboutMenuText = 999;    // "&About..."
+// The tool buttons' hints.
+constexpr int kLinkHint = 1000;         // "Link to DMM"
+constexpr int kUnlinkHint = 1001;       // "Unlink DMM"
+constexpr int kTileHint = 1010;         // "Windows tile"
+constexpr int kDigitalMeterHint = 1011; // "Digital meter"
+constexpr int kAnalogMeterHint = 1012;  // "Analog meter"
+constexpr int kComparatorHint = 1013;   // "Comparator"
+constexpr int kRecorderHint = 1014;     // "Graphical Recorder"
+constexpr int kDataListHint = 1015;     // "Data List"
+constexpr int kPortHint = 1020;         // "Port selection..."
+
+} // namespace
 
 void ShowLiveWindow(QWidget* window) {
     if (!window)
@@ -38,7 +71,7 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
     setObjectName("FormMain");
 
     // Construction: title, icon, taskbar, bevel, geometry.
-    const QString title = QText(60) + ' ' + QText(1);
+    const QString title = QText(kMakerNameText) + ' ' + QText(kProgramNameText);
     QApplication::setApplicationName(title);
     setWindowTitle(title);
     QApplication::setWindowIcon(ResourceIcon(7));
@@ -51,15 +84,15 @@ TFormMain::TFormMain(MeterAccess& access, const QString& startupDirectory)
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setGeometry(0, 0, 0, 0);
 
-    sbtnLink = makeButton("sbtnLink", 5, ButtonPicture("link"), 1000);
-    sbtnDigitMeter = makeButton("sbtnDigitMeter", 40, DisplayIcon(2), 1011);
-    sbtnAnalogMeter = makeButton("sbtnAnalogMeter", 64, DisplayIcon(1), 1012);
-    sbtnDataList = makeButton("sbtnDataList", 88, DisplayIcon(4), 1015);
-    sbtnGraphical = makeButton("sbtnGraphical", 112, ButtonPicture("graph"), 1014);
-    sbtnComparator = makeButton("sbtnComparator", 136, DisplayIcon(5), 1013);
-    sbtnWinTile = makeButton("sbtnWinTile", 168, ButtonPicture("tile"), 1010);
-    sbtnPort = makeButton("sbtnPort", 200, ButtonPicture("port"), 1020);
-    sbtnAbout = makeButton("sbtnAbout", 232, ButtonPicture("about"), 1031);
+    sbtnLink = makeButton("sbtnLink", 5, ButtonPicture("link"), kLinkHint);
+    sbtnDigitMeter = makeButton("sbtnDigitMeter", 40, DisplayIcon(2), kDigitalMeterHint);
+    sbtnAnalogMeter = makeButton("sbtnAnalogMeter", 64, DisplayIcon(1), kAnalogMeterHint);
+    sbtnDataList = makeButton("sbtnDataList", 88, DisplayIcon(4), kDataListHint);
+    sbtnGraphical = makeButton("sbtnGraphical", 112, ButtonPicture("graph"), kRecorderHint);
+    sbtnComparator = makeButton("sbtnComparator", 136, DisplayIcon(5), kComparatorHint);
+    sbtnWinTile = makeButton("sbtnWinTile", 168, ButtonPicture("tile"), kTileHint);
+    sbtnPort = makeButton("sbtnPort", 200, ButtonPicture("port"), kPortHint);
+    sbtnAbout = makeButton("sbtnAbout", 232, ButtonPicture("about"), kAboutText);
     for (QFrame** panel : {&Panel1, &Panel2, &Panel3}) {
         *panel = new QFrame(central);
         (*panel)->move((*panel)->x(), kButtonHeight / 4);
@@ -108,45 +141,45 @@ void TFormMain::FormCreate() {
 
 void TFormMain::buildMenu() {
     QMenuBar* bar = menuBar();
-    mnuFile = bar->addMenu(QText(501));
-    mnuFile->addAction(QText(509), this, &QWidget::close);
+    mnuFile = bar->addMenu(QText(kFileMenuText));
+    mnuFile->addAction(QText(kExitText), this, &QWidget::close);
 
-    miLink = bar->addAction(QText(600));
+    miLink = bar->addAction(QText(kLinkText));
     miLink->setObjectName("miLink");
     connect(miLink, &QAction::triggered, this, [this] {
         sbtnLink->setChecked(!sbtnLink->isChecked());
         sbtnLinkClick();
     });
 
-    mnuWindow = bar->addMenu(QText(631));
-    mnuWindow->addAction(QText(632), this, [this] { sbtnWinTileClick(); });
+    mnuWindow = bar->addMenu(QText(kWindowMenuText));
+    mnuWindow->addAction(QText(kTileText), this, [this] { sbtnWinTileClick(); });
     mnuWindow->addSeparator(); // text 500 "-"
-    mnuWindow->addAction(QText(633), this, [this] { sbtnDigitMeterClick(); });
-    mnuWindow->addAction(QText(634), this, [this] { sbtnAnalogMeterClick(); });
-    mnuWindow->addAction(QText(635), this, [this] { sbtnComparatorClick(); });
-    mnuWindow->addAction(QText(636), this, [this] { sbtnGraphicalClick(); });
-    mnuWindow->addAction(QText(637), this, [this] { sbtnDataListClick(); });
+    mnuWindow->addAction(QText(kDigitalMeterText), this, [this] { sbtnDigitMeterClick(); });
+    mnuWindow->addAction(QText(kAnalogMeterText), this, [this] { sbtnAnalogMeterClick(); });
+    mnuWindow->addAction(QText(kComparatorText), this, [this] { sbtnComparatorClick(); });
+    mnuWindow->addAction(QText(kRecorderText), this, [this] { sbtnGraphicalClick(); });
+    mnuWindow->addAction(QText(kDataListText), this, [this] { sbtnDataListClick(); });
 
-    mnuPort = bar->addMenu(QText(701));
+    mnuPort = bar->addMenu(QText(kPortMenuText));
     mnuPort->setObjectName("mnuPort");
-    miUsbPort = mnuPort->addAction(QText(704));
+    miUsbPort = mnuPort->addAction(QText(kUsbPortText));
     miUsbPort->setObjectName("miUsbPort");
     miUsbPort->setCheckable(true);
     miUsbPort->setChecked(true);
     connect(miUsbPort, &QAction::triggered, miUsbPort, [this] { miUsbPort->setChecked(true); });
-    miComPort = mnuPort->addAction(QText(703));
+    miComPort = mnuPort->addAction(QText(kComPortText));
     miComPort->setObjectName("miComPort");
     miComPort->setEnabled(false);
     mnuPort->addSeparator();
-    miLinkAgain = mnuPort->addAction(QText(7245));
+    miLinkAgain = mnuPort->addAction(QText(kLinkAgainText));
     miLinkAgain->setObjectName("miLinkAgain");
     miLinkAgain->setCheckable(true);
     miLinkAgain->setChecked(LinkAgainChosen());
     connect(miLinkAgain, &QAction::triggered, this, [](bool on) { SetLinkAgainChosen(on); });
 
-    mnuHelp = bar->addMenu(QText(996));
+    mnuHelp = bar->addMenu(QText(kHelpMenuText));
     mnuHelp->setObjectName("mnuHelp");
-    mnuHelp->addAction(QText(999), this, [this] { sbtnAboutClick(); });
+    mnuHelp->addAction(QText(kAboutMenuText), this, [this] { sbtnAboutClick(); });
 }
 
 void TFormMain::setWindows(const AppWindows& windows) {
@@ -160,9 +193,9 @@ bool TFormMain::isLinked() const {
 void TFormMain::refreshLinkControls() {
     const bool linked = isLinked();
     const bool busy = m_busy.isSet();
-    miLink->setText(QText(linked ? 601 : 600));
+    miLink->setText(QText(linked ? kUnlinkText : kLinkText));
     miLink->setEnabled(!busy);
-    sbtnLink->setToolTip(QText(linked ? 1001 : 1000));
+    sbtnLink->setToolTip(QText(linked ? kUnlinkHint : kLinkHint));
     sbtnLink->setEnabled(!busy);
     mnuPort->menuAction()->setEnabled(!linked && !busy);
     mnuHelp->menuAction()->setEnabled(!linked && !busy);

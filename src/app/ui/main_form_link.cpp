@@ -23,6 +23,7 @@ namespace {
 constexpr int kCableNotFound = kCableNotFoundText;
 constexpr int kPermissionHint = 9101; // the udev rule that opens the cable to its user
 constexpr const char* kNoDataReceived = kNoDataReceivedText;
+constexpr int kDigitalMeterCaption = 100; // "Digital Meter"
 
 bool ShownAndNotMinimised(const QWidget* w) {
     return w && w->isVisible() && !w->isMinimized();
@@ -110,7 +111,8 @@ void TFormMain::link() {
     m_acquisition = m_access.startAcquisition(*m_state, *m_notices);
     m_state->setLinked(true);
     if (m_windows && m_windows->digitalMeter)
-        m_windows->digitalMeter->setWindowTitle(QText(100) + QStringLiteral(" : USB Device"));
+        m_windows->digitalMeter->setWindowTitle(QText(kDigitalMeterCaption) +
+                                                QStringLiteral(" : USB Device"));
     refreshLinkControls();
 }
 
@@ -135,7 +137,7 @@ void TFormMain::unlink() {
 
     if (m_windows) {
         if (auto* digital = m_windows->digitalMeter) {
-            digital->setWindowTitle(QText(100) + QStringLiteral(" : No Device"));
+            digital->setWindowTitle(QText(kDigitalMeterCaption) + QStringLiteral(" : No Device"));
             digital->clearDisplay();
         }
         // The stored values are reset in any case; the redraw message goes
