@@ -18,8 +18,7 @@ template <class T> T* Child(const QObject& window, const QString& name) {
     if (T* child = window.findChild<T*>(name))
         return child;
     const std::string what = "no " + std::string(T::staticMetaObject.className()) + " named \"" +
-                             name.toStdString() + "\" in " +
-                             window.objectName().toStdString();
+                             name.toStdString() + "\" in " + window.objectName().toStdString();
     ADD_FAILURE() << what;
     throw std::logic_error(what);
 }
