@@ -102,7 +102,8 @@ class TFormMain : public QMainWindow {
     QToolButton* makeButton(const char* name, int x, const QIcon& icon, int hintId);
     void link();
     void unlink();
-    void waitForAcquisitionEnd();
+    // Ends the acquisition thread, if any, and waits for its end.
+    void stopAcquisition();
     void cableLost();
     // With "Link again when the cable returns": the acquisition ends, and
     // starts again once the cable opens (the recording goes on meanwhile).

@@ -116,23 +116,23 @@ void TFormMain::link() {
     refreshLinkControls();
 }
 
-void TFormMain::waitForAcquisitionEnd() {
-    // Safe to block: the acquisition thread never waits for this thread (its
-    // messages are queued, and the stop request releases a pending one).
-    m_state->acquisitionEndedEvent.wait();
+void TFormMain::stopAcquisition() {
+    if (!m_acquisition)
+        return;
+    // A thread that ended by itself has already signalled its end. Waiting
+    // for one is safe: the acquisition thread never waits for this thread
+    // (its messages are queued, and the stop request releases a pending one).
+    if (!m_state->acquisitionEndedEvent.tryWait()) {
+        m_acquisition->requestStop();
+        m_state->acquisitionEndedEvent.wait();
+    }
+    m_acquisition.reset();
 }
 
 void TFormMain::unlink() {
     m_cableWatch.reset();
     m_lossOpen = false;
-    if (m_acquisition) {
-        // A thread that ended by itself has already signalled its end.
-        if (!m_state->acquisitionEndedEvent.tryWait()) {
-            m_acquisition->requestStop();
-            waitForAcquisitionEnd();
-        }
-        m_acquisition.reset();
-    }
+    stopAcquisition();
     m_state->setLinked(false);
 
     if (m_windows) {
@@ -174,13 +174,7 @@ bool TFormMain::waitForCableReturn() {
     // The acquisition thread has ended after the loss (or ends now); the
     // link button stays down and a recording keeps running, taking no
     // samples until the link is back.
-    if (m_acquisition) {
-        if (!m_state->acquisitionEndedEvent.tryWait()) {
-            m_acquisition->requestStop();
-            waitForAcquisitionEnd();
-        }
-        m_acquisition.reset();
-    }
+    stopAcquisition();
     // The watch calls back on its own thread: the return is queued to this one.
     m_cableWatch = std::make_unique<CableReturnWatch>(
         *backend, [post = WindowThreadPoster(this), this] { post([this] { cableReturned(); }); });
