@@ -9,10 +9,13 @@
 #include "base/busy_flag.h"
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/comparator_form.h"
 #include "displays/ui/hi_low_dialog.h"
+#include "import/ui/import_form.h"
+#include "recorder/record_file.h"
 #include "recorder/ui/graphical_form.h"
 
 #include <QAction>
@@ -271,6 +274,29 @@ TEST_F(ShellLinkTest, EnableRulesWhileLinkedAndWhileBusy) {
     clickLink();
     EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));
     EXPECT_FALSE(Child<QToolButton>(main(), "sbtnPort")->isEnabled());
+}
+
+// One busy flag for the program: a recorder file load started in the shell
+// holds the link controls and the import window still, and the shared
+// progress dialog's Abort ends it for all of them.
+TEST_F(ShellLinkTest, AFileLoadIsBusyForEveryWindowUntilItsAbort) {
+    start();
+    const QString path = dir.filePath("big.g53");
+    ASSERT_TRUE(SaveRecordFile(path.toStdString(), SampleBuffer(5000)));
+    ScopedMessageAnswerer answers;
+    std::vector<bool> whileLoading;
+    QTimer::singleShot(0, w().msg, [&] {
+        whileLoading = {main().busyFlag().isSet(), w().import->engine().busy(),
+                        Child<QToolButton>(main(), "sbtnLink")->isEnabled()};
+        Child<QPushButton>(w().msg, "bbtnAbort")->click();
+    });
+    EXPECT_FALSE(w().graphical->openFile(path));
+    EXPECT_EQ(whileLoading, (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(main().busyFlag().isSet());
+    EXPECT_FALSE(w().import->engine().busy());
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isEnabled());
+    EXPECT_EQ(w().graphical->engine().count(), 0);
+    EXPECT_EQ(answers.count(), 0);
 }
 
 TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
