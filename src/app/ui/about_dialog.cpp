@@ -23,6 +23,12 @@
 #include <sys/utsname.h>
 
 namespace ostrel {
+namespace {
+
+constexpr int kCopyrightText = 4; // "Copyright (C) the Ostrel developers."
+constexpr int kWarrantyText = 5;  // "Ostrel comes with no warranty; use it at your own risk."
+
+} // namespace
 
 QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
     static const QRegularExpression version(QStringLiteral("^(\\d+)(?:\\.(\\d+))?"));
@@ -88,8 +94,8 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
                          QText(kProgramNameText),
                          QString::fromStdString(VersionLine()),
                          QString::fromStdString(ReleaseDateLine()),
-                         QText(4),
-                         QText(5),
+                         QText(kCopyrightText),
+                         QText(kWarrantyText),
                          PlatformLine(kernel, release),
                          QString(),
                          QString()};
