@@ -2,7 +2,10 @@
 // TFormMain: the thin strip across the top of the screen with the tool
 // buttons and the main menu. It owns the shared acquisition state, the link
 // (link, unlink, the acquisition thread) and the off-line watcher, tiles the
-// windows, and reads the configuration at start and writes it at exit.
+// windows, reads the configuration at start and writes it at exit, and holds
+// the program's busy flag. Its sources go by role: main_form.cpp (buttons,
+// menu, enable rules), main_form_link.cpp (link control), main_form_tiling.cpp
+// (placement and tile) and main_form_exit.cpp (close, shutdown, configuration).
 
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
