@@ -64,14 +64,13 @@ std::unique_ptr<SimulatedMeter> Meter(const std::string& simulation,
 
 struct Window {
     explicit Window(HidBackend& backend) {
-        ImportWindowServices services{&backend, &progress, &exportDialog, &lineColour};
+        ImportWindowServices services{&backend, &progress, &exportDialog, &lineColour, &busy};
+        progress.setBusyFlag(&busy);
         form = std::make_unique<TFormImport>(services);
     }
-    ~Window() {
-        form.reset();
-        BusyFlag() = false;
-    }
-    bool idle() const { return !form->importRunning() && !BusyFlag(); }
+    ~Window() { form.reset(); }
+    bool idle() const { return !form->importRunning() && !busy.isSet(); }
+    BusyFlag busy;
     TMsgForm progress;
     TDlgExportForm exportDialog;
     TdlgGraphLineColor lineColour;

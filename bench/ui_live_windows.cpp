@@ -99,8 +99,9 @@ void ReadingToNeedles(benchmark::State& bench) {
     QWidget mainWindow;
     mainWindow.resize(800, 60);
     TDigitalMeterForm digital(state, &mainWindow);
-    TAnalogMeterForm analog(state);
-    TComparatorForm comparator(state, 4.0, 0.0);
+    const LiveWindows above{&mainWindow, &digital, nullptr};
+    TAnalogMeterForm analog(state, nullptr, above);
+    TComparatorForm comparator(state, 4.0, 0.0, nullptr, above);
     digital.show();
     analog.show();
     comparator.show();
@@ -214,7 +215,7 @@ struct Program {
     }
     void setLinked(bool linked) {
         TFormMain* main = session->windows().main;
-        main->sbtnLink->setChecked(linked);
+        main->findChild<QToolButton*>("sbtnLink")->setChecked(linked);
         main->sbtnLinkClick();
     }
     QTemporaryDir directory;

@@ -16,8 +16,9 @@ TEST(WindowThreadDeathTest, WindowOnlyStateTouchedFromAnotherThreadStopsTheProgr
     EXPECT_DEATH(
         {
             SetWindowThread();
-            BusyFlag() = true; // the window thread itself may
-            std::thread other([] { BusyFlag() = false; });
+            BusyFlag busy;
+            busy.set(true); // the window thread itself may
+            std::thread other([&busy] { busy.set(false); });
             other.join();
         },
         "BusyFlag used off the window thread");

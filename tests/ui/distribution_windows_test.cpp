@@ -89,7 +89,7 @@ TEST(DistributionWindows, ShutDownEventsReleaseTheThreadsToo) {
 TEST(DistributionWindows, WindowsStackBelowTheMainWindow) {
     // As at start-up: every window is created before any is shown.
     LiveRig rig(/*showDigital=*/false);
-    TDataStringGridForm list;
+    TDataStringGridForm list(nullptr, rig.above());
     EXPECT_EQ(rig.digital->pos(), QPoint(0, 60));
     EXPECT_EQ(rig.analog->pos(), QPoint(0, 60 + rig.digital->height()));
     EXPECT_EQ(list.pos(), QPoint(0, rig.analog->y() + rig.analog->height()));

@@ -112,7 +112,7 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     EXPECT_TRUE(Child<QLabel>(rig.progress, "MsgPanel")
                     ->text()
                     .contains("Warning[W8006]: Adding data into buffer."));
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(rig.busy.isSet());
     EXPECT_TRUE(Child<QToolButton>(form(), "sbtnOpenFile")->isEnabled());
 
     // Opened data counts as unsaved: the exit asks.
@@ -131,14 +131,14 @@ TEST_F(RecorderFilesTest, AbortKeepsNothingAndAMissingFileIsAnOpenError) {
     // Abort as soon as the window takes its first look at events.
     QTimer::singleShot(0, &rig.progress, [this] {
         EXPECT_TRUE(rig.progress.isVisible());
-        EXPECT_TRUE(BusyFlag());
+        EXPECT_TRUE(rig.busy.isSet());
         EXPECT_FALSE(Child<QToolButton>(form(), "sbtnOpenFile")->isEnabled());
         Child<QPushButton>(rig.progress, "bbtnAbort")->click();
     });
     EXPECT_FALSE(form().openFile(path("big.g53")));
     EXPECT_EQ(form().engine().count(), 0);
     EXPECT_TRUE(form().engine().empty());
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(rig.busy.isSet());
     EXPECT_FALSE(rig.progress.isVisible());
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 0);
     EXPECT_EQ(answers.count(), 0);

@@ -31,7 +31,7 @@ TEST(ImportDownload, NoCableOrNoLoggerIsSaidBeforeAnythingChanges) {
         EXPECT_EQ(shown[0].caption, caption);
         EXPECT_EQ(shown[0].text, text);
         EXPECT_EQ(shown[0].icon, MessageIcon::Stop);
-        EXPECT_FALSE(BusyFlag());
+        EXPECT_FALSE(rig.busy.isSet());
         EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnImport")->isEnabled());
     }
 }
@@ -86,7 +86,7 @@ TEST(ImportDownload, FailuresLeaveAnEmptyWindow) {
     EXPECT_EQ(f.sessionCount(), 0);
     EXPECT_EQ(rig.pages()->count(), 0);
     EXPECT_EQ(rig.graph()->pointCount(), 200);
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(rig.busy.isSet());
     EXPECT_TRUE(Child<QToolButton>(f, "sbtnImport")->isEnabled());
     EXPECT_FALSE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
 
@@ -132,7 +132,7 @@ TEST(ImportDownload, ProgressDialogAndAbort) {
     rig.form->show();
     ScopedMessageAnswerer answers(QMessageBox::Yes);
     rig.form->sbtnImportClick();
-    EXPECT_TRUE(BusyFlag());
+    EXPECT_TRUE(rig.busy.isSet());
     EXPECT_FALSE(Child<QToolButton>(*rig.form, "sbtnOpen")->isEnabled());
     // Some blocks in: the dialog says what it does and lets the user abort.
     ASSERT_TRUE(testing::ProcessUntil([&] {

@@ -28,10 +28,12 @@ TEST(ImportEndToEnd, DownloadSaveOpenExportMatchesTheCommandLine) {
     auto access = MakeMeterAccess(std::string("logger,latency=0"), &error);
     ASSERT_TRUE(access) << error;
     ASSERT_TRUE(access->backend());
+    BusyFlag busy;
     TMsgForm progress;
+    progress.setBusyFlag(&busy);
     TDlgExportForm exportDialog;
     TdlgGraphLineColor lineColour;
-    ImportWindowServices services{access->backend(), &progress, &exportDialog, &lineColour};
+    ImportWindowServices services{access->backend(), &progress, &exportDialog, &lineColour, &busy};
     TFormImport form(services);
     // Yes to the download's confirmation, OK to Clear's question.
     ScopedMessageAnswerer answers([](const MessageRequest& r) {
@@ -39,7 +41,7 @@ TEST(ImportEndToEnd, DownloadSaveOpenExportMatchesTheCommandLine) {
     });
 
     form.sbtnImportClick();
-    ASSERT_TRUE(testing::ProcessUntil([&] { return !form.importRunning() && !BusyFlag(); }));
+    ASSERT_TRUE(testing::ProcessUntil([&] { return !form.importRunning() && !busy.isSet(); }));
     ASSERT_EQ(Child<QTabWidget>(form, "PageControl")->count(), 3);
     EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(0), "Session1");
     EXPECT_EQ(form.currentPage(), 2);

@@ -73,13 +73,11 @@ class ImportRig {
         services.progress = &progress;
         services.exportDialog = &exportDialog;
         services.lineColour = &lineColour;
+        services.busy = &busy;
+        progress.setBusyFlag(&busy);
         form = std::make_unique<TFormImport>(services);
-        BusyFlag() = false;
     }
-    ~ImportRig() {
-        form.reset();
-        BusyFlag() = false;
-    }
+    ~ImportRig() { form.reset(); }
 
     // Serve these sessions from the meter's logger memory.
     void serve(const std::vector<LoggerSessionData>& sessions, LoggerFaults faults = {}) {
@@ -101,7 +99,7 @@ class ImportRig {
     }
 
     // Nothing runs and nothing is busy.
-    bool idle() const { return !form->importRunning() && !BusyFlag(); }
+    bool idle() const { return !form->importRunning() && !busy.isSet(); }
 
     // The window's graph.
     GraphAdapter* graph() const { return testing::Child<GraphAdapter>(*form, "PEGraph"); }
@@ -111,6 +109,7 @@ class ImportRig {
     // Texts of a label.
     static std::string text(const QLabel* label) { return label->text().toStdString(); }
 
+    BusyFlag busy; // the program's, which the window and its progress dialog share
     TMsgForm progress;
     TDlgExportForm exportDialog;
     TdlgGraphLineColor lineColour;

@@ -48,11 +48,14 @@ struct LiveRig {
         mainWindow.resize(800, 60);
         state.setLinked(true);
         digital = std::make_unique<TDigitalMeterForm>(state, &mainWindow);
-        analog = std::make_unique<TAnalogMeterForm>(state);
-        comparator = std::make_unique<TComparatorForm>(state, 2.0, 1.0);
+        analog = std::make_unique<TAnalogMeterForm>(state, nullptr, above());
+        comparator = std::make_unique<TComparatorForm>(state, 2.0, 1.0, nullptr, above());
         if (showDigital)
             digital->show();
     }
+    // The windows made so far, which a window made next places itself below
+    // (as the start-up hands them on).
+    LiveWindows above() { return {&mainWindow, digital.get(), analog.get()}; }
     ~LiveRig() {
         digital->stopUpdateThread();
         analog->stopUpdateThread();

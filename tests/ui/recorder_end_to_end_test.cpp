@@ -41,7 +41,7 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     TGraphicalForm& recorder = *session.windows().graphical;
     TDataStringGridForm& dataList = *session.windows().dataList;
 
-    main.sbtnLink->click();
+    Child<QToolButton>(main, "sbtnLink")->click();
     ASSERT_TRUE(main.acquisitionState().isLinked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return main.acquisitionState().isLinkAlive(); }, 10000));
     Child<QToolButton>(recorder, "sbtnRecordStart")->click();
@@ -51,7 +51,7 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.engine().count() >= 4; }, 10000));
     EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel0")->text(), "Data Logging ...");
 
-    main.sbtnLink->click(); // unlink: message 1029 stops the recording
+    Child<QToolButton>(main, "sbtnLink")->click(); // unlink: message 1029 stops the recording
     EXPECT_FALSE(recorder.recording());
     EXPECT_TRUE(Child<QToolButton>(recorder, "sbtnRecordStop")->isChecked());
     const std::int64_t n = recorder.engine().count();

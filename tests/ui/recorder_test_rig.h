@@ -48,6 +48,8 @@ class RecorderRig {
         with.progress = &progress;
         with.dataList = &dataList;
         with.option = &option;
+        with.busy = &busy;
+        progress.setBusyFlag(&busy);
         form->setCollaborators(with);
         form->resize(1000, 640);
         form->show();
@@ -89,6 +91,7 @@ class RecorderRig {
   public:
     QString dir;
     AcquisitionState state;
+    BusyFlag busy; // the program's, which the window and its progress dialog share
     TAutoMsgForm autoMsg;
     TMsgForm progress;
     TDataStringGridForm dataList;

@@ -110,12 +110,14 @@ TEST(AutoMsgForm, RunsOutByItselfWhenModal) {
 
 TEST(MsgForm, AbortClearsTheBusyFlag) {
     TMsgForm form;
+    BusyFlag busy;
+    form.setBusyFlag(&busy);
     EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->maximum(), 100);
     EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->value(), 0);
-    BusyFlag() = true;
+    busy.set(true);
     form.show();
     Child<QPushButton>(form, "bbtnAbort")->click();
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(busy.isSet());
     EXPECT_TRUE(form.isVisible()); // the caller hides it when done
     form.hide();
 }

@@ -1,6 +1,7 @@
 // Link, unlink and the off-line watcher, driven through the main window's
 // handlers with a scripted meter link.
 #include "fake_meter.h"
+#include "find_child.h"
 
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
@@ -8,12 +9,16 @@
 #include "base/busy_flag.h"
 #include "base/ui/app_windows.h"
 #include "base/ui/message_box.h"
+#include "base/ui/message_dialogs.h"
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/comparator_form.h"
 #include "displays/ui/hi_low_dialog.h"
+#include "import/ui/import_form.h"
+#include "recorder/record_file.h"
 #include "recorder/ui/graphical_form.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QMenu>
 #include <QPushButton>
@@ -27,6 +32,8 @@
 
 namespace ostrel {
 namespace {
+
+using testing::Child;
 
 using test::FakeMeterAccess;
 using test::FakeRunScript;
@@ -50,10 +57,7 @@ class EventCounter : public QObject {
 
 class ShellLinkTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        BusyFlag() = false;
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     void start() {
         session = std::make_unique<ShellSession>(access, dir.path());
         session->showWindows();
@@ -63,7 +67,8 @@ class ShellLinkTest : public ::testing::Test {
     TFormMain& main() { return session->main(); }
     const AppWindows& w() { return session->windows(); }
     void clickLink() {
-        main().sbtnLink->click(); // flips the toggle, then runs sbtnLinkClick
+        Child<QToolButton>(main(), "sbtnLink")
+            ->click(); // flips the toggle, then runs sbtnLinkClick
     }
     QString digitalCaption() { return w().digitalMeter->windowTitle(); }
 
@@ -82,9 +87,9 @@ TEST_F(ShellLinkTest, LinkWithoutCableShowsTheErrorOnceAndStaysUnlinked) {
     EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
     EXPECT_EQ(answers.requests()[0].text, "USB adapter cable not found.");
     EXPECT_EQ(answers.requests()[0].icon, MessageIcon::Stop);
-    EXPECT_FALSE(main().sbtnLink->isChecked());
-    EXPECT_EQ(main().miLink->text(), "&Link");
-    EXPECT_EQ(main().sbtnLink->toolTip(), "Link to DMM");
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
+    EXPECT_EQ(Child<QToolButton>(main(), "sbtnLink")->toolTip(), "Link to DMM");
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(access.starts, 0);
     EXPECT_TRUE(digitalCaption().endsWith(" : No Device"));
@@ -99,7 +104,7 @@ TEST_F(ShellLinkTest, CableClosedToThisUserSaysHowToOpenIt) {
     ASSERT_EQ(answers.count(), 1);
     EXPECT_TRUE(answers.requests()[0].text.startsWith("USB adapter cable not found."));
     EXPECT_EQ(answers.requests()[0].caption, "Error[E9015]");
-    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
 }
 
 TEST_F(ShellLinkTest, LinkAndUnlinkFollowTheButton) {
@@ -110,8 +115,8 @@ TEST_F(ShellLinkTest, LinkAndUnlinkFollowTheButton) {
     clickLink();
     EXPECT_TRUE(main().acquisitionState().isLinked());
     EXPECT_EQ(digitalCaption(), "Digital Meter : USB Device");
-    EXPECT_EQ(main().miLink->text(), "Un&link");
-    EXPECT_EQ(main().sbtnLink->toolTip(), "Unlink DMM");
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "Un&link");
+    EXPECT_EQ(Child<QToolButton>(main(), "sbtnLink")->toolTip(), "Unlink DMM");
 
     clickLink();
     EXPECT_EQ(access.stopRequests, 1);
@@ -119,13 +124,13 @@ TEST_F(ShellLinkTest, LinkAndUnlinkFollowTheButton) {
     EXPECT_EQ(digitalCaption(), "Digital Meter : No Device");
     EXPECT_EQ(stops.count, 1);
     EXPECT_EQ(answers.count(), 0);
-    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
 
     // The menu item flips the button and runs the same handler.
-    main().miLink->trigger();
-    EXPECT_TRUE(main().sbtnLink->isChecked());
+    Child<QAction>(main(), "miLink")->trigger();
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
     EXPECT_TRUE(main().acquisitionState().isLinked());
-    main().miLink->trigger();
+    Child<QAction>(main(), "miLink")->trigger();
     EXPECT_FALSE(main().acquisitionState().isLinked());
 }
 
@@ -159,15 +164,16 @@ TEST_F(ShellLinkTest, CableLostShowsTheErrorOnceAndUnlinksEverything) {
     EventCounter stops(w().graphical, kMsgStopRecording);
 
     clickLink();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Child<QToolButton>(main(), "sbtnLink")->isChecked(); }, 5000));
     QTest::qWait(50); // nothing else follows
 
     EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
     EXPECT_EQ(answers.count(), 1);
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digitalCaption(), "Digital Meter : No Device");
-    EXPECT_EQ(main().miLink->text(), "&Link");
-    EXPECT_TRUE(main().sbtnAbout->isEnabled());
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnAbout")->isEnabled());
     EXPECT_EQ(stops.count, 1);
 }
 
@@ -189,7 +195,8 @@ TEST_F(ShellLinkTest, SilentMeterShowsNoDataThenCableNotFoundAndUnlinks) {
     start();
     ScopedMessageAnswerer answers;
     clickLink();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Child<QToolButton>(main(), "sbtnLink")->isChecked(); }, 5000));
     QTest::qWait(30);
     ASSERT_EQ(answers.count(), 2);
     EXPECT_EQ(answers.requests()[0].text, "No data received.");
@@ -216,14 +223,14 @@ TEST_F(ShellLinkTest, LinkButtonTakesNoClickWhileItsMessageIsOpen) {
     access.cablePresent = false;
     start();
     ScopedMessageAnswerer answers([&](const MessageRequest&) {
-        main().sbtnLink->click();
-        main().miLink->trigger();
+        Child<QToolButton>(main(), "sbtnLink")->click();
+        Child<QAction>(main(), "miLink")->trigger();
         return int(QMessageBox::Ok);
     });
     clickLink();
     EXPECT_EQ(answers.count(), 1);
-    EXPECT_FALSE(main().sbtnLink->isChecked());
-    EXPECT_TRUE(main().sbtnLink->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isEnabled());
 }
 
 TEST_F(ShellLinkTest, UnlinkRequestMessageUnlinks) {
@@ -232,7 +239,7 @@ TEST_F(ShellLinkTest, UnlinkRequestMessageUnlinks) {
     clickLink();
     QEvent request(EventType(kMsgUnlinkRequest));
     QCoreApplication::sendEvent(&main(), &request);
-    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
     EXPECT_FALSE(main().acquisitionState().isLinked());
 }
 
@@ -240,32 +247,56 @@ TEST_F(ShellLinkTest, EnableRulesWhileLinkedAndWhileBusy) {
     start();
     ScopedMessageAnswerer answers;
     auto state = [&] {
-        return std::vector<bool>{main().miLink->isEnabled(), main().sbtnLink->isEnabled(),
-                                 main().mnuPort->menuAction()->isEnabled(),
-                                 main().mnuHelp->menuAction()->isEnabled(),
-                                 main().sbtnAbout->isEnabled()};
+        return std::vector<bool>{Child<QAction>(main(), "miLink")->isEnabled(),
+                                 Child<QToolButton>(main(), "sbtnLink")->isEnabled(),
+                                 Child<QMenu>(main(), "mnuPort")->menuAction()->isEnabled(),
+                                 Child<QMenu>(main(), "mnuHelp")->menuAction()->isEnabled(),
+                                 Child<QToolButton>(main(), "sbtnAbout")->isEnabled()};
     };
     EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));
-    EXPECT_FALSE(main().sbtnPort->isEnabled());
-    EXPECT_FALSE(main().miComPort->isEnabled());
-    EXPECT_TRUE(main().miUsbPort->isChecked());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnPort")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(main(), "miComPort")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(main(), "miUsbPort")->isChecked());
 
     clickLink();
     EXPECT_EQ(state(), (std::vector<bool>{true, true, false, false, false}));
 
-    BusyFlag() = true;
+    main().busyFlag().set(true);
     main().refreshLinkControls();
     EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false, false}));
 
     clickLink(); // a disabled button takes no click
-    EXPECT_TRUE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
     EXPECT_TRUE(main().acquisitionState().isLinked());
 
-    BusyFlag() = false;
+    main().busyFlag().set(false);
     main().refreshLinkControls();
     clickLink();
     EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true, true}));
-    EXPECT_FALSE(main().sbtnPort->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnPort")->isEnabled());
+}
+
+// One busy flag for the program: a recorder file load started in the shell
+// holds the link controls and the import window still, and the shared
+// progress dialog's Abort ends it for all of them.
+TEST_F(ShellLinkTest, AFileLoadIsBusyForEveryWindowUntilItsAbort) {
+    start();
+    const QString path = dir.filePath("big.g53");
+    ASSERT_TRUE(SaveRecordFile(path.toStdString(), SampleBuffer(5000)));
+    ScopedMessageAnswerer answers;
+    std::vector<bool> whileLoading;
+    QTimer::singleShot(0, w().msg, [&] {
+        whileLoading = {main().busyFlag().isSet(), w().import->engine().busy(),
+                        Child<QToolButton>(main(), "sbtnLink")->isEnabled()};
+        Child<QPushButton>(w().msg, "bbtnAbort")->click();
+    });
+    EXPECT_FALSE(w().graphical->openFile(path));
+    EXPECT_EQ(whileLoading, (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(main().busyFlag().isSet());
+    EXPECT_FALSE(w().import->engine().busy());
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isEnabled());
+    EXPECT_EQ(w().graphical->engine().count(), 0);
+    EXPECT_EQ(answers.count(), 0);
 }
 
 TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
@@ -283,9 +314,9 @@ TEST_F(ShellLinkTest, StartUpShowsTheLiveWindowsAndHidesTheRest) {
     EXPECT_EQ(main().windowTitle(), "Tarvix Ostrel");
     EXPECT_EQ(main().frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(main().frameGeometry().width(), main().screen()->geometry().width());
-    EXPECT_EQ(main().sbtnLink->geometry(), QRect(5, 5, 23, 22));
-    EXPECT_EQ(main().sbtnAbout->geometry(), QRect(232, 5, 23, 22));
-    EXPECT_FALSE(main().Panel1->isVisible());
+    EXPECT_EQ(Child<QToolButton>(main(), "sbtnLink")->geometry(), QRect(5, 5, 23, 22));
+    EXPECT_EQ(Child<QToolButton>(main(), "sbtnAbout")->geometry(), QRect(232, 5, 23, 22));
+    EXPECT_FALSE(Child<QFrame>(main(), "Panel1")->isVisible());
     EXPECT_EQ(w().main, &main());
 }
 
@@ -377,7 +408,7 @@ TEST_F(ShellLinkTest, ExitWhileLinkedToASilentMeterIsPrompt) {
     leaked->script = FakeRunScript::IgnoresStopFor2Seconds;
     session = std::make_unique<ShellSession>(*leaked, dir.path());
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     EXPECT_TRUE(session->shutdown());
     EXPECT_EQ(leaked->finishedRuns, 0); // shutdown did not wait for it
     session.reset();

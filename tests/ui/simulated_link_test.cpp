@@ -13,6 +13,7 @@
 #include "base/ui/user_settings.h"
 #include "recorder/ui/graphical_form.h"
 
+#include <QAction>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -51,23 +52,23 @@ class SimulatedLinkTest : public ::testing::Test {
 TEST_F(SimulatedLinkTest, AbsentCableShowsTheErrorOnce) {
     start("absent");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     EXPECT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
-    EXPECT_FALSE(main().sbtnLink->isChecked());
-    EXPECT_EQ(main().miLink->text(), "&Link");
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
     EXPECT_TRUE(digital().windowTitle().endsWith(" : No Device"));
 }
 
 TEST_F(SimulatedLinkTest, ACableClosedToTheUserPointsToTheCableDoctor) {
     start("noaccess");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     ASSERT_EQ(answers.count(), 1);
     const QString text = answers.requests().front().text;
     EXPECT_TRUE(text.startsWith("USB adapter cable not found.\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("ostrel-cli info")) << text.toStdString();
-    EXPECT_FALSE(main().sbtnLink->isChecked());
+    EXPECT_FALSE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
 }
 
 TEST_F(SimulatedLinkTest, TheChosenCableOfSeveralIsTheOneLinked) {
@@ -76,7 +77,7 @@ TEST_F(SimulatedLinkTest, TheChosenCableOfSeveralIsTheOneLinked) {
     // when a busy machine shows it late.
     start("cables=2,latency=20", "F0DEBC9A78563413");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     ASSERT_TRUE(main().acquisitionState().isLinked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !digital().DataPanel->text().isEmpty(); }, 20000));
     EXPECT_EQ(digital().pnlAcDc->text(), "AC");
@@ -88,7 +89,7 @@ TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
     // volts on the main display and AC millivolts on the sub display.
     start("default,latency=1,lowbattery=3");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     ASSERT_TRUE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().windowTitle(), "Digital Meter : USB Device");
 
@@ -105,7 +106,7 @@ TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
     EXPECT_TRUE(digital().SubDataPanel->text().endsWith("mV"));
     EXPECT_EQ(digital().pnlSubAcDc->text(), "AC");
 
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().DataPanel->text(), "");
     EXPECT_EQ(digital().pnlLB->text(), "");
@@ -115,23 +116,25 @@ TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
 TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlinked) {
     start("unplug,after=20,latency=1");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 20000));
+    Child<QToolButton>(main(), "sbtnLink")->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Child<QToolButton>(main(), "sbtnLink")->isChecked(); }, 20000));
     QTest::qWait(50);
     EXPECT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
     EXPECT_EQ(digital().DataPanel->text(), "");
-    EXPECT_EQ(main().miLink->text(), "&Link");
-    EXPECT_TRUE(main().sbtnAbout->isEnabled());
+    EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnAbout")->isEnabled());
 }
 
 TEST_F(SimulatedLinkTest, SilentMeterReportsNoDataThenTheLostCableAndUnlinks) {
     start("silent,latency=0");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main().sbtnLink->isChecked(); }, 20000));
+    Child<QToolButton>(main(), "sbtnLink")->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Child<QToolButton>(main(), "sbtnLink")->isChecked(); }, 20000));
     QTest::qWait(50);
     ASSERT_EQ(answers.count(), 2);
     EXPECT_EQ(answers.requests()[0].text, "No data received.");
@@ -146,8 +149,8 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
     // About 1.5 s of readings (a few samples), 1.5 s without cable, then more.
     start("replug,after=30,gone=1500,latency=50");
     ScopedMessageAnswerer answers;
-    EXPECT_TRUE(main().miLinkAgain->isChecked());
-    main().sbtnLink->click();
+    EXPECT_TRUE(Child<QAction>(main(), "miLinkAgain")->isChecked());
+    Child<QToolButton>(main(), "sbtnLink")->click();
     TGraphicalForm& recorder = *session->windows().graphical;
     Child<QToolButton>(recorder, "sbtnRecordStart")->click();
     ASSERT_TRUE(recorder.recording());
@@ -159,7 +162,7 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
     EXPECT_GT(before, 0);
     // The cable comes back: the same recording takes samples again.
     ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.engine().count() >= before + 2; }, 20000));
-    EXPECT_TRUE(main().sbtnLink->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(main(), "sbtnLink")->isChecked());
     EXPECT_TRUE(recorder.recording());
     EXPECT_EQ(answers.count(), 1);
     bool gap = false;
@@ -168,7 +171,7 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
     EXPECT_TRUE(gap);
 
     Child<QToolButton>(recorder, "sbtnRecordStop")->click();
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     EXPECT_FALSE(main().acquisitionState().isLinked());
     SetLinkAgainChosen(false);
 }
@@ -176,7 +179,7 @@ TEST_F(SimulatedLinkTest, WithLinkAgainAReplugKeepsTheLinkAndTheRecordingWithAGa
 TEST_F(SimulatedLinkTest, ExitWhileLinkedToASilentMeterEndsEveryThread) {
     start("silent");
     ScopedMessageAnswerer answers;
-    main().sbtnLink->click();
+    Child<QToolButton>(main(), "sbtnLink")->click();
     QTest::qWait(20);
     // The acquisition thread waits for an answer that never comes; the stop
     // interrupts its wait, so nothing is left running.

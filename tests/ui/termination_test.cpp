@@ -81,14 +81,10 @@ class CloseWithoutQuestionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        BusyFlag() = false;
         session = std::make_unique<ShellSession>(access, dir.path());
         session->showWindows();
     }
-    void TearDown() override {
-        BusyFlag() = false;
-        session.reset();
-    }
+    void TearDown() override { session.reset(); }
     TFormMain& main() { return session->main(); }
     // Runs the application's loop until it ends; the close comes from a timer.
     int runUntilClosed(int afterMs = 0) {
@@ -107,7 +103,7 @@ class CloseWithoutQuestionsTest : public ::testing::Test {
 
 TEST_F(CloseWithoutQuestionsTest, EndsTheLoopsOfOpenDialogsAndWritesTheConfiguration) {
     session->windows().comparator->setLimits(1.5, 0.25);
-    BusyFlag() = true; // a file load under way is told to stop
+    main().busyFlag().set(true); // a file load under way is told to stop
     bool aboutReturned = false;
     QTimer::singleShot(0, &main(), [&] {
         main().sbtnAboutClick(); // a modal dialog with a loop of its own
@@ -115,7 +111,7 @@ TEST_F(CloseWithoutQuestionsTest, EndsTheLoopsOfOpenDialogsAndWritesTheConfigura
     });
     EXPECT_EQ(runUntilClosed(100), 0);
     EXPECT_TRUE(aboutReturned);
-    EXPECT_FALSE(BusyFlag());
+    EXPECT_FALSE(main().busyFlag().isSet());
     EXPECT_EQ(configurationText(), "iPort=2\r\nfHiLimit=1.5\r\nfLowLimit=0.25\r\n");
 
     // A close after it asks nothing and writes nothing a second time.

@@ -1,5 +1,7 @@
 #include "app/ui/about_dialog.h"
 
+#include "app/ui/app_texts.h"
+
 #include "app/ui/meter_access.h"
 #include "base/build_info.h"
 #include "base/ui/message_box.h"
@@ -21,6 +23,12 @@
 #include <sys/utsname.h>
 
 namespace ostrel {
+namespace {
+
+constexpr int kCopyrightText = 4; // "Copyright (C) the Ostrel developers."
+constexpr int kWarrantyText = 5;  // "Ostrel comes with no warranty; use it at your own risk."
+
+} // namespace
 
 QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
     static const QRegularExpression version(QStringLiteral("^(\\d+)(?:\\.(\\d+))?"));
@@ -36,7 +44,7 @@ QString PlatformLine(const QString& kernelName, const QString& kernelRelease) {
 TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
     : QDialog(parent), m_access(access) {
     setObjectName("DlgAboutForm");
-    setWindowTitle(QText(1031));
+    setWindowTitle(QText(kAboutText));
     setWindowIcon(ResourceIcon(7));
 
     Panel1 = new QFrame(this);
@@ -82,12 +90,12 @@ TDlgAboutForm::TDlgAboutForm(MeterAccess& access, QWidget* parent)
         kernel = QString::fromLocal8Bit(names.sysname);
         release = QString::fromLocal8Bit(names.release);
     }
-    QStringList lines = {QText(60),
-                         QText(1),
+    QStringList lines = {QText(kMakerNameText),
+                         QText(kProgramNameText),
                          QString::fromStdString(VersionLine()),
                          QString::fromStdString(ReleaseDateLine()),
-                         QText(4),
-                         QText(5),
+                         QText(kCopyrightText),
+                         QText(kWarrantyText),
                          PlatformLine(kernel, release),
                          QString(),
                          QString()};

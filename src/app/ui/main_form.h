@@ -2,10 +2,14 @@
 // TFormMain: the thin strip across the top of the screen with the tool
 // buttons and the main menu. It owns the shared acquisition state, the link
 // (link, unlink, the acquisition thread) and the off-line watcher, tiles the
-// windows, and reads the configuration at start and writes it at exit.
+// windows, reads the configuration at start and writes it at exit, and holds
+// the program's busy flag. Its sources go by role: main_form.cpp (buttons,
+// menu, enable rules), main_form_link.cpp (link control), main_form_tiling.cpp
+// (placement and tile) and main_form_exit.cpp (close, shutdown, configuration).
 
 #include "app/ui/meter_access.h"
 #include "app/ui/window_geometry.h"
+#include "base/busy_flag.h"
 #include "base/config_file.h"
 #include "displays/live_state.h"
 
@@ -34,6 +38,9 @@ class TFormMain : public QMainWindow {
 
     LiveState& acquisitionState() { return *m_state; }
     const Configuration& configuration() const { return m_config; }
+    // The program's busy flag (a file load or an import runs), handed at
+    // start-up to the windows that set, clear or read it.
+    BusyFlag& busyFlag() { return m_busy; }
     QString startupDirectory() const { return m_startupDirectory; }
 
     // The windows created after this one; link, unlink and tile use them.
@@ -78,36 +85,19 @@ class TFormMain : public QMainWindow {
     // destructors.
     bool leftThreadRunning() const { return m_leftThreadRunning; }
 
-    QAction* miLink;
-    QMenu* mnuFile;
-    QMenu* mnuWindow;
-    QMenu* mnuPort;
-    QMenu* mnuHelp;
-    QAction* miUsbPort;
-    QAction* miComPort;
-    QAction* miLinkAgain; // "Link again when the cable returns"
-    QFrame* Bevel1;
-    QToolButton* sbtnLink;
-    QToolButton* sbtnDigitMeter;
-    QToolButton* sbtnAnalogMeter;
-    QToolButton* sbtnComparator;
-    QToolButton* sbtnGraphical;
-    QToolButton* sbtnDataList;
-    QToolButton* sbtnWinTile;
-    QToolButton* sbtnPort;
-    QToolButton* sbtnAbout;
-    QFrame* Panel1;
-    QFrame* Panel2;
-    QFrame* Panel3;
-
   protected:
     void closeEvent(QCloseEvent* event) override; // close query + close
     bool event(QEvent* event) override;           // message 1030
 
   private:
-    class Notices;
+    static constexpr int kButtonWidth = 23;
+    static constexpr int kButtonHeight = 22;
 
     void FormCreate();
+    // The main strip's size and place at start, from the frame metrics.
+    void placeAtStart();
+    // The shared state, the off-line watcher and the acquisition's notices.
+    void startOffLineWatch();
     // Tile (tile true) or the start's placement: the same formulas by frames.
     void arrangeWindows(bool tile);
     void placeBelowMainStrip(TileLayout layout, const TileInput& in);
@@ -115,7 +105,8 @@ class TFormMain : public QMainWindow {
     QToolButton* makeButton(const char* name, int x, const QIcon& icon, int hintId);
     void link();
     void unlink();
-    void waitForAcquisitionEnd();
+    // Ends the acquisition thread, if any, and waits for its end.
+    void stopAcquisition();
     void cableLost();
     // With "Link again when the cable returns": the acquisition ends, and
     // starts again once the cable opens (the recording goes on meanwhile).
@@ -125,12 +116,36 @@ class TFormMain : public QMainWindow {
     void writeConfiguration();
     void writeConfigurationAtExit();
 
+    // Widgets, found by tests through their object names.
+    QAction* miLink = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuWindow = nullptr;
+    QMenu* mnuPort = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* miUsbPort = nullptr;
+    QAction* miComPort = nullptr;
+    QAction* miLinkAgain = nullptr; // "Link again when the cable returns"
+    QFrame* Bevel1 = nullptr;
+    QToolButton* sbtnLink = nullptr;
+    QToolButton* sbtnDigitMeter = nullptr;
+    QToolButton* sbtnAnalogMeter = nullptr;
+    QToolButton* sbtnComparator = nullptr;
+    QToolButton* sbtnGraphical = nullptr;
+    QToolButton* sbtnDataList = nullptr;
+    QToolButton* sbtnWinTile = nullptr;
+    QToolButton* sbtnPort = nullptr;
+    QToolButton* sbtnAbout = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+
     MeterAccess& m_access;
     QString m_startupDirectory;
     Configuration m_config;
+    BusyFlag m_busy;
     std::unique_ptr<LiveState> m_state;
     std::unique_ptr<HandOver> m_handOver; // the off-line watcher's
-    std::unique_ptr<Notices> m_notices;
+    std::unique_ptr<AcquisitionNotices> m_notices;
     std::unique_ptr<AcquisitionRun> m_acquisition;
     std::unique_ptr<TWaitOffLineThread> m_offLine;
     std::unique_ptr<CableReturnWatch> m_cableWatch;

@@ -4,7 +4,6 @@
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/start_up.h"
-#include "base/busy_flag.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
@@ -306,7 +305,7 @@ void ScreenshotTaker::grabImport() {
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [this, poll] {
         const AppWindows& w = m_session.windows();
-        if (w.import->importRunning() || BusyFlag())
+        if (w.import->importRunning() || w.main->busyFlag().isSet())
             return;
         poll->stop();
         w.import->sbtnFirstPageClick();

@@ -106,24 +106,32 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     LiveState& state = w.main->acquisitionState();
     w.about = new TDlgAboutForm(access, w.main);
     w.autoMsg = new TAutoMsgForm(w.main);
+    // Each live window places itself below those created before it.
+    LiveWindows above;
+    above.mainWindow = w.main;
     w.digitalMeter = new TDigitalMeterForm(state, w.main);
-    w.analogMeter = new TAnalogMeterForm(state);
+    above.digitalMeter = w.digitalMeter;
+    w.analogMeter = new TAnalogMeterForm(state, nullptr, above);
+    above.analogMeter = w.analogMeter;
     w.hiLow = new TDlgHiLowForm(w.main);
     w.comparator = new TComparatorForm(state, w.main->configuration().fHiLimit,
-                                       w.main->configuration().fLowLimit);
+                                       w.main->configuration().fLowLimit, nullptr, above);
+    w.comparator->setLimitDialog(w.hiLow);
     w.graphical = new TGraphicalForm(state, w.main->startupDirectory());
     w.option = new TDialogOption(w.main);
     w.viewGraphic = new TFormViewGraphic(w.main);
     w.fitExport = new TDlgFitExportForm(w.main);
     w.msg = new TMsgForm(w.main);
+    w.msg->setBusyFlag(&w.main->busyFlag());
     w.exportForm = new TDlgExportForm(w.main);
     w.lineColor = new TdlgGraphLineColor(w.main);
-    w.dataList = new TDataStringGridForm();
+    w.dataList = new TDataStringGridForm(nullptr, above);
     ImportWindowServices import;
     import.backend = access.backend();
     import.progress = w.msg;
     import.exportDialog = w.exportForm;
     import.lineColour = w.lineColor;
+    import.busy = &w.main->busyFlag();
     w.import = new TFormImport(import, w.main);
     w.main->setWindows(w);
     w.viewGraphic->setExportDialog(w.fitExport);
@@ -137,6 +145,7 @@ ShellSession::ShellSession(MeterAccess& access, const QString& startupDirectory)
     with.importWindow = w.import;
     with.viewer = w.viewGraphic;
     with.exportDialog = w.exportForm;
+    with.busy = &w.main->busyFlag();
     w.graphical->setCollaborators(with);
     QObject::connect(w.graphical, &TGraphicalForm::busyChanged, w.main,
                      &TFormMain::refreshLinkControls);

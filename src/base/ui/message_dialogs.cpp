@@ -193,7 +193,8 @@ TMsgForm::TMsgForm(QWidget* parent)
 }
 
 void TMsgForm::bbtnAbortClick() {
-    BusyFlag() = false;
+    if (m_busy)
+        m_busy->set(false);
     emit aborted();
 }
 

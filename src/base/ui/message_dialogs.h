@@ -1,7 +1,7 @@
 #pragma once
 // The two common dialogs: TAutoMsgForm, a warning that continues by itself
 // after 3 seconds (30 ticks of 100 ms), and TMsgForm, the progress dialog of
-// file loads and imports whose Abort clears the BusyFlag.
+// file loads and imports whose Abort clears the busy flag.
 
 #include <QDialog>
 #include <QPointer>
@@ -15,6 +15,8 @@ class QPushButton;
 class QTimer;
 
 namespace ostrel {
+
+class BusyFlag;
 
 class TAutoMsgForm : public QDialog {
     Q_OBJECT
@@ -62,7 +64,10 @@ class TMsgForm : public QDialog {
   public:
     explicit TMsgForm(QWidget* parent = nullptr);
 
-    // Abort: clear the BusyFlag; the running operation stops when it sees it.
+    // The program's busy flag, which Abort clears (none: Abort clears nothing).
+    void setBusyFlag(BusyFlag* busy) { m_busy = busy; }
+
+    // Abort: clear the busy flag; the running operation stops when it sees it.
     // An operation that does not look at the flag while it waits (a download
     // waiting for the cable) hears of it through aborted().
     void bbtnAbortClick();
@@ -109,6 +114,7 @@ class TMsgForm : public QDialog {
     QProgressBar* ProgressBar;
     QPushButton* bbtnAbort;
     QPointer<QWidget> m_home; // the owner it was made with
+    BusyFlag* m_busy = nullptr;
 };
 
 // Centre a top-level window on the screen it is on (or the primary one).

@@ -1,7 +1,8 @@
 #include "displays/ui/alarm_tones.h"
 
+#include "base/ui/window_thread_hand_over.h"
+
 #include <QApplication>
-#include <QMetaObject>
 
 #include <alsa/asoundlib.h>
 
@@ -72,8 +73,7 @@ std::unique_ptr<ToneSink> MakeAlarmTones() {
     // The player's thread asks the window thread for the beep.
     return std::make_unique<TonePlayer>(std::make_unique<AlsaToneOutput>(), [] {
         if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+            WindowThreadPoster(app)([] { QApplication::beep(); });
     });
 }
 

@@ -22,10 +22,9 @@ QLabel* NamedPanel(QWidget* parent, const char* name) {
 }
 
 } // namespace
-TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent)
+TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent, const LiveWindows& placeBelow)
     : ShowingWidget(parent, Qt::Window), m_state(state) {
     setObjectName(QStringLiteral("AnalogMeterForm"));
-    TheLiveWindows().analogMeter = this;
     // Single border without a maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -48,8 +47,8 @@ TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent)
 
     m_sweep = new NeedleSweep(this, m_meter.angle, kAnalogNeedleLength, [this] { return pivot(); });
 
-    const ScreenMetrics metrics = CurrentScreenMetrics(this);
-    PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(TheLiveWindows().digitalMeter)));
+    const ScreenMetrics metrics = CurrentScreenMetrics(this, placeBelow.mainWindow);
+    PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(placeBelow.digitalMeter)));
     refreshPanels();
 
     m_thread = std::make_unique<TAnalogMeterThread>(
@@ -60,8 +59,6 @@ TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent)
 
 TAnalogMeterForm::~TAnalogMeterForm() {
     stopUpdateThread();
-    if (TheLiveWindows().analogMeter == this)
-        TheLiveWindows().analogMeter = nullptr;
 }
 
 void TAnalogMeterForm::stopUpdateThread() {

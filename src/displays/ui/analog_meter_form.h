@@ -8,6 +8,7 @@
 #include "displays/live_state.h"
 #include "displays/update_threads.h"
 
+#include "displays/ui/live_windows.h"
 #include "displays/ui/showing_widget.h"
 
 #include <QWidget>
@@ -33,7 +34,8 @@ inline constexpr int kAnalogPanelHeight = 20;
 class TAnalogMeterForm : public ShowingWidget {
     Q_OBJECT
   public:
-    explicit TAnalogMeterForm(LiveState& state, QWidget* parent = nullptr);
+    explicit TAnalogMeterForm(LiveState& state, QWidget* parent = nullptr,
+                              const LiveWindows& placeBelow = {});
     ~TAnalogMeterForm() override;
 
     // Wake the update thread and wait for its end. Window thread; idempotent.

@@ -40,7 +40,8 @@ QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& un
 
 } // namespace
 
-TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent)
+TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent,
+                                 const LiveWindows& placeBelow)
     : ShowingWidget(parent, Qt::Window), m_state(state), m_hiLimit(hiLimit), m_lowLimit(lowLimit) {
     setObjectName(QStringLiteral("ComparatorForm"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -60,7 +61,7 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
 
     m_sweep = new NeedleSweep(this, m_angle, kComparatorNeedleLength, [this] { return pivot(); });
 
-    PlaceWindow(this, ComparatorPlacement(CurrentScreenMetrics(this)));
+    PlaceWindow(this, ComparatorPlacement(CurrentScreenMetrics(this, placeBelow.mainWindow)));
     showLimits();
     refreshLimitLabels();
 
@@ -176,8 +177,6 @@ void TComparatorForm::bbtnAlartClick() {
 }
 
 void TComparatorForm::bbtnHiLowLimitClick() {
-    if (!m_limitDialog)
-        m_limitDialog = TheLiveWindows().limitDialog;
     if (!m_limitDialog)
         return;
     m_limitDialog->function = m_function;

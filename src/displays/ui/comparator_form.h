@@ -6,6 +6,7 @@
 #include "displays/live_state.h"
 #include "displays/tone_player.h"
 #include "displays/ui/hi_low_dialog.h"
+#include "displays/ui/live_windows.h"
 #include "displays/ui/showing_widget.h"
 #include "displays/update_threads.h"
 
@@ -33,7 +34,8 @@ inline constexpr int kLimitButtonWidth = 75;
 class TComparatorForm : public ShowingWidget {
     Q_OBJECT
   public:
-    TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent = nullptr);
+    TComparatorForm(LiveState& state, double hiLimit, double lowLimit, QWidget* parent = nullptr,
+                    const LiveWindows& placeBelow = {});
     ~TComparatorForm() override;
 
     double fHiLimit() const { return m_hiLimit; }

@@ -45,21 +45,21 @@ void DataSheetModel::grow(int n) {
     endInsertRows();
 }
 
-TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+TDataStringGridForm::TDataStringGridForm(QWidget* parent, const LiveWindows& placeBelow)
+    : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("DataStringGridForm"));
     setWindowTitle(QString::fromUtf8(Text(103).data(), static_cast<int>(Text(103).size())));
     setWindowIcon(DisplayIcon(4));
 
-    const ScreenMetrics metrics = CurrentScreenMetrics(this);
-    const LiveWindows& windows = TheLiveWindows();
+    const ScreenMetrics metrics = CurrentScreenMetrics(this, placeBelow.mainWindow);
     const PixelSize smallest = DataListMinimumSize(metrics);
     const PixelRect largest = DataListMaximised(metrics);
     if (smallest.width > 0 && smallest.height > 0)
         SetFrameSizeLimits(this,
                            {smallest.width, std::min(smallest.height, std::max(1, largest.height))},
                            {largest.width, largest.height});
-    PlaceWindow(this, DataListPlacement(metrics, OuterHeight(windows.digitalMeter),
-                                        OuterHeight(windows.analogMeter)));
+    PlaceWindow(this, DataListPlacement(metrics, OuterHeight(placeBelow.digitalMeter),
+                                        OuterHeight(placeBelow.analogMeter)));
 
     PageControl = new QTabWidget(this);
     PageControl->setObjectName(QStringLiteral("PageControl"));

@@ -9,6 +9,8 @@
 // is drawn. A million lines therefore cost no memory beyond the buffer, and an
 // append costs the same at the first line and at the millionth.
 
+#include "displays/ui/live_windows.h"
+
 #include <QAbstractListModel>
 #include <QEvent>
 #include <QWidget>
@@ -62,7 +64,7 @@ class DataSheetModel : public QAbstractListModel {
 class TDataStringGridForm : public QWidget {
     Q_OBJECT
   public:
-    explicit TDataStringGridForm(QWidget* parent = nullptr);
+    explicit TDataStringGridForm(QWidget* parent = nullptr, const LiveWindows& placeBelow = {});
 
     void setLineSource(DataLineSource source) { m_lineSource = std::move(source); }
 

@@ -57,8 +57,6 @@ constexpr std::chrono::milliseconds kIconBlink{200};
 TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
     : QWidget(nullptr), m_state(state), m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("DigitalMeterForm"));
-    TheLiveWindows().mainWindow = mainWindow;
-    TheLiveWindows().digitalMeter = this;
 
     // Minimise and maximise, but no Close: the window can't be closed or hidden.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -93,7 +91,7 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
     FuncPanel = makePanel(pnlMainLcd, true);
     FuncPanel->setObjectName(QStringLiteral("FuncPanel"));
 
-    const ScreenMetrics metrics = CurrentScreenMetrics(mainWindow);
+    const ScreenMetrics metrics = CurrentScreenMetrics(mainWindow, mainWindow);
     const PixelSize smallest = DigitalMeterMinimumSize(metrics);
     const PixelRect largest = DigitalMeterMaximised(metrics);
     if (smallest.width > 0 && smallest.height > 0)
@@ -117,8 +115,6 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
 
 TDigitalMeterForm::~TDigitalMeterForm() {
     stopUpdateThread();
-    if (TheLiveWindows().digitalMeter == this)
-        TheLiveWindows().digitalMeter = nullptr;
 }
 
 void TDigitalMeterForm::stopUpdateThread() {

@@ -45,7 +45,6 @@ int CheckLimitEntries(const std::string& upperText, const std::string& lowerText
 
 TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgHiLowForm"));
-    TheLiveWindows().limitDialog = this;
     setWindowTitle(QStringLiteral("Comparator Hi-Low limit setting"));
     setModal(true);
 

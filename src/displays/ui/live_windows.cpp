@@ -20,21 +20,14 @@ static void InitDisplayResources() {
 
 namespace ostrel {
 
-LiveWindows& TheLiveWindows() {
-    CheckWindowThread("the live-window registry");
-    static LiveWindows windows;
-    return windows;
-}
-
 int OuterHeight(const QWidget* window) {
     if (!window)
         return 0;
     return window->frameGeometry().height();
 }
 
-ScreenMetrics CurrentScreenMetrics(const QWidget* reference) {
+ScreenMetrics CurrentScreenMetrics(const QWidget* reference, const QWidget* mainWindow) {
     ScreenMetrics m;
-    const QWidget* mainWindow = TheLiveWindows().mainWindow;
     QScreen* screen = nullptr;
     if (reference)
         screen = reference->screen();

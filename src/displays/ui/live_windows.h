@@ -6,7 +6,6 @@
 
 #include "base/ui/window_thread_hand_over.h"
 #include "displays/panel_geometry.h"
-#include "displays/ui/hi_low_dialog.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -20,21 +19,22 @@
 
 namespace ostrel {
 
-// The windows that others place themselves below; set as the windows are
-// created (the start-up order creates them top to bottom).
+// The windows that a live window places itself below when it is made: the
+// start-up fills this in as it creates the windows top to bottom and hands it
+// to each one it creates after them. Empty: nothing above but the screen.
 struct LiveWindows {
     QPointer<QWidget> mainWindow;
     QPointer<QWidget> digitalMeter;
     QPointer<QWidget> analogMeter;
-    QPointer<TDlgHiLowForm> limitDialog; // the comparator's limit dialog
 };
-LiveWindows& TheLiveWindows();
 
 // Outer height of a window (frame included once it has one); 0 for none.
 int OuterHeight(const QWidget* window);
 
-// The screen, frame and main-window figures for placing a live window.
-ScreenMetrics CurrentScreenMetrics(const QWidget* reference = nullptr);
+// The screen, frame and main-window figures for placing a live window: the
+// screen of reference (else of the main window, else the primary one) and the
+// main window's outer height.
+ScreenMetrics CurrentScreenMetrics(const QWidget* reference, const QWidget* mainWindow);
 
 // Place a top-level window so that its outer rectangle (frame included, as
 // far as the frame is known yet) is rect.

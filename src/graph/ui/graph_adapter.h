@@ -6,7 +6,7 @@
 // point; rubber-band zoom in x and y with undo; appending one point while
 // dropping the oldest; images (PNG/BMP, SVG), clipboard and printing.
 //
-// The chart library stays behind this class: no other file includes it.
+// The chart library stays behind this class: only its own sources include it.
 // Data changes (setYData, setPointLabel) show after the next rebuild();
 // appendPoint() updates the graph in constant time.
 

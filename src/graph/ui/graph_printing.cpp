@@ -97,7 +97,7 @@ bool PrintGraphPages(QPrinter& printer, PageSpan pages, const GraphPrintJob& job
             printer.newPage();
         if (job.showPage)
             job.showPage(page);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        job.graph->replotNow(); // the page drawn before it goes on the sheet
         job.graph->setViewingStyle(GraphAdapter::ViewingStyle::Monochrome);
         job.graph->paintOn(painter, GraphRect(printer));
         job.graph->setViewingStyle(GraphAdapter::ViewingStyle::Color);

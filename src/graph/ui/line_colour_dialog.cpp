@@ -12,6 +12,14 @@
 #include <QVBoxLayout>
 
 namespace ostrel {
+namespace {
+
+constexpr int kLineColourCaption = 7152; // "Graph Line Color"
+constexpr int kColourDefaultText = 7153; // "Default"
+constexpr int kColourOkText = 7154;      // "OK"
+constexpr int kColourCancelText = 7155;  // "Cancel"
+
+} // namespace
 
 ColourBar::ColourBar(QWidget* parent) : QWidget(parent) {
     setMinimumSize(60, 14);
@@ -31,7 +39,7 @@ void ColourBar::paintEvent(QPaintEvent*) {
 
 TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
     setObjectName("dlgGraphLineColor");
-    setWindowTitle(QText(7152));
+    setWindowTitle(QText(kLineColourCaption));
     chooseColour = [](const QColor& initial, QWidget* owner) {
         return QColorDialog::getColor(initial, owner);
     };
@@ -54,12 +62,12 @@ TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
     grid->addWidget(ShapeLineColor2, 1, 1);
     grid->setColumnStretch(1, 1);
 
-    btnOK = new QPushButton(QText(7154), this);
+    btnOK = new QPushButton(QText(kColourOkText), this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QText(7155), this);
+    btnCancel = new QPushButton(QText(kColourCancelText), this);
     btnCancel->setObjectName("btnCancel");
-    btnDefault = new QPushButton(QText(7153), this);
+    btnDefault = new QPushButton(QText(kColourDefaultText), this);
     btnDefault->setObjectName("btnDefault");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnOK);

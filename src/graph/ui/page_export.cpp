@@ -5,7 +5,6 @@
 #include "graph/ui/graph_adapter.h"
 #include "graph/ui/graph_printing.h"
 
-#include <QCoreApplication>
 #include <QPrinter>
 
 #include <algorithm>
@@ -26,7 +25,7 @@ int Run(QWidget* owner, const ExportPlan& plan, const ExportRequest& request,
     case ExportAction::ImageToClipboard:
     case ExportAction::ImageToFile:
         graph.showPage(plan.pages.first);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        graph.graph->replotNow(); // the page drawn before its picture is taken
         return ExportGraphPicture(request, *graph.graph);
     case ExportAction::PrintPages: {
         QPrinter& printer = graph.printer ? *graph.printer : RunPrinter();

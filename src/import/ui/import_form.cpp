@@ -36,6 +36,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 namespace ostrel {
 namespace {
 
@@ -105,10 +107,17 @@ QGroupBox* DisplayGroup(QWidget* parent, const char* display, int title,
     return group;
 }
 
+// The program's busy flag, which the engine keeps as part of its state.
+bool& BusyStorage(const ImportWindowServices& services) {
+    if (!services.busy)
+        throw std::invalid_argument("the import window needs the program's busy flag");
+    return services.busy->storage();
+}
+
 } // namespace
 
 TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
-    : QDialog(parent), m_services(services), m_engine(BusyFlag()),
+    : QDialog(parent), m_services(services), m_engine(BusyStorage(services)),
       m_printer(std::make_unique<QPrinter>()) {
     setObjectName("FormImport");
     setWindowTitle(QText(108));

@@ -44,6 +44,7 @@ class QToolButton;
 
 namespace ostrel {
 
+class BusyFlag;
 class GraphAdapter;
 class HidBackend;
 struct SessionFileResult;
@@ -53,12 +54,14 @@ class TDlgExportForm;
 class TdlgGraphLineColor;
 class TMsgForm;
 
-// What the shell hands the window: the cable's backend and the shared dialogs.
+// What the shell hands the window: the cable's backend, the shared dialogs and
+// the busy flag.
 struct ImportWindowServices {
     HidBackend* backend = nullptr; // nullptr: no cable at all
     TMsgForm* progress = nullptr;
     TDlgExportForm* exportDialog = nullptr;
     TdlgGraphLineColor* lineColour = nullptr;
+    BusyFlag* busy = nullptr; // the program's (required)
 };
 
 class TFormImport : public QDialog {

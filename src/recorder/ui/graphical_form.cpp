@@ -102,7 +102,7 @@ void TGraphicalForm::refreshEnables() {
     RecorderFlags flags;
     flags.recording = m_recording;
     flags.manual = m_engine.manual();
-    flags.busy = BusyFlag();
+    flags.busy = busyFlag().isSet();
     flags.empty = m_engine.empty();
     flags.lastPage = m_engine.lastPage();
     flags.viewedPage = m_engine.viewedPage();
@@ -149,7 +149,7 @@ void TGraphicalForm::TimerTimeTimer() {
 }
 
 void TGraphicalForm::setBusy(bool busy) {
-    BusyFlag() = busy;
+    busyFlag().set(busy);
     refreshEnables();
     emit busyChanged();
 }

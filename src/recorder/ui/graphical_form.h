@@ -18,6 +18,7 @@
 // graphical_form_export.cpp (Export, printing, printer set-up, the graphical
 // viewer).
 
+#include "base/busy_flag.h"
 #include "base/ui/message_box.h"
 #include "link/acquisition_state.h"
 #include "recorder/recorder_engine.h"
@@ -71,6 +72,7 @@ class TGraphicalForm : public QMainWindow {
         QDialog* importWindow = nullptr;
         QDialog* viewer = nullptr;
         QDialog* exportDialog = nullptr;
+        BusyFlag* busy = nullptr; // the program's; the window keeps its own without
     };
     void setCollaborators(const Collaborators& collaborators);
 
@@ -289,6 +291,8 @@ class TGraphicalForm : public QMainWindow {
     RecorderEngine m_engine;
     std::unique_ptr<TemporaryFiles> m_tempFiles;
     Collaborators m_with;
+    BusyFlag m_ownBusy;
+    BusyFlag& busyFlag() { return m_with.busy ? *m_with.busy : m_ownBusy; }
     bool m_recording = false;
     bool m_manualFileRefused = false;
     QString m_openedLeftover; // the leftover in the buffer, removed once saved

@@ -127,7 +127,7 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     RecorderLoad loaded = m_engine.startLoad();
     readWithProgress(path.toStdString(), loaded);
     // An Abort at any time before here keeps nothing of the file.
-    if (!BusyFlag())
+    if (!busyFlag().isSet())
         loaded.result.status = LoadStatus::Aborted;
     const LoadResult result = m_engine.finishLoad(std::move(loaded));
 
@@ -185,7 +185,7 @@ void TGraphicalForm::readWithProgress(const std::string& path, RecorderLoad& loa
     }
     LongWork work;
     connect(&work, &LongWork::progressed, this, [&] {
-        if (!BusyFlag())
+        if (!busyFlag().isSet())
             work.cancel();
         const WorkProgress* progress = work.progress();
         if (!dialog || !progress)

@@ -148,7 +148,7 @@ void TGraphicalForm::sbtnLastPageClick() {
 
 void TGraphicalForm::PEGraphKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     // The page keys act as the page buttons, but not while the buffer grows.
-    if (modifiers != Qt::NoModifier || m_recording || BusyFlag())
+    if (modifiers != Qt::NoModifier || m_recording || busyFlag().isSet())
         return;
     if (key == Qt::Key_PageUp)
         sbtnPageUpClick();
