@@ -54,6 +54,10 @@ void UpdateThread::terminate() {
 
 void UpdateThread::restFrom(std::chrono::steady_clock::time_point begun) {
     const auto end = begun + frameInterval();
+    // A wait that is over before it begins still costs the thread a trip
+    // through the scheduler.
+    if (std::chrono::steady_clock::now() >= end)
+        return;
     std::unique_lock lock(m_restMutex);
     m_rest.wait_until(lock, end, [this] { return isTerminated(); });
 }
