@@ -126,8 +126,8 @@ template <class Value> class HandingThread : public UpdateThread {
     // deliver: the window step. notice: none, and each notice delivers at
     // once; or the window's own (see NewestHandOver).
     HandingThread(AutoResetEvent& wakeEvent, HandOver::Poster post, Deliver deliver, Notice notice)
-        : UpdateThread(wakeEvent), m_handOver(std::move(post), std::move(deliver),
-                                              std::move(notice)) {}
+        : UpdateThread(wakeEvent),
+          m_handOver(std::move(post), std::move(deliver), std::move(notice)) {}
     void start(std::function<bool()> pass) {
         UpdateThread::start(std::move(pass), [this] { m_handOver.cancel(); });
     }

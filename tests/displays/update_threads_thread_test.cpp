@@ -175,8 +175,8 @@ TEST(DigitalMeterThread, AReadingPendingAtTheUnlinkIsDroppedAndTheThreadSleeps) 
     ASSERT_TRUE(window.waitPosted(1)); // offered, not yet taken...
     for (int i = 0; i < 2500 && thread.passes() < 2; ++i)
         std::this_thread::sleep_for(2ms);
-    ASSERT_GE(thread.passes(), 2); // ...and the thread went on without waiting for it
-    state.setLinked(false);         // the link ends...
+    ASSERT_GE(thread.passes(), 2);    // ...and the thread went on without waiting for it
+    state.setLinked(false);           // the link ends...
     Publish(state, Reading("2.000")); // ...with a reading still on its way
     for (int i = 0; i < 2500 && thread.passes() < 3; ++i)
         std::this_thread::sleep_for(2ms);
