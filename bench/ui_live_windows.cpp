@@ -14,7 +14,8 @@
 // is the window thread's own share of it). R is the meter's
 // pace: 4 is the default profile (about four readings a second), 200 the
 // logger profile (5 ms latency, about 200 readings a second); readings counts
-// what the acquisition thread published per second. UnlinkedCpu/N: the same
+// what the acquisition thread published per second, wakeups the times a
+// thread of the process went to sleep per second. UnlinkedCpu/N: the same
 // program after 10 link and unlink cycles, left alone for N seconds.
 // tools/bench-live-cpu runs them several times under Xvfb.
 #include "app/ui/display_windows.h"
@@ -178,21 +179,31 @@ void RunEventsFor(int ms) {
     loop.exec();
 }
 
+// The process's voluntary context switches so far: each is a thread going to
+// sleep, to be woken again.
+double Sleeps() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_nvcsw);
+}
+
 // Percentages of one core the whole process and its window thread (the
-// caller) used over seconds of events.
+// caller) used over seconds of events, and the process's wake-ups a second.
 struct CpuShare {
     double process = 0;
     double windowThread = 0;
+    double wakeups = 0;
 };
 CpuShare CpuPercentOver(int seconds) {
     const double cpu = CpuSeconds();
     const double windowCpu = ThreadCpuSeconds();
+    const double sleeps = Sleeps();
     QElapsedTimer wall;
     wall.start();
     RunEventsFor(seconds * 1000);
     const double elapsed = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
     return {100.0 * (CpuSeconds() - cpu) / elapsed,
-            100.0 * (ThreadCpuSeconds() - windowCpu) / elapsed};
+            100.0 * (ThreadCpuSeconds() - windowCpu) / elapsed, (Sleeps() - sleeps) / elapsed};
 }
 
 // The program as a user starts it with --simulate, every live window shown,
@@ -234,6 +245,7 @@ void LinkedCpu(benchmark::State& bench) {
         const CpuShare share = CpuPercentOver(seconds);
         bench.counters["cpu_percent"] = share.process;
         bench.counters["window_thread_percent"] = share.windowThread;
+        bench.counters["wakeups"] = share.wakeups;
         bench.counters["readings"] = static_cast<double>(state.publishedCount() - before) / seconds;
     }
 }

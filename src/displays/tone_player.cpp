@@ -45,6 +45,10 @@ void TonePlayer::playTone(int frequencyHz, int durationMs) {
     {
         std::lock_guard lock(m_mutex);
         m_pending = Tone{frequencyHz, durationMs};
+        // A thread that plays or pauses takes the tone when it gets to it;
+        // waking it for every reading beyond a limit would be for nothing.
+        if (!m_idle)
+            return;
     }
     m_cv.notify_all();
 }
@@ -57,7 +61,9 @@ int TonePlayer::tonesDone() const {
 void TonePlayer::run() {
     std::unique_lock lock(m_mutex);
     for (;;) {
+        m_idle = true;
         m_cv.wait(lock, [this] { return m_stop || m_pending; });
+        m_idle = false;
         if (m_stop)
             return;
         const Tone tone = *m_pending;

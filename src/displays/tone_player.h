@@ -65,6 +65,7 @@ class TonePlayer : public ToneSink {
     std::condition_variable m_cv;
     std::optional<Tone> m_pending; // guarded by m_mutex
     bool m_stop = false;           // guarded by m_mutex
+    bool m_idle = false;           // guarded by m_mutex: the thread waits for a tone
     int m_done = 0;                // guarded by m_mutex
     bool m_outputFailed = false;   // player thread only
     std::thread m_thread;

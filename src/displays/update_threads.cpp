@@ -23,14 +23,14 @@ ComparatorCopy CopyForComparator(const MeterReading& reading) {
     return copy;
 }
 
-UpdateThread::UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post)
-    : m_wakeEvent(wakeEvent), m_handOver(std::move(post)) {}
+UpdateThread::UpdateThread(AutoResetEvent& wakeEvent) : m_wakeEvent(wakeEvent) {}
 
 UpdateThread::~UpdateThread() {
     stop();
 }
 
-void UpdateThread::start(std::function<bool()> pass) {
+void UpdateThread::start(std::function<bool()> pass, std::function<void()> cancelHandOver) {
+    m_cancelHandOver = std::move(cancelHandOver);
     m_thread = std::thread([this, pass = std::move(pass)] {
         while (!isTerminated())
             if (!pass())
@@ -48,18 +48,16 @@ void UpdateThread::terminate() {
         std::lock_guard lock(m_restMutex); // a rest about to begin sees the flag
     }
     m_rest.notify_all();
-    m_handOver.cancel();
+    if (m_cancelHandOver)
+        m_cancelHandOver();
 }
 
-bool UpdateThread::handOver(HandOver::Routine routine) {
-    const auto begun = std::chrono::steady_clock::now();
-    const bool ran = m_handOver.run(std::move(routine));
-    if (ran)
-        restUntil(begun + frameInterval());
-    return ran;
-}
-
-void UpdateThread::restUntil(std::chrono::steady_clock::time_point end) {
+void UpdateThread::restFrom(std::chrono::steady_clock::time_point begun) {
+    const auto end = begun + frameInterval();
+    // A wait that is over before it begins still costs the thread a trip
+    // through the scheduler.
+    if (std::chrono::steady_clock::now() >= end)
+        return;
     std::unique_lock lock(m_restMutex);
     m_rest.wait_until(lock, end, [this] { return isTerminated(); });
 }
@@ -70,9 +68,17 @@ void UpdateThread::join() {
 }
 
 TDigitalMeterThread::TDigitalMeterThread(LiveState& state, HandOver::Poster post, ShowStep show,
-                                         ClearStep clear)
-    : UpdateThread(state.newReadingEvent, std::move(post)), m_state(state), m_show(std::move(show)),
-      m_clear(std::move(clear)) {
+                                         ClearStep clear, Notice notice)
+    : HandingThread(
+          state.newReadingEvent, std::move(post),
+          [show = std::move(show), clear = std::move(clear)](const DigitalMeterShowing& s) {
+              if (s.reading)
+                  show(*s.reading, s.iconToggle);
+              else
+                  clear();
+          },
+          std::move(notice)),
+      m_state(state) {
     start([this] { return pass(); });
 }
 
@@ -86,29 +92,30 @@ bool TDigitalMeterThread::pass() {
     // (Clearing pass after pass, or keeping a reading's signal for a later
     // link, would keep a core and the window thread busy while unlinked.)
     if (!m_cleared && !m_state.isLinked())
-        m_cleared = handOver(m_clear);
+        m_cleared = offer({});
     if (!m_state.newReadingEvent.wait())
         return false; // shut down
     if (isTerminated())
         return false;
     if (!m_state.isLinked())
         return true; // published before the unlink: an unlinked display stays clear
+    DigitalMeterShowing showing;
     {
         std::lock_guard lock(m_state.readingLock);
-        m_copy = m_state.reading;
+        showing.reading = m_state.reading;
     }
     m_state.analogUpdateEvent.set();
     m_state.comparatorUpdateEvent.set();
     // The toggle as it was at the last blink, unless it is time for the next.
-    bool toggle = !m_iconToggle;
+    showing.iconToggle = !m_iconToggle;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastBlink >= std::chrono::milliseconds(m_blinkInterval.load())) {
-        toggle = m_iconToggle;
+        showing.iconToggle = m_iconToggle;
         m_iconToggle = !m_iconToggle;
         m_lastBlink = now;
     }
     m_cleared = false;
-    handOver([show = m_show, copy = m_copy, toggle] { show(copy, toggle); });
+    offer(std::move(showing));
     return true;
 }
 

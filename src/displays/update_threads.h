@@ -1,24 +1,29 @@
 #pragma once
 // The live windows' update threads. Each waits for its event, copies the part
 // of the published reading its window shows (under readingLock, in one go),
-// and hands the copy to its window through a synchronous call on the window
-// thread. The digital meter's thread is the first to learn of a reading; after
-// its copy it wakes the analog meter's and the comparator's threads.
+// and hands the copy to its window on the window thread. The digital meter's
+// thread is the first to learn of a reading; after its copy it wakes the
+// analog meter's and the comparator's threads.
+//
+// Hand-over: a thread never waits for the window thread. It offers its copy
+// through a NewestHandOver, where a copy the window has not taken yet is
+// replaced by the newer one, and goes on; the window takes the newest one
+// when it gets to it (at once on the notice, or at its next frame when it
+// asks for notices of its own). The last copy of a burst is always taken.
 //
 // Pace: a window shows no more than the screen can. Given a frame interval,
-// a thread rests after each hand-over until that interval has passed since
-// the hand-over began; a reading published meanwhile leaves its event set, so
-// the next wait returns at once and the copy taken then is the newest one.
-// Readings nobody could have seen are skipped, as the events skip readings
-// that come faster than a thread takes them; the newest is never held back
-// longer than one frame.
+// a thread rests after each offer until that interval has passed since the
+// offer; a reading published meanwhile leaves its event set, so the next wait
+// returns at once and the copy taken then is the newest one. Readings nobody
+// could have seen are skipped, as the events skip readings that come faster
+// than a thread takes them; the newest is never held back longer than one
+// frame.
 //
 // Ending: terminate() sets the thread's own stop flag, signals the thread's
 // event (each event has exactly one waiter: its own update thread), ends a
-// rest and cancels the hand-over, so a thread blocked in its wait, its rest or
-// a synchronous call ends promptly even when the window thread is the one
-// waiting for the join. A shut down event (LiveState::shutdownEvents)
-// also ends the thread.
+// rest and cancels the hand-over, so a thread blocked in its wait or its rest
+// ends promptly even when the window thread is the one waiting for the join.
+// A shut down event (LiveState::shutdownEvents) also ends the thread.
 
 #include "base/hand_over.h"
 #include "displays/live_state.h"
@@ -30,6 +35,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -75,8 +81,8 @@ class UpdateThread {
     }
     bool isTerminated() const { return m_terminated.load(); }
 
-    // The shortest time from one hand-over to the next (the screen's frame
-    // interval); zero hands over every reading the thread takes. Any thread.
+    // The shortest time from one offer to the next (the screen's frame
+    // interval); zero offers every reading the thread takes. Any thread.
     void setFrameInterval(std::chrono::microseconds interval) {
         m_frameInterval.store(interval.count());
     }
@@ -85,47 +91,88 @@ class UpdateThread {
     }
 
   protected:
-    UpdateThread(AutoResetEvent& wakeEvent, HandOver::Poster post);
+    explicit UpdateThread(AutoResetEvent& wakeEvent);
     ~UpdateThread();
     // Run pass again and again on the new thread until it returns false or
-    // the thread is asked to end.
-    void start(std::function<bool()> pass);
-    // Hand the routine over, wait for its end, then rest out the frame.
-    bool handOver(HandOver::Routine routine);
+    // the thread is asked to end; cancelHandOver is the last step of
+    // terminate().
+    void start(std::function<bool()> pass, std::function<void()> cancelHandOver);
+    // Rest out the frame begun at begun (at once when asked to end).
+    void restFrom(std::chrono::steady_clock::time_point begun);
 
     AutoResetEvent& m_wakeEvent;
 
   private:
-    void restUntil(std::chrono::steady_clock::time_point end);
-
     std::atomic<bool> m_terminated{false};
     std::atomic<std::chrono::microseconds::rep> m_frameInterval{0};
     std::mutex m_restMutex;
     std::condition_variable m_rest;
-    HandOver m_handOver;
+    std::function<void()> m_cancelHandOver;
     std::thread m_thread;
 };
 
+// An update thread whose copies are of type Value.
+template <class Value> class HandingThread : public UpdateThread {
+  public:
+    using Deliver = typename NewestHandOver<Value>::Deliver;
+    using Notice = typename NewestHandOver<Value>::Notice;
+
+    // The newest copy not yet delivered goes to the window step: true when
+    // there was one. A window that asked for notices of its own calls this at
+    // its frames until it returns false. Window thread.
+    bool deliverNewest() { return m_handOver.deliverNewest(); }
+
+  protected:
+    // deliver: the window step. notice: none, and each notice delivers at
+    // once; or the window's own (see NewestHandOver).
+    HandingThread(AutoResetEvent& wakeEvent, HandOver::Poster post, Deliver deliver, Notice notice)
+        : UpdateThread(wakeEvent),
+          m_handOver(std::move(post), std::move(deliver), std::move(notice)) {}
+    void start(std::function<bool()> pass) {
+        UpdateThread::start(std::move(pass), [this] { m_handOver.cancel(); });
+    }
+    // Offer the copy, then rest out the frame. False once cancelled.
+    bool offer(Value value) {
+        const auto begun = std::chrono::steady_clock::now();
+        const bool offered = m_handOver.offer(std::move(value));
+        if (offered)
+            restFrom(begun);
+        return offered;
+    }
+
+  private:
+    NewestHandOver<Value> m_handOver;
+};
+
+// What the digital meter's window is handed: a reading to show with its icon
+// toggle, or none (clear the display).
+struct DigitalMeterShowing {
+    std::optional<MeterReading> reading;
+    bool iconToggle = false;
+};
+
 // The digital meter's thread: wait for newReadingEvent, copy the whole
-// reading, wake the two followers, show the copy. While not linked it clears
+// reading, wake the two followers, offer the copy. While not linked it clears
 // the display once and sleeps in the same wait; a reading that wakes it then
 // was published before the unlink and is dropped.
-class TDigitalMeterThread : public UpdateThread {
+class TDigitalMeterThread : public HandingThread<DigitalMeterShowing> {
   public:
     // show runs on the window thread with the thread's copy and its icon toggle
-    // (false: icon 2, true: icon 8); clear runs on the window thread.
+    // (false: icon 2, true: icon 8); clear runs on the window thread. notice:
+    // see HandingThread.
     using ShowStep = std::function<void(const MeterReading&, bool iconToggle)>;
     using ClearStep = std::function<void()>;
 
-    TDigitalMeterThread(LiveState& state, HandOver::Poster post, ShowStep show, ClearStep clear);
+    TDigitalMeterThread(LiveState& state, HandOver::Poster post, ShowStep show, ClearStep clear,
+                        Notice notice = {});
     ~TDigitalMeterThread();
 
-    // Passes of the thread's loop so far (each ends in a wait or a hand-over
+    // Passes of the thread's loop so far (each ends in a wait or an offer
     // unless the thread is ending). Any thread.
     long passes() const { return m_passes.load(); }
 
     // The shortest time between two flips of the icon toggle: the icon blinks
-    // with every reading shown, but no faster than this (zero: with every
+    // with every reading offered, but no faster than this (zero: with every
     // one). A window system redraws the icon wherever it shows it. Any thread.
     void setIconBlinkInterval(std::chrono::milliseconds interval) {
         m_blinkInterval.store(interval.count());
@@ -135,10 +182,7 @@ class TDigitalMeterThread : public UpdateThread {
     bool pass();
 
     LiveState& m_state;
-    ShowStep m_show;
-    ClearStep m_clear;
     std::atomic<long> m_passes{0};
-    MeterReading m_copy;
     bool m_iconToggle = false; // what the next blink shows
     std::atomic<std::chrono::milliseconds::rep> m_blinkInterval{0};
     std::chrono::steady_clock::time_point m_lastBlink; // thread only
@@ -146,27 +190,30 @@ class TDigitalMeterThread : public UpdateThread {
 };
 
 // The analog meter's and the comparator's threads: wait for their event, copy
-// their fields, and hand the copy over only while their window is shown (not
-// hidden, not minimised); otherwise the copy is dropped.
-template <class Copy> class FollowerThread : public UpdateThread {
+// their fields, and offer the copy only while their window is shown (not
+// hidden, not minimised); otherwise the copy is dropped. They are paced by the
+// digital meter's thread, which wakes them.
+template <class Copy> class FollowerThread : public HandingThread<Copy> {
   public:
     using CopyFunction = Copy (*)(const MeterReading&);
     using UpdateStep = std::function<void(const Copy&)>;
     using ShowingQuery = std::function<bool()>;
+    using Notice = typename HandingThread<Copy>::Notice;
 
     FollowerThread(LiveState& state, AutoResetEvent& event, CopyFunction copy,
-                   HandOver::Poster post, ShowingQuery windowShowing, UpdateStep update)
-        : UpdateThread(event, std::move(post)), m_state(state), m_copyFunction(copy),
-          m_windowShowing(std::move(windowShowing)), m_update(std::move(update)) {
-        start([this] { return pass(); });
+                   HandOver::Poster post, ShowingQuery windowShowing, UpdateStep update,
+                   Notice notice)
+        : HandingThread<Copy>(event, std::move(post), std::move(update), std::move(notice)),
+          m_state(state), m_copyFunction(copy), m_windowShowing(std::move(windowShowing)) {
+        this->start([this] { return pass(); });
     }
-    ~FollowerThread() { stop(); }
+    ~FollowerThread() { this->stop(); }
 
   private:
     bool pass() {
-        if (!m_wakeEvent.wait())
+        if (!this->m_wakeEvent.wait())
             return false; // shut down
-        if (isTerminated())
+        if (this->isTerminated())
             return false;
         Copy copy;
         {
@@ -174,30 +221,29 @@ template <class Copy> class FollowerThread : public UpdateThread {
             copy = m_copyFunction(m_state.reading);
         }
         if (m_windowShowing())
-            handOver([update = m_update, copy = std::move(copy)] { update(copy); });
+            this->offer(std::move(copy));
         return true;
     }
 
     LiveState& m_state;
     CopyFunction m_copyFunction;
     ShowingQuery m_windowShowing;
-    UpdateStep m_update;
 };
 
 class TAnalogMeterThread : public FollowerThread<AnalogCopy> {
   public:
     TAnalogMeterThread(LiveState& state, HandOver::Poster post, ShowingQuery windowShowing,
-                       UpdateStep update)
+                       UpdateStep update, Notice notice = {})
         : FollowerThread(state, state.analogUpdateEvent, &CopyForAnalog, std::move(post),
-                         std::move(windowShowing), std::move(update)) {}
+                         std::move(windowShowing), std::move(update), std::move(notice)) {}
 };
 
 class TComparatorThread : public FollowerThread<ComparatorCopy> {
   public:
     TComparatorThread(LiveState& state, HandOver::Poster post, ShowingQuery windowShowing,
-                      UpdateStep update)
+                      UpdateStep update, Notice notice = {})
         : FollowerThread(state, state.comparatorUpdateEvent, &CopyForComparator, std::move(post),
-                         std::move(windowShowing), std::move(update)) {}
+                         std::move(windowShowing), std::move(update), std::move(notice)) {}
 };
 
 } // namespace ostrel

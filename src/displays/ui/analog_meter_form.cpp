@@ -45,16 +45,20 @@ TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent, const Live
     MultPanel = NamedPanel(Panel1, "MultPanel");
     MultPanel->setGeometry(1, 1, UnitPanel->x() - 1, inner);
 
-    m_sweep = new NeedleSweep(this, m_meter.angle, kAnalogNeedleLength, [this] { return pivot(); });
+    m_tick = std::make_unique<FrameTick>(this, [this] { return frame(); });
+    m_sweep = new NeedleSweep(
+        this, m_meter.angle, kAnalogNeedleLength, [this] { return pivot(); },
+        [this] { m_tick->request(); });
 
     const ScreenMetrics metrics = CurrentScreenMetrics(this, placeBelow.mainWindow);
     PlaceWindow(this, AnalogMeterPlacement(metrics, OuterHeight(placeBelow.digitalMeter)));
     refreshPanels();
 
+    // Paced by the digital meter's thread; the window takes the newest copy
+    // at its frames.
     m_thread = std::make_unique<TAnalogMeterThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
-        [this](const AnalogCopy& copy) { takeReading(copy); });
-    m_thread->setFrameInterval(ScreenFrameInterval(this));
+        [this](const AnalogCopy& copy) { takeReading(copy); }, [this] { m_tick->request(); });
 }
 
 TAnalogMeterForm::~TAnalogMeterForm() {
@@ -140,9 +144,12 @@ QPoint TAnalogMeterForm::pivot() const {
     return {width() / 2, kAnalogPivotY};
 }
 
-void TAnalogMeterForm::showEvent(QShowEvent* event) {
-    ShowingWidget::showEvent(event);
-    m_thread->setFrameInterval(ScreenFrameInterval(this)); // the screen may be another one now
+bool TAnalogMeterForm::frame() {
+    // A new reading starts a sweep with its first position; otherwise the
+    // sweep under way goes on.
+    if (m_thread->deliverNewest())
+        return true;
+    return m_sweep->advance();
 }
 
 void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {

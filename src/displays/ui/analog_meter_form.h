@@ -8,6 +8,7 @@
 #include "displays/live_state.h"
 #include "displays/update_threads.h"
 
+#include "displays/ui/frame_pace.h"
 #include "displays/ui/live_windows.h"
 #include "displays/ui/showing_widget.h"
 
@@ -70,10 +71,11 @@ class TAnalogMeterForm : public ShowingWidget {
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The frame tick's step: true while there is more to draw.
+    bool frame();
     void newReading();
     void refreshPanels();
     int faceLeft() const;
@@ -81,6 +83,7 @@ class TAnalogMeterForm : public ShowingWidget {
 
     LiveState& m_state;
     State m_meter;
+    std::unique_ptr<FrameTick> m_tick;
     NeedleSweep* m_sweep = nullptr;
     std::unique_ptr<TAnalogMeterThread> m_thread;
 };

@@ -59,16 +59,20 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
     connect(bbtnAlart, &QPushButton::clicked, this, &TComparatorForm::bbtnAlartClick);
     connect(bbtnHiLowLimit, &QPushButton::clicked, this, &TComparatorForm::bbtnHiLowLimitClick);
 
-    m_sweep = new NeedleSweep(this, m_angle, kComparatorNeedleLength, [this] { return pivot(); });
+    m_tick = std::make_unique<FrameTick>(this, [this] { return frame(); });
+    m_sweep = new NeedleSweep(
+        this, m_angle, kComparatorNeedleLength, [this] { return pivot(); },
+        [this] { m_tick->request(); });
 
     PlaceWindow(this, ComparatorPlacement(CurrentScreenMetrics(this, placeBelow.mainWindow)));
     showLimits();
     refreshLimitLabels();
 
+    // Paced by the digital meter's thread; the window takes the newest copy
+    // at its frames.
     m_thread = std::make_unique<TComparatorThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
-        [this](const ComparatorCopy& copy) { takeReading(copy); });
-    m_thread->setFrameInterval(ScreenFrameInterval(this));
+        [this](const ComparatorCopy& copy) { takeReading(copy); }, [this] { m_tick->request(); });
 }
 
 TComparatorForm::~TComparatorForm() {
@@ -196,9 +200,12 @@ QPoint TComparatorForm::pivot() const {
     return {width() / 2, kComparatorPivotY};
 }
 
-void TComparatorForm::showEvent(QShowEvent* event) {
-    ShowingWidget::showEvent(event);
-    m_thread->setFrameInterval(ScreenFrameInterval(this)); // the screen may be another one now
+bool TComparatorForm::frame() {
+    // A new reading starts a sweep with its first position; otherwise the
+    // sweep under way goes on.
+    if (m_thread->deliverNewest())
+        return true;
+    return m_sweep->advance();
 }
 
 void TComparatorForm::resizeEvent(QResizeEvent* event) {

@@ -5,6 +5,7 @@
 
 #include "displays/live_state.h"
 #include "displays/tone_player.h"
+#include "displays/ui/frame_pace.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/live_windows.h"
 #include "displays/ui/showing_widget.h"
@@ -91,10 +92,11 @@ class TComparatorForm : public ShowingWidget {
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The frame tick's step: true while there is more to draw.
+    bool frame();
     void newReading();
     void drawGauge();
     void showLimits();
@@ -118,6 +120,7 @@ class TComparatorForm : public ShowingWidget {
     std::string m_prefixLabel;
     std::string m_unitLabel;
     QPointer<TDlgHiLowForm> m_limitDialog;
+    std::unique_ptr<FrameTick> m_tick;
     NeedleSweep* m_sweep = nullptr;
     ToneSink* m_tones = nullptr;
     std::unique_ptr<ToneSink> m_ownTones;

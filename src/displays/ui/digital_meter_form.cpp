@@ -100,6 +100,8 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
     applyLayout();
     clearDisplay();
 
+    // The window takes the newest reading at its frames.
+    m_tick = std::make_unique<FrameTick>(this, [this] { return m_thread->deliverNewest(); });
     m_thread = std::make_unique<TDigitalMeterThread>(
         m_state, WindowThreadPoster(this),
         [this](const MeterReading& reading, bool toggle) {
@@ -108,7 +110,7 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
             if (m_state.isLinked())
                 showReading(reading, toggle);
         },
-        [this] { clearDisplay(); });
+        [this] { clearDisplay(); }, [this] { m_tick->request(); });
     m_thread->setFrameInterval(ScreenFrameInterval(this));
     m_thread->setIconBlinkInterval(kIconBlink);
 }

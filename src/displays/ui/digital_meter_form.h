@@ -5,6 +5,7 @@
 
 #include "displays/live_state.h"
 #include "displays/panel_geometry.h"
+#include "displays/ui/frame_pace.h"
 #include "displays/update_threads.h"
 #include "link/reading.h"
 
@@ -65,6 +66,7 @@ class TDigitalMeterForm : public QWidget {
     QPointer<QWidget> m_mainWindow;
     int m_iconResource = 2;
     std::optional<bool> m_lowBatteryShown; // the mark as set, when known
+    std::unique_ptr<FrameTick> m_tick;
     std::unique_ptr<TDigitalMeterThread> m_thread;
 };
 

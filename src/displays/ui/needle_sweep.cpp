@@ -1,7 +1,6 @@
 #include "displays/ui/needle_sweep.h"
 
 #include "displays/analog_meter.h"
-#include "displays/ui/frame_pace.h"
 
 #include <QPainter>
 
@@ -9,20 +8,17 @@
 
 namespace ostrel {
 
-NeedleSweep::NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot)
-    : QObject(owner), m_owner(owner), m_length(length), m_pivot(std::move(pivot)), m_shown(angle) {
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(kStepMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { step(); });
-}
+NeedleSweep::NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot,
+                         std::function<void()> wantFrames)
+    : QObject(owner), m_owner(owner), m_length(length), m_pivot(std::move(pivot)),
+      m_wantFrames(std::move(wantFrames)), m_shown(angle) {}
 
 void NeedleSweep::moveTo(double angle) {
     m_positions = SweepAngles(m_shown, angle);
     m_next = 0;
     m_trail.clear();
-    m_timer.stop();
     // A needle drawn on whole pixels often stays where it is over a small
-    // move: the sweep then has nothing to show and needs no timer.
+    // move: the sweep then has nothing to show and needs no frames.
     const QRect now = rect(m_shown);
     bool showsAnything = false;
     for (double position : m_positions)
@@ -34,11 +30,14 @@ void NeedleSweep::moveTo(double angle) {
         return;
     }
     m_clock.start();
-    step(); // the first position at once, the others by the timer
-    if (m_next < m_positions.size()) {
-        const auto frameMs = static_cast<int>((ScreenFrameInterval(m_owner).count() + 999) / 1000);
-        m_timer.start(std::max(kStepMs, frameMs));
-    }
+    step(); // the first position at once, the others at the next frames
+    if (isMoving())
+        m_wantFrames();
+}
+
+bool NeedleSweep::advance() {
+    step();
+    return isMoving();
 }
 
 QRect NeedleSweep::rect(double angle) const {
@@ -58,10 +57,8 @@ void NeedleSweep::paint(QPainter& painter) const {
 }
 
 void NeedleSweep::step() {
-    if (m_next >= m_positions.size()) {
-        m_timer.stop();
+    if (!isMoving())
         return;
-    }
     // The position due by now, one per kStepMs since the sweep began; at
     // least the next one.
     const auto due = std::clamp<std::size_t>(
@@ -76,8 +73,6 @@ void NeedleSweep::step() {
     const QRect to = rect(m_shown);
     if (to != from)
         m_owner->update(from.united(to));
-    if (m_next >= m_positions.size())
-        m_timer.stop();
 }
 
 } // namespace ostrel

@@ -2,16 +2,15 @@
 // The movement of a window's needle: from the angle on screen to a new one
 // through ten positions in quick succession (kStepMs apart), moved by a timer
 // (never by waiting on the window thread), the last one being the new angle.
-// The timer ticks no faster than the screen shows pictures; each tick goes on
-// to the position due by then, passing those in between. A step repaints only
-// where the needle was and where it goes, and only when the needle, drawn on
-// whole pixels, moves.
+// The window's frame tick moves it: no faster than the screen shows pictures,
+// each tick going on to the position due by then, passing those in between. A
+// step repaints only where the needle was and where it goes, and only when the
+// needle, drawn on whole pixels, moves.
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -27,16 +26,21 @@ class NeedleSweep : public QObject {
     static constexpr int kStepMs = 2;
 
     // The needle of owner, of length pixels from the point pivot() gives,
-    // now at angle.
-    NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot);
+    // now at angle. wantFrames asks the owner's frame tick for ticks; the
+    // owner calls advance() at each tick until it returns false.
+    NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot,
+                std::function<void()> wantFrames);
 
     // Sweep from the angle on screen to angle. A sweep under way turns
     // toward the new angle from where it stands.
     void moveTo(double angle);
+    // The frame tick's step: on to the position due by now. True while the
+    // sweep has positions left.
+    bool advance();
 
     // The angle of the needle on screen.
     double shown() const { return m_shown; }
-    bool isMoving() const { return m_timer.isActive(); }
+    bool isMoving() const { return m_next < m_positions.size(); }
     // The positions the latest sweep passed so far (also those a tick went
     // past without showing them).
     const std::vector<double>& trail() const { return m_trail; }
@@ -54,7 +58,7 @@ class NeedleSweep : public QObject {
     QWidget* m_owner;
     int m_length;
     std::function<QPoint()> m_pivot;
-    QTimer m_timer;
+    std::function<void()> m_wantFrames;
     QElapsedTimer m_clock; // since the sweep began
     double m_shown;
     std::vector<double> m_positions;
