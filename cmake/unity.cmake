@@ -2,7 +2,9 @@
 # each defines a file-local helper whose name another source of its target
 # uses too (every command of ostrel-cli has its own registrar). Included at
 # the end of the top CMakeLists.txt, once every directory that makes targets
-# is known. Patterns are globbed.
+# is known. Patterns are globbed. record_cli_test.cpp includes text_export.h,
+# whose PageRange the sources before it in its batch already have from
+# session_export.h, a different struct of the same name.
 set(OSTREL_UNITY_ALONE
     src/base/config_file.cpp
     src/cli/cmd_*.cpp
