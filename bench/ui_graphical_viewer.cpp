@@ -67,12 +67,13 @@ void BM_ShowViewer(benchmark::State& bench) {
     const SampleBuffer& buffer = Recording(bench.range(0));
     const ViewerSource source = SourceOf(buffer);
     TFormViewGraphic viewer;
+    auto* graph = viewer.findChild<GraphAdapter*>(QStringLiteral("PEGraphView"));
     for (auto _ : bench) {
         viewer.setSource(source);
         viewer.show();
-        viewer.PEGraphView->replotNow();
+        graph->replotNow();
         bench.PauseTiming();
-        bench.counters["points"] = viewer.PEGraphView->pointCount();
+        bench.counters["points"] = graph->pointCount();
         viewer.close();
         QApplication::processEvents();
         bench.ResumeTiming();
@@ -90,7 +91,7 @@ void BM_MoveCursorOnShownGraph(benchmark::State& bench) {
     TFormViewGraphic viewer;
     viewer.setSource(SourceOf(buffer));
     viewer.show();
-    GraphAdapter& graph = *viewer.PEGraphView;
+    GraphAdapter& graph = *viewer.findChild<GraphAdapter*>(QStringLiteral("PEGraphView"));
     int point = 0;
     for (auto _ : bench) {
         point = (point + 997) % graph.pointCount();

@@ -153,8 +153,9 @@ Recorder& RecordingWith(std::int64_t n) {
             slot->form.openFile(MillionFile().path());
         else
             slot->form.openFile(RecordFile(n).path());
-        slot->form.sbtnRecordStart->click();
-        slot->form.TimerLogger->stop(); // the benchmark takes the ticks
+        slot->form.findChild<QToolButton*>(QStringLiteral("sbtnRecordStart"))->click();
+        // The benchmark takes the ticks.
+        slot->form.findChild<QTimer*>(QStringLiteral("TimerLogger"))->stop();
     }
     return *slot;
 }

@@ -25,7 +25,7 @@ SessionList::SessionList(const std::uint8_t* codes, std::size_t n, Form form,
     : m_form(std::move(form)), m_codes(codes), m_owner(std::move(owner)), m_size(n), m_timed(true) {
     // The time of a reading is the running sum of the interval, as the
     // meter's clock adds it up; every kCheckpoint-th sum is kept, so that a
-    // time anywhere costs a few hundred additions at most.
+    // time anywhere costs a few dozen additions at most.
     m_checkpoints.reserve(n / kCheckpoint + 1);
     double t = 0;
     for (std::size_t i = 0; i < n; i += kCheckpoint) {

@@ -77,6 +77,10 @@ class SessionList {
         std::size_t position() const { return m_position; } // of the pair next() gave
         const TRecord& main() const { return *m_mainRecord; }
         const TRecord* sub() const { return m_subRecord; } // null without a sub record
+        // Whether the pair was formed from its codes (not kept as it came):
+        // every text field of its records is then zero after its end, as
+        // the file holds them.
+        bool formed() const { return m_mainRecord == &m_main; }
 
       private:
         const SessionList& m_list;
@@ -101,8 +105,10 @@ class SessionList {
         std::size_t index;
         SessionPair pair;
     };
-    // Running times are kept at every kCheckpoint-th pair.
-    static constexpr std::size_t kCheckpoint = 512;
+    // Running times are kept at every kCheckpoint-th pair (a sixteenth of
+    // a byte a pair): the time of any pair is a few dozen additions away, so
+    // the graph's thousands of time texts cost little.
+    static constexpr std::size_t kCheckpoint = 128;
 
     std::size_t width() const { return m_form.dual ? 6 : 3; }
     const std::uint8_t* codes() const { return m_codes ? m_codes : m_own.data(); }

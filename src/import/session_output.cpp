@@ -4,8 +4,11 @@
 #include "import/session_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -17,6 +20,23 @@ namespace {
 
 // Pairs per piece: a piece of the session file is at most 630 KB.
 constexpr std::size_t kPiecePairs = 4096;
+
+static_assert(sizeof(TRecord) == kTRecordSize && std::endian::native == std::endian::little &&
+                  offsetof(TRecord, timeText) == record_offset::kTimeText &&
+                  offsetof(TRecord, functionText) == record_offset::kFunctionText &&
+                  offsetof(TRecord, value) == record_offset::kValue,
+              "a record's bytes are those of the file");
+
+// A pair formed from its codes as the file holds it (see StoreSessionPair):
+// its records are already in the file's form, so they are copied whole.
+std::size_t StoreFormedPair(std::uint8_t* out, const TRecord& main, const TRecord* sub) {
+    out[0] = sub ? 1 : 0;
+    std::memcpy(out + 1, &main, kTRecordSize);
+    if (!sub)
+        return 1 + kTRecordSize;
+    std::memcpy(out + 1 + kTRecordSize, sub, kTRecordSize);
+    return 1 + 2 * kTRecordSize;
+}
 
 // A stretch of one session's pairs. The first piece of a session also
 // carries what comes before its pairs.
@@ -116,8 +136,11 @@ class OutputPass {
         SessionList::Reader pair(list, piece.from);
         for (std::size_t i = piece.from; i < piece.to && pair.next(); ++i) {
             if (file)
-                bytes.fileUsed +=
-                    StoreSessionPair(bytes.file.get() + bytes.fileUsed, pair.main(), pair.sub());
+                bytes.fileUsed += pair.formed()
+                                      ? StoreFormedPair(bytes.file.get() + bytes.fileUsed,
+                                                        pair.main(), pair.sub())
+                                      : StoreSessionPair(bytes.file.get() + bytes.fileUsed,
+                                                         pair.main(), pair.sub());
             if (text)
                 AppendSessionExportLine(bytes.text, pair.position() + 1, pair.main(), pair.sub());
         }

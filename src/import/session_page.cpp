@@ -2,6 +2,10 @@
 
 #include "link/reading.h"
 
+#include <atomic>
+#include <system_error>
+#include <thread>
+
 namespace ostrel {
 
 std::string SessionReadingText(const TRecord& record) {
@@ -54,31 +58,52 @@ void Track(Extremes& extremes, const SessionList& list, std::int64_t r, bool sub
                   at(extremes.minIndex));
 }
 
-// The value of the chosen display (the main one where the pair has no sub record).
-float ChosenValue(const SessionList& list, std::size_t r, bool sub) {
-    return list.value(r, sub && list.hasSub(r));
-}
-
-// The plotted positions of a long session: the first smallest and the first
-// largest of each block of step readings, in increasing order. A last
-// reading left over alone is dropped.
-std::vector<std::int64_t> DecimatedPositions(const SessionList& list, bool sub) {
+// The plotted points of a long session: the first smallest and the first
+// largest reading of each block of step readings, in increasing order, with
+// their values and time texts. A last reading left over alone is dropped.
+// Every reading's value is worked out, so a helper thread takes blocks too,
+// a few dozen at a time, as long as some are left: on a busy machine, where
+// it may start late, this thread simply does more of them.
+void DecimatedPoints(const SessionList& list, bool sub, SessionPagePlot& plot) {
     auto n = static_cast<std::int64_t>(list.size());
     const std::int64_t step = std::max<std::int64_t>(1, n / kDecimationBlocks);
     if (n % step == 1)
         --n;
-    std::vector<std::int64_t> positions;
-    positions.reserve(static_cast<std::size_t>((n / step + 1) * 2));
-    std::vector<float> block(static_cast<std::size_t>(step));
-    for (std::int64_t b = 0; b < n; b += step) {
-        const auto length = static_cast<std::size_t>(std::min(step, n - b));
-        list.chosenValues(static_cast<std::size_t>(b), length, sub, block.data());
-        const auto [smallest, largest] =
-            BlockExtremes(std::span<const float>(block.data(), length));
-        positions.push_back(b + std::min(smallest, largest));
-        positions.push_back(b + std::max(smallest, largest));
+    const auto blocks = static_cast<std::size_t>((n + step - 1) / step);
+    plot.positions.resize(2 * blocks);
+    plot.values.resize(2 * blocks);
+    plot.labels.resize(2 * blocks);
+    constexpr std::size_t kTake = 64;
+    std::atomic<std::size_t> next{0};
+    const auto decimate = [&] {
+        std::vector<float> block(static_cast<std::size_t>(step));
+        for (std::size_t first; (first = next.fetch_add(kTake)) < blocks;) {
+            for (std::size_t k = first; k < std::min(blocks, first + kTake); ++k) {
+                const auto b = static_cast<std::int64_t>(k) * step;
+                const auto length = static_cast<std::size_t>(std::min(step, n - b));
+                list.chosenValues(static_cast<std::size_t>(b), length, sub, block.data());
+                const auto [smallest, largest] =
+                    BlockExtremes(std::span<const float>(block.data(), length));
+                const std::int64_t at[2] = {std::min(smallest, largest),
+                                            std::max(smallest, largest)};
+                for (std::size_t j = 0; j < 2; ++j) {
+                    plot.positions[2 * k + j] = b + at[j];
+                    plot.values[2 * k + j] = block[static_cast<std::size_t>(at[j])];
+                    plot.labels[2 * k + j] =
+                        list.timeText(static_cast<std::size_t>(plot.positions[2 * k + j]));
+                }
+            }
+        }
+    };
+    std::thread helper;
+    try {
+        helper = std::thread(decimate);
+    } catch (const std::system_error&) {
+        // no helper to be had: this thread does them all
     }
-    return positions;
+    decimate();
+    if (helper.joinable())
+        helper.join();
 }
 
 } // namespace
@@ -122,11 +147,7 @@ SessionPagePlot PlotSessionPage(const SessionList& list, bool subChosen, YRange 
     plot.subEnabled = list.hasSub(0);
     if (!plot.subEnabled)
         plot.subChosen = false;
-    plot.positions = DecimatedPositions(list, plot.subChosen);
-    plot.values.reserve(plot.positions.size());
-    plot.labels.reserve(plot.positions.size());
-    // The positions go up: one reader passes them all.
-    SessionList::Reader pair(list);
+    DecimatedPoints(list, plot.subChosen, plot);
     for (std::size_t j = 0; j < plot.positions.size(); ++j) {
         const std::int64_t r = plot.positions[j];
         Track(plot.mainExtremes, list, r, false);
@@ -134,12 +155,7 @@ SessionPagePlot PlotSessionPage(const SessionList& list, bool subChosen, YRange 
             plot.subExtremesShown = true;
             Track(plot.subExtremes, list, r, true);
         }
-        const float v = ChosenValue(list, static_cast<std::size_t>(r), plot.subChosen);
-        ScaleY(plot.range, v, j == 0);
-        plot.values.push_back(v);
-        pair.skipTo(static_cast<std::size_t>(r));
-        pair.next();
-        plot.labels.push_back(pair.main().timeText);
+        ScaleY(plot.range, plot.values[j], j == 0);
     }
     return plot;
 }

@@ -23,10 +23,11 @@ CaptureReadResult ReadCaptureFrames(const std::string& path, const CaptureRawFra
     }
     result.opened = true;
     LineReader lines = LineReader::FromDescriptor(fd, kMaxCaptureLineLength);
-    CaptureEntry entry;
+    std::string_view timeText;
+    RawFrame raw;
     for (LineReader::Line line; lines.next(line);) {
         const CaptureLineKind kind =
-            line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, entry);
+            line.tooLong ? CaptureLineKind::Bad : ParseCaptureLine(line.text, timeText, raw);
         if (kind == CaptureLineKind::Blank)
             continue;
         if (kind == CaptureLineKind::Bad) {
@@ -36,7 +37,7 @@ CaptureReadResult ReadCaptureFrames(const std::string& path, const CaptureRawFra
             continue;
         }
         ++result.frames;
-        frame(entry.frame, entry.timeText);
+        frame(raw, timeText);
     }
     ::close(fd);
     result.failed = lines.failed();

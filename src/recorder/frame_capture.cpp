@@ -4,14 +4,26 @@
 #include "link/frame_hex.h"
 
 #include <algorithm>
+#include <array>
 
 namespace ostrel {
 namespace {
 
 constexpr std::size_t kMaxTimeText = 15;
 
+// The characters of a time text, looked up: every line of a capture has one.
+struct TimeTextChars {
+    std::array<bool, 256> allowed{};
+    constexpr TimeTextChars() {
+        for (char c = '0'; c <= '9'; ++c)
+            allowed[static_cast<unsigned char>(c)] = true;
+        allowed[' '] = allowed[':'] = allowed['.'] = true;
+    }
+};
+constexpr TimeTextChars kTimeTextChars;
+
 inline bool IsTimeTextChar(char c) {
-    return (c >= '0' && c <= '9') || c == ' ' || c == ':' || c == '.';
+    return kTimeTextChars.allowed[static_cast<unsigned char>(c)];
 }
 
 inline bool IsBlankChar(char c) {
@@ -38,25 +50,35 @@ std::string CaptureLine(std::string_view timeText, const RawFrame& frame) {
     return line;
 }
 
-CaptureLineKind ParseCaptureLine(std::string_view line, CaptureEntry& entry) {
+CaptureLineKind ParseCaptureLine(std::string_view line, std::string_view& timeText,
+                                 RawFrame& frame) {
+    timeText = {};
     if (std::all_of(line.begin(), line.end(), [](char c) { return IsBlankChar(c); }))
         return CaptureLineKind::Blank;
-    std::string_view timeText;
     std::string_view hex = line;
     if (const auto tab = line.find('\t'); tab != std::string_view::npos) {
-        timeText = line.substr(0, tab);
+        const std::string_view time = line.substr(0, tab);
         hex = line.substr(tab + 1);
-        if (timeText.size() > kMaxTimeText ||
-            !std::all_of(timeText.begin(), timeText.end(),
-                         [](char c) { return IsTimeTextChar(c); }))
+        if (time.size() > kMaxTimeText ||
+            !std::all_of(time.begin(), time.end(), [](char c) { return IsTimeTextChar(c); }))
             return CaptureLineKind::Bad;
+        if (!ParseFrameHex(hex, frame))
+            return CaptureLineKind::Bad;
+        timeText = time;
+        return CaptureLineKind::Frame;
     }
+    return ParseFrameHex(hex, frame) ? CaptureLineKind::Frame : CaptureLineKind::Bad;
+}
+
+CaptureLineKind ParseCaptureLine(std::string_view line, CaptureEntry& entry) {
+    std::string_view timeText;
     RawFrame frame;
-    if (!ParseFrameHex(hex, frame))
-        return CaptureLineKind::Bad; // the entry stays as it was
-    entry.frame = frame;
-    entry.timeText.assign(timeText);
-    return CaptureLineKind::Frame;
+    const CaptureLineKind kind = ParseCaptureLine(line, timeText, frame);
+    if (kind == CaptureLineKind::Frame) { // else the entry stays as it was
+        entry.frame = frame;
+        entry.timeText.assign(timeText);
+    }
+    return kind;
 }
 
 } // namespace ostrel

@@ -37,5 +37,9 @@ struct CaptureEntry {
 // of the record's time field); the frame is 54 hex digits in either case,
 // blanks allowed between them.
 CaptureLineKind ParseCaptureLine(std::string_view line, CaptureEntry& entry);
+// The same without a copy: timeText is a part of line. frame is undefined
+// and timeText empty unless the line is a frame.
+CaptureLineKind ParseCaptureLine(std::string_view line, std::string_view& timeText,
+                                 RawFrame& frame);
 
 } // namespace ostrel

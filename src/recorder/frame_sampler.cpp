@@ -120,9 +120,12 @@ bool FrameSampler::appendExportLine(const RawFrame& frame, std::string_view time
     const Display* sub = nullptr;
     if (!displays(frame, main, sub))
         return false;
-    std::array<char, 16> time;
-    StoreField(time, timeText);
-    AppendExportLine(out, position, FieldView(time), main->fields,
+    // The time as the record's field holds it: up to its first NUL, at most
+    // 15 characters.
+    std::string_view time = timeText.substr(0, 15);
+    if (const auto end = time.find('\0'); end != std::string_view::npos)
+        time = time.substr(0, end);
+    AppendExportLine(out, position, time, main->fields,
                      sub->inUse ? std::string_view(sub->fields) : std::string_view());
     return true;
 }

@@ -398,9 +398,10 @@ TEST(FrameHexTest, EveryLayoutReadsAsThePlainReading) {
     // Frames written with and without blanks between the bytes, then a
     // character changed, put in or left out here and there.
     std::mt19937 random(23);
-    // The characters next to each range of digits, and bytes whose low
-    // seven bits are a digit.
-    const std::string some = "0123456789abcdefABCDEF \t\rxg-/:@G`\xB0\xB9\xC1\xE6\x80\xFF";
+    // The characters next to each range of digits, bytes whose low seven
+    // bits are a digit, and bytes that become digits with bit 5 set.
+    const std::string some =
+        "0123456789abcdefABCDEF \t\rxg-/:@G`\xB0\xB9\xC1\xE6\x80\xFF\x10\x19\x1A";
     for (int round = 0; round < 20000; ++round) {
         RawFrame frame;
         for (auto& b : frame)

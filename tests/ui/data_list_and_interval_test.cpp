@@ -1,6 +1,8 @@
 // The data list's sheets over a buffer of lines, and the interval dialog's
 // input box loop.
 
+#include "find_child.h"
+
 #include "base/ui/message_box.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
@@ -18,6 +20,8 @@
 
 namespace ostrel {
 namespace {
+
+using testing::Child;
 
 class DataListTest : public ::testing::Test {
   protected:
@@ -125,7 +129,7 @@ class IntervalDialogTest : public ::testing::Test {
         });
     }
     void choose(int item) {
-        dialog.cbxInterval->setCurrentIndex(item);
+        Child<QComboBox>(dialog, "cbxInterval")->setCurrentIndex(item);
         dialog.cbxIntervalChange();
     }
 
@@ -139,20 +143,20 @@ TEST_F(IntervalDialogTest, ShowingSelectsByTheFields) {
     dialog.seconds = 3;
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Acquisition Interval option");
-    EXPECT_TRUE(dialog.rbtnAutomatic->isChecked());
-    EXPECT_TRUE(dialog.cbxInterval->isEnabled());
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
-    EXPECT_EQ(dialog.cbxInterval->itemText(0), "Full Speed");
-    EXPECT_EQ(dialog.cbxInterval->itemText(1), "Customization...");
+    EXPECT_TRUE(Child<QRadioButton>(dialog, "rbtnAutomatic")->isChecked());
+    EXPECT_TRUE(Child<QComboBox>(dialog, "cbxInterval")->isEnabled());
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->currentIndex(), 1);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->itemText(0), "Full Speed");
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->itemText(1), "Customization...");
 
     // Manual disables the combo; the seconds stay for Automatic.
-    dialog.rbtnManual->click();
+    Child<QRadioButton>(dialog, "rbtnManual")->click();
     EXPECT_TRUE(dialog.manual);
-    EXPECT_FALSE(dialog.cbxInterval->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(dialog, "cbxInterval")->isEnabled());
     EXPECT_EQ(dialog.seconds, 3);
-    dialog.rbtnAutomatic->click();
+    Child<QRadioButton>(dialog, "rbtnAutomatic")->click();
     EXPECT_FALSE(dialog.manual);
-    EXPECT_TRUE(dialog.cbxInterval->isEnabled());
+    EXPECT_TRUE(Child<QComboBox>(dialog, "cbxInterval")->isEnabled());
     dialog.hide();
 
     choose(0);
@@ -177,7 +181,7 @@ TEST_F(IntervalDialogTest, NumbersThatAreNoIntervalSayWhatIsExpectedAndAskAgain)
         EXPECT_EQ(r.text, "The interval is a whole number of seconds from 1 to 2147483 (24 days). "
                           "For a sample every 500 ms choose \"Full Speed\".");
     }
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->currentIndex(), 1);
     answers << "2147483";
     choose(1);
     EXPECT_EQ(dialog.seconds, 2147483);
@@ -191,7 +195,7 @@ TEST_F(IntervalDialogTest, TextOrCancelKeepsThePreviousSecondsAndItsItem) {
     EXPECT_EQ(messages.requests()[0].caption, "Error[E9007]");
     EXPECT_EQ(messages.requests()[0].text, "Not a valid floating point value !");
     EXPECT_EQ(dialog.seconds, 7);
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->currentIndex(), 1);
 
     choose(1); // cancelled: nothing said, nothing changed
     EXPECT_EQ(messages.count(), 1);
@@ -201,7 +205,7 @@ TEST_F(IntervalDialogTest, TextOrCancelKeepsThePreviousSecondsAndItsItem) {
     dialog.seconds = 0;
     choose(1);
     EXPECT_EQ(dialog.seconds, 0);
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 0);
+    EXPECT_EQ(Child<QComboBox>(dialog, "cbxInterval")->currentIndex(), 0);
     EXPECT_EQ(messages.count(), 1);
 }
 

@@ -1,4 +1,6 @@
 // The graph export dialog, both instances, driven through its controls.
+#include "find_child.h"
+
 #include "base/ui/message_box.h"
 #include "graph/ui/export_dialog.h"
 #include "graph/ui/save_file_chooser.h"
@@ -14,6 +16,8 @@
 
 namespace ostrel {
 namespace {
+
+using testing::Child;
 
 // Answers the save dialog with a fixed path and remembers the requests.
 class ScopedSaveAnswer {
@@ -39,77 +43,79 @@ void Type(QLineEdit* edit, const QString& text) {
 TEST(ExportDialog, RecorderPreparationChoosesTextToFile) {
     TDlgExportForm form;
     EXPECT_EQ(form.windowTitle(), "Exporting Data Logger");
-    EXPECT_EQ(form.gbExportDestination->title(), "Export Destination");
-    EXPECT_EQ(form.rbtnPixels->text(), "No Specific Size");
+    EXPECT_EQ(Child<QGroupBox>(form, "gbExportDestination")->title(), "Export Destination");
+    EXPECT_EQ(Child<QRadioButton>(form, "rbtnPixels")->text(), "No Specific Size");
     form.prepareForPages(4);
 
     EXPECT_EQ(form.exportType(), ExportType::Text);
     EXPECT_EQ(form.destination(), ExportDestination::File);
     EXPECT_EQ(form.pageScope(), PageScope::ThisPage);
-    EXPECT_FALSE(form.rbtnClipBoard->isEnabled());
-    EXPECT_FALSE(form.rbtnPrinter->isEnabled());
-    EXPECT_TRUE(form.rbtnFile->isEnabled());
-    EXPECT_TRUE(form.btnBrowse->isEnabled());
-    EXPECT_TRUE(form.gbObjectSize->isHidden());
-    for (QRadioButton* b : {form.rbtnPageAll, form.rbtnThisPage, form.rbtnPage})
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnClipBoard")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPrinter")->isEnabled());
+    EXPECT_TRUE(Child<QRadioButton>(form, "rbtnFile")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(form, "btnBrowse")->isEnabled());
+    EXPECT_TRUE(Child<QGroupBox>(form, "gbObjectSize")->isHidden());
+    for (QRadioButton* b :
+         {Child<QRadioButton>(form, "rbtnPageAll"), Child<QRadioButton>(form, "rbtnThisPage"),
+          Child<QRadioButton>(form, "rbtnPage")})
         EXPECT_TRUE(b->isEnabled());
-    EXPECT_FALSE(form.editPageFrom->isEnabled());
-    EXPECT_FALSE(form.lblTo->isEnabled());
-    EXPECT_EQ(form.editPageFrom->text(), "1");
-    EXPECT_EQ(form.editPageTo->text(), "4");
+    EXPECT_FALSE(Child<QLineEdit>(form, "editPageFrom")->isEnabled());
+    EXPECT_FALSE(Child<QLabel>(form, "lblTo")->isEnabled());
+    EXPECT_EQ(Child<QLineEdit>(form, "editPageFrom")->text(), "1");
+    EXPECT_EQ(Child<QLineEdit>(form, "editPageTo")->text(), "4");
     EXPECT_TRUE(form.fileName.isEmpty());
 
-    form.rbtnPage->click();
-    EXPECT_TRUE(form.editPageFrom->isEnabled());
-    EXPECT_TRUE(form.lblFrom->isEnabled());
-    form.rbtnPageAll->click();
-    EXPECT_FALSE(form.editPageTo->isEnabled());
+    Child<QRadioButton>(form, "rbtnPage")->click();
+    EXPECT_TRUE(Child<QLineEdit>(form, "editPageFrom")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(form, "lblFrom")->isEnabled());
+    Child<QRadioButton>(form, "rbtnPageAll")->click();
+    EXPECT_FALSE(Child<QLineEdit>(form, "editPageTo")->isEnabled());
 
     // Disabled destinations cannot be chosen.
-    form.rbtnClipBoard->click();
+    Child<QRadioButton>(form, "rbtnClipBoard")->click();
     EXPECT_EQ(form.destination(), ExportDestination::File);
 }
 
 TEST(ExportDialog, MetaFileSizesInEveryUnit) {
     TDlgExportForm form;
     form.prepareForPages(1);
-    form.rbtnMetaFile->click();
+    Child<QRadioButton>(form, "rbtnMetaFile")->click();
 
     EXPECT_EQ(form.destination(), ExportDestination::ClipBoard);
-    EXPECT_FALSE(form.btnBrowse->isEnabled());
-    EXPECT_FALSE(form.rbtnPageAll->isEnabled());
-    EXPECT_FALSE(form.rbtnPage->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(form, "btnBrowse")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPageAll")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPage")->isEnabled());
     EXPECT_EQ(form.pageScope(), PageScope::ThisPage);
-    EXPECT_FALSE(form.gbObjectSize->isHidden());
-    EXPECT_EQ(form.rbtnPixels->text(), "Pixels");
-    EXPECT_FALSE(form.rbtnPixels->isEnabled());
-    EXPECT_EQ(form.lblUnit->text(), "Units");
-    EXPECT_TRUE(form.rbtnMillimeters->isChecked());
-    EXPECT_EQ(form.editWidth->text(), "100");
-    EXPECT_EQ(form.editHigh->text(), "68.1");
+    EXPECT_FALSE(Child<QGroupBox>(form, "gbObjectSize")->isHidden());
+    EXPECT_EQ(Child<QRadioButton>(form, "rbtnPixels")->text(), "Pixels");
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPixels")->isEnabled());
+    EXPECT_EQ(Child<QLabel>(form, "lblUnit")->text(), "Units");
+    EXPECT_TRUE(Child<QRadioButton>(form, "rbtnMillimeters")->isChecked());
+    EXPECT_EQ(Child<QLineEdit>(form, "editWidth")->text(), "100");
+    EXPECT_EQ(Child<QLineEdit>(form, "editHigh")->text(), "68.1");
 
     // Each unit to the precision it can tell apart.
-    form.rbtnInches->click();
-    EXPECT_EQ(form.editWidth->text(), "3.937");
-    EXPECT_EQ(form.editHigh->text(), "2.681");
-    form.rbtnPoints->click();
-    EXPECT_EQ(form.editWidth->text(), "283.46");
+    Child<QRadioButton>(form, "rbtnInches")->click();
+    EXPECT_EQ(Child<QLineEdit>(form, "editWidth")->text(), "3.937");
+    EXPECT_EQ(Child<QLineEdit>(form, "editHigh")->text(), "2.681");
+    Child<QRadioButton>(form, "rbtnPoints")->click();
+    EXPECT_EQ(Child<QLineEdit>(form, "editWidth")->text(), "283.46");
     // Showing converted values never changes the stored size.
-    form.rbtnMillimeters->click();
+    Child<QRadioButton>(form, "rbtnMillimeters")->click();
     EXPECT_EQ(form.width, 10000.0);
     EXPECT_EQ(form.height, 6810.0);
-    EXPECT_EQ(form.editHigh->text(), "68.1");
+    EXPECT_EQ(Child<QLineEdit>(form, "editHigh")->text(), "68.1");
 
-    Type(form.editWidth, "50");
+    Type(Child<QLineEdit>(form, "editWidth"), "50");
     EXPECT_EQ(form.width, 5000.0);
-    form.rbtnInches->click();
-    Type(form.editHigh, "2");
+    Child<QRadioButton>(form, "rbtnInches")->click();
+    Type(Child<QLineEdit>(form, "editHigh"), "2");
     EXPECT_EQ(form.height, 5080.0);
-    form.rbtnPoints->click();
-    Type(form.editHigh, "72");
+    Child<QRadioButton>(form, "rbtnPoints")->click();
+    Type(Child<QLineEdit>(form, "editHigh"), "72");
     EXPECT_DOUBLE_EQ(form.height, 2540.0);
     // Text that is no number leaves the stored value as it was.
-    Type(form.editHigh, "abc");
+    Type(Child<QLineEdit>(form, "editHigh"), "abc");
     EXPECT_DOUBLE_EQ(form.height, 2540.0);
 
     const ExportRequest r = form.request();
@@ -120,54 +126,79 @@ TEST(ExportDialog, MetaFileSizesInEveryUnit) {
 TEST(ExportDialog, BitMapTakesPixelsOnly) {
     TDlgExportForm form;
     form.prepareForPages(2);
-    form.rbtnBitMap->click();
-    EXPECT_EQ(form.lblUnit->text(), "Pixels");
-    EXPECT_TRUE(form.rbtnPixels->isChecked());
-    for (QRadioButton* b : {form.rbtnMillimeters, form.rbtnInches, form.rbtnPoints})
+    Child<QRadioButton>(form, "rbtnBitMap")->click();
+    EXPECT_EQ(Child<QLabel>(form, "lblUnit")->text(), "Pixels");
+    EXPECT_TRUE(Child<QRadioButton>(form, "rbtnPixels")->isChecked());
+    for (QRadioButton* b :
+         {Child<QRadioButton>(form, "rbtnMillimeters"), Child<QRadioButton>(form, "rbtnInches"),
+          Child<QRadioButton>(form, "rbtnPoints")})
         EXPECT_FALSE(b->isEnabled());
-    EXPECT_EQ(form.editWidth->text(), "1000");
-    EXPECT_EQ(form.editHigh->text(), "681");
-    Type(form.editWidth, "640.5");
+    EXPECT_EQ(Child<QLineEdit>(form, "editWidth")->text(), "1000");
+    EXPECT_EQ(Child<QLineEdit>(form, "editHigh")->text(), "681");
+    Type(Child<QLineEdit>(form, "editWidth"), "640.5");
     EXPECT_EQ(form.width, 640.5);
 
     // Back to text: only File, the size group hidden.
-    form.rbtnText->click();
+    Child<QRadioButton>(form, "rbtnText")->click();
     EXPECT_EQ(form.destination(), ExportDestination::File);
-    EXPECT_FALSE(form.rbtnClipBoard->isEnabled());
-    EXPECT_TRUE(form.gbObjectSize->isHidden());
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnClipBoard")->isEnabled());
+    EXPECT_TRUE(Child<QGroupBox>(form, "gbObjectSize")->isHidden());
 }
 
 TEST(ExportDialog, PrinterScopesFollowTheSinglePageFlag) {
     TDlgExportForm form;
     form.prepareForPages(3);
-    form.rbtnBitMap->click();
-    form.rbtnPrinter->click();
-    EXPECT_FALSE(form.btnBrowse->isEnabled());
-    for (QRadioButton* b : {form.rbtnPageAll, form.rbtnThisPage, form.rbtnPage})
+    Child<QRadioButton>(form, "rbtnBitMap")->click();
+    Child<QRadioButton>(form, "rbtnPrinter")->click();
+    EXPECT_FALSE(Child<QPushButton>(form, "btnBrowse")->isEnabled());
+    for (QRadioButton* b :
+         {Child<QRadioButton>(form, "rbtnPageAll"), Child<QRadioButton>(form, "rbtnThisPage"),
+          Child<QRadioButton>(form, "rbtnPage")})
         EXPECT_TRUE(b->isEnabled());
 
-    form.rbtnClipBoard->click();
+    Child<QRadioButton>(form, "rbtnClipBoard")->click();
     form.singlePage = true;
-    form.rbtnPrinter->click();
-    EXPECT_FALSE(form.rbtnPageAll->isEnabled());
-    EXPECT_FALSE(form.rbtnPage->isEnabled());
+    Child<QRadioButton>(form, "rbtnPrinter")->click();
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPageAll")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(form, "rbtnPage")->isEnabled());
 
     // The viewer's instance prints the shown page only, flag or not.
     TDlgFitExportForm fit;
     fit.prepareForViewer();
     EXPECT_EQ(fit.objectName(), "DlgFitExportForm");
-    EXPECT_TRUE(fit.rbtnText->isHidden());
-    EXPECT_FALSE(fit.rbtnText->isEnabled());
+    EXPECT_TRUE(Child<QRadioButton>(fit, "rbtnText")->isHidden());
+    EXPECT_FALSE(Child<QRadioButton>(fit, "rbtnText")->isEnabled());
     EXPECT_EQ(fit.exportType(), ExportType::MetaFile);
-    EXPECT_EQ(fit.editPageTo->text(), "1");
+    EXPECT_EQ(Child<QLineEdit>(fit, "editPageTo")->text(), "1");
     fit.singlePage = false;
-    fit.rbtnPageAll->setEnabled(true);
-    fit.rbtnPageAll->click();
-    fit.rbtnPrinter->click();
+    Child<QRadioButton>(fit, "rbtnPageAll")->setEnabled(true);
+    Child<QRadioButton>(fit, "rbtnPageAll")->click();
+    Child<QRadioButton>(fit, "rbtnPrinter")->click();
     EXPECT_EQ(fit.pageScope(), PageScope::ThisPage);
-    EXPECT_FALSE(fit.rbtnPageAll->isEnabled());
-    EXPECT_FALSE(fit.rbtnPage->isEnabled());
-    EXPECT_FALSE(fit.btnBrowse->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(fit, "rbtnPageAll")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(fit, "rbtnPage")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(fit, "btnBrowse")->isEnabled());
+}
+
+// A choice made through the dialog's own functions reads back as itself.
+TEST(ExportDialog, EveryChoiceReadsBackAsChosen) {
+    TDlgExportForm form;
+    form.prepareForPages(2);
+    for (ExportType type : {ExportType::MetaFile, ExportType::BitMap, ExportType::Text}) {
+        form.choose(type);
+        EXPECT_EQ(form.exportType(), type);
+    }
+    for (ExportDestination destination :
+         {ExportDestination::ClipBoard, ExportDestination::File, ExportDestination::Printer}) {
+        form.choose(destination);
+        EXPECT_EQ(form.destination(), destination);
+    }
+    for (PageScope scope : {PageScope::AllPages, PageScope::ThisPage, PageScope::Pages}) {
+        form.choose(scope);
+        EXPECT_EQ(form.pageScope(), scope);
+    }
+    form.choose(PageScope::None); // chooses nothing
+    EXPECT_EQ(form.pageScope(), PageScope::Pages);
 }
 
 TEST(ExportDialog, BrowseOffersTheTypesFilesAndShortensTheName) {
@@ -176,40 +207,40 @@ TEST(ExportDialog, BrowseOffersTheTypesFilesAndShortensTheName) {
     const QString forty = QStringLiteral("/home/user/exports/2024/march/run-07.csv");
     {
         ScopedSaveAnswer answer(forty);
-        form.btnBrowse->click();
+        Child<QPushButton>(form, "btnBrowse")->click();
         ASSERT_EQ(answer.requests.size(), 1u);
         EXPECT_EQ(answer.requests[0].fileName, "Untitled");
         EXPECT_EQ(answer.requests[0].filters, QStringList{"CSV files(*.csv)"});
         EXPECT_EQ(answer.requests[0].suffixes, QStringList{"csv"});
     }
     EXPECT_EQ(form.fileName, forty);
-    EXPECT_EQ(form.stxFileName->text(), "/ho...ts/2024/march/run-07.csv");
-    EXPECT_EQ(form.stxFileName->text().size(), 30);
+    EXPECT_EQ(Child<QLabel>(form, "stxFileName")->text(), "/ho...ts/2024/march/run-07.csv");
+    EXPECT_EQ(Child<QLabel>(form, "stxFileName")->text().size(), 30);
     EXPECT_EQ(form.request().fileName, forty.toStdString());
 
     // Cancel keeps the name chosen before.
     {
         ScopedSaveAnswer cancel{QString()};
-        form.btnBrowse->click();
+        Child<QPushButton>(form, "btnBrowse")->click();
     }
     EXPECT_EQ(form.fileName, forty);
 
-    form.rbtnBitMap->click();
-    form.rbtnFile->click();
+    Child<QRadioButton>(form, "rbtnBitMap")->click();
+    Child<QRadioButton>(form, "rbtnFile")->click();
     EXPECT_TRUE(form.fileName.isEmpty());
-    EXPECT_TRUE(form.stxFileName->text().isEmpty());
+    EXPECT_TRUE(Child<QLabel>(form, "stxFileName")->text().isEmpty());
     {
         ScopedSaveAnswer answer(QStringLiteral("/tmp/a.bmp"));
-        form.btnBrowse->click();
+        Child<QPushButton>(form, "btnBrowse")->click();
         ASSERT_EQ(answer.requests.size(), 1u);
         EXPECT_EQ(answer.requests[0].suffixes, (QStringList{"png", "bmp"}));
     }
-    EXPECT_EQ(form.stxFileName->text(), "/tmp/a.bmp");
+    EXPECT_EQ(Child<QLabel>(form, "stxFileName")->text(), "/tmp/a.bmp");
 
-    form.rbtnMetaFile->click();
-    form.rbtnFile->click();
+    Child<QRadioButton>(form, "rbtnMetaFile")->click();
+    Child<QRadioButton>(form, "rbtnFile")->click();
     ScopedSaveAnswer answer(QStringLiteral("/tmp/a.svg"));
-    form.btnBrowse->click();
+    Child<QPushButton>(form, "btnBrowse")->click();
     EXPECT_EQ(answer.requests.at(0).suffixes, QStringList{"svg"});
 }
 
@@ -219,36 +250,36 @@ TEST(ExportDialog, ExportRefusesEntriesItCannotUse) {
     form.show();
     ScopedMessageAnswerer answers;
 
-    form.rbtnPage->click();
-    Type(form.editPageTo, "three");
-    form.btnExport->click();
+    Child<QRadioButton>(form, "rbtnPage")->click();
+    Type(Child<QLineEdit>(form, "editPageTo"), "three");
+    Child<QPushButton>(form, "btnExport")->click();
     ASSERT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.requests()[0].caption, "Error[E9040]");
     EXPECT_TRUE(form.isVisible());
 
-    Type(form.editPageTo, "3");
-    form.btnExport->click();
+    Type(Child<QLineEdit>(form, "editPageTo"), "3");
+    Child<QPushButton>(form, "btnExport")->click();
     EXPECT_EQ(answers.count(), 1);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.isVisible());
 
     form.show();
-    form.rbtnBitMap->click();
-    Type(form.editWidth, "0");
-    form.btnExport->click();
+    Child<QRadioButton>(form, "rbtnBitMap")->click();
+    Type(Child<QLineEdit>(form, "editWidth"), "0");
+    Child<QPushButton>(form, "btnExport")->click();
     EXPECT_EQ(answers.requests().back().caption, "Error[E9041]");
-    Type(form.editWidth, "wide");
-    form.btnExport->click();
+    Type(Child<QLineEdit>(form, "editWidth"), "wide");
+    Child<QPushButton>(form, "btnExport")->click();
     EXPECT_EQ(answers.requests().back().caption, "Error[E9007]");
     EXPECT_TRUE(form.isVisible());
 
-    form.rbtnMetaFile->click();
-    Type(form.editHigh, "1001"); // mm
-    form.btnExport->click();
+    Child<QRadioButton>(form, "rbtnMetaFile")->click();
+    Type(Child<QLineEdit>(form, "editHigh"), "1001"); // mm
+    Child<QPushButton>(form, "btnExport")->click();
     EXPECT_EQ(answers.requests().back().caption, "Error[E9042]");
     EXPECT_EQ(answers.count(), 4);
 
-    form.btnCancel->click();
+    Child<QPushButton>(form, "btnCancel")->click();
     EXPECT_EQ(form.result(), QDialog::Rejected);
 }
 

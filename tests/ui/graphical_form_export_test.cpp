@@ -20,6 +20,7 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
 using testing::PdfPages;
 
 using testing::Reading;
@@ -80,7 +81,7 @@ class RecorderExport : public ::testing::Test {
         const QString path = rig.dir + QLatin1Char('/') + name;
         const SaveFileAnswerer previous =
             SetSaveFileAnswerer([path](const SaveFileRequest&) { return path; });
-        form.btnBrowse->click();
+        Child<QPushButton>(form, "btnBrowse")->click();
         SetSaveFileAnswerer(previous);
         return path;
     }
@@ -109,7 +110,7 @@ TEST_F(RecorderExport, ThisPageAsTextWithAndWithoutSubDisplay) {
     QString path;
     exportWith([&](TDlgExportForm& form) {
         EXPECT_EQ(form.exportType(), ExportType::Text);
-        EXPECT_EQ(form.editPageTo->text(), "1");
+        EXPECT_EQ(Child<QLineEdit>(form, "editPageTo")->text(), "1");
         path = browse(form, QStringLiteral("page.csv"));
     });
     const QList<QByteArray> lines = Lines(path);
@@ -145,29 +146,29 @@ TEST_F(RecorderExport, AllPagesPrintedThenTheViewedPageAgain) {
     ASSERT_EQ(rig.form->engine().viewedPage(), 2);
 
     exportWith([](TDlgExportForm& form) {
-        form.rbtnBitMap->click();
-        form.rbtnPrinter->click();
-        form.rbtnPageAll->click();
+        Child<QRadioButton>(form, "rbtnBitMap")->click();
+        Child<QRadioButton>(form, "rbtnPrinter")->click();
+        Child<QRadioButton>(form, "rbtnPageAll")->click();
     });
     EXPECT_EQ(PdfPages(RunPrinter().outputFileName()), 3);
     EXPECT_TRUE(printDialogs.empty());
     // Page 2 is shown again: samples 50 … 249.
     EXPECT_EQ(rig.form->engine().viewedPage(), 2);
-    EXPECT_EQ(rig.form->PEGraph->yData(0), 50.0);
-    EXPECT_EQ(rig.form->PEGraph->yData(199), 249.0);
-    EXPECT_EQ(rig.form->PEGraph->viewingStyle(), GraphAdapter::ViewingStyle::Color);
+    EXPECT_EQ(rig.graph()->yData(0), 50.0);
+    EXPECT_EQ(rig.graph()->yData(199), 249.0);
+    EXPECT_EQ(rig.graph()->viewingStyle(), GraphAdapter::ViewingStyle::Color);
 
     // Pages typed beyond the recording are limited to it.
     RunPrinter().setOutputFileName(rig.dir + QStringLiteral("/range.pdf"));
     exportWith([](TDlgExportForm& form) {
-        form.rbtnBitMap->click();
-        form.rbtnPrinter->click();
-        form.rbtnPage->click();
-        form.editPageFrom->setText(QStringLiteral("2"));
-        form.editPageTo->setText(QStringLiteral("99"));
+        Child<QRadioButton>(form, "rbtnBitMap")->click();
+        Child<QRadioButton>(form, "rbtnPrinter")->click();
+        Child<QRadioButton>(form, "rbtnPage")->click();
+        Child<QLineEdit>(form, "editPageFrom")->setText(QStringLiteral("2"));
+        Child<QLineEdit>(form, "editPageTo")->setText(QStringLiteral("99"));
     });
     EXPECT_EQ(PdfPages(RunPrinter().outputFileName()), 2);
-    EXPECT_EQ(rig.form->PEGraph->yData(0), 50.0);
+    EXPECT_EQ(rig.graph()->yData(0), 50.0);
 }
 
 TEST_F(RecorderExport, PictureOfTheViewedPageAndRefusals) {
@@ -175,14 +176,14 @@ TEST_F(RecorderExport, PictureOfTheViewedPageAndRefusals) {
         rig.sample(std::to_string(i) + ".0");
     ScopedMessageAnswerer messages;
     // File without a name: the 9013 message and nothing written.
-    exportWith([](TDlgExportForm& form) { form.rbtnPageAll->click(); });
+    exportWith([](TDlgExportForm& form) { Child<QRadioButton>(form, "rbtnPageAll")->click(); });
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.requests()[0].caption, "Error[E9013]");
 
     QString path;
     exportWith([&](TDlgExportForm& form) {
-        form.rbtnBitMap->click();
-        form.rbtnFile->click();
+        Child<QRadioButton>(form, "rbtnBitMap")->click();
+        Child<QRadioButton>(form, "rbtnFile")->click();
         path = browse(form, QStringLiteral("page.png"));
     });
     EXPECT_EQ(QImage(path).size(), QSize(1000, 681));
@@ -203,7 +204,7 @@ TEST_F(RecorderExport, PrintThisPageAndPrinterSetup) {
         p.setPageOrientation(QPageLayout::Landscape);
         return true;
     });
-    rig.form->miPrinterSetup->trigger();
+    Child<QAction>(*rig.form, "miPrinterSetup")->trigger();
     SetPrintDialogAnswerer(previous);
     EXPECT_EQ(RunPrinter().pageLayout().orientation(), QPageLayout::Landscape);
     RunPrinter().setPageOrientation(QPageLayout::Portrait);
@@ -216,14 +217,14 @@ TEST_F(RecorderExport, FitAllDataShowsTheWholeBuffer) {
     rig.form->setDialogRunner([&](QDialog& d) {
         EXPECT_EQ(&d, &viewer);
         d.show();
-        points = viewer.PEGraphView->pointCount();
+        points = Child<GraphAdapter>(viewer, "PEGraphView")->pointCount();
         d.close();
         return int(QDialog::Rejected);
     });
     rig.form->sbtnFitViewClick();
     EXPECT_EQ(points, 450);
     // The recorder's page is untouched.
-    EXPECT_EQ(rig.form->PEGraph->pointCount(), 200);
+    EXPECT_EQ(rig.graph()->pointCount(), 200);
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
 using testing::Reading;
 using testing::RecorderRig;
 
@@ -28,10 +29,10 @@ class RecorderFilesTest : public ::testing::Test {
   protected:
     void SetUp() override { rig.link(); }
     void record(int samples) {
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         for (int i = 0; i < samples; ++i)
             rig.sample(std::to_string(i) + ".5");
-        rig.form->sbtnRecordStop->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
     }
     // Answer the file dialog with these paths in turn ("" cancels).
     void chooseFiles(QStringList paths) {
@@ -100,19 +101,19 @@ TEST_F(RecorderFilesTest, OpenClearsFirstLoadsWithProgressAndShowsTheLastPage) {
     EXPECT_EQ(form().engine().count(), 201);
     EXPECT_EQ(rig.status(1), "Data in buffer : 201");
     EXPECT_EQ(rig.status(2), "Page : 2 of 2");
-    EXPECT_EQ(form().PEGraph->yData(199), 200.0);
-    EXPECT_EQ(form().PEGraph->cursorPoint(), 199);
-    EXPECT_EQ(form().ReadingDataPanel->text(), "200");
-    EXPECT_EQ(form().MaxDataPanel->text(), "200");
-    EXPECT_EQ(form().MinDataPanel->text(), "0");
+    EXPECT_EQ(rig.graph()->yData(199), 200.0);
+    EXPECT_EQ(rig.graph()->cursorPoint(), 199);
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingDataPanel")->text(), "200");
+    EXPECT_EQ(Child<QLabel>(form(), "MaxDataPanel")->text(), "200");
+    EXPECT_EQ(Child<QLabel>(form(), "MinDataPanel")->text(), "0");
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 201);
     EXPECT_TRUE(rig.dataList.lineText(0, 200).startsWith("201, 10:00:00.0,200 V"));
     EXPECT_FALSE(rig.progress.isVisible());
-    EXPECT_TRUE(rig.progress.findChild<QLabel*>("MsgPanel")
+    EXPECT_TRUE(Child<QLabel>(rig.progress, "MsgPanel")
                     ->text()
                     .contains("Warning[W8006]: Adding data into buffer."));
     EXPECT_FALSE(BusyFlag());
-    EXPECT_TRUE(form().sbtnOpenFile->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnOpenFile")->isEnabled());
 
     // Opened data counts as unsaved: the exit asks.
     ScopedMessageAnswerer cancel(QMessageBox::Cancel);
@@ -131,8 +132,8 @@ TEST_F(RecorderFilesTest, AbortKeepsNothingAndAMissingFileIsAnOpenError) {
     QTimer::singleShot(0, &rig.progress, [this] {
         EXPECT_TRUE(rig.progress.isVisible());
         EXPECT_TRUE(BusyFlag());
-        EXPECT_FALSE(form().sbtnOpenFile->isEnabled());
-        rig.progress.findChild<QPushButton*>("bbtnAbort")->click();
+        EXPECT_FALSE(Child<QToolButton>(form(), "sbtnOpenFile")->isEnabled());
+        Child<QPushButton>(rig.progress, "bbtnAbort")->click();
     });
     EXPECT_FALSE(form().openFile(path("big.g53")));
     EXPECT_EQ(form().engine().count(), 0);
@@ -160,13 +161,13 @@ TEST_F(RecorderFilesTest, EightBitTextsOfAFileShowAsStored) {
     pairs[1].main.function = 0x4020;
     ASSERT_TRUE(SaveRecordFile(path("degrees.g53").toStdString(), pairs));
     ASSERT_TRUE(form().openFile(path("degrees.g53")));
-    EXPECT_EQ(form().ReadingUnitPanel->text(), QString::fromUtf8("°"));
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), QString::fromUtf8("Reading(°C)"));
-    form().PEGraph->setCursorPoint(198);
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingUnitPanel")->text(), QString::fromUtf8("°"));
+    EXPECT_EQ(rig.graph()->yAxisLabel(), QString::fromUtf8("Reading(°C)"));
+    rig.graph()->setCursorPoint(198);
     form().PEGraphCursorMoved();
-    EXPECT_EQ(form().ReadingUnitPanel->font().family(), "Symbol");
-    EXPECT_EQ(form().ReadingUnitPanel->text(), QString::fromUtf8("°"));
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading(F)");
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingUnitPanel")->font().family(), "Symbol");
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingUnitPanel")->text(), QString::fromUtf8("°"));
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading(F)");
 }
 
 TEST_F(RecorderFilesTest, ExitQuestionPaths) {
@@ -194,11 +195,11 @@ TEST_F(RecorderFilesTest, ExitQuestionPaths) {
 void LeaveRecording(const QString& dir, int n, const std::string& text) {
     RecorderRig rig(dir);
     rig.link();
-    rig.form->sbtnRecordStart->click();
+    Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
     for (int i = 0; i < n; ++i)
         rig.sample(text);
     rig.form->keepRecordingForRecovery(); // a signal ends the program
-    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_FALSE(Child<QTimer>(*rig.form, "TimerLogger")->isActive());
 }
 
 // The leftover question answered: the rows chosen, then one of its buttons.
@@ -206,12 +207,13 @@ void AnswerLeftovers(RecorderRig& rig, std::vector<int> rows, const char* button
                      QStringList* listed = nullptr) {
     rig.form->setDialogRunner([=](QDialog& d) {
         auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
+        const QTreeWidget* files = Child<QTreeWidget>(dialog, "lvFiles");
         if (listed)
-            for (int i = 0; i < dialog.lvFiles->topLevelItemCount(); ++i)
-                listed->append(dialog.lvFiles->topLevelItem(i)->text(0) + ' ' +
-                               dialog.lvFiles->topLevelItem(i)->text(1));
+            for (int i = 0; i < files->topLevelItemCount(); ++i)
+                listed->append(files->topLevelItem(i)->text(0) + ' ' +
+                               files->topLevelItem(i)->text(1));
         dialog.choose(rows);
-        dialog.findChild<QPushButton*>(QLatin1String(button))->click();
+        Child<QPushButton>(dialog, QLatin1String(button))->click();
         return dialog.result();
     });
 }
@@ -246,9 +248,9 @@ TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
         rig.form->setDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
             if (++asked == 3)
-                return dialog.bbtnKeep->click(), dialog.result();
+                return Child<QPushButton>(dialog, "bbtnKeep")->click(), dialog.result();
             dialog.choose({0});
-            dialog.bbtnDelete->click();
+            Child<QPushButton>(dialog, "bbtnDelete")->click();
             return dialog.result();
         });
         rig.form->offerLeftoverFiles();
@@ -263,8 +265,8 @@ TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
         rig.form->setDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
             dialog.choose({0});
-            (++asked == 1 ? dialog.bbtnDelete : dialog.bbtnOpen)->click();
-            listed << dialog.lvFiles->topLevelItem(0)->text(0);
+            Child<QPushButton>(dialog, asked++ == 0 ? "bbtnDelete" : "bbtnOpen")->click();
+            listed << Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(0);
             return dialog.result();
         });
         rig.form->offerLeftoverFiles();
@@ -274,14 +276,14 @@ TEST(RecorderRecovery, LeftoversAreAskedAboutOnceAndEachAnswerDoesWhatItSays) {
         EXPECT_EQ(listed, QStringList({"~QDMDL2.TMP", "~QDMDL1.TMP"}));
         EXPECT_EQ(leftovers(), QStringList({"~QDMDL1.TMP"}));
         EXPECT_EQ(rig.form->engine().count(), 7);
-        EXPECT_EQ(rig.form->ReadingDataPanel->text(), "4.25");
+        EXPECT_EQ(Child<QLabel>(*rig.form, "ReadingDataPanel")->text(), "4.25");
         EXPECT_TRUE(rig.form->engine().hasUnsavedSamples());
         // This run's recordings are numbered past those there were at its start.
         rig.link();
         rig.setManual(false);
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL3.TMP"}));
-        rig.form->sbtnRecordStop->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
         // Saved whole, the leftover has done its work; this run's own file
         // goes at the end of the run as always.
         rig.form->setFileChooser([&](const TGraphicalForm::FileRequest&) {
@@ -299,9 +301,9 @@ TEST(RecorderRecovery, WithNothingUnsavedOnlyTheRunningRecordingIsKept) {
     {
         RecorderRig rig(dir.path());
         rig.link();
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         rig.sample("1.0");
-        rig.form->sbtnRecordStop->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
         rig.form->setFileChooser([&](const TGraphicalForm::FileRequest&) {
             return QDir(dir.path()).filePath("saved.g53");
         });

@@ -27,6 +27,7 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
 using testing::Reading;
 using testing::RecorderRig;
 
@@ -34,12 +35,12 @@ class GraphicalFormTest : public ::testing::Test {
   protected:
     void SetUp() override { rig.link(); }
     void startRecording() {
-        rig.form->sbtnRecordStart->setChecked(true);
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->setChecked(true);
         rig.form->sbtnRecordStartClick();
         ASSERT_TRUE(rig.form->recording());
         // The tests take the samples themselves: on a slow run (sanitizers,
         // a loaded machine) the real 500 ms tick must not add one of its own.
-        rig.form->TimerLogger->setInterval(24 * 3600 * 1000);
+        Child<QTimer>(*rig.form, "TimerLogger")->setInterval(24 * 3600 * 1000);
     }
     void flushPosted() { QCoreApplication::processEvents(); }
     TGraphicalForm& form() { return *rig.form; }
@@ -55,21 +56,21 @@ TEST_F(GraphicalFormTest, ARefusedReadingChangesNothing) {
     EXPECT_EQ(form().engine().count(), 0);
     EXPECT_TRUE(form().engine().empty());
     EXPECT_EQ(rig.status(1), "Data in buffer : 0");
-    EXPECT_EQ(form().PEGraph->yData(199), GraphAdapter::kNullValue);
+    EXPECT_EQ(rig.graph()->yData(199), GraphAdapter::kNullValue);
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 0);
-    EXPECT_EQ(form().ProgressBar->value(), 0);
+    EXPECT_EQ(Child<QProgressBar>(form(), "ProgressBar")->value(), 0);
 
     rig.sample("1.500");
     flushPosted();
     EXPECT_EQ(form().engine().count(), 1);
     EXPECT_EQ(rig.status(0), "Data Logging ...");
     EXPECT_EQ(rig.status(1), "Data in buffer : 1");
-    EXPECT_EQ(form().PEGraph->yData(199), 1.5);
-    EXPECT_EQ(form().ProgressBar->value(), 1);
+    EXPECT_EQ(rig.graph()->yData(199), 1.5);
+    EXPECT_EQ(Child<QProgressBar>(form(), "ProgressBar")->value(), 1);
     ASSERT_EQ(rig.dataList.sheet(0)->count(), 1);
     EXPECT_TRUE(rig.dataList.lineText(0, 0).startsWith("1,"));
-    EXPECT_EQ(form().ReadingDataPanel->text(), "1.500");
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading(V)");
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingDataPanel")->text(), "1.500");
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading(V)");
 }
 
 TEST_F(GraphicalFormTest, TheTwoHundredAndFirstSampleTurnsThePage) {
@@ -81,40 +82,40 @@ TEST_F(GraphicalFormTest, TheTwoHundredAndFirstSampleTurnsThePage) {
     EXPECT_EQ(rig.status(2), "Page : 2 of 2");
     EXPECT_EQ(rig.status(1), "Data in buffer : 201");
     // The graph shows samples 2 … 201.
-    EXPECT_EQ(form().PEGraph->yData(0), 2.0);
-    EXPECT_EQ(form().PEGraph->yData(199), 201.0);
-    EXPECT_EQ(form().PEGraph->cursorPoint(), 199);
-    EXPECT_EQ(form().ReadingDataPanel->text(), "201.0");
+    EXPECT_EQ(rig.graph()->yData(0), 2.0);
+    EXPECT_EQ(rig.graph()->yData(199), 201.0);
+    EXPECT_EQ(rig.graph()->cursorPoint(), 199);
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingDataPanel")->text(), "201.0");
     // Paging waits until the recording stops.
-    EXPECT_FALSE(form().sbtnPageUp->isEnabled());
-    form().sbtnRecordStop->click();
-    EXPECT_TRUE(form().sbtnPageUp->isEnabled());
-    EXPECT_TRUE(form().sbtnFitView->isEnabled());
-    EXPECT_FALSE(form().sbtnPageDown->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnPageUp")->isEnabled());
+    Child<QToolButton>(form(), "sbtnRecordStop")->click();
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnPageUp")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnFitView")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnPageDown")->isEnabled());
 }
 
 TEST_F(GraphicalFormTest, ExtremesAndYRangeFollowTheSamples) {
     startRecording();
     rig.sample("0.0");
-    EXPECT_EQ(form().PEGraph->manualMaxY(), 1.0);
-    EXPECT_EQ(form().PEGraph->manualMinY(), -1.0);
-    EXPECT_EQ(form().MaxDataPanel->text(), ""); // from the second sample on
+    EXPECT_EQ(rig.graph()->manualMaxY(), 1.0);
+    EXPECT_EQ(rig.graph()->manualMinY(), -1.0);
+    EXPECT_EQ(Child<QLabel>(form(), "MaxDataPanel")->text(), ""); // from the second sample on
 
     rig.sample("5.00");
     rig.sample("5.000");
     // The equal newer sample takes the maximum; the minimum stays on the first.
-    EXPECT_EQ(form().MaxDataPanel->text(), "5.000");
-    EXPECT_EQ(form().MinDataPanel->text(), "0.0");
-    EXPECT_EQ(form().MaxFuncPanel->text(), "V");
+    EXPECT_EQ(Child<QLabel>(form(), "MaxDataPanel")->text(), "5.000");
+    EXPECT_EQ(Child<QLabel>(form(), "MinDataPanel")->text(), "0.0");
+    EXPECT_EQ(Child<QLabel>(form(), "MaxFuncPanel")->text(), "V");
 
     rig.sample("-2.0", 0x80); // resistance: the function panel draws "W" as the ohm sign
     rig.publish(Reading("1.0", 0x80, "W"));
     form().TimerLoggerTimer();
-    EXPECT_EQ(form().MinDataPanel->text(), "-2.0");
-    EXPECT_EQ(form().ReadingFuncPanel->text(), QString::fromUtf8("Ω"));
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading(Ohm)");
+    EXPECT_EQ(Child<QLabel>(form(), "MinDataPanel")->text(), "-2.0");
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingFuncPanel")->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading(Ohm)");
     rig.sample("3.0", 0x1000);
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading(nS)");
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading(nS)");
 }
 
 TEST_F(GraphicalFormTest, IntervalOptionSetsTheTimerAndTheStatus) {
@@ -126,7 +127,7 @@ TEST_F(GraphicalFormTest, IntervalOptionSetsTheTimerAndTheStatus) {
         return int(QDialog::Accepted);
     });
     form().sbtnOptionClick();
-    EXPECT_EQ(form().TimerLogger->interval(), 3000);
+    EXPECT_EQ(Child<QTimer>(form(), "TimerLogger")->interval(), 3000);
     EXPECT_EQ(rig.status(3), "Interval in second(s):3S");
 
     form().setDialogRunner([](QDialog& d) {
@@ -136,37 +137,37 @@ TEST_F(GraphicalFormTest, IntervalOptionSetsTheTimerAndTheStatus) {
         return int(QDialog::Rejected); // Cancel takes nothing back
     });
     form().sbtnOptionClick();
-    EXPECT_EQ(form().TimerLogger->interval(), 3000);
+    EXPECT_EQ(Child<QTimer>(form(), "TimerLogger")->interval(), 3000);
 
     form().setDialogRunner([](QDialog& d) {
         static_cast<TDialogOption&>(d).seconds = 0;
         return int(QDialog::Accepted);
     });
     form().sbtnOptionClick();
-    EXPECT_EQ(form().TimerLogger->interval(), 500);
+    EXPECT_EQ(Child<QTimer>(form(), "TimerLogger")->interval(), 500);
     EXPECT_EQ(rig.status(3), "Full Speed");
 }
 
 TEST_F(GraphicalFormTest, ManualSamplesGoToATemporaryFileAsTheyAreTaken) {
     rig.setManual(true);
     EXPECT_EQ(rig.status(3), "Manual");
-    EXPECT_FALSE(form().sbtnRecordStart->isEnabled());
-    EXPECT_TRUE(form().sbtnManualLogging->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnRecordStart")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnManualLogging")->isEnabled());
     rig.publish(Reading("2.0"));
-    form().sbtnManualLogging->click();
-    form().sbtnManualLogging->click();
+    Child<QToolButton>(form(), "sbtnManualLogging")->click();
+    Child<QToolButton>(form(), "sbtnManualLogging")->click();
     EXPECT_EQ(form().engine().count(), 2);
     // On the disk at once, so that a crash loses none.
     ASSERT_EQ(rig.temporaryFiles(), QStringList{"~QDMDL1.TMP"});
     EXPECT_EQ(QFileInfo(QDir(rig.dir).filePath("~QDMDL1.TMP")).size(), 2 * 169);
     // A manual series after a clear (answered OK) has a file of its own.
     form().sbtnClearClick();
-    form().sbtnManualLogging->click();
+    Child<QToolButton>(form(), "sbtnManualLogging")->click();
     EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP"}));
     EXPECT_EQ(QFileInfo(QDir(rig.dir).filePath("~QDMDL2.TMP")).size(), 169);
 
     rig.state.setLinked(false);
-    form().sbtnManualLogging->click();
+    Child<QToolButton>(form(), "sbtnManualLogging")->click();
     EXPECT_EQ(form().engine().count(), 1);
     ASSERT_EQ(answers.count(), 2);
     EXPECT_EQ(answers.requests()[1].caption, "Error[E9002]");
@@ -177,9 +178,9 @@ TEST_F(GraphicalFormTest, ManualSamplesGoToATemporaryFileAsTheyAreTaken) {
 
 TEST_F(GraphicalFormTest, StartWhileUnlinkedShowsTheErrorAndPutsStopDown) {
     rig.state.setLinked(false);
-    form().sbtnRecordStart->click();
+    Child<QToolButton>(form(), "sbtnRecordStart")->click();
     EXPECT_FALSE(form().recording());
-    EXPECT_TRUE(form().sbtnRecordStop->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnRecordStop")->isChecked());
     EXPECT_EQ(answers.count(), 1);
     EXPECT_TRUE(rig.temporaryFiles().isEmpty());
 }
@@ -207,10 +208,10 @@ TEST(GraphicalFormFiles, AStartWithoutATemporaryFileStopsAtOnce) {
     ScopedMessageAnswerer answers;
     RecorderRig rig(QStringLiteral("/nonexistent/start-up/directory"));
     rig.link();
-    rig.form->sbtnRecordStart->click();
+    Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
     EXPECT_FALSE(rig.form->recording());
-    EXPECT_FALSE(rig.form->TimerLogger->isActive());
-    EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
+    EXPECT_FALSE(Child<QTimer>(*rig.form, "TimerLogger")->isActive());
+    EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnRecordStop")->isChecked());
     EXPECT_EQ(rig.status(0), "");
     ASSERT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.requests()[0].caption, "Error[E9003]");
@@ -225,17 +226,17 @@ TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRun
         RecorderRig rig(dir.path());
         rig.link();
         for (int start = 1; start <= 3; ++start) {
-            rig.form->sbtnRecordStart->click();
+            Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
             rig.sample("1.0");
-            rig.form->sbtnRecordStop->click();
+            Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
         }
         EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP", "~QDMDL3.TMP"}));
         EXPECT_EQ(QFile(dir.filePath("~QDMDL3.TMP")).size(), qint64(kEntrySize));
         // A Start while recording goes on in the next file; the one before
         // keeps its samples.
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         rig.sample("2.0");
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         EXPECT_TRUE(rig.form->recording());
         rig.sample("3.0");
         rig.sample("4.0");
@@ -253,7 +254,7 @@ TEST(GraphicalFormFiles, TheThirdStartWritesFileThreeAndTheEndRemovesOnlyThisRun
     {
         RecorderRig rig(dir.path());
         rig.link();
-        rig.form->sbtnRecordStart->click();
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->click();
         rig.sample("1.0");
         EXPECT_EQ(rig.temporaryFiles(), QStringList({"~QDMDL1.TMP", "~QDMDL2.TMP"}));
     }
@@ -266,24 +267,25 @@ TEST_F(GraphicalFormTest, PagingTwoHundredAndFiftySamples) {
     startRecording();
     for (int i = 0; i < 250; ++i)
         rig.sample(std::to_string(i) + ".0");
-    form().sbtnRecordStop->click();
-    EXPECT_EQ(form().PEGraph->yData(0), 50.0);
+    Child<QToolButton>(form(), "sbtnRecordStop")->click();
+    EXPECT_EQ(rig.graph()->yData(0), 50.0);
 
-    QTest::keyClick(form().PEGraph->focusProxy(), Qt::Key_PageUp); // the key acts as the button
+    QTest::keyClick(rig.graph()->focusProxy(),
+                    Qt::Key_PageUp); // the key acts as the button
     EXPECT_EQ(rig.status(2), "Page : 1 of 2");
-    EXPECT_EQ(form().PEGraph->yData(149), GraphAdapter::kNullValue);
-    EXPECT_EQ(form().PEGraph->pointLabel(149), " ");
-    EXPECT_EQ(form().PEGraph->yData(150), 0.0);
-    EXPECT_EQ(form().PEGraph->yData(199), 49.0);
-    EXPECT_FALSE(form().sbtnPageUp->isEnabled());
-    EXPECT_TRUE(form().sbtnPageDown->isEnabled());
-    EXPECT_TRUE(form().miLastPage->isEnabled());
+    EXPECT_EQ(rig.graph()->yData(149), GraphAdapter::kNullValue);
+    EXPECT_EQ(rig.graph()->pointLabel(149), " ");
+    EXPECT_EQ(rig.graph()->yData(150), 0.0);
+    EXPECT_EQ(rig.graph()->yData(199), 49.0);
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnPageUp")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnPageDown")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(form(), "miLastPage")->isEnabled());
 
-    form().PEGraph->setCursorPoint(10);
+    rig.graph()->setCursorPoint(10);
     form().PEGraphCursorMoved();
-    EXPECT_EQ(form().TimePanel->text(), "");
-    EXPECT_EQ(form().ReadingDataPanel->text(), "");
-    EXPECT_EQ(form().PEGraph->yAxisLabel(), "Reading");
+    EXPECT_EQ(Child<QLabel>(form(), "TimePanel")->text(), "");
+    EXPECT_EQ(Child<QLabel>(form(), "ReadingDataPanel")->text(), "");
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading");
 
     form().sbtnPageUpClick();
     EXPECT_EQ(rig.status(2), "Page : 1 of 2");
@@ -299,51 +301,51 @@ TEST_F(GraphicalFormTest, PagingTwoHundredAndFiftySamples) {
 
     form().sbtnFirstPageClick();
     // A new sample goes back to the last page.
-    form().sbtnRecordStart->click();
+    Child<QToolButton>(form(), "sbtnRecordStart")->click();
     rig.sample("250.0");
     EXPECT_EQ(rig.status(2), "Page : 2 of 2");
-    EXPECT_EQ(form().PEGraph->yData(199), 250.0);
-    EXPECT_EQ(form().PEGraph->yData(0), 51.0);
+    EXPECT_EQ(rig.graph()->yData(199), 250.0);
+    EXPECT_EQ(rig.graph()->yData(0), 51.0);
 }
 
 TEST_F(GraphicalFormTest, ClearAsksWhenUnsavedAndEmptiesEverything) {
     startRecording();
     for (int i = 0; i < 3; ++i)
         rig.sample("1.0");
-    form().sbtnRecordStop->click();
+    Child<QToolButton>(form(), "sbtnRecordStop")->click();
     flushPosted();
     ASSERT_EQ(rig.dataList.sheet(0)->count(), 3);
 
     {
         ScopedMessageAnswerer cancel(QMessageBox::Cancel);
-        form().sbtnClear->click();
+        Child<QToolButton>(form(), "sbtnClear")->click();
         ASSERT_EQ(cancel.count(), 1);
         EXPECT_EQ(cancel.requests()[0].caption, "Warning[W8002]");
         EXPECT_EQ(cancel.requests()[0].defaultButton, QMessageBox::Cancel);
     }
     EXPECT_EQ(form().engine().count(), 3);
-    form().sbtnClear->click();
+    Child<QToolButton>(form(), "sbtnClear")->click();
     EXPECT_EQ(form().engine().count(), 0);
     EXPECT_EQ(rig.dataList.sheet(0)->count(), 0);
-    EXPECT_EQ(form().PEGraph->yData(199), GraphAdapter::kNullValue);
-    EXPECT_EQ(form().PEGraph->manualMaxY(), 100.0);
-    EXPECT_EQ(form().MaxDataPanel->text(), "");
+    EXPECT_EQ(rig.graph()->yData(199), GraphAdapter::kNullValue);
+    EXPECT_EQ(rig.graph()->manualMaxY(), 100.0);
+    EXPECT_EQ(Child<QLabel>(form(), "MaxDataPanel")->text(), "");
     EXPECT_EQ(rig.status(1), "Data in buffer : 0");
-    EXPECT_FALSE(form().sbtnClear->isEnabled());
-    EXPECT_FALSE(form().sbtnSaveFile->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnClear")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnSaveFile")->isEnabled());
 }
 
 TEST_F(GraphicalFormTest, UndoZoomingFollowsTheZoomThroughAClear) {
     rig.setManual(true);
     rig.publish(Reading("1.0"));
-    form().sbtnManualLogging->click();
+    Child<QToolButton>(form(), "sbtnManualLogging")->click();
     form().PEGraphZoomIn();
-    EXPECT_TRUE(form().sbtnUndoZoom->isEnabled());
-    EXPECT_TRUE(form().miUndoZoom->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnUndoZoom")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(form(), "miUndoZoom")->isEnabled());
     form().sbtnClearClick(); // the empty page starts unzoomed
-    EXPECT_FALSE(form().PEGraph->isZoomed());
-    EXPECT_FALSE(form().sbtnUndoZoom->isEnabled());
-    EXPECT_FALSE(form().miUndoZoom->isEnabled());
+    EXPECT_FALSE(rig.graph()->isZoomed());
+    EXPECT_FALSE(Child<QToolButton>(form(), "sbtnUndoZoom")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(form(), "miUndoZoom")->isEnabled());
 }
 
 TEST_F(GraphicalFormTest, UnlinkStopsTheRecordingAndKeepsTheBuffer) {
@@ -353,8 +355,8 @@ TEST_F(GraphicalFormTest, UnlinkStopsTheRecordingAndKeepsTheBuffer) {
     QEvent stop(QEvent::Type(1029));
     QCoreApplication::sendEvent(rig.form.get(), &stop);
     EXPECT_FALSE(form().recording());
-    EXPECT_FALSE(form().TimerLogger->isActive());
-    EXPECT_TRUE(form().sbtnRecordStop->isChecked());
+    EXPECT_FALSE(Child<QTimer>(form(), "TimerLogger")->isActive());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnRecordStop")->isChecked());
     EXPECT_EQ(form().engine().count(), 2);
     EXPECT_EQ(rig.status(0), "");
     // A tick that was already due takes nothing more once the link is gone.
@@ -376,14 +378,14 @@ TEST_F(GraphicalFormTest, LowBatteryAbortStopsAndDropsTheSampleContinueKeepsIt) 
                   "automatically in 3 seconds.)");
     }
     EXPECT_EQ(form().engine().count(), 1);
-    EXPECT_TRUE(form().TimerLogger->isActive());
+    EXPECT_TRUE(Child<QTimer>(form(), "TimerLogger")->isActive());
     {
         ScopedMessageAnswerer abort(TAutoMsgForm::ResultAbort);
         form().TimerLoggerTimer();
     }
     EXPECT_EQ(form().engine().count(), 1);
     EXPECT_FALSE(form().recording());
-    EXPECT_TRUE(form().sbtnRecordStop->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(form(), "sbtnRecordStop")->isChecked());
 }
 
 TEST_F(GraphicalFormTest, AFullDiskIsToldOnceAndRecordingGoesOnInMemory) {
@@ -406,11 +408,11 @@ TEST_F(GraphicalFormTest, LineColourComesFromTheColourDialog) {
         EXPECT_EQ(current, QColor(0xC0, 0xC0, 0xC0));
         return QColor(Qt::red);
     });
-    form().miLineColor->trigger();
-    EXPECT_EQ(form().PEGraph->lineColor(), QColor(Qt::red));
+    Child<QAction>(form(), "miLineColor")->trigger();
+    EXPECT_EQ(rig.graph()->lineColor(), QColor(Qt::red));
     form().setColorChooser([](const QColor&) { return QColor(); }); // cancelled
-    form().miLineColor->trigger();
-    EXPECT_EQ(form().PEGraph->lineColor(), QColor(Qt::red));
+    Child<QAction>(form(), "miLineColor")->trigger();
+    EXPECT_EQ(rig.graph()->lineColor(), QColor(Qt::red));
 }
 
 TEST_F(GraphicalFormTest, ImportUnlinksFirstThenShowsTheImportWindow) {
@@ -434,7 +436,7 @@ TEST_F(GraphicalFormTest, ImportUnlinksFirstThenShowsTheImportWindow) {
         ++shown;
         return int(QDialog::Accepted);
     });
-    form().sbtnImport->click();
+    Child<QToolButton>(form(), "sbtnImport")->click();
     EXPECT_EQ(shown, 1);
 }
 

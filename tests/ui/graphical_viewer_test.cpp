@@ -1,5 +1,7 @@
 // The graphical viewer: the whole buffer one to one or decimated, the
 // extremes' panels and their clicks, zoom, close, print and export.
+#include "find_child.h"
+
 #include "base/ui/message_box.h"
 #include "graph/ui/export_dialog.h"
 #include "graph/ui/graph_adapter.h"
@@ -28,6 +30,8 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
+
 // A sine over n samples; the largest and smallest as the recorder tracks them.
 struct Recording {
     SampleBuffer buffer;
@@ -51,11 +55,11 @@ TEST(GraphicalViewer, SmallBufferPointByPointWithItsExtremes) {
     viewer.show();
     EXPECT_EQ(viewer.windowTitle(), "Graphical viewer");
     EXPECT_EQ(viewer.frameGeometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_EQ(viewer.sbtnExport->toolTip(), "Export...");
-    EXPECT_EQ(viewer.bbtnClose->text(), "Close");
-    EXPECT_TRUE(viewer.MaxPFPanel->isHidden());
+    EXPECT_EQ(Child<QToolButton>(viewer, "sbtnExport")->toolTip(), "Export...");
+    EXPECT_EQ(Child<QPushButton>(viewer, "bbtnClose")->text(), "Close");
+    EXPECT_TRUE(Child<QLabel>(viewer, "MaxPFPanel")->isHidden());
 
-    GraphAdapter& graph = *viewer.PEGraphView;
+    GraphAdapter& graph = *Child<GraphAdapter>(viewer, "PEGraphView");
     EXPECT_TRUE(viewer.shownGraph().oneToOne);
     EXPECT_EQ(graph.pointCount(), 5000);
     EXPECT_EQ(graph.yData(1234), rec.buffer[1234].main.value);
@@ -65,28 +69,28 @@ TEST(GraphicalViewer, SmallBufferPointByPointWithItsExtremes) {
     EXPECT_EQ(graph.mainTitle(), "Data Logger");
     EXPECT_EQ(graph.yAxisLabel(), "Reading");
     EXPECT_EQ(graph.cursorPoint(), 0);
-    EXPECT_FALSE(viewer.sbtnUndoZoom->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(viewer, "sbtnUndoZoom")->isEnabled());
 
     const RecordPair& max = rec.buffer[static_cast<std::size_t>(rec.extremes.maxIndex)];
-    EXPECT_EQ(viewer.MaxDataPanel->text(), FieldView(max.main.dataText).data());
-    EXPECT_EQ(viewer.MaxTimePanel->text(), FieldView(max.main.timeText).data());
-    EXPECT_EQ(viewer.MaxUnitPanel->text(), "m");
-    EXPECT_EQ(viewer.MinFuncPanel->text(), "V");
+    EXPECT_EQ(Child<QLabel>(viewer, "MaxDataPanel")->text(), FieldView(max.main.dataText).data());
+    EXPECT_EQ(Child<QLabel>(viewer, "MaxTimePanel")->text(), FieldView(max.main.timeText).data());
+    EXPECT_EQ(Child<QLabel>(viewer, "MaxUnitPanel")->text(), "m");
+    EXPECT_EQ(Child<QLabel>(viewer, "MinFuncPanel")->text(), "V");
 
-    QTest::mouseClick(viewer.MaxDataPanel, Qt::LeftButton);
+    QTest::mouseClick(Child<QLabel>(viewer, "MaxDataPanel"), Qt::LeftButton);
     EXPECT_EQ(graph.cursorPoint(), rec.extremes.maxIndex);
-    QTest::mouseClick(viewer.MinDataPanel, Qt::LeftButton);
+    QTest::mouseClick(Child<QLabel>(viewer, "MinDataPanel"), Qt::LeftButton);
     EXPECT_EQ(graph.cursorPoint(), rec.extremes.minIndex);
 
     // Zoom enables the undo button; undo disables it again.
     emit graph.zoomed();
-    EXPECT_TRUE(viewer.sbtnUndoZoom->isEnabled());
-    viewer.sbtnUndoZoom->click();
-    EXPECT_FALSE(viewer.sbtnUndoZoom->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(viewer, "sbtnUndoZoom")->isEnabled());
+    Child<QToolButton>(viewer, "sbtnUndoZoom")->click();
+    EXPECT_FALSE(Child<QToolButton>(viewer, "sbtnUndoZoom")->isEnabled());
     EXPECT_FALSE(graph.isZoomed());
 
     // Closing keeps only a small graph of the first samples.
-    viewer.bbtnClose->click();
+    Child<QPushButton>(viewer, "bbtnClose")->click();
     EXPECT_FALSE(viewer.isVisible());
     EXPECT_EQ(graph.pointCount(), 100);
     EXPECT_EQ(graph.manualMaxY(), 100.0);
@@ -101,24 +105,25 @@ TEST(GraphicalViewer, LargeBufferDecimatedAndPanelsFindTheirPoints) {
     viewer.show();
     const ViewerGraph& shown = viewer.shownGraph();
     EXPECT_FALSE(shown.oneToOne);
-    EXPECT_EQ(viewer.PEGraphView->pointCount(), 8192);
+    EXPECT_EQ(Child<GraphAdapter>(viewer, "PEGraphView")->pointCount(), 8192);
 
-    QTest::mouseClick(viewer.MaxDataPanel, Qt::LeftButton);
-    const int point = viewer.PEGraphView->cursorPoint();
+    QTest::mouseClick(Child<QLabel>(viewer, "MaxDataPanel"), Qt::LeftButton);
+    const int point = Child<GraphAdapter>(viewer, "PEGraphView")->cursorPoint();
     EXPECT_EQ(point, shown.maxPoint);
     EXPECT_EQ(shown.positions[static_cast<std::size_t>(point)], rec.extremes.maxIndex);
-    EXPECT_EQ(viewer.PEGraphView->yData(point),
+    EXPECT_EQ(Child<GraphAdapter>(viewer, "PEGraphView")->yData(point),
               rec.buffer[static_cast<std::size_t>(rec.extremes.maxIndex)].main.value);
-    QTest::mouseClick(viewer.MinDataPanel, Qt::LeftButton);
-    EXPECT_EQ(shown.positions[static_cast<std::size_t>(viewer.PEGraphView->cursorPoint())],
+    QTest::mouseClick(Child<QLabel>(viewer, "MinDataPanel"), Qt::LeftButton);
+    EXPECT_EQ(shown.positions[static_cast<std::size_t>(
+                  Child<GraphAdapter>(viewer, "PEGraphView")->cursorPoint())],
               rec.extremes.minIndex);
 
     // Shown again after a change of buffer: built anew.
-    viewer.bbtnClose->click();
+    Child<QPushButton>(viewer, "bbtnClose")->click();
     const Recording small(300);
     viewer.setSource(small.source());
     viewer.show();
-    EXPECT_EQ(viewer.PEGraphView->pointCount(), 300);
+    EXPECT_EQ(Child<GraphAdapter>(viewer, "PEGraphView")->pointCount(), 300);
     viewer.close();
 }
 
@@ -126,7 +131,7 @@ TEST(GraphicalViewer, LargeBufferDecimatedAndPanelsFindTheirPoints) {
 void AnswerExportDialog(TDlgFitExportForm& dialog, std::function<void()> choose) {
     QTimer::singleShot(0, &dialog, [&dialog, choose] {
         choose();
-        dialog.btnExport->click();
+        Child<QPushButton>(dialog, "btnExport")->click();
     });
 }
 
@@ -141,9 +146,9 @@ TEST(GraphicalViewer, ExportThroughTheFitDialog) {
     ScopedMessageAnswerer messages;
 
     // File chosen without Browse: the 9013 message.
-    AnswerExportDialog(dialog, [&] { dialog.rbtnFile->click(); });
-    viewer.sbtnExport->click();
-    EXPECT_TRUE(dialog.rbtnText->isHidden());
+    AnswerExportDialog(dialog, [&] { Child<QRadioButton>(dialog, "rbtnFile")->click(); });
+    Child<QToolButton>(viewer, "sbtnExport")->click();
+    EXPECT_TRUE(Child<QRadioButton>(dialog, "rbtnText")->isHidden());
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.requests()[0].caption, "Error[E9013]");
 
@@ -151,10 +156,10 @@ TEST(GraphicalViewer, ExportThroughTheFitDialog) {
     const SaveFileAnswerer previous =
         SetSaveFileAnswerer([&](const SaveFileRequest&) { return svg; });
     AnswerExportDialog(dialog, [&] {
-        dialog.rbtnFile->click();
-        dialog.btnBrowse->click();
+        Child<QRadioButton>(dialog, "rbtnFile")->click();
+        Child<QPushButton>(dialog, "btnBrowse")->click();
     });
-    viewer.sbtnExport->click();
+    Child<QToolButton>(viewer, "sbtnExport")->click();
     SetSaveFileAnswerer(previous);
     QFile file(svg);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -170,19 +175,20 @@ TEST(GraphicalViewer, ExportThroughTheFitDialog) {
         ++printDialogs;
         return true;
     });
-    AnswerExportDialog(dialog, [&] { dialog.rbtnPrinter->click(); });
-    viewer.sbtnExport->click();
+    AnswerExportDialog(dialog, [&] { Child<QRadioButton>(dialog, "rbtnPrinter")->click(); });
+    Child<QToolButton>(viewer, "sbtnExport")->click();
     EXPECT_EQ(printDialogs, 0);
     EXPECT_TRUE(QFile::exists(dir.filePath("viewer.pdf")));
     AnswerExportDialog(dialog, [&] {
-        dialog.rbtnBitMap->click();
-        dialog.rbtnPrinter->click();
+        Child<QRadioButton>(dialog, "rbtnBitMap")->click();
+        Child<QRadioButton>(dialog, "rbtnPrinter")->click();
     });
-    viewer.sbtnExport->click();
+    Child<QToolButton>(viewer, "sbtnExport")->click();
     EXPECT_EQ(printDialogs, 1);
-    viewer.sbtnPrint->click();
+    Child<QToolButton>(viewer, "sbtnPrint")->click();
     EXPECT_EQ(printDialogs, 2);
-    EXPECT_EQ(viewer.PEGraphView->viewingStyle(), GraphAdapter::ViewingStyle::Color);
+    EXPECT_EQ(Child<GraphAdapter>(viewer, "PEGraphView")->viewingStyle(),
+              GraphAdapter::ViewingStyle::Color);
     SetPrintDialogAnswerer(before);
     printer.setOutputFormat(QPrinter::NativeFormat);
     printer.setOutputFileName({});

@@ -13,6 +13,7 @@ using test::Captions;
 using test::DualSession;
 using test::ImportRig;
 using test::SingleSession;
+using testing::Child;
 
 std::vector<LoggerSessionData> TwoSessions() {
     return {DualSession(3), SingleSession(4, [](std::size_t i) { return 100 + i; })};
@@ -31,7 +32,7 @@ TEST(ImportDownload, NoCableOrNoLoggerIsSaidBeforeAnythingChanges) {
         EXPECT_EQ(shown[0].text, text);
         EXPECT_EQ(shown[0].icon, MessageIcon::Stop);
         EXPECT_FALSE(BusyFlag());
-        EXPECT_TRUE(rig.form->sbtnImport->isEnabled());
+        EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnImport")->isEnabled());
     }
 }
 
@@ -51,7 +52,7 @@ TEST(ImportDownload, ConfirmationNoLeavesTheDataUntouched) {
     EXPECT_EQ(confirm.defaultButton, QMessageBox::No);
     EXPECT_EQ(confirm.icon, MessageIcon::Question);
     EXPECT_EQ(rig.form->sessionCount(), 2);
-    EXPECT_EQ(rig.form->PageControl->count(), 2);
+    EXPECT_EQ(rig.pages()->count(), 2);
     EXPECT_EQ(rig.form->sessions().session(1).size(), 4u);
     EXPECT_FALSE(rig.form->isEmpty());
 }
@@ -83,11 +84,11 @@ TEST(ImportDownload, FailuresLeaveAnEmptyWindow) {
     TFormImport& f = *rig.form;
     EXPECT_TRUE(f.isEmpty());
     EXPECT_EQ(f.sessionCount(), 0);
-    EXPECT_EQ(f.PageControl->count(), 0);
-    EXPECT_EQ(f.PEGraph->pointCount(), 200);
+    EXPECT_EQ(rig.pages()->count(), 0);
+    EXPECT_EQ(rig.graph()->pointCount(), 200);
     EXPECT_FALSE(BusyFlag());
-    EXPECT_TRUE(f.sbtnImport->isEnabled());
-    EXPECT_FALSE(f.sbtnSave->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnImport")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
 
     // Blocks that never pass their checksum, after the progress dialog came up.
     LoggerFaults bad;
@@ -97,19 +98,19 @@ TEST(ImportDownload, FailuresLeaveAnEmptyWindow) {
     EXPECT_EQ(Captions(shown), (std::vector<std::string>{"Warning[W8010]", "Error[E9016]"}));
     EXPECT_TRUE(f.isEmpty());
     EXPECT_FALSE(rig.progress.isVisible());
-    EXPECT_EQ(f.PageControl->count(), 0);
+    EXPECT_EQ(rig.pages()->count(), 0);
 }
 
 TEST(ImportDownload, EmptyMemoryGivesNoPageButCountsAsUnsaved) {
     ImportRig rig("default,latency=0"); // a logger memory without sessions
     EXPECT_EQ(Captions(rig.download()), std::vector<std::string>{"Warning[W8010]"});
     TFormImport& f = *rig.form;
-    EXPECT_EQ(f.PageControl->count(), 0);
+    EXPECT_EQ(rig.pages()->count(), 0);
     EXPECT_FALSE(f.isEmpty());
     EXPECT_FALSE(f.isSaved());
-    EXPECT_TRUE(f.sbtnSave->isEnabled());
-    EXPECT_TRUE(f.sbtnClear->isEnabled());
-    EXPECT_TRUE(f.sbtnExport->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnClear")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnExport")->isEnabled());
     ScopedMessageAnswerer answers(QMessageBox::Cancel);
     EXPECT_FALSE(f.FormCloseQuery());
     EXPECT_EQ(answers.count(), 1);
@@ -132,26 +133,26 @@ TEST(ImportDownload, ProgressDialogAndAbort) {
     ScopedMessageAnswerer answers(QMessageBox::Yes);
     rig.form->sbtnImportClick();
     EXPECT_TRUE(BusyFlag());
-    EXPECT_FALSE(rig.form->sbtnOpen->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(*rig.form, "sbtnOpen")->isEnabled());
     // Some blocks in: the dialog says what it does and lets the user abort.
     ASSERT_TRUE(testing::ProcessUntil([&] {
         return rig.progress.isVisible() &&
-               rig.progress.findChild<QProgressBar*>("ProgressBar")->value() > 24 * 20;
+               Child<QProgressBar>(rig.progress, "ProgressBar")->value() > 24 * 20;
     }));
-    EXPECT_EQ(rig.progress.findChild<QLabel*>("MsgPanel")->text(),
+    EXPECT_EQ(Child<QLabel>(rig.progress, "MsgPanel")->text(),
               "Warning[W8012]: Acquiring  data from DMM ... please wait ...");
-    EXPECT_TRUE(rig.progress.findChild<QLabel*>("Label1")->text().startsWith("Read Bytes : "));
-    EXPECT_TRUE(rig.progress.findChild<QLabel*>("Label1")->text().endsWith(" Of 60020"));
-    EXPECT_EQ(rig.progress.findChild<QProgressBar*>("ProgressBar")->maximum(), 60024);
-    EXPECT_TRUE(rig.progress.findChild<QPushButton*>("bbtnAbort")->isEnabled());
-    rig.progress.findChild<QPushButton*>("bbtnAbort")->click();
+    EXPECT_TRUE(Child<QLabel>(rig.progress, "Label1")->text().startsWith("Read Bytes : "));
+    EXPECT_TRUE(Child<QLabel>(rig.progress, "Label1")->text().endsWith(" Of 60020"));
+    EXPECT_EQ(Child<QProgressBar>(rig.progress, "ProgressBar")->maximum(), 60024);
+    EXPECT_TRUE(Child<QPushButton>(rig.progress, "bbtnAbort")->isEnabled());
+    Child<QPushButton>(rig.progress, "bbtnAbort")->click();
     ASSERT_TRUE(testing::ProcessUntil([&] { return rig.idle(); }));
     // Nothing is left, nothing is said.
     EXPECT_EQ(answers.count(), 1);
     EXPECT_FALSE(rig.progress.isVisible());
     EXPECT_TRUE(rig.form->isEmpty());
-    EXPECT_EQ(rig.form->PageControl->count(), 0);
-    EXPECT_TRUE(rig.form->sbtnImport->isEnabled());
+    EXPECT_EQ(rig.pages()->count(), 0);
+    EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnImport")->isEnabled());
     rig.form->hide();
 }
 

@@ -14,6 +14,8 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
+
 std::string ReadFile(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -38,8 +40,8 @@ TEST(ImportEndToEnd, DownloadSaveOpenExportMatchesTheCommandLine) {
 
     form.sbtnImportClick();
     ASSERT_TRUE(testing::ProcessUntil([&] { return !form.importRunning() && !BusyFlag(); }));
-    ASSERT_EQ(form.PageControl->count(), 3);
-    EXPECT_EQ(form.PageControl->tabText(0), "Session1");
+    ASSERT_EQ(Child<QTabWidget>(form, "PageControl")->count(), 3);
+    EXPECT_EQ(Child<QTabWidget>(form, "PageControl")->tabText(0), "Session1");
     EXPECT_EQ(form.currentPage(), 2);
 
     const QString slr = dir.filePath("logger.slr");
@@ -51,11 +53,11 @@ TEST(ImportEndToEnd, DownloadSaveOpenExportMatchesTheCommandLine) {
     ASSERT_TRUE(form.isEmpty());
     form.chooseOpenFile = [slr](QWidget*) { return slr; };
     form.sbtnOpenClick();
-    ASSERT_EQ(form.PageControl->count(), 3);
+    ASSERT_EQ(Child<QTabWidget>(form, "PageControl")->count(), 3);
 
     const QString csv = dir.filePath("window.csv");
     form.runModal = [&](QDialog&) {
-        exportDialog.choose(exportDialog.rbtnPageAll);
+        exportDialog.choose(PageScope::AllPages);
         exportDialog.fileName = csv;
         return int(QDialog::Accepted);
     };

@@ -23,6 +23,7 @@ using test::Captions;
 using test::DualSession;
 using test::ImportRig;
 using test::SingleSession;
+using testing::Child;
 
 std::string ReadFile(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -82,10 +83,10 @@ TEST_F(ImportFiles, SavedDownloadOpensAgainWithTheSameBytes) {
     ASSERT_TRUE(f.isEmpty());
 
     EXPECT_TRUE(open(rig, path("a.slr")).empty());
-    EXPECT_EQ(f.PageControl->count(), 3);
-    EXPECT_EQ(f.PageControl->tabText(2), "Session3");
+    EXPECT_EQ(rig.pages()->count(), 3);
+    EXPECT_EQ(rig.pages()->tabText(2), "Session3");
     EXPECT_EQ(f.currentPage(), 2);
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session 3");
+    EXPECT_EQ(rig.graph()->mainTitle(), "Session 3");
     EXPECT_TRUE(f.isSaved());
     EXPECT_FALSE(f.isEmpty());
     EXPECT_FALSE(rig.progress.isVisible());
@@ -129,7 +130,7 @@ TEST_F(ImportFiles, OpenFailuresAndDamagedFiles) {
     ASSERT_EQ(Captions(shown), std::vector<std::string>{"Error[E9004]"});
     EXPECT_EQ(shown[0].text, "File open error.\nThe session file is damaged or cut short; the "
                              "sessions read up to that point were kept.");
-    EXPECT_EQ(f.PageControl->count(), 2);
+    EXPECT_EQ(rig.pages()->count(), 2);
     EXPECT_EQ(f.sessions().session(1).size(), 2u);
     EXPECT_TRUE(f.isSaved());
 
@@ -140,10 +141,10 @@ TEST_F(ImportFiles, OpenFailuresAndDamagedFiles) {
         file.write(QByteArray(4, '\0'));
     }
     EXPECT_TRUE(open(rig, path("none.slr")).empty());
-    EXPECT_EQ(f.PageControl->count(), 0);
+    EXPECT_EQ(rig.pages()->count(), 0);
     EXPECT_FALSE(f.isEmpty());
     EXPECT_TRUE(f.isSaved());
-    EXPECT_EQ(f.PEGraph->pointCount(), 200);
+    EXPECT_EQ(rig.graph()->pointCount(), 200);
 }
 
 TEST_F(ImportFiles, SaveThatFailsChangesNothing) {
@@ -183,7 +184,7 @@ TEST_F(ImportFiles, TextOfOneSessionAndOfTwo) {
     // All pages: both numbered from 1, no line between them.
     const QString both = path("both.csv");
     Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnPageAll);
+        d.choose(PageScope::AllPages);
         d.fileName = both;
     });
     EXPECT_EQ(ReadFile(both), ReadFile(one) + "1,0:00'0.000\",230.0,,V [AC],50.00,,Hz\r\n"
@@ -191,16 +192,16 @@ TEST_F(ImportFiles, TextOfOneSessionAndOfTwo) {
     // Page From–To beyond the pages is limited to them; not a number is refused.
     const QString clamped = path("clamped.csv");
     Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnPage);
-        d.editPageFrom->setText("2");
-        d.editPageTo->setText("99");
+        d.choose(PageScope::Pages);
+        Child<QLineEdit>(d, "editPageFrom")->setText("2");
+        Child<QLineEdit>(d, "editPageTo")->setText("99");
         d.fileName = clamped;
     });
     EXPECT_EQ(ReadFile(clamped).find("1,0:00'0.000\",12.00"), std::string::npos);
     EXPECT_NE(ReadFile(clamped).find("230.0"), std::string::npos);
     auto shown = Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnPage);
-        d.editPageFrom->setText("x");
+        d.choose(PageScope::Pages);
+        Child<QLineEdit>(d, "editPageFrom")->setText("x");
         d.fileName = path("never.csv");
     });
     EXPECT_EQ(Captions(shown), std::vector<std::string>{"Error[E9040]"});
@@ -225,8 +226,8 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
     f.sbtnPageDownClick(); // the second page is shown
     const QString png = path("page.png");
     Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnBitMap);
-        d.choose(d.rbtnFile);
+        d.choose(ExportType::BitMap);
+        d.choose(ExportDestination::File);
         d.fileName = png;
     });
     QImage image(png);
@@ -239,9 +240,9 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
     f.printer().setOutputFormat(QPrinter::PdfFormat);
     f.printer().setOutputFileName(pdf);
     const auto shown = Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnBitMap);
-        d.choose(d.rbtnPrinter);
-        d.choose(d.rbtnPageAll);
+        d.choose(ExportType::BitMap);
+        d.choose(ExportDestination::Printer);
+        d.choose(PageScope::AllPages);
     });
     EXPECT_TRUE(shown.empty());
     const std::string printed = ReadFile(pdf);
@@ -252,7 +253,7 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
         ++pages;
     EXPECT_EQ(pages, 3u);
     EXPECT_EQ(f.currentPage(), 1);
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session 2");
+    EXPECT_EQ(rig.graph()->mainTitle(), "Session 2");
 }
 
 TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWithoutPrinter) {
@@ -263,8 +264,8 @@ TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWitho
     // A metafile is SVG of exactly the size asked for (100 mm by 68.1 mm).
     const QString svg = path("page.svg");
     EXPECT_TRUE(Export(rig, [&](TDlgExportForm& d) {
-                    d.choose(d.rbtnMetaFile);
-                    d.choose(d.rbtnFile);
+                    d.choose(ExportType::MetaFile);
+                    d.choose(ExportDestination::File);
                     d.fileName = svg;
                 }).empty());
     const std::string text = ReadFile(svg);
@@ -287,9 +288,9 @@ TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWitho
             return true;
         });
     const auto shown = Export(rig, [&](TDlgExportForm& d) {
-        d.choose(d.rbtnBitMap);
-        d.choose(d.rbtnPrinter);
-        d.choose(d.rbtnPageAll);
+        d.choose(ExportType::BitMap);
+        d.choose(ExportDestination::Printer);
+        d.choose(PageScope::AllPages);
     });
     SetPrintDialogAnswerer(previous);
     EXPECT_EQ(dialogs, 1);
@@ -309,14 +310,14 @@ TEST_F(ImportFiles, PrintingLongerPagesLeavesTheShownPageWhole) {
     f.printer().setOutputFormat(QPrinter::PdfFormat);
     f.printer().setOutputFileName(path("all.pdf"));
     EXPECT_TRUE(Export(rig, [&](TDlgExportForm& d) {
-                    d.choose(d.rbtnBitMap);
-                    d.choose(d.rbtnPrinter);
-                    d.choose(d.rbtnPageAll);
+                    d.choose(ExportType::BitMap);
+                    d.choose(ExportDestination::Printer);
+                    d.choose(PageScope::AllPages);
                 }).empty());
     EXPECT_EQ(f.currentPage(), 0);
     EXPECT_EQ(f.points(), 2);
-    EXPECT_EQ(ImportRig::text(f.pnlMainDataTime), "0:00'1.000\"");
-    EXPECT_EQ(ImportRig::text(f.pnlMaxMainDataTime), "0:00'1.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMainDataTime")), "0:00'1.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMaxMainDataTime")), "0:00'1.000\"");
 }
 
 } // namespace

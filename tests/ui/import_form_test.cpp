@@ -14,6 +14,7 @@ namespace {
 using test::DualSession;
 using test::ImportRig;
 using test::SingleSession;
+using testing::Child;
 
 TEST(ImportForm, CreatedEmptyWithItsControls) {
     ImportRig rig;
@@ -22,36 +23,36 @@ TEST(ImportForm, CreatedEmptyWithItsControls) {
     EXPECT_TRUE(f.isEmpty());
     EXPECT_FALSE(f.isSaved());
     EXPECT_EQ(f.points(), 200);
-    EXPECT_EQ(f.PEGraph->pointCount(), 200);
-    EXPECT_DOUBLE_EQ(f.PEGraph->manualMaxY(), 100.0);
-    EXPECT_DOUBLE_EQ(f.PEGraph->manualMinY(), -100.0);
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session");
-    EXPECT_EQ(f.PEGraph->yAxisLabel(), "Reading");
-    EXPECT_EQ(f.PEGraph->xAxisLabel(), "Time");
-    EXPECT_FALSE(f.PEGraph->zoomEnabled());
-    EXPECT_FALSE(f.sbtnUndoZoom->isEnabled());
-    EXPECT_TRUE(f.sbtnUndoZoom->isHidden());
-    EXPECT_TRUE(f.rbtnMainData->isChecked());
-    for (QWidget* w : {static_cast<QWidget*>(f.sbtnFirstPage), static_cast<QWidget*>(f.sbtnPageUp),
-                       static_cast<QWidget*>(f.sbtnPageDown), static_cast<QWidget*>(f.sbtnLastPage),
-                       static_cast<QWidget*>(f.rbtnMainData), static_cast<QWidget*>(f.rbtnSubData)})
+    EXPECT_EQ(rig.graph()->pointCount(), 200);
+    EXPECT_DOUBLE_EQ(rig.graph()->manualMaxY(), 100.0);
+    EXPECT_DOUBLE_EQ(rig.graph()->manualMinY(), -100.0);
+    EXPECT_EQ(rig.graph()->mainTitle(), "Session");
+    EXPECT_EQ(rig.graph()->yAxisLabel(), "Reading");
+    EXPECT_EQ(rig.graph()->xAxisLabel(), "Time");
+    EXPECT_FALSE(rig.graph()->zoomEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnUndoZoom")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnUndoZoom")->isHidden());
+    EXPECT_TRUE(Child<QRadioButton>(f, "rbtnMainData")->isChecked());
+    for (QWidget* w : {Child<QWidget>(f, "sbtnFirstPage"), Child<QWidget>(f, "sbtnPageUp"),
+                       Child<QWidget>(f, "sbtnPageDown"), Child<QWidget>(f, "sbtnLastPage"),
+                       Child<QWidget>(f, "rbtnMainData"), Child<QWidget>(f, "rbtnSubData")})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     // Enable rules of an empty window.
-    EXPECT_TRUE(f.sbtnOpen->isEnabled());
-    EXPECT_TRUE(f.sbtnImport->isEnabled());
-    EXPECT_FALSE(f.sbtnSave->isEnabled());
-    EXPECT_FALSE(f.sbtnClear->isEnabled());
-    EXPECT_FALSE(f.sbtnExport->isEnabled());
-    EXPECT_FALSE(f.mnuPrint->isEnabled());
-    EXPECT_TRUE(f.mnuPrinterSetup->isEnabled());
-    EXPECT_TRUE(f.mnuLineColor->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnOpen")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnImport")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnClear")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnExport")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(f, "mnuPrint")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(f, "mnuPrinterSetup")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(f, "mnuLineColor")->isEnabled());
     // The menus in their order.
     QStringList menus;
-    for (QAction* a : f.MainMenu->actions())
+    for (QAction* a : Child<QMenuBar>(f, "MainMenu")->actions())
         menus << a->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View"}));
     QStringList file;
-    for (QAction* a : f.MainMenu->actions()[0]->menu()->actions())
+    for (QAction* a : Child<QMenuBar>(f, "MainMenu")->actions()[0]->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(file,
               (QStringList{"&Open...", "Save &As...", "-", "&Import data from DMM", "E&xport ...",
@@ -68,12 +69,12 @@ TEST(ImportForm, DownloadShowsEachSessionAsAPage) {
     EXPECT_EQ(f.currentPage(), 1);
     EXPECT_FALSE(f.isEmpty());
     EXPECT_FALSE(f.isSaved());
-    ASSERT_EQ(f.PageControl->count(), 2);
-    EXPECT_EQ(f.PageControl->tabText(0), "Session1");
-    EXPECT_EQ(f.PageControl->tabText(1), "Session2");
-    EXPECT_EQ(f.PageControl->widget(1)->objectName(), "tsSession2");
+    ASSERT_EQ(rig.pages()->count(), 2);
+    EXPECT_EQ(rig.pages()->tabText(0), "Session1");
+    EXPECT_EQ(rig.pages()->tabText(1), "Session2");
+    EXPECT_EQ(rig.pages()->widget(1)->objectName(), "tsSession2");
     EXPECT_EQ(f.grid(1)->objectName(), "StrGrid2");
-    EXPECT_EQ(f.PageControl->currentIndex(), 1);
+    EXPECT_EQ(rig.pages()->currentIndex(), 1);
 
     // The table: a header, one row per reading and the empty last row, selected.
     QAbstractItemModel* model = f.grid(0)->model();
@@ -92,18 +93,18 @@ TEST(ImportForm, DownloadShowsEachSessionAsAPage) {
     EXPECT_EQ(f.grid(1)->model()->index(0, 3).data().toString(), "50.00Hz");
 
     // The last page is shown: its graph, title, cursor on its last point.
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session 2");
+    EXPECT_EQ(rig.graph()->mainTitle(), "Session 2");
     EXPECT_EQ(f.points(), 5);
-    EXPECT_EQ(f.PEGraph->pointCount(), 5);
-    EXPECT_EQ(f.PEGraph->cursorPoint(), 4);
-    EXPECT_EQ(f.PEGraph->pointLabel(4), "0:00'4.000\"");
-    EXPECT_EQ(ImportRig::text(f.pnlMainDataTime), "0:00'4.000\"");
-    EXPECT_EQ(ImportRig::text(f.pnlSubDataRdg), "49.99Hz");
-    EXPECT_TRUE(f.rbtnSubData->isEnabled());
+    EXPECT_EQ(rig.graph()->pointCount(), 5);
+    EXPECT_EQ(rig.graph()->cursorPoint(), 4);
+    EXPECT_EQ(rig.graph()->pointLabel(4), "0:00'4.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMainDataTime")), "0:00'4.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlSubDataRdg")), "49.99Hz");
+    EXPECT_TRUE(Child<QRadioButton>(f, "rbtnSubData")->isEnabled());
     // Enable rules of a filled window on its last page.
-    EXPECT_TRUE(f.sbtnSave->isEnabled());
-    EXPECT_TRUE(f.sbtnFirstPage->isEnabled());
-    EXPECT_FALSE(f.sbtnPageDown->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(f, "sbtnFirstPage")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnPageDown")->isEnabled());
 }
 
 TEST(ImportForm, LongSessionsAreDecimated) {
@@ -118,7 +119,7 @@ TEST(ImportForm, LongSessionsAreDecimated) {
         for (int i = 0; i < page; ++i)
             f.sbtnPageDownClick();
         EXPECT_EQ(f.points(), expected[page]) << page;
-        EXPECT_EQ(f.PEGraph->pointCount(), expected[page]) << page;
+        EXPECT_EQ(rig.graph()->pointCount(), expected[page]) << page;
         EXPECT_EQ(f.oneToOne(), page == 0);
         // The table keeps every reading.
         EXPECT_EQ(f.grid(page)->model()->rowCount(), 8191 + page + 1);
@@ -133,15 +134,15 @@ TEST(ImportForm, ExtremesOfAConstantSessionAndTheRangeOfAZeroStart) {
     TFormImport& f = *rig.form;
     f.sbtnFirstPageClick();
     // Max: the last of equal readings; min: the first.
-    EXPECT_EQ(ImportRig::text(f.pnlMaxMainDataTime), "0:00'9.000\"");
-    EXPECT_EQ(ImportRig::text(f.pnlMinMainDataTime), "0:00'0.000\"");
-    EXPECT_EQ(ImportRig::text(f.pnlMaxMainDataRdg), "12.34V [DC]");
-    EXPECT_TRUE(f.pnlMaxSubDataTime->text().isEmpty());
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMaxMainDataTime")), "0:00'9.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMinMainDataTime")), "0:00'0.000\"");
+    EXPECT_EQ(ImportRig::text(Child<QLabel>(f, "pnlMaxMainDataRdg")), "12.34V [DC]");
+    EXPECT_TRUE(Child<QLabel>(f, "pnlMaxSubDataTime")->text().isEmpty());
     // A first value 0 sets the range to -1 … 1 before the later points widen it.
     f.sbtnLastPageClick();
     EXPECT_FLOAT_EQ(f.minY(), -1.0f);
     EXPECT_FLOAT_EQ(f.maxY(), 1.5f * 1.33f);
-    EXPECT_DOUBLE_EQ(f.PEGraph->manualMinY(), f.minY());
+    EXPECT_DOUBLE_EQ(rig.graph()->manualMinY(), f.minY());
 }
 
 TEST(ImportForm, SingleDisplaySessionForcesMainData) {
@@ -150,15 +151,15 @@ TEST(ImportForm, SingleDisplaySessionForcesMainData) {
     rig.download();
     TFormImport& f = *rig.form;
     f.sbtnFirstPageClick();
-    f.rbtnSubData->setChecked(true);
+    Child<QRadioButton>(f, "rbtnSubData")->setChecked(true);
     f.rbtnSubDataClick();
-    EXPECT_DOUBLE_EQ(f.PEGraph->yData(0), 50.0); // the frequency
-    EXPECT_EQ(f.PEGraph->lineColor(), QColor(Qt::red));
+    EXPECT_DOUBLE_EQ(rig.graph()->yData(0), 50.0); // the frequency
+    EXPECT_EQ(rig.graph()->lineColor(), QColor(Qt::red));
     f.sbtnPageDownClick();
-    EXPECT_TRUE(f.rbtnMainData->isChecked());
-    EXPECT_FALSE(f.rbtnSubData->isEnabled());
-    EXPECT_TRUE(f.pnlSubDataTime->text().isEmpty());
-    EXPECT_EQ(f.PEGraph->lineColor(), QColor(Qt::blue));
+    EXPECT_TRUE(Child<QRadioButton>(f, "rbtnMainData")->isChecked());
+    EXPECT_FALSE(Child<QRadioButton>(f, "rbtnSubData")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(f, "pnlSubDataTime")->text().isEmpty());
+    EXPECT_EQ(rig.graph()->lineColor(), QColor(Qt::blue));
 }
 
 TEST(ImportForm, PageCommandsAtTheEnds) {
@@ -181,9 +182,9 @@ TEST(ImportForm, PageCommandsAtTheEnds) {
         EXPECT_EQ(f.currentPage(), 1);
     }
     // A tab chosen by the user shows its session.
-    f.PageControl->setCurrentIndex(0);
+    rig.pages()->setCurrentIndex(0);
     EXPECT_EQ(f.currentPage(), 0);
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session 1");
+    EXPECT_EQ(rig.graph()->mainTitle(), "Session 1");
 }
 
 TEST(ImportForm, ClearAsksAndCancelKeepsEverything) {
@@ -209,18 +210,19 @@ TEST(ImportForm, ClearAsksAndCancelKeepsEverything) {
         EXPECT_EQ(r.icon, MessageIcon::Question);
     }
     EXPECT_EQ(f.sessionCount(), 1);
-    EXPECT_EQ(f.PageControl->count(), 1);
+    EXPECT_EQ(rig.pages()->count(), 1);
     {
         ScopedMessageAnswerer answers(QMessageBox::Ok);
         f.sbtnClearClick();
     }
     EXPECT_TRUE(f.isEmpty());
     EXPECT_EQ(f.sessionCount(), 0);
-    EXPECT_EQ(f.PageControl->count(), 0);
-    EXPECT_EQ(f.PEGraph->pointCount(), 200);
-    EXPECT_EQ(f.PEGraph->mainTitle(), "Session"); // no session's number any more
-    EXPECT_TRUE(f.pnlMainDataRdg->text().isEmpty());
-    EXPECT_FALSE(f.sbtnSave->isEnabled());
+    EXPECT_EQ(rig.pages()->count(), 0);
+    EXPECT_EQ(rig.graph()->pointCount(), 200);
+    EXPECT_EQ(rig.graph()->mainTitle(),
+              "Session"); // no session's number any more
+    EXPECT_TRUE(Child<QLabel>(f, "pnlMainDataRdg")->text().isEmpty());
+    EXPECT_FALSE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
 }
 
 TEST(ImportForm, CloseQueryPaths) {
@@ -257,7 +259,7 @@ TEST(ImportForm, CloseQueryPaths) {
     }
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.isEmpty());
-    EXPECT_EQ(f.PageControl->count(), 0);
+    EXPECT_EQ(rig.pages()->count(), 0);
     EXPECT_TRUE(f.sessions().empty());
 }
 
@@ -265,32 +267,32 @@ TEST(ImportForm, LineColourDialog) {
     ImportRig rig;
     TdlgGraphLineColor& d = rig.lineColour;
     EXPECT_EQ(d.windowTitle(), "Graph Line Color");
-    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
-    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor2")->brushColor(), QColor(255, 0, 0));
+    EXPECT_EQ(Child<ColourBar>(d, "ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(Child<ColourBar>(d, "ShapeLineColor2")->brushColor(), QColor(255, 0, 0));
     // A cancelled colour dialog leaves the bar; a chosen colour goes into it.
     QColor answer;
     d.chooseColour = [&answer](const QColor&, QWidget*) { return answer; };
     d.btnLineColor1Click();
-    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(Child<ColourBar>(d, "ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
     answer = QColor(0, 128, 0);
     d.btnLineColor1Click();
-    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 128, 0));
+    EXPECT_EQ(Child<ColourBar>(d, "ShapeLineColor1")->brushColor(), QColor(0, 128, 0));
     // Default, then Cancel: the defaults stay in the bars.
     d.btnDefaultClick();
-    EXPECT_EQ(d.findChild<ColourBar*>("ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
+    EXPECT_EQ(Child<ColourBar>(d, "ShapeLineColor1")->brushColor(), QColor(0, 0, 255));
 
     // From the window: its captions, and OK shows the page in the new colour.
     rig.serve({DualSession(3)});
     rig.download();
     TFormImport& f = *rig.form;
     f.runModal = [&d](QDialog&) {
-        d.findChild<ColourBar*>("ShapeLineColor1")->setBrushColor(QColor(0, 128, 0));
+        Child<ColourBar>(d, "ShapeLineColor1")->setBrushColor(QColor(0, 128, 0));
         return int(QDialog::Accepted);
     };
     f.mnuLineColorClick();
-    EXPECT_EQ(d.findChild<QPushButton*>("btnLineColor1")->text(), " Main-Data Color");
-    EXPECT_EQ(d.findChild<QPushButton*>("btnLineColor2")->text(), " Sub-Data Color");
-    EXPECT_EQ(f.PEGraph->lineColor(), QColor(0, 128, 0));
+    EXPECT_EQ(Child<QPushButton>(d, "btnLineColor1")->text(), " Main-Data Color");
+    EXPECT_EQ(Child<QPushButton>(d, "btnLineColor2")->text(), " Sub-Data Color");
+    EXPECT_EQ(rig.graph()->lineColor(), QColor(0, 128, 0));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
+
 TEST(ImportStatistics, ThePanelShowsTheSessionOfThePage) {
     UserSettings()->clear();
     SetStatisticsPanelsShown(true);
@@ -17,7 +19,7 @@ TEST(ImportStatistics, ThePanelShowsTheSessionOfThePage) {
     rig.serve({test::SingleSession(5, [](std::size_t i) { return 100 * (i + 1); }),
                test::DualSession(4)});
     rig.download();
-    auto* panel = rig.form->findChild<StatisticsPanel*>("StatisticsPanel");
+    auto* panel = Child<StatisticsPanel>(*rig.form, "StatisticsPanel");
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->isVisibleTo(rig.form.get()));
     EXPECT_EQ(panel->runName(0), "session 2: 4 samples"); // the last page is shown

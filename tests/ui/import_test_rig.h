@@ -3,6 +3,7 @@
 // logger memory a test fills, and helpers that run its commands to the end
 // answering the message boxes.
 
+#include "find_child.h"
 #include "ui_wait.h"
 
 #include "base/busy_flag.h"
@@ -101,6 +102,11 @@ class ImportRig {
 
     // Nothing runs and nothing is busy.
     bool idle() const { return !form->importRunning() && !BusyFlag(); }
+
+    // The window's graph.
+    GraphAdapter* graph() const { return testing::Child<GraphAdapter>(*form, "PEGraph"); }
+    // The tabs of the sessions' pages.
+    QTabWidget* pages() const { return testing::Child<QTabWidget>(*form, "PageControl"); }
 
     // Texts of a label.
     static std::string text(const QLabel* label) { return label->text().toStdString(); }

@@ -2,6 +2,8 @@
 // link, record, unlink (recording stops, the buffer stays), save, clear,
 // open; the data list, the graph page and the status bar agree throughout.
 
+#include "find_child.h"
+
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
@@ -25,6 +27,8 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
+
 TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     QTemporaryDir dir;
     std::string error;
@@ -40,16 +44,16 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     main.sbtnLink->click();
     ASSERT_TRUE(main.acquisitionState().isLinked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return main.acquisitionState().isLinkAlive(); }, 10000));
-    recorder.sbtnRecordStart->click();
+    Child<QToolButton>(recorder, "sbtnRecordStart")->click();
     ASSERT_TRUE(recorder.recording());
     EXPECT_EQ(QDir(dir.path()).entryList({"~QDMDL*"}), QStringList({"~QDMDL1.TMP"}));
     // Full speed: a sample every 500 ms.
     ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.engine().count() >= 4; }, 10000));
-    EXPECT_EQ(recorder.StatusPanels[0]->text(), "Data Logging ...");
+    EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel0")->text(), "Data Logging ...");
 
     main.sbtnLink->click(); // unlink: message 1029 stops the recording
     EXPECT_FALSE(recorder.recording());
-    EXPECT_TRUE(recorder.sbtnRecordStop->isChecked());
+    EXPECT_TRUE(Child<QToolButton>(recorder, "sbtnRecordStop")->isChecked());
     const std::int64_t n = recorder.engine().count();
     QTest::qWait(700);
     EXPECT_EQ(recorder.engine().count(), n); // the buffer stays as it was
@@ -57,9 +61,10 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     ASSERT_EQ(dataList.sheet(0)->count(), n);
     const QString lastLine = dataList.lineText(0, static_cast<int>(n - 1));
     EXPECT_TRUE(lastLine.startsWith(QString::number(n) + ","));
-    const double lastValue = recorder.PEGraph->yData(199);
+    const double lastValue = Child<GraphAdapter>(recorder, "PEGraph")->yData(199);
     EXPECT_EQ(lastValue, recorder.buffer().back().main.value);
-    EXPECT_EQ(recorder.StatusPanels[1]->text(), QStringLiteral("Data in buffer : %1").arg(n));
+    EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel1")->text(),
+              QStringLiteral("Data in buffer : %1").arg(n));
 
     const QString file = QDir(dir.path()).filePath("session.g53");
     recorder.setFileChooser([&](const TGraphicalForm::FileRequest&) { return file; });
@@ -67,15 +72,16 @@ TEST(RecorderEndToEnd, RecordUnlinkSaveClearOpen) {
     recorder.sbtnClearClick(); // saved: no question
     EXPECT_EQ(recorder.engine().count(), 0);
     EXPECT_EQ(dataList.sheet(0)->count(), 0);
-    EXPECT_EQ(recorder.StatusPanels[1]->text(), "Data in buffer : 0");
+    EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel1")->text(), "Data in buffer : 0");
 
     recorder.sbtnOpenFileClick();
     EXPECT_EQ(recorder.engine().count(), n);
     EXPECT_EQ(dataList.sheet(0)->count(), n);
     EXPECT_EQ(dataList.lineText(0, static_cast<int>(n - 1)), lastLine);
-    EXPECT_EQ(recorder.PEGraph->yData(199), lastValue);
-    EXPECT_EQ(recorder.StatusPanels[1]->text(), QStringLiteral("Data in buffer : %1").arg(n));
-    EXPECT_EQ(recorder.StatusPanels[2]->text(), "Page : 1 of 1");
+    EXPECT_EQ(Child<GraphAdapter>(recorder, "PEGraph")->yData(199), lastValue);
+    EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel1")->text(),
+              QStringLiteral("Data in buffer : %1").arg(n));
+    EXPECT_EQ(Child<QLabel>(recorder, "StatusPanel2")->text(), "Page : 1 of 1");
     // The demo meter's battery is fine: nothing was said.
     EXPECT_EQ(answers.count(), 0);
 }
@@ -92,9 +98,9 @@ TEST(RecorderEndToEnd, StartUpOffersAnEarlierRunsRecording) {
     QString listed;
     session.windows().graphical->setDialogRunner([&](QDialog& d) {
         auto& dialog = dynamic_cast<TLeftoverDialog&>(d);
-        listed = dialog.lvFiles->topLevelItem(0)->text(0) + ' ' +
-                 dialog.lvFiles->topLevelItem(0)->text(1);
-        dialog.bbtnKeep->click();
+        listed = Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(0) + ' ' +
+                 Child<QTreeWidget>(dialog, "lvFiles")->topLevelItem(0)->text(1);
+        Child<QPushButton>(dialog, "bbtnKeep")->click();
         return dialog.result();
     });
     session.showWindows();

@@ -2,6 +2,8 @@
 // A graphical recorder with its data list, dialogs and a published reading
 // the tests choose, in a scratch start-up directory.
 
+#include "find_child.h"
+
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
@@ -75,7 +77,11 @@ class RecorderRig {
     QStringList temporaryFiles() const {
         return QDir(dir).entryList({QStringLiteral("~QDMDL*")}, QDir::Files, QDir::Name);
     }
-    QString status(int panel) const { return form->StatusPanels[panel]->text(); }
+    // The recorder's graph and the text of a status bar panel.
+    GraphAdapter* graph() const { return Child<GraphAdapter>(*form, "PEGraph"); }
+    QString status(int panel) const {
+        return Child<QLabel>(*form, QStringLiteral("StatusPanel%1").arg(panel))->text();
+    }
 
   private:
     QTemporaryDir m_own;

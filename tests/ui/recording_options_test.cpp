@@ -21,6 +21,7 @@
 namespace ostrel {
 namespace {
 
+using testing::Child;
 using testing::RecorderRig;
 using F = TriggerField;
 
@@ -30,12 +31,22 @@ class RecordingOptionsTest : public ::testing::Test {
     void TearDown() override { UserSettings()->clear(); }
 
     static void startRecording(RecorderRig& rig) {
-        rig.form->sbtnRecordStart->setChecked(true);
+        Child<QToolButton>(*rig.form, "sbtnRecordStart")->setChecked(true);
         rig.form->sbtnRecordStartClick();
         ASSERT_TRUE(rig.form->recording());
-        rig.form->TimerLogger->setInterval(24 * 3600 * 1000); // the test takes the samples
+        Child<QTimer>(*rig.form, "TimerLogger")
+            ->setInterval(24 * 3600 * 1000); // the test takes the samples
     }
-    static QLabel* triggerPanel(RecorderRig& rig) { return rig.form->TriggerPanel; }
+    // The entry and the check box of a field of the trigger dialog.
+    static QLineEdit* entry(const TTriggerDialog& dialog, F field) {
+        return Child<QLineEdit>(dialog, QStringLiteral("edt_") + TriggerFieldKey(field));
+    }
+    static QCheckBox* checkBox(const TTriggerDialog& dialog, F field) {
+        return Child<QCheckBox>(dialog, QStringLiteral("chk_") + TriggerFieldKey(field));
+    }
+    static QLabel* triggerPanel(RecorderRig& rig) {
+        return Child<QLabel>(*rig.form, "TriggerPanel");
+    }
     static std::vector<float> values(const SampleBuffer& buffer) {
         std::vector<float> v;
         for (const RecordPair& pair : buffer)
@@ -53,7 +64,7 @@ TEST_F(RecordingOptionsTest, TriggerDialogRefusesWhatDoesNotReadAndKeepsWhatItTo
     entries[F::Pre] = {true, "3"};
     entries[F::StopCount] = {false, "not read while off"};
     dialog.setEntries(entries);
-    EXPECT_FALSE(dialog.edtField[int(F::StopCount)]->isEnabled());
+    EXPECT_FALSE(entry(dialog, F::StopCount)->isEnabled());
 
     ScopedMessageAnswerer answers;
     const auto refusal = [&] {
@@ -63,17 +74,17 @@ TEST_F(RecordingOptionsTest, TriggerDialogRefusesWhatDoesNotReadAndKeepsWhatItTo
         return answers.requests().back().caption + ' ' + answers.requests().back().text;
     };
     EXPECT_EQ(refusal(), "Error[E9075] 5x is no level: give a number such as 5, -0.25 or 1.5E-3.");
-    dialog.edtField[int(F::StartAbove)]->setText(" -1.5E-3 ");
+    entry(dialog, F::StartAbove)->setText(" -1.5E-3 ");
     EXPECT_EQ(refusal(), "Error[E9076] 24:00 is no time of day: give HH:MM or HH:MM:SS on the "
                          "24-hour clock.");
-    dialog.edtField[int(F::StopAt)]->setText("23:59");
-    dialog.chkField[int(F::StartAbove)]->setChecked(false);
+    entry(dialog, F::StopAt)->setText("23:59");
+    checkBox(dialog, F::StartAbove)->setChecked(false);
     EXPECT_TRUE(refusal().startsWith("Error[E9079] Samples from before the start"));
-    dialog.chkField[int(F::StartAbove)]->setChecked(true);
-    dialog.edtField[int(F::Pre)]->setText("1000001");
+    checkBox(dialog, F::StartAbove)->setChecked(true);
+    entry(dialog, F::Pre)->setText("1000001");
     EXPECT_EQ(refusal(), "Error[E9077] 1000001 is no number of samples: give a whole number "
                          "from 0 to 1000000.");
-    dialog.edtField[int(F::Pre)]->setText("3");
+    entry(dialog, F::Pre)->setText("3");
     const int refused = answers.count();
 
     dialog.accept();
@@ -119,8 +130,8 @@ TEST_F(RecordingOptionsTest, ARecordingWaitsForItsLevelKeepsWhatCameBeforeAndSto
     rig.sample("8");
     rig.sample("9");
     EXPECT_FALSE(rig.form->recording());
-    EXPECT_TRUE(rig.form->sbtnRecordStop->isChecked());
-    EXPECT_FALSE(rig.form->TimerLogger->isActive());
+    EXPECT_TRUE(Child<QToolButton>(*rig.form, "sbtnRecordStop")->isChecked());
+    EXPECT_FALSE(Child<QTimer>(*rig.form, "TimerLogger")->isActive());
     EXPECT_TRUE(triggerPanel(rig)->text().startsWith("The recording started at "));
     EXPECT_EQ(values(rig.form->buffer()), (std::vector<float>{2, 3, 6, 8, 9}));
     EXPECT_EQ(rig.status(1), "Data in buffer : 5");
@@ -134,7 +145,7 @@ TEST_F(RecordingOptionsTest, ARecordingWaitsForItsLevelKeepsWhatCameBeforeAndSto
     // Stop ends a wait that never saw its level.
     startRecording(rig);
     rig.sample("1");
-    rig.form->sbtnRecordStop->click();
+    Child<QToolButton>(*rig.form, "sbtnRecordStop")->click();
     EXPECT_FALSE(rig.form->recording());
     EXPECT_EQ(triggerPanel(rig)->text(), "The recording did not start; nothing was recorded.");
     EXPECT_EQ(rig.form->buffer().size(), 5u);
@@ -181,8 +192,8 @@ class StatisticsPanelTest : public RecordingOptionsTest {
 
 TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     RecorderRig rig;
-    auto* panel = rig.form->findChild<StatisticsPanel*>("StatisticsPanel");
-    auto* menuItem = rig.form->findChild<QAction*>("miStatistics");
+    auto* panel = Child<StatisticsPanel>(*rig.form, "StatisticsPanel");
+    auto* menuItem = Child<QAction>(*rig.form, "miStatistics");
     ASSERT_TRUE(panel && menuItem);
     EXPECT_TRUE(panel->isHidden()); // off at first
     menuItem->trigger();
@@ -205,7 +216,7 @@ TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     EXPECT_EQ(panel->figure(0, 1, 0), "0"); // no sub display
 
     // Zoomed on the points of the values 3 … 6: their figures come second.
-    GraphAdapter& graph = *rig.form->PEGraph;
+    GraphAdapter& graph = *rig.graph();
     graph.replotNow();
     const int last = graph.pointCount() - 1; // the overload, then 10, 9, …
     const auto between = [&](int point, int y) {
@@ -219,7 +230,7 @@ TEST_F(StatisticsPanelTest, TheRecorderShowsTheWholeBufferAndFollowsTheZoom) {
     EXPECT_EQ(panel->runName(1), "the zoomed range: 4 samples");
     EXPECT_EQ(panel->figure(1, 0, 1), "4.5");
     EXPECT_EQ(panel->figure(0, 0, 0), "10"); // the whole buffer stays
-    rig.form->sbtnUndoZoom->click();
+    Child<QToolButton>(*rig.form, "sbtnUndoZoom")->click();
     EXPECT_EQ(panel->runCount(), 1);
 
     // Hidden again: kept so for the next start.
@@ -243,9 +254,9 @@ TEST_F(RecordingOptionsTest, ALostLinkLeavesAGapInTheGraphOnlyWhenTheRecordingGo
         ASSERT_EQ(rig.form->buffer().size(), 3u);
         EXPECT_EQ(rig.form->engine().gapBefore(1), linkAgain);
         EXPECT_FALSE(rig.form->engine().gapBefore(2));
-        const int lastPoint = rig.form->PEGraph->pointCount() - 1;
-        EXPECT_EQ(rig.form->PEGraph->breakBefore(lastPoint - 1), linkAgain);
-        EXPECT_FALSE(rig.form->PEGraph->breakBefore(lastPoint));
+        const int lastPoint = rig.graph()->pointCount() - 1;
+        EXPECT_EQ(rig.graph()->breakBefore(lastPoint - 1), linkAgain);
+        EXPECT_FALSE(rig.graph()->breakBefore(lastPoint));
     }
 }
 

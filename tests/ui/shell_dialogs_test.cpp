@@ -1,6 +1,7 @@
 // The message helpers, the auto-continuing and progress dialogs, the about
 // dialog, an exception escaping a handler, and the program's options.
 #include "fake_meter.h"
+#include "find_child.h"
 
 #include "app/ui/about_dialog.h"
 #include "app/ui/program_options.h"
@@ -23,6 +24,8 @@
 
 namespace ostrel {
 namespace {
+
+using testing::Child;
 
 TEST(MessageHelper, NumberedMessageFormsCaptionAndUsesStopIcon) {
     ScopedMessageAnswerer answers(QMessageBox::Ok);
@@ -47,39 +50,39 @@ TEST(MessageHelper, AnswerersNestAndRestore) {
 
 TEST(AutoMsgForm, EndsWithResultSixAfterThirtyTicks) {
     TAutoMsgForm form;
-    form.findChild<QTimer*>("Timer1")->start();
+    Child<QTimer>(form, "Timer1")->start();
     form.show();
     for (int i = 0; i < 29; ++i)
         form.Timer1Timer();
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 29);
-    EXPECT_TRUE(form.findChild<QTimer*>("Timer1")->isActive());
+    EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->value(), 29);
+    EXPECT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
     EXPECT_TRUE(form.isVisible());
     form.Timer1Timer();
-    EXPECT_FALSE(form.findChild<QTimer*>("Timer1")->isActive());
+    EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
     EXPECT_EQ(form.result(), TAutoMsgForm::ResultTimeOut);
     EXPECT_EQ(form.result(), 6);
     EXPECT_FALSE(form.isVisible());
 
     // Every show starts the countdown again.
     form.show();
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->maximum(), 30);
+    EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->value(), 0);
+    EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->maximum(), 30);
 }
 
 TEST(AutoMsgForm, AbortAndContinueResults) {
     TAutoMsgForm form;
-    EXPECT_EQ(form.findChild<QPushButton*>("bbtnYes")->text(), "&Continue");
+    EXPECT_EQ(Child<QPushButton>(form, "bbtnYes")->text(), "&Continue");
     form.show();
-    form.findChild<QTimer*>("Timer1")->start();
-    form.findChild<QPushButton*>("bbtnAbort")->click();
+    Child<QTimer>(form, "Timer1")->start();
+    Child<QPushButton>(form, "bbtnAbort")->click();
     EXPECT_EQ(form.result(), 3);
-    EXPECT_FALSE(form.findChild<QTimer*>("Timer1")->isActive());
+    EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
     form.show();
-    form.findChild<QPushButton*>("bbtnYes")->click();
+    Child<QPushButton>(form, "bbtnYes")->click();
     EXPECT_EQ(form.result(), 4);
     // Escape does not close it: it has no close button.
     form.show();
-    form.findChild<QTimer*>("Timer1")->stop();
+    Child<QTimer>(form, "Timer1")->stop();
     form.reject();
     EXPECT_TRUE(form.isVisible());
     form.hide();
@@ -88,8 +91,8 @@ TEST(AutoMsgForm, AbortAndContinueResults) {
 TEST(AutoMsgForm, ShowModalIsAnsweredThroughTheHelper) {
     TAutoMsgForm form;
     form.setWindowTitle("Warning[W8000]");
-    form.findChild<QLabel*>("lbMsg1")->setText("The battery power of the DMM is low.");
-    form.findChild<QLabel*>("lbMsg2")->setText("(Will continue automatically in 3 seconds.)");
+    Child<QLabel>(form, "lbMsg1")->setText("The battery power of the DMM is low.");
+    Child<QLabel>(form, "lbMsg2")->setText("(Will continue automatically in 3 seconds.)");
     ScopedMessageAnswerer answers(TAutoMsgForm::ResultAbort);
     EXPECT_EQ(form.showModal(), 3);
     ASSERT_EQ(answers.count(), 1);
@@ -100,18 +103,18 @@ TEST(AutoMsgForm, ShowModalIsAnsweredThroughTheHelper) {
 
 TEST(AutoMsgForm, RunsOutByItselfWhenModal) {
     TAutoMsgForm form;
-    form.findChild<QTimer*>("Timer1")->setInterval(1); // the same 30 ticks, quickly
-    form.findChild<QTimer*>("Timer1")->start();
+    Child<QTimer>(form, "Timer1")->setInterval(1); // the same 30 ticks, quickly
+    Child<QTimer>(form, "Timer1")->start();
     EXPECT_EQ(form.exec(), 6);
 }
 
 TEST(MsgForm, AbortClearsTheBusyFlag) {
     TMsgForm form;
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->maximum(), 100);
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);
+    EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->maximum(), 100);
+    EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar")->value(), 0);
     BusyFlag() = true;
     form.show();
-    form.findChild<QPushButton*>("bbtnAbort")->click();
+    Child<QPushButton>(form, "bbtnAbort")->click();
     EXPECT_FALSE(BusyFlag());
     EXPECT_TRUE(form.isVisible()); // the caller hides it when done
     form.hide();

@@ -224,9 +224,10 @@ void ScreenshotTaker::grabMeters() {
     // The recorder with its statistics, zoomed on a stretch of the page.
     if (auto* statistics = w.graphical->findChild<QAction*>(QStringLiteral("miStatistics"))) {
         statistics->trigger();
-        w.graphical->PEGraph->zoomToPoints(60, 140);
+        auto* graph = Child<GraphAdapter>(w.graphical, "PEGraph");
+        graph->zoomToPoints(60, 140);
         QApplication::processEvents();
-        w.graphical->PEGraph->replotNow();
+        graph->replotNow();
         save(w.graphical, QStringLiteral("recorder-statistics"));
         w.graphical->sbtnUndoZoomClick();
         statistics->trigger();
@@ -243,7 +244,7 @@ void ScreenshotTaker::grabMeters() {
 
     // The export dialog as a user sets it up for a picture of the page.
     w.exportForm->prepareForPages(3);
-    w.exportForm->choose(w.exportForm->rbtnMetaFile);
+    w.exportForm->choose(ExportType::MetaFile);
     w.exportForm->show();
     save(w.exportForm, QStringLiteral("export-dialog"));
     w.exportForm->hide();
@@ -269,9 +270,9 @@ void ScreenshotTaker::grabMeters() {
         SetSaveFileAnswerer([exported](const SaveFileRequest&) { return exported; });
     w.graphical->setDialogRunner([](QDialog& dialog) {
         auto& form = static_cast<TDlgExportForm&>(dialog);
-        form.rbtnBitMap->click();
-        form.rbtnFile->click();
-        form.btnBrowse->click();
+        Child<QRadioButton>(&form, "rbtnBitMap")->click();
+        Child<QRadioButton>(&form, "rbtnFile")->click();
+        Child<QPushButton>(&form, "btnBrowse")->click();
         return int(QDialog::Accepted);
     });
     w.graphical->sbtnExportClick();

@@ -1,3 +1,5 @@
+// TDlgExportForm and TDlgFitExportForm: the preparations, the rules between
+// the choices, the file name, the object size and the checks of Export.
 #include "graph/ui/export_dialog.h"
 
 #include "base/number_format.h"
@@ -5,17 +7,13 @@
 #include "base/ui/message_box.h"
 #include "graph/ui/save_file_chooser.h"
 
-#include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 namespace ostrel {
 namespace {
@@ -31,17 +29,23 @@ bool IsWholeNumber(const QLineEdit* edit) {
     return ParseInteger(edit->text().toStdString(), &n);
 }
 
-QRadioButton* Radio(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
+// The choice whose button is selected, else none.
+template <class Choice, std::size_t N>
+Choice CheckedChoice(const std::array<std::pair<Choice, QRadioButton*>, N>& buttons, Choice none) {
+    for (const auto& [choice, button] : buttons)
+        if (button->isChecked())
+            return choice;
+    return none;
 }
 
-QLineEdit* Edit(const char* name, int width, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setFixedWidth(width);
-    return edit;
+// The button of a choice; null for a choice without one.
+template <class Choice, std::size_t N>
+QRadioButton* ButtonOf(const std::array<std::pair<Choice, QRadioButton*>, N>& buttons,
+                       Choice choice) {
+    for (const auto& [each, button] : buttons)
+        if (each == choice)
+            return button;
+    return nullptr;
 }
 
 } // namespace
@@ -54,152 +58,42 @@ TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent) {
     connectHandlers();
 }
 
-void TDlgExportForm::buildTypeGroup() {
-    gbExportType = new QGroupBox(QStringLiteral("Export"), this);
-    rbtnMetaFile = Radio("rbtnMetaFile", QStringLiteral("MetaFile"), gbExportType);
-    rbtnBitMap = Radio("rbtnBitMap", QStringLiteral("BitMap"), gbExportType);
-    rbtnText = Radio("rbtnText", QStringLiteral("Text/Data Only"), gbExportType);
-    auto* typeColumn = new QVBoxLayout(gbExportType);
-    for (QRadioButton* b : {rbtnMetaFile, rbtnBitMap, rbtnText})
-        typeColumn->addWidget(b);
-    typeColumn->addStretch();
-}
-
-void TDlgExportForm::buildDestinationGroup() {
-    gbExportDestination = new QGroupBox(QText(307) + QLatin1Char(' ') + QText(311), this);
-    rbtnClipBoard = Radio("rbtnClipBoard", QStringLiteral("ClipBoard"), gbExportDestination);
-    rbtnFile = Radio("rbtnFile", QStringLiteral("File"), gbExportDestination);
-    btnBrowse = new QPushButton(QStringLiteral("Browse"), gbExportDestination);
-    btnBrowse->setObjectName("btnBrowse");
-    rbtnPrinter = Radio("rbtnPrinter", QStringLiteral("Printer"), gbExportDestination);
-    stxFileName = new QLabel(gbExportDestination);
-    stxFileName->setObjectName("stxFileName");
-    stxFileName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    stxFileName->setMinimumWidth(stxFileName->fontMetrics().horizontalAdvance(QString(30, 'W')) *
-                                 3 / 4);
-    stxFileName->setMinimumHeight(stxFileName->fontMetrics().height() + 6);
-    auto* destination = new QGridLayout(gbExportDestination);
-    destination->addWidget(rbtnClipBoard, 0, 0);
-    destination->addWidget(rbtnFile, 1, 0);
-    destination->addWidget(btnBrowse, 1, 1, Qt::AlignLeft);
-    destination->addWidget(rbtnPrinter, 2, 0);
-    destination->addWidget(stxFileName, 3, 0, 1, 3);
-    destination->setColumnStretch(2, 1);
-}
-
-void TDlgExportForm::buildScopeGroup() {
-    gbPageScope = new QGroupBox(QStringLiteral("Page Scope"), this);
-    rbtnPageAll = Radio("rbtnPageAll", QStringLiteral("All Pages"), gbPageScope);
-    rbtnThisPage = Radio("rbtnThisPage", QStringLiteral("This Page"), gbPageScope);
-    rbtnPage = Radio("rbtnPage", QStringLiteral("Page"), gbPageScope);
-    lblFrom = new QLabel(QStringLiteral("From"), gbPageScope);
-    lblFrom->setObjectName("lblFrom");
-    editPageFrom = Edit("editPageFrom", 56, gbPageScope);
-    lblTo = new QLabel(QStringLiteral("To"), gbPageScope);
-    lblTo->setObjectName("lblTo");
-    editPageTo = Edit("editPageTo", 56, gbPageScope);
-    auto* scope = new QGridLayout(gbPageScope);
-    scope->addWidget(rbtnPageAll, 0, 0, 1, 5);
-    scope->addWidget(rbtnThisPage, 1, 0, 1, 5);
-    scope->addWidget(rbtnPage, 2, 0);
-    scope->addWidget(lblFrom, 2, 1);
-    scope->addWidget(editPageFrom, 2, 2);
-    scope->addWidget(lblTo, 2, 3);
-    scope->addWidget(editPageTo, 2, 4);
-    scope->setColumnStretch(5, 1);
-}
-
-void TDlgExportForm::buildSizeGroup() {
-    gbObjectSize = new QGroupBox(QStringLiteral("Object Size"), this);
-    rbtnPixels = Radio("rbtnPixels", QStringLiteral("No Specific Size"), gbObjectSize);
-    rbtnMillimeters = Radio("rbtnMillimeters", QStringLiteral("Millimeters"), gbObjectSize);
-    rbtnInches = Radio("rbtnInches", QStringLiteral("Inches"), gbObjectSize);
-    rbtnPoints = Radio("rbtnPoints", QStringLiteral("Points"), gbObjectSize);
-    lblWidth = new QLabel(QStringLiteral("Width"), gbObjectSize);
-    lblWidth->setObjectName("lblWidth");
-    editWidth = Edit("editWidth", 80, gbObjectSize);
-    lblSlash = new QLabel(QStringLiteral("/"), gbObjectSize);
-    lblSlash->setObjectName("lblSlash");
-    editHigh = Edit("editHigh", 80, gbObjectSize);
-    lblUnit = new QLabel(QStringLiteral("Units"), gbObjectSize);
-    lblUnit->setObjectName("lblUnit");
-    auto* units = new QGridLayout;
-    units->addWidget(rbtnPixels, 0, 0);
-    units->addWidget(rbtnInches, 0, 1);
-    units->addWidget(rbtnMillimeters, 1, 0);
-    units->addWidget(rbtnPoints, 1, 1);
-    auto* size = new QHBoxLayout;
-    size->addWidget(lblWidth);
-    size->addWidget(editWidth);
-    size->addWidget(lblSlash);
-    size->addWidget(editHigh);
-    size->addWidget(lblUnit);
-    size->addStretch();
-    auto* sizeColumn = new QVBoxLayout(gbObjectSize);
-    sizeColumn->addLayout(units);
-    sizeColumn->addLayout(size);
-    // Hidden for text, the group keeps its place so that nothing jumps.
-    QSizePolicy keep = gbObjectSize->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    gbObjectSize->setSizePolicy(keep);
-}
-
-void TDlgExportForm::buildControls() {
-    buildTypeGroup();
-    buildDestinationGroup();
-    buildScopeGroup();
-    buildSizeGroup();
-
-    btnExport = new QPushButton(QStringLiteral("Export"), this);
-    btnExport->setObjectName("btnExport");
-    btnExport->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName("btnCancel");
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(gbExportType, 0, 0);
-    grid->addWidget(gbPageScope, 0, 1);
-    grid->addWidget(gbExportDestination, 1, 0);
-    grid->addWidget(gbObjectSize, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnExport);
-    buttons->addWidget(btnCancel);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(grid);
-    column->addLayout(buttons);
-    setFixedSize(sizeHint());
-}
-
-void TDlgExportForm::connectHandlers() {
-    const auto on = [this](QRadioButton* button, void (TDlgExportForm::*handler)()) {
-        connect(button, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(); });
-    };
-    on(rbtnText, &TDlgExportForm::rbtnTextClick);
-    on(rbtnBitMap, &TDlgExportForm::rbtnBitMapClick);
-    on(rbtnMetaFile, &TDlgExportForm::rbtnMetaFileClick);
-    on(rbtnClipBoard, &TDlgExportForm::rbtnClipBoardClick);
-    on(rbtnFile, &TDlgExportForm::rbtnFileClick);
-    on(rbtnPrinter, &TDlgExportForm::rbtnPrinterClick);
-    on(rbtnPageAll, &TDlgExportForm::rbtnPageAllClick);
-    on(rbtnThisPage, &TDlgExportForm::rbtnThisPageClick);
-    on(rbtnPage, &TDlgExportForm::rbtnPageClick);
-    on(rbtnPixels, &TDlgExportForm::rbtnPixelsClick);
-    on(rbtnMillimeters, &TDlgExportForm::rbtnMillimetersClick);
-    on(rbtnInches, &TDlgExportForm::rbtnInchesClick);
-    on(rbtnPoints, &TDlgExportForm::rbtnPointsClick);
-    connect(btnBrowse, &QPushButton::clicked, this, &TDlgExportForm::btnBrowseClick);
-    // Typing stores the size; showing a converted value does not store it back,
-    // so switching units never changes the stored size.
-    connect(editWidth, &QLineEdit::textEdited, this, &TDlgExportForm::editWidthChange);
-    connect(editHigh, &QLineEdit::textEdited, this, &TDlgExportForm::editHighChange);
-    connect(btnExport, &QPushButton::clicked, this, &TDlgExportForm::btnExportClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TDlgExportForm::choose(QRadioButton* button) {
+void TDlgExportForm::chooseButton(QRadioButton* button) {
     button->setChecked(true);
     emit button->clicked(true);
+}
+
+void TDlgExportForm::choose(ExportType type) {
+    if (QRadioButton* button = ButtonOf(typeButtons(), type))
+        chooseButton(button);
+}
+
+void TDlgExportForm::choose(ExportDestination destination) {
+    if (QRadioButton* button = ButtonOf(destinationButtons(), destination))
+        chooseButton(button);
+}
+
+void TDlgExportForm::choose(PageScope scope) {
+    if (QRadioButton* button = ButtonOf(scopeButtons(), scope))
+        chooseButton(button);
+}
+
+TDlgExportForm::ChoiceButtons<ExportType> TDlgExportForm::typeButtons() const {
+    return {{{ExportType::MetaFile, rbtnMetaFile},
+             {ExportType::BitMap, rbtnBitMap},
+             {ExportType::Text, rbtnText}}};
+}
+
+TDlgExportForm::ChoiceButtons<ExportDestination> TDlgExportForm::destinationButtons() const {
+    return {{{ExportDestination::ClipBoard, rbtnClipBoard},
+             {ExportDestination::File, rbtnFile},
+             {ExportDestination::Printer, rbtnPrinter}}};
+}
+
+TDlgExportForm::ChoiceButtons<PageScope> TDlgExportForm::scopeButtons() const {
+    return {{{PageScope::AllPages, rbtnPageAll},
+             {PageScope::ThisPage, rbtnThisPage},
+             {PageScope::Pages, rbtnPage}}};
 }
 
 void TDlgExportForm::clearFileName() {
@@ -212,46 +106,32 @@ void TDlgExportForm::setFileName(const QString& path) {
     stxFileName->setToolTip(path);
 }
 
-void TDlgExportForm::prepareForPages(int lastPage) {
-    singlePage = false;
-    rbtnText->setEnabled(true);
-    rbtnText->show();
-    choose(rbtnText);
-    choose(rbtnThisPage);
+void TDlgExportForm::prepareChoices(bool offerText, int lastPage) {
+    rbtnText->setEnabled(offerText);
+    rbtnText->setVisible(offerText);
+    chooseButton(offerText ? rbtnText : rbtnMetaFile);
+    chooseButton(rbtnThisPage);
     editPageFrom->setText(QStringLiteral("1"));
     editPageTo->setText(QString::number(lastPage));
     clearFileName();
+}
+
+void TDlgExportForm::prepareForPages(int lastPage) {
+    singlePage = false;
+    prepareChoices(true, lastPage);
     btnBrowse->setFocus();
 }
 
 ExportType TDlgExportForm::exportType() const {
-    if (rbtnMetaFile->isChecked())
-        return ExportType::MetaFile;
-    if (rbtnBitMap->isChecked())
-        return ExportType::BitMap;
-    if (rbtnText->isChecked())
-        return ExportType::Text;
-    return ExportType::None;
+    return CheckedChoice(typeButtons(), ExportType::None);
 }
 
 ExportDestination TDlgExportForm::destination() const {
-    if (rbtnClipBoard->isChecked())
-        return ExportDestination::ClipBoard;
-    if (rbtnFile->isChecked())
-        return ExportDestination::File;
-    if (rbtnPrinter->isChecked())
-        return ExportDestination::Printer;
-    return ExportDestination::None;
+    return CheckedChoice(destinationButtons(), ExportDestination::None);
 }
 
 PageScope TDlgExportForm::pageScope() const {
-    if (rbtnPageAll->isChecked())
-        return PageScope::AllPages;
-    if (rbtnThisPage->isChecked())
-        return PageScope::ThisPage;
-    if (rbtnPage->isChecked())
-        return PageScope::Pages;
-    return PageScope::None;
+    return CheckedChoice(scopeButtons(), PageScope::None);
 }
 
 SizeUnit TDlgExportForm::sizeUnit() const {
@@ -283,14 +163,14 @@ void TDlgExportForm::rbtnTextClick() {
     rbtnClipBoard->setEnabled(false);
     rbtnPrinter->setEnabled(false);
     rbtnFile->setEnabled(true);
-    choose(rbtnFile);
+    chooseButton(rbtnFile);
     gbObjectSize->hide();
 }
 
 void TDlgExportForm::enableImageDestinations() {
     for (QRadioButton* b : {rbtnClipBoard, rbtnFile, rbtnPrinter})
         b->setEnabled(true);
-    choose(rbtnClipBoard);
+    chooseButton(rbtnClipBoard);
 }
 
 void TDlgExportForm::rbtnBitMapClick() {
@@ -304,7 +184,7 @@ void TDlgExportForm::rbtnBitMapClick() {
         b->setEnabled(false);
     width = kBitmapWidth;
     height = kBitmapHeight;
-    choose(rbtnPixels);
+    chooseButton(rbtnPixels);
     gbObjectSize->show();
 }
 
@@ -319,7 +199,7 @@ void TDlgExportForm::rbtnMetaFileClick() {
         b->setEnabled(true);
     width = kMetafileWidth;
     height = kMetafileHeight;
-    choose(rbtnMillimeters);
+    chooseButton(rbtnMillimeters);
     gbObjectSize->show();
 }
 
@@ -327,7 +207,7 @@ void TDlgExportForm::allowThisPageOnly() {
     rbtnPageAll->setEnabled(false);
     rbtnPage->setEnabled(false);
     rbtnThisPage->setEnabled(true);
-    choose(rbtnThisPage);
+    chooseButton(rbtnThisPage);
 }
 
 void TDlgExportForm::rbtnClipBoardClick() {
@@ -347,7 +227,7 @@ void TDlgExportForm::rbtnFileClick() {
     } else if (type == ExportType::Text) {
         for (QRadioButton* b : {rbtnPageAll, rbtnThisPage, rbtnPage})
             b->setEnabled(true);
-        choose(rbtnThisPage);
+        chooseButton(rbtnThisPage);
     }
 }
 
@@ -467,17 +347,13 @@ TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : TDlgExportForm(parent) {
 
 void TDlgFitExportForm::prepareForViewer() {
     singlePage = true;
-    rbtnText->setEnabled(false);
-    rbtnText->hide();
-    choose(rbtnMetaFile);
-    choose(rbtnThisPage);
-    editPageFrom->setText(QStringLiteral("1"));
-    editPageTo->setText(QStringLiteral("1"));
-    clearFileName();
+    prepareChoices(false, 1);
 }
 
 void TDlgFitExportForm::rbtnPrinterClick() {
-    btnBrowse->setEnabled(false);
+    // Browse off as for every printer; the scope then narrowed to This Page
+    // whatever the single-page flag let through.
+    TDlgExportForm::rbtnPrinterClick();
     allowThisPageOnly();
 }
 

@@ -9,6 +9,9 @@
 
 #include <QDialog>
 
+#include <array>
+#include <utility>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +45,48 @@ class TDlgExportForm : public QDialog {
     // The save dialog's file name (stxFileName shows it shortened).
     QString fileName;
 
+    // Handlers, run by the controls (a click, or choose() below). Those of the
+    // radio buttons of type do nothing unless their button is selected.
+    void rbtnTextClick();
+    void rbtnBitMapClick();
+    void rbtnMetaFileClick();
+    void rbtnClipBoardClick();
+    void rbtnFileClick();
+    virtual void rbtnPrinterClick();
+    void rbtnPageAllClick();
+    void rbtnThisPageClick();
+    void rbtnPageClick();
+    void btnBrowseClick();
+    void rbtnPixelsClick();
+    void rbtnMillimetersClick();
+    void rbtnInchesClick();
+    void rbtnPointsClick();
+    void editWidthChange();
+    void editHighChange();
+    // Export: refuses page edits that are not whole numbers (Page chosen) and
+    // image sizes out of range with a numbered message; else closes with OK.
+    void btnExportClick();
+
+    // Select a choice and run its handler, as a click on its button would
+    // (also on a disabled button). None selects nothing.
+    void choose(ExportType type);
+    void choose(ExportDestination destination);
+    void choose(PageScope scope);
+    // Empty the file name and its label.
+    void clearFileName();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+    // What both preparations do: Text offered (enabled and shown) or not,
+    // Text or else MetaFile chosen, This Page chosen, From 1, To lastPage, no
+    // file name.
+    void prepareChoices(bool offerText, int lastPage);
+    // The page scope for a single image: only This Page, chosen.
+    void allowThisPageOnly();
+
+  private:
+    // The controls; tests and the desktop journeys find them by object name.
     QGroupBox* gbExportType = nullptr;
     QRadioButton* rbtnMetaFile = nullptr;
     QRadioButton* rbtnBitMap = nullptr;
@@ -73,40 +118,13 @@ class TDlgExportForm : public QDialog {
     QPushButton* btnExport = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    // Handlers, run by the controls (a click, or choose() below). Those of the
-    // radio buttons of type do nothing unless their button is selected.
-    void rbtnTextClick();
-    void rbtnBitMapClick();
-    void rbtnMetaFileClick();
-    void rbtnClipBoardClick();
-    void rbtnFileClick();
-    virtual void rbtnPrinterClick();
-    void rbtnPageAllClick();
-    void rbtnThisPageClick();
-    void rbtnPageClick();
-    void btnBrowseClick();
-    void rbtnPixelsClick();
-    void rbtnMillimetersClick();
-    void rbtnInchesClick();
-    void rbtnPointsClick();
-    void editWidthChange();
-    void editHighChange();
-    // Export: refuses page edits that are not whole numbers (Page chosen) and
-    // image sizes out of range with a numbered message; else closes with OK.
-    void btnExportClick();
-
     // Select a radio button and run its handler, as a click would.
-    void choose(QRadioButton* button);
-    // Empty the file name and its label.
-    void clearFileName();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-
-    // The page scope for a single image: only This Page, chosen.
-    void allowThisPageOnly();
-
-  private:
+    void chooseButton(QRadioButton* button);
+    // The choices of a group, each with its radio button.
+    template <class Choice> using ChoiceButtons = std::array<std::pair<Choice, QRadioButton*>, 3>;
+    ChoiceButtons<ExportType> typeButtons() const;
+    ChoiceButtons<ExportDestination> destinationButtons() const;
+    ChoiceButtons<PageScope> scopeButtons() const;
     void buildControls();
     void buildTypeGroup();
     void buildDestinationGroup();

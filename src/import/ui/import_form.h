@@ -67,50 +67,6 @@ class TFormImport : public QDialog {
     explicit TFormImport(const ImportWindowServices& services, QWidget* parent = nullptr);
     ~TFormImport() override;
 
-    // --- controls -------------------------------------------------------------
-    QMenuBar* MainMenu;
-    QAction* mnuOpen;
-    QAction* mnuSaveAs;
-    QAction* mnuImport;
-    QAction* mnuExport;
-    QAction* mnuPrint;
-    QAction* mnuPrinterSetup;
-    QAction* mnuExit;
-    QAction* mnuClear;
-    QAction* mnuLineColor;
-    QToolBar* ToolBar1;
-    QToolButton* sbtnImport;
-    QToolButton* sbtnExport;
-    QToolButton* sbtnOpen;
-    QToolButton* sbtnSave;
-    QToolButton* sbtnClear;
-    QStatusBar* StatusBar1;
-    QTabWidget* PageControl;
-    QWidget* PanelGraph;
-    QGroupBox* grbxMainDisplay;
-    QLabel* pnlMainDataTime;
-    QLabel* pnlMainDataRdg;
-    QLabel* pnlMaxMainDataTime;
-    QLabel* pnlMaxMainDataRdg;
-    QLabel* pnlMinMainDataTime;
-    QLabel* pnlMinMainDataRdg;
-    QGroupBox* grbxSubDisplay;
-    QLabel* pnlSubDataTime;
-    QLabel* pnlSubDataRdg;
-    QLabel* pnlMaxSubDataTime;
-    QLabel* pnlMaxSubDataRdg;
-    QLabel* pnlMinSubDataTime;
-    QLabel* pnlMinSubDataRdg;
-    QWidget* PanelSBtn;
-    QRadioButton* rbtnMainData;
-    QRadioButton* rbtnSubData;
-    QToolButton* sbtnUndoZoom;
-    QToolButton* sbtnFirstPage;
-    QToolButton* sbtnPageUp;
-    QToolButton* sbtnPageDown;
-    QToolButton* sbtnLastPage;
-    GraphAdapter* PEGraph;
-
     // --- window state ---------------------------------------------------------
     const ImportEngine& engine() const { return m_engine; }
     int sessionCount() const { return m_engine.sessionCount(); }
@@ -233,6 +189,50 @@ class TFormImport : public QDialog {
     // Export (import_export.cpp).
     // The text export of pages to path: 0 when written, -1 when refused (told).
     int exportText(const std::string& path, const PageSpan& pages);
+
+    // --- controls (tests and the desktop journeys find them by object name) -------
+    QMenuBar* MainMenu;
+    QAction* mnuOpen;
+    QAction* mnuSaveAs;
+    QAction* mnuImport;
+    QAction* mnuExport;
+    QAction* mnuPrint;
+    QAction* mnuPrinterSetup;
+    QAction* mnuExit;
+    QAction* mnuClear;
+    QAction* mnuLineColor;
+    QToolBar* ToolBar1;
+    QToolButton* sbtnImport;
+    QToolButton* sbtnExport;
+    QToolButton* sbtnOpen;
+    QToolButton* sbtnSave;
+    QToolButton* sbtnClear;
+    QStatusBar* StatusBar1;
+    QTabWidget* PageControl;
+    QWidget* PanelGraph;
+    QGroupBox* grbxMainDisplay;
+    QLabel* pnlMainDataTime;
+    QLabel* pnlMainDataRdg;
+    QLabel* pnlMaxMainDataTime;
+    QLabel* pnlMaxMainDataRdg;
+    QLabel* pnlMinMainDataTime;
+    QLabel* pnlMinMainDataRdg;
+    QGroupBox* grbxSubDisplay;
+    QLabel* pnlSubDataTime;
+    QLabel* pnlSubDataRdg;
+    QLabel* pnlMaxSubDataTime;
+    QLabel* pnlMaxSubDataRdg;
+    QLabel* pnlMinSubDataTime;
+    QLabel* pnlMinSubDataRdg;
+    QWidget* PanelSBtn;
+    QRadioButton* rbtnMainData;
+    QRadioButton* rbtnSubData;
+    QToolButton* sbtnUndoZoom;
+    QToolButton* sbtnFirstPage;
+    QToolButton* sbtnPageUp;
+    QToolButton* sbtnPageDown;
+    QToolButton* sbtnLastPage;
+    GraphAdapter* PEGraph;
 
     ImportWindowServices m_services;
     ImportEngine m_engine;

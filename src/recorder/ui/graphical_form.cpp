@@ -1,3 +1,5 @@
+// TGraphicalForm: the window, its collaborators, the enable rules, the status
+// bar and the window events.
 #include "recorder/ui/graphical_form.h"
 
 #include "base/busy_flag.h"
@@ -8,68 +10,24 @@
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
 #include "displays/ui/live_windows.h"
-#include "graph/ui/graph_adapter.h"
 #include "recorder/recorder_view.h"
 
-#include <QButtonGroup>
+#include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFileDialog>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPointer>
-#include <QProgressBar>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTime>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace ostrel {
 namespace {
 
-constexpr int kButtonWidth = 23;
-constexpr int kButtonHeight = 22;
 constexpr int kClockMs = 1000;
-const int kStatusWidths[5] = {110, 175, 175, 175, 50};
-const char* const kPanelTypeface = "Arial";
-
-const QColor kPanelBack(0, 0, 0);
-const QColor kReadingText(0, 255, 0);  // lime
-const QColor kTimeText(255, 255, 255); // white
-const QColor kMaxText(255, 0, 0);      // red
-const QColor kMinText(255, 0, 255);    // fuchsia
-
-QLabel* MakePanel(const char* name, const QColor& text, int width, QWidget* parent) {
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(name);
-    panel->setTextFormat(Qt::PlainText);
-    panel->setAlignment(Qt::AlignCenter);
-    panel->setAutoFillBackground(true);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, kPanelBack);
-    palette.setColor(QPalette::WindowText, text);
-    panel->setPalette(palette);
-    QFont font{QString::fromLatin1(kPanelTypeface)};
-    font.setPointSize(11);
-    font.setBold(true);
-    panel->setFont(font);
-    panel->setMinimumWidth(width);
-    panel->setFixedHeight(24);
-    return panel;
-}
-
-QLabel* MakeCaption(int textId, QWidget* parent) {
-    auto* label = new QLabel(QText(textId), parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
 
 } // namespace
 
@@ -122,222 +80,6 @@ TGraphicalForm::~TGraphicalForm() {
     TimerLogger->stop();
     // The temporary files of this run go with it (unless kept for recovery).
     m_tempFiles.reset();
-}
-
-QToolButton* TGraphicalForm::makeButton(const char* name, const char* picture, int hintId) {
-    QToolButton* button = MakeToolButton(ToolPanel, name, ButtonPicture(picture), hintId);
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(kButtonWidth, kButtonHeight);
-    return button;
-}
-
-void TGraphicalForm::buildToolPanel() {
-    ToolPanel = new QFrame(centralWidget());
-    ToolPanel->setObjectName("ToolPanel");
-    ToolPanel->setFrameShape(QFrame::StyledPanel);
-    sbtnRecordStart = makeButton("sbtnRecordStart", "recorder_start", 1040);
-    sbtnRecordStop = makeButton("sbtnRecordStop", "recorder_stop", 1041);
-    sbtnManualLogging = makeButton("sbtnManualLogging", "recorder_manual", 1042);
-    sbtnOption = makeButton("sbtnOption", "recorder_option", 1043);
-    sbtnClear = makeButton("sbtnClear", "recorder_clear", 1045);
-    sbtnImport = makeButton("sbtnImport", "recorder_import", 1046);
-    sbtnOpenFile = makeButton("sbtnOpenFile", "recorder_open", 1047);
-    sbtnSaveFile = makeButton("sbtnSaveFile", "recorder_save", 1048);
-    sbtnExport = makeButton("sbtnExport", "recorder_export", 1054);
-    sbtnPrintGraphic = makeButton("sbtnPrintGraphic", "recorder_print", 1044);
-    sbtnFirstPage = makeButton("sbtnFirstPage", "recorder_first", 1049);
-    sbtnPageUp = makeButton("sbtnPageUp", "recorder_prev", 1050);
-    sbtnPageDown = makeButton("sbtnPageDown", "recorder_next", 1051);
-    sbtnLastPage = makeButton("sbtnLastPage", "recorder_last", 1052);
-    sbtnFitView = makeButton("sbtnFitView", "recorder_fit", 1055);
-    sbtnUndoZoom = makeButton("sbtnUndoZoom", "recorder_unzoom", 1053);
-
-    // Start and Stop form one group; Stop is down at start.
-    sbtnRecordStart->setCheckable(true);
-    sbtnRecordStop->setCheckable(true);
-    auto* group = new QButtonGroup(this);
-    group->setExclusive(true);
-    group->addButton(sbtnRecordStart);
-    group->addButton(sbtnRecordStop);
-    sbtnRecordStop->setChecked(true);
-
-    CaptionLabel = new QLabel(windowTitle() + QStringLiteral("   "), ToolPanel);
-    CaptionLabel->setObjectName("CaptionLabel");
-    CaptionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont bold = CaptionLabel->font();
-    bold.setBold(true);
-    CaptionLabel->setFont(bold);
-
-    auto* row = new QHBoxLayout(ToolPanel);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(1);
-    const auto gap = [row] { row->addSpacing(8); };
-    for (QToolButton* b : {sbtnRecordStart, sbtnRecordStop, sbtnManualLogging, sbtnOption})
-        row->addWidget(b);
-    gap();
-    for (QToolButton* b : {sbtnOpenFile, sbtnSaveFile, sbtnClear, sbtnImport})
-        row->addWidget(b);
-    gap();
-    for (QToolButton* b : {sbtnExport, sbtnPrintGraphic})
-        row->addWidget(b);
-    gap();
-    for (QToolButton* b : {sbtnFirstPage, sbtnPageUp, sbtnPageDown, sbtnLastPage})
-        row->addWidget(b);
-    gap();
-    for (QToolButton* b : {sbtnFitView, sbtnUndoZoom})
-        row->addWidget(b);
-    row->addStretch(1);
-    row->addWidget(CaptionLabel);
-
-    connect(sbtnRecordStart, &QToolButton::clicked, this, &TGraphicalForm::sbtnRecordStartClick);
-    connect(sbtnRecordStop, &QToolButton::clicked, this, &TGraphicalForm::sbtnRecordStopClick);
-    connect(sbtnManualLogging, &QToolButton::clicked, this,
-            &TGraphicalForm::sbtnManualLoggingClick);
-    connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::sbtnOptionClick);
-    connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::sbtnClearClick);
-    connect(sbtnImport, &QToolButton::clicked, this, &TGraphicalForm::sbtnImportClick);
-    connect(sbtnOpenFile, &QToolButton::clicked, this, &TGraphicalForm::sbtnOpenFileClick);
-    connect(sbtnSaveFile, &QToolButton::clicked, this, [this] { sbtnSaveFileClick(); });
-    connect(sbtnExport, &QToolButton::clicked, this, &TGraphicalForm::sbtnExportClick);
-    connect(sbtnPrintGraphic, &QToolButton::clicked, this, &TGraphicalForm::sbtnPrintGraphicClick);
-    connect(sbtnFirstPage, &QToolButton::clicked, this, &TGraphicalForm::sbtnFirstPageClick);
-    connect(sbtnPageUp, &QToolButton::clicked, this, &TGraphicalForm::sbtnPageUpClick);
-    connect(sbtnPageDown, &QToolButton::clicked, this, &TGraphicalForm::sbtnPageDownClick);
-    connect(sbtnLastPage, &QToolButton::clicked, this, &TGraphicalForm::sbtnLastPageClick);
-    connect(sbtnFitView, &QToolButton::clicked, this, &TGraphicalForm::sbtnFitViewClick);
-    connect(sbtnUndoZoom, &QToolButton::clicked, this, &TGraphicalForm::sbtnUndoZoomClick);
-}
-
-void TGraphicalForm::buildMenus() {
-    QMenuBar* bar = menuBar();
-    mnuFile = bar->addMenu(QText(501));
-    miOpen = mnuFile->addAction(QText(510), this, &TGraphicalForm::sbtnOpenFileClick);
-    miSaveAs = mnuFile->addAction(QText(511), this, [this] { sbtnSaveFileClick(); });
-    miClear = mnuFile->addAction(QText(512), this, &TGraphicalForm::sbtnClearClick);
-    mnuFile->addSeparator();
-    miImport = mnuFile->addAction(QText(513), this, &TGraphicalForm::sbtnImportClick);
-    miExport = mnuFile->addAction(QText(514), this, &TGraphicalForm::sbtnExportClick);
-    miPrint = mnuFile->addAction(QText(515), this, &TGraphicalForm::sbtnPrintGraphicClick);
-    miPrinterSetup = mnuFile->addAction(QText(516), this, &TGraphicalForm::PrinterSetupClick);
-    mnuFile->addSeparator();
-    miExit = mnuFile->addAction(QText(509), this, &QWidget::close);
-
-    mnuAcquisition = bar->addMenu(QText(520));
-    miStart = mnuAcquisition->addAction(QText(521), this, [this] {
-        sbtnRecordStart->setChecked(true);
-        sbtnRecordStartClick();
-    });
-    miStart->setShortcut(Qt::Key_F9);
-    miStop = mnuAcquisition->addAction(QText(522), this, [this] {
-        sbtnRecordStop->setChecked(true);
-        sbtnRecordStopClick();
-    });
-    miStop->setShortcut(Qt::Key_F3);
-    miManual = mnuAcquisition->addAction(QText(523), this, &TGraphicalForm::sbtnManualLoggingClick);
-    miManual->setShortcut(Qt::Key_F7);
-    mnuAcquisition->addSeparator();
-    miInterval = mnuAcquisition->addAction(QText(524), this, &TGraphicalForm::sbtnOptionClick);
-    miTrigger = mnuAcquisition->addAction(QText(7221), this, &TGraphicalForm::TriggerClick);
-
-    mnuView = bar->addMenu(QText(530));
-    miFirstPage = mnuView->addAction(QText(531), this, &TGraphicalForm::sbtnFirstPageClick);
-    miFirstPage->setShortcut(Qt::CTRL | Qt::Key_PageUp);
-    miPageUp = mnuView->addAction(QText(532), this, &TGraphicalForm::sbtnPageUpClick);
-    miPageDown = mnuView->addAction(QText(533), this, &TGraphicalForm::sbtnPageDownClick);
-    miLastPage = mnuView->addAction(QText(534), this, &TGraphicalForm::sbtnLastPageClick);
-    miLastPage->setShortcut(Qt::CTRL | Qt::Key_PageDown);
-    mnuView->addSeparator();
-    miFitView = mnuView->addAction(QText(535), this, &TGraphicalForm::sbtnFitViewClick);
-    miFitView->setShortcut(Qt::CTRL | Qt::Key_F);
-    miUndoZoom = mnuView->addAction(QText(536), this, &TGraphicalForm::sbtnUndoZoomClick);
-    miUndoZoom->setShortcut(Qt::CTRL | Qt::Key_Z);
-    miUndoZoom->setEnabled(false);
-    sbtnUndoZoom->setEnabled(false);
-    mnuView->addSeparator();
-    miLineColor = mnuView->addAction(QText(537), this, &TGraphicalForm::GraphLineColorClick);
-
-    // The menus and their items are named like the other controls.
-    const std::pair<QObject*, const char*> names[] = {
-        {mnuFile, "mnuFile"},         {mnuAcquisition, "mnuAcquisition"},
-        {mnuView, "mnuView"},         {miOpen, "miOpen"},
-        {miSaveAs, "miSaveAs"},       {miClear, "miClear"},
-        {miImport, "miImport"},       {miExport, "miExport"},
-        {miPrint, "miPrint"},         {miPrinterSetup, "miPrinterSetup"},
-        {miExit, "miExit"},           {miStart, "miStart"},
-        {miStop, "miStop"},           {miManual, "miManual"},
-        {miInterval, "miInterval"},   {miTrigger, "miTrigger"},
-        {miFirstPage, "miFirstPage"}, {miPageUp, "miPageUp"},
-        {miPageDown, "miPageDown"},   {miLastPage, "miLastPage"},
-        {miFitView, "miFitView"},     {miUndoZoom, "miUndoZoom"},
-        {miLineColor, "miLineColor"}};
-    for (const auto& [object, name] : names)
-        object->setObjectName(QString::fromLatin1(name));
-}
-
-void TGraphicalForm::buildPanels(QWidget* central) {
-    auto* display = new QFrame(central);
-    display->setObjectName("DisplayPanel");
-    TimePanel = MakePanel("TimePanel", kTimeText, 100, display);
-    ReadingDataPanel = MakePanel("ReadingDataPanel", kReadingText, 100, display);
-    ReadingUnitPanel = MakePanel("ReadingUnitPanel", kReadingText, 36, display);
-    ReadingFuncPanel = MakePanel("ReadingFuncPanel", kReadingText, 60, display);
-    MaxDataPanel = MakePanel("MaxDataPanel", kMaxText, 100, display);
-    MaxUnitPanel = MakePanel("MaxUnitPanel", kMaxText, 36, display);
-    MaxFuncPanel = MakePanel("MaxFuncPanel", kMaxText, 60, display);
-    MinDataPanel = MakePanel("MinDataPanel", kMinText, 100, display);
-    MinUnitPanel = MakePanel("MinUnitPanel", kMinText, 36, display);
-    MinFuncPanel = MakePanel("MinFuncPanel", kMinText, 60, display);
-
-    auto* row = new QHBoxLayout(display);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(2);
-    for (QLabel* panel : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
-        row->addWidget(panel, panel == ReadingUnitPanel ? 0 : 1);
-    row->addSpacing(10);
-    row->addWidget(MakeCaption(7021, display));
-    for (QLabel* panel : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel})
-        row->addWidget(panel, panel == MaxUnitPanel ? 0 : 1);
-    row->addSpacing(10);
-    row->addWidget(MakeCaption(7022, display));
-    for (QLabel* panel : {MinDataPanel, MinUnitPanel, MinFuncPanel})
-        row->addWidget(panel, panel == MinUnitPanel ? 0 : 1);
-
-    ProgressBar = new QProgressBar(central);
-    ProgressBar->setObjectName("ProgressBar");
-    ProgressBar->setTextVisible(false);
-    ProgressBar->setFixedHeight(8);
-
-    PEGraph = new GraphAdapter(central);
-    PEGraph->setObjectName("PEGraph");
-
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
-    column->addWidget(ToolPanel);
-    column->addWidget(display);
-    column->addWidget(ProgressBar);
-    column->addWidget(PEGraph, 1);
-}
-
-void TGraphicalForm::buildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setSizeGripEnabled(false);
-    for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(bar);
-        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        panel->setMinimumWidth(kStatusWidths[i]);
-        panel->setAlignment(i == 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        StatusPanels[i] = panel;
-        bar->addWidget(panel, i == 4 ? 1 : 0);
-    }
-    TriggerPanel = new QLabel(bar);
-    TriggerPanel->setObjectName("TriggerPanel");
-    TriggerPanel->setFrameShape(QFrame::Panel);
-    TriggerPanel->setFrameShadow(QFrame::Sunken);
-    TriggerPanel->hide();
-    bar->addWidget(TriggerPanel, 3);
 }
 
 void TGraphicalForm::setCollaborators(const Collaborators& collaborators) {

@@ -7,12 +7,16 @@
 // files. Created visible at start-up, placed right of the live windows below
 // the main window; closing it only hides it. Unlink sends it message 1029.
 //
-// The handlers live in five files: graphical_form.cpp (window, menus, enable
-// rules, status bar), graphical_form_sampling.cpp (Start, Stop, sampling,
-// interval, Clear, Import, temporary files), graphical_form_pages.cpp (pages,
-// readout, extremes, zoom, line colour), graphical_form_files.cpp (Save,
-// Open, the exit question) and graphical_form_export.cpp (Export, printing,
-// printer set-up, the graphical viewer).
+// The code lives in eight files: graphical_form.cpp (window, enable rules,
+// status bar, window events), graphical_form_layout.cpp (tool panel, menus,
+// panels, graph, status bar panels), graphical_form_sampling.cpp (Start,
+// Stop, sampling, interval, Clear, Import, temporary files),
+// graphical_form_trigger.cpp (start and stop conditions),
+// graphical_form_statistics.cpp (the statistics panel),
+// graphical_form_pages.cpp (pages, readout, extremes, zoom, line colour),
+// graphical_form_files.cpp (Save, Open, the exit question) and
+// graphical_form_export.cpp (Export, printing, printer set-up, the graphical
+// viewer).
 
 #include "base/ui/message_box.h"
 #include "link/acquisition_state.h"
@@ -34,6 +38,7 @@ class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QTimer;
 class QToolButton;
@@ -137,7 +142,86 @@ class TGraphicalForm : public QMainWindow {
     void PEGraphZoomIn();
     void PEGraphKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // --- controls -------------------------------------------------------------------
+  signals:
+    void recordingStopped();
+    // The BusyFlag was set or cleared (a file load): the main window's link
+    // controls follow it.
+    void busyChanged();
+
+  protected:
+    bool event(QEvent* event) override; // message 1029
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // graphical_form_layout.cpp
+    void buildToolPanel();
+    void makeToolButtons();
+    void layOutToolPanel();
+    void connectToolButtons();
+    void buildMenus();
+    void buildFileMenu(QMenuBar* bar);
+    void buildAcquisitionMenu(QMenuBar* bar);
+    void buildViewMenu(QMenuBar* bar);
+    void nameMenus();
+    void buildPanels(QWidget* central);
+    void buildStatusBar();
+    QToolButton* makeButton(const char* name, const char* picture, int hintId);
+    // graphical_form.cpp
+    void refreshEnables();
+    void refreshStatusBar();
+    void setBusy(bool busy);
+    int runDialog(QDialog& dialog);
+    // A message box of this window: the caption from formatId filled with
+    // number, the text, icon and buttons. Returns the answer.
+    int say(int formatId, int number, const QString& text, MessageIcon icon,
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    QString chooseFile(const FileRequest& request);
+    // graphical_form_sampling.cpp
+    bool checkLinked();
+    void takeSample();
+    // A sample joins the recording: buffer, temporary file, graph, data list.
+    void recordSample(const RecordPair& pair);
+    // graphical_form_trigger.cpp
+    void armTrigger();
+    void offerToTrigger(const RecordPair& pair, WallClock::time_point at);
+    void scheduleTriggerTimer();
+    void triggerTimerDue();
+    void endTriggeredRecording();
+    void cancelTrigger();
+    void showTriggerNotice(const std::string& notice);
+    // graphical_form_statistics.cpp
+    void buildStatistics();
+    void StatisticsClick();
+    void refreshStatistics();
+    bool lowBatteryMayContinue();
+    void resetRecorder();
+    void tellTemporaryCopyStopped();
+    void endManualFile();
+    std::vector<LeftoverFile> offerableLeftovers() const;
+    // graphical_form_pages.cpp
+    void setUpGraph();
+    // The graph shows the points (of any page), in the recorder's y range.
+    void fillGraph(const std::vector<GraphPoint>& points);
+    void drawPage();
+    void drawEmptyPage();
+    void refreshReadout();
+    void refreshExtremes();
+    void stepProgress(std::int64_t steps);
+    void zoomUndone(); // Undo Zooming off: the graph shows its whole range
+    // graphical_form_files.cpp
+    bool loadWithProgress(const QString& path);
+    // A file read whole (or cut short) shown: "Adding" in the progress
+    // dialog, the data list, the extremes, the last page with the cursor on
+    // its last sample.
+    void showLoadedRecording(const LoadResult& result);
+    // The end of every load: the progress dialog closed, the cursor back,
+    // the busy flag cleared.
+    void endLoad();
+    // Read a record file on a worker thread while the window's events run.
+    void readWithProgress(const std::string& path, RecorderLoad& loaded);
+
+    // --- controls (tests and the desktop journeys find them by object name) -------
     QFrame* ToolPanel;
     QLabel* CaptionLabel;
     QToolButton* sbtnRecordStart;
@@ -199,70 +283,6 @@ class TGraphicalForm : public QMainWindow {
     QLabel* TriggerPanel;
     QTimer* TimerLogger;
     QTimer* TimerTime;
-
-  signals:
-    void recordingStopped();
-    // The BusyFlag was set or cleared (a file load): the main window's link
-    // controls follow it.
-    void busyChanged();
-
-  protected:
-    bool event(QEvent* event) override; // message 1029
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    // graphical_form.cpp
-    void buildToolPanel();
-    void buildMenus();
-    void buildPanels(QWidget* central);
-    void buildStatusBar();
-    QToolButton* makeButton(const char* name, const char* picture, int hintId);
-    void refreshEnables();
-    void refreshStatusBar();
-    void setBusy(bool busy);
-    int runDialog(QDialog& dialog);
-    // A message box of this window: the caption from formatId filled with
-    // number, the text, icon and buttons. Returns the answer.
-    int say(int formatId, int number, const QString& text, MessageIcon icon,
-            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
-    QString chooseFile(const FileRequest& request);
-    // graphical_form_sampling.cpp
-    bool checkLinked();
-    void takeSample();
-    // A sample joins the recording: buffer, temporary file, graph, data list.
-    void recordSample(const RecordPair& pair);
-    // graphical_form_trigger.cpp
-    void armTrigger();
-    void offerToTrigger(const RecordPair& pair, WallClock::time_point at);
-    void scheduleTriggerTimer();
-    void triggerTimerDue();
-    void endTriggeredRecording();
-    void cancelTrigger();
-    void showTriggerNotice(const std::string& notice);
-    // graphical_form_statistics.cpp
-    void buildStatistics();
-    void StatisticsClick();
-    void refreshStatistics();
-    bool lowBatteryMayContinue();
-    void resetRecorder();
-    void tellTemporaryCopyStopped();
-    void endManualFile();
-    std::vector<LeftoverFile> offerableLeftovers() const;
-    // graphical_form_pages.cpp
-    void setUpGraph();
-    // The graph shows the points (of any page), in the recorder's y range.
-    void fillGraph(const std::vector<GraphPoint>& points);
-    void drawPage();
-    void drawEmptyPage();
-    void refreshReadout();
-    void refreshExtremes();
-    void stepProgress(std::int64_t steps);
-    void zoomUndone(); // Undo Zooming off: the graph shows its whole range
-    // graphical_form_files.cpp
-    bool loadWithProgress(const QString& path);
-    // Read a record file on a worker thread while the window's events run.
-    void readWithProgress(const std::string& path, RecorderLoad& loaded);
 
     AcquisitionState& m_state;
     QString m_startupDirectory;

@@ -122,7 +122,6 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         ShowNumberedMessage(this, kErrorCaption, kOpenErrorText);
         return false;
     }
-    TMsgForm* dialog = m_with.progress;
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RecorderLoad loaded = m_engine.startLoad();
@@ -132,22 +131,26 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
         loaded.result.status = LoadStatus::Aborted;
     const LoadResult result = m_engine.finishLoad(std::move(loaded));
 
-    const auto finish = [&] {
-        if (dialog)
-            dialog->finishProgress();
-        QApplication::restoreOverrideCursor();
-        setBusy(false);
-    };
     if (result.status == LoadStatus::Aborted || result.status == LoadStatus::OpenError ||
         result.status == LoadStatus::Damaged) {
         // An aborted load keeps nothing of the file: the recorder stays empty.
-        finish();
+        endLoad();
         if (result.status != LoadStatus::Aborted)
             ShowNumberedMessage(this, kErrorCaption, LoadMessageId(result));
         return false;
     }
+    showLoadedRecording(result);
+    endLoad();
+    refreshStatusBar();
+    if (result.status == LoadStatus::CutShort) {
+        say(kWarningCaption, kCutShortTextId, QString::fromStdString(LoadMessage(result)),
+            MessageIcon::Warning);
+    }
+    return true;
+}
 
-    if (dialog) {
+void TGraphicalForm::showLoadedRecording(const LoadResult& result) {
+    if (TMsgForm* dialog = m_with.progress) {
         dialog->setBarValue(kLoadSteps);
         dialog->setAbortEnabled(false);
         dialog->setMessage(ColouredLine(kAddingText, QStringLiteral("blue")));
@@ -162,13 +165,13 @@ bool TGraphicalForm::loadWithProgress(const QString& path) {
     drawPage();
     PEGraph->setCursorPoint(PEGraph->pointCount() - 1);
     refreshReadout();
-    finish();
-    refreshStatusBar();
-    if (result.status == LoadStatus::CutShort) {
-        say(kWarningCaption, kCutShortTextId, QString::fromStdString(LoadMessage(result)),
-            MessageIcon::Warning);
-    }
-    return true;
+}
+
+void TGraphicalForm::endLoad() {
+    if (m_with.progress)
+        m_with.progress->finishProgress();
+    QApplication::restoreOverrideCursor();
+    setBusy(false);
 }
 
 void TGraphicalForm::readWithProgress(const std::string& path, RecorderLoad& loaded) {

@@ -81,6 +81,23 @@ void TFormViewGraphic::buildControls() {
     DisplayPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* strip = new QHBoxLayout(DisplayPanel);
     strip->setContentsMargins(6, 3, 6, 3);
+    buildExtremePanels(*strip);
+    buildButtons(*strip);
+
+    PEGraphView = new GraphAdapter(this);
+    PEGraphView->setObjectName("PEGraphView");
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(DisplayPanel);
+    column->addWidget(PEGraphView, 1);
+    m_statisticsPanel = new StatisticsPanel(this);
+    m_statisticsPanel->hide();
+    column->addWidget(m_statisticsPanel);
+    connectControls();
+}
+
+void TFormViewGraphic::buildExtremePanels(QHBoxLayout& strip) {
     const auto label = [this](const QString& text) {
         auto* l = new QLabel(text, DisplayPanel);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -97,7 +114,9 @@ void TFormViewGraphic::buildControls() {
     MaxPFPanel = Panel("MaxPFPanel", 40, DisplayPanel);
     MinPFPanel = Panel("MinPFPanel", 40, DisplayPanel);
     LabelPFMain = new QLabel(DisplayPanel);
+    LabelPFMain->setObjectName("LabelPFMain");
     LabelPFSub = new QLabel(DisplayPanel);
+    LabelPFSub->setObjectName("LabelPFSub");
     for (QWidget* hidden :
          std::initializer_list<QWidget*>{MaxPFPanel, MinPFPanel, LabelPFMain, LabelPFSub})
         hidden->hide();
@@ -105,36 +124,30 @@ void TFormViewGraphic::buildControls() {
         clickable->setCursor(Qt::PointingHandCursor);
         clickable->installEventFilter(this);
     }
-    strip->addWidget(label(QStringLiteral("Max.")));
+    strip.addWidget(label(QStringLiteral("Max.")));
     for (QLabel* p : {MaxTimePanel, MaxDataPanel, MaxUnitPanel, MaxFuncPanel})
-        strip->addWidget(p);
-    strip->addSpacing(8);
-    strip->addWidget(label(QStringLiteral("Min.")));
+        strip.addWidget(p);
+    strip.addSpacing(8);
+    strip.addWidget(label(QStringLiteral("Min.")));
     for (QLabel* p : {MinTimePanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
-        strip->addWidget(p);
-    strip->addSpacing(8);
+        strip.addWidget(p);
+    strip.addSpacing(8);
+}
+
+void TFormViewGraphic::buildButtons(QHBoxLayout& strip) {
     sbtnPrint = ToolButton("sbtnPrint", "recorder_print", 1044, DisplayPanel);
     sbtnUndoZoom = ToolButton("sbtnUndoZoom", "recorder_unzoom", 1053, DisplayPanel);
     sbtnExport = ToolButton("sbtnExport", "recorder_export", 1054, DisplayPanel);
     sbtnUndoZoom->setEnabled(false);
     for (QToolButton* b : {sbtnPrint, sbtnUndoZoom, sbtnExport})
-        strip->addWidget(b);
-    strip->addStretch();
+        strip.addWidget(b);
+    strip.addStretch();
     bbtnClose = new QPushButton(QText(7004), DisplayPanel);
     bbtnClose->setObjectName("bbtnClose");
-    strip->addWidget(bbtnClose);
+    strip.addWidget(bbtnClose);
+}
 
-    PEGraphView = new GraphAdapter(this);
-    PEGraphView->setObjectName("PEGraphView");
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(DisplayPanel);
-    column->addWidget(PEGraphView, 1);
-    m_statisticsPanel = new StatisticsPanel(this);
-    m_statisticsPanel->hide();
-    column->addWidget(m_statisticsPanel);
-
+void TFormViewGraphic::connectControls() {
     connect(sbtnPrint, &QToolButton::clicked, this, &TFormViewGraphic::sbtnPrintClick);
     connect(sbtnUndoZoom, &QToolButton::clicked, this, &TFormViewGraphic::sbtnUndoZoomClick);
     connect(sbtnExport, &QToolButton::clicked, this, &TFormViewGraphic::sbtnExportClick);

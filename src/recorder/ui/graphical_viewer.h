@@ -15,6 +15,7 @@
 #include <QFutureWatcher>
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -50,6 +51,25 @@ class TFormViewGraphic : public QDialog {
     // The graph as it stands: the plotted samples and the extremes' points.
     const ViewerGraph& shownGraph() const { return m_shown; }
 
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void MaxDataPanelClick();
+    void MinDataPanelClick();
+    void PEGraphViewZoomIn();
+    void sbtnUndoZoomClick();
+    void sbtnPrintClick();
+    void sbtnExportClick();
+
+    // Closing runs FormClose.
+    void done(int result) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The controls; tests and the desktop journeys find them by object name.
     QFrame* DisplayPanel = nullptr;
     QLabel* MaxTimePanel = nullptr;
     QLabel* MaxDataPanel = nullptr;
@@ -69,25 +89,13 @@ class TFormViewGraphic : public QDialog {
     QPushButton* bbtnClose = nullptr;
     GraphAdapter* PEGraphView = nullptr;
 
-    // Handlers.
-    void FormShow();
-    void FormClose();
-    void MaxDataPanelClick();
-    void MinDataPanelClick();
-    void PEGraphViewZoomIn();
-    void sbtnUndoZoomClick();
-    void sbtnPrintClick();
-    void sbtnExportClick();
-
-    // Closing runs FormClose.
-    void done(int result) override;
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
     void buildControls();
+    // The largest and smallest sample's panels (and the hidden power factor
+    // ones) on the strip above the graph.
+    void buildExtremePanels(QHBoxLayout& strip);
+    // Print, Undo Zooming, Export and Close, after the panels.
+    void buildButtons(QHBoxLayout& strip);
+    void connectControls();
     void setUpGraph();
     void fillGraph(const ViewerGraph& graph, float maxY, float minY);
     void showExtremes();

@@ -52,25 +52,7 @@ TDialogOption::TDialogOption(QWidget* parent) : QDialog(parent) {
     Image1->setPixmap(ResourceIcon(7).pixmap(32, 32));
     Image1->setAlignment(Qt::AlignTop);
 
-    rgIntervalMode = new QGroupBox(QText(kModeText), this);
-    rgIntervalMode->setObjectName("rgIntervalMode");
-    rbtnManual = new QRadioButton(QText(kManualText), rgIntervalMode);
-    rbtnManual->setObjectName("rbtnManual");
-    rbtnAutomatic = new QRadioButton(QText(kAutomaticText), rgIntervalMode);
-    rbtnAutomatic->setObjectName("rbtnAutomatic");
-    cbxInterval = new QComboBox(rgIntervalMode);
-    cbxInterval->setObjectName("cbxInterval");
-    cbxInterval->setEditable(false);
-    cbxInterval->addItem(QText(kFullSpeedText));
-    cbxInterval->addItem(QText(kCustomText));
-    cbxInterval->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    auto* automatic = new QHBoxLayout;
-    automatic->addWidget(rbtnAutomatic);
-    automatic->addWidget(cbxInterval);
-    automatic->addStretch();
-    auto* modes = new QVBoxLayout(rgIntervalMode);
-    modes->addWidget(rbtnManual);
-    modes->addLayout(automatic);
+    buildModeGroup();
 
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
@@ -94,6 +76,33 @@ TDialogOption::TDialogOption(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    connectControls();
+}
+
+// Manual, or Automatic with its interval list.
+void TDialogOption::buildModeGroup() {
+    rgIntervalMode = new QGroupBox(QText(kModeText), this);
+    rgIntervalMode->setObjectName("rgIntervalMode");
+    rbtnManual = new QRadioButton(QText(kManualText), rgIntervalMode);
+    rbtnManual->setObjectName("rbtnManual");
+    rbtnAutomatic = new QRadioButton(QText(kAutomaticText), rgIntervalMode);
+    rbtnAutomatic->setObjectName("rbtnAutomatic");
+    cbxInterval = new QComboBox(rgIntervalMode);
+    cbxInterval->setObjectName("cbxInterval");
+    cbxInterval->setEditable(false);
+    cbxInterval->addItem(QText(kFullSpeedText));
+    cbxInterval->addItem(QText(kCustomText));
+    cbxInterval->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    auto* automatic = new QHBoxLayout;
+    automatic->addWidget(rbtnAutomatic);
+    automatic->addWidget(cbxInterval);
+    automatic->addStretch();
+    auto* modes = new QVBoxLayout(rgIntervalMode);
+    modes->addWidget(rbtnManual);
+    modes->addLayout(automatic);
+}
+
+void TDialogOption::connectControls() {
     connect(rbtnManual, &QRadioButton::clicked, this, &TDialogOption::rbtnManualClick);
     connect(rbtnAutomatic, &QRadioButton::clicked, this, &TDialogOption::rbtnAutomaticClick);
     // Each choice of the user, also choosing "Customization..." again to

@@ -35,6 +35,11 @@ class TDialogOption : public QDialog {
     void rbtnAutomaticClick();
     void cbxIntervalChange();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // The controls; tests and the desktop journeys find them by object name.
     QLabel* Image1;
     QGroupBox* rgIntervalMode;
     QRadioButton* rbtnManual;
@@ -43,10 +48,9 @@ class TDialogOption : public QDialog {
     QPushButton* btnOk;
     QPushButton* bbtnCancel;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
+    void buildModeGroup();
+    void connectControls();
 
-  private:
     InputBox m_inputBox;
 };
 

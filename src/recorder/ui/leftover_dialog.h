@@ -33,17 +33,18 @@ class TLeftoverDialog : public QDialog {
     // The chosen files, in list order.
     std::vector<LeftoverFile> chosen() const;
 
-    QTreeWidget* lvFiles;
-    QPushButton* bbtnOpen;
-    QPushButton* bbtnKeep;
-    QPushButton* bbtnDelete;
-
     void bbtnOpenClick();
     void bbtnKeepClick();
     void bbtnDeleteClick();
     void reject() override; // Escape and the close button keep them for later
 
   private:
+    // The controls; tests and the desktop journeys find them by object name.
+    QTreeWidget* lvFiles;
+    QPushButton* bbtnOpen;
+    QPushButton* bbtnKeep;
+    QPushButton* bbtnDelete;
+
     void refreshButtons();
 
     std::vector<LeftoverFile> m_files;

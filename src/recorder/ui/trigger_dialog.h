@@ -32,6 +32,8 @@ class TTriggerDialog : public QDialog {
 
     void accept() override; // reads the entries; stays open on a refusal
 
+  private:
+    // The controls; tests and the desktop journeys find them by object name.
     QCheckBox* chkEnabled;
     QGroupBox* gbStart;
     QGroupBox* gbStop;
@@ -40,7 +42,6 @@ class TTriggerDialog : public QDialog {
     QPushButton* btnOk;
     QPushButton* btnCancel;
 
-  private:
     void refreshEnables();
 
     TriggerSettings m_settings;
