@@ -27,11 +27,17 @@ set(OSTREL_UNITY_ALONE
     tests/ui/import_files_test.cpp)
 list(TRANSFORM OSTREL_UNITY_ALONE PREPEND ${CMAKE_SOURCE_DIR}/)
 file(GLOB OSTREL_UNITY_ALONE RELATIVE ${CMAKE_SOURCE_DIR} ${OSTREL_UNITY_ALONE})
+# A file below tests/, bench/ or fuzz/ belongs to that directory's targets,
+# which exist only when the build has that directory.
+get_property(OSTREL_SUBDIRS DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
 foreach(f IN LISTS OSTREL_UNITY_ALONE)
-  set(dirs ${CMAKE_SOURCE_DIR})
+  set(dir ${CMAKE_SOURCE_DIR})
   if(f MATCHES "^(tests|bench|fuzz)/")
-    list(APPEND dirs ${CMAKE_SOURCE_DIR}/${CMAKE_MATCH_1})
+    set(dir ${CMAKE_SOURCE_DIR}/${CMAKE_MATCH_1})
+    if(NOT dir IN_LIST OSTREL_SUBDIRS)
+      continue()
+    endif()
   endif()
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/${f} DIRECTORY ${dirs}
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/${f} DIRECTORY ${dir}
                               PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endforeach()
