@@ -2,9 +2,7 @@
 # each defines a file-local helper whose name another source of its target
 # uses too (every command of ostrel-cli has its own registrar). Included at
 # the end of the top CMakeLists.txt, once every directory that makes targets
-# is known. Patterns are globbed. record_cli_test.cpp includes text_export.h,
-# whose PageRange the sources before it in its batch already have from
-# session_export.h, a different struct of the same name.
+# is known. Patterns are globbed.
 set(OSTREL_UNITY_ALONE
     src/base/config_file.cpp
     src/cli/cmd_*.cpp
@@ -19,7 +17,6 @@ set(OSTREL_UNITY_ALONE
     src/recorder/ui/leftover_dialog.cpp
     src/recorder/ui/trigger_dialog.cpp
     tests/cli/decode_frame_cli_test.cpp
-    tests/cli/record_cli_test.cpp
     tests/desktop/recording_options_journeys_test.cpp
     tests/link/reading_test.cpp
     tests/recorder/atomic_file_test.cpp
