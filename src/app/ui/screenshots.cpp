@@ -213,14 +213,30 @@ void ScreenshotTaker::grabDigital() {
         0, [this] { grabMeters(); });
 }
 
+// Once the meters have settled: every window of the linked session in turn,
+// then the import window.
 void ScreenshotTaker::grabMeters() {
+    grabRecorder();
+    grabDialogs();
+    grabExportedPage();
+    grabViewer();
+
+    const AppWindows& w = m_session.windows();
+    // Unlink, as the recorder's Import command does, then the import window.
+    Child<QToolButton>(w.main, "sbtnLink")->setChecked(false);
+    w.main->sbtnLinkClick();
+    grabImport();
+}
+
+// The analog meter, the comparator and the whole desktop; then the recorder,
+// stopped, with its statistics, zoomed on a stretch of the page.
+void ScreenshotTaker::grabRecorder() {
     const AppWindows& w = m_session.windows();
     save(w.analogMeter, QStringLiteral("analog-meter"));
     save(w.comparator, QStringLiteral("comparator"));
     saveDesktop(QStringLiteral("desktop"));
     Child<QToolButton>(w.graphical, "sbtnRecordStop")->click();
 
-    // The recorder with its statistics, zoomed on a stretch of the page.
     if (auto* statistics = w.graphical->findChild<QAction*>(QStringLiteral("miStatistics"))) {
         statistics->trigger();
         auto* graph = Child<GraphAdapter>(w.graphical, "PEGraph");
@@ -231,7 +247,12 @@ void ScreenshotTaker::grabMeters() {
         w.graphical->sbtnUndoZoomClick();
         statistics->trigger();
     }
+}
 
+// The auto-continue notice, the export dialog as a user sets it up for a
+// picture of the page, and the recorder's start and stop conditions.
+void ScreenshotTaker::grabDialogs() {
+    const AppWindows& w = m_session.windows();
     w.autoMsg->setMessage(QNumberedCaption(kWarningCaption, kLowBatteryText),
                           QStringLiteral("The battery power of the DMM is low."),
                           QStringLiteral("(Will continue automatically in 3 seconds.)"));
@@ -241,7 +262,6 @@ void ScreenshotTaker::grabMeters() {
     save(w.autoMsg, QStringLiteral("auto-continue"));
     w.autoMsg->hide();
 
-    // The export dialog as a user sets it up for a picture of the page.
     w.exportForm->prepareForPages(3);
     w.exportForm->choose(ExportType::MetaFile);
     w.exportForm->show();
@@ -261,9 +281,12 @@ void ScreenshotTaker::grabMeters() {
         trigger.show();
         save(&trigger, QStringLiteral("trigger-dialog"));
     }
+}
 
-    // The recorded page exported as a picture, as a user does it: Export,
-    // BitMap to a file, Browse, Export.
+// The recorded page exported as a picture, as a user does it: Export,
+// BitMap to a file, Browse, Export.
+void ScreenshotTaker::grabExportedPage() {
+    const AppWindows& w = m_session.windows();
     const QString exported = QDir(m_directory).filePath(QStringLiteral("exported-page.png"));
     const SaveFileAnswerer previousChooser =
         SetSaveFileAnswerer([exported](const SaveFileRequest&) { return exported; });
@@ -279,8 +302,11 @@ void ScreenshotTaker::grabMeters() {
     SetSaveFileAnswerer(previousChooser);
     if (QFile::exists(exported))
         std::cout << exported.toStdString() << "\n";
+}
 
-    // The graphical viewer over a few thousand samples.
+// The graphical viewer over a few thousand samples.
+void ScreenshotTaker::grabViewer() {
+    const AppWindows& w = m_session.windows();
     const SampleBuffer recording = SimulatedVoltsRecording(3000);
     ViewerSource source{&recording, {}, {}};
     ScanBuffer(recording, source.yRange, source.extremes);
@@ -289,11 +315,6 @@ void ScreenshotTaker::grabMeters() {
     Child<GraphAdapter>(w.viewGraphic, "PEGraphView")->replotNow();
     save(w.viewGraphic, QStringLiteral("viewer"));
     w.viewGraphic->close();
-
-    // Unlink, as the recorder's Import command does, then the import window.
-    Child<QToolButton>(w.main, "sbtnLink")->setChecked(false);
-    w.main->sbtnLinkClick();
-    grabImport();
 }
 
 // The import window after a download of the simulated logger memory, showing

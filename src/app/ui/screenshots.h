@@ -25,6 +25,10 @@ class ScreenshotTaker : public QObject {
     void whenReady(std::function<bool()> ready, int settleMs, std::function<void()> then);
     void grabDigital();
     void grabMeters();
+    void grabRecorder();
+    void grabDialogs();
+    void grabExportedPage();
+    void grabViewer();
     void recordSamples();
     void grabImport();
     void save(QWidget* window, const QString& name);

@@ -5,6 +5,7 @@
 #include "base/number_format.h"
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
+#include "graph/ui/graph_window_texts.h"
 #include "graph/ui/save_file_chooser.h"
 
 #include <QGroupBox>
@@ -17,8 +18,6 @@
 
 namespace ostrel {
 namespace {
-
-constexpr int kNotANumberText = 9007; // "Not a valid floating point value !"
 
 bool ParseEdit(const QLineEdit* edit, double* value) {
     return ParseReal(edit->text().toStdString(), value);

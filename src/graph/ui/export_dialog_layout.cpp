@@ -18,6 +18,9 @@
 namespace ostrel {
 namespace {
 
+constexpr int kExportText = 307;      // "Export"
+constexpr int kDestinationText = 311; // "Destination"
+
 QRadioButton* Radio(const char* name, const QString& caption, QWidget* parent) {
     auto* button = new QRadioButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -46,7 +49,8 @@ void TDlgExportForm::buildTypeGroup() {
 }
 
 void TDlgExportForm::buildDestinationGroup() {
-    gbExportDestination = new QGroupBox(QText(307) + QLatin1Char(' ') + QText(311), this);
+    gbExportDestination =
+        new QGroupBox(QText(kExportText) + QLatin1Char(' ') + QText(kDestinationText), this);
     gbExportDestination->setObjectName("gbExportDestination");
     rbtnClipBoard = Radio("rbtnClipBoard", QStringLiteral("ClipBoard"), gbExportDestination);
     rbtnFile = Radio("rbtnFile", QStringLiteral("File"), gbExportDestination);

@@ -2,6 +2,7 @@
 
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "graph/ui/graph_window_texts.h"
 
 #include <QColorDialog>
 #include <QFrame>
@@ -16,8 +17,6 @@ namespace {
 
 constexpr int kLineColourCaption = 7152; // "Graph Line Color"
 constexpr int kColourDefaultText = 7153; // "Default"
-constexpr int kColourOkText = 7154;      // "OK"
-constexpr int kColourCancelText = 7155;  // "Cancel"
 
 } // namespace
 
@@ -62,10 +61,10 @@ TdlgGraphLineColor::TdlgGraphLineColor(QWidget* parent) : QDialog(parent) {
     grid->addWidget(ShapeLineColor2, 1, 1);
     grid->setColumnStretch(1, 1);
 
-    btnOK = new QPushButton(QText(kColourOkText), this);
+    btnOK = new QPushButton(QText(kOkText), this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QText(kColourCancelText), this);
+    btnCancel = new QPushButton(QText(kCancelText), this);
     btnCancel->setObjectName("btnCancel");
     btnDefault = new QPushButton(QText(kColourDefaultText), this);
     btnDefault->setObjectName("btnDefault");

@@ -4,6 +4,8 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
+#include "graph/export_request.h"
+#include "graph/ui/graph_window_texts.h"
 #include "graph/ui/save_file_chooser.h"
 #include "import/session_file.h"
 #include "import/ui/import_form.h"
@@ -21,9 +23,6 @@ namespace {
 
 constexpr int kSessionFilterText = 7147; // "session logger data files(*.slr)|*.slr"
 constexpr int kUntitledText = 7148;      // "Untitled.slr"
-constexpr int kReadingText = 8005;       // "Reading data from selected file. Please wait ..."
-constexpr int kOpenErrorText = 9004;     // "File open error."
-constexpr int kSaveErrorText = 9005;     // "File save error."
 
 // Pairs between two progress reports: a report costs a look at the clock.
 constexpr std::size_t kReportEvery = 1024;
@@ -63,7 +62,7 @@ void TFormImport::sbtnSaveClick() {
     unsetCursor();
     if (!saved) {
         setBusy(false);
-        ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
+        ShowNumberedMessage(this, kErrorCaption, kMsgFileSaveError);
         return;
     }
     m_engine.markSaved();
@@ -119,7 +118,7 @@ void TFormImport::showOpenProgress() {
     if (!dialog)
         return;
     dialog->setMessageColour(QStringLiteral("red"));
-    dialog->setMessage(QNumberedLine(kWarningCaption, kReadingText));
+    dialog->setMessage(QNumberedLine(kWarningCaption, kReadingFileText));
     dialog->startProgress(this, 64);
 }
 

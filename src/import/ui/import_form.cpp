@@ -9,7 +9,9 @@
 #include "base/ui/pictures.h"
 #include "base/ui/window_messages.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 #include "graph/ui/line_colour_dialog.h"
+#include "import/ui/import_texts.h"
 #include "import/ui/session_table_model.h"
 
 #include <QApplication>
@@ -41,9 +43,11 @@
 namespace ostrel {
 namespace {
 
-constexpr int kXAxisText = 7024;      // "Time"
-constexpr int kMainColourText = 7150; // " Main-Data Color"
-constexpr int kSubColourText = 7151;  // " Sub-Data Color"
+constexpr int kEditMenuText = 7140;      // "&Edit"
+constexpr int kClearAllText = 7141;      // "Clear all data"
+constexpr int kSubDataChoiceText = 7144; // "Sub-data"
+constexpr int kMainColourText = 7150;    // " Main-Data Color"
+constexpr int kSubColourText = 7151;     // " Sub-Data Color"
 
 QLabel* ValuePanel(const QString& name, const QColor& text, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -98,10 +102,10 @@ QGroupBox* DisplayGroup(QWidget* parent, const char* display, int title,
     auto* row = new QHBoxLayout(group);
     row->setContentsMargins(4, 2, 4, 4);
     row->addWidget(current, 1);
-    row->addWidget(ExtremePanels(group, 7021, QStringLiteral("pnlMax%1Data%2").arg(d),
+    row->addWidget(ExtremePanels(group, kMaxCaptionText, QStringLiteral("pnlMax%1Data%2").arg(d),
                                  QColor(0xFF0000), *panels[2], *panels[3]),
                    1);
-    row->addWidget(ExtremePanels(group, 7022, QStringLiteral("pnlMin%1Data%2").arg(d),
+    row->addWidget(ExtremePanels(group, kMinCaptionText, QStringLiteral("pnlMin%1Data%2").arg(d),
                                  QColor(0xFF00FF), *panels[4], *panels[5]),
                    1);
     return group;
@@ -120,7 +124,7 @@ TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
     : QDialog(parent), m_services(services), m_engine(BusyStorage(services)),
       m_printer(std::make_unique<QPrinter>()) {
     setObjectName("FormImport");
-    setWindowTitle(QText(108));
+    setWindowTitle(QText(kDataLoggerText));
     setWindowIcon(ResourceIcon(7));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     setSizeGripEnabled(false);
@@ -197,22 +201,24 @@ void TFormImport::useDefaultDialogs() {
 void TFormImport::buildMenus() {
     MainMenu = new QMenuBar(this);
     MainMenu->setObjectName("MainMenu");
-    QMenu* file = MainMenu->addMenu(QText(501));
-    mnuOpen = file->addAction(QText(510), this, &TFormImport::sbtnOpenClick);
-    mnuSaveAs = file->addAction(QText(511), this, &TFormImport::sbtnSaveClick);
+    QMenu* file = MainMenu->addMenu(QText(kFileMenuText));
+    mnuOpen = file->addAction(QText(kOpenItemText), this, &TFormImport::sbtnOpenClick);
+    mnuSaveAs = file->addAction(QText(kSaveAsItemText), this, &TFormImport::sbtnSaveClick);
     file->addSeparator();
-    mnuImport = file->addAction(QText(513), this, &TFormImport::sbtnImportClick);
-    mnuExport = file->addAction(QText(514), this, &TFormImport::sbtnExportClick);
+    mnuImport = file->addAction(QText(kImportItemText), this, &TFormImport::sbtnImportClick);
+    mnuExport = file->addAction(QText(kExportItemText), this, &TFormImport::sbtnExportClick);
     file->addSeparator();
-    mnuPrint = file->addAction(QText(515), this, &TFormImport::mnuPrintClick);
-    mnuPrinterSetup = file->addAction(QText(516), this, &TFormImport::mnuPrinterSetupClick);
+    mnuPrint = file->addAction(QText(kPrintItemText), this, &TFormImport::mnuPrintClick);
+    mnuPrinterSetup =
+        file->addAction(QText(kPrinterSetupItemText), this, &TFormImport::mnuPrinterSetupClick);
     file->addSeparator();
-    mnuExit = file->addAction(QText(509), this, &QWidget::close);
-    QMenu* edit = MainMenu->addMenu(QText(7140));
-    mnuClear = edit->addAction(QText(7141), this, &TFormImport::sbtnClearClick);
-    QMenu* view = MainMenu->addMenu(QText(530));
+    mnuExit = file->addAction(QText(kExitItemText), this, &QWidget::close);
+    QMenu* edit = MainMenu->addMenu(QText(kEditMenuText));
+    mnuClear = edit->addAction(QText(kClearAllText), this, &TFormImport::sbtnClearClick);
+    QMenu* view = MainMenu->addMenu(QText(kViewMenuText));
     view->addSeparator();
-    mnuLineColor = view->addAction(QText(537), this, &TFormImport::mnuLineColorClick);
+    mnuLineColor =
+        view->addAction(QText(kLineColourItemText), this, &TFormImport::mnuLineColorClick);
     mnuOpen->setObjectName("mnuOpen");
     mnuSaveAs->setObjectName("mnuSaveAs");
     mnuImport->setObjectName("mnuImport");
@@ -241,20 +247,25 @@ void TFormImport::buildToolBar() {
         connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    sbtnImport = button("sbtnImport", "recorder_import", 513, 1046, &TFormImport::sbtnImportClick);
-    sbtnExport = button("sbtnExport", "recorder_export", 514, 1054, &TFormImport::sbtnExportClick);
-    sbtnOpen = button("sbtnOpen", "recorder_open", 510, 1047, &TFormImport::sbtnOpenClick);
-    sbtnSave = button("sbtnSave", "recorder_save", 511, 1048, &TFormImport::sbtnSaveClick);
-    sbtnClear = button("sbtnClear", "recorder_clear", 7141, 7141, &TFormImport::sbtnClearClick);
+    sbtnImport = button("sbtnImport", "recorder_import", kImportItemText, kImportHint,
+                        &TFormImport::sbtnImportClick);
+    sbtnExport = button("sbtnExport", "recorder_export", kExportItemText, kExportHint,
+                        &TFormImport::sbtnExportClick);
+    sbtnOpen =
+        button("sbtnOpen", "recorder_open", kOpenItemText, kOpenHint, &TFormImport::sbtnOpenClick);
+    sbtnSave = button("sbtnSave", "recorder_save", kSaveAsItemText, kSaveHint,
+                      &TFormImport::sbtnSaveClick);
+    sbtnClear = button("sbtnClear", "recorder_clear", kClearAllText, kClearAllText,
+                       &TFormImport::sbtnClearClick);
 }
 
 QWidget* TFormImport::buildRightPanel() {
     PanelGraph = new QWidget(this);
     PanelGraph->setObjectName("PanelGraph");
-    grbxMainDisplay = DisplayGroup(PanelGraph, "Main", 7142,
+    grbxMainDisplay = DisplayGroup(PanelGraph, "Main", kMainDataText,
                                    {&pnlMainDataTime, &pnlMainDataRdg, &pnlMaxMainDataTime,
                                     &pnlMaxMainDataRdg, &pnlMinMainDataTime, &pnlMinMainDataRdg});
-    grbxSubDisplay = DisplayGroup(PanelGraph, "Sub", 7143,
+    grbxSubDisplay = DisplayGroup(PanelGraph, "Sub", kSubDataText,
                                   {&pnlSubDataTime, &pnlSubDataRdg, &pnlMaxSubDataTime,
                                    &pnlMaxSubDataRdg, &pnlMinSubDataTime, &pnlMinSubDataRdg});
     PEGraph = new GraphAdapter(PanelGraph);
@@ -273,9 +284,9 @@ QWidget* TFormImport::buildRightPanel() {
 QWidget* TFormImport::buildPageBar() {
     PanelSBtn = new QWidget(PanelGraph);
     PanelSBtn->setObjectName("PanelSBtn");
-    rbtnMainData = new QRadioButton(QText(7142), PanelSBtn);
+    rbtnMainData = new QRadioButton(QText(kMainDataText), PanelSBtn);
     rbtnMainData->setObjectName("rbtnMainData");
-    rbtnSubData = new QRadioButton(QText(7144), PanelSBtn);
+    rbtnSubData = new QRadioButton(QText(kSubDataChoiceText), PanelSBtn);
     rbtnSubData->setObjectName("rbtnSubData");
     connect(rbtnMainData, &QRadioButton::clicked, this, &TFormImport::rbtnMainDataClick);
     connect(rbtnSubData, &QRadioButton::clicked, this, &TFormImport::rbtnSubDataClick);
@@ -286,14 +297,15 @@ QWidget* TFormImport::buildPageBar() {
             connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    sbtnUndoZoom = pageButton("sbtnUndoZoom", "recorder_unzoom", 1053, nullptr);
-    sbtnFirstPage =
-        pageButton("sbtnFirstPage", "recorder_first", 1049, &TFormImport::sbtnFirstPageClick);
-    sbtnPageUp = pageButton("sbtnPageUp", "recorder_prev", 1050, &TFormImport::sbtnPageUpClick);
+    sbtnUndoZoom = pageButton("sbtnUndoZoom", "recorder_unzoom", kUndoZoomHint, nullptr);
+    sbtnFirstPage = pageButton("sbtnFirstPage", "recorder_first", kFirstPageHint,
+                               &TFormImport::sbtnFirstPageClick);
+    sbtnPageUp =
+        pageButton("sbtnPageUp", "recorder_prev", kPageUpHint, &TFormImport::sbtnPageUpClick);
     sbtnPageDown =
-        pageButton("sbtnPageDown", "recorder_next", 1051, &TFormImport::sbtnPageDownClick);
+        pageButton("sbtnPageDown", "recorder_next", kPageDownHint, &TFormImport::sbtnPageDownClick);
     sbtnLastPage =
-        pageButton("sbtnLastPage", "recorder_last", 1052, &TFormImport::sbtnLastPageClick);
+        pageButton("sbtnLastPage", "recorder_last", kLastPageHint, &TFormImport::sbtnLastPageClick);
     auto* bar = new QHBoxLayout(PanelSBtn);
     bar->setContentsMargins(4, 0, 4, 0);
     bar->addWidget(rbtnMainData);
@@ -310,8 +322,8 @@ void TFormImport::setUpGraph() {
     PEGraph->setLineColor(QColor::fromRgb(TdlgGraphLineColor::kDefaultMain));
     PEGraph->setMainTitle(QText(kSessionText));
     PEGraph->setSubTitle(QString());
-    PEGraph->setYAxisLabel(QText(kYAxisText));
-    PEGraph->setXAxisLabel(QText(kXAxisText));
+    PEGraph->setYAxisLabel(QText(kReadingAxisText));
+    PEGraph->setXAxisLabel(QText(kTimeAxisText));
     PEGraph->setWidestLabel(QStringLiteral("00:00'00.000\""));
     PEGraph->setZoomEnabled(false);
     sbtnUndoZoom->setEnabled(false);

@@ -142,7 +142,6 @@ class TFormImport : public QDialog {
     // and coupling ("-12.345mV [DC+AC]").
     static constexpr int kColumnWidth = 118;
     static constexpr int kSessionText = 7146; // "Session"
-    static constexpr int kYAxisText = 7023;   // "Reading"
     // The file dialogs' filter of session files.
     static QString sessionFilter();
     // The file, print and printer set-up dialogs of the desktop.

@@ -6,6 +6,7 @@
 #include "base/ui/message_dialogs.h"
 #include "base/ui/window_messages.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 #include "graph/ui/line_colour_dialog.h"
 #include "import/ui/import_form.h"
 #include "import/ui/session_table_model.h"
@@ -27,12 +28,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kSaveQuestionText = 7005;  // "Do you want to save the data to a file before exit ?"
-constexpr int kClearQuestionText = 8002; // "Do you really want to clear the data in buffer ?"
-constexpr int kBufferHasDataText = 8003; // "Buffer has data."
-constexpr int kFirstPageText = 8008;     // "First page."
-constexpr int kLastPageText = 8009;      // "Last page."
-constexpr int kOutOfMemoryText = 9006;   // "Insufficient system memory !"
+constexpr int kOutOfMemoryText = 9006; // "Insufficient system memory !"
 
 // A session's table: whole rows chosen, one height for every row (the view
 // never measures millions of them), as wide as its four columns, a vertical
@@ -198,7 +194,7 @@ void TFormImport::clearReadingPanels() {
 void TFormImport::CursorReadout() {
     if (m_engine.sessionCount() == 0)
         return;
-    PEGraph->setYAxisLabel(QText(kYAxisText));
+    PEGraph->setYAxisLabel(QText(kReadingAxisText));
     const std::int64_t r = m_engine.readingAt(PEGraph->cursorPoint());
     if (r < 0) {
         clearReadingPanels();

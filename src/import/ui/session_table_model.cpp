@@ -1,12 +1,19 @@
 #include "import/ui/session_table_model.h"
 
 #include "base/ui/message_box.h"
+#include "graph/ui/graph_window_texts.h"
 #include "import/session_page.h"
+#include "import/ui/import_texts.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace ostrel {
+namespace {
+
+constexpr int kNumberColumnText = 7145; // "No."
+
+} // namespace
 
 SessionTableModel::SessionTableModel(const SessionList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list) {}
@@ -36,8 +43,8 @@ QVariant SessionTableModel::data(const QModelIndex& index, int role) const {
 QVariant SessionTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return {};
-    static const int kTexts[kSessionColumns] = {7145, 7024, 7142,
-                                                7143}; // No., Time, Main-Data, Sub-Data
+    static const int kTexts[kSessionColumns] = {kNumberColumnText, kTimeAxisText, kMainDataText,
+                                                kSubDataText};
     return section >= 0 && section < kSessionColumns ? QText(kTexts[section]) : QVariant();
 }
 

@@ -28,6 +28,7 @@ namespace ostrel {
 namespace {
 
 constexpr int kClockMs = 1000;
+constexpr int kRecorderCaptionText = 104; // "Graphical Recorder"
 
 } // namespace
 
@@ -35,7 +36,7 @@ TGraphicalForm::TGraphicalForm(AcquisitionState& state, const QString& startupDi
                                QWidget* parent)
     : QMainWindow(parent, Qt::Window), m_state(state), m_startupDirectory(startupDirectory) {
     setObjectName("GraphicalForm");
-    setWindowTitle(QText(104));
+    setWindowTitle(QText(kRecorderCaptionText));
     setWindowIcon(ResourceIcon(7));
     if (m_startupDirectory.isEmpty())
         m_startupDirectory = QStringLiteral(".");

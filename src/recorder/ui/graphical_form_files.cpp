@@ -9,7 +9,9 @@
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "displays/ui/data_list_form.h"
+#include "graph/export_request.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 #include "recorder/recorder_view.h"
 
 #include <QApplication>
@@ -22,12 +24,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kOpenErrorText = 9004;
-constexpr int kSaveErrorText = 9005;
-constexpr int kReadingText = 8005;
 constexpr int kAddingText = 8006;
-constexpr int kExitQuestionText = 8003;
-constexpr int kSaveQuestionText = 7005;
 constexpr int kG53FilterText = 7030;
 constexpr int kTemporaryFilterText = 7031;
 constexpr int kUntitledText = 7032;
@@ -78,7 +75,7 @@ bool TGraphicalForm::saveFile(const QString& path) {
     const bool saved = SaveRecordFile(path.toStdString(), m_engine.buffer());
     QApplication::restoreOverrideCursor();
     if (!saved) {
-        ShowNumberedMessage(this, kErrorCaption, kSaveErrorText);
+        ShowNumberedMessage(this, kErrorCaption, kMsgFileSaveError);
         return false;
     }
     m_engine.markSaved();
@@ -180,7 +177,7 @@ void TGraphicalForm::readWithProgress(const std::string& path, RecorderLoad& loa
     // stops it.
     TMsgForm* dialog = m_with.progress;
     if (dialog) {
-        dialog->setRichMessage(ColouredLine(kReadingText, QStringLiteral("red")));
+        dialog->setRichMessage(ColouredLine(kReadingFileText, QStringLiteral("red")));
         dialog->startProgress(this, kLoadSteps);
     }
     LongWork work;
@@ -210,8 +207,8 @@ void TGraphicalForm::readWithProgress(const std::string& path, RecorderLoad& loa
 bool TGraphicalForm::mayClose() {
     if (!m_engine.hasUnsavedSamples())
         return true;
-    switch (say(kWarningCaption, kExitQuestionText,
-                QText(kExitQuestionText) + '\n' + QText(kSaveQuestionText), MessageIcon::Question,
+    switch (say(kWarningCaption, kBufferHasDataText,
+                QText(kBufferHasDataText) + '\n' + QText(kSaveQuestionText), MessageIcon::Question,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
     case QMessageBox::No:
         return true;

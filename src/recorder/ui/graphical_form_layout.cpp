@@ -7,6 +7,7 @@
 #include "base/string_table.h"
 #include "base/ui/pictures.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -25,6 +26,28 @@ constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
 const int kStatusWidths[5] = {110, 175, 175, 175, 50};
 const char* const kPanelTypeface = "Arial";
+
+// The recorder's own menu items and button hints; those it shares with the
+// import window are in graph_window_texts.h.
+constexpr int kClearItemText = 512;       // "&Clear"
+constexpr int kAcquisitionMenuText = 520; // "&Acquisition"
+constexpr int kStartItemText = 521;       // "Star&t"
+constexpr int kStopItemText = 522;        // "Sto&p"
+constexpr int kManualItemText = 523;      // "&Manual"
+constexpr int kIntervalItemText = 524;    // "&Interval..."
+constexpr int kTriggerItemText = 7221;    // "T&rigger..."
+constexpr int kFirstPageItemText = 531;   // "F&irst page"
+constexpr int kPageUpItemText = 532;      // "Page &Up"
+constexpr int kPageDownItemText = 533;    // "Page &Down"
+constexpr int kLastPageItemText = 534;    // "&Last page"
+constexpr int kFitViewItemText = 535;     // "&Fit all data"
+constexpr int kUndoZoomItemText = 536;    // "&Undo Zooming"
+constexpr int kStartHint = 1040;          // "Acquisition start"
+constexpr int kStopHint = 1041;           // "Acquisition stop"
+constexpr int kManualHint = 1042;         // "Manual acquisition"
+constexpr int kIntervalHint = 1043;       // "Interval option..."
+constexpr int kClearHint = 1045;          // "Clear record"
+constexpr int kFitViewHint = 1055;        // "Fit all data"
 
 const QColor kPanelBack(0, 0, 0);
 const QColor kReadingText(0, 255, 0);  // lime
@@ -84,22 +107,22 @@ void TGraphicalForm::buildToolPanel() {
 }
 
 void TGraphicalForm::makeToolButtons() {
-    sbtnRecordStart = makeButton("sbtnRecordStart", "recorder_start", 1040);
-    sbtnRecordStop = makeButton("sbtnRecordStop", "recorder_stop", 1041);
-    sbtnManualLogging = makeButton("sbtnManualLogging", "recorder_manual", 1042);
-    sbtnOption = makeButton("sbtnOption", "recorder_option", 1043);
-    sbtnClear = makeButton("sbtnClear", "recorder_clear", 1045);
-    sbtnImport = makeButton("sbtnImport", "recorder_import", 1046);
-    sbtnOpenFile = makeButton("sbtnOpenFile", "recorder_open", 1047);
-    sbtnSaveFile = makeButton("sbtnSaveFile", "recorder_save", 1048);
-    sbtnExport = makeButton("sbtnExport", "recorder_export", 1054);
-    sbtnPrintGraphic = makeButton("sbtnPrintGraphic", "recorder_print", 1044);
-    sbtnFirstPage = makeButton("sbtnFirstPage", "recorder_first", 1049);
-    sbtnPageUp = makeButton("sbtnPageUp", "recorder_prev", 1050);
-    sbtnPageDown = makeButton("sbtnPageDown", "recorder_next", 1051);
-    sbtnLastPage = makeButton("sbtnLastPage", "recorder_last", 1052);
-    sbtnFitView = makeButton("sbtnFitView", "recorder_fit", 1055);
-    sbtnUndoZoom = makeButton("sbtnUndoZoom", "recorder_unzoom", 1053);
+    sbtnRecordStart = makeButton("sbtnRecordStart", "recorder_start", kStartHint);
+    sbtnRecordStop = makeButton("sbtnRecordStop", "recorder_stop", kStopHint);
+    sbtnManualLogging = makeButton("sbtnManualLogging", "recorder_manual", kManualHint);
+    sbtnOption = makeButton("sbtnOption", "recorder_option", kIntervalHint);
+    sbtnClear = makeButton("sbtnClear", "recorder_clear", kClearHint);
+    sbtnImport = makeButton("sbtnImport", "recorder_import", kImportHint);
+    sbtnOpenFile = makeButton("sbtnOpenFile", "recorder_open", kOpenHint);
+    sbtnSaveFile = makeButton("sbtnSaveFile", "recorder_save", kSaveHint);
+    sbtnExport = makeButton("sbtnExport", "recorder_export", kExportHint);
+    sbtnPrintGraphic = makeButton("sbtnPrintGraphic", "recorder_print", kPrintHint);
+    sbtnFirstPage = makeButton("sbtnFirstPage", "recorder_first", kFirstPageHint);
+    sbtnPageUp = makeButton("sbtnPageUp", "recorder_prev", kPageUpHint);
+    sbtnPageDown = makeButton("sbtnPageDown", "recorder_next", kPageDownHint);
+    sbtnLastPage = makeButton("sbtnLastPage", "recorder_last", kLastPageHint);
+    sbtnFitView = makeButton("sbtnFitView", "recorder_fit", kFitViewHint);
+    sbtnUndoZoom = makeButton("sbtnUndoZoom", "recorder_unzoom", kUndoZoomHint);
 
     // Start and Stop form one group; Stop is down at start.
     sbtnRecordStart->setCheckable(true);
@@ -164,55 +187,66 @@ void TGraphicalForm::buildMenus() {
 }
 
 void TGraphicalForm::buildFileMenu(QMenuBar* bar) {
-    mnuFile = bar->addMenu(QText(501));
-    miOpen = mnuFile->addAction(QText(510), this, &TGraphicalForm::sbtnOpenFileClick);
-    miSaveAs = mnuFile->addAction(QText(511), this, [this] { sbtnSaveFileClick(); });
-    miClear = mnuFile->addAction(QText(512), this, &TGraphicalForm::sbtnClearClick);
+    mnuFile = bar->addMenu(QText(kFileMenuText));
+    miOpen = mnuFile->addAction(QText(kOpenItemText), this, &TGraphicalForm::sbtnOpenFileClick);
+    miSaveAs = mnuFile->addAction(QText(kSaveAsItemText), this, [this] { sbtnSaveFileClick(); });
+    miClear = mnuFile->addAction(QText(kClearItemText), this, &TGraphicalForm::sbtnClearClick);
     mnuFile->addSeparator();
-    miImport = mnuFile->addAction(QText(513), this, &TGraphicalForm::sbtnImportClick);
-    miExport = mnuFile->addAction(QText(514), this, &TGraphicalForm::sbtnExportClick);
-    miPrint = mnuFile->addAction(QText(515), this, &TGraphicalForm::sbtnPrintGraphicClick);
-    miPrinterSetup = mnuFile->addAction(QText(516), this, &TGraphicalForm::PrinterSetupClick);
+    miImport = mnuFile->addAction(QText(kImportItemText), this, &TGraphicalForm::sbtnImportClick);
+    miExport = mnuFile->addAction(QText(kExportItemText), this, &TGraphicalForm::sbtnExportClick);
+    miPrint =
+        mnuFile->addAction(QText(kPrintItemText), this, &TGraphicalForm::sbtnPrintGraphicClick);
+    miPrinterSetup =
+        mnuFile->addAction(QText(kPrinterSetupItemText), this, &TGraphicalForm::PrinterSetupClick);
     mnuFile->addSeparator();
-    miExit = mnuFile->addAction(QText(509), this, &QWidget::close);
+    miExit = mnuFile->addAction(QText(kExitItemText), this, &QWidget::close);
 }
 
 void TGraphicalForm::buildAcquisitionMenu(QMenuBar* bar) {
-    mnuAcquisition = bar->addMenu(QText(520));
-    miStart = mnuAcquisition->addAction(QText(521), this, [this] {
+    mnuAcquisition = bar->addMenu(QText(kAcquisitionMenuText));
+    miStart = mnuAcquisition->addAction(QText(kStartItemText), this, [this] {
         sbtnRecordStart->setChecked(true);
         sbtnRecordStartClick();
     });
     miStart->setShortcut(Qt::Key_F9);
-    miStop = mnuAcquisition->addAction(QText(522), this, [this] {
+    miStop = mnuAcquisition->addAction(QText(kStopItemText), this, [this] {
         sbtnRecordStop->setChecked(true);
         sbtnRecordStopClick();
     });
     miStop->setShortcut(Qt::Key_F3);
-    miManual = mnuAcquisition->addAction(QText(523), this, &TGraphicalForm::sbtnManualLoggingClick);
+    miManual = mnuAcquisition->addAction(QText(kManualItemText), this,
+                                         &TGraphicalForm::sbtnManualLoggingClick);
     miManual->setShortcut(Qt::Key_F7);
     mnuAcquisition->addSeparator();
-    miInterval = mnuAcquisition->addAction(QText(524), this, &TGraphicalForm::sbtnOptionClick);
-    miTrigger = mnuAcquisition->addAction(QText(7221), this, &TGraphicalForm::TriggerClick);
+    miInterval =
+        mnuAcquisition->addAction(QText(kIntervalItemText), this, &TGraphicalForm::sbtnOptionClick);
+    miTrigger =
+        mnuAcquisition->addAction(QText(kTriggerItemText), this, &TGraphicalForm::TriggerClick);
 }
 
 void TGraphicalForm::buildViewMenu(QMenuBar* bar) {
-    mnuView = bar->addMenu(QText(530));
-    miFirstPage = mnuView->addAction(QText(531), this, &TGraphicalForm::sbtnFirstPageClick);
+    mnuView = bar->addMenu(QText(kViewMenuText));
+    miFirstPage =
+        mnuView->addAction(QText(kFirstPageItemText), this, &TGraphicalForm::sbtnFirstPageClick);
     miFirstPage->setShortcut(Qt::CTRL | Qt::Key_PageUp);
-    miPageUp = mnuView->addAction(QText(532), this, &TGraphicalForm::sbtnPageUpClick);
-    miPageDown = mnuView->addAction(QText(533), this, &TGraphicalForm::sbtnPageDownClick);
-    miLastPage = mnuView->addAction(QText(534), this, &TGraphicalForm::sbtnLastPageClick);
+    miPageUp = mnuView->addAction(QText(kPageUpItemText), this, &TGraphicalForm::sbtnPageUpClick);
+    miPageDown =
+        mnuView->addAction(QText(kPageDownItemText), this, &TGraphicalForm::sbtnPageDownClick);
+    miLastPage =
+        mnuView->addAction(QText(kLastPageItemText), this, &TGraphicalForm::sbtnLastPageClick);
     miLastPage->setShortcut(Qt::CTRL | Qt::Key_PageDown);
     mnuView->addSeparator();
-    miFitView = mnuView->addAction(QText(535), this, &TGraphicalForm::sbtnFitViewClick);
+    miFitView =
+        mnuView->addAction(QText(kFitViewItemText), this, &TGraphicalForm::sbtnFitViewClick);
     miFitView->setShortcut(Qt::CTRL | Qt::Key_F);
-    miUndoZoom = mnuView->addAction(QText(536), this, &TGraphicalForm::sbtnUndoZoomClick);
+    miUndoZoom =
+        mnuView->addAction(QText(kUndoZoomItemText), this, &TGraphicalForm::sbtnUndoZoomClick);
     miUndoZoom->setShortcut(Qt::CTRL | Qt::Key_Z);
     miUndoZoom->setEnabled(false);
     sbtnUndoZoom->setEnabled(false);
     mnuView->addSeparator();
-    miLineColor = mnuView->addAction(QText(537), this, &TGraphicalForm::GraphLineColorClick);
+    miLineColor =
+        mnuView->addAction(QText(kLineColourItemText), this, &TGraphicalForm::GraphLineColorClick);
 }
 
 // The menus and their items are named like the other controls.
@@ -254,11 +288,11 @@ void TGraphicalForm::buildPanels(QWidget* central) {
     for (QLabel* panel : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
         row->addWidget(panel, panel == ReadingUnitPanel ? 0 : 1);
     row->addSpacing(10);
-    row->addWidget(MakeCaption(7021, display));
+    row->addWidget(MakeCaption(kMaxCaptionText, display));
     for (QLabel* panel : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel})
         row->addWidget(panel, panel == MaxUnitPanel ? 0 : 1);
     row->addSpacing(10);
-    row->addWidget(MakeCaption(7022, display));
+    row->addWidget(MakeCaption(kMinCaptionText, display));
     for (QLabel* panel : {MinDataPanel, MinUnitPanel, MinFuncPanel})
         row->addWidget(panel, panel == MinUnitPanel ? 0 : 1);
 

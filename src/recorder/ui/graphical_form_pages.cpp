@@ -7,6 +7,7 @@
 #include "base/string_table.h"
 #include "base/ui/message_box.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 #include "recorder/recorder_view.h"
 #include "recorder/ui/record_panels.h"
 
@@ -20,8 +21,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kFirstPageText = 8008;
-constexpr int kLastPageText = 8009;
+constexpr int kGraphTitleText = 7025; // "Data Logger"
 
 void Blank(std::initializer_list<QLabel*> panels) {
     for (QLabel* panel : panels)
@@ -31,10 +31,10 @@ void Blank(std::initializer_list<QLabel*> panels) {
 } // namespace
 
 void TGraphicalForm::setUpGraph() {
-    PEGraph->setMainTitle(QText(7025));
+    PEGraph->setMainTitle(QText(kGraphTitleText));
     PEGraph->setSubTitle(QString());
-    PEGraph->setYAxisLabel(QText(7023));
-    PEGraph->setXAxisLabel(QText(7024));
+    PEGraph->setYAxisLabel(QText(kReadingAxisText));
+    PEGraph->setXAxisLabel(QText(kTimeAxisText));
     PEGraph->setWidestLabel(QStringLiteral("00:00:00.000"));
     PEGraph->setDeskColor(palette().color(QPalette::Button));
     PEGraph->setGraphBackColor(QColor(0, 0, 0));

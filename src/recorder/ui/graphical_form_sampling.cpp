@@ -11,6 +11,7 @@
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
 #include "graph/ui/graph_adapter.h"
+#include "graph/ui/graph_window_texts.h"
 #include "recorder/recorder_view.h"
 #include "recorder/sample_conversion.h"
 #include "recorder/sampling.h"
@@ -35,7 +36,6 @@ constexpr int kNotLinkedText = 9002;
 constexpr int kNoTemporaryFileText = 9003;
 constexpr int kLowBatteryText = 8000;
 constexpr int kWillContinueText = 7009;
-constexpr int kClearQuestionText = 8002;
 constexpr int kTemporaryCopyStoppedText = 8021;
 constexpr int kDeleteLeftoversText = 8049;
 

@@ -7,6 +7,7 @@
 #include "graph/ui/export_dialog.h"
 #include "graph/ui/graph_adapter.h"
 #include "graph/ui/graph_printing.h"
+#include "graph/ui/graph_window_texts.h"
 #include "graph/ui/page_export.h"
 #include "graph/ui/statistics_panel.h"
 #include "recorder/ui/record_panels.h"
@@ -28,6 +29,8 @@ namespace {
 // The graph the viewer keeps while hidden holds this many samples.
 constexpr int kHiddenPoints = 100;
 constexpr int kShownSamplesText = 7236;
+constexpr int kViewerCaptionText = 105; // "Graphical viewer"
+constexpr int kViewerCloseText = 7004;  // "Close"
 
 QLabel* Panel(const char* name, int width, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -68,7 +71,7 @@ const SampleBuffer& TFormViewGraphic::samples() const {
 
 TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QDialog(parent) {
     setObjectName("FormViewGraphic");
-    setWindowTitle(QText(105));
+    setWindowTitle(QText(kViewerCaptionText));
     setWindowIcon(ResourceIcon(7));
     setModal(true);
     buildControls();
@@ -135,14 +138,14 @@ void TFormViewGraphic::buildExtremePanels(QHBoxLayout& strip) {
 }
 
 void TFormViewGraphic::buildButtons(QHBoxLayout& strip) {
-    sbtnPrint = ToolButton("sbtnPrint", "recorder_print", 1044, DisplayPanel);
-    sbtnUndoZoom = ToolButton("sbtnUndoZoom", "recorder_unzoom", 1053, DisplayPanel);
-    sbtnExport = ToolButton("sbtnExport", "recorder_export", 1054, DisplayPanel);
+    sbtnPrint = ToolButton("sbtnPrint", "recorder_print", kPrintHint, DisplayPanel);
+    sbtnUndoZoom = ToolButton("sbtnUndoZoom", "recorder_unzoom", kUndoZoomHint, DisplayPanel);
+    sbtnExport = ToolButton("sbtnExport", "recorder_export", kExportHint, DisplayPanel);
     sbtnUndoZoom->setEnabled(false);
     for (QToolButton* b : {sbtnPrint, sbtnUndoZoom, sbtnExport})
         strip.addWidget(b);
     strip.addStretch();
-    bbtnClose = new QPushButton(QText(7004), DisplayPanel);
+    bbtnClose = new QPushButton(QText(kViewerCloseText), DisplayPanel);
     bbtnClose->setObjectName("bbtnClose");
     strip.addWidget(bbtnClose);
 }
@@ -162,7 +165,7 @@ void TFormViewGraphic::connectControls() {
 
 void TFormViewGraphic::setUpGraph() {
     GraphAdapter& g = *PEGraphView;
-    g.setMainTitle(QText(108));
+    g.setMainTitle(QText(kDataLoggerText));
     g.setSubTitle(QString());
     g.setYAxisLabel(QStringLiteral("Reading"));
     g.setXAxisLabel(QStringLiteral("Time"));

@@ -4,6 +4,7 @@
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "base/ui/pictures.h"
+#include "graph/ui/graph_window_texts.h"
 #include "recorder/recorder_engine.h"
 
 #include <QComboBox>
@@ -27,7 +28,6 @@ constexpr int kFullSpeedText = 7014;
 constexpr int kCustomText = 7019;
 constexpr int kAskCaptionText = 7015;
 constexpr int kAskPromptText = 7020;
-constexpr int kNotANumberText = 9007;
 constexpr int kExpectedSecondsText = 9022;
 
 std::optional<QString> AskWithInputDialog(QWidget* owner, const QString& caption,

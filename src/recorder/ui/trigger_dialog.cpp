@@ -4,6 +4,7 @@
 #include "base/ui/message_box.h"
 #include "base/ui/message_dialogs.h"
 #include "base/ui/user_settings.h"
+#include "graph/ui/graph_window_texts.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -20,8 +21,6 @@ constexpr int kCaptionText = 7222;
 constexpr int kEnabledText = 7223;
 constexpr int kStartText = 7224;
 constexpr int kStopText = 7229;
-constexpr int kOkText = 7154;
-constexpr int kCancelText = 7155;
 
 // The label of each field's check, in the order of TriggerField.
 constexpr int kFieldText[kTriggerFieldCount] = {7225, 7226, 7227, 7228, 7230,
