@@ -41,15 +41,16 @@ inline constexpr int kTimeAxisText = 7024;    // "Time"
 // Buttons, questions and messages.
 inline constexpr int kOkText = 7154;     // "OK"
 inline constexpr int kCancelText = 7155; // "Cancel"
-inline constexpr int kSaveQuestionText =
-    7005; // "Do you want to save the data to a file before exit ?"
-inline constexpr int kClearQuestionText =
-    8002; // "Do you really want to clear the data in buffer ?"
+// "Do you want to save the data to a file before exit ?"
+inline constexpr int kSaveQuestionText = 7005;
+// "Do you really want to clear the data in buffer ?"
+inline constexpr int kClearQuestionText = 8002;
 inline constexpr int kBufferHasDataText = 8003; // "Buffer has data."
-inline constexpr int kReadingFileText = 8005; // "Reading data from selected file. Please wait ..."
-inline constexpr int kFirstPageText = 8008;   // "First page."
-inline constexpr int kLastPageText = 8009;    // "Last page."
-inline constexpr int kOpenErrorText = 9004;   // "File open error."
-inline constexpr int kNotANumberText = 9007;  // "Not a valid floating point value !"
+// "Reading data from selected file. Please wait ..."
+inline constexpr int kReadingFileText = 8005;
+inline constexpr int kFirstPageText = 8008;  // "First page."
+inline constexpr int kLastPageText = 8009;   // "Last page."
+inline constexpr int kOpenErrorText = 9004;  // "File open error."
+inline constexpr int kNotANumberText = 9007; // "Not a valid floating point value !"
 
 } // namespace ostrel

@@ -19,7 +19,12 @@ namespace {
 
 constexpr int kCaptionText = 8040;
 constexpr int kExplanationText = 8041;
-constexpr int kColumnTexts[] = {8042, 8043, 8044, 8045};
+constexpr int kFileColumnText = 8042;        // "File"
+constexpr int kSamplesColumnText = 8043;     // "Samples"
+constexpr int kFirstSampleColumnText = 8044; // "First sample"
+constexpr int kLastSampleColumnText = 8045;  // "Last sample"
+constexpr int kColumnTexts[] = {kFileColumnText, kSamplesColumnText, kFirstSampleColumnText,
+                                kLastSampleColumnText};
 constexpr int kOpenText = 8046;
 constexpr int kKeepText = 8047;
 constexpr int kDeleteText = 8048;

@@ -22,9 +22,18 @@ constexpr int kEnabledText = 7223;
 constexpr int kStartText = 7224;
 constexpr int kStopText = 7229;
 
+constexpr int kCrossesAboveText = 7225; // "when the main value crosses above"
+constexpr int kCrossesBelowText = 7226; // "when the main value crosses below"
+constexpr int kStartAtTimeText = 7227;  // "from the time of day (HH:MM:SS)"
+constexpr int kPreSamplesText = 7228;   // "keep this many samples from before the start"
+constexpr int kStopCountText = 7230;    // "after this many samples"
+constexpr int kStopAfterText = 7231;    // "after this many seconds"
+constexpr int kStopAtTimeText = 7232;   // "at the time of day (HH:MM:SS)"
+
 // The label of each field's check, in the order of TriggerField.
-constexpr int kFieldText[kTriggerFieldCount] = {7225, 7226, 7227, 7228, 7230,
-                                                7231, 7232, 7225, 7226};
+constexpr int kFieldText[kTriggerFieldCount] = {
+    kCrossesAboveText, kCrossesBelowText, kStartAtTimeText,  kPreSamplesText,  kStopCountText,
+    kStopAfterText,    kStopAtTimeText,   kCrossesAboveText, kCrossesBelowText};
 
 const QString kGroup = QStringLiteral("trigger/");
 
