@@ -46,8 +46,8 @@ const TRecord* SubOf(const SessionPair& pair) {
 
 } // namespace
 
-PageRange ClampPageRange(long first, long last, std::size_t sessionCount) {
-    PageRange r;
+SessionRange ClampSessionRange(long first, long last, std::size_t sessionCount) {
+    SessionRange r;
     const long count = static_cast<long>(std::min<std::size_t>(sessionCount, 1000000));
     if (count == 0)
         return r; // nothing to export: empty range
@@ -61,7 +61,7 @@ namespace {
 // The lines of sessions first … last (clamped), each handed to line().
 template <class Line>
 void ForEachLine(const SessionTable& table, long first, long last, Line line) {
-    const PageRange range = ClampPageRange(first, last, table.sessionCount());
+    const SessionRange range = ClampSessionRange(first, last, table.sessionCount());
     for (int s = range.first; s <= range.last; ++s) {
         const SessionList& list = table.session(static_cast<std::size_t>(s - 1));
         for (SessionList::Reader pair(list); pair.next();)

@@ -14,11 +14,11 @@ namespace ostrel {
 
 // Clamp a requested page range (1-based, inclusive) to 1 … sessionCount.
 // first > last after clamping means an empty range.
-struct PageRange {
+struct SessionRange {
     int first = 1;
     int last = 0;
 };
-PageRange ClampPageRange(long first, long last, std::size_t sessionCount);
+SessionRange ClampSessionRange(long first, long last, std::size_t sessionCount);
 
 // The first line of the text.
 inline constexpr std::string_view kSessionExportHeader =

@@ -59,7 +59,8 @@ class OutputPass {
   public:
     OutputPass(const SessionTable& table, const SessionOutputFiles& outputs)
         : m_table(table), m_outputs(outputs) {
-        const PageRange range = ClampPageRange(outputs.first, outputs.last, table.sessionCount());
+        const SessionRange range =
+            ClampSessionRange(outputs.first, outputs.last, table.sessionCount());
         m_textFirst = static_cast<std::size_t>(range.first);
         m_textLast = static_cast<std::size_t>(range.last);
         for (std::size_t s = 0; s < table.sessionCount(); ++s) {

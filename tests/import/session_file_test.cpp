@@ -243,13 +243,13 @@ TEST(SessionExport, LinesOfSingleAndDualSessions) {
 }
 
 TEST(SessionExport, ClampedRanges) {
-    auto r = ClampPageRange(0, 7, 3);
+    auto r = ClampSessionRange(0, 7, 3);
     EXPECT_EQ(r.first, 1);
     EXPECT_EQ(r.last, 3);
-    r = ClampPageRange(5, 5, 3);
+    r = ClampSessionRange(5, 5, 3);
     EXPECT_EQ(r.first, 3);
     EXPECT_EQ(r.last, 3);
-    r = ClampPageRange(1, 1, 0);
+    r = ClampSessionRange(1, 1, 0);
     EXPECT_GT(r.first, r.last);
 }
 
