@@ -15,7 +15,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -225,6 +227,85 @@ TEST(Instruments, PicturesHaveTheirSizesAndColoursAtEveryPixelRatio) {
         EXPECT_GT(colourAt(72).green(), 120) << ratio;
         EXPECT_GT(colourAt(68).red(), 150) << ratio;
         EXPECT_LT(colourAt(68).green(), 100) << ratio;
+    }
+}
+
+namespace {
+
+// A window painted the plain way: the window system clears it to its
+// background, then the pictures are blended over that.
+class PlainMeterWindow : public QWidget {
+  public:
+    explicit PlainMeterWindow(MeterBackdrop::Placed pictures) : m_pictures(std::move(pictures)) {}
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        for (const auto& [picture, at] : m_pictures)
+            painter.drawPixmap(at, MeterPicture(picture, devicePixelRatioF()));
+    }
+    MeterBackdrop::Placed m_pictures;
+};
+
+// The same pictures through a backdrop, on an opaque window.
+class BackdropWindow : public PlainMeterWindow {
+  public:
+    using PlainMeterWindow::PlainMeterWindow;
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, m_backdrop.of(*this, m_pictures));
+    }
+    MeterBackdrop m_backdrop;
+};
+
+} // namespace
+
+TEST(Instruments, ABackdropLooksLikeTheWindowPaintedPlainly) {
+    const MeterBackdrop::Placed analog = {
+        {kAnalogFacePicture, {11, 0}}, {kScale200, {20, 28}}, {kNegativeMarkPicture, {50, 159}}};
+    const MeterBackdrop::Placed comparator = {{kComparatorFacePicture, {0, 0}},
+                                              {kComparatorOverlayPicture, {16, 22}}};
+    for (const auto& pictures : {analog, comparator}) {
+        PlainMeterWindow plain(pictures);
+        BackdropWindow opaque(pictures);
+        opaque.setAttribute(Qt::WA_OpaquePaintEvent);
+        for (QSize size : {QSize(220, 180), QSize(300, 260)}) {
+            plain.resize(size);
+            opaque.resize(size);
+            EXPECT_EQ(opaque.grab().toImage(), plain.grab().toImage()) << size.width();
+        }
+        // A new background is drawn into the next backdrop.
+        QPalette palette = opaque.palette();
+        palette.setColor(QPalette::Window, QColor(0x20, 0x60, 0x90));
+        plain.setPalette(palette);
+        opaque.setPalette(palette);
+        EXPECT_EQ(opaque.grab().toImage(), plain.grab().toImage());
+    }
+}
+
+TEST(Instruments, MovingNeedlesLeaveNoTraceOnScreen) {
+    // The needles repaint only where they were and where they go: what the
+    // screen holds after each move must be the whole window drawn anew.
+    Instruments rig;
+    const auto onScreen = [](QWidget* window) {
+        return window->screen()
+            ->grabWindow(window->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto drawnAnew = [](QWidget* window) {
+        return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    for (const MainDisplay& reading :
+         {MainDisplay{"1.234", 0x6}, MainDisplay{"0.031", 0x6}, MainDisplay{"-1.876", 0x6, true},
+          MainDisplay{"4.700", 0x80, false, "3", "k", "W"}, MainDisplay{"0.612", 0x6}}) {
+        ASSERT_TRUE(rig.show(reading));
+        QCoreApplication::processEvents(); // the last frame's paint and flush
+        for (QWidget* window : {static_cast<QWidget*>(rig.analog.get()),
+                                static_cast<QWidget*>(rig.comparator.get())}) {
+            const QImage screen = onScreen(window);
+            ASSERT_FALSE(screen.isNull());
+            EXPECT_EQ(screen, drawnAnew(window))
+                << window->objectName().toStdString() << " " << reading.value;
+        }
     }
 }
 

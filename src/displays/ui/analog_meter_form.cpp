@@ -31,6 +31,8 @@ TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent, const Live
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(Text(101).data(), static_cast<int>(Text(101).size())));
     setWindowIcon(DisplayIcon(1));
+    // The paint covers every pixel with the backdrop.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -108,17 +110,15 @@ void TAnalogMeterForm::takeReading(const AnalogCopy& copy) {
     // a copy that arrives after an unlink's reset must not undo it.
     if (!isVisible() || isMinimized() || !m_state.isLinked())
         return;
+    // The sign mark follows the copy's sign: note the pictures on screen
+    // before the copy changes them.
+    const int scale = scalePicture();
+    const int mark = signMark();
     m_meter.valueText = copy.valueText;
     m_meter.firstLabel = copy.firstLabel;
     m_meter.secondLabel = copy.secondLabel;
     m_meter.function = copy.function;
     m_meter.negative = copy.negative;
-    newReading();
-}
-
-void TAnalogMeterForm::newReading() {
-    const int scale = scalePicture();
-    const int mark = signMark();
     TakeAnalogReading(m_meter);
     refreshPanels();
     // The face is drawn anew only when its scale or sign mark changed; the
@@ -158,17 +158,16 @@ void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TAnalogMeterForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const qreal ratio = devicePixelRatioF();
     const int left = faceLeft();
-    painter.drawPixmap(left, 0, MeterPicture(kAnalogFacePicture, ratio));
-    painter.drawPixmap(left + kAnalogScaleLeft, kAnalogScaleTop,
-                       MeterPicture(scalePicture(), ratio));
     const QSize mark = MeterPictureSize(signMark());
-    painter.drawPixmap(Panel1->x() - mark.width() - mark.width() / 2,
-                       Panel1->y() + Panel1->height() - mark.height(),
-                       MeterPicture(signMark(), ratio));
-
+    const MeterBackdrop::Placed pictures = {
+        {kAnalogFacePicture, {left, 0}},
+        {scalePicture(), {left + kAnalogScaleLeft, kAnalogScaleTop}},
+        {signMark(),
+         {Panel1->x() - mark.width() - mark.width() / 2,
+          Panel1->y() + Panel1->height() - mark.height()}}};
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_backdrop.of(*this, pictures));
     m_sweep->paint(painter);
 }
 

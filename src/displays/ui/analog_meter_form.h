@@ -10,6 +10,7 @@
 
 #include "displays/ui/frame_pace.h"
 #include "displays/ui/live_windows.h"
+#include "displays/ui/meter_pictures.h"
 #include "displays/ui/showing_widget.h"
 
 #include <QWidget>
@@ -76,7 +77,6 @@ class TAnalogMeterForm : public ShowingWidget {
   private:
     // The frame tick's step: true while there is more to draw.
     bool frame();
-    void newReading();
     void refreshPanels();
     int faceLeft() const;
     QPoint pivot() const;
@@ -86,6 +86,7 @@ class TAnalogMeterForm : public ShowingWidget {
     std::unique_ptr<FrameTick> m_tick;
     NeedleSweep* m_sweep = nullptr;
     std::unique_ptr<TAnalogMeterThread> m_thread;
+    MeterBackdrop m_backdrop;
 };
 
 } // namespace ostrel

@@ -49,6 +49,8 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(Text(102).data(), static_cast<int>(Text(102).size())));
     setWindowIcon(DisplayIcon(5));
+    // The paint covers every pixel with the backdrop.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
     bbtnAlart = new QPushButton(QStringLiteral("OFF"), this);
     bbtnAlart->setObjectName(QStringLiteral("bbtnAlart"));
@@ -224,14 +226,15 @@ void TComparatorForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TComparatorForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const qreal ratio = devicePixelRatioF();
     const int left = faceLeft();
     const QSize face = MeterPictureSize(kComparatorFacePicture);
     const QSize overlay = MeterPictureSize(kComparatorOverlayPicture);
-    painter.drawPixmap(left, 0, MeterPicture(kComparatorFacePicture, ratio));
-    painter.drawPixmap(left + (face.width() - overlay.width()) / 2, kComparatorOverlayTop,
-                       MeterPicture(kComparatorOverlayPicture, ratio));
+    const MeterBackdrop::Placed pictures = {
+        {kComparatorFacePicture, {left, 0}},
+        {kComparatorOverlayPicture,
+         {left + (face.width() - overlay.width()) / 2, kComparatorOverlayTop}}};
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_backdrop.of(*this, pictures));
     m_sweep->paint(painter);
 }
 

@@ -8,6 +8,7 @@
 #include "displays/ui/frame_pace.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/live_windows.h"
+#include "displays/ui/meter_pictures.h"
 #include "displays/ui/showing_widget.h"
 #include "displays/update_threads.h"
 
@@ -125,6 +126,7 @@ class TComparatorForm : public ShowingWidget {
     ToneSink* m_tones = nullptr;
     std::unique_ptr<ToneSink> m_ownTones;
     std::unique_ptr<TComparatorThread> m_thread;
+    MeterBackdrop m_backdrop;
 };
 
 } // namespace ostrel

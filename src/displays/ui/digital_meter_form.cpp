@@ -34,6 +34,14 @@ void SetRect(QWidget* w, const PixelRect& r) {
     w->setGeometry(r.left, r.top, r.width, r.height);
 }
 
+// A panel whose size the window's layout sets: fixed at it, so that a new
+// text, which changes the label's size hint, asks no layout of its parent
+// (a fixed-size widget posts no layout request).
+void SetPanelRect(QWidget* w, const PixelRect& r) {
+    w->setFixedSize(std::max(0, r.width), std::max(0, r.height));
+    w->move(r.left, r.top);
+}
+
 // The blinking window icon as pictures of the sizes title bars and task bars
 // show. The window system is sent every size of the icon each time it
 // changes: drawn from its SVG that would be four sizes up to 128 pixels.
@@ -181,13 +189,13 @@ void TDigitalMeterForm::applyLayout() {
     const std::pair<QLabel*, PanelPlacement> sub[] = {
         {pnlLB, l.lowBattery}, {pnlSubAcDc, l.subCoupling}, {SubDataPanel, l.subData}};
     for (const auto& [panel, place] : sub) {
-        SetRect(panel, place.rect);
+        SetPanelRect(panel, place.rect);
         SetPoints(panel, place.fontPoints);
     }
     const std::pair<QLabel*, PanelPlacement> main[] = {
         {pnlAcDc, l.coupling}, {DataPanel, l.data}, {UnitPanel, l.unit}, {FuncPanel, l.func}};
     for (const auto& [panel, place] : main) {
-        SetRect(panel, inMain(place.rect));
+        SetPanelRect(panel, inMain(place.rect));
         SetPoints(panel, place.fontPoints);
     }
 }

@@ -7,6 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -246,6 +247,27 @@ QPixmap MeterPicture(int picture, qreal devicePixelRatio) {
     }
     drawn.emplace(key, pixmap);
     return pixmap;
+}
+
+const QPixmap& MeterBackdrop::of(const QWidget& window, const Placed& pictures) {
+    const qreal ratio = window.devicePixelRatioF();
+    const QBrush& brush = window.palette().brush(window.backgroundRole());
+    if (!m_pixmap.isNull() && m_pixmap.deviceIndependentSize() == QSizeF(window.size()) &&
+        m_pixmap.devicePixelRatio() == ratio && m_brush == brush && m_pictures == pictures)
+        return m_pixmap;
+    m_brush = brush;
+    m_pictures = pictures;
+    m_pixmap = QPixmap(window.size() * ratio);
+    m_pixmap.setDevicePixelRatio(ratio);
+    QPainter painter(&m_pixmap);
+    // As the window system's backing store is cleared for a window: its
+    // background brush copied in, then the pictures blended over it.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(window.rect(), brush);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const auto& [picture, at] : pictures)
+        painter.drawPixmap(at, MeterPicture(picture, ratio));
+    return m_pixmap;
 }
 
 } // namespace ostrel

@@ -4,10 +4,16 @@
 // meter face 11, scales 60, 100 and 200, sign marks 17 and 18, comparator
 // face 12 and its scale overlay 16.
 
+#include <QBrush>
 #include <QPixmap>
+#include <QPoint>
 #include <QSize>
 
+#include <utility>
+#include <vector>
+
 class QPainter;
+class QWidget;
 
 namespace ostrel {
 
@@ -27,5 +33,26 @@ void PaintMeterPicture(QPainter& painter, int picture);
 // The picture as a pixmap for a device pixel ratio (kept once drawn).
 // Window thread only.
 QPixmap MeterPicture(int picture, qreal devicePixelRatio);
+
+// What a meter window shows under its needle: its background with pictures
+// on it, drawn once into one opaque pixmap and kept while the window's size,
+// device pixel ratio, background brush and pictures stay the same. A window
+// that paints this pixmap first paints every pixel, so it needs no background
+// cleared under it, and a frame of a moving needle is one copy and one line.
+// Window thread only.
+class MeterBackdrop {
+  public:
+    // A picture number and where its top left corner stands.
+    using Placed = std::vector<std::pair<int, QPoint>>;
+
+    // The backdrop of window with the pictures drawn in that order, as the
+    // window's own background filled and then those pictures would be.
+    const QPixmap& of(const QWidget& window, const Placed& pictures);
+
+  private:
+    QPixmap m_pixmap;
+    QBrush m_brush;
+    Placed m_pictures;
+};
 
 } // namespace ostrel
