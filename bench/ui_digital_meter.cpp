@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 
 #include <benchmark/benchmark.h>
 
@@ -36,7 +37,7 @@ void BM_PublishToValuePanelRepaint(benchmark::State& bench) {
     TDigitalMeterForm form(state, &mainWindow);
     form.show();
     PaintCounter counter;
-    form.DataPanel->installEventFilter(&counter);
+    form.findChild<QLabel*>(QStringLiteral("DataPanel"))->installEventFilter(&counter);
     QCoreApplication::processEvents();
     int i = 0;
     for (auto _ : bench) {

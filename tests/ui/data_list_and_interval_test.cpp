@@ -54,13 +54,13 @@ TEST_F(DataListTest, SheetsHoldThirtyTwoThousandLines) {
     list.appendLine(31999); // the 32000th line fills Sheet1 and opens Sheet2
     EXPECT_EQ(list.sheet(0)->count(), 32000);
     ASSERT_EQ(list.pageCount(), 2);
-    EXPECT_EQ(list.PageControl->currentIndex(), 1);
+    EXPECT_EQ(Child<QTabWidget>(list, "PageControl")->currentIndex(), 1);
     EXPECT_EQ(list.sheet(1)->count(), 0);
     EXPECT_EQ(list.list(0)->currentIndex().row(), 31999);
     list.appendLine(32000);
     EXPECT_EQ(list.sheet(1)->count(), 1);
-    EXPECT_EQ(list.PageControl->tabText(1), "Sheet2");
-    EXPECT_EQ(list.PageControl->widget(1)->objectName(), "tsSheet2");
+    EXPECT_EQ(Child<QTabWidget>(list, "PageControl")->tabText(1), "Sheet2");
+    EXPECT_EQ(Child<QTabWidget>(list, "PageControl")->widget(1)->objectName(), "tsSheet2");
     EXPECT_EQ(list.lineText(1, 0).toStdString(), "32001, 12:00:00.0,1.000 V  [DC], ");
     EXPECT_EQ(list.lineText(0, 0).toStdString(), "1, 12:00:00.0,1.000 V  [DC], ");
 }
@@ -71,9 +71,9 @@ TEST_F(DataListTest, ClearWithThreeSheetsLeavesOneEmptySheet) {
     ASSERT_EQ(list.pageCount(), 3);
     clear();
     EXPECT_EQ(list.pageCount(), 1);
-    EXPECT_EQ(list.PageControl->count(), 1);
+    EXPECT_EQ(Child<QTabWidget>(list, "PageControl")->count(), 1);
     EXPECT_EQ(list.sheet(0)->count(), 0);
-    EXPECT_EQ(list.PageControl->tabText(0), "Sheet1");
+    EXPECT_EQ(Child<QTabWidget>(list, "PageControl")->tabText(0), "Sheet1");
     EXPECT_EQ(list.list(0)->objectName(), "DataList");
 
     // The first sample after a clear is line 1 again.

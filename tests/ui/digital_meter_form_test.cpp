@@ -1,7 +1,9 @@
 #include "displays/ui/digital_meter_form.h"
+#include "find_child.h"
 #include "ui_wait.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 
 #include <QTest>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace ostrel;
+using ostrel::testing::Child;
 using ostrel::testing::ProcessUntil;
 
 namespace {
@@ -71,8 +74,10 @@ class DigitalMeterFormTest : public ::testing::Test {
     // Publish a reading and wait until the window shows value.
     bool showNext(const MeterReading& r) {
         Publish(state, r);
-        return ProcessUntil(
-            [&] { return form->DataPanel->text() == QString::fromStdString(r.main.valueText); });
+        return ProcessUntil([&] {
+            return Child<QLabel>(*form, "DataPanel")->text() ==
+                   QString::fromStdString(r.main.valueText);
+        });
     }
 
     LiveState state;
@@ -85,29 +90,29 @@ class DigitalMeterFormTest : public ::testing::Test {
 TEST_F(DigitalMeterFormTest, APublishedReadingReachesEveryPanel) {
     ASSERT_TRUE(showNext(Reading({"1.234", "m", "V", "DC", 0x6}, {"50.00", "", "Hz", "", 0x400},
                                  /*lowBattery=*/true)));
-    EXPECT_EQ(form->UnitPanel->text(), "m");
-    EXPECT_EQ(form->FuncPanel->text(), "V");
-    EXPECT_EQ(form->pnlAcDc->text(), "DC");
-    EXPECT_EQ(form->SubDataPanel->text(), "50.00Hz");
-    EXPECT_EQ(form->pnlSubAcDc->text(), "");
-    EXPECT_EQ(form->pnlLB->text(), "LB");
-    EXPECT_EQ(Background(form->pnlLB), QColor(255, 0, 0));
+    EXPECT_EQ(Child<QLabel>(*form, "UnitPanel")->text(), "m");
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), "V");
+    EXPECT_EQ(Child<QLabel>(*form, "pnlAcDc")->text(), "DC");
+    EXPECT_EQ(Child<QLabel>(*form, "SubDataPanel")->text(), "50.00Hz");
+    EXPECT_EQ(Child<QLabel>(*form, "pnlSubAcDc")->text(), "");
+    EXPECT_EQ(Child<QLabel>(*form, "pnlLB")->text(), "LB");
+    EXPECT_EQ(Background(Child<QLabel>(*form, "pnlLB")), QColor(255, 0, 0));
     EXPECT_EQ(form->iconResource(), 2);
 
     // Resistance in kilo-ohms, battery fine again, sub display not in use.
     ASSERT_TRUE(showAfterBlink(Reading({"10.05", "k", "W", "", 0x80}, {}, false)));
-    EXPECT_EQ(form->UnitPanel->text(), "k");
-    EXPECT_EQ(form->FuncPanel->text(), QString::fromUtf8("Ω"));
-    EXPECT_EQ(form->pnlLB->text(), "");
-    EXPECT_EQ(Background(form->pnlLB), QColor(0, 0, 0));
-    EXPECT_EQ(form->SubDataPanel->text(), "");
+    EXPECT_EQ(Child<QLabel>(*form, "UnitPanel")->text(), "k");
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*form, "pnlLB")->text(), "");
+    EXPECT_EQ(Background(Child<QLabel>(*form, "pnlLB")), QColor(0, 0, 0));
+    EXPECT_EQ(Child<QLabel>(*form, "SubDataPanel")->text(), "");
     EXPECT_EQ(form->iconResource(), 8);
 
     // AC volts with an AC sub display; the icon blinks back.
     ASSERT_TRUE(showAfterBlink(
         Reading({"230.1", "", "V", "AC", 0x5}, {"49.9", "", "Hz", "AC", 0x5}, false)));
-    EXPECT_EQ(form->FuncPanel->text(), "V");
-    EXPECT_EQ(form->pnlSubAcDc->text(), "AC");
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), "V");
+    EXPECT_EQ(Child<QLabel>(*form, "pnlSubAcDc")->text(), "AC");
     EXPECT_EQ(form->iconResource(), 2);
     // A reading right after it is shown with the same icon.
     ASSERT_TRUE(showNext(Reading({"230.2", "", "V", "AC", 0x5}, {}, false)));
@@ -116,13 +121,13 @@ TEST_F(DigitalMeterFormTest, APublishedReadingReachesEveryPanel) {
 
 TEST_F(DigitalMeterFormTest, TheDecibelOhmReferenceAndContinuityAlsoShowTheOhmSign) {
     ASSERT_TRUE(showNext(Reading({"600.", "", "W", "", 0x2080}, {}, false)));
-    EXPECT_EQ(form->UnitPanel->text(), "");
-    EXPECT_EQ(form->FuncPanel->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*form, "UnitPanel")->text(), "");
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), QString::fromUtf8("Ω"));
     ASSERT_TRUE(showNext(Reading({"12.3", "", "W", "", 0x180}, {}, false)));
-    EXPECT_EQ(form->FuncPanel->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), QString::fromUtf8("Ω"));
     // A "W" in another function is a plain letter.
     ASSERT_TRUE(showNext(Reading({"-12.3", "d", "W", "", 0x6}, {}, false)));
-    EXPECT_EQ(form->FuncPanel->text(), "W");
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->text(), "W");
 }
 
 TEST_F(DigitalMeterFormTest, ClearDisplayEmptiesThePanelsAndResetsTheIcon) {
@@ -131,10 +136,12 @@ TEST_F(DigitalMeterFormTest, ClearDisplayEmptiesThePanelsAndResetsTheIcon) {
         showAfterBlink(Reading({"2.000", "m", "V", "DC", 0x6}, {"1.0", "", "V", "", 0x4}, true)));
     ASSERT_EQ(form->iconResource(), 8);
     form->clearDisplay();
-    for (QLabel* panel : {form->DataPanel, form->UnitPanel, form->FuncPanel, form->pnlAcDc,
-                          form->pnlLB, form->pnlSubAcDc, form->SubDataPanel})
+    for (QLabel* panel : {Child<QLabel>(*form, "DataPanel"), Child<QLabel>(*form, "UnitPanel"),
+                          Child<QLabel>(*form, "FuncPanel"), Child<QLabel>(*form, "pnlAcDc"),
+                          Child<QLabel>(*form, "pnlLB"), Child<QLabel>(*form, "pnlSubAcDc"),
+                          Child<QLabel>(*form, "SubDataPanel")})
         EXPECT_EQ(panel->text(), "") << panel->objectName().toStdString();
-    EXPECT_EQ(Background(form->pnlLB), QColor(0, 0, 0));
+    EXPECT_EQ(Background(Child<QLabel>(*form, "pnlLB")), QColor(0, 0, 0));
     EXPECT_EQ(form->iconResource(), 2);
 }
 
@@ -147,8 +154,8 @@ TEST_F(DigitalMeterFormTest, AReadingHandedOverBeforeAnUnlinkDoesNotShowAfterIt)
     state.setLinked(false);
     form->clearDisplay();
     QCoreApplication::processEvents(); // runs the waiting call
-    EXPECT_EQ(form->DataPanel->text(), "");
-    EXPECT_EQ(form->pnlLB->text(), "");
+    EXPECT_EQ(Child<QLabel>(*form, "DataPanel")->text(), "");
+    EXPECT_EQ(Child<QLabel>(*form, "pnlLB")->text(), "");
 }
 
 TEST_F(DigitalMeterFormTest, PlacedBelowTheMainWindowAndLaidOutOnResize) {
@@ -162,14 +169,16 @@ TEST_F(DigitalMeterFormTest, PlacedBelowTheMainWindowAndLaidOutOnResize) {
     form->resize(form->minimumWidth() + 150, form->minimumHeight() + 90);
     const int w = form->width();
     const int h = form->height();
-    EXPECT_EQ(form->pnlLB->width(), 2 * w / 15);
-    EXPECT_EQ(form->pnlLB->height(), (h / 3) / 2);
-    EXPECT_EQ(form->pnlSubLcd->height(), h / 3);
-    EXPECT_EQ(form->FuncPanel->width(), w / 5);
-    EXPECT_EQ(form->pnlAcDc->width(), w / 6);
-    EXPECT_EQ(form->DataPanel->geometry().right() + 1, form->UnitPanel->x());
-    EXPECT_EQ(form->FuncPanel->font().pointSize(), std::max(1, (w / 5) / 2));
-    EXPECT_EQ(form->DataPanel->font().pointSize(), form->layoutNow().data.fontPoints);
+    EXPECT_EQ(Child<QLabel>(*form, "pnlLB")->width(), 2 * w / 15);
+    EXPECT_EQ(Child<QLabel>(*form, "pnlLB")->height(), (h / 3) / 2);
+    EXPECT_EQ(Child<QWidget>(*form, "pnlSubLcd")->height(), h / 3);
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->width(), w / 5);
+    EXPECT_EQ(Child<QLabel>(*form, "pnlAcDc")->width(), w / 6);
+    EXPECT_EQ(Child<QLabel>(*form, "DataPanel")->geometry().right() + 1,
+              Child<QLabel>(*form, "UnitPanel")->x());
+    EXPECT_EQ(Child<QLabel>(*form, "FuncPanel")->font().pointSize(), std::max(1, (w / 5) / 2));
+    EXPECT_EQ(Child<QLabel>(*form, "DataPanel")->font().pointSize(),
+              form->layoutNow().data.fontPoints);
 }
 
 TEST_F(DigitalMeterFormTest, CaptionAndNoCloseButton) {
@@ -183,12 +192,12 @@ TEST(DigitalMeterFormUnlinked, ClearsWhileNotLinkedAndFollowsALink) {
     LiveState state;
     QWidget mainWindow;
     TDigitalMeterForm form(state, &mainWindow);
-    form.DataPanel->setText("stale");
-    ASSERT_TRUE(ProcessUntil([&] { return form.DataPanel->text().isEmpty(); }));
+    Child<QLabel>(form, "DataPanel")->setText("stale");
+    ASSERT_TRUE(ProcessUntil([&] { return Child<QLabel>(form, "DataPanel")->text().isEmpty(); }));
     state.setLinked(true);
     MeterReading r;
     r.main.valueText = "0.000";
     Publish(state, r);
-    EXPECT_TRUE(ProcessUntil([&] { return form.DataPanel->text() == "0.000"; }));
+    EXPECT_TRUE(ProcessUntil([&] { return Child<QLabel>(form, "DataPanel")->text() == "0.000"; }));
     form.stopUpdateThread();
 }

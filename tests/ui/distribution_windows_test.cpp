@@ -9,6 +9,7 @@
 #include "displays/ui/digital_meter_form.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/live_windows.h"
+#include "find_child.h"
 #include "live_rig.h"
 #include "ui_wait.h"
 
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 using namespace ostrel;
+using ostrel::testing::Child;
 using ostrel::testing::LiveRig;
 using ostrel::testing::ProcessUntil;
 using ostrel::testing::Publish;
@@ -33,7 +35,7 @@ TEST(DistributionWindows, ShownFollowersGetTheReadingAfterTheDigitalMeter) {
     // queued, so either window may show it first.
     ASSERT_TRUE(ProcessUntil([&] {
         return rig.analog->state().valueText == "-0.500" &&
-               rig.digital->DataPanel->text() == "-0.500";
+               Child<QLabel>(*rig.digital, "DataPanel")->text() == "-0.500";
     }));
     EXPECT_TRUE(rig.analog->state().negative);
     EXPECT_EQ(rig.analog->state().secondLabel, "V");
@@ -127,22 +129,22 @@ TEST(DistributionWindows, LimitDialogKeepsItsLimitsUntilTheEntriesAreSound) {
     dialog.function = 0x80;
     dialog.unitLabel = "W";
     dialog.show();
-    EXPECT_EQ(dialog.mkeHiLimit->text(), "2");
-    EXPECT_EQ(dialog.stxtHiFunc->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLineEdit>(dialog, "mkeHiLimit")->text(), "2");
+    EXPECT_EQ(Child<QLabel>(dialog, "stxtHiFunc")->text(), QString::fromUtf8("Ω"));
     ScopedMessageAnswerer answers;
-    dialog.mkeHiLimit->setText("abc");
-    dialog.bbtnOk->click();
+    Child<QLineEdit>(dialog, "mkeHiLimit")->setText("abc");
+    Child<QPushButton>(dialog, "bbtnOk")->click();
     ASSERT_EQ(answers.count(), 1);
     EXPECT_EQ(answers.requests()[0].caption, "Error[E9007]");
     EXPECT_EQ(answers.requests()[0].text, "Not a valid floating point value !");
     EXPECT_TRUE(dialog.isVisible());
-    dialog.mkeHiLimit->setText("5");
-    dialog.mkeLowLimit->setText("5");
-    dialog.bbtnOk->click();
+    Child<QLineEdit>(dialog, "mkeHiLimit")->setText("5");
+    Child<QLineEdit>(dialog, "mkeLowLimit")->setText("5");
+    Child<QPushButton>(dialog, "bbtnOk")->click();
     ASSERT_EQ(answers.count(), 2);
     EXPECT_EQ(answers.requests()[1].text, "Limit setting is unacceptable.");
-    dialog.mkeLowLimit->setText("-0.5");
-    dialog.bbtnOk->click();
+    Child<QLineEdit>(dialog, "mkeLowLimit")->setText("-0.5");
+    Child<QPushButton>(dialog, "bbtnOk")->click();
     EXPECT_EQ(answers.count(), 2);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_DOUBLE_EQ(dialog.hiLimit, 5.0);

@@ -8,6 +8,7 @@
 #include "displays/ui/alarm_tones.h"
 #include "displays/ui/hi_low_dialog.h"
 #include "displays/ui/meter_pictures.h"
+#include "find_child.h"
 #include "live_rig.h"
 #include "ui_wait.h"
 
@@ -25,6 +26,7 @@
 #include <cmath>
 
 using namespace ostrel;
+using ostrel::testing::Child;
 using ostrel::testing::LiveRig;
 using ostrel::testing::MainDisplay;
 using ostrel::testing::ProcessUntil;
@@ -82,14 +84,14 @@ TEST(Instruments, AReadingMovesBothNeedlesThroughTheUpdateThreads) {
     ASSERT_TRUE(rig.show({"1.234", 0x6}));
     EXPECT_NEAR(rig.analog->shownAngle(), 135.192, 1e-9);
     EXPECT_EQ(rig.analog->sweepTrail().size(), 10u);
-    EXPECT_EQ(rig.analog->MultPanel->text(), "x1");
-    EXPECT_EQ(rig.analog->UnitPanel->text(), "");
-    EXPECT_EQ(rig.analog->FuncPanel->text(), "V");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "MultPanel")->text(), "x1");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "UnitPanel")->text(), "");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "FuncPanel")->text(), "V");
     EXPECT_EQ(rig.analog->scalePicture(), kScale100);
     EXPECT_EQ(rig.analog->signMark(), kPositiveMarkPicture);
     EXPECT_FLOAT_EQ(rig.comparator->value(), 1.234f);
     EXPECT_NEAR(rig.comparator->shownAngle(), 130 - (1.234 - 0.5) * 40, 1e-4);
-    EXPECT_EQ(rig.comparator->HiFuncPanel->text(), "V");
+    EXPECT_EQ(Child<QLabel>(*rig.comparator, "HiFuncPanel")->text(), "V");
 
     // The needle is drawn where it stands, not at rest.
     const QImage analog = rig.analog->grab().toImage();
@@ -105,11 +107,11 @@ TEST(Instruments, AReadingMovesBothNeedlesThroughTheUpdateThreads) {
     // A resistance in kilohms: prefix and ohm sign beside the multiplier,
     // the 0…6 scale; the comparator's limits carry the ohm sign too.
     ASSERT_TRUE(rig.show({"4.700", 0x80, false, "3", "k", "W"}));
-    EXPECT_EQ(rig.analog->UnitPanel->text(), "k");
-    EXPECT_EQ(rig.analog->FuncPanel->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "UnitPanel")->text(), "k");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "FuncPanel")->text(), QString::fromUtf8("Ω"));
     EXPECT_EQ(rig.analog->scalePicture(), kScale60);
-    EXPECT_EQ(rig.comparator->HiFuncPanel->text(), QString::fromUtf8("Ω"));
-    EXPECT_EQ(rig.comparator->LowFuncPanel->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*rig.comparator, "HiFuncPanel")->text(), QString::fromUtf8("Ω"));
+    EXPECT_EQ(Child<QLabel>(*rig.comparator, "LowFuncPanel")->text(), QString::fromUtf8("Ω"));
 }
 
 TEST(Instruments, ResetMessagesBringTheNeedlesBack) {
@@ -127,8 +129,8 @@ TEST(Instruments, ResetMessagesBringTheNeedlesBack) {
     ASSERT_EQ(trail.size(), 10u);
     for (std::size_t i = 0; i < trail.size(); ++i)
         EXPECT_NEAR(trail[i], 30.0 + 12.0 * static_cast<double>(i + 1), 1e-9);
-    EXPECT_EQ(rig.analog->MultPanel->text(), "x100");
-    EXPECT_EQ(rig.analog->UnitPanel->text(), "");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "MultPanel")->text(), "x100");
+    EXPECT_EQ(Child<QLabel>(*rig.analog, "UnitPanel")->text(), "");
     EXPECT_FLOAT_EQ(rig.comparator->value(), 1.5f);
     EXPECT_EQ(rig.comparator->sweepTrail().size(), 10u);
 }
@@ -138,8 +140,8 @@ TEST(Instruments, TheAlarmSoundsOnlyWhenOnAndBeyondTheLimits) {
     ASSERT_TRUE(rig.show({"3.000", 0x6}));
     EXPECT_TRUE(rig.tones.tones.empty()); // off
 
-    rig.comparator->bbtnAlart->click();
-    EXPECT_EQ(rig.comparator->bbtnAlart->text(), "ON");
+    Child<QPushButton>(*rig.comparator, "bbtnAlart")->click();
+    EXPECT_EQ(Child<QPushButton>(*rig.comparator, "bbtnAlart")->text(), "ON");
     ASSERT_TRUE(rig.show({"3.100", 0x6}));
     ASSERT_TRUE(rig.show({"0.500", 0x6}));
     ASSERT_TRUE(rig.show({"1.500", 0x6}));
@@ -147,8 +149,8 @@ TEST(Instruments, TheAlarmSoundsOnlyWhenOnAndBeyondTheLimits) {
     EXPECT_EQ(rig.tones.tones, (std::vector<int>{1047, 523, 1047}));
     EXPECT_EQ(rig.tones.lastDurationMs, 100);
 
-    rig.comparator->bbtnAlart->click();
-    EXPECT_EQ(rig.comparator->bbtnAlart->text(), "OFF");
+    Child<QPushButton>(*rig.comparator, "bbtnAlart")->click();
+    EXPECT_EQ(Child<QPushButton>(*rig.comparator, "bbtnAlart")->text(), "OFF");
     ASSERT_TRUE(rig.show({"9.000", 0x6}));
     EXPECT_EQ(rig.tones.tones.size(), 3u);
 }
@@ -162,17 +164,17 @@ TEST(Instruments, LimitDialogRoundTrip) {
 
     // Letters first (9007), then equal limits (9008), then a sound pair.
     QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_EQ(dialog.mkeHiLimit->text(), "2");
-        EXPECT_EQ(dialog.stxtHiUnit->text(), "u");
-        EXPECT_EQ(dialog.stxtLowFunc->text(), "F");
-        dialog.mkeHiLimit->setText("abc");
-        dialog.bbtnOk->click();
-        dialog.mkeHiLimit->setText("5");
-        dialog.mkeLowLimit->setText("5");
-        dialog.bbtnOk->click();
-        dialog.mkeHiLimit->setText("1.5");
-        dialog.mkeLowLimit->setText("0.25");
-        dialog.bbtnOk->click();
+        EXPECT_EQ(Child<QLineEdit>(dialog, "mkeHiLimit")->text(), "2");
+        EXPECT_EQ(Child<QLabel>(dialog, "stxtHiUnit")->text(), "u");
+        EXPECT_EQ(Child<QLabel>(dialog, "stxtLowFunc")->text(), "F");
+        Child<QLineEdit>(dialog, "mkeHiLimit")->setText("abc");
+        Child<QPushButton>(dialog, "bbtnOk")->click();
+        Child<QLineEdit>(dialog, "mkeHiLimit")->setText("5");
+        Child<QLineEdit>(dialog, "mkeLowLimit")->setText("5");
+        Child<QPushButton>(dialog, "bbtnOk")->click();
+        Child<QLineEdit>(dialog, "mkeHiLimit")->setText("1.5");
+        Child<QLineEdit>(dialog, "mkeLowLimit")->setText("0.25");
+        Child<QPushButton>(dialog, "bbtnOk")->click();
     });
     rig.comparator->bbtnHiLowLimitClick();
     ASSERT_EQ(answers.count(), 2);
@@ -180,13 +182,13 @@ TEST(Instruments, LimitDialogRoundTrip) {
     EXPECT_EQ(answers.requests()[1].caption, "Error[E9008]");
     EXPECT_DOUBLE_EQ(rig.comparator->fHiLimit(), 1.5);
     EXPECT_DOUBLE_EQ(rig.comparator->fLowLimit(), 0.25);
-    EXPECT_EQ(rig.comparator->HiLimitPanel->text(), "1.5");
-    EXPECT_EQ(rig.comparator->LowLimitPanel->text(), "0.25");
+    EXPECT_EQ(Child<QLabel>(*rig.comparator, "HiLimitPanel")->text(), "1.5");
+    EXPECT_EQ(Child<QLabel>(*rig.comparator, "LowLimitPanel")->text(), "0.25");
 
     // Cancel keeps the limits.
     QTimer::singleShot(0, &dialog, [&] {
-        dialog.mkeHiLimit->setText("9");
-        dialog.bbtnCancel->click();
+        Child<QLineEdit>(dialog, "mkeHiLimit")->setText("9");
+        Child<QPushButton>(dialog, "bbtnCancel")->click();
     });
     rig.comparator->bbtnHiLowLimitClick();
     EXPECT_DOUBLE_EQ(rig.comparator->fHiLimit(), 1.5);

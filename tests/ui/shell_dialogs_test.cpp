@@ -11,6 +11,7 @@
 #include "base/ui/message_dialogs.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -133,7 +134,7 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     test::FakeMeterAccess access;
     TDlgAboutForm about(access);
     about.show();
-    EXPECT_EQ(about.Memo1->blockCount(), 9);
+    EXPECT_EQ(Child<QPlainTextEdit>(about, "Memo1")->blockCount(), 9);
     EXPECT_EQ(about.line(0), "Tarvix");
     EXPECT_EQ(about.line(1), "Ostrel");
     // This build's version and release date.
@@ -141,13 +142,18 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     EXPECT_EQ(about.line(3), QString::fromStdString(ReleaseDateLine(ReleaseDate())));
     EXPECT_TRUE(about.line(6).startsWith("System: "));
     EXPECT_EQ(about.line(7), "");
-    EXPECT_TRUE(about.Memo1->isReadOnly());
-    EXPECT_FALSE(about.ImageLogo->isVisible());
+    EXPECT_TRUE(Child<QPlainTextEdit>(about, "Memo1")->isReadOnly());
+    EXPECT_FALSE(Child<QLabel>(about, "ImageLogo")->isVisible());
     // The picture sits centred in the strip left of the memo.
-    EXPECT_EQ(about.Image1->x(), (about.Memo1->x() - about.Image1->width()) / 2);
-    EXPECT_EQ(about.Image1->y(), about.Panel1->height() / 2 - about.Image1->height() / 2);
+    EXPECT_EQ(
+        Child<QLabel>(about, "Image1")->x(),
+        (Child<QPlainTextEdit>(about, "Memo1")->x() - Child<QLabel>(about, "Image1")->width()) / 2);
+    EXPECT_EQ(Child<QLabel>(about, "Image1")->y(),
+              Child<QFrame>(about, "Panel1")->height() / 2 -
+                  Child<QLabel>(about, "Image1")->height() / 2);
 
-    QTest::mouseClick(about.Image1, Qt::LeftButton); // a click on the picture reads the cable
+    QTest::mouseClick(Child<QLabel>(about, "Image1"),
+                      Qt::LeftButton); // a click on the picture reads the cable
     EXPECT_EQ(about.line(7), "Cable Firmware ver.:01.02");
     EXPECT_EQ(about.line(8), "Cable SN : 0807060504030201");
 
@@ -156,7 +162,7 @@ TEST(AboutDialog, NineLinesAndCableLinesOnClick) {
     about.show();
     EXPECT_EQ(about.line(7), "");
     EXPECT_EQ(about.line(8), "");
-    EXPECT_EQ(about.Memo1->blockCount(), 9);
+    EXPECT_EQ(Child<QPlainTextEdit>(about, "Memo1")->blockCount(), 9);
 
     access.cablePresent = false;
     about.Image1Click();

@@ -359,8 +359,10 @@ TEST_F(ShellLinkTest, TiledComparatorShowsBothLimitRows) {
     // The height the tile gives counts both buttons, which stand one above the
     // other; the limit rows beside the lower one must not be cut off.
     const auto* comparator = w().comparator;
-    EXPECT_LE(comparator->Panel2->geometry().bottom(), comparator->rect().bottom());
-    EXPECT_LE(comparator->bbtnHiLowLimit->geometry().bottom(), comparator->rect().bottom());
+    EXPECT_LE(Child<QWidget>(comparator, "Panel2")->geometry().bottom(),
+              comparator->rect().bottom());
+    EXPECT_LE(Child<QPushButton>(comparator, "bbtnHiLowLimit")->geometry().bottom(),
+              comparator->rect().bottom());
 }
 
 TEST_F(ShellLinkTest, ConfigurationIsWrittenAtExit) {
@@ -390,11 +392,11 @@ TEST_F(ShellLinkTest, TheDefaultLimitsPassTheLimitDialog) {
     w().comparator->show();
     ScopedMessageAnswerer answers;
     QTimer::singleShot(0, w().hiLow, [this] {
-        w().hiLow->bbtnOk->click();
+        Child<QPushButton>(w().hiLow, "bbtnOk")->click();
         if (w().hiLow->isVisible())
             w().hiLow->reject(); // refused: end the modal loop all the same
     });
-    w().comparator->bbtnHiLowLimit->click();
+    Child<QPushButton>(w().comparator, "bbtnHiLowLimit")->click();
     EXPECT_EQ(answers.count(), 0) << answers.requests()[0].text.toStdString();
     EXPECT_EQ(w().hiLow->lastMessage(), 0);
     EXPECT_DOUBLE_EQ(w().comparator->fHiLimit(), 300.0);

@@ -14,6 +14,7 @@
 #include "recorder/ui/graphical_form.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -79,8 +80,9 @@ TEST_F(SimulatedLinkTest, TheChosenCableOfSeveralIsTheOneLinked) {
     ScopedMessageAnswerer answers;
     Child<QToolButton>(main(), "sbtnLink")->click();
     ASSERT_TRUE(main().acquisitionState().isLinked());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !digital().DataPanel->text().isEmpty(); }, 20000));
-    EXPECT_EQ(digital().pnlAcDc->text(), "AC");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Child<QLabel>(digital(), "DataPanel")->text().isEmpty(); }, 20000));
+    EXPECT_EQ(Child<QLabel>(digital(), "pnlAcDc")->text(), "AC");
     EXPECT_EQ(answers.count(), 0);
 }
 
@@ -98,18 +100,19 @@ TEST_F(SimulatedLinkTest, ReadingsReachTheDigitalMeter) {
     // reading that carries the mark, then check both displays of it.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return digital().pnlLB->text() == "LB" && digital().pnlAcDc->text() == "DC" &&
-                   digital().FuncPanel->text() == "V";
+            return Child<QLabel>(digital(), "pnlLB")->text() == "LB" &&
+                   Child<QLabel>(digital(), "pnlAcDc")->text() == "DC" &&
+                   Child<QLabel>(digital(), "FuncPanel")->text() == "V";
         },
         20000));
-    EXPECT_FALSE(digital().DataPanel->text().isEmpty());
-    EXPECT_TRUE(digital().SubDataPanel->text().endsWith("mV"));
-    EXPECT_EQ(digital().pnlSubAcDc->text(), "AC");
+    EXPECT_FALSE(Child<QLabel>(digital(), "DataPanel")->text().isEmpty());
+    EXPECT_TRUE(Child<QLabel>(digital(), "SubDataPanel")->text().endsWith("mV"));
+    EXPECT_EQ(Child<QLabel>(digital(), "pnlSubAcDc")->text(), "AC");
 
     Child<QToolButton>(main(), "sbtnLink")->click();
     EXPECT_FALSE(main().acquisitionState().isLinked());
-    EXPECT_EQ(digital().DataPanel->text(), "");
-    EXPECT_EQ(digital().pnlLB->text(), "");
+    EXPECT_EQ(Child<QLabel>(digital(), "DataPanel")->text(), "");
+    EXPECT_EQ(Child<QLabel>(digital(), "pnlLB")->text(), "");
     EXPECT_EQ(answers.count(), 0);
 }
 
@@ -124,7 +127,7 @@ TEST_F(SimulatedLinkTest, UnpluggedCableShowsTheErrorOnceAndEverythingReadsUnlin
     EXPECT_EQ(answers.countText("USB adapter cable not found."), 1);
     EXPECT_FALSE(main().acquisitionState().isLinked());
     EXPECT_EQ(digital().windowTitle(), "Digital Meter : No Device");
-    EXPECT_EQ(digital().DataPanel->text(), "");
+    EXPECT_EQ(Child<QLabel>(digital(), "DataPanel")->text(), "");
     EXPECT_EQ(Child<QAction>(main(), "miLink")->text(), "&Link");
     EXPECT_TRUE(Child<QToolButton>(main(), "sbtnAbout")->isEnabled());
 }

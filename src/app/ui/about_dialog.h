@@ -27,16 +27,16 @@ class TDlgAboutForm : public QDialog {
     void Image1Click();
     QString line(int index) const;
 
-    QFrame* Panel1;
-    QLabel* Image1;
-    QLabel* ImageLogo;
-    QPlainTextEdit* Memo1;
-
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QFrame* Panel1;
+    QLabel* Image1;
+    QLabel* ImageLogo;
+    QPlainTextEdit* Memo1;
+
     void setLine(int index, const QString& text);
 
     MeterAccess& m_access;

@@ -11,7 +11,6 @@
 
 #include <QFrame>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 
@@ -113,11 +112,7 @@ void TFormMain::arrangeWindows(bool tile) {
         if (m_windows->analogMeter)
             in.analogCurrentHeight = m_windows->analogMeter->frameGeometry().height();
         if (auto* comparator = m_windows->comparator) {
-            // The two buttons stand one above the other under the face.
-            int buttons = 0;
-            for (QPushButton* b : {comparator->bbtnAlart, comparator->bbtnHiLowLimit})
-                if (b)
-                    buttons += b->height() > 0 ? b->height() : b->sizeHint().height();
+            const int buttons = comparator->buttonsHeight();
             if (buttons > 0)
                 in.comparatorButtonsHeight = buttons;
         }

@@ -63,18 +63,18 @@ class TAnalogMeterForm : public ShowingWidget {
     bool needleMoving() const;
     const std::vector<double>& sweepTrail() const;
 
-    // Controls.
-    QFrame* Panel1 = nullptr;
-    QLabel* MultPanel = nullptr;
-    QLabel* UnitPanel = nullptr;
-    QLabel* FuncPanel = nullptr;
-
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Controls.
+    QFrame* Panel1 = nullptr;
+    QLabel* MultPanel = nullptr;
+    QLabel* UnitPanel = nullptr;
+    QLabel* FuncPanel = nullptr;
+
     // The frame tick's step: true while there is more to draw.
     bool frame();
     void refreshPanels();

@@ -21,7 +21,10 @@ namespace ostrel {
 namespace {
 
 // One row of limits: the limit fills, its prefix and unit at the right.
-QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& unit, QLabel*& func) {
+// The panels take their names from the side: "Hi" gives "HiLimitPanel",
+// "HiUnitPanel" and "HiFuncPanel".
+QWidget* LimitRow(QWidget* parent, const char* name, const char* side, QLabel*& limit,
+                  QLabel*& unit, QLabel*& func) {
     auto* row = new QWidget(parent);
     row->setObjectName(QString::fromLatin1(name));
     auto* layout = new QHBoxLayout(row);
@@ -30,6 +33,10 @@ QWidget* LimitRow(QWidget* parent, const char* name, QLabel*& limit, QLabel*& un
     limit = MeterPanel(row, 8);
     unit = MeterPanel(row, 8);
     func = MeterPanel(row, 8);
+    const QString prefix = QString::fromLatin1(side);
+    limit->setObjectName(prefix + QStringLiteral("LimitPanel"));
+    unit->setObjectName(prefix + QStringLiteral("UnitPanel"));
+    func->setObjectName(prefix + QStringLiteral("FuncPanel"));
     unit->setFixedWidth(19);
     func->setFixedWidth(20);
     layout->addWidget(limit, 1);
@@ -56,8 +63,8 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
     bbtnAlart->setObjectName(QStringLiteral("bbtnAlart"));
     bbtnHiLowLimit = new QPushButton(QStringLiteral("Hi/Low"), this);
     bbtnHiLowLimit->setObjectName(QStringLiteral("bbtnHiLowLimit"));
-    Panel1 = LimitRow(this, "Panel1", HiLimitPanel, HiUnitPanel, HiFuncPanel);
-    Panel2 = LimitRow(this, "Panel2", LowLimitPanel, LowUnitPanel, LowFuncPanel);
+    Panel1 = LimitRow(this, "Panel1", "Hi", HiLimitPanel, HiUnitPanel, HiFuncPanel);
+    Panel2 = LimitRow(this, "Panel2", "Low", LowLimitPanel, LowUnitPanel, LowFuncPanel);
     connect(bbtnAlart, &QPushButton::clicked, this, &TComparatorForm::bbtnAlartClick);
     connect(bbtnHiLowLimit, &QPushButton::clicked, this, &TComparatorForm::bbtnHiLowLimitClick);
 
@@ -75,6 +82,13 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
     m_thread = std::make_unique<TComparatorThread>(
         m_state, WindowThreadPoster(this), [this] { return isShowing(); },
         [this](const ComparatorCopy& copy) { takeReading(copy); }, [this] { m_tick->request(); });
+}
+
+int TComparatorForm::buttonsHeight() const {
+    int height = 0;
+    for (const QPushButton* b : {bbtnAlart, bbtnHiLowLimit})
+        height += b->height() > 0 ? b->height() : b->sizeHint().height();
+    return height;
 }
 
 TComparatorForm::~TComparatorForm() {

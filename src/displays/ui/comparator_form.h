@@ -75,6 +75,18 @@ class TComparatorForm : public ShowingWidget {
     bool needleMoving() const;
     const std::vector<double>& sweepTrail() const;
 
+    void bbtnAlartClick();
+    void bbtnHiLowLimitClick();
+    // The two buttons under the face, one above the other: their height
+    // together (their preferred heights before the first layout).
+    int buttonsHeight() const;
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
     // Controls.
     QWidget* Panel1 = nullptr;
     QLabel* HiLimitPanel = nullptr;
@@ -87,15 +99,6 @@ class TComparatorForm : public ShowingWidget {
     QPushButton* bbtnAlart = nullptr;
     QPushButton* bbtnHiLowLimit = nullptr;
 
-    void bbtnAlartClick();
-    void bbtnHiLowLimitClick();
-
-  protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-  private:
     // The frame tick's step: true while there is more to draw.
     bool frame();
     void newReading();

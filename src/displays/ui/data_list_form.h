@@ -86,12 +86,12 @@ class TDataStringGridForm : public QWidget {
     std::int64_t nextPosition() const;
     int iconResource() const { return 4; }
 
-    QTabWidget* PageControl = nullptr;
-
   protected:
     bool event(QEvent* event) override;
 
   private:
+    QTabWidget* PageControl = nullptr;
+
     bool addPage();
     void showLast(int page);
 

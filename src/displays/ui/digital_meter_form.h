@@ -38,6 +38,12 @@ class TDigitalMeterForm : public QWidget {
     // The panels' rectangles and fonts for the current client size.
     DigitalMeterLayout layoutNow() const;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
     // Controls.
     QWidget* PanelLcd = nullptr;
     QWidget* pnlSubLcd = nullptr;
@@ -50,12 +56,6 @@ class TDigitalMeterForm : public QWidget {
     QLabel* UnitPanel = nullptr;
     QLabel* FuncPanel = nullptr;
 
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
     QLabel* makePanel(QWidget* parent, bool meterLook);
     void applyLayout();
     void setBackground(QLabel* panel, const QColor& colour);

@@ -50,11 +50,17 @@ TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
 
     auto* grid = new QGridLayout;
     mkeHiLimit = new QLineEdit(this);
+    mkeHiLimit->setObjectName(QStringLiteral("mkeHiLimit"));
     mkeLowLimit = new QLineEdit(this);
+    mkeLowLimit->setObjectName(QStringLiteral("mkeLowLimit"));
     stxtHiUnit = new QLabel(this);
+    stxtHiUnit->setObjectName(QStringLiteral("stxtHiUnit"));
     stxtLowUnit = new QLabel(this);
+    stxtLowUnit->setObjectName(QStringLiteral("stxtLowUnit"));
     stxtHiFunc = new QLabel(this);
+    stxtHiFunc->setObjectName(QStringLiteral("stxtHiFunc"));
     stxtLowFunc = new QLabel(this);
+    stxtLowFunc->setObjectName(QStringLiteral("stxtLowFunc"));
     grid->addWidget(new QLabel(QStringLiteral("Upper-Limit : "), this), 0, 0);
     grid->addWidget(mkeHiLimit, 0, 1);
     grid->addWidget(stxtHiUnit, 0, 2);
@@ -65,8 +71,10 @@ TDlgHiLowForm::TDlgHiLowForm(QWidget* parent) : QDialog(parent) {
     grid->addWidget(stxtLowFunc, 1, 3);
 
     bbtnOk = new QPushButton(QStringLiteral("OK"), this);
+    bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
     bbtnOk->setDefault(true);
     bbtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    bbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bbtnOk);

@@ -30,6 +30,13 @@ class TDlgHiLowForm : public QDialog {
     std::string prefixLabel;
     std::string unitLabel;
 
+    // The number of the message the last OK produced (0: none, the dialog closed).
+    int lastMessage() const { return m_lastMessage; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
     QLineEdit* mkeHiLimit = nullptr;
     QLineEdit* mkeLowLimit = nullptr;
     QLabel* stxtHiUnit = nullptr;
@@ -39,13 +46,6 @@ class TDlgHiLowForm : public QDialog {
     QPushButton* bbtnOk = nullptr;
     QPushButton* bbtnCancel = nullptr;
 
-    // The number of the message the last OK produced (0: none, the dialog closed).
-    int lastMessage() const { return m_lastMessage; }
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-
-  private:
     void bbtnOkClick();
     void showStoredValues();
 
