@@ -1,6 +1,7 @@
 #include "displays/ui/analog_meter_form.h"
 
 #include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "base/ui/window_messages.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/frame_pace.h"
@@ -14,6 +15,9 @@
 
 namespace ostrel {
 namespace {
+
+// The window's caption, "Analog Meter".
+constexpr int kAnalogMeterCaptionText = 101;
 
 QLabel* NamedPanel(QWidget* parent, const char* name) {
     QLabel* panel = MeterPanel(parent, 8);
@@ -29,7 +33,7 @@ TAnalogMeterForm::TAnalogMeterForm(LiveState& state, QWidget* parent, const Live
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(Text(101).data(), static_cast<int>(Text(101).size())));
+    setWindowTitle(QText(kAnalogMeterCaptionText));
     setWindowIcon(DisplayIcon(1));
     // The paint covers every pixel with the backdrop.
     setAttribute(Qt::WA_OpaquePaintEvent);

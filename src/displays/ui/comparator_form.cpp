@@ -2,6 +2,7 @@
 
 #include "base/number_format.h"
 #include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "base/ui/window_messages.h"
 #include "displays/analog_meter.h"
 #include "displays/comparator_gauge.h"
@@ -19,6 +20,9 @@
 
 namespace ostrel {
 namespace {
+
+// The window's caption, "Comparator".
+constexpr int kComparatorCaptionText = 102;
 
 // One row of limits: the limit fills, its prefix and unit at the right.
 // The panels take their names from the side: "Hi" gives "HiLimitPanel",
@@ -54,7 +58,7 @@ TComparatorForm::TComparatorForm(LiveState& state, double hiLimit, double lowLim
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(Text(102).data(), static_cast<int>(Text(102).size())));
+    setWindowTitle(QText(kComparatorCaptionText));
     setWindowIcon(DisplayIcon(5));
     // The paint covers every pixel with the backdrop.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -16,6 +16,9 @@
 namespace ostrel {
 namespace {
 
+// The window's caption, "Data list".
+constexpr int kDataListCaptionText = 103;
+
 constexpr int kOutOfMemoryText = 9006;
 
 } // namespace
@@ -48,7 +51,7 @@ void DataSheetModel::grow(int n) {
 TDataStringGridForm::TDataStringGridForm(QWidget* parent, const LiveWindows& placeBelow)
     : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("DataStringGridForm"));
-    setWindowTitle(QString::fromUtf8(Text(103).data(), static_cast<int>(Text(103).size())));
+    setWindowTitle(QText(kDataListCaptionText));
     setWindowIcon(DisplayIcon(4));
 
     const ScreenMetrics metrics = CurrentScreenMetrics(this, placeBelow.mainWindow);

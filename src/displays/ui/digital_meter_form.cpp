@@ -1,6 +1,7 @@
 #include "displays/ui/digital_meter_form.h"
 
 #include "base/string_table.h"
+#include "base/ui/message_box.h"
 #include "displays/ui/frame_pace.h"
 #include "displays/ui/glyph_label.h"
 #include "displays/ui/live_windows.h"
@@ -15,6 +16,9 @@
 
 namespace ostrel {
 namespace {
+
+// The first part of the window's caption, "Digital Meter".
+constexpr int kDigitalMeterCaptionText = 100;
 
 const QColor kBlack(0, 0, 0);
 const QColor kLime(0, 255, 0);
@@ -133,7 +137,7 @@ void TDigitalMeterForm::stopUpdateThread() {
 }
 
 QString TDigitalMeterForm::caption(bool linked) {
-    return QString::fromUtf8(Text(100).data(), static_cast<int>(Text(100).size())) +
+    return QText(kDigitalMeterCaptionText) +
            (linked ? QStringLiteral(" : USB Device") : QStringLiteral(" : No Device"));
 }
 
