@@ -43,7 +43,11 @@ class FrameClock : public QObject {
         auto& ticks = s_clock->m_ticks;
         ticks.erase(std::remove(ticks.begin(), ticks.end(), tick), ticks.end());
         if (ticks.empty()) {
-            delete s_clock;
+            // The last window may go inside a frame step, while tick() still
+            // runs on this clock: stop it now and delete it once control is
+            // back in the event loop.
+            s_clock->m_timer.stop();
+            s_clock->deleteLater();
             s_clock = nullptr;
         }
     }
