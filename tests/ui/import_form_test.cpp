@@ -77,20 +77,20 @@ TEST(ImportForm, DownloadShowsEachSessionAsAPage) {
     EXPECT_EQ(rig.pages()->currentIndex(), 1);
 
     // The table: a header, one row per reading and the empty last row, selected.
-    QAbstractItemModel* model = f.grid(0)->model();
-    ASSERT_EQ(model->rowCount(), 4);
-    ASSERT_EQ(model->columnCount(), 4);
+    SessionGrid* grid = f.grid(0);
+    ASSERT_EQ(grid->tableRows(), 4);
+    ASSERT_EQ(grid->model()->columnCount(), 4);
     QStringList header;
     for (int c = 0; c < 4; ++c)
-        header << model->headerData(c, Qt::Horizontal).toString();
+        header << grid->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(header, (QStringList{"No.", "Time", "Main-Data", "Sub-Data"}));
-    EXPECT_EQ(model->index(1, 0).data().toString(), "2");
-    EXPECT_EQ(model->index(1, 1).data().toString(), "0:00'1.000\"");
-    EXPECT_EQ(model->index(1, 2).data().toString(), "02.00V [DC]");
-    EXPECT_EQ(model->index(1, 3).data().toString(), "");
-    EXPECT_EQ(model->index(3, 0).data().toString(), "");
-    EXPECT_EQ(f.grid(0)->selectionModel()->selectedRows().value(0).row(), 3);
-    EXPECT_EQ(f.grid(1)->model()->index(0, 3).data().toString(), "50.00Hz");
+    EXPECT_EQ(grid->cellText(1, 0), "2");
+    EXPECT_EQ(grid->cellText(1, 1), "0:00'1.000\"");
+    EXPECT_EQ(grid->cellText(1, 2), "02.00V [DC]");
+    EXPECT_EQ(grid->cellText(1, 3), "");
+    EXPECT_EQ(grid->cellText(3, 0), "");
+    EXPECT_EQ(grid->currentRow(), 3);
+    EXPECT_EQ(f.grid(1)->cellText(0, 3), "50.00Hz");
 
     // The last page is shown: its graph, title, cursor on its last point.
     EXPECT_EQ(rig.graph()->mainTitle(), "Session 2");
@@ -122,7 +122,7 @@ TEST(ImportForm, LongSessionsAreDecimated) {
         EXPECT_EQ(rig.graph()->pointCount(), expected[page]) << page;
         EXPECT_EQ(f.oneToOne(), page == 0);
         // The table keeps every reading.
-        EXPECT_EQ(f.grid(page)->model()->rowCount(), 8191 + page + 1);
+        EXPECT_EQ(f.grid(page)->tableRows(), 8191 + page + 1);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "graph/ui/save_file_chooser.h"
 #include "import/logger_image_builder.h"
 #include "import/ui/import_form.h"
+#include "import/ui/session_grid.h"
 #include "simulator/simulated_logger.h"
 #include "simulator/simulation_options.h"
 

@@ -33,7 +33,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>

@@ -38,7 +38,6 @@ class QPrinter;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class QTableView;
 class QToolBar;
 class QToolButton;
 
@@ -48,7 +47,7 @@ class BusyFlag;
 class GraphAdapter;
 class HidBackend;
 struct SessionFileResult;
-class SessionTableModel;
+class SessionGrid;
 class StatisticsPanel;
 class TDlgExportForm;
 class TdlgGraphLineColor;
@@ -83,7 +82,7 @@ class TFormImport : public QDialog {
     bool oneToOne() const { return m_engine.oneToOne(); }
     const SessionTable& sessions() const { return m_engine.sessions(); }
     // The table of page k (from 0).
-    QTableView* grid(int page) const;
+    SessionGrid* grid(int page) const;
     // An import (check, download or decoding) is under way.
     bool importRunning() const { return m_download.running(); }
 
@@ -239,7 +238,7 @@ class TFormImport : public QDialog {
     ImportWindowServices m_services;
     ImportEngine m_engine;
     int m_tabCounter = 0;
-    std::vector<QTableView*> m_grids;
+    std::vector<SessionGrid*> m_grids;
     std::vector<QWidget*> m_tabs;
     std::unique_ptr<QPrinter> m_printer;
 

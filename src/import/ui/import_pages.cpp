@@ -9,10 +9,11 @@
 #include "graph/ui/graph_window_texts.h"
 #include "graph/ui/line_colour_dialog.h"
 #include "import/ui/import_form.h"
-#include "import/ui/session_table_model.h"
+#include "import/ui/session_grid.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,7 +21,6 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTableView>
 #include <QToolButton>
 
 #include <climits>
@@ -30,24 +30,14 @@ namespace {
 
 constexpr int kOutOfMemoryText = 9006; // "Insufficient system memory !"
 
-// A session's table: whole rows chosen, one height for every row (the view
-// never measures millions of them), as wide as its four columns, a vertical
-// scroll bar and 10 pixels.
-void SetUpSessionGrid(QTableView& grid, int columnWidth) {
-    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid.setSelectionMode(QAbstractItemView::SingleSelection);
-    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid.verticalHeader()->hide();
-    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
-    grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid.horizontalHeader()->setDefaultSectionSize(columnWidth);
-    grid.horizontalHeader()->setHighlightSections(false);
-    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    grid.setWordWrap(false);
-    const int scrollBar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    grid.setFixedWidth(4 * columnWidth + scrollBar + 10);
+// The frame of a session's table and its scroll bar: as wide as its four
+// columns, the bar and 10 pixels.
+QFrame* SessionGridHolder(QWidget* page, int columnWidth) {
+    auto* holder = new QFrame(page);
+    holder->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    const int scrollBar = holder->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    holder->setFixedWidth(4 * columnWidth + scrollBar + 10);
+    return holder;
 }
 
 } // namespace
@@ -60,8 +50,8 @@ void TFormImport::ResetState() {
 
 void TFormImport::DiscardSessions() {
     // The tables' models read the sessions: the pages go first.
-    for (QTableView* grid : m_grids)
-        delete grid;
+    for (SessionGrid* grid : m_grids)
+        delete grid->parentWidget(); // its holder, with the grid and its scroll bar
     while (!m_tabs.empty()) {
         QWidget* tab = m_tabs.back();
         m_tabs.pop_back();
@@ -92,15 +82,13 @@ bool TFormImport::AddSessionPage() {
     const QString caption = QText(kSessionText) + QString::number(m_tabCounter);
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("ts") + caption);
-    auto* grid = new QTableView(tab);
+    QFrame* holder = SessionGridHolder(tab, kColumnWidth);
+    auto* grid = new SessionGrid(m_engine.sessions().session(session), holder);
     grid->setObjectName(QStringLiteral("StrGrid") + QString::number(m_tabCounter));
-    SetUpSessionGrid(*grid, kColumnWidth);
-    // The model comes last: the headers set up before it never go through
-    // millions of rows.
-    grid->setModel(new SessionTableModel(m_engine.sessions().session(session), grid));
+    grid->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     auto* l = new QHBoxLayout(tab);
     l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(grid, 0, Qt::AlignLeft);
+    l->addWidget(holder, 0, Qt::AlignLeft);
     m_tabs.push_back(tab);
     m_grids.push_back(grid);
     PageControl->addTab(tab, caption);
@@ -109,12 +97,12 @@ bool TFormImport::AddSessionPage() {
         PageControl->setCurrentWidget(tab);
     }
     // The table ends with its empty row, and that row is selected.
-    grid->selectRow(grid->model()->rowCount() - 1);
-    grid->scrollToBottom();
+    grid->chooseRow(grid->tableRows() - 1);
+    grid->scrollToEnd();
     return true;
 }
 
-QTableView* TFormImport::grid(int page) const {
+SessionGrid* TFormImport::grid(int page) const {
     return page >= 0 && page < static_cast<int>(m_grids.size())
                ? m_grids[static_cast<std::size_t>(page)]
                : nullptr;

@@ -19,9 +19,33 @@ SessionTableModel::SessionTableModel(const SessionList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list) {}
 
 int SessionTableModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid())
-        return 0;
+    return parent.isValid() ? 0 : m_count;
+}
+
+int SessionTableModel::tableRows() const {
     return static_cast<int>(std::min<std::size_t>(SessionRowCount(m_list), INT_MAX));
+}
+
+void SessionTableModel::setWindow(int first, int count) {
+    const int rows = tableRows();
+    first = std::clamp(first, 0, rows);
+    count = std::clamp(count, 0, rows - first);
+    if (first == m_first && count == m_count)
+        return;
+    const int old = m_count;
+    m_first = first;
+    if (count < old) {
+        beginRemoveRows({}, count, old - 1);
+        m_count = count;
+        endRemoveRows();
+    } else if (count > old) {
+        beginInsertRows({}, old, count - 1);
+        m_count = count;
+        endInsertRows();
+    }
+    // The rows both windows have now show other readings.
+    if (const int kept = std::min(old, count); kept > 0)
+        emit dataChanged(index(0, 0), index(kept - 1, kSessionColumns - 1), {Qt::DisplayRole});
 }
 
 int SessionTableModel::columnCount(const QModelIndex& parent) const {
@@ -37,7 +61,7 @@ QString SessionTableModel::cellText(int row, int column) const {
 QVariant SessionTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
-    return cellText(index.row(), index.column());
+    return cellText(m_first + index.row(), index.column());
 }
 
 QVariant SessionTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
