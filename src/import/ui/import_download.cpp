@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimerEvent>
 
 #include <climits>
 
@@ -115,6 +116,15 @@ void TFormImport::showDownloadProgress() {
         abortRun();
         return;
     }
+    // The download reports far more often than anyone reads a progress
+    // dialog, and each drawing of it costs more than the blocks it reports:
+    // the dialog follows at most every kProgressPaceMs, the newest state last.
+    if (m_progressPace.isActive()) {
+        m_progressPending = true;
+        return;
+    }
+    m_progressPending = false;
+    m_progressPace.start(kProgressPaceMs, this);
     TMsgForm* dialog = m_services.progress;
     if (!dialog)
         return;
@@ -139,6 +149,16 @@ void TFormImport::showDownloadProgress() {
         dialog->setCounter(QString::fromStdString(LoggerProgressLine(position, m_reported.length)));
 }
 
+void TFormImport::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_progressPace.timerId()) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    m_progressPace.stop();
+    if (m_progressPending && importRunning())
+        showDownloadProgress();
+}
+
 void TFormImport::showDownloadStart(TMsgForm& dialog) {
     dialog.setMessage(QNumberedLine(kWarningCaption, kAcquiringText));
     // The download can be aborted at any time: it runs on its own thread.
@@ -159,6 +179,8 @@ void TFormImport::closeProgress() {
         return;
     disconnect(dialog, &TMsgForm::aborted, this, &TFormImport::abortRun);
     dialog->finishProgress();
+    m_progressPace.stop();
+    m_progressPending = false;
     m_progressShown = false;
     m_decoding = false;
 }

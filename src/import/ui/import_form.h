@@ -20,6 +20,7 @@
 #include "import/import_engine.h"
 #include "import/logger_import_run.h"
 
+#include <QBasicTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -130,6 +131,7 @@ class TFormImport : public QDialog {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     void reject() override; // Escape: as closing
     void done(int result) override;
 
@@ -247,6 +249,10 @@ class TFormImport : public QDialog {
     std::unique_ptr<LoggerImportRun> m_run;
     LoggerImportStage m_stage = LoggerImportStage::Check;
     bool m_progressShown = false;
+    // The progress dialog is drawn again at most this often (ms).
+    static constexpr int kProgressPaceMs = 100;
+    QBasicTimer m_progressPace;
+    bool m_progressPending = false; // a report came while the pace timer ran
     bool m_decoding = false;
     struct Reported {
         std::atomic<std::size_t> imageSize{0};
