@@ -264,6 +264,7 @@ void BM_MaximalImageInTheWindow(benchmark::State& state) {
     // The same in processor time.
     state.counters["decode_show_cpu_s"] = windowCpu - downloadCpu;
     state.counters["cli_decode_cpu_s"] = cliCpu;
+    state.counters["download_cpu_s"] = downloadCpu;
     state.counters["cpu_ratio"] = cliCpu > 0 ? (windowCpu - downloadCpu) / cliCpu : 0;
     state.counters["switch_ms"] = switchMs;
     if (sessions > 1)

@@ -130,19 +130,24 @@ SessionList MakeSessionList(const std::uint8_t* image, const LoggerSessionSpan& 
 template <class Step>
 bool CountUnknownRanges(const std::uint8_t* codes, const LoggerSessionSpan& span,
                         const SessionFunction& fn, std::size_t* unknown, Step step) {
-    std::array<bool, 16> mainKnown{}, subKnown{};
-    for (int k = 0; k < 16; ++k) {
-        mainKnown[static_cast<std::size_t>(k)] = RangeExponent(fn.mainTable, k).has_value();
-        subKnown[static_cast<std::size_t>(k)] = RangeExponent(fn.subTable, k).has_value();
+    // Bit k set: range code k is not listed.
+    unsigned mainUnknown = 0, subUnknown = 0;
+    for (unsigned k = 0; k < 16; ++k) {
+        mainUnknown |= RangeExponent(fn.mainTable, static_cast<int>(k)) ? 0u : 1u << k;
+        subUnknown |= RangeExponent(fn.subTable, static_cast<int>(k)) ? 0u : 1u << k;
     }
+    if (!span.dual)
+        subUnknown = 0;
     const std::size_t width = span.dual ? 6 : 3;
     for (std::size_t from = 0; from < span.readings; from += kDecodeProgressStep) {
         const std::size_t to = std::min(span.readings, from + kDecodeProgressStep);
-        for (std::size_t i = from; i < to; ++i) {
-            const std::uint8_t* p = codes + i * width;
-            *unknown += mainKnown[p[0] & 0x0F] ? 0 : 1;
-            if (span.dual)
-                *unknown += subKnown[p[3] & 0x0F] ? 0 : 1;
+        if (mainUnknown != 0 || subUnknown != 0) {
+            std::size_t count = 0;
+            const std::uint8_t* p = codes + from * width;
+            for (std::size_t i = from; i < to; ++i, p += width)
+                count += ((mainUnknown >> (p[0] & 0x0F)) & 1u) +
+                         ((subUnknown >> (p[width - 3] & 0x0F)) & 1u);
+            *unknown += count;
         }
         if (!step(to))
             return false;

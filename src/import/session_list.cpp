@@ -1,10 +1,14 @@
 #include "import/session_list.h"
 
 #include "import/session_codes.h"
+#include "recorder/recorder_math.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string_view>
 
@@ -18,7 +22,58 @@ bool SameBytes(const TRecord& a, const TRecord& b) {
     return std::memcmp(&a, &b, sizeof(TRecord)) == 0;
 }
 
+// The sum after steps more additions of d to t (step is index k), as
+// one addition after the other rounds it. Within one binade [2^e, 2^(e+1))
+// every double is a multiple of its unit u = 2^(e − 52), so t + d rounds to
+// t + inc with the same inc for every t there, unless d is an odd multiple
+// of u / 2 (a tie, which goes to the even neighbour and so depends on t).
+// Away from ties, j steps that stay inside the binade are t + j × inc
+// exactly, one multiplication in units of u.
+double AddRepeatedly(double t, double d, std::size_t steps) {
+    if (!(d > 0) || !std::isfinite(d)) {
+        for (; steps > 0; --steps)
+            t += d;
+        return t;
+    }
+    int dExponent = 0;
+    const double dMantissa = std::frexp(d, &dExponent);
+    const auto dUnits = static_cast<std::uint64_t>(std::ldexp(dMantissa, 53));
+    const int dLowest = dExponent - 53 + std::countr_zero(dUnits); // d's lowest bit: 2^dLowest
+    constexpr std::uint64_t kBinadeEnd = std::uint64_t{1} << 53;   // 2^(e+1) in units of u
+    while (steps > 0) {
+        int e = 0; // t in [2^(e−1), 2^e)
+        std::frexp(t, &e);
+        const double next = t + d;
+        int nextE = 0;
+        std::frexp(next, &nextE);
+        --steps;
+        if (t < std::numeric_limits<double>::min() || nextE != e || dLowest == e - 54) {
+            t = next; // zero or tiny, into the next binade, or a tie: one step
+            continue;
+        }
+        const auto units = static_cast<std::uint64_t>(std::ldexp(t, 53 - e));
+        const auto inc = static_cast<std::uint64_t>(std::ldexp(next - t, 53 - e));
+        const auto at = units + inc; // next, in units of u
+        const std::uint64_t more = std::min<std::uint64_t>(steps, (kBinadeEnd - 1 - at) / inc);
+        t = std::ldexp(static_cast<double>(at + more * inc), e - 53);
+        steps -= more;
+    }
+    return t;
+}
+
 } // namespace
+
+std::vector<double> RunningSums(double interval, std::size_t n, std::size_t every) {
+    std::vector<double> sums;
+    if (n == 0 || every == 0)
+        return sums;
+    sums.reserve((n - 1) / every + 1);
+    double t = 0;
+    sums.push_back(t);
+    for (std::size_t k = every; k < n; k += every)
+        sums.push_back(t = AddRepeatedly(t, interval, every));
+    return sums;
+}
 
 SessionList::SessionList(const std::uint8_t* codes, std::size_t n, Form form,
                          std::shared_ptr<const void> owner)
@@ -26,14 +81,7 @@ SessionList::SessionList(const std::uint8_t* codes, std::size_t n, Form form,
     // The time of a reading is the running sum of the interval, as the
     // meter's clock adds it up; every kCheckpoint-th sum is kept, so that a
     // time anywhere costs a few dozen additions at most.
-    m_checkpoints.reserve(n / kCheckpoint + 1);
-    double t = 0;
-    for (std::size_t i = 0; i < n; i += kCheckpoint) {
-        m_checkpoints.push_back(t);
-        const std::size_t steps = std::min(kCheckpoint, n - i);
-        for (std::size_t k = 0; k < steps; ++k)
-            t += m_form.interval;
-    }
+    m_checkpoints = RunningSums(m_form.interval, n, kCheckpoint);
     m_lastTime = n > 0 ? timeAt(n - 1) : 0;
 }
 
@@ -88,6 +136,66 @@ void SessionList::chosenValues(std::size_t from, std::size_t n, bool sub, float*
         const SessionPair& pair = it->pair;
         out[it->index - from] = sub && pair.hasSub ? pair.sub->value : pair.main.value;
     }
+}
+
+SessionList::CountValues SessionList::countValues(bool sub) const {
+    CountValues counts;
+    const SessionRecordMaker* maker = (sub && m_form.dual ? m_form.sub : m_form.main).get();
+    if (maker)
+        for (int k = 0; k < 16; ++k)
+            counts[static_cast<std::size_t>(k)] = maker->countValues(k);
+    return counts;
+}
+
+SessionList::Extremes SessionList::chosenExtremes(std::size_t from, std::size_t n, bool sub,
+                                                  const CountValues& counts) const {
+    Extremes e;
+    const auto kept =
+        std::lower_bound(m_stored.begin(), m_stored.end(), from,
+                         [](const StoredPair& p, std::size_t k) { return p.index < k; });
+    if (kept != m_stored.end() && kept->index < from + n) {
+        // Pairs kept as they came have their own numbers: take them all.
+        std::vector<float> values(n);
+        chosenValues(from, n, sub, values.data());
+        const auto [smallest, largest] = BlockExtremes(values);
+        e.smallest = static_cast<std::size_t>(smallest);
+        e.largest = static_cast<std::size_t>(largest);
+        e.smallestValue = values[e.smallest];
+        e.largestValue = values[e.largest];
+        return e;
+    }
+    // The same numbers as chosenValues(), and the same comparisons as
+    // BlockExtremes(), without a buffer between them; a count's number is
+    // looked up where its range has a table.
+    const bool readingSub = sub && m_form.dual;
+    const SessionRecordMaker& maker = *(readingSub ? m_form.sub : m_form.main);
+    const std::size_t w = width();
+    const std::uint8_t* p = codes() + from * w + (readingSub ? 3 : 0);
+    const auto number = [&](const std::uint8_t* at) {
+        const LoggerValue v = UnpackLoggerValue(at);
+        const std::vector<float>& table = counts[v.range];
+        if (v.overload() || v.raw >= table.size())
+            return maker.value(v);
+        const float magnitude = table[v.raw];
+        return v.negative() ? -magnitude : magnitude;
+    };
+    float largest = number(p);
+    float smallest = largest;
+    p += w;
+    for (std::size_t k = 1; k < n; ++k, p += w) {
+        const float v = number(p);
+        if (v > largest) {
+            largest = v;
+            e.largest = k;
+        }
+        if (v < smallest) {
+            smallest = v;
+            e.smallest = k;
+        }
+    }
+    e.largestValue = largest;
+    e.smallestValue = smallest;
+    return e;
 }
 
 TimeField SessionList::timeText(std::size_t i) const {

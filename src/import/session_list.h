@@ -14,12 +14,18 @@
 #include "import/session_record.h"
 #include "import/session_record_maker.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace ostrel {
+
+// The running sums t(k + 1) = t(k) + interval of a session's clock, each
+// rounded as one addition of doubles, from t(0) = 0: t(0), t(every),
+// t(2 × every), … for every k below n. interval is positive and finite.
+std::vector<double> RunningSums(double interval, std::size_t n, std::size_t every);
 
 class SessionList {
   public:
@@ -55,6 +61,20 @@ class SessionList {
     // out[0 … n - 1]: the sub record's when sub is chosen and the pair has
     // one, else the main record's.
     void chosenValues(std::size_t from, std::size_t n, bool sub, float* out) const;
+    // The numbers of the counts of each range code of one display, as
+    // SessionRecordMaker::countValues gives them: worked out once for a
+    // scan of many readings.
+    using CountValues = std::array<std::vector<float>, 16>;
+    CountValues countValues(bool sub) const;
+    // Among pairs from … from + n − 1 (n ≥ 1), the first smallest and the
+    // first largest of the numbers chosenValues() gives: their positions from
+    // `from` and their numbers. counts is countValues(sub).
+    struct Extremes {
+        std::size_t smallest = 0, largest = 0;
+        float smallestValue = 0, largestValue = 0;
+    };
+    Extremes chosenExtremes(std::size_t from, std::size_t n, bool sub,
+                            const CountValues& counts) const;
     // The time text of pair i.
     TimeField timeText(std::size_t i) const;
     // The main or sub record of pair i (an empty record for the sub of a

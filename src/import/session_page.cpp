@@ -75,20 +75,23 @@ void DecimatedPoints(const SessionList& list, bool sub, SessionPagePlot& plot) {
     plot.labels.resize(2 * blocks);
     constexpr std::size_t kTake = 64;
     std::atomic<std::size_t> next{0};
+    const SessionList::CountValues counts = list.countValues(sub);
     const auto decimate = [&] {
-        std::vector<float> block(static_cast<std::size_t>(step));
         for (std::size_t first; (first = next.fetch_add(kTake)) < blocks;) {
             for (std::size_t k = first; k < std::min(blocks, first + kTake); ++k) {
                 const auto b = static_cast<std::int64_t>(k) * step;
                 const auto length = static_cast<std::size_t>(std::min(step, n - b));
-                list.chosenValues(static_cast<std::size_t>(b), length, sub, block.data());
-                const auto [smallest, largest] =
-                    BlockExtremes(std::span<const float>(block.data(), length));
-                const std::int64_t at[2] = {std::min(smallest, largest),
-                                            std::max(smallest, largest)};
+                const SessionList::Extremes e =
+                    list.chosenExtremes(static_cast<std::size_t>(b), length, sub, counts);
+                // In increasing order of position (both the same when they coincide).
+                const bool smallestFirst = e.smallest <= e.largest;
+                const std::size_t at[2] = {smallestFirst ? e.smallest : e.largest,
+                                           smallestFirst ? e.largest : e.smallest};
+                const float value[2] = {smallestFirst ? e.smallestValue : e.largestValue,
+                                        smallestFirst ? e.largestValue : e.smallestValue};
                 for (std::size_t j = 0; j < 2; ++j) {
-                    plot.positions[2 * k + j] = b + at[j];
-                    plot.values[2 * k + j] = block[static_cast<std::size_t>(at[j])];
+                    plot.positions[2 * k + j] = b + static_cast<std::int64_t>(at[j]);
+                    plot.values[2 * k + j] = value[j];
                     plot.labels[2 * k + j] =
                         list.timeText(static_cast<std::size_t>(plot.positions[2 * k + j]));
                 }

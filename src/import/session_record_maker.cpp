@@ -266,4 +266,14 @@ bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value) const {
     return range.known;
 }
 
+std::vector<float> SessionRecordMaker::countValues(int k) const {
+    const Range& range = m_ranges[static_cast<std::size_t>(k & 0x0F)];
+    if (!range.known || !range.quickValue)
+        return {};
+    std::vector<float> values(10000);
+    for (unsigned raw = 0; raw < values.size(); ++raw)
+        values[raw] = QuickValue(range, raw, false);
+    return values;
+}
+
 } // namespace ostrel

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace ostrel {
 
@@ -58,6 +59,12 @@ class SessionRecordMaker {
             return slowValue(value);
         return QuickValue(range, value.raw, value.negative());
     }
+
+    // The numbers of the counts 0 … 9999 of range code k without overload or
+    // minus, as value() gives them (with the minus: the same, negated); empty
+    // for a range code the table does not list or whose numbers value()
+    // works out another way.
+    std::vector<float> countValues(int k) const;
 
     std::uint32_t function() const { return m_function; }
     // The range code whose exponent is e: one already given, else the next

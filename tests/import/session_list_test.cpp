@@ -211,5 +211,85 @@ TEST(SessionListForms, AnyRecordsOfAFileAreKeptAsTheyAre) {
     EXPECT_LT(opened.table.session(1).keptPairs(), 100u);
 }
 
+// The extremes of a block found straight from the readings are those of the
+// numbers one by one, first occurrences and bits alike: random readings of
+// every kind (overloads, minus, counts past 9999, unlisted ranges), on
+// their own and among pairs kept as they came.
+TEST(SessionListForms, ExtremesOfABlockAreThoseOfItsNumbers) {
+    std::mt19937 random(4);
+    for (int round = 0; round < 8; ++round) {
+        LoggerSessionData s;
+        s.function = static_cast<std::uint8_t>(random() % 11);
+        s.mode = static_cast<std::uint8_t>(random() % 6);
+        s.flags = static_cast<std::uint8_t>(random());
+        const std::size_t n = 2000 + random() % 2000;
+        for (std::size_t i = 0; i < n * ((s.flags & 0x80) ? 2 : 1); ++i) {
+            LoggerValue v;
+            v.flags = static_cast<std::uint8_t>(random() % 16);
+            v.range = static_cast<std::uint8_t>(random() % (round % 2 ? 16 : 3));
+            v.raw = static_cast<std::uint16_t>(random() % 8 == 0 ? random() : random() % 30);
+            s.values.push_back(v);
+        }
+        const auto image = *BuildLoggerImage({s});
+        const SessionDecodeResult decoded = DecodeLoggerImage(image.data(), image.size());
+        ASSERT_EQ(decoded.table.sessionCount(), 1u);
+        const SessionList& formed = decoded.table.session(0);
+        SessionList kept;
+        for (std::size_t i = 0; i < formed.size(); ++i) {
+            SessionPair pair = formed[i];
+            if (i % 97 == 5)
+                pair.main.value = -3 * pair.main.value - 1; // no reading gives it
+            kept.push_back(pair);
+        }
+        ASSERT_GT(kept.keptPairs(), 0u);
+        for (const SessionList* list : {&formed, static_cast<const SessionList*>(&kept)}) {
+            for (bool sub : {false, true}) {
+                const SessionList::CountValues counts = list->countValues(sub);
+                for (int k = 0; k < 60; ++k) {
+                    const std::size_t from = random() % list->size();
+                    const std::size_t length =
+                        1 + random() % std::min<std::size_t>(list->size() - from, 700);
+                    std::vector<float> values(length);
+                    list->chosenValues(from, length, sub, values.data());
+                    const auto expected = BlockExtremes(values);
+                    const SessionList::Extremes e = list->chosenExtremes(from, length, sub, counts);
+                    ASSERT_EQ(e.smallest, static_cast<std::size_t>(expected.smallest));
+                    ASSERT_EQ(e.largest, static_cast<std::size_t>(expected.largest));
+                    ASSERT_EQ(std::memcmp(&e.smallestValue, &values[e.smallest], sizeof(float)), 0);
+                    ASSERT_EQ(std::memcmp(&e.largestValue, &values[e.largest], sizeof(float)), 0);
+                }
+            }
+        }
+    }
+}
+
+// The kept running sums are the sums of one addition after the other, for
+// every interval the meter has and a few that round in other ways, across
+// the times a full logger memory reaches.
+TEST(SessionListTimes, RunningSumsAreTheSumsOfOneAdditionAfterAnother) {
+    std::vector<double> intervals;
+    for (std::uint8_t g = 0; g < 16; ++g)
+        intervals.push_back(SampleInterval(g));
+    for (double odd : {0.3, 1e-7, 123.456, 0.0625, 3.0 / 7.0})
+        intervals.push_back(odd);
+    for (double d : intervals) {
+        const std::size_t n = d < 1 ? 6000000 : 600000;
+        const std::size_t every[] = {1, 128, 4093};
+        std::vector<double> sums[3];
+        for (std::size_t w = 0; w < 3; ++w) {
+            sums[w] = RunningSums(d, w == 0 ? 100000 : n, every[w]);
+            ASSERT_EQ(sums[w].size(), ((w == 0 ? 100000 : n) - 1) / every[w] + 1) << d;
+        }
+        double t = 0;
+        for (std::size_t k = 0; k < n; ++k, t += d) {
+            for (std::size_t w = 0; w < 3; ++w) {
+                if (k % every[w] == 0 && k / every[w] < sums[w].size()) {
+                    ASSERT_EQ(sums[w][k / every[w]], t) << d << " at " << k;
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace ostrel
