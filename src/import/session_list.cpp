@@ -171,13 +171,17 @@ SessionList::Extremes SessionList::chosenExtremes(std::size_t from, std::size_t 
     const SessionRecordMaker& maker = *(readingSub ? m_form.sub : m_form.main);
     const std::size_t w = width();
     const std::uint8_t* p = codes() + from * w + (readingSub ? 3 : 0);
+    // The tables by range code, null where the number is worked out.
+    const float* tables[16];
+    for (std::size_t k = 0; k < 16; ++k)
+        tables[k] = counts[k].size() == 10000 ? counts[k].data() : nullptr;
     const auto number = [&](const std::uint8_t* at) {
-        const LoggerValue v = UnpackLoggerValue(at);
-        const std::vector<float>& table = counts[v.range];
-        if (v.overload() || v.raw >= table.size())
-            return maker.value(v);
-        const float magnitude = table[v.raw];
-        return v.negative() ? -magnitude : magnitude;
+        const unsigned raw = at[1] | (at[2] << 8);
+        const float* table = tables[at[0] & 0x0F];
+        if ((at[0] & 0x40) != 0 || raw > 9999 || !table) // overload, a long count, no table
+            return maker.value(UnpackLoggerValue(at));
+        const float magnitude = table[raw];
+        return (at[0] & 0x80) != 0 ? -magnitude : magnitude;
     };
     float largest = number(p);
     float smallest = largest;
