@@ -2,8 +2,20 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace ostrel {
+namespace {
+
+// The memory of the last device closed on a thread, for the next one opened
+// there: a download opens and closes the cable for every block.
+struct SpareDevice {
+    void* memory = nullptr;
+    ~SpareDevice() { ::operator delete(memory); }
+};
+thread_local SpareDevice t_spareDevice;
+
+} // namespace
 
 // A device of the inner backend that an abort interrupts.
 class AbortableBackend::Device final : public HidDevice {
@@ -11,6 +23,17 @@ class AbortableBackend::Device final : public HidDevice {
     Device(AbortableBackend& owner, std::unique_ptr<HidDevice> inner)
         : m_owner(owner), m_inner(std::move(inner)) {}
     ~Device() override { m_owner.forget(this); }
+    static void* operator new(std::size_t size) {
+        if (void* memory = std::exchange(t_spareDevice.memory, nullptr))
+            return memory;
+        return ::operator new(size);
+    }
+    static void operator delete(void* memory) {
+        if (!t_spareDevice.memory)
+            t_spareDevice.memory = memory;
+        else
+            ::operator delete(memory);
+    }
     std::uint32_t write(const std::uint8_t* data, std::size_t size, int timeoutMs) override {
         return m_inner->write(data, size, timeoutMs);
     }
