@@ -41,7 +41,7 @@ class GridRig {
     // row, when in sight, is the one selected.
     void expectWindowShowsTheTable() const {
         const QAbstractItemModel* model = grid->model();
-        ASSERT_LE(model->rowCount(), grid->rowsInView() + 1);
+        ASSERT_LE(model->rowCount(), grid->rowsInView() + 2);
         for (int r = 0; r < model->rowCount(); ++r)
             for (int c = 0; c < 4; ++c)
                 ASSERT_EQ(model->index(r, c).data().toString(),
@@ -55,7 +55,16 @@ class GridRig {
         } else {
             EXPECT_TRUE(selected.isEmpty());
         }
-        EXPECT_EQ(grid->rowScrollBar()->value(), grid->topRow());
+        EXPECT_EQ(grid->rowScrollBar()->value() / rowHeight(), grid->topRow());
+    }
+    int rowHeight() const { return grid->verticalHeader()->defaultSectionSize(); }
+    // Row r of the table is in view, whole.
+    bool rowInView(int r) const {
+        const int inWindow = r - grid->topRow();
+        if (inWindow < 0 || inWindow >= grid->model()->rowCount())
+            return false;
+        const QRect cell = grid->visualRect(grid->model()->index(inWindow, 0));
+        return cell.top() >= 0 && cell.bottom() < grid->viewport()->height();
     }
 
     SessionDecodeResult decoded;
@@ -71,12 +80,15 @@ TEST(SessionGrid, MovesThroughEveryRowWithAViewOfTheRowsInSight) {
     const int page = g.rowsInView();
     ASSERT_GT(page, 5);
     // Nothing in the view grows with the session.
-    EXPECT_LE(g.verticalHeader()->count(), page + 1);
-    EXPECT_EQ(g.rowScrollBar()->maximum(), kReadings + 1 - page);
+    EXPECT_LE(g.verticalHeader()->count(), page + 2);
+    const int rowHeight = rig.rowHeight();
+    EXPECT_EQ(g.rowScrollBar()->maximum(), (kReadings + 1) * rowHeight - g.viewport()->height());
 
-    // Made with its empty last row chosen and in sight at the bottom.
+    // Made with its empty last row chosen and at the bottom of the view.
     EXPECT_EQ(g.currentRow(), last);
-    EXPECT_EQ(g.topRow(), last + 1 - page);
+    EXPECT_TRUE(rig.rowInView(last));
+    EXPECT_EQ(g.visualRect(g.model()->index(g.model()->rowCount() - 1, 0)).top() + rowHeight,
+              g.viewport()->height());
     EXPECT_EQ(g.cellText(last - 1, 0), QString::number(kReadings));
     rig.expectWindowShowsTheTable();
 
@@ -103,20 +115,19 @@ TEST(SessionGrid, MovesThroughEveryRowWithAViewOfTheRowsInSight) {
         rig.key(s.key, s.modifiers);
         EXPECT_EQ(g.currentRow(), s.row) << s.key;
         EXPECT_EQ(g.currentColumn(), s.column) << s.key;
-        // The chosen row is in sight, whole.
-        EXPECT_GE(g.currentRow(), g.topRow()) << s.key;
-        EXPECT_LT(g.currentRow(), g.topRow() + page) << s.key;
+        EXPECT_TRUE(rig.rowInView(g.currentRow())) << s.key;
         rig.expectWindowShowsTheTable();
     }
 
     // The wheel moves the rows as a table's scroll bar does; so does the bar.
-    g.rowScrollBar()->setValue(50000);
+    g.rowScrollBar()->setValue(50000 * rowHeight + rowHeight / 2);
     EXPECT_EQ(g.topRow(), 50000);
     rig.expectWindowShowsTheTable(); // the chosen row is out of sight: nothing selected
     QWheelEvent down(QPointF(20, 60), g.viewport()->mapToGlobal(QPointF(20, 60)), QPoint(),
                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(g.viewport(), &down);
     EXPECT_EQ(g.topRow(), 50000 + QApplication::wheelScrollLines());
+    EXPECT_EQ(g.rowScrollBar()->value() % rowHeight, rowHeight / 2);
     rig.expectWindowShowsTheTable();
 
     // Copy takes the chosen cell even out of sight; a click chooses a row.
@@ -136,8 +147,9 @@ TEST(SessionGrid, MovesThroughEveryRowWithAViewOfTheRowsInSight) {
     rig.key(Qt::Key_End, Qt::ControlModifier);
     rig.holder.resize(500, 700);
     ASSERT_TRUE(testing::ProcessUntil([&] { return g.rowsInView() > page; }));
-    EXPECT_EQ(g.topRow(), last + 1 - g.rowsInView());
-    EXPECT_LE(g.verticalHeader()->count(), g.rowsInView() + 1);
+    EXPECT_EQ(g.rowScrollBar()->value(), g.rowScrollBar()->maximum());
+    EXPECT_TRUE(rig.rowInView(last));
+    EXPECT_LE(g.verticalHeader()->count(), g.rowsInView() + 2);
     rig.expectWindowShowsTheTable();
 }
 
@@ -146,13 +158,16 @@ TEST(SessionGrid, AnyWindowShowsItsRowsOfTheTable) {
     SessionGrid& g = *rig.grid;
     std::mt19937 random(7);
     std::uniform_int_distribution<int> row(-10, kReadings + 10);
+    const int rowHeight = rig.rowHeight();
     for (int k = 0; k < 200; ++k) {
         const int r = row(random);
-        if (k % 2)
+        if (k % 2) {
             g.chooseRow(r, k % 4 == 1 ? QAbstractItemView::PositionAtCenter
                                       : QAbstractItemView::EnsureVisible);
-        else
-            g.rowScrollBar()->setValue(r);
+            ASSERT_TRUE(rig.rowInView(g.currentRow())) << k;
+        } else {
+            g.rowScrollBar()->setValue(r * rowHeight + k % rowHeight);
+        }
         ASSERT_GE(g.topRow(), 0);
         ASSERT_LE(g.topRow(), g.tableRows() - g.rowsInView());
         ASSERT_NO_FATAL_FAILURE(rig.expectWindowShowsTheTable()) << k;

@@ -12,6 +12,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace ostrel {
 
@@ -33,8 +35,13 @@ SessionGrid::SessionGrid(const SessionList& list, QWidget* holder)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setModel(m_model);
 
-    m_bar->setSingleStep(1);
-    connect(m_bar, &QScrollBar::valueChanged, this, &SessionGrid::setTop);
+    setVerticalScrollMode(ScrollPerPixel);
+    connect(m_bar, &QScrollBar::valueChanged, this, &SessionGrid::scrollToPixel);
+    // Should the view scroll itself, the window follows.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int offset) {
+        if (!m_syncing)
+            scrollToPixel(topRow() * rowHeight() + offset);
+    });
     auto* layout = new QHBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -55,6 +62,15 @@ int SessionGrid::topRow() const {
     return m_model->first();
 }
 
+int SessionGrid::rowHeight() const {
+    return std::max(verticalHeader()->defaultSectionSize(), 1);
+}
+
+int SessionGrid::scrollRange() const {
+    const std::int64_t height = std::int64_t{tableRows()} * rowHeight() - viewport()->height();
+    return static_cast<int>(std::clamp<std::int64_t>(height, 0, INT_MAX));
+}
+
 void SessionGrid::chooseRow(int row, ScrollHint hint) {
     m_current = std::clamp(row, -1, tableRows() - 1);
     if (m_current >= 0)
@@ -63,69 +79,81 @@ void SessionGrid::chooseRow(int row, ScrollHint hint) {
 }
 
 void SessionGrid::scrollToRow(int row, ScrollHint hint) {
-    int top = topRow();
+    // In pixels of the whole table, as a table that scrolls by pixels does it.
+    const std::int64_t top = std::int64_t{row} * rowHeight();
+    const std::int64_t bottom = top + rowHeight();
+    const int height = viewport()->height();
+    std::int64_t y = m_bar->value();
     switch (hint) {
     case PositionAtTop:
-        top = row;
+        y = top;
         break;
     case PositionAtBottom:
-        top = row - m_wholeRows + 1;
+        y = bottom - height;
         break;
     case PositionAtCenter:
-        top = row - m_wholeRows / 2;
+        y = top - (height - rowHeight()) / 2;
         break;
     case EnsureVisible:
-        if (row < top)
-            top = row;
-        else if (row >= top + m_wholeRows)
-            top = row - m_wholeRows + 1;
+        if (top < y)
+            y = top;
+        else if (bottom > y + height)
+            y = bottom - height;
         break;
     }
-    setTop(top);
+    scrollToPixel(static_cast<int>(std::clamp<std::int64_t>(y, 0, INT_MAX)));
 }
 
 void SessionGrid::scrollToEnd() {
-    setTop(tableRows());
+    scrollToPixel(scrollRange());
 }
 
 void SessionGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid())
         return;
-    int inWindow = index.row();
-    if (!m_syncing) {
-        const int row = topRow() + index.row();
+    const int row = topRow() + index.row();
+    if (!m_syncing)
         scrollToRow(row, hint);
-        inWindow = row - topRow();
-    }
-    // The window's rows are all in view; the columns scroll as in any table.
+    // The row is in view now; the columns scroll as in any table.
+    const int inWindow = row - topRow();
     if (inWindow >= 0 && inWindow < m_model->rowCount())
-        QTableView::scrollTo(m_model->index(inWindow, index.column()), hint);
+        QTableView::scrollTo(m_model->index(inWindow, index.column()), EnsureVisible);
 }
 
-void SessionGrid::setTop(int top) {
-    top = std::clamp(top, 0, std::max(tableRows() - m_wholeRows, 0));
+void SessionGrid::scrollToPixel(int y) {
+    y = std::clamp(y, 0, scrollRange());
+    const int rowHeight = this->rowHeight();
+    const int top = y / rowHeight;
+    m_offset = y % rowHeight;
+    // The rows from top on that the viewport shows, the first one from m_offset on.
+    const int rows = std::max((viewport()->height() + m_offset + rowHeight - 1) / rowHeight, 1);
     {
         const QScopedValueRollback quiet(m_syncing, true);
-        m_model->setWindow(top, m_shownRows);
+        const int before = m_model->rowCount();
+        m_model->setWindow(top, rows);
+        if (m_model->rowCount() != before)
+            updateGeometries(); // the view's own range, for the offset below
+        verticalScrollBar()->setValue(m_offset);
     }
-    if (m_bar->value() != top) {
+    if (m_bar->value() != y) {
         const QSignalBlocker quiet(m_bar);
-        m_bar->setValue(top);
+        m_bar->setValue(y);
     }
     showChosen();
 }
 
 void SessionGrid::fit() {
-    const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+    const QScopedValueRollback fitting(m_fitting, true);
     const int height = viewport()->height();
-    m_wholeRows = std::max(height / rowHeight, 1);
-    m_shownRows = std::max((height + rowHeight - 1) / rowHeight, 1);
+    m_fitHeight = height;
+    m_wholeRows = std::max(height / rowHeight(), 1);
     {
         const QSignalBlocker quiet(m_bar);
-        m_bar->setPageStep(m_wholeRows);
-        m_bar->setRange(0, std::max(tableRows() - m_wholeRows, 0));
+        m_bar->setSingleStep(rowHeight());
+        m_bar->setPageStep(std::max(height, 1));
+        m_bar->setRange(0, scrollRange());
     }
-    setTop(m_bar->value());
+    scrollToPixel(m_bar->value());
 }
 
 void SessionGrid::showChosen() {
@@ -219,9 +247,15 @@ void SessionGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void SessionGrid::updateGeometries() {
-    QTableView::updateGeometries();
-    // The view never scrolls its rows itself: the window moves instead.
-    verticalScrollBar()->setRange(0, 0);
+    {
+        // The view scrolls only within the first row of its window.
+        const QScopedValueRollback quiet(m_syncing, true);
+        QTableView::updateGeometries();
+        verticalScrollBar()->setValue(m_offset);
+    }
+    // The horizontal scroll bar came or went: another height to fill.
+    if (model() == m_model && viewport()->height() != m_fitHeight && !m_fitting)
+        fit();
 }
 
 } // namespace ostrel

@@ -3,7 +3,8 @@
 // a QTableView keeps a header section for every row of its model (a few
 // bytes and some time each, even hidden): so the view's model shows only the
 // rows that fit (SessionTableModel's window), and a scroll bar of the whole
-// table's length, beside the view, moves that window. To the user it is one
+// table's height, beside the view, moves that window by pixels, as a table
+// scrolls. To the user it is one
 // table: whole rows are chosen, the keys, the wheel and the scroll bar move
 // through every row, and Copy takes the current cell.
 //
@@ -33,7 +34,7 @@ class SessionGrid : public QTableView {
     // The chosen row (-1: none) and the column of its current cell.
     int currentRow() const { return m_current; }
     int currentColumn() const { return m_column; }
-    // The first row in view and how many rows fit whole.
+    // The first row in view (perhaps in part) and how many rows fit whole.
     int topRow() const;
     int rowsInView() const { return m_wholeRows; }
     QScrollBar* rowScrollBar() const { return m_bar; }
@@ -54,8 +55,12 @@ class SessionGrid : public QTableView {
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
   private:
-    // The window from row top on, as many rows as the viewport shows.
-    void setTop(int top);
+    int rowHeight() const;
+    // The scroll bar's range: the whole table's height less the viewport's.
+    int scrollRange() const;
+    // Show the table from pixel y of its rows on: the window from the row
+    // there, the view scrolled within that row.
+    void scrollToPixel(int y);
     // Work out how many rows fit after a resize.
     void fit();
     // The view's selection and current cell from the chosen row.
@@ -65,8 +70,10 @@ class SessionGrid : public QTableView {
     QScrollBar* m_bar;
     int m_current = -1;
     int m_column = 0;
-    int m_wholeRows = 1; // rows that fit whole
-    int m_shownRows = 1; // rows that fit, the last perhaps in part
+    int m_wholeRows = 1;  // rows that fit whole
+    int m_offset = 0;     // pixels of the window's first row above the view
+    int m_fitHeight = -1; // the viewport's height the window was fitted to
+    bool m_fitting = false;
     bool m_syncing = false;
 };
 
