@@ -55,7 +55,9 @@ class GridRig {
         } else {
             EXPECT_TRUE(selected.isEmpty());
         }
+        // The view shows the window from where the scroll bar says.
         EXPECT_EQ(grid->rowScrollBar()->value() / rowHeight(), grid->topRow());
+        EXPECT_EQ(grid->verticalScrollBar()->value(), grid->rowScrollBar()->value() % rowHeight());
     }
     int rowHeight() const { return grid->verticalHeader()->defaultSectionSize(); }
     // Row r of the table is in view, whole.
@@ -129,6 +131,13 @@ TEST(SessionGrid, MovesThroughEveryRowWithAViewOfTheRowsInSight) {
     EXPECT_EQ(g.topRow(), 50000 + QApplication::wheelScrollLines());
     EXPECT_EQ(g.rowScrollBar()->value() % rowHeight, rowHeight / 2);
     rig.expectWindowShowsTheTable();
+
+    // The bar moves freely past the chosen row, half of it in view.
+    g.chooseRow(60000);
+    g.rowScrollBar()->setValue(60000 * rowHeight + rowHeight / 2);
+    EXPECT_EQ(g.rowScrollBar()->value(), 60000 * rowHeight + rowHeight / 2);
+    rig.expectWindowShowsTheTable();
+    g.chooseRow(last - page);
 
     // Copy takes the chosen cell even out of sight; a click chooses a row.
     rig.key(Qt::Key_C, Qt::ControlModifier);

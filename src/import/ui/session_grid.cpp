@@ -109,11 +109,12 @@ void SessionGrid::scrollToEnd() {
 }
 
 void SessionGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
-    if (!index.isValid())
+    // The window showing the chosen row again scrolls nothing: only a row
+    // chosen in the view itself is brought into view.
+    if (!index.isValid() || m_syncing)
         return;
     const int row = topRow() + index.row();
-    if (!m_syncing)
-        scrollToRow(row, hint);
+    scrollToRow(row, hint);
     // The row is in view now; the columns scroll as in any table.
     const int inWindow = row - topRow();
     if (inWindow >= 0 && inWindow < m_model->rowCount())
