@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 namespace desk {
 namespace {
@@ -208,6 +209,13 @@ void Desktop::click(QPoint at) {
     // there already (a second click on the same button).
     xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
              QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void Desktop::wheel(QPoint at, int turns) {
+    // X buttons 4 and 5 are the wheel's turns up and down.
+    xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(std::abs(turns)),
+             turns > 0 ? QStringLiteral("4") : QStringLiteral("5")});
 }
 
 void Desktop::drag(QPoint from, QPoint to) {

@@ -102,6 +102,8 @@ class Desktop {
     // Input through the X server.
     void click(QPoint at);
     void drag(QPoint from, QPoint to);
+    // Turns of the mouse wheel at a point: positive away from the user (up).
+    void wheel(QPoint at, int turns);
     void key(const QString& keys); // xdotool key names: "F9", "Escape", "ctrl+s"
     void type(const QString& text);
     // The whole screen as a PNG file, taken from the X server itself.

@@ -129,6 +129,47 @@ TEST(Journey, ImportAbortedByButtonAndEscape) {
     }
 }
 
+// A session's table with real input: it comes scrolled to its empty last row,
+// Ctrl+Home and Ctrl+End go to the first and the last reading, and the wheel
+// moves the rows in view.
+TEST(Journey, SessionTableByKeysAndWheel) {
+    QTemporaryDir dir;
+    Desktop desktop;
+    Program app(desktop, NewFolder(dir, QStringLiteral("run")),
+                {QStringLiteral("--simulate=logger,latency=0"), QStringLiteral("--no-sound")});
+    app.waitForStart();
+    app.click(QStringLiteral("sbtnImport"), kRecorder);
+    const QString import = QStringLiteral("FormImport");
+    app.click(QStringLiteral("sbtnImport"), import);
+    app.clickButton(QStringLiteral("&Yes"));
+    app.waitFor(QStringLiteral("the sessions shown"), [&](const Snapshot& now) {
+        const auto save = now.widget(QStringLiteral("sbtnSave"), import);
+        return save && save->enabled;
+    });
+    app.click(QStringLiteral("sbtnFirstPage"), import);
+    const QString grid = QStringLiteral("StrGrid1");
+    const auto table = [&](const Snapshot& now) { return now.widget(grid, import); };
+    const Snapshot s =
+        app.waitFor(QStringLiteral("the first session's table"), [&](const Snapshot& now) {
+            return table(now) && table(now)->visible && !table(now)->items.isEmpty();
+        });
+    EXPECT_TRUE(table(s)->lastRowShown);
+    EXPECT_EQ(table(s)->items.last(), QStringLiteral("\t\t\t")); // the empty last row
+    desktop.click(table(s)->rect.center());
+    desktop.key(QStringLiteral("ctrl+Home"));
+    app.waitFor(QStringLiteral("the first reading at the top"), [&](const Snapshot& now) {
+        return table(now)->items.value(0).startsWith(QStringLiteral("1\t"));
+    });
+    desktop.wheel(table(s)->rect.center(), -2);
+    app.waitFor(QStringLiteral("two turns of the wheel down"), [&](const Snapshot& now) {
+        return table(now)->items.value(0).startsWith(QStringLiteral("7\t"));
+    });
+    desktop.key(QStringLiteral("ctrl+End"));
+    app.waitFor(QStringLiteral("the last row at the bottom"), [&](const Snapshot& now) {
+        return table(now)->lastRowShown && table(now)->items.last() == QStringLiteral("\t\t\t");
+    });
+}
+
 TEST(Journey, TilePutsMovedWindowsBack) {
     Linked run;
     Program& app = run.app;
