@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 namespace ostrel {
@@ -45,6 +46,8 @@ class AbortableBackend::Device final : public HidDevice {
     std::string serialNumber() override { return m_inner->serialNumber(); }
     HidInterfaceInfo attributes() const override { return m_inner->attributes(); }
 
+    bool held = false; // in the owner's m_held, not in its m_open
+
   private:
     AbortableBackend& m_owner;
     std::unique_ptr<HidDevice> m_inner;
@@ -68,6 +71,15 @@ std::unique_ptr<HidDevice> AbortableBackend::open(const HidInterfaceInfo& info,
     if (!inner)
         return nullptr;
     auto device = std::make_unique<Device>(*this, std::move(inner));
+    Device* none = nullptr;
+    if (m_held.compare_exchange_strong(none, device.get())) {
+        device->held = true;
+        // An abort sets the flag before it looks at m_held: one of the two
+        // sees the other, and the device is interrupted.
+        if (m_aborted)
+            device->interrupt();
+        return device;
+    }
     std::lock_guard lock(m_mutex);
     if (m_aborted)
         device->interrupt(); // the abort came while it was being opened
@@ -75,17 +87,31 @@ std::unique_ptr<HidDevice> AbortableBackend::open(const HidInterfaceInfo& info,
     return device;
 }
 
-void AbortableBackend::forget(HidDevice* device) {
+void AbortableBackend::forget(Device* device) {
+    if (device->held) {
+        // An abort that found the device in m_held holds m_interrupting
+        // until its interrupt() has returned.
+        m_held.store(nullptr);
+        while (m_interrupting.load() != 0)
+            std::this_thread::yield();
+        return;
+    }
     std::lock_guard lock(m_mutex);
     m_open.erase(std::remove(m_open.begin(), m_open.end(), device), m_open.end());
 }
 
 void AbortableBackend::abort() {
-    std::lock_guard lock(m_mutex);
-    m_aborted = true;
-    for (HidDevice* device : m_open)
+    ++m_interrupting;
+    {
+        std::lock_guard lock(m_mutex);
+        m_aborted = true;
+        for (HidDevice* device : m_open)
+            device->interrupt();
+        m_wake.notify_all();
+    }
+    if (Device* device = m_held.load())
         device->interrupt();
-    m_wake.notify_all();
+    --m_interrupting;
 }
 
 PauseFunction AbortableBackend::pause() {

@@ -44,13 +44,18 @@ class AbortableBackend final : public HidBackend {
   private:
     class Device;
     friend class Device;
-    void forget(HidDevice* device);
+    void forget(Device* device);
 
     HidBackend& m_inner;
     std::atomic<bool> m_aborted{false};
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<HidDevice*> m_open; // guarded by m_mutex
+    // The download opens and closes the cable for every block: one open
+    // device is held here without the lock (any further one is in m_open).
+    // Its closing waits while an abort interrupts it.
+    std::atomic<Device*> m_held{nullptr};
+    std::atomic<int> m_interrupting{0};
 };
 
 enum class LoggerImportStage { Check, Download };

@@ -159,11 +159,13 @@ TEST(LoggerImportRunThread, AnAbortedBackendOpensNothingAndDoesNotPause) {
     auto meter = Meter("logger,latency=5");
     AbortableBackend backend(*meter);
     auto device = backend.open(backend.enumerate().at(0), nullptr);
-    ASSERT_TRUE(device);
+    auto another = backend.open(backend.enumerate().at(0), nullptr);
+    ASSERT_TRUE(device && another);
     backend.abort();
-    // The open device gives up its waits; nothing more is opened.
+    // The open devices give up their waits; nothing more is opened.
     std::uint8_t report[9];
     EXPECT_EQ(device->read(report, sizeof report, 5000).wait, kWaitAbandoned);
+    EXPECT_EQ(another->read(report, sizeof report, 5000).wait, kWaitAbandoned);
     EXPECT_TRUE(backend.enumerate().empty());
     HidOpenError error = HidOpenError::None;
     EXPECT_FALSE(backend.open({0x0820, 1, 0, kSimulatedPath}, &error));
