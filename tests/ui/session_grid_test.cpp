@@ -5,6 +5,7 @@
 
 #include "import/session_decoder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFrame>
@@ -151,6 +152,13 @@ TEST(SessionGrid, MovesThroughEveryRowWithAViewOfTheRowsInSight) {
     rig.key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), g.cellText(top + 2, 1));
     rig.expectWindowShowsTheTable();
+
+    // Assistive tools read the cells in view as the table shows them.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&g);
+    ASSERT_TRUE(accessible && accessible->tableInterface());
+    QAccessibleInterface* cell = accessible->tableInterface()->cellAt(2, 1);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->text(QAccessible::Name), g.cellText(top + 2, 1));
 
     // Taller at the bottom of the table: more rows in sight, the last still last.
     rig.key(Qt::Key_End, Qt::ControlModifier);
