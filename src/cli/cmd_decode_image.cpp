@@ -174,7 +174,7 @@ int DecodeImageFile(const std::string& path, const SessionOutputs& outputs) {
     return DecodeAndWrite(file.image, outputs);
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kDecodeImageCommand([](CLI::App& app) {
     Command cmd = AddCommand(app, "decode-image",
                              "Decode a raw logger-memory image (as downloaded) into sessions");
     auto input = std::make_shared<std::string>();
