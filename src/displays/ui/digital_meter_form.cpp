@@ -123,7 +123,7 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
                 showReading(reading, toggle);
         },
         [this] { clearDisplay(); }, [this] { m_tick->request(); });
-    m_thread->setFrameInterval(ScreenFrameInterval(this));
+    m_thread->setFrameInterval(SteadyFrameInterval(this));
     m_thread->setIconBlinkInterval(kIconBlink);
 }
 
@@ -212,7 +212,7 @@ void TDigitalMeterForm::resizeEvent(QResizeEvent* event) {
 void TDigitalMeterForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The screen may be another one now.
-    m_thread->setFrameInterval(ScreenFrameInterval(this));
+    m_thread->setFrameInterval(SteadyFrameInterval(this));
     for (QLabel* panel :
          {pnlLB, pnlSubAcDc, SubDataPanel, pnlAcDc, DataPanel, UnitPanel, FuncPanel})
         setBackground(panel, kBlack);

@@ -25,6 +25,11 @@ std::chrono::microseconds ScreenFrameInterval(const QWidget* window) {
     return std::chrono::microseconds(std::llround(1e6 / rate));
 }
 
+std::chrono::microseconds SteadyFrameInterval(const QWidget* window) {
+    const std::chrono::microseconds steady(std::llround(1e6 / kSteadyRate));
+    return std::max(ScreenFrameInterval(window), steady);
+}
+
 // The timer behind every FrameTick: made with the first tick, gone with the
 // last (the windows that own the ticks live on the window thread, inside the
 // application's lifetime). Ticking all windows from one timer lets them draw
@@ -55,12 +60,12 @@ class FrameClock : public QObject {
     void wake(const QWidget* owner) {
         if (m_timer.isActive())
             return; // the next tick serves this request too
-        // Whole milliseconds, rounded up: never faster than the screen.
-        const auto frameUs = ScreenFrameInterval(owner).count();
-        m_frameMs = static_cast<int>((frameUs + 999) / 1000);
-        // A tick at once, unless the last one was less than a frame ago.
-        const qint64 sinceLast = m_lastTick.isValid() ? m_lastTick.elapsed() : m_frameMs;
-        m_timer.start(static_cast<int>(std::max<qint64>(0, m_frameMs - sinceLast)));
+        m_screenMs = WholeMs(ScreenFrameInterval(owner));
+        m_steadyMs = WholeMs(SteadyFrameInterval(owner));
+        // The clock had stopped, and the run with it: a tick at once, unless
+        // the last one was less than a screen's frame ago.
+        const qint64 sinceLast = m_lastTick.isValid() ? m_lastTick.elapsed() : m_screenMs;
+        m_timer.start(static_cast<int>(std::max<qint64>(0, m_screenMs - sinceLast)));
     }
 
   private:
@@ -69,8 +74,22 @@ class FrameClock : public QObject {
         connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
     }
 
+    // Whole milliseconds, rounded up: never faster than the screen.
+    static int WholeMs(std::chrono::microseconds interval) {
+        return static_cast<int>((interval.count() + 999) / 1000);
+    }
+
+    // The interval to the next tick: the screen's frame, or the steady one
+    // once the clock has run without a pause for long enough.
+    int frameMs() const {
+        const bool steady = m_runBegan.isValid() && m_runBegan.elapsed() >= kSteadyAfter.count();
+        return steady ? m_steadyMs : m_screenMs;
+    }
+
     void tick() {
         m_lastTick.start();
+        if (!m_runBegan.isValid())
+            m_runBegan.start();
         bool more = false;
         // A frame step may make or remove windows: walk a copy, and check
         // that each tick is still there before running it.
@@ -84,17 +103,20 @@ class FrameClock : public QObject {
                 tick->m_requested = true;
             more = more || tick->m_requested; // also when the step asked anew
         }
-        if (!more)
+        if (!more) {
             m_timer.stop();
-        else if (m_timer.interval() != m_frameMs)
-            m_timer.start(m_frameMs);
+            m_runBegan.invalidate();
+        } else if (m_timer.interval() != frameMs())
+            m_timer.start(frameMs());
     }
 
     static inline FrameClock* s_clock = nullptr; // window thread only
     std::vector<FrameTick*> m_ticks;
     QTimer m_timer;
     QElapsedTimer m_lastTick;
-    int m_frameMs = 17;
+    QElapsedTimer m_runBegan; // the first tick since the last pause
+    int m_screenMs = 17;
+    int m_steadyMs = 34;
 };
 
 FrameTick::FrameTick(const QWidget* owner, FrameStep frame)

@@ -3,6 +3,14 @@
 // clock the live windows draw by: each window has a FrameTick, and all of them
 // tick together, at most once a frame, from one timer that runs only while
 // some window has something new to draw.
+//
+// A stream of readings faster than the eye follows keeps the clock running
+// without a pause; once it has run so for kSteadyAfter, it ticks at most
+// kSteadyRate times a second (each frame of each window costs the window
+// system a copy and a round trip, whatever it shows). The first tick after a
+// pause comes at once, and a window always draws the newest it has at a tick,
+// so a slow meter is drawn as fast as before and a fast one is never shown
+// late by more than one frame.
 
 #include <chrono>
 #include <functional>
@@ -14,6 +22,15 @@ namespace ostrel {
 // One frame of the window's screen (of the primary screen before the window
 // has one; 60 frames a second where the screen does not say).
 std::chrono::microseconds ScreenFrameInterval(const QWidget* window);
+
+// Frames a second the clock keeps to while it runs without a pause.
+inline constexpr int kSteadyRate = 30;
+// How long the clock runs without a pause before it keeps to kSteadyRate.
+inline constexpr std::chrono::milliseconds kSteadyAfter{100};
+
+// The frame interval of a steady stream: the screen's, or a kSteadyRate frame
+// where that is longer. Update threads rest this long between two offers.
+std::chrono::microseconds SteadyFrameInterval(const QWidget* window);
 
 // A window's share of the frame clock. request() asks for a tick: at once
 // when the clock has been idle for a frame or more, else with the clock's next

@@ -14,7 +14,11 @@ NeedleSweep::NeedleSweep(QWidget* owner, double angle, int length, std::function
       m_wantFrames(std::move(wantFrames)), m_shown(angle) {}
 
 void NeedleSweep::moveTo(double angle) {
-    m_positions = SweepAngles(m_shown, angle);
+    // A sweep under way turns from the position it has reached by now, drawn
+    // or not: how fast the needle follows a stream of readings does not
+    // depend on how many frames the screen shows of it.
+    const double from = isMoving() ? m_positions[dueIndex() - 1] : m_shown;
+    m_positions = SweepAngles(from, angle);
     m_next = 0;
     m_trail.clear();
     // A needle drawn on whole pixels often stays where it is over a small
@@ -56,13 +60,17 @@ void NeedleSweep::paint(QPainter& painter) const {
     painter.restore();
 }
 
+std::size_t NeedleSweep::dueIndex() const {
+    // One position per kStepMs since the sweep began; never behind the screen.
+    const auto byNow = 1 + static_cast<std::size_t>(m_clock.elapsed() / kStepMs);
+    return std::min(std::max(byNow, m_next), m_positions.size());
+}
+
 void NeedleSweep::step() {
     if (!isMoving())
         return;
-    // The position due by now, one per kStepMs since the sweep began; at
-    // least the next one.
-    const auto due = std::clamp<std::size_t>(
-        1 + static_cast<std::size_t>(m_clock.elapsed() / kStepMs), m_next + 1, m_positions.size());
+    // The position due by now, at least the next one.
+    const std::size_t due = std::max(dueIndex(), m_next + 1);
     const QRect from = rect(m_shown);
     while (m_next < due) {
         m_shown = m_positions[m_next++];

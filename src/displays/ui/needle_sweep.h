@@ -32,7 +32,7 @@ class NeedleSweep : public QObject {
                 std::function<void()> wantFrames);
 
     // Sweep from the angle on screen to angle. A sweep under way turns
-    // toward the new angle from where it stands.
+    // toward the new angle from the position due by now.
     void moveTo(double angle);
     // The frame tick's step: on to the position due by now. True while the
     // sweep has positions left.
@@ -50,6 +50,9 @@ class NeedleSweep : public QObject {
 
   private:
     void step();
+    // How many positions of the sweep under way are due by now (at least
+    // those already shown).
+    std::size_t dueIndex() const;
     // The part of the owner a needle at angle covers, with room for its pen;
     // needles with the same rectangle are drawn alike (their ends are whole
     // pixels).

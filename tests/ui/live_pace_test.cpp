@@ -1,0 +1,136 @@
+// How the live windows keep pace with a fast meter: the frame clock slows to
+// its steady rate on a run without a pause and ticks at once after one, an
+// interrupted needle sweep turns from where it has got to by then, and a fast
+// stream ends with its last reading on every window, drawn on screen as the
+// window would draw it anew.
+#include "displays/ui/frame_pace.h"
+#include "displays/ui/needle_sweep.h"
+#include "find_child.h"
+#include "live_rig.h"
+#include "ui_wait.h"
+
+#include <QEventLoop>
+#include <QLabel>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace ostrel;
+using ostrel::testing::Child;
+using ostrel::testing::LiveRig;
+using ostrel::testing::MainDisplay;
+using ostrel::testing::ProcessUntil;
+using ostrel::testing::Publish;
+
+namespace {
+
+void RunEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
+    QWidget owner;
+    bool more = true;
+    int ticks = 0;
+    FrameTick tick(&owner, [&] {
+        ++ticks;
+        return more;
+    });
+
+    // A window with something to draw at every frame: past the first
+    // moments, no more than the steady rate (a busy machine only ticks less).
+    tick.request();
+    RunEventsFor(kSteadyAfter.count() + 50);
+    const int before = ticks;
+    RunEventsFor(400);
+    const int steadyMost = 400 * kSteadyRate / 1000 + 2;
+    EXPECT_LE(ticks - before, steadyMost);
+    EXPECT_GT(ticks - before, 0);
+
+    // Nothing more to draw: the clock stops.
+    more = false;
+    ASSERT_TRUE(ProcessUntil([&] { return !tick.isRequested(); }));
+    RunEventsFor(100);
+    const int stopped = ticks;
+    RunEventsFor(100);
+    EXPECT_EQ(ticks, stopped);
+
+    // After the pause a request is served at once, ahead of a timer due in
+    // less than a steady frame.
+    bool late = false;
+    QTimer::singleShot(20, [&] { late = true; });
+    tick.request();
+    ASSERT_TRUE(ProcessUntil([&] { return ticks > stopped || late; }));
+    EXPECT_GT(ticks, stopped);
+}
+
+TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
+    QWidget owner;
+    owner.resize(200, 200);
+    NeedleSweep sweep(
+        &owner, 0.0, 100, [] { return QPoint(100, 132); }, [] {});
+    sweep.moveTo(90.0);
+    ASSERT_TRUE(sweep.isMoving());
+    EXPECT_DOUBLE_EQ(sweep.shown(), 9.0); // the first of ten positions at once
+
+    // No frame came while the sweep's time ran out: the next sweep starts
+    // from its end, not from the one position drawn.
+    QThread::msleep(12 * NeedleSweep::kStepMs);
+    sweep.moveTo(100.0);
+    EXPECT_DOUBLE_EQ(sweep.shown(), 91.0);
+    ASSERT_FALSE(sweep.trail().empty());
+    EXPECT_DOUBLE_EQ(sweep.trail().back(), 91.0);
+    while (sweep.advance()) {
+    }
+    EXPECT_DOUBLE_EQ(sweep.shown(), 100.0);
+}
+
+TEST(LivePace, AFastStreamEndsWithItsLastReadingOnEveryWindowAndScreen) {
+    LiveRig rig;
+    rig.analog->show();
+    rig.comparator->show();
+    ASSERT_TRUE(ProcessUntil([&] { return rig.comparator->isShowing(); }));
+
+    // Readings far faster than the screen shows pictures, moving both needles
+    // all over their scales; the last one stands out from every other.
+    std::vector<MainDisplay> stream;
+    for (int i = 0; i < 300; ++i)
+        stream.emplace_back(std::to_string(i % 2 == 0 ? 0.1 + i * 0.001 : 2.9 - i * 0.001), 0x6);
+    stream.emplace_back("1.555", 0x6);
+    for (const MainDisplay& reading : stream) {
+        Publish(rig.state, reading);
+        QCoreApplication::processEvents();
+        QThread::usleep(500);
+    }
+    const MainDisplay& last = stream.back();
+    ASSERT_TRUE(ProcessUntil([&] {
+        return Child<QLabel>(*rig.digital, "DataPanel")->text() == "1.555" &&
+               rig.analog->state().valueText == last.value && !rig.analog->needleMoving() &&
+               rig.comparator->valueText() == last.value && !rig.comparator->needleMoving();
+    }));
+    EXPECT_DOUBLE_EQ(rig.analog->shownAngle(), rig.analog->state().angle);
+    EXPECT_DOUBLE_EQ(rig.comparator->shownAngle(), rig.comparator->angle());
+
+    // Frames skipped on the way leave nothing stale on screen.
+    QCoreApplication::processEvents();
+    for (QWidget* window :
+         {static_cast<QWidget*>(rig.digital.get()), static_cast<QWidget*>(rig.analog.get()),
+          static_cast<QWidget*>(rig.comparator.get())}) {
+        const QImage screen = window->screen()
+                                  ->grabWindow(window->winId())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(screen.isNull());
+        EXPECT_EQ(screen, window->grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << window->objectName().toStdString();
+    }
+}
