@@ -19,9 +19,6 @@
 namespace ostrel::cli {
 namespace {
 
-constexpr int kTrailingBytesText = 9064;
-constexpr int kBadCaptureLineText = 9065;
-constexpr int kLongCaptureLineText = 9066;
 constexpr int kNoFrameText = 9067;
 constexpr int kRefusedFramesText = 9071;
 
@@ -135,7 +132,7 @@ int Convert(const std::string& input, const std::string& output) {
     return kExitFailure; // the record file takes every name
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kConvertCommand([](CLI::App& app) {
     Command cmd =
         AddCommand(app, "convert",
                    "Convert a record file or a capture to a text export (.csv) or a record "

@@ -121,7 +121,7 @@ bool DecodeStream(int in) {
     return ok;
 }
 
-const CommandRegistrar kRegistrar([](CLI::App& app) {
+const CommandRegistrar kDecodeFrameCommand([](CLI::App& app) {
     auto words = std::make_shared<std::vector<std::string>>();
     Command cmd = AddCommand(
         app, "decode-frame",

@@ -14,6 +14,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace ostrel::cli {
@@ -64,20 +65,79 @@ namespace {
 
 constexpr int kNothingReadText = 9074;
 
+// Opens the outputs asked for; a failure is told (before any work) and false.
+bool OpenOutputs(const SessionOutputs& outputs, AtomicFile& slr, AtomicFile& csv) {
+    if (outputs.slr && !slr.open(*outputs.slr)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        return false;
+    }
+    if (outputs.csv && !csv.open(*outputs.csv)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        return false;
+    }
+    return true;
+}
+
+// Prints what each session holds ("Session1: 12 readings, V [DC] / Hz"),
+// after a line with the counts; gives the number of readings.
+std::size_t ListSessions(const SessionTable& table) {
+    std::ostringstream list;
+    std::size_t readings = 0;
+    for (const SessionList& session : table.sessions())
+        readings += session.size();
+    const std::size_t count = table.sessionCount();
+    list << count << (count == 1 ? " session" : " sessions") << ", " << readings << " readings\n";
+    std::size_t number = 0;
+    for (const SessionList& session : table.sessions()) {
+        list << "Session" << ++number << ": " << session.size() << " readings";
+        if (!session.empty()) {
+            TRecord record;
+            session.record(0, false, record);
+            list << ", " << FieldView(record.functionText);
+            if (session.hasSub(0)) {
+                session.record(0, true, record);
+                const std::string_view sub = FieldView(record.functionText);
+                if (!sub.empty())
+                    list << " / " << sub;
+            }
+        }
+        list << '\n';
+    }
+    Print(list.str());
+    return readings;
+}
+
+// The notices of the decoding, and what of the image could not be read.
+void ReportDecodeNotices(const SessionDecodeResult& decoded) {
+    for (int id : decoded.notices)
+        std::cerr << NumberedLine(kWarningCaption, id) << '\n';
+    if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
+        std::cerr << "Not read: " << decoded.sessionsCut << " sessions and " << decoded.readingsCut
+                  << " readings that lie outside the image, over bytes already read, or beyond "
+                     "the table\n";
+}
+
+// Puts the written outputs in place; the exit status.
+int CommitOutputs(const SessionOutputs& outputs, AtomicFile& slr, AtomicFile& csv) {
+    int status = 0;
+    if (outputs.slr && !slr.commit(outputs.durable)) {
+        ReportSaveError(*outputs.slr, slr.error());
+        status = kExitFailure;
+    }
+    if (outputs.csv && !csv.commit(outputs.durable)) {
+        ReportSaveError(*outputs.csv, csv.error());
+        status = kExitFailure;
+    }
+    return status;
+}
+
 } // namespace
 
 int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs& outputs) {
     AtomicFile slr;
     AtomicFile csv;
-    // Outputs that cannot be made are told before the work.
-    if (outputs.slr && !slr.open(*outputs.slr)) {
-        ReportSaveError(*outputs.slr, slr.error());
+    if (!OpenOutputs(outputs, slr, csv))
         return kExitFailure;
-    }
-    if (outputs.csv && !csv.open(*outputs.csv)) {
-        ReportSaveError(*outputs.csv, csv.error());
-        return kExitFailure;
-    }
 
     // The sessions keep their readings in the image itself (it outlives
     // them here); both outputs are made from them in one pass. Each session
@@ -101,66 +161,15 @@ int DecodeAndWrite(const std::vector<std::uint8_t>& image, const SessionOutputs&
     });
     bar.finish();
 
-    // What each session holds, for the listing.
-    struct Session {
-        std::size_t readings = 0;
-        std::string mainFunction, subFunction;
-    };
-    std::vector<Session> sessions;
-    for (const SessionList& list : table.sessions()) {
-        Session& session = sessions.emplace_back();
-        session.readings = list.size();
-        if (list.empty())
-            continue;
-        TRecord record;
-        list.record(0, false, record);
-        session.mainFunction = FieldView(record.functionText);
-        if (list.hasSub(0)) {
-            list.record(0, true, record);
-            session.subFunction = FieldView(record.functionText);
-        }
-    }
-
-    std::ostringstream list;
-    std::size_t readings = 0;
-    for (const auto& session : sessions)
-        readings += session.readings;
-    list << sessions.size() << (sessions.size() == 1 ? " session" : " sessions") << ", " << readings
-         << " readings\n";
-    for (std::size_t s = 0; s < sessions.size(); ++s) {
-        const Session& session = sessions[s];
-        list << "Session" << s + 1 << ": " << session.readings << " readings";
-        if (session.readings > 0) {
-            list << ", " << session.mainFunction;
-            if (!session.subFunction.empty())
-                list << " / " << session.subFunction;
-        }
-        list << '\n';
-    }
-    Print(list.str());
-    for (int id : decoded.notices)
-        std::cerr << NumberedLine(kWarningCaption, id) << '\n';
-    if (decoded.readingsCut > 0 || decoded.sessionsCut > 0)
-        std::cerr << "Not read: " << decoded.sessionsCut << " sessions and " << decoded.readingsCut
-                  << " readings that lie outside the image, over bytes already read, or beyond "
-                     "the table\n";
-
+    const std::size_t readings = ListSessions(table);
+    ReportDecodeNotices(decoded);
     // Sessions announced of which nothing could be read: the outputs stay
     // as they were (an image that announces none is written as empty).
     if (readings == 0 && (decoded.sessionsCut > 0 || decoded.readingsCut > 0)) {
         std::cerr << NumberedLine(kErrorCaption, kNothingReadText) << '\n';
         return kExitFailure;
     }
-    int status = 0;
-    if (outputs.slr && !slr.commit(outputs.durable)) {
-        ReportSaveError(*outputs.slr, slr.error());
-        status = kExitFailure;
-    }
-    if (outputs.csv && !csv.commit(outputs.durable)) {
-        ReportSaveError(*outputs.csv, csv.error());
-        status = kExitFailure;
-    }
-    return status;
+    return CommitOutputs(outputs, slr, csv);
 }
 
 namespace {
@@ -174,7 +183,7 @@ int DecodeImageFile(const std::string& path, const SessionOutputs& outputs) {
     return DecodeAndWrite(file.image, outputs);
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kDecodeImageCommand([](CLI::App& app) {
     Command cmd = AddCommand(app, "decode-image",
                              "Decode a raw logger-memory image (as downloaded) into sessions");
     auto input = std::make_shared<std::string>();

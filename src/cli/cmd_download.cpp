@@ -74,7 +74,7 @@ int Download(const DownloadOptions& options) {
     return DecodeAndWrite(result.image, options.outputs);
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kDownloadCommand([](CLI::App& app) {
     Command cmd = AddCommand(app, "download", "Read the meter's logger memory into sessions");
     auto options = std::make_shared<DownloadOptions>();
     auto slr = std::make_shared<std::string>();

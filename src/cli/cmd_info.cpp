@@ -123,7 +123,7 @@ int RunInfo(const CableChoice& choice) {
     return allOpen ? 0 : kExitFailure;
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kInfoCommand([](CLI::App& app) {
     auto choice = std::make_shared<CableChoice>();
     Command info = AddCommand(app, "info",
                               "Show the adapter cables: path, firmware version, serial number and "

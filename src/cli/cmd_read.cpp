@@ -174,7 +174,7 @@ int RunRead(const ReadOptions& options) {
     return ok && written && delivered ? status : kExitFailure;
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kReadCommand([](CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
     Command cmd =
         AddCommand(app, "read", "Link to the meter and print each new reading (Ctrl+C stops)");

@@ -280,7 +280,7 @@ int Record(const RecordOptions& options) {
     return Recording(options, *kind).run();
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kRecordCommand([](CLI::App& app) {
     auto options = std::make_shared<RecordOptions>();
     Command cmd = AddCommand(
         app, "record",

@@ -26,9 +26,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kTrailingBytesText = 9064;
-constexpr int kBadCaptureLineText = 9065;
-constexpr int kLongCaptureLineText = 9066;
 constexpr int kMixedFunctionsText = 7220;
 
 // The statistics of one file: one block, or one per session.
@@ -210,7 +207,7 @@ int Stats(const std::string& input, bool json) {
     return file.status;
 }
 
-CommandRegistrar registrar([](CLI::App& app) {
+const CommandRegistrar kStatsCommand([](CLI::App& app) {
     Command cmd = AddCommand(app, "stats",
                              "Count, mean, standard deviation, minimum and maximum with their "
                              "times, span and overloads of the main and the sub display");

@@ -40,6 +40,13 @@ std::string_view RecordFileProblem(const LoadResult& load);
 // not told: the program ends quietly, as a closed standard output does.
 void ReportSaveError(const std::string& output, int error);
 
+// Numbered texts about what an input held beyond its entries: bytes after
+// the last whole entry of a record file, and capture lines that hold no
+// frame (or are longer than any frame line may be).
+inline constexpr int kTrailingBytesText = 9064;
+inline constexpr int kBadCaptureLineText = 9065;
+inline constexpr int kLongCaptureLineText = 9066;
+
 // True when path is the program's standard output: its descriptor path
 // (/dev/stdout, /dev/fd/1, a link to them) or the very file or pipe it is
 // (a device such as /dev/null is not compared).

@@ -67,8 +67,8 @@ class OutputPass {
             const std::size_t n = table.session(s).size();
             if (!writesFile() && !inText(s))
                 continue;
-            for (std::size_t from = 0; from == 0 || from < n; from += kPiecePairs)
-                m_pieces.push_back({s, from, std::min(n, from + kPiecePairs), from == 0});
+            m_sessions.push_back({s, n, m_pieceCount});
+            m_pieceCount += std::max<std::size_t>(1, (n + kPiecePairs - 1) / kPiecePairs);
             if (writesFile() || inText(s))
                 m_total += n;
         }
@@ -96,22 +96,23 @@ class OutputPass {
             if (progress)
                 progress(done, m_total);
         };
-        const unsigned helpers =
-            m_pieces.size() < 4 ? 0 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-        if (helpers == 0) {
-            PieceBytes bytes;
-            for (const Piece& piece : m_pieces) {
-                make(piece, bytes);
-                write(piece, bytes);
-            }
-            return m_ok;
-        }
-        runOnHelpers(helpers, write);
+        const unsigned workers =
+            m_pieceCount < 4 ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        runOnWorkers(workers, write);
         return m_ok;
     }
 
   private:
     bool writesFile() const { return m_outputs.sessionFile != nullptr; }
+
+    Piece pieceAt(std::size_t k) const {
+        auto it = std::upper_bound(
+            m_sessions.begin(), m_sessions.end(), k,
+            [](std::size_t piece, const SessionPieces& s) { return piece < s.firstPiece; });
+        --it; // the first session's first piece is 0
+        const std::size_t from = (k - it->firstPiece) * kPiecePairs;
+        return {it->session, from, std::min(it->pairs, from + kPiecePairs), from == 0};
+    }
     bool inText(std::size_t s) const {
         return m_outputs.text && s + 1 >= m_textFirst && s + 1 <= m_textLast;
     }
@@ -147,63 +148,48 @@ class OutputPass {
         }
     }
 
-    // Pieces made on helper threads into a ring of slots, written in order
-    // here; a helper waits while the slot of its next piece is not written yet.
-    template <class Write> void runOnHelpers(unsigned helpers, Write& write) {
-        const std::size_t slots = 2 * helpers;
-        std::vector<PieceBytes> bytes(slots);
-        std::vector<std::size_t> ready(slots, SIZE_MAX); // piece made in the slot
-        std::size_t written = 0;                         // pieces written so far
-        std::size_t next = 0;                            // next piece to make
+    // Workers, the calling thread among them, each take the next piece,
+    // make it in bytes of their own and write it when the pieces before it
+    // are written: the pieces are written in order, one at a time, while the
+    // next ones are made. Only one piece per worker is held.
+    template <class Write> void runOnWorkers(unsigned workers, Write& write) {
+        std::size_t next = 0;    // next piece to make
+        std::size_t written = 0; // pieces written so far
         std::mutex mutex;
-        std::condition_variable changed;
+        std::condition_variable turn;
         const auto work = [&] {
+            PieceBytes bytes;
             for (;;) {
                 std::size_t k;
                 {
-                    std::unique_lock lock(mutex);
+                    std::lock_guard lock(mutex);
                     k = next++;
-                    if (k >= m_pieces.size())
-                        return;
-                    changed.wait(lock, [&] { return k < written + slots; });
                 }
-                make(m_pieces[k], bytes[k % slots]);
+                if (k >= m_pieceCount)
+                    return;
+                const Piece piece = pieceAt(k);
+                make(piece, bytes);
+                {
+                    std::unique_lock lock(mutex);
+                    turn.wait(lock, [&] { return written == k; });
+                }
+                write(piece, bytes); // alone: the next piece waits for written
                 {
                     std::lock_guard lock(mutex);
-                    ready[k % slots] = k;
+                    written = k + 1;
                 }
-                changed.notify_all();
+                turn.notify_all();
             }
         };
         std::vector<std::thread> threads;
-        for (unsigned h = 0; h < helpers; ++h) {
+        for (unsigned w = 1; w < workers; ++w) {
             try {
                 threads.emplace_back(work);
             } catch (const std::system_error&) {
-                break; // fewer helpers, then
+                break; // fewer workers, then
             }
         }
-        if (threads.empty()) {
-            // No thread to be had: here, then.
-            for (const Piece& piece : m_pieces) {
-                make(piece, bytes[0]);
-                write(piece, bytes[0]);
-            }
-            return;
-        }
-        for (std::size_t k = 0; k < m_pieces.size(); ++k) {
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return ready[k % slots] == k; });
-            }
-            write(m_pieces[k], bytes[k % slots]);
-            {
-                std::lock_guard lock(mutex);
-                ready[k % slots] = SIZE_MAX;
-                written = k + 1;
-            }
-            changed.notify_all();
-        }
+        work();
         for (auto& t : threads)
             t.join();
     }
@@ -211,7 +197,13 @@ class OutputPass {
     const SessionTable& m_table;
     const SessionOutputFiles& m_outputs;
     std::size_t m_textFirst = 1, m_textLast = 0;
-    std::vector<Piece> m_pieces;
+    // The sessions written, each with the number of its first piece: a
+    // piece is found from its number, so that no list of them is held.
+    struct SessionPieces {
+        std::size_t session = 0, pairs = 0, firstPiece = 0;
+    };
+    std::vector<SessionPieces> m_sessions;
+    std::size_t m_pieceCount = 0;
     std::size_t m_total = 0;
     bool m_ok = true;
 };

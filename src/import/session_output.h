@@ -2,9 +2,10 @@
 // The files made of a table of sessions, in one pass over their readings:
 // the session file (".slr", all sessions) and the text export (sessions
 // first … last). The readings are formed into records a piece of a few
-// thousand pairs at a time on helper threads, and the pieces written in
-// order by the calling thread, so that a full logger memory is written at
-// about the speed of the disk; only a few pieces are held at any time.
+// thousand pairs at a time by the calling thread and helper threads, each
+// writing its piece once those before it are written, so that a full logger
+// memory is written at about the speed of the disk; only one piece per
+// thread is held at any time.
 
 #include "base/atomic_file.h"
 #include "import/session_table.h"
@@ -23,7 +24,8 @@ struct SessionOutputFiles {
     long last = 0;
 };
 
-// Pairs written so far of all there are to write.
+// Pairs written so far of all there are to write; called after each piece,
+// one call at a time, from the thread that wrote it.
 using SessionOutputProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Write the outputs (not committed). False when a write failed; what was

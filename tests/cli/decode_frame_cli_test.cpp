@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+namespace decode_frame_cli {
 namespace {
 
 struct CliRun {
@@ -115,3 +116,4 @@ TEST(DecodeFrameCliTest, CleanStreamSucceeds) {
 }
 
 } // namespace
+} // namespace decode_frame_cli

@@ -179,4 +179,14 @@ QString NewFolder(QTemporaryDir& dir, const QString& name);
 // Where screenshots and the program's output of failed steps go.
 QString ArtefactPath(const QString& name);
 
+// The recorder window, and what its status bar tells: the samples in its
+// buffer ("Data in buffer : N") and whether a recording runs.
+inline const QString kRecorder = QStringLiteral("GraphicalForm");
+inline int Samples(const Snapshot& s) {
+    return s.text(QStringLiteral("StatusPanel1"), kRecorder).section(':', 1).trimmed().toInt();
+}
+inline bool Recording(const Snapshot& s) {
+    return !s.text(QStringLiteral("StatusPanel0"), kRecorder).isEmpty();
+}
+
 } // namespace desk

@@ -13,17 +13,6 @@
 namespace desk {
 namespace {
 
-const QString kRecorder = QStringLiteral("GraphicalForm");
-
-int Samples(const Snapshot& s) {
-    // "Data in buffer : N"
-    return s.text(QStringLiteral("StatusPanel1"), kRecorder).section(':', 1).trimmed().toInt();
-}
-
-bool Recording(const Snapshot& s) {
-    return !s.text(QStringLiteral("StatusPanel0"), kRecorder).isEmpty();
-}
-
 // A started program, linked to the simulated meter.
 struct Linked {
     explicit Linked(const QStringList& extra = {}, const QString& simulate = "--simulate")

@@ -13,16 +13,7 @@
 namespace desk {
 namespace {
 
-const QString kRecorder = QStringLiteral("GraphicalForm");
 const QString kTrigger = QStringLiteral("TriggerDialog");
-
-int Samples(const Snapshot& s) {
-    return s.text(QStringLiteral("StatusPanel1"), kRecorder).section(':', 1).trimmed().toInt();
-}
-
-bool Recording(const Snapshot& s) {
-    return !s.text(QStringLiteral("StatusPanel0"), kRecorder).isEmpty();
-}
 
 QString TriggerNotice(const Snapshot& s) {
     return s.text(QStringLiteral("TriggerPanel"), kRecorder);

@@ -10,10 +10,10 @@
 namespace ostrel {
 namespace {
 
-const std::vector<std::uint32_t> kNamedCodes = NamedFunctionCodes();
+const std::vector<std::uint32_t> kAllNamedCodes = NamedFunctionCodes();
 
 TEST(FunctionTextsTest, NamedUnknownAndEmptyCodes) {
-    for (std::uint32_t code : kNamedCodes) {
+    for (std::uint32_t code : kAllNamedCodes) {
         EXPECT_TRUE(IsKnownFunction(code)) << code;
         EXPECT_NE(FunctionName(code), "nFunc_N/A") << code;
         EXPECT_NE(FunctionUnitText(code), "?") << code;
@@ -42,7 +42,7 @@ TEST(FunctionTextsTest, SubDisplayShowsCouplingOnlyForAcAndTemperatures) {
     const std::vector<std::uint32_t> withSubCoupling = {
         nFunc_AcV,   nFunc_AcA,   nFunc_T1C, nFunc_T1F, nFunc_T2C, nFunc_T2F,
         nFunc_T1T2C, nFunc_T1T2F, nFunc_T1,  nFunc_T2,  nFunc_T1T2};
-    for (std::uint32_t code : kNamedCodes) {
+    for (std::uint32_t code : kAllNamedCodes) {
         const bool expected = std::find(withSubCoupling.begin(), withSubCoupling.end(), code) !=
                               withSubCoupling.end();
         EXPECT_EQ(!CouplingText(code, false).empty(), expected) << code;

@@ -19,7 +19,7 @@ namespace {
 
 using test::ScratchDir;
 
-std::string Text(const std::vector<std::uint8_t>& bytes) {
+std::string AsText(const std::vector<std::uint8_t>& bytes) {
     return {bytes.begin(), bytes.end()};
 }
 
@@ -49,7 +49,7 @@ TEST(AtomicFileTest, ANamedPipeIsWrittenStraightAndStaysAPipe) {
     const std::string fifo = dir / "out.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
-    std::thread reader([&] { received = Text(test::ReadBytes(fifo)); });
+    std::thread reader([&] { received = AsText(test::ReadBytes(fifo)); });
     EXPECT_TRUE(Save(fifo, "through the pipe"));
     reader.join();
     EXPECT_EQ(received, "through the pipe");
@@ -93,7 +93,7 @@ TEST(AtomicFileTest, ALinkKeepsPointingAtTheReplacedFile) {
     std::filesystem::create_symlink(dir / "target.csv", dir / "link.csv");
     EXPECT_TRUE(Save(dir / "link.csv", "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
-    EXPECT_EQ(Text(test::ReadBytes(dir / "target.csv")), "new");
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "target.csv")), "new");
 }
 
 TEST(AtomicFileTest, AFolderIsRefused) {
@@ -138,7 +138,7 @@ TEST(AtomicFileTest, ASignalHandlerCanRemoveTheSavesInProgress) {
     // A committed save is no longer among them.
     ASSERT_TRUE(Save(dir / "c.csv", "kept"));
     RemovePartialFiles();
-    EXPECT_EQ(Text(test::ReadBytes(dir / "c.csv")), "kept");
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "c.csv")), "kept");
 }
 
 TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesNothing) {
@@ -152,10 +152,10 @@ TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesN
         if (std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()) != 1)
             GTEST_SKIP() << "this file system has no unnamed files; the named scheme is used";
-        EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "old");
+        EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.csv")), "old");
         ASSERT_TRUE(file.commit());
     }
-    EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "new");
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.csv")), "new");
     EXPECT_EQ(std::filesystem::status(dir / "keep.csv").permissions(),
               std::filesystem::perms(0640));
 
@@ -171,7 +171,7 @@ TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesN
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
-    EXPECT_EQ(Text(test::ReadBytes(dir / "keep.csv")), "new");
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.csv")), "new");
 }
 
 } // namespace

@@ -34,7 +34,7 @@ CliRun Convert(const ScratchDir& dir, const std::string& in, const std::string& 
     return run;
 }
 
-std::string Text(const std::vector<std::uint8_t>& bytes) {
+std::string TextOf(const std::vector<std::uint8_t>& bytes) {
     return {bytes.begin(), bytes.end()};
 }
 
@@ -47,7 +47,7 @@ TEST(ConvertCommandTest, RecordFileToCsvAndBack) {
 
     CliRun run = Convert(dir, dir / "in.g53", dir / "out.csv");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Text(ReadBytes(dir / "out.csv")), ExportText(pairs, 200, 1, 3));
+    EXPECT_EQ(TextOf(ReadBytes(dir / "out.csv")), ExportText(pairs, 200, 1, 3));
 
     run = Convert(dir, dir / "in.g53", dir / "copy.G53");
     EXPECT_EQ(run.status, 0) << run.err;
@@ -112,7 +112,7 @@ TEST(ConvertCommandTest, CutShortInputConvertsItsCompleteEntriesAndFails) {
     const CliRun run = Convert(dir, dir / "in.g53", dir / "out.csv");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "Error[E9020]: The file is cut short: 2 of 3 entries were read.\n");
-    EXPECT_EQ(Text(ReadBytes(dir / "out.csv")),
+    EXPECT_EQ(TextOf(ReadBytes(dir / "out.csv")),
               ExportText(SampleBuffer{MakePair(1), MakePair(2)}, 200, 1, 1));
 }
 

@@ -25,7 +25,7 @@ using test::ImportRig;
 using test::SingleSession;
 using testing::Child;
 
-std::string ReadFile(const QString& path) {
+std::string ReadData(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
@@ -73,7 +73,7 @@ TEST_F(ImportFiles, SavedDownloadOpensAgainWithTheSameBytes) {
         EXPECT_EQ(save.requests[0].suffixes, QStringList{"slr"});
     }
     EXPECT_TRUE(f.isSaved());
-    const std::string saved = ReadFile(path("a.slr"));
+    const std::string saved = ReadData(path("a.slr"));
     const auto expected = SessionFileBytes(f.sessions());
     EXPECT_EQ(saved, std::string(expected.begin(), expected.end()));
     {
@@ -95,7 +95,7 @@ TEST_F(ImportFiles, SavedDownloadOpensAgainWithTheSameBytes) {
         SaveAnswer save(path("b.slr"));
         f.sbtnSaveClick();
     }
-    EXPECT_EQ(ReadFile(path("b.slr")), saved);
+    EXPECT_EQ(ReadData(path("b.slr")), saved);
 }
 
 TEST_F(ImportFiles, OpenFailuresAndDamagedFiles) {
@@ -178,7 +178,7 @@ TEST_F(ImportFiles, TextOfOneSessionAndOfTwo) {
     rig.form->sbtnFirstPageClick();
     const QString one = path("one.csv");
     EXPECT_TRUE(Export(rig, [&](TDlgExportForm& d) { d.fileName = one; }).empty());
-    EXPECT_EQ(ReadFile(one), "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n"
+    EXPECT_EQ(ReadData(one), "#item,Time,MainData,MainUnit,MainFunc,Sub Data,SubUnit,SubFunc\r\n"
                              "1,0:00'0.000\",12.00,,V [DC]\r\n"
                              "2,0:00'1.000\",12.01,,V [DC]\r\n");
     // All pages: both numbered from 1, no line between them.
@@ -187,7 +187,7 @@ TEST_F(ImportFiles, TextOfOneSessionAndOfTwo) {
         d.choose(PageScope::AllPages);
         d.fileName = both;
     });
-    EXPECT_EQ(ReadFile(both), ReadFile(one) + "1,0:00'0.000\",230.0,,V [AC],50.00,,Hz\r\n"
+    EXPECT_EQ(ReadData(both), ReadData(one) + "1,0:00'0.000\",230.0,,V [AC],50.00,,Hz\r\n"
                                               "2,0:00'1.000\",230.1,,V [AC],49.99,,Hz\r\n");
     // Page From–To beyond the pages is limited to them; not a number is refused.
     const QString clamped = path("clamped.csv");
@@ -197,8 +197,8 @@ TEST_F(ImportFiles, TextOfOneSessionAndOfTwo) {
         Child<QLineEdit>(d, "editPageTo")->setText("99");
         d.fileName = clamped;
     });
-    EXPECT_EQ(ReadFile(clamped).find("1,0:00'0.000\",12.00"), std::string::npos);
-    EXPECT_NE(ReadFile(clamped).find("230.0"), std::string::npos);
+    EXPECT_EQ(ReadData(clamped).find("1,0:00'0.000\",12.00"), std::string::npos);
+    EXPECT_NE(ReadData(clamped).find("230.0"), std::string::npos);
     auto shown = Export(rig, [&](TDlgExportForm& d) {
         d.choose(PageScope::Pages);
         Child<QLineEdit>(d, "editPageFrom")->setText("x");
@@ -245,7 +245,7 @@ TEST_F(ImportFiles, ImageOfThePageAndPrintedPages) {
         d.choose(PageScope::AllPages);
     });
     EXPECT_TRUE(shown.empty());
-    const std::string printed = ReadFile(pdf);
+    const std::string printed = ReadData(pdf);
     EXPECT_EQ(printed.rfind("%PDF", 0), 0u);
     std::size_t pages = 0;
     for (std::size_t at = printed.find("/Type /Page\n"); at != std::string::npos;
@@ -268,7 +268,7 @@ TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWitho
                     d.choose(ExportDestination::File);
                     d.fileName = svg;
                 }).empty());
-    const std::string text = ReadFile(svg);
+    const std::string text = ReadData(svg);
     EXPECT_NE(text.find("width=\"100mm\" height=\"68.1mm\""), std::string::npos)
         << text.substr(0, 400);
 
@@ -295,7 +295,7 @@ TEST_F(ImportFiles, ExportsGoTheRecordersWaySvgInMillimetresAndAPrintDialogWitho
     SetPrintDialogAnswerer(previous);
     EXPECT_EQ(dialogs, 1);
     ASSERT_EQ(shown.size(), 1u); // the word that no printer is installed
-    EXPECT_EQ(ReadFile(pdf).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(ReadData(pdf).rfind("%PDF", 0), 0u);
     EXPECT_EQ(f.currentPage(), 1);
 }
 

@@ -5,7 +5,7 @@
 namespace ostrel {
 namespace {
 
-SaveFileAnswerer& Answerer() {
+SaveFileAnswerer& SaveAnswerer() {
     static SaveFileAnswerer answerer;
     return answerer;
 }
@@ -13,14 +13,14 @@ SaveFileAnswerer& Answerer() {
 } // namespace
 
 SaveFileAnswerer SetSaveFileAnswerer(SaveFileAnswerer answerer) {
-    SaveFileAnswerer previous = std::move(Answerer());
-    Answerer() = std::move(answerer);
+    SaveFileAnswerer previous = std::move(SaveAnswerer());
+    SaveAnswerer() = std::move(answerer);
     return previous;
 }
 
 QString ChooseSaveFile(const SaveFileRequest& request) {
-    if (Answerer())
-        return Answerer()(request);
+    if (SaveAnswerer())
+        return SaveAnswerer()(request);
     QFileDialog dialog(request.owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

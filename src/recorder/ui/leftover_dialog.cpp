@@ -17,7 +17,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kCaptionText = 8040;
+constexpr int kLeftoverCaptionText = 8040;
 constexpr int kExplanationText = 8041;
 constexpr int kFileColumnText = 8042;        // "File"
 constexpr int kSamplesColumnText = 8043;     // "Samples"
@@ -39,7 +39,7 @@ QPushButton* MakeButton(int textId, const char* name, QWidget* parent) {
 
 TLeftoverDialog::TLeftoverDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("LeftoverDialog");
-    setWindowTitle(QText(kCaptionText));
+    setWindowTitle(QText(kLeftoverCaptionText));
     setWindowIcon(ResourceIcon(7));
     setModal(true);
 

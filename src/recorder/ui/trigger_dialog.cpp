@@ -17,7 +17,7 @@
 namespace ostrel {
 namespace {
 
-constexpr int kCaptionText = 7222;
+constexpr int kTriggerCaptionText = 7222;
 constexpr int kEnabledText = 7223;
 constexpr int kStartText = 7224;
 constexpr int kStopText = 7229;
@@ -67,7 +67,7 @@ void SaveTriggerEntries(const TriggerEntries& entries) {
 
 TTriggerDialog::TTriggerDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("TriggerDialog");
-    setWindowTitle(QText(kCaptionText));
+    setWindowTitle(QText(kTriggerCaptionText));
 
     chkEnabled = new QCheckBox(QText(kEnabledText), this);
     chkEnabled->setObjectName("chkEnabled");
