@@ -92,6 +92,15 @@ TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
     while (sweep.advance()) {
     }
     EXPECT_DOUBLE_EQ(sweep.shown(), 100.0);
+
+    // The same again once the next sweep's time ran out unseen: the needle
+    // still has to be drawn at its end, not left where it was drawn last.
+    sweep.moveTo(0.0);
+    QThread::msleep(12 * NeedleSweep::kStepMs);
+    sweep.moveTo(0.0);
+    EXPECT_DOUBLE_EQ(sweep.shown(), 0.0);
+    ASSERT_FALSE(sweep.trail().empty());
+    EXPECT_DOUBLE_EQ(sweep.trail().back(), 0.0);
 }
 
 TEST(LivePace, AFastStreamEndsWithItsLastReadingOnEveryWindowAndScreen) {
@@ -120,17 +129,24 @@ TEST(LivePace, AFastStreamEndsWithItsLastReadingOnEveryWindowAndScreen) {
     EXPECT_DOUBLE_EQ(rig.analog->shownAngle(), rig.analog->state().angle);
     EXPECT_DOUBLE_EQ(rig.comparator->shownAngle(), rig.comparator->angle());
 
-    // Frames skipped on the way leave nothing stale on screen.
-    QCoreApplication::processEvents();
+    // Frames skipped on the way leave nothing stale on screen: what the
+    // screen shows comes to match a fresh drawing of each window (a repaint
+    // already asked for may still be on its way; a stale picture never
+    // matches).
     for (QWidget* window :
          {static_cast<QWidget*>(rig.digital.get()), static_cast<QWidget*>(rig.analog.get()),
           static_cast<QWidget*>(rig.comparator.get())}) {
-        const QImage screen = window->screen()
-                                  ->grabWindow(window->winId())
-                                  .toImage()
-                                  .convertToFormat(QImage::Format_RGB32);
-        ASSERT_FALSE(screen.isNull());
-        EXPECT_EQ(screen, window->grab().toImage().convertToFormat(QImage::Format_RGB32))
+        const auto onScreen = [window] {
+            return window->screen()
+                ->grabWindow(window->winId())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto drawn = [window] {
+            return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        ASSERT_FALSE(onScreen().isNull());
+        EXPECT_TRUE(ProcessUntil([&] { return onScreen() == drawn(); }))
             << window->objectName().toStdString();
     }
 }

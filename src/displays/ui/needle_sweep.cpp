@@ -19,6 +19,10 @@ void NeedleSweep::moveTo(double angle) {
     // depend on how many frames the screen shows of it.
     const double from = isMoving() ? m_positions[dueIndex() - 1] : m_shown;
     m_positions = SweepAngles(from, angle);
+    // The sweep under way was due at angle already, but the screen may still
+    // show an earlier position: that one step is left to draw.
+    if (m_positions.empty() && m_shown != angle)
+        m_positions.push_back(angle);
     m_next = 0;
     m_trail.clear();
     // A needle drawn on whole pixels often stays where it is over a small
