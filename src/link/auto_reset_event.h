@@ -2,69 +2,52 @@
 // An auto-reset event: set() wakes one waiter (or the next one to wait), and
 // the event resets as it releases a waiter. shutdown() wakes every waiter for
 // good, so that threads blocked on the event can end.
+//
+// The event is one atomic word that waiters sleep on with the kernel's futex,
+// not a mutex and condition variable: the C library's condition variable can
+// lose a signal under a fast stream of set() calls (its waiter then sleeps
+// with the event set), which stalled a live window and hung the join at
+// shutdown.
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <cstdint>
 
 namespace ostrel {
 
 class AutoResetEvent {
   public:
-    void set() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_signalled = true;
-        }
-        m_cv.notify_one();
-    }
+    void set();
 
     // Wait until the event is set (true) or shut down (false).
-    bool wait() {
-        std::unique_lock lock(m_mutex);
-        m_cv.wait(lock, [this] { return m_signalled || m_shutdown; });
-        return consume();
-    }
+    bool wait() { return waitUntil(nullptr); }
 
     // Wait at most timeout; true when the event was set within it.
     template <class Rep, class Period> bool waitFor(std::chrono::duration<Rep, Period> timeout) {
-        std::unique_lock lock(m_mutex);
-        m_cv.wait_for(lock, timeout, [this] { return m_signalled || m_shutdown; });
-        return consume();
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::ceil<std::chrono::steady_clock::duration>(
+                                  std::max(timeout, std::chrono::duration<Rep, Period>::zero()));
+        return waitUntil(&deadline);
     }
 
     // Consume the signal if it is set, without waiting.
-    bool tryWait() {
-        std::lock_guard lock(m_mutex);
-        return consume();
-    }
+    bool tryWait();
 
-    void shutdown() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_shutdown = true;
-        }
-        m_cv.notify_all();
-    }
+    void shutdown();
 
-    bool isShutDown() const {
-        std::lock_guard lock(m_mutex);
-        return m_shutdown;
-    }
+    bool isShutDown() const { return (m_state.load() & kShutDown) != 0; }
 
   private:
-    bool consume() {
-        if (m_shutdown)
-            return false;
-        bool was = m_signalled;
-        m_signalled = false;
-        return was;
-    }
+    static constexpr std::uint32_t kSignalled = 1;
+    static constexpr std::uint32_t kShutDown = 2;
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_signalled = false;
-    bool m_shutdown = false;
+    // Wait until the event is set or shut down, or until *deadline when one
+    // is given; consume the signal.
+    bool waitUntil(const std::chrono::steady_clock::time_point* deadline);
+
+    std::atomic<std::uint32_t> m_state{0};
+    std::atomic<std::uint32_t> m_waiters{0}; // threads in or about to enter a sleep
 };
 
 } // namespace ostrel
