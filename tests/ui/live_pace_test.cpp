@@ -9,9 +9,9 @@
 #include "live_rig.h"
 #include "ui_wait.h"
 
-#include <QEventLoop>
 #include <QLabel>
 #include <QScreen>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -27,16 +27,6 @@ using ostrel::testing::MainDisplay;
 using ostrel::testing::ProcessUntil;
 using ostrel::testing::Publish;
 
-namespace {
-
-void RunEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-} // namespace
-
 TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
     QWidget owner;
     bool more = true;
@@ -49,9 +39,9 @@ TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
     // A window with something to draw at every frame: past the first
     // moments, no more than the steady rate (a busy machine only ticks less).
     tick.request();
-    RunEventsFor(kSteadyAfter.count() + 50);
+    QTest::qWait(kSteadyAfter.count() + 50);
     const int before = ticks;
-    RunEventsFor(400);
+    QTest::qWait(400);
     const int steadyMost = 400 * kSteadyRate / 1000 + 2;
     EXPECT_LE(ticks - before, steadyMost);
     EXPECT_GT(ticks - before, 0);
@@ -59,9 +49,9 @@ TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
     // Nothing more to draw: the clock stops.
     more = false;
     ASSERT_TRUE(ProcessUntil([&] { return !tick.isRequested(); }));
-    RunEventsFor(100);
+    QTest::qWait(100);
     const int stopped = ticks;
-    RunEventsFor(100);
+    QTest::qWait(100);
     EXPECT_EQ(ticks, stopped);
 
     // After the pause a request is served at once, ahead of a timer due in
