@@ -77,6 +77,8 @@ class OutputPass {
     bool run(const SessionOutputProgress& progress) {
         // The headers of both outputs.
         if (m_outputs.sessionFile) {
+            if (const auto size = KnownSessionFileSize(m_table))
+                m_outputs.sessionFile->reserve(*size);
             std::uint8_t count[4];
             StoreU32(count,
                      static_cast<std::uint32_t>(static_cast<std::int32_t>(m_table.sessionCount())));

@@ -3,6 +3,7 @@
 #include "import/session_codes.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,40 +17,35 @@ template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     return field;
 }
 
-// The four digits of a count below 10,000.
-void FourDigits(unsigned raw, char* out) {
-    out[0] = static_cast<char>('0' + raw / 1000);
-    out[1] = static_cast<char>('0' + raw / 100 % 10);
-    out[2] = static_cast<char>('0' + raw / 10 % 10);
-    out[3] = static_cast<char>('0' + raw % 10);
+// The texts below are put together in machine words whose lowest byte is the
+// first character, and copied into the fields whole.
+static_assert(std::endian::native == std::endian::little);
+
+// The two digits of each number below 100, one after the other.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The two digits of a number below 100.
+std::uint64_t DigitPair(unsigned i) {
+    std::uint16_t pair;
+    std::memcpy(&pair, &kDigitPairs[2 * i], 2);
+    return pair;
 }
 
-// A count below 10,000 with `decimals` digits after the point (at least one
-// before it), a minus when negative and zeros after the sign up to width,
-// into a field that is zero beyond it.
-std::array<char, 16> FixedText(unsigned raw, bool negative, int decimals, int width) {
-    const auto d = static_cast<std::size_t>(decimals);
-    char four[4];
-    FourDigits(raw, four);
-    // Significant digits, and never fewer than the decimals and one more.
-    std::size_t n = raw >= 1000 ? 4 : raw >= 100 ? 3 : raw >= 10 ? 2 : 1;
-    n = std::min<std::size_t>(std::max(n, d + 1), 4);
-    const char* digits = four + (4 - n);
-    std::array<char, 16> out{};
-    std::size_t len = 0;
-    if (negative)
-        out[len++] = '-';
-    const std::size_t body = n + (d > 0 ? 1 : 0);
-    while (len + body < static_cast<std::size_t>(width))
-        out[len++] = '0';
-    for (std::size_t i = 0; i < n - d; ++i)
-        out[len++] = digits[i];
-    if (d > 0) {
-        out[len++] = '.';
-        for (std::size_t i = n - d; i < n; ++i)
-            out[len++] = digits[i];
-    }
-    return out;
+// The four digits of a count below 10,000, leading zeros included.
+std::uint64_t FourDigits(unsigned raw) {
+    return DigitPair(raw / 100) | DigitPair(raw % 100) << 16;
+}
+
+// The lowest k bytes (k <= 8).
+std::uint64_t ByteMask(unsigned k) {
+    return k >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
 }
 
 } // namespace
@@ -126,14 +122,16 @@ TimeField SessionClock::field(double t) {
     if (!(t >= m_from && t < m_to)) {
         m_hours = static_cast<int>(t / 60 / 60);
         m_minutes = static_cast<int>((t - 3600.0 * m_hours) / 60);
-        const double start = 3600.0 * m_hours + 60.0 * m_minutes;
+        m_hourSeconds = 3600.0 * m_hours;
+        m_minuteSeconds = 60.0 * m_minutes;
+        const double start = m_hourSeconds + m_minuteSeconds;
         m_from = start + kMargin;
         m_to = start + 60.0 - kMargin;
         std::memset(m_prefix, 0, sizeof m_prefix);
         m_prefixLength =
             static_cast<std::size_t>(HoursAndMinutes(m_hours, m_minutes, m_prefix) - m_prefix);
     }
-    const float s = static_cast<float>(t - 3600.0 * m_hours - 60.0 * m_minutes);
+    const float s = static_cast<float>(t - m_hourSeconds - m_minuteSeconds);
     if (std::signbit(s) || !(s < 99.0f))
         return WithSeconds(m_prefix, m_prefixLength, s);
     // The usual case: "s.sss\"" or "ss.sss\"" after a prefix short enough
@@ -141,24 +139,29 @@ TimeField SessionClock::field(double t) {
     // so is the field. Rounded as in WithSeconds.
     if (m_prefixLength > 8)
         return WithSeconds(m_prefix, m_prefixLength, s);
-    TimeField field;
-    std::memcpy(field.data(), m_prefix, field.size());
     const double x = static_cast<double>(s) * 1000.0;
     auto q = static_cast<unsigned>(x);
     const double rest = x - static_cast<double>(q);
     if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
         ++q;
-    char* p = field.data() + m_prefixLength;
+    // Put together with room to spare, then cut to the field.
+    char text[24];
+    std::memcpy(text, m_prefix, sizeof text);
+    char* p = text + m_prefixLength;
     const unsigned whole = q / 1000;
-    if (whole >= 10)
-        *p++ = static_cast<char>('0' + whole / 10);
-    *p++ = static_cast<char>('0' + whole % 10);
+    if (whole >= 10) {
+        const std::uint64_t pair = DigitPair(whole);
+        std::memcpy(p, &pair, 2);
+        p += 2;
+    } else {
+        *p++ = static_cast<char>('0' + whole);
+    }
     const unsigned frac = q % 1000;
-    p[0] = '.';
-    p[1] = static_cast<char>('0' + frac / 100);
-    p[2] = static_cast<char>('0' + frac / 10 % 10);
-    p[3] = static_cast<char>('0' + frac % 10);
-    p[4] = '"';
+    const std::uint64_t tail = std::uint64_t{'.'} | DigitPair(frac / 10) << 8 |
+                               std::uint64_t{'0' + frac % 10} << 24 | std::uint64_t{'"'} << 32;
+    std::memcpy(p, &tail, 8);
+    TimeField field;
+    std::memcpy(field.data(), text, field.size());
     return field;
 }
 
@@ -198,8 +201,15 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
     r.scaleDivides = q < 0;
     r.quickValue = std::abs(q) <= 22;
     r.scale = r.quickValue ? std::pow(10.0, std::abs(q)) : 1.0;
-    if (!r.quickValue)
+    // The quick data texts fit a machine word.
+    const bool fixedFits = r.layout.decimals >= 0 && r.layout.decimals <= 3 &&
+                           std::max(r.layout.width, r.layout.widthNegative) <= 8;
+    if (!r.quickValue || (r.layout.kind == PlainDataLayout::Fixed && !fixedFits))
         r.layout.kind = PlainDataLayout::Slow;
+    if (r.layout.kind == PlainDataLayout::Fixed)
+        for (const bool negative : {false, true})
+            for (unsigned n = 1; n <= 4; ++n)
+                r.shapes[negative ? 1 : 0][n - 1] = Shape(r.layout, negative, n);
     // An overload's number depends on its range and sign alone.
     for (const bool negative : {false, true}) {
         LoggerValue overload;
@@ -209,6 +219,33 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
         fillSlow(record, overload, r);
         r.overloadValue[negative ? 1 : 0] = record.value;
     }
+}
+
+// A count with `decimals` (0 to 3) digits after the point, a minus when
+// negative and zeros after the sign up to the width (at most 8): its
+// significant digits, never fewer than the decimals and one more.
+SessionRecordMaker::DataShape SessionRecordMaker::Shape(const PlainDataLayout& layout,
+                                                        bool negative, unsigned significant) {
+    const auto decimals = static_cast<unsigned>(layout.decimals);
+    const unsigned sign = negative ? 1 : 0;
+    const unsigned point = decimals > 0 ? 1 : 0;
+    const int width = negative ? layout.widthNegative : layout.width;
+    // Digits before the point: the count's own, or more to fill the width.
+    const auto whole = static_cast<unsigned>(
+        std::max(width - static_cast<int>(sign + point + decimals),
+                 static_cast<int>(std::max(significant, decimals + 1) - decimals)));
+    DataShape shape;
+    shape.base = negative ? '-' : 0;
+    shape.wholeMask = ByteMask(whole);
+    shape.wholeShift = static_cast<std::uint8_t>(8 * (8 - decimals - whole));
+    shape.wholeAt = static_cast<std::uint8_t>(8 * sign);
+    if (decimals > 0) {
+        shape.base |= std::uint64_t{'.'} << (8 * (sign + whole));
+        shape.decimalsMask = ByteMask(decimals);
+        shape.decimalsShift = static_cast<std::uint8_t>(8 * (8 - decimals));
+        shape.decimalsAt = static_cast<std::uint8_t>(8 * (sign + whole + 1));
+    }
+    return shape;
 }
 
 void SessionRecordMaker::fillSlow(TRecord& r, const LoggerValue& value, const Range& range) const {
@@ -239,29 +276,23 @@ bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value) const {
     }
     const bool negative = value.negative();
     const unsigned raw = value.raw;
+    const std::uint64_t four = FourDigits(raw);
     // Value text: "d.ddd" with a leading minus (the degree letter of a
     // temperature is cut from the stored text).
-    char digits[4];
-    FourDigits(raw, digits);
-    std::array<char, 8> v{};
-    std::size_t at = 0;
+    std::uint64_t text = (four & 0xFF) | std::uint64_t{'.'} << 8 | (four & 0xFFFFFF00) << 8;
     if (negative)
-        v[at++] = '-';
-    v[at] = digits[0];
-    v[at + 1] = '.';
-    v[at + 2] = digits[1];
-    v[at + 3] = digits[2];
-    v[at + 4] = digits[3];
-    r.valueText = v;
-    const PlainDataLayout& layout = range.layout;
-    if (layout.kind == PlainDataLayout::ValueText) {
-        std::array<char, 16> data{};
-        std::copy(v.begin(), v.end(), data.begin());
-        r.dataText = data;
-    } else {
-        r.dataText = FixedText(raw, negative, layout.decimals,
-                               negative ? layout.widthNegative : layout.width);
+        text = text << 8 | '-';
+    std::memcpy(r.valueText.data(), &text, 8);
+    if (range.layout.kind == PlainDataLayout::Fixed) {
+        const unsigned significant = (raw >= 10) + (raw >= 100) + (raw >= 1000);
+        const DataShape& shape = range.shapes[negative ? 1 : 0][significant];
+        const std::uint64_t padded = 0x30303030u | four << 32;
+        text = shape.base | ((padded >> shape.wholeShift) & shape.wholeMask) << shape.wholeAt |
+               ((padded >> shape.decimalsShift) & shape.decimalsMask) << shape.decimalsAt;
     }
+    const std::uint64_t zero = 0;
+    std::memcpy(r.dataText.data(), &text, 8);
+    std::memcpy(r.dataText.data() + 8, &zero, 8);
     r.value = QuickValue(range, raw, negative);
     return range.known;
 }

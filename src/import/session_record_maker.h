@@ -32,6 +32,7 @@ class SessionClock {
     static constexpr double kMargin = 1e-3;
     double m_from = 1.0, m_to = 0.0; // nothing kept yet
     int m_hours = 0, m_minutes = 0;
+    double m_hourSeconds = 0, m_minuteSeconds = 0; // 3600 × hours, 60 × minutes
     char m_prefix[40] = {};
     std::size_t m_prefixLength = 0;
 };
@@ -72,12 +73,23 @@ class SessionRecordMaker {
     int addExponent(int e);
 
   private:
+    // A quick data text, put together from the word of a count's digits
+    // after four zeros ("0000dddd", first character lowest): the sign and
+    // point, then the whole digits and the decimals cut from the word.
+    struct DataShape {
+        std::uint64_t base = 0; // the minus and the point in their places
+        std::uint64_t wholeMask = 0, decimalsMask = 0;
+        std::uint8_t wholeShift = 0, wholeAt = 0, decimalsShift = 0, decimalsAt = 0;
+    };
     struct Range {
         bool known = false;
         int exponent = 0;
         std::array<char, 4> exponentText{};
         std::array<char, 8> unitText{};
         PlainDataLayout layout;
+        // A fixed layout's data texts, by sign, then by the number of
+        // significant digits less one.
+        std::array<std::array<DataShape, 4>, 2> shapes{};
         double scale = 1; // 10^|exponent - 3|, exact
         bool scaleDivides = false;
         bool quickValue = false;     // the scale is an exact power of ten
@@ -85,6 +97,7 @@ class SessionRecordMaker {
     };
 
     void setRange(int k, std::optional<int> exponent);
+    static DataShape Shape(const PlainDataLayout& layout, bool negative, unsigned significant);
     // The number of a count of four digits or fewer without overload.
     static float QuickValue(const Range& range, unsigned raw, bool negative) {
         const double magnitude = range.scaleDivides ? static_cast<double>(raw) / range.scale
