@@ -9,38 +9,48 @@
 #include <cstring>
 
 namespace ostrel {
+
+namespace digit_words {
+namespace {
+
+// The digits of the numbers 0 … n - 1, each with `digits` digits (leading
+// zeros included).
+template <std::size_t n> constexpr std::array<std::uint64_t, n> DigitWords(unsigned digits) {
+    std::array<std::uint64_t, n> words{};
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t rest = i;
+        for (unsigned d = digits; d-- > 0; rest /= 10)
+            words[i] |= static_cast<std::uint64_t>('0' + rest % 10) << (8 * d);
+    }
+    return words;
+}
+
+} // namespace
+
+constexpr std::array<std::uint64_t, 10000> kCounts = [] {
+    std::array<std::uint64_t, 10000> words = DigitWords<10000>(4);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] |= static_cast<std::uint64_t>((i >= 10) + (i >= 100) + (i >= 1000)) << 32;
+    return words;
+}();
+
+constexpr std::array<std::uint64_t, 1000> kThousandths = [] {
+    std::array<std::uint64_t, 1000> words = DigitWords<1000>(3);
+    for (std::uint64_t& word : words)
+        word = '.' | word << 8 | std::uint64_t{'"'} << 32;
+    return words;
+}();
+
+constexpr std::array<std::uint64_t, 100> kPairs = DigitWords<100>(2);
+
+} // namespace digit_words
+
 namespace {
 
 template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     std::array<char, N> field{};
     StoreField(field, text);
     return field;
-}
-
-// The texts below are put together in machine words whose lowest byte is the
-// first character, and copied into the fields whole.
-static_assert(std::endian::native == std::endian::little);
-
-// The two digits of each number below 100, one after the other.
-constexpr std::array<char, 200> kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-// The two digits of a number below 100.
-std::uint64_t DigitPair(unsigned i) {
-    std::uint16_t pair;
-    std::memcpy(&pair, &kDigitPairs[2 * i], 2);
-    return pair;
-}
-
-// The four digits of a count below 10,000, leading zeros included.
-std::uint64_t FourDigits(unsigned raw) {
-    return DigitPair(raw / 100) | DigitPair(raw % 100) << 16;
 }
 
 // The lowest k bytes (k <= 8).
@@ -116,7 +126,7 @@ TimeField SessionTimeField(double t) {
     return WithSeconds(prefix, len, static_cast<float>(t - 3600.0 * h - 60.0 * m));
 }
 
-TimeField SessionClock::field(double t) {
+TimeField SessionClock::other(double t) {
     // Well inside the minute of the last time, its hours and minutes are
     // what the divisions would give again; near its edges they are worked out.
     if (!(t >= m_from && t < m_to)) {
@@ -132,37 +142,9 @@ TimeField SessionClock::field(double t) {
             static_cast<std::size_t>(HoursAndMinutes(m_hours, m_minutes, m_prefix) - m_prefix);
     }
     const float s = static_cast<float>(t - m_hourSeconds - m_minuteSeconds);
-    if (std::signbit(s) || !(s < 99.0f))
+    if (std::signbit(s) || !(s < 99.0f) || m_prefixLength > 8)
         return WithSeconds(m_prefix, m_prefixLength, s);
-    // The usual case: "s.sss\"" or "ss.sss\"" after a prefix short enough
-    // for the whole text to fit the field; the prefix is zero beyond its end,
-    // so is the field. Rounded as in WithSeconds.
-    if (m_prefixLength > 8)
-        return WithSeconds(m_prefix, m_prefixLength, s);
-    const double x = static_cast<double>(s) * 1000.0;
-    auto q = static_cast<unsigned>(x);
-    const double rest = x - static_cast<double>(q);
-    if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
-        ++q;
-    // Put together with room to spare, then cut to the field.
-    char text[24];
-    std::memcpy(text, m_prefix, sizeof text);
-    char* p = text + m_prefixLength;
-    const unsigned whole = q / 1000;
-    if (whole >= 10) {
-        const std::uint64_t pair = DigitPair(whole);
-        std::memcpy(p, &pair, 2);
-        p += 2;
-    } else {
-        *p++ = static_cast<char>('0' + whole);
-    }
-    const unsigned frac = q % 1000;
-    const std::uint64_t tail = std::uint64_t{'.'} | DigitPair(frac / 10) << 8 |
-                               std::uint64_t{'0' + frac % 10} << 24 | std::uint64_t{'"'} << 32;
-    std::memcpy(p, &tail, 8);
-    TimeField field;
-    std::memcpy(field.data(), text, field.size());
-    return field;
+    return usual(s);
 }
 
 SessionRecordMaker::SessionRecordMaker(std::uint32_t function, int table, bool isMain)
@@ -262,39 +244,6 @@ float SessionRecordMaker::slowValue(const LoggerValue& value) const {
     TRecord r;
     fillSlow(r, value, m_ranges[value.range & 0x0F]);
     return r.value;
-}
-
-bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value) const {
-    const Range& range = m_ranges[value.range & 0x0F];
-    r.exponentText = range.exponentText;
-    r.function = m_function;
-    r.unitText = range.unitText;
-    r.functionText = m_functionText;
-    if (value.overload() || value.raw > 9999 || range.layout.kind == PlainDataLayout::Slow) {
-        fillSlow(r, value, range);
-        return range.known;
-    }
-    const bool negative = value.negative();
-    const unsigned raw = value.raw;
-    const std::uint64_t four = FourDigits(raw);
-    // Value text: "d.ddd" with a leading minus (the degree letter of a
-    // temperature is cut from the stored text).
-    std::uint64_t text = (four & 0xFF) | std::uint64_t{'.'} << 8 | (four & 0xFFFFFF00) << 8;
-    if (negative)
-        text = text << 8 | '-';
-    std::memcpy(r.valueText.data(), &text, 8);
-    if (range.layout.kind == PlainDataLayout::Fixed) {
-        const unsigned significant = (raw >= 10) + (raw >= 100) + (raw >= 1000);
-        const DataShape& shape = range.shapes[negative ? 1 : 0][significant];
-        const std::uint64_t padded = 0x30303030u | four << 32;
-        text = shape.base | ((padded >> shape.wholeShift) & shape.wholeMask) << shape.wholeAt |
-               ((padded >> shape.decimalsShift) & shape.decimalsMask) << shape.decimalsAt;
-    }
-    const std::uint64_t zero = 0;
-    std::memcpy(r.dataText.data(), &text, 8);
-    std::memcpy(r.dataText.data() + 8, &zero, 8);
-    r.value = QuickValue(range, raw, negative);
-    return range.known;
 }
 
 std::vector<float> SessionRecordMaker::countValues(int k) const {
