@@ -18,7 +18,8 @@
 namespace ostrel {
 namespace {
 
-// Pairs per piece: a piece of the session file is at most 630 KB.
+// Pairs per piece: a piece of the session file is at most about 315 KB
+// (pairs of main records alone; half as many pairs with sub records).
 constexpr std::size_t kPiecePairs = 4096;
 
 static_assert(sizeof(TRecord) == kTRecordSize && std::endian::native == std::endian::little &&
@@ -67,8 +68,12 @@ class OutputPass {
             const std::size_t n = table.session(s).size();
             if (!writesFile() && !inText(s))
                 continue;
-            m_sessions.push_back({s, n, m_pieceCount});
-            m_pieceCount += std::max<std::size_t>(1, (n + kPiecePairs - 1) / kPiecePairs);
+            const SessionList& list = table.session(s);
+            const std::size_t per = list.keptPairs() == 0 && (list.empty() || !list.hasSub(0))
+                                        ? kPiecePairs
+                                        : kPiecePairs / 2;
+            m_sessions.push_back({s, n, per, m_pieceCount});
+            m_pieceCount += std::max<std::size_t>(1, (n + per - 1) / per);
             if (writesFile() || inText(s))
                 m_total += n;
         }
@@ -112,8 +117,8 @@ class OutputPass {
             m_sessions.begin(), m_sessions.end(), k,
             [](std::size_t piece, const SessionPieces& s) { return piece < s.firstPiece; });
         --it; // the first session's first piece is 0
-        const std::size_t from = (k - it->firstPiece) * kPiecePairs;
-        return {it->session, from, std::min(it->pairs, from + kPiecePairs), from == 0};
+        const std::size_t from = (k - it->firstPiece) * it->piecePairs;
+        return {it->session, from, std::min(it->pairs, from + it->piecePairs), from == 0};
     }
     bool inText(std::size_t s) const {
         return m_outputs.text && s + 1 >= m_textFirst && s + 1 <= m_textLast;
@@ -202,7 +207,7 @@ class OutputPass {
     // The sessions written, each with the number of its first piece: a
     // piece is found from its number, so that no list of them is held.
     struct SessionPieces {
-        std::size_t session = 0, pairs = 0, firstPiece = 0;
+        std::size_t session = 0, pairs = 0, piecePairs = 0, firstPiece = 0;
     };
     std::vector<SessionPieces> m_sessions;
     std::size_t m_pieceCount = 0;
