@@ -142,17 +142,20 @@ class OutputPass {
                 bytes.fileUsed = 4;
             }
         }
+        // Kept in a local: the stores through it could otherwise be taken
+        // to change the piece's own fields, which would then be read again
+        // for every pair.
+        std::uint8_t* out = file ? bytes.file.get() + bytes.fileUsed : nullptr;
         SessionList::Reader pair(list, piece.from);
         for (std::size_t i = piece.from; i < piece.to && pair.next(); ++i) {
             if (file)
-                bytes.fileUsed += pair.formed()
-                                      ? StoreFormedPair(bytes.file.get() + bytes.fileUsed,
-                                                        pair.main(), pair.sub())
-                                      : StoreSessionPair(bytes.file.get() + bytes.fileUsed,
-                                                         pair.main(), pair.sub());
+                out += pair.formed() ? StoreFormedPair(out, pair.main(), pair.sub())
+                                     : StoreSessionPair(out, pair.main(), pair.sub());
             if (text)
                 AppendSessionExportLine(bytes.text, pair.position() + 1, pair.main(), pair.sub());
         }
+        if (file)
+            bytes.fileUsed = static_cast<std::size_t>(out - bytes.file.get());
     }
 
     // Workers, the calling thread among them, each take the next piece,
