@@ -3,7 +3,6 @@
 #include "import/session_codes.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -51,11 +50,6 @@ template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     std::array<char, N> field{};
     StoreField(field, text);
     return field;
-}
-
-// The lowest k bytes (k <= 8).
-std::uint64_t ByteMask(unsigned k) {
-    return k >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
 }
 
 } // namespace
@@ -185,13 +179,14 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
     r.scale = r.quickValue ? std::pow(10.0, std::abs(q)) : 1.0;
     // The quick data texts fit a machine word.
     const bool fixedFits = r.layout.decimals >= 0 && r.layout.decimals <= 3 &&
-                           std::max(r.layout.width, r.layout.widthNegative) <= 8;
+                           std::min(r.layout.width, r.layout.widthNegative) >= 0 &&
+                           std::max(r.layout.width, r.layout.widthNegative) <= kMaxFixedWidth;
     if (!r.quickValue || (r.layout.kind == PlainDataLayout::Fixed && !fixedFits))
         r.layout.kind = PlainDataLayout::Slow;
-    if (r.layout.kind == PlainDataLayout::Fixed)
-        for (const bool negative : {false, true})
-            for (unsigned n = 1; n <= 4; ++n)
-                r.shapes[negative ? 1 : 0][n - 1] = Shape(r.layout, negative, n);
+    if (r.layout.kind == PlainDataLayout::Fixed) {
+        r.shapes[0] = &Shapes(r.layout.decimals, r.layout.width, false);
+        r.shapes[1] = &Shapes(r.layout.decimals, r.layout.widthNegative, true);
+    }
     // An overload's number depends on its range and sign alone.
     for (const bool negative : {false, true}) {
         LoggerValue overload;
@@ -203,31 +198,44 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
     }
 }
 
-// A count with `decimals` (0 to 3) digits after the point, a minus when
-// negative and zeros after the sign up to the width (at most 8): its
-// significant digits, never fewer than the decimals and one more.
-SessionRecordMaker::DataShape SessionRecordMaker::Shape(const PlainDataLayout& layout,
-                                                        bool negative, unsigned significant) {
-    const auto decimals = static_cast<unsigned>(layout.decimals);
-    const unsigned sign = negative ? 1 : 0;
-    const unsigned point = decimals > 0 ? 1 : 0;
-    const int width = negative ? layout.widthNegative : layout.width;
-    // Digits before the point: the count's own, or more to fill the width.
-    const auto whole = static_cast<unsigned>(
-        std::max(width - static_cast<int>(sign + point + decimals),
-                 static_cast<int>(std::max(significant, decimals + 1) - decimals)));
-    DataShape shape;
-    shape.base = negative ? '-' : 0;
-    shape.wholeMask = ByteMask(whole);
-    shape.wholeShift = static_cast<std::uint8_t>(8 * (8 - decimals - whole));
-    shape.wholeAt = static_cast<std::uint8_t>(8 * sign);
-    if (decimals > 0) {
-        shape.base |= std::uint64_t{'.'} << (8 * (sign + whole));
-        shape.decimalsMask = ByteMask(decimals);
-        shape.decimalsShift = static_cast<std::uint8_t>(8 * (8 - decimals));
-        shape.decimalsAt = static_cast<std::uint8_t>(8 * (sign + whole + 1));
-    }
-    return shape;
+// The shapes of every fixed layout: a count with `decimals` (0 to 3) digits
+// after the point, a minus when negative and zeros after the sign up to the
+// width (at most 8): its significant digits, never fewer than the decimals
+// and one more.
+const SessionRecordMaker::DataShapes& SessionRecordMaker::Shapes(int decimals, int width,
+                                                                 bool negative) {
+    // By sign, decimals and width.
+    using FixedShapes = std::array<std::array<std::array<DataShapes, kMaxFixedWidth + 1>, 4>, 2>;
+    static constexpr FixedShapes kShapes = [] {
+        FixedShapes shapes{};
+        for (unsigned sign = 0; sign < 2; ++sign)
+            for (unsigned d = 0; d < 4; ++d)
+                for (int width = 0; width <= kMaxFixedWidth; ++width)
+                    for (unsigned n = 1; n <= 4; ++n) {
+                        // Digits before the point: the count's own, or more
+                        // to fill the width.
+                        const unsigned point = d > 0 ? 1 : 0;
+                        const auto whole = static_cast<unsigned>(
+                            std::max(width - static_cast<int>(sign + point + d),
+                                     static_cast<int>(std::max(n, d + 1) - d)));
+                        DataShape& shape = shapes[sign][d][static_cast<std::size_t>(width)][n - 1];
+                        shape.base = sign ? '-' : 0;
+                        // The whole digits end where the decimals begin:
+                        // to the top of the word, to its bottom, after the
+                        // sign.
+                        shape.wholeLeft = static_cast<std::uint8_t>(8 * d);
+                        shape.wholeRight = static_cast<std::uint8_t>(64 - 8 * whole);
+                        shape.wholeAt = static_cast<std::uint8_t>(8 * sign);
+                        shape.decimalsRight = static_cast<std::uint8_t>(8 * (4 - d));
+                        if (d > 0) {
+                            shape.base |= std::uint64_t{'.'} << (8 * (sign + whole));
+                            shape.decimalsAt = static_cast<std::uint8_t>(8 * (sign + whole + 1));
+                        }
+                    }
+        return shapes;
+    }();
+    return kShapes[negative ? 1 : 0][static_cast<std::size_t>(decimals)]
+                  [static_cast<std::size_t>(width)];
 }
 
 void SessionRecordMaker::fillSlow(TRecord& r, const LoggerValue& value, const Range& range) const {

@@ -138,23 +138,26 @@ class SessionRecordMaker {
     int addExponent(int e);
 
   private:
-    // A quick data text, put together from the word of a count's digits
-    // after four zeros ("0000dddd", first character lowest): the sign and
-    // point, then the whole digits and the decimals cut from the word.
+    // A quick data text, put together from the word of a count's four
+    // digits after four zeros ("0000dddd", first character lowest): the
+    // minus and the point in their places, the whole digits shifted out of
+    // the word and the decimals out of the four digits.
     struct DataShape {
-        std::uint64_t base = 0; // the minus and the point in their places
-        std::uint64_t wholeMask = 0, decimalsMask = 0;
-        std::uint8_t wholeShift = 0, wholeAt = 0, decimalsShift = 0, decimalsAt = 0;
+        std::uint64_t base = 0;
+        std::uint8_t wholeLeft = 0, wholeRight = 0, wholeAt = 0, decimalsRight = 0, decimalsAt = 0;
     };
+    // By the number of significant digits less one.
+    using DataShapes = std::array<DataShape, 4>;
+    static constexpr int kMaxFixedWidth = 8;
+    static const DataShapes& Shapes(int decimals, int width, bool negative);
     struct Range {
         bool known = false;
         int exponent = 0;
         std::array<char, 4> exponentText{};
         std::array<char, 8> unitText{};
         PlainDataLayout layout;
-        // A fixed layout's data texts, by sign, then by the number of
-        // significant digits less one.
-        std::array<std::array<DataShape, 4>, 2> shapes{};
+        // A fixed layout's data texts, without and with the minus.
+        const DataShapes* shapes[2] = {};
         double scale = 1; // 10^|exponent - 3|, exact
         bool scaleDivides = false;
         bool quickValue = false;     // the scale is an exact power of ten
@@ -174,17 +177,16 @@ class SessionRecordMaker {
             text = text << 8 | '-';
         std::memcpy(r.valueText.data(), &text, 8);
         if (range.layout.kind == PlainDataLayout::Fixed) {
-            const DataShape& shape = range.shapes[negative ? 1 : 0][count >> 32];
+            const DataShape& shape = (*range.shapes[negative ? 1 : 0])[count >> 32];
             const std::uint64_t padded = 0x30303030u | four << 32;
-            text = shape.base | ((padded >> shape.wholeShift) & shape.wholeMask) << shape.wholeAt |
-                   ((padded >> shape.decimalsShift) & shape.decimalsMask) << shape.decimalsAt;
+            text = shape.base | (padded << shape.wholeLeft) >> shape.wholeRight << shape.wholeAt |
+                   (four >> shape.decimalsRight) << shape.decimalsAt;
         }
         const std::uint64_t zero = 0;
         std::memcpy(r.dataText.data(), &text, 8);
         std::memcpy(r.dataText.data() + 8, &zero, 8);
         r.value = QuickValue(range, raw, negative);
     }
-    static DataShape Shape(const PlainDataLayout& layout, bool negative, unsigned significant);
     // The number of a count of four digits or fewer without overload.
     static float QuickValue(const Range& range, unsigned raw, bool negative) {
         const double magnitude = range.scaleDivides ? static_cast<double>(raw) / range.scale
