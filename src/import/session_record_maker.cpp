@@ -52,10 +52,6 @@ template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     return field;
 }
 
-} // namespace
-
-namespace {
-
 // "h:mm'" of hours and minutes; returns the end.
 char* HoursAndMinutes(int h, int m, char* p) {
     if (h >= 0 && h < 10)
