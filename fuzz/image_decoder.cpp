@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (r.table.pairCount() > size / 3)
         std::abort();
     const auto bytes = ostrel::SessionFileBytes(r.table);
+    // A size known before writing is the size written.
+    if (const auto known = ostrel::KnownSessionFileSize(r.table); known && *known != bytes.size())
+        std::abort();
     const auto back = ostrel::ParseSessionFile(bytes.data(), bytes.size());
     if (back.status != ostrel::SessionFileStatus::Ok)
         std::abort();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <sys/file.h>
@@ -379,9 +380,28 @@ bool AtomicFile::writeAt(std::size_t offset, const void* data, std::size_t size)
     return true;
 }
 
+void AtomicFile::reserve(std::size_t size) {
+    if (m_fd < 0 || m_failed || m_direct || size == 0 ||
+        size > static_cast<std::size_t>(std::numeric_limits<off_t>::max()))
+        return;
+    // Even a failure (a disk without all the room) may have taken part of
+    // it: the commit gives back whatever lies beyond the end, and a
+    // discarded file takes it along.
+    if (::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0 ||
+        (errno != EOPNOTSUPP && errno != ENOSYS))
+        m_reserved = true;
+}
+
 bool AtomicFile::commit(bool durable) {
     if (m_fd < 0)
         return false;
+    if (m_reserved && !m_failed) {
+        // Room reserved beyond what was written goes back to the disk.
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0 || ::ftruncate(m_fd, st.st_size) != 0)
+            fail();
+    }
+    m_reserved = false;
     if (m_direct) {
         const bool closed = ::close(m_fd) == 0 || fail();
         m_fd = -1;
@@ -405,6 +425,7 @@ void AtomicFile::discard() {
     }
     m_direct = false;
     m_unnamed = false;
+    m_reserved = false;
     closeTemporary(true);
 }
 

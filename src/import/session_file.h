@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ bool IsSessionFileName(const std::string& path);
 
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
+
+// The size of the file of a table when it is known without forming its
+// pairs (no pair is kept as it came, so each session's pairs are all of one
+// size); nothing otherwise.
+std::optional<std::size_t> KnownSessionFileSize(const SessionTable& table);
 
 // One pair as the file holds it, at out (room for kSessionPairMaxBytes);
 // returns its size: the has-sub byte, the main record and the sub record

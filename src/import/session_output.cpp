@@ -18,7 +18,8 @@
 namespace ostrel {
 namespace {
 
-// Pairs per piece: a piece of the session file is at most 630 KB.
+// Pairs per piece: a piece of the session file is at most about 315 KB
+// (pairs of main records alone; half as many pairs with sub records).
 constexpr std::size_t kPiecePairs = 4096;
 
 static_assert(sizeof(TRecord) == kTRecordSize && std::endian::native == std::endian::little &&
@@ -67,8 +68,12 @@ class OutputPass {
             const std::size_t n = table.session(s).size();
             if (!writesFile() && !inText(s))
                 continue;
-            m_sessions.push_back({s, n, m_pieceCount});
-            m_pieceCount += std::max<std::size_t>(1, (n + kPiecePairs - 1) / kPiecePairs);
+            const SessionList& list = table.session(s);
+            const std::size_t per = list.keptPairs() == 0 && (list.empty() || !list.hasSub(0))
+                                        ? kPiecePairs
+                                        : kPiecePairs / 2;
+            m_sessions.push_back({s, n, per, m_pieceCount});
+            m_pieceCount += std::max<std::size_t>(1, (n + per - 1) / per);
             if (writesFile() || inText(s))
                 m_total += n;
         }
@@ -77,6 +82,8 @@ class OutputPass {
     bool run(const SessionOutputProgress& progress) {
         // The headers of both outputs.
         if (m_outputs.sessionFile) {
+            if (const auto size = KnownSessionFileSize(m_table))
+                m_outputs.sessionFile->reserve(*size);
             std::uint8_t count[4];
             StoreU32(count,
                      static_cast<std::uint32_t>(static_cast<std::int32_t>(m_table.sessionCount())));
@@ -110,8 +117,8 @@ class OutputPass {
             m_sessions.begin(), m_sessions.end(), k,
             [](std::size_t piece, const SessionPieces& s) { return piece < s.firstPiece; });
         --it; // the first session's first piece is 0
-        const std::size_t from = (k - it->firstPiece) * kPiecePairs;
-        return {it->session, from, std::min(it->pairs, from + kPiecePairs), from == 0};
+        const std::size_t from = (k - it->firstPiece) * it->piecePairs;
+        return {it->session, from, std::min(it->pairs, from + it->piecePairs), from == 0};
     }
     bool inText(std::size_t s) const {
         return m_outputs.text && s + 1 >= m_textFirst && s + 1 <= m_textLast;
@@ -135,17 +142,20 @@ class OutputPass {
                 bytes.fileUsed = 4;
             }
         }
+        // Kept in a local: the stores through it could otherwise be taken
+        // to change the piece's own fields, which would then be read again
+        // for every pair.
+        std::uint8_t* out = file ? bytes.file.get() + bytes.fileUsed : nullptr;
         SessionList::Reader pair(list, piece.from);
         for (std::size_t i = piece.from; i < piece.to && pair.next(); ++i) {
             if (file)
-                bytes.fileUsed += pair.formed()
-                                      ? StoreFormedPair(bytes.file.get() + bytes.fileUsed,
-                                                        pair.main(), pair.sub())
-                                      : StoreSessionPair(bytes.file.get() + bytes.fileUsed,
-                                                         pair.main(), pair.sub());
+                out += pair.formed() ? StoreFormedPair(out, pair.main(), pair.sub())
+                                     : StoreSessionPair(out, pair.main(), pair.sub());
             if (text)
                 AppendSessionExportLine(bytes.text, pair.position() + 1, pair.main(), pair.sub());
         }
+        if (file)
+            bytes.fileUsed = static_cast<std::size_t>(out - bytes.file.get());
     }
 
     // Workers, the calling thread among them, each take the next piece,
@@ -200,7 +210,7 @@ class OutputPass {
     // The sessions written, each with the number of its first piece: a
     // piece is found from its number, so that no list of them is held.
     struct SessionPieces {
-        std::size_t session = 0, pairs = 0, firstPiece = 0;
+        std::size_t session = 0, pairs = 0, piecePairs = 0, firstPiece = 0;
     };
     std::vector<SessionPieces> m_sessions;
     std::size_t m_pieceCount = 0;

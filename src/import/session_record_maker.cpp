@@ -8,6 +8,42 @@
 #include <cstring>
 
 namespace ostrel {
+
+namespace digit_words {
+namespace {
+
+// The digits of the numbers 0 … n - 1, each with `digits` digits (leading
+// zeros included).
+template <std::size_t n> constexpr std::array<std::uint64_t, n> DigitWords(unsigned digits) {
+    std::array<std::uint64_t, n> words{};
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t rest = i;
+        for (unsigned d = digits; d-- > 0; rest /= 10)
+            words[i] |= static_cast<std::uint64_t>('0' + rest % 10) << (8 * d);
+    }
+    return words;
+}
+
+} // namespace
+
+constexpr std::array<std::uint64_t, 10000> kCounts = [] {
+    std::array<std::uint64_t, 10000> words = DigitWords<10000>(4);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] |= static_cast<std::uint64_t>((i >= 10) + (i >= 100) + (i >= 1000)) << 32;
+    return words;
+}();
+
+constexpr std::array<std::uint64_t, 1000> kThousandths = [] {
+    std::array<std::uint64_t, 1000> words = DigitWords<1000>(3);
+    for (std::uint64_t& word : words)
+        word = '.' | word << 8 | std::uint64_t{'"'} << 32;
+    return words;
+}();
+
+constexpr std::array<std::uint64_t, 100> kPairs = DigitWords<100>(2);
+
+} // namespace digit_words
+
 namespace {
 
 template <std::size_t N> std::array<char, N> Field(std::string_view text) {
@@ -15,46 +51,6 @@ template <std::size_t N> std::array<char, N> Field(std::string_view text) {
     StoreField(field, text);
     return field;
 }
-
-// The four digits of a count below 10,000.
-void FourDigits(unsigned raw, char* out) {
-    out[0] = static_cast<char>('0' + raw / 1000);
-    out[1] = static_cast<char>('0' + raw / 100 % 10);
-    out[2] = static_cast<char>('0' + raw / 10 % 10);
-    out[3] = static_cast<char>('0' + raw % 10);
-}
-
-// A count below 10,000 with `decimals` digits after the point (at least one
-// before it), a minus when negative and zeros after the sign up to width,
-// into a field that is zero beyond it.
-std::array<char, 16> FixedText(unsigned raw, bool negative, int decimals, int width) {
-    const auto d = static_cast<std::size_t>(decimals);
-    char four[4];
-    FourDigits(raw, four);
-    // Significant digits, and never fewer than the decimals and one more.
-    std::size_t n = raw >= 1000 ? 4 : raw >= 100 ? 3 : raw >= 10 ? 2 : 1;
-    n = std::min<std::size_t>(std::max(n, d + 1), 4);
-    const char* digits = four + (4 - n);
-    std::array<char, 16> out{};
-    std::size_t len = 0;
-    if (negative)
-        out[len++] = '-';
-    const std::size_t body = n + (d > 0 ? 1 : 0);
-    while (len + body < static_cast<std::size_t>(width))
-        out[len++] = '0';
-    for (std::size_t i = 0; i < n - d; ++i)
-        out[len++] = digits[i];
-    if (d > 0) {
-        out[len++] = '.';
-        for (std::size_t i = n - d; i < n; ++i)
-            out[len++] = digits[i];
-    }
-    return out;
-}
-
-} // namespace
-
-namespace {
 
 // "h:mm'" of hours and minutes; returns the end.
 char* HoursAndMinutes(int h, int m, char* p) {
@@ -120,46 +116,25 @@ TimeField SessionTimeField(double t) {
     return WithSeconds(prefix, len, static_cast<float>(t - 3600.0 * h - 60.0 * m));
 }
 
-TimeField SessionClock::field(double t) {
+TimeField SessionClock::other(double t) {
     // Well inside the minute of the last time, its hours and minutes are
     // what the divisions would give again; near its edges they are worked out.
     if (!(t >= m_from && t < m_to)) {
         m_hours = static_cast<int>(t / 60 / 60);
         m_minutes = static_cast<int>((t - 3600.0 * m_hours) / 60);
-        const double start = 3600.0 * m_hours + 60.0 * m_minutes;
+        m_hourSeconds = 3600.0 * m_hours;
+        m_minuteSeconds = 60.0 * m_minutes;
+        const double start = m_hourSeconds + m_minuteSeconds;
         m_from = start + kMargin;
         m_to = start + 60.0 - kMargin;
         std::memset(m_prefix, 0, sizeof m_prefix);
         m_prefixLength =
             static_cast<std::size_t>(HoursAndMinutes(m_hours, m_minutes, m_prefix) - m_prefix);
     }
-    const float s = static_cast<float>(t - 3600.0 * m_hours - 60.0 * m_minutes);
-    if (std::signbit(s) || !(s < 99.0f))
+    const float s = static_cast<float>(t - m_hourSeconds - m_minuteSeconds);
+    if (std::signbit(s) || !(s < 99.0f) || m_prefixLength > 8)
         return WithSeconds(m_prefix, m_prefixLength, s);
-    // The usual case: "s.sss\"" or "ss.sss\"" after a prefix short enough
-    // for the whole text to fit the field; the prefix is zero beyond its end,
-    // so is the field. Rounded as in WithSeconds.
-    if (m_prefixLength > 8)
-        return WithSeconds(m_prefix, m_prefixLength, s);
-    TimeField field;
-    std::memcpy(field.data(), m_prefix, field.size());
-    const double x = static_cast<double>(s) * 1000.0;
-    auto q = static_cast<unsigned>(x);
-    const double rest = x - static_cast<double>(q);
-    if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0))
-        ++q;
-    char* p = field.data() + m_prefixLength;
-    const unsigned whole = q / 1000;
-    if (whole >= 10)
-        *p++ = static_cast<char>('0' + whole / 10);
-    *p++ = static_cast<char>('0' + whole % 10);
-    const unsigned frac = q % 1000;
-    p[0] = '.';
-    p[1] = static_cast<char>('0' + frac / 100);
-    p[2] = static_cast<char>('0' + frac / 10 % 10);
-    p[3] = static_cast<char>('0' + frac % 10);
-    p[4] = '"';
-    return field;
+    return usual(s);
 }
 
 SessionRecordMaker::SessionRecordMaker(std::uint32_t function, int table, bool isMain)
@@ -198,8 +173,16 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
     r.scaleDivides = q < 0;
     r.quickValue = std::abs(q) <= 22;
     r.scale = r.quickValue ? std::pow(10.0, std::abs(q)) : 1.0;
-    if (!r.quickValue)
+    // The quick data texts fit a machine word.
+    const bool fixedFits = r.layout.decimals >= 0 && r.layout.decimals <= 3 &&
+                           std::min(r.layout.width, r.layout.widthNegative) >= 0 &&
+                           std::max(r.layout.width, r.layout.widthNegative) <= kMaxFixedWidth;
+    if (!r.quickValue || (r.layout.kind == PlainDataLayout::Fixed && !fixedFits))
         r.layout.kind = PlainDataLayout::Slow;
+    if (r.layout.kind == PlainDataLayout::Fixed) {
+        r.shapes[0] = &Shapes(r.layout.decimals, r.layout.width, false);
+        r.shapes[1] = &Shapes(r.layout.decimals, r.layout.widthNegative, true);
+    }
     // An overload's number depends on its range and sign alone.
     for (const bool negative : {false, true}) {
         LoggerValue overload;
@@ -209,6 +192,46 @@ void SessionRecordMaker::setRange(int k, std::optional<int> e) {
         fillSlow(record, overload, r);
         r.overloadValue[negative ? 1 : 0] = record.value;
     }
+}
+
+// The shapes of every fixed layout: a count with `decimals` (0 to 3) digits
+// after the point, a minus when negative and zeros after the sign up to the
+// width (at most 8): its significant digits, never fewer than the decimals
+// and one more.
+const SessionRecordMaker::DataShapes& SessionRecordMaker::Shapes(int decimals, int width,
+                                                                 bool negative) {
+    // By sign, decimals and width.
+    using FixedShapes = std::array<std::array<std::array<DataShapes, kMaxFixedWidth + 1>, 4>, 2>;
+    static constexpr FixedShapes kShapes = [] {
+        FixedShapes shapes{};
+        for (unsigned sign = 0; sign < 2; ++sign)
+            for (unsigned d = 0; d < 4; ++d)
+                for (int width = 0; width <= kMaxFixedWidth; ++width)
+                    for (unsigned n = 1; n <= 4; ++n) {
+                        // Digits before the point: the count's own, or more
+                        // to fill the width.
+                        const unsigned point = d > 0 ? 1 : 0;
+                        const auto whole = static_cast<unsigned>(
+                            std::max(width - static_cast<int>(sign + point + d),
+                                     static_cast<int>(std::max(n, d + 1) - d)));
+                        DataShape& shape = shapes[sign][d][static_cast<std::size_t>(width)][n - 1];
+                        shape.base = sign ? '-' : 0;
+                        // The whole digits end where the decimals begin:
+                        // to the top of the word, to its bottom, after the
+                        // sign.
+                        shape.wholeLeft = static_cast<std::uint8_t>(8 * d);
+                        shape.wholeRight = static_cast<std::uint8_t>(64 - 8 * whole);
+                        shape.wholeAt = static_cast<std::uint8_t>(8 * sign);
+                        shape.decimalsRight = static_cast<std::uint8_t>(8 * (4 - d));
+                        if (d > 0) {
+                            shape.base |= std::uint64_t{'.'} << (8 * (sign + whole));
+                            shape.decimalsAt = static_cast<std::uint8_t>(8 * (sign + whole + 1));
+                        }
+                    }
+        return shapes;
+    }();
+    return kShapes[negative ? 1 : 0][static_cast<std::size_t>(decimals)]
+                  [static_cast<std::size_t>(width)];
 }
 
 void SessionRecordMaker::fillSlow(TRecord& r, const LoggerValue& value, const Range& range) const {
@@ -225,45 +248,6 @@ float SessionRecordMaker::slowValue(const LoggerValue& value) const {
     TRecord r;
     fillSlow(r, value, m_ranges[value.range & 0x0F]);
     return r.value;
-}
-
-bool SessionRecordMaker::fill(TRecord& r, const LoggerValue& value) const {
-    const Range& range = m_ranges[value.range & 0x0F];
-    r.exponentText = range.exponentText;
-    r.function = m_function;
-    r.unitText = range.unitText;
-    r.functionText = m_functionText;
-    if (value.overload() || value.raw > 9999 || range.layout.kind == PlainDataLayout::Slow) {
-        fillSlow(r, value, range);
-        return range.known;
-    }
-    const bool negative = value.negative();
-    const unsigned raw = value.raw;
-    // Value text: "d.ddd" with a leading minus (the degree letter of a
-    // temperature is cut from the stored text).
-    char digits[4];
-    FourDigits(raw, digits);
-    std::array<char, 8> v{};
-    std::size_t at = 0;
-    if (negative)
-        v[at++] = '-';
-    v[at] = digits[0];
-    v[at + 1] = '.';
-    v[at + 2] = digits[1];
-    v[at + 3] = digits[2];
-    v[at + 4] = digits[3];
-    r.valueText = v;
-    const PlainDataLayout& layout = range.layout;
-    if (layout.kind == PlainDataLayout::ValueText) {
-        std::array<char, 16> data{};
-        std::copy(v.begin(), v.end(), data.begin());
-        r.dataText = data;
-    } else {
-        r.dataText = FixedText(raw, negative, layout.decimals,
-                               negative ? layout.widthNegative : layout.width);
-    }
-    r.value = QuickValue(range, raw, negative);
-    return range.known;
 }
 
 std::vector<float> SessionRecordMaker::countValues(int k) const {

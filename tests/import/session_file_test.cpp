@@ -101,6 +101,11 @@ TEST_F(SessionFiles, SaveOpenSaveGivesTheSameBytes) {
     EXPECT_EQ(FieldView(opened.table.session(0)[0].sub->dataText), "50.00");
     ASSERT_TRUE(SaveSessionFile(path("b.slr"), opened.table));
     EXPECT_EQ(ReadAll(path("a.slr")), ReadAll(path("b.slr")));
+    // The size known before writing is the size written; a table with pairs
+    // kept as they came has none.
+    EXPECT_EQ(KnownSessionFileSize(decoded), ReadAll(path("a.slr")).size());
+    EXPECT_EQ(KnownSessionFileSize(SessionTable{}), 4u);
+    EXPECT_EQ(KnownSessionFileSize(OneSession(true)), std::nullopt);
     EXPECT_EQ(SessionExportText(decoded), SessionExportText(opened.table));
 }
 
@@ -153,6 +158,7 @@ TEST(SessionOutputThread, FilesMadeInPiecesHoldWhatTheTableHolds) {
     const auto bytes = ReadAll((dir / "a.slr").string());
     EXPECT_GT(bytes.size(), 3u << 20);
     EXPECT_EQ(bytes, SessionFileBytes(table));
+    EXPECT_EQ(KnownSessionFileSize(table), bytes.size());
     for (const auto& [first, last] : {std::pair{1L, 4L}, {2L, 3L}, {3L, 3L}, {4L, 1L}}) {
         ASSERT_TRUE(WriteSessionExport((dir / "a.csv").string(), table, first, last));
         const auto text = ReadAll((dir / "a.csv").string());

@@ -174,5 +174,32 @@ TEST(AtomicFileTest, AnUnnamedSaveShowsNothingUntilItsCommitAndAKilledOneLeavesN
     EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.csv")), "new");
 }
 
+TEST(AtomicFileTest, RoomReservedBeyondWhatIsWrittenIsGivenBack) {
+    ScratchDir dir;
+    ASSERT_TRUE(Save(dir / "keep.slr", "old"));
+    {
+        // Dropped: the old file stays, and nothing else is left.
+        AtomicFile file;
+        ASSERT_TRUE(file.open(dir / "keep.slr"));
+        file.reserve(std::size_t{64} << 20);
+        ASSERT_TRUE(file.write("partial", 7));
+    }
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.slr")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    // Committed with less than was reserved: the file holds what was
+    // written and takes no more of the disk than that needs.
+    AtomicFile file;
+    ASSERT_TRUE(file.open(dir / "keep.slr"));
+    file.reserve(std::size_t{64} << 20);
+    ASSERT_TRUE(file.write("new", 3));
+    ASSERT_TRUE(file.commit(false));
+    EXPECT_EQ(AsText(test::ReadBytes(dir / "keep.slr")), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "keep.slr").c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, 1 << 20);
+}
+
 } // namespace
 } // namespace ostrel
