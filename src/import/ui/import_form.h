@@ -82,7 +82,7 @@ class TFormImport : public QDialog {
     bool isSaved() const { return m_engine.saved(); }
     bool oneToOne() const { return m_engine.oneToOne(); }
     const SessionTable& sessions() const { return m_engine.sessions(); }
-    // The table of page k (from 0).
+    // The table of page k (from 0); nullptr until the page was first shown.
     SessionGrid* grid(int page) const;
     // An import (check, download or decoding) is under way.
     bool importRunning() const { return m_download.running(); }
@@ -91,8 +91,8 @@ class TFormImport : public QDialog {
     void ResetState();
     void DiscardSessions();
     void ResetGraph();
-    // A new page for the next session of the table, made active. False (and
-    // message 9006) when it cannot be made.
+    // A new page for the next session of the table, made active with its
+    // table. False (and message 9006) when it cannot be made.
     bool AddSessionPage();
     void ShowPage(int page);
     // The reading under the graph cursor into the four current panels.
@@ -168,9 +168,13 @@ class TFormImport : public QDialog {
     // A question with the warning caption of id.
     int ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
             QMessageBox::StandardButton defaultButton);
-    // Take a table of sessions and make a page for each, stepping the
-    // progress dialog.
+    // Take a table of sessions and make a page for each, showing the last.
     void addPages(SessionTable table, bool saved);
+    // The tab of the next session's page, without its table and not made
+    // current. False (and message 9006) when there is no next session.
+    bool addSessionTab();
+    // Page k's table, unless it was made already.
+    void makeGrid(int page);
     // The busy flag set or cleared, the commands following it.
     void setBusy(bool busy);
 
