@@ -29,6 +29,18 @@ TEST(ImportStatistics, ThePanelShowsTheSessionOfThePage) {
     EXPECT_EQ(panel->figure(0, 0, 0), "5");
     EXPECT_EQ(panel->figure(0, 0, 1), "3");
     EXPECT_EQ(panel->figure(0, 1, 0), "0");
+    // The other display: the same figures (they are of both displays).
+    rig.form->sbtnLastPageClick();
+    Child<QRadioButton>(*rig.form, "rbtnSubData")->setChecked(true);
+    rig.form->rbtnSubDataClick();
+    EXPECT_EQ(panel->runName(0), "session 2: 4 samples");
+    EXPECT_EQ(panel->figure(0, 1, 0), "4");
+    // Other sessions at the same pages: their own figures, none of those before.
+    rig.serve({test::DualSession(2), test::SingleSession(7, [](std::size_t i) { return i; })});
+    rig.download();
+    EXPECT_EQ(panel->runName(0), "session 2: 7 samples");
+    EXPECT_EQ(panel->figure(0, 0, 0), "7");
+    EXPECT_EQ(panel->figure(0, 1, 0), "0");
     UserSettings()->clear();
 }
 

@@ -17,6 +17,7 @@
 
 #include "base/ui/long_work.h"
 #include "graph/export_request.h"
+#include "graph/statistics_table.h"
 #include "import/import_engine.h"
 #include "import/logger_import_run.h"
 
@@ -139,6 +140,10 @@ class TFormImport : public QDialog {
     // import_statistics.cpp: the statistics of the session shown.
     void refreshStatistics(int page);
     StatisticsPanel* m_statisticsPanel = nullptr;
+    // The figures of page m_statisticsPage (-1: none worked out for the
+    // sessions held now).
+    int m_statisticsPage = -1;
+    StatisticsRun m_statisticsRun;
     // Width of every table column: wide enough for a reading with its unit
     // and coupling ("-12.345mV [DC+AC]").
     static constexpr int kColumnWidth = 118;

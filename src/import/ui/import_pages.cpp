@@ -66,6 +66,7 @@ void TFormImport::DiscardSessions() {
     }
     m_grids.clear();
     m_tabCounter = 0;
+    m_statisticsPage = -1;
     m_engine.discardSessions();
 }
 
@@ -312,6 +313,7 @@ void TFormImport::setBusy(bool busy) {
 
 void TFormImport::addPages(SessionTable table, bool saved) {
     m_engine.adopt(std::move(table), saved);
+    m_statisticsPage = -1;
     const std::size_t sessions = m_engine.sessions().sessionCount();
     // Each page's rows come from its session, whole at once: the bar stands
     // full (as after the last page) while the pages are made, drawn once
