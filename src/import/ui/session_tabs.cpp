@@ -65,7 +65,8 @@ void SessionTabBar::tabRemoved(int index) {
 }
 
 void SessionTabBar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LayoutDirectionChange)
         m_sizes.clear();
     QTabBar::changeEvent(event);
 }

@@ -5,8 +5,11 @@
 // its tabs out, which it does for every tab added: adding n tabs cost n²
 // such sizes. SessionTabBar keeps each tab's size by its place and works it
 // out again only when the tab there or its neighbours change (a tab's place
-// among the others can change how the style draws it), or when the font or
-// the style does; the sizes are those of a plain tab bar.
+// among the others can change how the style draws it), when a tab becomes or
+// stops being the current one, or when the font, the style or the layout
+// direction change; the sizes are those of a plain tab bar. (The window sets
+// no elide mode, icon size or document mode of its own: a change of those
+// would not be seen.)
 
 #include <QSize>
 #include <QString>
