@@ -20,15 +20,18 @@
 #include "graph/statistics_table.h"
 #include "import/import_engine.h"
 #include "import/logger_import_run.h"
+#include "recorder/statistics.h"
 
 #include <QBasicTimer>
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QMessageBox>
 #include <QPointer>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -139,11 +142,20 @@ class TFormImport : public QDialog {
   private:
     // import_statistics.cpp: the statistics of the session shown.
     void refreshStatistics(int page);
+    // A worker's sum has come.
+    void statisticsSummed();
+    // The figures of a page, shown when it is the current one.
+    void keepStatistics(int page, const SampleStatistics& statistics);
+    // A sum under way ends (and is waited for): the sessions may change.
+    void stopStatistics();
     StatisticsPanel* m_statisticsPanel = nullptr;
-    // The figures of page m_statisticsPage (-1: none worked out for the
-    // sessions held now).
-    int m_statisticsPage = -1;
-    StatisticsRun m_statisticsRun;
+    // The figures of each page once worked out, for the sessions held now.
+    std::vector<std::optional<StatisticsRun>> m_statisticsRuns;
+    std::string m_statisticsName; // of the page summed last
+    // The sum of page m_summingPage on a worker, and what stops it.
+    int m_summingPage = -1;
+    std::shared_ptr<std::atomic<bool>> m_statisticsStop;
+    QFutureWatcher<SampleStatistics> m_statisticsWatcher;
     // Width of every table column: wide enough for a reading with its unit
     // and coupling ("-12.345mV [DC+AC]").
     static constexpr int kColumnWidth = 118;

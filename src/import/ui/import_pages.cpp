@@ -66,7 +66,8 @@ void TFormImport::DiscardSessions() {
     }
     m_grids.clear();
     m_tabCounter = 0;
-    m_statisticsPage = -1;
+    stopStatistics();
+    m_statisticsRuns.clear();
     m_engine.discardSessions();
 }
 
@@ -312,8 +313,9 @@ void TFormImport::setBusy(bool busy) {
 // --- pages for the whole table ---------------------------------------------------
 
 void TFormImport::addPages(SessionTable table, bool saved) {
+    stopStatistics();
     m_engine.adopt(std::move(table), saved);
-    m_statisticsPage = -1;
+    m_statisticsRuns.assign(m_engine.sessions().sessionCount(), std::nullopt);
     const std::size_t sessions = m_engine.sessions().sessionCount();
     // Each page's rows come from its session, whole at once: the bar stands
     // full (as after the last page) while the pages are made, drawn once
