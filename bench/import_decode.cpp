@@ -7,6 +7,7 @@
 #include "import/session_decoder.h"
 #include "import/session_file.h"
 #include "import/session_page.h"
+#include "import/session_statistics.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,6 +69,19 @@ void BM_PlotMaximalPage(benchmark::State& state) {
         benchmark::DoNotOptimize(PlotSessionPage(decoded.table.session(0), false, YRange{}));
 }
 BENCHMARK(BM_PlotMaximalPage)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The statistics of the maximal session, as the import window's statistics
+// panel shows them for its page.
+void BM_StatisticsOfMaximalSession(benchmark::State& state) {
+    const SessionDecodeResult decoded =
+        DecodeLoggerImage(MaximalImage().data(), MaximalImage().size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SessionStatisticsOf(decoded.table.session(0)));
+}
+BENCHMARK(BM_StatisticsOfMaximalSession)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_OpenMaximalSessionFile(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() /

@@ -5,8 +5,13 @@
 #include "import/session_list.h"
 #include "recorder/statistics.h"
 
+#include <atomic>
+
 namespace ostrel {
 
-SampleStatistics SessionStatisticsOf(const SessionList& session);
+// stop, when given, is looked at every few thousand readings: once it is set
+// the sum ends early, with what it had (for a caller that no longer wants it).
+SampleStatistics SessionStatisticsOf(const SessionList& session,
+                                     const std::atomic<bool>* stop = nullptr);
 
 } // namespace ostrel

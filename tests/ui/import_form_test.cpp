@@ -75,21 +75,6 @@ TEST(ImportForm, DownloadShowsEachSessionAsAPage) {
     EXPECT_EQ(rig.pages()->widget(1)->objectName(), "tsSession2");
     EXPECT_EQ(f.grid(1)->objectName(), "StrGrid2");
     EXPECT_EQ(rig.pages()->currentIndex(), 1);
-
-    // The table: a header, one row per reading and the empty last row, selected.
-    SessionGrid* grid = f.grid(0);
-    ASSERT_EQ(grid->tableRows(), 4);
-    ASSERT_EQ(grid->model()->columnCount(), 4);
-    QStringList header;
-    for (int c = 0; c < 4; ++c)
-        header << grid->model()->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(header, (QStringList{"No.", "Time", "Main-Data", "Sub-Data"}));
-    EXPECT_EQ(grid->cellText(1, 0), "2");
-    EXPECT_EQ(grid->cellText(1, 1), "0:00'1.000\"");
-    EXPECT_EQ(grid->cellText(1, 2), "02.00V [DC]");
-    EXPECT_EQ(grid->cellText(1, 3), "");
-    EXPECT_EQ(grid->cellText(3, 0), "");
-    EXPECT_EQ(grid->currentRow(), 3);
     EXPECT_EQ(f.grid(1)->cellText(0, 3), "50.00Hz");
 
     // The last page is shown: its graph, title, cursor on its last point.
@@ -105,6 +90,79 @@ TEST(ImportForm, DownloadShowsEachSessionAsAPage) {
     EXPECT_TRUE(Child<QToolButton>(f, "sbtnSave")->isEnabled());
     EXPECT_TRUE(Child<QToolButton>(f, "sbtnFirstPage")->isEnabled());
     EXPECT_FALSE(Child<QToolButton>(f, "sbtnPageDown")->isEnabled());
+
+    // A page's table is made when the page is first shown, not before.
+    EXPECT_EQ(f.grid(0), nullptr);
+    EXPECT_EQ(f.findChildren<SessionGrid*>().size(), 1);
+    f.sbtnFirstPageClick();
+    ASSERT_NE(f.grid(0), nullptr);
+    EXPECT_EQ(f.findChildren<SessionGrid*>().size(), 2);
+    // The table: a header, one row per reading and the empty last row, selected.
+    SessionGrid* grid = f.grid(0);
+    EXPECT_EQ(grid->objectName(), "StrGrid1");
+    ASSERT_EQ(grid->tableRows(), 4);
+    ASSERT_EQ(grid->model()->columnCount(), 4);
+    QStringList header;
+    for (int c = 0; c < 4; ++c)
+        header << grid->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(header, (QStringList{"No.", "Time", "Main-Data", "Sub-Data"}));
+    EXPECT_EQ(grid->cellText(1, 0), "2");
+    EXPECT_EQ(grid->cellText(1, 1), "0:00'1.000\"");
+    EXPECT_EQ(grid->cellText(1, 2), "02.00V [DC]");
+    EXPECT_EQ(grid->cellText(1, 3), "");
+    EXPECT_EQ(grid->cellText(3, 0), "");
+    EXPECT_EQ(grid->currentRow(), 3);
+    // Back on the other page, its table is the one made before.
+    SessionGrid* second = f.grid(1);
+    f.sbtnLastPageClick();
+    EXPECT_EQ(f.grid(1), second);
+    EXPECT_EQ(f.findChildren<SessionGrid*>().size(), 2);
+}
+
+// Many sessions: their tabs, in order; a tab chosen by the user gets the table
+// of its session, as it would have been made with the tab (at its last row).
+TEST(ImportForm, ManySessionsMakeTheTableOfAPageChosen) {
+    ImportRig rig;
+    std::vector<LoggerSessionData> sessions;
+    for (std::size_t k = 0; k < 60; ++k)
+        sessions.push_back(k % 3 == 1 ? DualSession(k + 1)
+                                      : SingleSession(k + 1, [k](std::size_t i) { return k * i; }));
+    rig.serve(sessions);
+    rig.download();
+    TFormImport& f = *rig.form;
+    f.show();
+    ASSERT_EQ(rig.pages()->count(), 60);
+    EXPECT_EQ(rig.pages()->currentIndex(), 59);
+    EXPECT_EQ(f.findChildren<SessionGrid*>().size(), 1);
+    for (int page : {0, 31, 58}) {
+        rig.pages()->setCurrentIndex(page);
+        EXPECT_EQ(f.currentPage(), page);
+        EXPECT_EQ(rig.pages()->tabText(page), QStringLiteral("Session%1").arg(page + 1));
+        SessionGrid* grid = f.grid(page);
+        ASSERT_NE(grid, nullptr) << page;
+        EXPECT_TRUE(testing::ProcessUntil([&] { return grid->isVisible(); }, 5000));
+        EXPECT_EQ(grid->objectName(), QStringLiteral("StrGrid%1").arg(page + 1));
+        ASSERT_EQ(grid->tableRows(), page + 2);
+        EXPECT_EQ(grid->currentRow(), page + 1);
+        // Every cell is the session's own, as the core forms it.
+        const SessionList& list = f.sessions().session(static_cast<std::size_t>(page));
+        for (int r = 0; r < grid->tableRows(); ++r)
+            for (int c = 0; c < 4; ++c)
+                ASSERT_EQ(grid->cellText(r, c).toStdString(),
+                          SessionCellText(list, static_cast<std::size_t>(r), c))
+                    << page << ' ' << r << ' ' << c;
+    }
+    EXPECT_EQ(f.findChildren<SessionGrid*>().size(), 4);
+    // Clear takes every page and table; another download makes them again.
+    {
+        ScopedMessageAnswerer answers(QMessageBox::Ok);
+        f.sbtnClearClick();
+    }
+    EXPECT_EQ(rig.pages()->count(), 0);
+    EXPECT_TRUE(f.findChildren<SessionGrid*>().isEmpty());
+    rig.download();
+    EXPECT_EQ(rig.pages()->count(), 60);
+    EXPECT_EQ(f.grid(59)->objectName(), "StrGrid60");
 }
 
 TEST(ImportForm, LongSessionsAreDecimated) {

@@ -13,6 +13,7 @@
 #include "graph/ui/line_colour_dialog.h"
 #include "import/ui/import_texts.h"
 #include "import/ui/session_table_model.h"
+#include "import/ui/session_tabs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -131,13 +132,15 @@ TFormImport::TFormImport(const ImportWindowServices& services, QWidget* parent)
     useDefaultDialogs();
     buildMenus();
     buildToolBar();
-    PageControl = new QTabWidget(this);
+    PageControl = new SessionTabs(this);
     PageControl->setObjectName("PageControl");
     // As wide as the four columns of a table, its vertical scroll bar and 20 pixels.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     PageControl->setFixedWidth(4 * kColumnWidth + scrollBar + 20);
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-        // A tab chosen by the user shows its session.
+        // A tab chosen by the user shows its session; its table is in view
+        // whatever the engine says.
+        makeGrid(index);
         if (m_engine.choosePage(index))
             showPageAgain();
     });

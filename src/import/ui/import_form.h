@@ -17,17 +17,21 @@
 
 #include "base/ui/long_work.h"
 #include "graph/export_request.h"
+#include "graph/statistics_table.h"
 #include "import/import_engine.h"
 #include "import/logger_import_run.h"
+#include "recorder/statistics.h"
 
 #include <QBasicTimer>
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QMessageBox>
 #include <QPointer>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -82,7 +86,7 @@ class TFormImport : public QDialog {
     bool isSaved() const { return m_engine.saved(); }
     bool oneToOne() const { return m_engine.oneToOne(); }
     const SessionTable& sessions() const { return m_engine.sessions(); }
-    // The table of page k (from 0).
+    // The table of page k (from 0); nullptr until the page was first shown.
     SessionGrid* grid(int page) const;
     // An import (check, download or decoding) is under way.
     bool importRunning() const { return m_download.running(); }
@@ -91,8 +95,8 @@ class TFormImport : public QDialog {
     void ResetState();
     void DiscardSessions();
     void ResetGraph();
-    // A new page for the next session of the table, made active. False (and
-    // message 9006) when it cannot be made.
+    // A new page for the next session of the table, made active with its
+    // table. False (and message 9006) when it cannot be made.
     bool AddSessionPage();
     void ShowPage(int page);
     // The reading under the graph cursor into the four current panels.
@@ -138,7 +142,20 @@ class TFormImport : public QDialog {
   private:
     // import_statistics.cpp: the statistics of the session shown.
     void refreshStatistics(int page);
+    // A worker's sum has come.
+    void statisticsSummed();
+    // The figures of a page, shown when it is the current one.
+    void keepStatistics(int page, const SampleStatistics& statistics);
+    // A sum under way ends (and is waited for): the sessions may change.
+    void stopStatistics();
     StatisticsPanel* m_statisticsPanel = nullptr;
+    // The figures of each page once worked out, for the sessions held now.
+    std::vector<std::optional<StatisticsRun>> m_statisticsRuns;
+    std::string m_statisticsName; // of the page summed last
+    // The sum of page m_summingPage on a worker, and what stops it.
+    int m_summingPage = -1;
+    std::shared_ptr<std::atomic<bool>> m_statisticsStop;
+    QFutureWatcher<SampleStatistics> m_statisticsWatcher;
     // Width of every table column: wide enough for a reading with its unit
     // and coupling ("-12.345mV [DC+AC]").
     static constexpr int kColumnWidth = 118;
@@ -168,9 +185,13 @@ class TFormImport : public QDialog {
     // A question with the warning caption of id.
     int ask(int id, const QString& text, QMessageBox::StandardButtons buttons,
             QMessageBox::StandardButton defaultButton);
-    // Take a table of sessions and make a page for each, stepping the
-    // progress dialog.
+    // Take a table of sessions and make a page for each, showing the last.
     void addPages(SessionTable table, bool saved);
+    // The tab of the next session's page, without its table and not made
+    // current. False (and message 9006) when there is no next session.
+    bool addSessionTab();
+    // Page k's table, unless it was made already.
+    void makeGrid(int page);
     // The busy flag set or cleared, the commands following it.
     void setBusy(bool busy);
 

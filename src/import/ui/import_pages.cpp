@@ -49,9 +49,15 @@ void TFormImport::ResetState() {
 }
 
 void TFormImport::DiscardSessions() {
-    // The tables' models read the sessions: the pages go first.
+    // The tables' models read the sessions: the pages go first. The first
+    // page is made current before the others go from the last one on, so
+    // that no removal makes another page current (and shows it).
+    const QSignalBlocker quiet(PageControl);
     for (SessionGrid* grid : m_grids)
-        delete grid->parentWidget(); // its holder, with the grid and its scroll bar
+        if (grid)
+            delete grid->parentWidget(); // its holder, with the grid and its scroll bar
+    if (!m_tabs.empty())
+        PageControl->setCurrentIndex(0);
     while (!m_tabs.empty()) {
         QWidget* tab = m_tabs.back();
         m_tabs.pop_back();
@@ -60,6 +66,8 @@ void TFormImport::DiscardSessions() {
     }
     m_grids.clear();
     m_tabCounter = 0;
+    stopStatistics();
+    m_statisticsRuns.clear();
     m_engine.discardSessions();
 }
 
@@ -72,9 +80,8 @@ void TFormImport::ResetGraph() {
     PEGraph->rebuild();
 }
 
-bool TFormImport::AddSessionPage() {
-    const std::size_t session = m_grids.size();
-    if (session >= m_engine.sessions().sessionCount()) {
+bool TFormImport::addSessionTab() {
+    if (m_tabs.size() >= m_engine.sessions().sessionCount()) {
         ShowNumberedMessage(this, kErrorCaption, kOutOfMemoryText);
         return false;
     }
@@ -82,24 +89,41 @@ bool TFormImport::AddSessionPage() {
     const QString caption = QText(kSessionText) + QString::number(m_tabCounter);
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("ts") + caption);
+    m_tabs.push_back(tab);
+    m_grids.push_back(nullptr); // made when the page is first shown
+    PageControl->addTab(tab, caption);
+    return true;
+}
+
+bool TFormImport::AddSessionPage() {
+    if (!addSessionTab())
+        return false;
+    const int page = static_cast<int>(m_tabs.size()) - 1;
+    {
+        const QSignalBlocker quiet(PageControl);
+        PageControl->setCurrentIndex(page);
+    }
+    makeGrid(page);
+    return true;
+}
+
+void TFormImport::makeGrid(int page) {
+    if (page < 0 || page >= static_cast<int>(m_tabs.size()) || grid(page))
+        return;
+    const auto k = static_cast<std::size_t>(page);
+    QWidget* tab = m_tabs[k];
     QFrame* holder = SessionGridHolder(tab, kColumnWidth);
-    auto* grid = new SessionGrid(m_engine.sessions().session(session), holder);
-    grid->setObjectName(QStringLiteral("StrGrid") + QString::number(m_tabCounter));
+    auto* grid = new SessionGrid(m_engine.sessions().session(k), holder);
+    grid->setObjectName(QStringLiteral("StrGrid") + QString::number(page + 1));
     grid->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     auto* l = new QHBoxLayout(tab);
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(holder, 0, Qt::AlignLeft);
-    m_tabs.push_back(tab);
-    m_grids.push_back(grid);
-    PageControl->addTab(tab, caption);
-    {
-        const QSignalBlocker quiet(PageControl);
-        PageControl->setCurrentWidget(tab);
-    }
+    holder->show(); // the tab may be in view already
+    m_grids[k] = grid;
     // The table ends with its empty row, and that row is selected.
     grid->chooseRow(grid->tableRows() - 1);
     grid->scrollToEnd();
-    return true;
 }
 
 SessionGrid* TFormImport::grid(int page) const {
@@ -206,9 +230,13 @@ void TFormImport::PEGraphCursorMoved(int) {
 
 void TFormImport::showPageAgain() {
     ShowPage(m_engine.currentPage());
-    if (grid(m_engine.currentPage())) {
-        const QSignalBlocker quiet(PageControl);
-        PageControl->setCurrentIndex(m_engine.currentPage());
+    const int page = m_engine.currentPage();
+    if (page < static_cast<int>(m_tabs.size())) {
+        {
+            const QSignalBlocker quiet(PageControl);
+            PageControl->setCurrentIndex(page);
+        }
+        makeGrid(page);
     }
 }
 
@@ -285,18 +313,24 @@ void TFormImport::setBusy(bool busy) {
 // --- pages for the whole table ---------------------------------------------------
 
 void TFormImport::addPages(SessionTable table, bool saved) {
+    stopStatistics();
     m_engine.adopt(std::move(table), saved);
-    TMsgForm* progress = m_services.progress;
-    for (std::size_t s = 0; s < m_engine.sessions().sessionCount(); ++s) {
-        const auto n =
-            static_cast<int>(std::min<std::size_t>(m_engine.sessions().session(s).size(), INT_MAX));
-        if (progress) {
-            progress->setBar(0, std::max(n, 1));
-        }
-        AddSessionPage();
-        // The rows come from the session itself: the whole page is there at once.
-        if (progress)
-            progress->setBarValue(std::max(n, 1));
+    m_statisticsRuns.assign(m_engine.sessions().sessionCount(), std::nullopt);
+    const std::size_t sessions = m_engine.sessions().sessionCount();
+    // Each page's rows come from its session, whole at once: the bar stands
+    // full (as after the last page) while the pages are made, drawn once
+    // rather than for every page.
+    if (TMsgForm* progress = m_services.progress; progress && sessions > 0) {
+        const auto n = static_cast<int>(
+            std::min<std::size_t>(m_engine.sessions().session(sessions - 1).size(), INT_MAX));
+        progress->setBar(std::max(n, 1), std::max(n, 1));
+    }
+    {
+        // A page's table is made when the page is first shown (the last
+        // page, below): the others are tabs alone until then.
+        const QSignalBlocker quiet(PageControl);
+        for (std::size_t s = 0; s < sessions; ++s)
+            addSessionTab();
     }
     rbtnMainData->setChecked(true);
     showPageAgain();
