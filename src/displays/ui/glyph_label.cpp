@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 
@@ -23,6 +24,32 @@ void GlyphLabel::paintEvent(QPaintEvent* event) {
         QLabel::paintEvent(event);
 }
 
+void GlyphLabel::showText(const QString& text) {
+    if (text == this->text())
+        return;
+    std::optional<Line> before;
+    std::optional<Line> after;
+    if (isVisible()) {
+        before = lineOf(this->text());
+        if (before)
+            after = lineOf(text);
+    }
+    if (!after) {
+        setText(text);
+        return;
+    }
+    // QLabel repaints all its contents for a new text; the glyphs that stay
+    // where they were need no repaint. The flag only holds back that repaint
+    // (a label has no children it would reach); the size hint is updated as
+    // for any new text.
+    const QRegion changed = changedBetween(*before, *after);
+    const bool held = testAttribute(Qt::WA_UpdatesDisabled);
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, held);
+    update(changed);
+}
+
 GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
     const auto found = m_glyphs.find(c);
     if (found != m_glyphs.end())
@@ -40,12 +67,7 @@ GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
     return g;
 }
 
-bool GlyphLabel::paintGlyphs() {
-    const QString shown = text();
-    if (shown.isEmpty() || textFormat() != Qt::PlainText || wordWrap() || margin() != 0 ||
-        frameWidth() != 0 || layoutDirection() != Qt::LeftToRight || !isEnabled() ||
-        testAttribute(Qt::WA_StyleSheet))
-        return false;
+bool GlyphLabel::fontReady() {
     // The font as painting on this widget resolves it (its screen's dpi).
     const QFont font(QWidget::font(), this);
     const int dpi = logicalDpiY(); // fonts compare equal across screens
@@ -57,23 +79,28 @@ bool GlyphLabel::paintGlyphs() {
         const QFontMetricsF metrics(font, this);
         m_ascent = metrics.ascent();
         m_descent = metrics.descent();
-        if (!m_rawFont.isValid())
-            return false;
     }
+    return m_rawFont.isValid();
+}
 
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    indexes.reserve(shown.size());
-    positions.reserve(shown.size());
+std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
+    if (textFormat() != Qt::PlainText || wordWrap() || margin() != 0 || frameWidth() != 0 ||
+        layoutDirection() != Qt::LeftToRight || !isEnabled() || testAttribute(Qt::WA_StyleSheet) ||
+        !fontReady())
+        return std::nullopt;
+
+    Line line;
+    line.indexes.reserve(text.size());
+    line.positions.reserve(text.size());
     qreal width = 0;
-    for (const QChar c : shown) {
+    for (const QChar c : text) {
         if (!DrawnAlone(c.unicode()))
-            return false;
+            return std::nullopt;
         const Glyph g = glyph(c.unicode());
         if (g.index == 0)
-            return false; // the font lacks it: QLabel finds a font that has it
-        indexes.push_back(g.index);
-        positions.emplace_back(width, 0);
+            return std::nullopt; // the font lacks it: QLabel finds a font that has it
+        line.indexes.push_back(g.index);
+        line.positions.emplace_back(width, 0);
         width += g.advance;
     }
 
@@ -96,13 +123,58 @@ bool GlyphLabel::paintGlyphs() {
     // Text layout keeps positions in 64ths of a pixel, cut toward zero.
     left = std::trunc(left * 64) / 64;
     top = std::trunc(top * 64) / 64;
+    line.origin = QPointF(left, top + m_ascent);
+    line.width = width;
+    return line;
+}
+
+QRect GlyphLabel::glyphRoom(const Line& line, qsizetype i) const {
+    // Hinting may move an outline's edges by a pixel, antialiasing touches
+    // one more.
+    constexpr int kMargin = 2;
+    const QPointF at = line.origin + line.positions[i];
+    const qreal right =
+        line.origin.x() + (i + 1 < line.positions.size() ? line.positions[i + 1].x() : line.width);
+    const QRectF cell(QPointF(at.x(), at.y() - m_ascent), QPointF(right, at.y() + m_descent));
+    const QRectF ink = m_rawFont.boundingRect(line.indexes[i]).translated(at);
+    return cell.united(ink).toAlignedRect().adjusted(-kMargin, -kMargin, kMargin, kMargin);
+}
+
+QRegion GlyphLabel::changedBetween(const Line& before, const Line& after) const {
+    QRegion changed;
+    const qsizetype count = std::max(before.indexes.size(), after.indexes.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const bool inBefore = i < before.indexes.size();
+        const bool inAfter = i < after.indexes.size();
+        if (inBefore && inAfter && before.indexes[i] == after.indexes[i]) {
+            // Compared exactly: QPointF's == forgives small differences.
+            const QPointF from = before.origin + before.positions[i];
+            const QPointF to = after.origin + after.positions[i];
+            if (from.x() == to.x() && from.y() == to.y())
+                continue;
+        }
+        if (inBefore)
+            changed += glyphRoom(before, i);
+        if (inAfter)
+            changed += glyphRoom(after, i);
+    }
+    return changed & contentsRect();
+}
+
+bool GlyphLabel::paintGlyphs() {
+    const QString shown = text();
+    if (shown.isEmpty())
+        return false;
+    const std::optional<Line> line = lineOf(shown);
+    if (!line)
+        return false;
     QGlyphRun run;
     run.setRawFont(m_rawFont);
-    run.setGlyphIndexes(indexes);
-    run.setPositions(positions);
+    run.setGlyphIndexes(line->indexes);
+    run.setPositions(line->positions);
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
-    painter.drawGlyphRun(QPointF(left, top + m_ascent), run);
+    painter.drawGlyphRun(line->origin, run);
     return true;
 }
 
