@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 
@@ -20,7 +21,7 @@ bool DrawnAlone(char16_t c) {
 } // namespace
 
 void GlyphLabel::paintEvent(QPaintEvent* event) {
-    if (!paintGlyphs())
+    if (!paintGlyphs(event->region()))
         QLabel::paintEvent(event);
 }
 
@@ -42,12 +43,13 @@ void GlyphLabel::showText(const QString& text) {
     // where they were need no repaint. The flag only holds back that repaint
     // (a label has no children it would reach); the size hint is updated as
     // for any new text.
-    const QRegion changed = changedBetween(*before, *after);
+    const QRect changed = changedBetween(*before, *after);
     const bool held = testAttribute(Qt::WA_UpdatesDisabled);
     setAttribute(Qt::WA_UpdatesDisabled, true);
     setText(text);
     setAttribute(Qt::WA_UpdatesDisabled, held);
-    update(changed);
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
@@ -61,6 +63,7 @@ GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
         if (advances.size() == 1) {
             g.index = indexes.front();
             g.advance = advances.front().x();
+            g.ink = m_rawFont.boundingRect(g.index);
         }
     }
     m_glyphs.emplace(c, g);
@@ -92,6 +95,7 @@ std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
     Line line;
     line.indexes.reserve(text.size());
     line.positions.reserve(text.size());
+    line.inks.reserve(text.size());
     qreal width = 0;
     for (const QChar c : text) {
         if (!DrawnAlone(c.unicode()))
@@ -101,6 +105,7 @@ std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
             return std::nullopt; // the font lacks it: QLabel finds a font that has it
         line.indexes.push_back(g.index);
         line.positions.emplace_back(width, 0);
+        line.inks.push_back(g.ink);
         width += g.advance;
     }
 
@@ -136,12 +141,12 @@ QRect GlyphLabel::glyphRoom(const Line& line, qsizetype i) const {
     const qreal right =
         line.origin.x() + (i + 1 < line.positions.size() ? line.positions[i + 1].x() : line.width);
     const QRectF cell(QPointF(at.x(), at.y() - m_ascent), QPointF(right, at.y() + m_descent));
-    const QRectF ink = m_rawFont.boundingRect(line.indexes[i]).translated(at);
+    const QRectF ink = line.inks[i].translated(at);
     return cell.united(ink).toAlignedRect().adjusted(-kMargin, -kMargin, kMargin, kMargin);
 }
 
-QRegion GlyphLabel::changedBetween(const Line& before, const Line& after) const {
-    QRegion changed;
+QRect GlyphLabel::changedBetween(const Line& before, const Line& after) const {
+    QRect changed;
     const qsizetype count = std::max(before.indexes.size(), after.indexes.size());
     for (qsizetype i = 0; i < count; ++i) {
         const bool inBefore = i < before.indexes.size();
@@ -154,24 +159,37 @@ QRegion GlyphLabel::changedBetween(const Line& before, const Line& after) const 
                 continue;
         }
         if (inBefore)
-            changed += glyphRoom(before, i);
+            changed |= glyphRoom(before, i);
         if (inAfter)
-            changed += glyphRoom(after, i);
+            changed |= glyphRoom(after, i);
     }
     return changed & contentsRect();
 }
 
-bool GlyphLabel::paintGlyphs() {
+bool GlyphLabel::paintGlyphs(const QRegion& region) {
     const QString shown = text();
     if (shown.isEmpty())
         return false;
     const std::optional<Line> line = lineOf(shown);
     if (!line)
         return false;
+    // Only the glyphs that reach into the region: the painter clips the
+    // others anyway, but only after working through their pixels.
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(line->indexes.size());
+    positions.reserve(line->indexes.size());
+    for (qsizetype i = 0; i < line->indexes.size(); ++i)
+        if (region.intersects(glyphRoom(*line, i))) {
+            indexes.push_back(line->indexes[i]);
+            positions.push_back(line->positions[i]);
+        }
+    if (indexes.isEmpty())
+        return true; // the label's background, already filled, is all there is
     QGlyphRun run;
     run.setRawFont(m_rawFont);
-    run.setGlyphIndexes(line->indexes);
-    run.setPositions(line->positions);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.drawGlyphRun(line->origin, run);

@@ -40,6 +40,7 @@ class GlyphLabel : public QLabel {
     struct Glyph {
         quint32 index = 0;
         qreal advance = 0;
+        QRectF ink; // from the glyph's origin on the baseline
     };
     // Where the glyphs of a text stand in the label: their indexes, their
     // positions on the baseline (from its left end, origin) and where the
@@ -47,11 +48,13 @@ class GlyphLabel : public QLabel {
     struct Line {
         QList<quint32> indexes;
         QList<QPointF> positions;
+        QList<QRectF> inks;
         QPointF origin;
         qreal width = 0;
     };
-    // Draws the text from looked-up glyphs; false when this label cannot.
-    bool paintGlyphs();
+    // Draws the glyphs of the text that reach into region from looked-up
+    // glyphs; false when this label cannot.
+    bool paintGlyphs(const QRegion& region);
     // The glyphs of text as this label would draw them now; none when QLabel
     // draws it.
     std::optional<Line> lineOf(const QString& text);
@@ -63,8 +66,8 @@ class GlyphLabel : public QLabel {
     // Where the glyph at position i of line may paint: its advance and its
     // ink, the line's height, with a margin for hinting and antialiasing.
     QRect glyphRoom(const Line& line, qsizetype i) const;
-    // What differs between two lines drawn from glyphs.
-    QRegion changedBetween(const Line& before, const Line& after) const;
+    // One rectangle around what differs between two lines drawn from glyphs.
+    QRect changedBetween(const Line& before, const Line& after) const;
 
     QFont m_font;  // the font (resolved for this widget) the glyphs belong to
     int m_dpi = 0; // and the dpi of its screen

@@ -250,16 +250,27 @@ QPixmap MeterPicture(int picture, qreal devicePixelRatio) {
 }
 
 const QPixmap& MeterBackdrop::of(const QWidget& window, const Placed& pictures) {
+    // Enough for the scales, signs and overload a meter shows in turn.
+    constexpr std::size_t kKeptBackdrops = 8;
     const qreal ratio = window.devicePixelRatioF();
     const QBrush& brush = window.palette().brush(window.backgroundRole());
-    if (!m_pixmap.isNull() && m_pixmap.deviceIndependentSize() == QSizeF(window.size()) &&
-        m_pixmap.devicePixelRatio() == ratio && m_brush == brush && m_pictures == pictures)
-        return m_pixmap;
-    m_brush = brush;
-    m_pictures = pictures;
-    m_pixmap = QPixmap(window.size() * ratio);
-    m_pixmap.setDevicePixelRatio(ratio);
-    QPainter painter(&m_pixmap);
+    if (m_size != window.size() || m_ratio != ratio || !(m_brush == brush)) {
+        m_kept.clear();
+        m_size = window.size();
+        m_ratio = ratio;
+        m_brush = brush;
+    }
+    const auto found = std::find_if(m_kept.begin(), m_kept.end(),
+                                    [&](const Kept& k) { return k.pictures == pictures; });
+    if (found != m_kept.end()) {
+        std::rotate(found, found + 1, m_kept.end());
+        return m_kept.back().pixmap;
+    }
+    if (m_kept.size() >= kKeptBackdrops)
+        m_kept.erase(m_kept.begin());
+    QPixmap pixmap(window.size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    QPainter painter(&pixmap);
     // As the window system's backing store is cleared for a window: its
     // background brush copied in, then the pictures blended over it.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -267,7 +278,9 @@ const QPixmap& MeterBackdrop::of(const QWidget& window, const Placed& pictures) 
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const auto& [picture, at] : pictures)
         painter.drawPixmap(at, MeterPicture(picture, ratio));
-    return m_pixmap;
+    painter.end();
+    m_kept.push_back({pictures, std::move(pixmap)});
+    return m_kept.back().pixmap;
 }
 
 } // namespace ostrel
