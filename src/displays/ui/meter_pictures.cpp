@@ -232,6 +232,27 @@ void PaintMeterPicture(QPainter& painter, int picture) {
     painter.restore();
 }
 
+void DrawPixmapInBands(QPainter& painter, const QRegion& part, const QPixmap& pixmap) {
+    // The pixmap stands at the painter's origin; its own pixels may be finer.
+    const qreal ratio = pixmap.devicePixelRatio();
+    for (const QRect& rect : part)
+        for (int top = rect.top(); top <= rect.bottom(); top += kBandLines) {
+            const QRect band(rect.left(), top, rect.width(),
+                             std::min(kBandLines, rect.bottom() + 1 - top));
+            painter.drawPixmap(
+                band, pixmap, QRectF(QPointF(band.topLeft()) * ratio, QSizeF(band.size()) * ratio));
+        }
+}
+
+void DrawImageInBands(QPainter& painter, const QPoint& at, const QImage& image) {
+    const qreal ratio = image.devicePixelRatio();
+    const int lines = static_cast<int>(kBandLines * ratio);
+    for (int top = 0; top < image.height(); top += lines) {
+        const QRect source(0, top, image.width(), std::min(lines, image.height() - top));
+        painter.drawImage(QPointF(at) + QPointF(0, top / ratio), image, source);
+    }
+}
+
 QPixmap MeterPicture(int picture, qreal devicePixelRatio) {
     static std::map<std::pair<int, qreal>, QPixmap> drawn;
     const auto key = std::make_pair(picture, devicePixelRatio);

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+class QImage;
 class QPainter;
+class QRegion;
 class QWidget;
 
 namespace ostrel {
@@ -33,6 +35,15 @@ void PaintMeterPicture(QPainter& painter, int picture);
 // The picture as a pixmap for a device pixel ratio (kept once drawn).
 // Window thread only.
 QPixmap MeterPicture(int picture, qreal devicePixelRatio);
+
+// The raster engine hands a copy of more than about a hundred lines to worker
+// threads and waits for them: for the few lines a frame of a meter repaints,
+// the threads' wake-ups cost far more than the copy. These draw a pixmap or
+// an image in bands few enough lines high to stay on the calling thread, with
+// the same pixels. at and the parts are in the painter's (logical) pixels.
+inline constexpr int kBandLines = 64;
+void DrawPixmapInBands(QPainter& painter, const QRegion& part, const QPixmap& pixmap);
+void DrawImageInBands(QPainter& painter, const QPoint& at, const QImage& image);
 
 // What a meter window shows under its needle: its background with pictures
 // on it, drawn once into one opaque pixmap and kept while the window's size,

@@ -1,6 +1,7 @@
 #include "displays/ui/needle_sweep.h"
 
 #include "displays/analog_meter.h"
+#include "displays/ui/meter_pictures.h"
 
 #include <QPainter>
 
@@ -111,7 +112,7 @@ void NeedleSweep::paint(QPainter& painter) {
     }
     // Black over the backdrop with the stroke's coverage as alpha: the same
     // blend the stroke makes.
-    painter.drawImage(NeedleRoom(pivot, end).topLeft(), needlePicture(pivot, end));
+    DrawImageInBands(painter, NeedleRoom(pivot, end).topLeft(), needlePicture(pivot, end));
 }
 
 std::size_t NeedleSweep::dueIndex() const {
