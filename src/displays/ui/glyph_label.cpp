@@ -20,6 +20,12 @@ bool DrawnAlone(char16_t c) {
 
 } // namespace
 
+void GlyphLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        m_fontChanged = true;
+    QLabel::changeEvent(event);
+}
+
 void GlyphLabel::paintEvent(QPaintEvent* event) {
     if (!paintGlyphs(event->region()))
         QLabel::paintEvent(event);
@@ -71,17 +77,21 @@ GlyphLabel::Glyph GlyphLabel::glyph(char16_t c) {
 }
 
 bool GlyphLabel::fontReady() {
-    // The font as painting on this widget resolves it (its screen's dpi).
-    const QFont font(QWidget::font(), this);
     const int dpi = logicalDpiY(); // fonts compare equal across screens
-    if (!m_rawFont.isValid() || !(font == m_font) || dpi != m_dpi) {
-        m_font = font;
-        m_dpi = dpi;
-        m_rawFont = QRawFont::fromFont(font);
-        m_glyphs.clear();
-        const QFontMetricsF metrics(font, this);
-        m_ascent = metrics.ascent();
-        m_descent = metrics.descent();
+    if (m_fontChanged || !m_rawFont.isValid() || dpi != m_dpi) {
+        m_fontChanged = false;
+        m_line.reset();
+        // The font as painting on this widget resolves it (its screen's dpi).
+        const QFont font(QWidget::font(), this);
+        if (!m_rawFont.isValid() || !(font == m_font) || dpi != m_dpi) {
+            m_font = font;
+            m_dpi = dpi;
+            m_rawFont = QRawFont::fromFont(font);
+            m_glyphs.clear();
+            const QFontMetricsF metrics(font, this);
+            m_ascent = metrics.ascent();
+            m_descent = metrics.descent();
+        }
     }
     return m_rawFont.isValid();
 }
@@ -91,6 +101,10 @@ std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
         layoutDirection() != Qt::LeftToRight || !isEnabled() || testAttribute(Qt::WA_StyleSheet) ||
         !fontReady())
         return std::nullopt;
+
+    const QRect room = contentsRect();
+    if (m_line && text == m_lineText && room == m_lineRoom && alignment() == m_lineAlignment)
+        return m_line;
 
     Line line;
     line.indexes.reserve(text.size());
@@ -111,25 +125,28 @@ std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
 
     // Placed in the contents as QLabel places one line: the line is as high
     // as the font's ascent and descent, and as wide as its advances.
-    const QRectF room = contentsRect();
     const qreal height = m_ascent + m_descent;
     const Qt::Alignment align = alignment();
     qreal left = room.left();
     if (align & Qt::AlignRight)
         left += room.width() - width;
     else if (align & Qt::AlignHCenter)
-        left += (room.width() - width) / 2;
+        left += (room.width() - width) / 2.0;
     qreal top = room.top();
     if (align & Qt::AlignBottom)
         top += room.height() - height;
     else if (align & Qt::AlignVCenter)
-        top += (room.height() - height) / 2;
+        top += (room.height() - height) / 2.0;
 
     // Text layout keeps positions in 64ths of a pixel, cut toward zero.
     left = std::trunc(left * 64) / 64;
     top = std::trunc(top * 64) / 64;
     line.origin = QPointF(left, top + m_ascent);
     line.width = width;
+    m_line = line;
+    m_lineText = text;
+    m_lineRoom = room;
+    m_lineAlignment = align;
     return line;
 }
 

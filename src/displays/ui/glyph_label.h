@@ -34,6 +34,7 @@ class GlyphLabel : public QLabel {
     void showText(const QString& text);
 
   protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
@@ -56,7 +57,8 @@ class GlyphLabel : public QLabel {
     // glyphs; false when this label cannot.
     bool paintGlyphs(const QRegion& region);
     // The glyphs of text as this label would draw them now; none when QLabel
-    // draws it.
+    // draws it. The line of the text shown is kept until the text, the
+    // contents' rectangle, the alignment or the font change.
     std::optional<Line> lineOf(const QString& text);
     // Brings the raw font and the looked-up glyphs up to the label's font;
     // false when the font has no raw form.
@@ -69,12 +71,18 @@ class GlyphLabel : public QLabel {
     // One rectangle around what differs between two lines drawn from glyphs.
     QRect changedBetween(const Line& before, const Line& after) const;
 
-    QFont m_font;  // the font (resolved for this widget) the glyphs belong to
-    int m_dpi = 0; // and the dpi of its screen
+    QFont m_font;              // the font (resolved for this widget) the glyphs belong to
+    int m_dpi = 0;             // and the dpi of its screen
+    bool m_fontChanged = true; // since the glyphs were looked up
     QRawFont m_rawFont;
     qreal m_ascent = 0;
     qreal m_descent = 0;
     std::unordered_map<char16_t, Glyph> m_glyphs;
+    // The line last worked out, and for what.
+    std::optional<Line> m_line;
+    QString m_lineText;
+    QRect m_lineRoom;
+    Qt::Alignment m_lineAlignment;
 };
 
 } // namespace ostrel
