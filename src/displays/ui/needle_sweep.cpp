@@ -77,7 +77,7 @@ const QImage& NeedleSweep::needlePicture(const QPoint& pivot, const QPoint& end)
     // A needle's ends are whole pixels, so a sweep passes a few hundred
     // pictures at most; a small set is enough to keep a meter that hovers
     // around a value from stroking again.
-    constexpr std::size_t kKeptPictures = 128;
+    constexpr std::size_t kKeptPictures = 64;
     const auto key =
         std::make_pair(std::make_pair(pivot.x(), pivot.y()), std::make_pair(end.x(), end.y()));
     if (const auto found = m_pictures.find(key); found != m_pictures.end())
