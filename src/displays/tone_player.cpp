@@ -44,6 +44,8 @@ TonePlayer::~TonePlayer() {
 void TonePlayer::playTone(int frequencyHz, int durationMs) {
     {
         std::lock_guard lock(m_mutex);
+        if (!m_pending)
+            m_pendingSince = std::chrono::steady_clock::now();
         m_pending = Tone{frequencyHz, durationMs};
         // A thread that plays or pauses takes the tone when it gets to it;
         // waking it for every reading beyond a limit would be for nothing.
@@ -59,13 +61,28 @@ int TonePlayer::tonesDone() const {
 }
 
 void TonePlayer::run() {
+    // A beep stands for the whole tone: the next comes no sooner than the
+    // beep's tone would have ended (pauseEnd), so that readings beyond a limit
+    // beep at the tone's pace, not at the meter's. While tones keep coming
+    // within the pauses, the thread sleeps each pause out and takes the newest
+    // tone at its end: one wake-up a beep. Once a pause passed without a tone
+    // it waits for the next tone without a timer, and only a tone that comes
+    // within a pause has it wait out the rest.
+    std::chrono::steady_clock::time_point pauseEnd;
+    bool tonesWithinPauses = false;
     std::unique_lock lock(m_mutex);
     for (;;) {
+        if (tonesWithinPauses) // not idle: the tones of the pause wait for its end
+            m_cv.wait_until(lock, pauseEnd, [this] { return m_stop; });
         m_idle = true;
         m_cv.wait(lock, [this] { return m_stop || m_pending; });
         m_idle = false;
+        const bool withinPause = m_pendingSince < pauseEnd;
+        if (withinPause && !tonesWithinPauses)
+            m_cv.wait_until(lock, pauseEnd, [this] { return m_stop; });
         if (m_stop)
             return;
+        tonesWithinPauses = withinPause;
         const Tone tone = *m_pending;
         m_pending.reset();
         lock.unlock();
@@ -79,12 +96,9 @@ void TonePlayer::run() {
         lock.lock();
         ++m_done;
         m_cv.notify_all();
-        // A beep stands for the whole tone: the next comes no sooner than
-        // after a played one, so that readings beyond a limit beep at the
-        // tone's pace, not at the meter's.
+        pauseEnd = std::chrono::steady_clock::now();
         if (!played)
-            m_cv.wait_for(lock, std::chrono::milliseconds(std::clamp(tone.durationMs, 0, 10000)),
-                          [this] { return m_stop; });
+            pauseEnd += std::chrono::milliseconds(std::clamp(tone.durationMs, 0, 10000));
     }
 }
 

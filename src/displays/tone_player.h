@@ -3,6 +3,7 @@
 // window waits for a tone. A sound device that is missing or fails costs one
 // fallback call per tone (the window side beeps) and nothing else.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -64,10 +65,12 @@ class TonePlayer : public ToneSink {
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::optional<Tone> m_pending; // guarded by m_mutex
-    bool m_stop = false;           // guarded by m_mutex
-    bool m_idle = false;           // guarded by m_mutex: the thread waits for a tone
-    int m_done = 0;                // guarded by m_mutex
-    bool m_outputFailed = false;   // player thread only
+    // When the waiting tone was first asked for. Guarded by m_mutex.
+    std::chrono::steady_clock::time_point m_pendingSince;
+    bool m_stop = false;         // guarded by m_mutex
+    bool m_idle = false;         // guarded by m_mutex: the thread waits for a tone
+    int m_done = 0;              // guarded by m_mutex
+    bool m_outputFailed = false; // player thread only
     std::thread m_thread;
 };
 

@@ -99,6 +99,9 @@ bool TDigitalMeterThread::pass() {
         return false;
     if (!m_state.isLinked())
         return true; // published before the unlink: an unlinked display stays clear
+    restOutFrame();
+    if (!m_state.isLinked())
+        return true;
     DigitalMeterShowing showing;
     {
         std::lock_guard lock(m_state.readingLock);

@@ -12,12 +12,13 @@
 // asks for notices of its own). The last copy of a burst is always taken.
 //
 // Pace: a window shows no more than the screen can. Given a frame interval,
-// a thread rests after each offer until that interval has passed since the
-// offer; a reading published meanwhile leaves its event set, so the next wait
-// returns at once and the copy taken then is the newest one. Readings nobody
-// could have seen are skipped, as the events skip readings that come faster
-// than a thread takes them; the newest is never held back longer than one
-// frame.
+// a thread woken less than that interval after its last offer rests until
+// the interval has passed, and only then copies the reading, which is then
+// the newest one. Readings nobody could have seen are skipped, as the events
+// skip readings that come faster than a thread takes them; the newest is
+// never held back longer than one frame. A reading that comes after a whole
+// frame is taken at once, without a rest: a meter at a slow pace costs each
+// thread one wake-up a reading.
 //
 // Ending: terminate() sets the thread's own stop flag, signals the thread's
 // event (each event has exactly one waiter: its own update thread), ends a
@@ -99,6 +100,10 @@ class UpdateThread {
     void start(std::function<bool()> pass, std::function<void()> cancelHandOver);
     // Rest out the frame begun at begun (at once when asked to end).
     void restFrom(std::chrono::steady_clock::time_point begun);
+    // Rest out the frame of the last offer, if it has not passed yet.
+    void restOutFrame() { restFrom(m_lastOffer); }
+    // Note an offer: the frame it begins starts now.
+    void noteOffer(std::chrono::steady_clock::time_point begun) { m_lastOffer = begun; }
 
     AutoResetEvent& m_wakeEvent;
 
@@ -107,6 +112,7 @@ class UpdateThread {
     std::atomic<std::chrono::microseconds::rep> m_frameInterval{0};
     std::mutex m_restMutex;
     std::condition_variable m_rest;
+    std::chrono::steady_clock::time_point m_lastOffer; // update thread only
     std::function<void()> m_cancelHandOver;
     std::thread m_thread;
 };
@@ -131,12 +137,12 @@ template <class Value> class HandingThread : public UpdateThread {
     void start(std::function<bool()> pass) {
         UpdateThread::start(std::move(pass), [this] { m_handOver.cancel(); });
     }
-    // Offer the copy, then rest out the frame. False once cancelled.
+    // Offer the copy; its frame begins now. False once cancelled.
     bool offer(Value value) {
         const auto begun = std::chrono::steady_clock::now();
         const bool offered = m_handOver.offer(std::move(value));
         if (offered)
-            restFrom(begun);
+            noteOffer(begun);
         return offered;
     }
 
@@ -215,6 +221,7 @@ template <class Copy> class FollowerThread : public HandingThread<Copy> {
             return false; // shut down
         if (this->isTerminated())
             return false;
+        this->restOutFrame();
         Copy copy;
         {
             std::lock_guard lock(m_state.readingLock);

@@ -131,6 +131,33 @@ TEST(TonePlayerThread, BeepsInsteadOfTonesComeAtTheTonesPace) {
     EXPECT_LE(beeps.load(), elapsed / 50ms + 1);
 }
 
+TEST(TonePlayerThread, ABeepPauseHoldsTheNextToneAndNeverDropsIt) {
+    // Without a sound device: a tone asked for within the pause after a beep
+    // beeps once the pause is over, whether the thread was asleep without a
+    // timer (the first pause) or kept the pause's timer (the ones after).
+    auto log = std::make_shared<FakeOutput::Log>();
+    log->fails = true;
+    std::mutex mutex;
+    std::vector<std::chrono::steady_clock::time_point> beeps;
+    TonePlayer player(std::make_unique<FakeOutput>(log), [&] {
+        std::lock_guard lock(mutex);
+        beeps.push_back(std::chrono::steady_clock::now());
+    });
+    for (int tone = 1; tone <= 4; ++tone) {
+        ASSERT_TRUE(WaitFor([&] { return player.tonesDone() == tone - 1; }));
+        player.playTone(523, 40);
+    }
+    ASSERT_TRUE(WaitFor([&] { return player.tonesDone() == 4; }));
+    // After a quiet spell, the next tone beeps too.
+    std::this_thread::sleep_for(60ms);
+    player.playTone(1047, 40);
+    ASSERT_TRUE(WaitFor([&] { return player.tonesDone() == 5; }));
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(beeps.size(), 5u);
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_GE(beeps[i] - beeps[i - 1], 40ms) << "beep " << i;
+}
+
 TEST(TonePlayerThread, EndingDropsAWaitingTone) {
     auto log = std::make_shared<FakeOutput::Log>();
     log->held = true;

@@ -1,11 +1,16 @@
 #include "displays/ui/glyph_label.h"
+#include "ui_wait.h"
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
 using namespace ostrel;
+using ostrel::testing::ProcessUntil;
 
 namespace {
 
@@ -64,6 +69,90 @@ TEST(GlyphLabel, PaintsWhatQLabelPaints) {
         EXPECT_EQ((Render<GlyphLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)),
                   (Render<QLabel>(text, QFont(), Qt::AlignCenter, QSize(149, 120), styled)))
             << text.toStdString() << " with a style sheet";
+}
+
+// The region of every paint a label received.
+class PaintLog : public QObject {
+  public:
+    QRegion painted;
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+            ++paints;
+        }
+        return false;
+    }
+};
+
+// A stream of meter texts on the digital meter's largest panel: whatever
+// each new text repaints (or leaves), the screen ends up with what the label
+// draws anew; the same text repaints nothing, and a new last digit repaints
+// far less than the whole label.
+TEST(GlyphLabel, ANewTextRepaintsOnlyWhatItChanges) {
+    GlyphLabel label;
+    label.setTextFormat(Qt::PlainText);
+    label.setAutoFillBackground(true);
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    label.setPalette(palette);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(40);
+    label.setFont(font);
+    label.setAlignment(Qt::AlignCenter);
+    label.resize(320, 90);
+    label.showText(QStringLiteral("1.234"));
+    label.show();
+    PaintLog log;
+    label.installEventFilter(&log);
+    ASSERT_TRUE(ProcessUntil([&] { return log.paints > 0; }));
+    const auto onScreen = [&] {
+        return label.screen()
+            ->grabWindow(label.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto settle = [&] {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    };
+
+    QRandomGenerator random(18);
+    const QString alphabet = QStringLiteral("0123456789.-");
+    QStringList texts = {QStringLiteral("1.235"),  QStringLiteral("1.235"),
+                         QStringLiteral(""),       QStringLiteral("0L"),
+                         QStringLiteral("-0.500"), QString::fromUtf8("\u00b5A"),
+                         QStringLiteral("23.4C")};
+    for (int i = 0; i < 60; ++i) {
+        QString text;
+        for (int n = 4 + random.bounded(3); n > 0; --n)
+            text += alphabet[random.bounded(alphabet.size())];
+        texts << text;
+    }
+    for (const QString& text : texts) {
+        settle();
+        log.painted = QRegion();
+        log.paints = 0;
+        const bool same = text == label.text();
+        label.showText(text);
+        settle();
+        EXPECT_EQ(label.text(), text);
+        if (same) {
+            EXPECT_EQ(log.paints, 0) << text.toStdString();
+        }
+        const QImage drawn = label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(onScreen(), drawn) << "after " << text.toStdString();
+    }
+
+    settle();
+    label.showText(QStringLiteral("1.234"));
+    settle();
+    log.painted = QRegion();
+    label.showText(QStringLiteral("1.237"));
+    settle();
+    EXPECT_FALSE(log.painted.isEmpty());
+    EXPECT_LT(log.painted.boundingRect().width(), label.width() / 3);
 }
 
 } // namespace

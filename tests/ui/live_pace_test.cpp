@@ -3,6 +3,7 @@
 // interrupted needle sweep turns from where it has got to by then, and a fast
 // stream ends with its last reading on every window, drawn on screen as the
 // window would draw it anew.
+#include "displays/analog_meter.h"
 #include "displays/ui/frame_pace.h"
 #include "displays/ui/needle_sweep.h"
 #include "find_child.h"
@@ -10,6 +11,7 @@
 #include "ui_wait.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
 #include <QThread>
@@ -91,6 +93,44 @@ TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
     EXPECT_DOUBLE_EQ(sweep.shown(), 0.0);
     ASSERT_FALSE(sweep.trail().empty());
     EXPECT_DOUBLE_EQ(sweep.trail().back(), 0.0);
+}
+
+// The needle drawn from its kept pictures gives the very pixels of its
+// stroke, over any backdrop, at every end a sweep can reach.
+TEST(LivePace, AKeptNeedlePictureIsTheStrokeItself) {
+    QWidget owner;
+    owner.resize(240, 200);
+    const QPoint pivot(117, 132);
+    NeedleSweep sweep(
+        &owner, 90.0, 100, [&] { return pivot; }, [] {});
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        QImage backdrop(owner.size(), format);
+        for (int y = 0; y < backdrop.height(); ++y)
+            for (int x = 0; x < backdrop.width(); ++x)
+                backdrop.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+        for (double angle = -5.0; angle <= 185.0; angle += 0.37) {
+            sweep.moveTo(angle);
+            while (sweep.advance()) {
+            }
+            QImage expected = backdrop;
+            {
+                QPainter painter(&expected);
+                painter.setRenderHint(QPainter::Antialiasing, true);
+                painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
+                const NeedleOffset end = NeedleEnd(sweep.shown(), 100);
+                painter.drawLine(pivot, pivot + QPoint(end.dx, end.dy));
+            }
+            // Twice: the picture as first made, then as kept.
+            for (int round = 0; round < 2; ++round) {
+                QImage drawn = backdrop;
+                {
+                    QPainter painter(&drawn);
+                    sweep.paint(painter);
+                }
+                ASSERT_EQ(drawn, expected) << "angle " << angle << ", format " << format;
+            }
+        }
+    }
 }
 
 TEST(LivePace, AFastStreamEndsWithItsLastReadingOnEveryWindowAndScreen) {

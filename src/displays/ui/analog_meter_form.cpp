@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace ostrel {
@@ -161,7 +162,7 @@ void TAnalogMeterForm::resizeEvent(QResizeEvent* event) {
     Panel1->move((width() - Panel1->width()) / 2, kAnalogPanelTop);
 }
 
-void TAnalogMeterForm::paintEvent(QPaintEvent*) {
+void TAnalogMeterForm::paintEvent(QPaintEvent* event) {
     const int left = faceLeft();
     const QSize mark = MeterPictureSize(signMark());
     const MeterBackdrop::Placed pictures = {
@@ -171,7 +172,7 @@ void TAnalogMeterForm::paintEvent(QPaintEvent*) {
          {Panel1->x() - mark.width() - mark.width() / 2,
           Panel1->y() + Panel1->height() - mark.height()}}};
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_backdrop.of(*this, pictures));
+    DrawPixmapInBands(painter, event->region(), m_backdrop.of(*this, pictures));
     m_sweep->paint(painter);
 }
 

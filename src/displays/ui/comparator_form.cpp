@@ -15,6 +15,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -243,7 +244,7 @@ void TComparatorForm::resizeEvent(QResizeEvent* event) {
                         kComparatorLimitRowHeight);
 }
 
-void TComparatorForm::paintEvent(QPaintEvent*) {
+void TComparatorForm::paintEvent(QPaintEvent* event) {
     const int left = faceLeft();
     const QSize face = MeterPictureSize(kComparatorFacePicture);
     const QSize overlay = MeterPictureSize(kComparatorOverlayPicture);
@@ -252,7 +253,7 @@ void TComparatorForm::paintEvent(QPaintEvent*) {
         {kComparatorOverlayPicture,
          {left + (face.width() - overlay.width()) / 2, kComparatorOverlayTop}}};
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_backdrop.of(*this, pictures));
+    DrawPixmapInBands(painter, event->region(), m_backdrop.of(*this, pictures));
     m_sweep->paint(painter);
 }
 

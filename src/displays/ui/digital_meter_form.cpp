@@ -141,7 +141,7 @@ QString TDigitalMeterForm::caption(bool linked) {
            (linked ? QStringLiteral(" : USB Device") : QStringLiteral(" : No Device"));
 }
 
-QLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
+GlyphLabel* TDigitalMeterForm::makePanel(QWidget* parent, bool meterLook) {
     auto* panel = new GlyphLabel(parent);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
@@ -234,9 +234,9 @@ void TDigitalMeterForm::setFuncPanelText(const std::string& secondLabel, int fun
     // Where the window would draw the label in the "Symbol" typeface, the
     // letter "W" is the ohm sign: draw the Greek letters themselves.
     if (UsesSymbolUnit(function))
-        FuncPanel->setText(QString::fromStdString(SymbolTypefaceText(secondLabel)));
+        FuncPanel->showText(QString::fromStdString(SymbolTypefaceText(secondLabel)));
     else
-        FuncPanel->setText(MeterText(secondLabel));
+        FuncPanel->showText(MeterText(secondLabel));
 }
 
 void TDigitalMeterForm::showReading(const MeterReading& reading, bool iconToggle) {
@@ -245,17 +245,18 @@ void TDigitalMeterForm::showReading(const MeterReading& reading, bool iconToggle
     const bool lowBattery = reading.lowBattery != 0;
     if (m_lowBatteryShown != lowBattery) {
         setBackground(pnlLB, lowBattery ? kRed : kBlack);
-        pnlLB->setText(lowBattery ? QStringLiteral("LB") : QString());
+        pnlLB->showText(lowBattery ? QStringLiteral("LB") : QString());
         m_lowBatteryShown = lowBattery;
     }
-    pnlAcDc->setText(MeterText(reading.main.couplingText));
-    DataPanel->setText(MeterText(reading.main.valueText));
-    UnitPanel->setText(MeterText(FieldText(reading.main.firstLabelField)));
+    // Each panel repaints only the glyphs its new text changes.
+    pnlAcDc->showText(MeterText(reading.main.couplingText));
+    DataPanel->showText(MeterText(reading.main.valueText));
+    UnitPanel->showText(MeterText(FieldText(reading.main.firstLabelField)));
     setFuncPanelText(FieldText(reading.main.secondLabelField), reading.main.function);
-    pnlSubAcDc->setText(MeterText(reading.sub.couplingText));
-    SubDataPanel->setText(MeterText(FieldText(reading.sub.valueField) +
-                                    FieldText(reading.sub.firstLabelField) +
-                                    FieldText(reading.sub.secondLabelField)));
+    pnlSubAcDc->showText(MeterText(reading.sub.couplingText));
+    SubDataPanel->showText(MeterText(FieldText(reading.sub.valueField) +
+                                     FieldText(reading.sub.firstLabelField) +
+                                     FieldText(reading.sub.secondLabelField)));
     setIcon(iconToggle ? 8 : 2);
 }
 

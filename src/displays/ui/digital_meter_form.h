@@ -6,6 +6,7 @@
 #include "displays/live_state.h"
 #include "displays/panel_geometry.h"
 #include "displays/ui/frame_pace.h"
+#include "displays/ui/glyph_label.h"
 #include "displays/update_threads.h"
 #include "link/reading.h"
 
@@ -47,16 +48,16 @@ class TDigitalMeterForm : public QWidget {
     // Controls.
     QWidget* PanelLcd = nullptr;
     QWidget* pnlSubLcd = nullptr;
-    QLabel* pnlLB = nullptr;
-    QLabel* pnlSubAcDc = nullptr;
-    QLabel* SubDataPanel = nullptr;
+    GlyphLabel* pnlLB = nullptr;
+    GlyphLabel* pnlSubAcDc = nullptr;
+    GlyphLabel* SubDataPanel = nullptr;
     QWidget* pnlMainLcd = nullptr;
-    QLabel* pnlAcDc = nullptr;
-    QLabel* DataPanel = nullptr;
-    QLabel* UnitPanel = nullptr;
-    QLabel* FuncPanel = nullptr;
+    GlyphLabel* pnlAcDc = nullptr;
+    GlyphLabel* DataPanel = nullptr;
+    GlyphLabel* UnitPanel = nullptr;
+    GlyphLabel* FuncPanel = nullptr;
 
-    QLabel* makePanel(QWidget* parent, bool meterLook);
+    GlyphLabel* makePanel(QWidget* parent, bool meterLook);
     void applyLayout();
     void setBackground(QLabel* panel, const QColor& colour);
     void setIcon(int resource);

@@ -232,6 +232,27 @@ void PaintMeterPicture(QPainter& painter, int picture) {
     painter.restore();
 }
 
+void DrawPixmapInBands(QPainter& painter, const QRegion& part, const QPixmap& pixmap) {
+    // The pixmap stands at the painter's origin; its own pixels may be finer.
+    const qreal ratio = pixmap.devicePixelRatio();
+    for (const QRect& rect : part)
+        for (int top = rect.top(); top <= rect.bottom(); top += kBandLines) {
+            const QRect band(rect.left(), top, rect.width(),
+                             std::min(kBandLines, rect.bottom() + 1 - top));
+            painter.drawPixmap(
+                band, pixmap, QRectF(QPointF(band.topLeft()) * ratio, QSizeF(band.size()) * ratio));
+        }
+}
+
+void DrawImageInBands(QPainter& painter, const QPoint& at, const QImage& image) {
+    const qreal ratio = image.devicePixelRatio();
+    const int lines = static_cast<int>(kBandLines * ratio);
+    for (int top = 0; top < image.height(); top += lines) {
+        const QRect source(0, top, image.width(), std::min(lines, image.height() - top));
+        painter.drawImage(QPointF(at) + QPointF(0, top / ratio), image, source);
+    }
+}
+
 QPixmap MeterPicture(int picture, qreal devicePixelRatio) {
     static std::map<std::pair<int, qreal>, QPixmap> drawn;
     const auto key = std::make_pair(picture, devicePixelRatio);
@@ -250,16 +271,27 @@ QPixmap MeterPicture(int picture, qreal devicePixelRatio) {
 }
 
 const QPixmap& MeterBackdrop::of(const QWidget& window, const Placed& pictures) {
+    // Enough for the scales, signs and overload a meter shows in turn.
+    constexpr std::size_t kKeptBackdrops = 8;
     const qreal ratio = window.devicePixelRatioF();
     const QBrush& brush = window.palette().brush(window.backgroundRole());
-    if (!m_pixmap.isNull() && m_pixmap.deviceIndependentSize() == QSizeF(window.size()) &&
-        m_pixmap.devicePixelRatio() == ratio && m_brush == brush && m_pictures == pictures)
-        return m_pixmap;
-    m_brush = brush;
-    m_pictures = pictures;
-    m_pixmap = QPixmap(window.size() * ratio);
-    m_pixmap.setDevicePixelRatio(ratio);
-    QPainter painter(&m_pixmap);
+    if (m_size != window.size() || m_ratio != ratio || !(m_brush == brush)) {
+        m_kept.clear();
+        m_size = window.size();
+        m_ratio = ratio;
+        m_brush = brush;
+    }
+    const auto found = std::find_if(m_kept.begin(), m_kept.end(),
+                                    [&](const Kept& k) { return k.pictures == pictures; });
+    if (found != m_kept.end()) {
+        std::rotate(found, found + 1, m_kept.end());
+        return m_kept.back().pixmap;
+    }
+    if (m_kept.size() >= kKeptBackdrops)
+        m_kept.erase(m_kept.begin());
+    QPixmap pixmap(window.size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    QPainter painter(&pixmap);
     // As the window system's backing store is cleared for a window: its
     // background brush copied in, then the pictures blended over it.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -267,7 +299,9 @@ const QPixmap& MeterBackdrop::of(const QWidget& window, const Placed& pictures) 
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const auto& [picture, at] : pictures)
         painter.drawPixmap(at, MeterPicture(picture, ratio));
-    return m_pixmap;
+    painter.end();
+    m_kept.push_back({pictures, std::move(pixmap)});
+    return m_kept.back().pixmap;
 }
 
 } // namespace ostrel

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+class QImage;
 class QPainter;
+class QRegion;
 class QWidget;
 
 namespace ostrel {
@@ -34,12 +36,22 @@ void PaintMeterPicture(QPainter& painter, int picture);
 // Window thread only.
 QPixmap MeterPicture(int picture, qreal devicePixelRatio);
 
+// The raster engine hands a copy of more than about a hundred lines to worker
+// threads and waits for them: for the few lines a frame of a meter repaints,
+// the threads' wake-ups cost far more than the copy. These draw a pixmap or
+// an image in bands few enough lines high to stay on the calling thread, with
+// the same pixels. at and the parts are in the painter's (logical) pixels.
+inline constexpr int kBandLines = 64;
+void DrawPixmapInBands(QPainter& painter, const QRegion& part, const QPixmap& pixmap);
+void DrawImageInBands(QPainter& painter, const QPoint& at, const QImage& image);
+
 // What a meter window shows under its needle: its background with pictures
 // on it, drawn once into one opaque pixmap and kept while the window's size,
-// device pixel ratio, background brush and pictures stay the same. A window
-// that paints this pixmap first paints every pixel, so it needs no background
-// cleared under it, and a frame of a moving needle is one copy and one line.
-// Window thread only.
+// device pixel ratio and background brush stay the same. A window that paints
+// this pixmap first paints every pixel, so it needs no background cleared
+// under it, and a frame of a moving needle is one copy and one line. A meter
+// going through its functions and signs comes back to the same few sets of
+// pictures: the backdrops of the latest sets are kept. Window thread only.
 class MeterBackdrop {
   public:
     // A picture number and where its top left corner stands.
@@ -50,9 +62,14 @@ class MeterBackdrop {
     const QPixmap& of(const QWidget& window, const Placed& pictures);
 
   private:
-    QPixmap m_pixmap;
+    struct Kept {
+        Placed pictures;
+        QPixmap pixmap;
+    };
+    QSize m_size;
+    qreal m_ratio = 0;
     QBrush m_brush;
-    Placed m_pictures;
+    std::vector<Kept> m_kept; // the latest used last
 };
 
 } // namespace ostrel

@@ -1,12 +1,23 @@
 #include "displays/ui/needle_sweep.h"
 
 #include "displays/analog_meter.h"
+#include "displays/ui/meter_pictures.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace ostrel {
+namespace {
+
+// The part of the window a needle from pivot to end covers, with room for its
+// pen and round caps.
+QRect NeedleRoom(const QPoint& pivot, const QPoint& end) {
+    return QRect(pivot, end).normalized().adjusted(-3, -3, 3, 3);
+}
+
+} // namespace
 
 NeedleSweep::NeedleSweep(QWidget* owner, double angle, int length, std::function<QPoint()> pivot,
                          std::function<void()> wantFrames)
@@ -51,17 +62,57 @@ bool NeedleSweep::advance() {
 QRect NeedleSweep::rect(double angle) const {
     const QPoint pivot = m_pivot();
     const NeedleOffset end = NeedleEnd(angle, m_length);
-    return QRect(pivot, pivot + QPoint(end.dx, end.dy)).normalized().adjusted(-3, -3, 3, 3);
+    return NeedleRoom(pivot, pivot + QPoint(end.dx, end.dy));
 }
 
-void NeedleSweep::paint(QPainter& painter) const {
-    const QPoint pivot = m_pivot();
-    const NeedleOffset end = NeedleEnd(m_shown, m_length);
+void NeedleSweep::strokeNeedle(QPainter& painter, const QPoint& pivot, const QPoint& end) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(Qt::black, 1.3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(pivot, pivot + QPoint(end.dx, end.dy));
+    painter.drawLine(pivot, end);
     painter.restore();
+}
+
+const QImage& NeedleSweep::needlePicture(const QPoint& pivot, const QPoint& end) {
+    // A needle's ends are whole pixels, so a sweep passes a few hundred
+    // pictures at most; a small set is enough to keep a meter that hovers
+    // around a value from stroking again.
+    constexpr std::size_t kKeptPictures = 64;
+    const auto key =
+        std::make_pair(std::make_pair(pivot.x(), pivot.y()), std::make_pair(end.x(), end.y()));
+    if (const auto found = m_pictures.find(key); found != m_pictures.end())
+        return found->second;
+    if (m_pictures.size() >= kKeptPictures)
+        m_pictures.clear();
+    const QRect room = NeedleRoom(pivot, end);
+    QImage picture(room.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        // Stroked from the same points as on the window, moved by whole
+        // pixels: the outline and its coverage are the same.
+        QPainter painter(&picture);
+        painter.translate(-room.topLeft());
+        strokeNeedle(painter, pivot, end);
+    }
+    return m_pictures.emplace(key, std::move(picture)).first->second;
+}
+
+void NeedleSweep::paint(QPainter& painter) {
+    const QPoint pivot = m_pivot();
+    const NeedleOffset offset = NeedleEnd(m_shown, m_length);
+    const QPoint end = pivot + QPoint(offset.dx, offset.dy);
+    const QTransform& toDevice = painter.deviceTransform();
+    const bool wholePixels = toDevice.type() <= QTransform::TxTranslate &&
+                             toDevice.dx() == std::round(toDevice.dx()) &&
+                             toDevice.dy() == std::round(toDevice.dy());
+    if (!wholePixels || painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.opacity() != 1.0) {
+        strokeNeedle(painter, pivot, end);
+        return;
+    }
+    // Black over the backdrop with the stroke's coverage as alpha: the same
+    // blend the stroke makes.
+    DrawImageInBands(painter, NeedleRoom(pivot, end).topLeft(), needlePicture(pivot, end));
 }
 
 std::size_t NeedleSweep::dueIndex() const {

@@ -8,12 +8,15 @@
 // needle, drawn on whole pixels, moves.
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 
 #include <functional>
+#include <map>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -46,9 +49,19 @@ class NeedleSweep : public QObject {
     const std::vector<double>& trail() const { return m_trail; }
 
     // Draw the needle, in black, where it stands now.
-    void paint(QPainter& painter) const;
+    void paint(QPainter& painter);
 
   private:
+    // The needle's antialiased stroke from the pivot to an end, as drawn on
+    // the window. Drawing the stroke (its outline, then its coverage) costs
+    // many times more than copying its pixels: each end is stroked once into
+    // a transparent picture of the needle's rectangle, which is then blended
+    // over the window in its place, with the very pixels the stroke would
+    // give there. Kept for the ends seen lately; only while the painter maps
+    // to the window's pixels one to one (a scaled screen strokes anew).
+    void strokeNeedle(QPainter& painter, const QPoint& pivot, const QPoint& end) const;
+    const QImage& needlePicture(const QPoint& pivot, const QPoint& end);
+
     void step();
     // How many positions of the sweep under way are due by now (at least
     // those already shown).
@@ -67,6 +80,8 @@ class NeedleSweep : public QObject {
     std::vector<double> m_positions;
     std::size_t m_next = 0;
     std::vector<double> m_trail;
+    // The needle's pictures by pivot and end (see needlePicture).
+    std::map<std::pair<std::pair<int, int>, std::pair<int, int>>, QImage> m_pictures;
 };
 
 } // namespace ostrel

@@ -313,6 +313,29 @@ void TGraphicalForm::buildPanels(QWidget* central) {
     column->addWidget(PEGraph, 1);
 }
 
+namespace {
+
+// The clock's panel, filling a holder that takes the panel's sizes. A new text
+// every second would have the status bar lay out again and repaint all its
+// panels; the holder, which has no layout, lets the panel repaint only itself.
+class ClockHolder : public QWidget {
+  public:
+    ClockHolder(QLabel* panel, QWidget* parent) : QWidget(parent), m_panel(panel) {
+        panel->setParent(this);
+        setMinimumWidth(panel->minimumWidth());
+    }
+    QSize sizeHint() const override { return m_panel->sizeHint(); }
+    QSize minimumSizeHint() const override { return m_panel->minimumSizeHint(); }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { m_panel->setGeometry(rect()); }
+
+  private:
+    QLabel* m_panel;
+};
+
+} // namespace
+
 void TGraphicalForm::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
@@ -324,7 +347,11 @@ void TGraphicalForm::buildStatusBar() {
         panel->setMinimumWidth(kStatusWidths[i]);
         panel->setAlignment(i == 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         StatusPanels[i] = panel;
-        bar->addWidget(panel, i == 4 ? 1 : 0);
+        if (i < 4) {
+            bar->addWidget(panel, 0);
+            continue;
+        }
+        bar->addWidget(new ClockHolder(panel, bar), 1);
     }
     TriggerPanel = new QLabel(bar);
     TriggerPanel->setObjectName("TriggerPanel");
