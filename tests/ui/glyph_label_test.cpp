@@ -14,18 +14,23 @@ using ostrel::testing::ProcessUntil;
 
 namespace {
 
-// Both labels dressed alike: the meters' lime on black.
-template <class Label>
-QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size,
-              const QString& styleSheet = QString()) {
-    Label label;
-    label.setStyleSheet(styleSheet);
+// The meters' lime on black, in plain text.
+void DressLikeAMeter(QLabel& label) {
     label.setTextFormat(Qt::PlainText);
     label.setAutoFillBackground(true);
     QPalette palette = label.palette();
     palette.setColor(QPalette::Window, Qt::black);
     palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
     label.setPalette(palette);
+}
+
+// Both labels dressed alike.
+template <class Label>
+QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size,
+              const QString& styleSheet = QString()) {
+    Label label;
+    label.setStyleSheet(styleSheet);
+    DressLikeAMeter(label);
     label.setFont(font);
     label.setAlignment(align);
     label.resize(size);
@@ -91,12 +96,7 @@ class PaintLog : public QObject {
 // far less than the whole label.
 TEST(GlyphLabel, ANewTextRepaintsOnlyWhatItChanges) {
     GlyphLabel label;
-    label.setTextFormat(Qt::PlainText);
-    label.setAutoFillBackground(true);
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    label.setPalette(palette);
+    DressLikeAMeter(label);
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(40);
     label.setFont(font);
