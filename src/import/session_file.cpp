@@ -223,14 +223,19 @@ std::size_t StoreSessionPair(std::uint8_t* out, const TRecord& main, const TReco
     return kPairHead + kTRecordSize;
 }
 
+std::optional<std::size_t> SessionPairSize(const SessionList& list) {
+    if (list.keptPairs() > 0)
+        return std::nullopt;
+    return !list.empty() && list.hasSub(0) ? kPairHead + kTRecordSize : kPairHead;
+}
+
 std::optional<std::size_t> KnownSessionFileSize(const SessionTable& table) {
     std::size_t size = 4;
     for (const SessionList& list : table.sessions()) {
-        if (list.keptPairs() > 0)
+        const auto pair = SessionPairSize(list);
+        if (!pair)
             return std::nullopt;
-        const std::size_t pair =
-            !list.empty() && list.hasSub(0) ? kPairHead + kTRecordSize : kPairHead;
-        size += 4 + list.size() * pair;
+        size += 4 + list.size() * *pair;
     }
     return size;
 }

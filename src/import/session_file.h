@@ -20,9 +20,13 @@ bool IsSessionFileName(const std::string& path);
 // The file's bytes for a table.
 std::vector<std::uint8_t> SessionFileBytes(const SessionTable& table);
 
-// The size of the file of a table when it is known without forming its
-// pairs (no pair is kept as it came, so each session's pairs are all of one
-// size); nothing otherwise.
+// The size in the file of each pair of a session when it is known without
+// forming them (no pair is kept as it came, so all are of one size: with a
+// sub record or without); nothing otherwise.
+std::optional<std::size_t> SessionPairSize(const SessionList& list);
+
+// The size of the file of a table when every session's pair size is known;
+// nothing otherwise.
 std::optional<std::size_t> KnownSessionFileSize(const SessionTable& table);
 
 // One pair as the file holds it, at out (room for kSessionPairMaxBytes);

@@ -69,9 +69,10 @@ class OutputPass {
             if (!writesFile() && !inText(s))
                 continue;
             const SessionList& list = table.session(s);
-            const std::size_t per = list.keptPairs() == 0 && (list.empty() || !list.hasSub(0))
-                                        ? kPiecePairs
-                                        : kPiecePairs / 2;
+            // Pairs with sub records, or of sizes not known, are up to twice as long.
+            const auto pair = SessionPairSize(list);
+            const std::size_t per =
+                pair && *pair < kSessionPairMaxBytes ? kPiecePairs : kPiecePairs / 2;
             m_sessions.push_back({s, n, per, m_pieceCount});
             m_pieceCount += std::max<std::size_t>(1, (n + per - 1) / per);
             if (writesFile() || inText(s))

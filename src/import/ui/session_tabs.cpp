@@ -30,22 +30,22 @@ SessionTabBar::Sizes& SessionTabBar::sizesAt(int index) const {
     return sizes;
 }
 
-QSize SessionTabBar::tabSizeHint(int index) const {
+template <class Plain>
+QSize SessionTabBar::keptSize(int index, QSize Sizes::*slot, Plain plain) const {
     if (index < 0 || index >= count())
-        return QTabBar::tabSizeHint(index);
-    Sizes& sizes = sizesAt(index);
-    if (!sizes.hint.isValid())
-        sizes.hint = QTabBar::tabSizeHint(index);
-    return sizes.hint;
+        return plain();
+    QSize& size = sizesAt(index).*slot;
+    if (!size.isValid())
+        size = plain();
+    return size;
+}
+
+QSize SessionTabBar::tabSizeHint(int index) const {
+    return keptSize(index, &Sizes::hint, [&] { return QTabBar::tabSizeHint(index); });
 }
 
 QSize SessionTabBar::minimumTabSizeHint(int index) const {
-    if (index < 0 || index >= count())
-        return QTabBar::minimumTabSizeHint(index);
-    Sizes& sizes = sizesAt(index);
-    if (!sizes.minimum.isValid())
-        sizes.minimum = QTabBar::minimumTabSizeHint(index);
-    return sizes.minimum;
+    return keptSize(index, &Sizes::minimum, [&] { return QTabBar::minimumTabSizeHint(index); });
 }
 
 void SessionTabBar::forgetFrom(int from) {

@@ -39,6 +39,9 @@ class SessionTabBar : public QTabBar {
         QSize hint, minimum; // invalid: not known
     };
     Sizes& sizesAt(int index) const;
+    // The size in slot of the tab at index, worked out by plain (the plain
+    // tab bar's) the first time.
+    template <class Plain> QSize keptSize(int index, QSize Sizes::*slot, Plain plain) const;
     // Forget the sizes from place `from` on (and its neighbour before it).
     void forgetFrom(int from);
 
