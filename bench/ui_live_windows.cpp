@@ -17,7 +17,9 @@
 // what the acquisition thread published per second, wakeups the times a
 // thread of the process went to sleep per second. UnlinkedCpu/N: the same
 // program after 10 link and unlink cycles, left alone for N seconds.
-// tools/bench-live-cpu runs them several times under Xvfb.
+// tools/bench-live-cpu runs them several times under Xvfb. With
+// OSTREL_BENCH_CENSUS set, each measurement also prints to the error stream
+// the events the program handled a second, by receiver and event type.
 #include "app/ui/display_windows.h"
 #include "app/ui/main_form.h"
 #include "app/ui/meter_access_factory.h"
@@ -39,7 +41,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,8 +58,13 @@ class TimingApplication : public OstrelApplication {
     std::vector<const QObject*> watched;
     double longestMs = 0;    // wall time, preemption by other processes included
     double longestCpuMs = 0; // the window thread's own time
+    std::map<std::string, int>* census = nullptr; // events by receiver and type
 
     bool notify(QObject* receiver, QEvent* event) override {
+        if (census)
+            ++(*census)[std::string(receiver->metaObject()->className()) + " " +
+                        receiver->objectName().toStdString() + ", event " +
+                        std::to_string(static_cast<int>(event->type()))];
         if (!isWatched(receiver))
             return OstrelApplication::notify(receiver, event);
         const double wall = Milliseconds(CLOCK_MONOTONIC);
@@ -198,10 +208,16 @@ CpuShare CpuPercentOver(int seconds) {
     const double cpu = CpuSeconds();
     const double windowCpu = ThreadCpuSeconds();
     const double sleeps = Sleeps();
+    std::map<std::string, int> census;
+    if (std::getenv("OSTREL_BENCH_CENSUS"))
+        App()->census = &census;
     QElapsedTimer wall;
     wall.start();
     RunEventsFor(seconds * 1000);
     const double elapsed = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+    App()->census = nullptr;
+    for (const auto& [what, count] : census)
+        std::fprintf(stderr, "%8.1f/s %s\n", count / elapsed, what.c_str());
     return {100.0 * (CpuSeconds() - cpu) / elapsed,
             100.0 * (ThreadCpuSeconds() - windowCpu) / elapsed, (Sleeps() - sleeps) / elapsed};
 }

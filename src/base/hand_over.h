@@ -121,6 +121,17 @@ template <class Value> class NewestHandOver {
     // thread.
     bool deliverNewest() { return m_shared->deliverNewest(); }
 
+    // True when a value waits to be delivered. When none does, the receiver
+    // stops looking, as after a deliverNewest() that found nothing: the next
+    // offer posts a notice again. Receiver's thread.
+    bool holdsNewest() {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->cancelled || m_shared->newest)
+            return !m_shared->cancelled;
+        m_shared->looking = false;
+        return false;
+    }
+
     // Refuse further offers and deliveries. Any thread.
     void cancel() {
         std::lock_guard lock(m_shared->mutex);

@@ -127,6 +127,9 @@ template <class Value> class HandingThread : public UpdateThread {
     // there was one. A window that asked for notices of its own calls this at
     // its frames until it returns false. Window thread.
     bool deliverNewest() { return m_handOver.deliverNewest(); }
+    // True when a copy waits; else the next offer posts a notice again (see
+    // NewestHandOver::holdsNewest). Window thread.
+    bool holdsNewest() { return m_handOver.holdsNewest(); }
 
   protected:
     // deliver: the window step. notice: none, and each notice delivers at

@@ -59,12 +59,18 @@ TEST(HandOverThread, ARoutineThatThrowsStillReleasesTheCaller) {
 }
 
 // Many values from a producer to a window thread that is now quick, now slow:
-// whether the window takes at each notice or at frames of its own, it sees
-// the values in order, never one twice, and always the last one; the producer
+// whether the window takes at each notice, at frames of its own, or at every
+// third frame only (holding the others back, as a readout does), it sees the
+// values in order, never one twice, and always the last one; the producer
 // never waits, and the window is notified at most once per value it takes.
 TEST(NewestHandOverThread, TheLastOfManyValuesAlwaysArrivesInOrder) {
-    for (const bool frames : {false, true}) {
-        SCOPED_TRACE(frames ? "taken at frames" : "taken at each notice");
+    for (const int mode : {0, 1, 2}) {
+        const bool frames = mode > 0;
+        const bool holding = mode == 2;
+        SCOPED_TRACE(holding  ? "taken at every third frame"
+                     : frames ? "taken at frames"
+                              : "taken at each notice");
+        int frameCount = 0; // window thread only
         constexpr int kValues = 20000;
         auto window = std::make_unique<FakeWindowThread>();
         const HandOver::Poster post = window->poster();
@@ -74,8 +80,10 @@ TEST(NewestHandOverThread, TheLastOfManyValuesAlwaysArrivesInOrder) {
         std::unique_ptr<NewestHandOver<int>> handOver;
         std::function<void()> frame = [&] {
             std::this_thread::sleep_for(std::chrono::microseconds(300));
-            if (handOver->deliverNewest())
-                post(frame); // another frame while values come
+            const bool take = !holding || ++frameCount % 3 == 0;
+            // Another frame while values come (or while one waits).
+            if (take ? handOver->deliverNewest() : handOver->holdsNewest())
+                post(frame);
         };
         NewestHandOver<int>::Notice notice;
         if (frames)

@@ -10,6 +10,7 @@
 #include "live_rig.h"
 #include "ui_wait.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -63,6 +64,39 @@ TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
     tick.request();
     ASSERT_TRUE(ProcessUntil([&] { return ticks > stopped || late; }));
     EXPECT_GT(ticks, stopped);
+}
+
+// A held window is passed over until its hold ends, or dropped once nothing
+// it wants is left; meanwhile the clock sleeps through the hold.
+TEST(LivePace, AHeldWindowWaitsOutItsHoldOrLetsItGo) {
+    QWidget owner;
+    bool wanted = true;
+    int steps = 0;
+    int asked = 0; // ticks that found the window held
+    FrameTick* self = nullptr;
+    FrameTick tick(&owner, [&] {
+        ++steps;
+        self->holdFor(std::chrono::milliseconds(150), [&] {
+            ++asked;
+            return wanted;
+        });
+        return true;
+    });
+    self = &tick;
+
+    QElapsedTimer clock;
+    clock.start();
+    tick.request();
+    ASSERT_TRUE(ProcessUntil([&] { return steps == 2; }));
+    EXPECT_GE(clock.elapsed(), 145);
+    EXPECT_LE(asked, 1); // no tick a frame through the hold
+
+    // Nothing wanted any more: the next tick in the hold lets the request go.
+    wanted = false;
+    tick.request();
+    QTest::qWait(250);
+    EXPECT_FALSE(tick.isRequested());
+    EXPECT_EQ(steps, 2);
 }
 
 TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
@@ -131,6 +165,39 @@ TEST(LivePace, AKeptNeedlePictureIsTheStrokeItself) {
             }
         }
     }
+}
+
+// Digits are read, not followed: in a fast stream the readout changes at
+// most kReadoutRate times a second and ends on the last reading; a reading
+// after a pause is shown at once.
+TEST(LivePace, TheReadoutKeepsToItsRateAndShowsAReadingAfterAPauseAtOnce) {
+    LiveRig rig;
+    ASSERT_TRUE(ProcessUntil([&] { return rig.digital->isVisible(); }));
+    const QLabel* data = Child<QLabel>(*rig.digital, "DataPanel");
+    QString shown = data->text();
+    int changes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 400; ++i) {
+        Publish(rig.state, MainDisplay(std::to_string(1000 + i), 0x6));
+        QCoreApplication::processEvents();
+        if (data->text() != shown) {
+            shown = data->text();
+            ++changes;
+        }
+        QThread::usleep(1000);
+    }
+    const qint64 streamed = clock.elapsed();
+    ASSERT_TRUE(ProcessUntil([&] { return data->text() == "1399"; }));
+    EXPECT_GE(changes, 2);
+    EXPECT_LE(changes, streamed * kReadoutRate / 1000 + 2);
+
+    QTest::qWait(kReadoutFrame.count() + 50);
+    bool late = false;
+    QTimer::singleShot(kReadoutFrame.count() / 2, [&] { late = true; });
+    Publish(rig.state, MainDisplay("2.500", 0x6));
+    ASSERT_TRUE(ProcessUntil([&] { return data->text() == "2.500" || late; }));
+    EXPECT_EQ(data->text(), "2.500");
 }
 
 TEST(LivePace, AFastStreamEndsWithItsLastReadingOnEveryWindowAndScreen) {

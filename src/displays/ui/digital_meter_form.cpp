@@ -112,8 +112,13 @@ TDigitalMeterForm::TDigitalMeterForm(LiveState& state, QWidget* mainWindow)
     applyLayout();
     clearDisplay();
 
-    // The window takes the newest reading at its frames.
-    m_tick = std::make_unique<FrameTick>(this, [this] { return m_thread->deliverNewest(); });
+    // The window takes the newest reading at its frames, at the readout's pace.
+    m_tick = std::make_unique<FrameTick>(this, [this] {
+        if (!m_thread->deliverNewest())
+            return false;
+        m_tick->holdFor(kReadoutFrame, [this] { return m_thread->holdsNewest(); });
+        return true;
+    });
     m_thread = std::make_unique<TDigitalMeterThread>(
         m_state, WindowThreadPoster(this),
         [this](const MeterReading& reading, bool toggle) {

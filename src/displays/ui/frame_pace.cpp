@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace ostrel {
@@ -58,8 +59,10 @@ class FrameClock : public QObject {
     }
 
     void wake(const QWidget* owner) {
-        if (m_timer.isActive())
-            return; // the next tick serves this request too
+        // The next tick serves this request too, unless the clock sleeps
+        // longer than a frame for a held window.
+        if (m_timer.isActive() && m_timer.remainingTime() <= m_steadyMs)
+            return;
         m_screenMs = WholeMs(ScreenFrameInterval(owner));
         m_steadyMs = WholeMs(SteadyFrameInterval(owner));
         // The clock had stopped, and the run with it: a tick at once, unless
@@ -90,7 +93,9 @@ class FrameClock : public QObject {
         m_lastTick.start();
         if (!m_runBegan.isValid())
             m_runBegan.start();
-        bool more = false;
+        const auto now = std::chrono::steady_clock::now();
+        bool more = false; // a window asks for the next frame
+        std::optional<std::chrono::steady_clock::time_point> heldUntil; // the earliest hold
         // A frame step may make or remove windows: walk a copy, and check
         // that each tick is still there before running it.
         const std::vector<FrameTick*> ticks = m_ticks;
@@ -98,16 +103,30 @@ class FrameClock : public QObject {
             if (!tick->m_requested ||
                 std::find(m_ticks.begin(), m_ticks.end(), tick) == m_ticks.end())
                 continue;
-            tick->m_requested = false;
-            if (tick->m_frame())
-                tick->m_requested = true;
-            more = more || tick->m_requested; // also when the step asked anew
+            if (now >= tick->m_heldUntil) {
+                tick->m_requested = false;
+                if (tick->m_frame())
+                    tick->m_requested = true;
+            } else if (tick->m_stillWanted && !tick->m_stillWanted())
+                tick->m_requested = false;
+            if (!tick->m_requested) // the step asked anew, or not
+                continue;
+            if (now < tick->m_heldUntil) // held, perhaps by its step just now
+                heldUntil = std::min(heldUntil.value_or(tick->m_heldUntil), tick->m_heldUntil);
+            else
+                more = true;
         }
-        if (!more) {
+        int interval = frameMs();
+        if (!more && heldUntil) {
+            // Only held windows wait: sleep until the first hold ends.
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*heldUntil - now);
+            interval = std::max(interval, static_cast<int>(wait.count()));
+        }
+        if (!more && !heldUntil) {
             m_timer.stop();
             m_runBegan.invalidate();
-        } else if (m_timer.interval() != frameMs())
-            m_timer.start(frameMs());
+        } else if (m_timer.interval() != interval || !m_timer.isActive())
+            m_timer.start(interval);
     }
 
     static inline FrameClock* s_clock = nullptr; // window thread only
