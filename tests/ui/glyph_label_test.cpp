@@ -24,13 +24,23 @@ void DressLikeAMeter(QLabel& label) {
     label.setPalette(palette);
 }
 
+// How a label is framed: not at all, in a sunken panel as the recorder's
+// status bar has, or in one with an indent of its own.
+enum class Framing { None, Panel, IndentedPanel };
+
 // Both labels dressed alike.
 template <class Label>
 QImage Render(const QString& text, const QFont& font, Qt::Alignment align, QSize size,
-              const QString& styleSheet = QString()) {
+              const QString& styleSheet = QString(), Framing framing = Framing::None) {
     Label label;
     label.setStyleSheet(styleSheet);
     DressLikeAMeter(label);
+    if (framing != Framing::None) {
+        label.setFrameShape(QFrame::Panel);
+        label.setFrameShadow(QFrame::Sunken);
+    }
+    if (framing == Framing::IndentedPanel)
+        label.setIndent(7);
     label.setFont(font);
     label.setAlignment(align);
     label.resize(size);
@@ -67,6 +77,19 @@ TEST(GlyphLabel, PaintsWhatQLabelPaints) {
                         << align.toInt() << ", " << size.width() << "x" << size.height();
                 }
     }
+    // Inside a frame, with QLabel's indent or one of the label's own.
+    for (Framing framing : {Framing::Panel, Framing::IndentedPanel})
+        for (int points : {9, 30})
+            for (const QString& text : texts)
+                for (Qt::Alignment align : aligns) {
+                    QFont font(QStringLiteral("Arial"));
+                    font.setPointSize(points);
+                    const QSize size(149, 60);
+                    EXPECT_EQ((Render<GlyphLabel>(text, font, align, size, {}, framing)),
+                              (Render<QLabel>(text, font, align, size, {}, framing)))
+                        << text.toStdString() << " framed, at " << points << " points, alignment "
+                        << align.toInt();
+                }
     // A style sheet's colours and font are QLabel's to apply.
     const QString styled = QStringLiteral(
         "color: red; border: 3px solid white; padding: 5px 0 0 9px; font-size: 20px");

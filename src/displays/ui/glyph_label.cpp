@@ -97,12 +97,12 @@ bool GlyphLabel::fontReady() {
 }
 
 std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
-    if (textFormat() != Qt::PlainText || wordWrap() || margin() != 0 || frameWidth() != 0 ||
+    if (textFormat() != Qt::PlainText || wordWrap() || margin() != 0 ||
         layoutDirection() != Qt::LeftToRight || !isEnabled() || testAttribute(Qt::WA_StyleSheet) ||
         !fontReady())
         return std::nullopt;
 
-    const QRect room = contentsRect();
+    const QRect room = textRoom();
     if (m_line && text == m_lineText && room == m_lineRoom && alignment() == m_lineAlignment)
         return m_line;
 
@@ -148,6 +148,27 @@ std::optional<GlyphLabel::Line> GlyphLabel::lineOf(const QString& text) {
     m_lineRoom = room;
     m_lineAlignment = align;
     return line;
+}
+
+QRect GlyphLabel::textRoom() const {
+    // As QLabel indents its text: by the indent asked for, or by half an "x"
+    // inside a frame, on the sides the text is aligned to.
+    QRect room = contentsRect();
+    int indent = this->indent();
+    if (indent < 0 && frameWidth() != 0)
+        indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+    if (indent > 0) {
+        const Qt::Alignment align = alignment();
+        if (align & Qt::AlignLeft)
+            room.setLeft(room.left() + indent);
+        if (align & Qt::AlignRight)
+            room.setRight(room.right() - indent);
+        if (align & Qt::AlignTop)
+            room.setTop(room.top() + indent);
+        if (align & Qt::AlignBottom)
+            room.setBottom(room.bottom() - indent);
+    }
+    return room;
 }
 
 QRect GlyphLabel::glyphRoom(const Line& line, qsizetype i) const {
@@ -201,13 +222,25 @@ bool GlyphLabel::paintGlyphs(const QRegion& region) {
             indexes.push_back(line->indexes[i]);
             positions.push_back(line->positions[i]);
         }
-    if (indexes.isEmpty())
+    // The frame, where the region reaches beyond the contents.
+    const bool frame = frameWidth() != 0 && !(region - contentsRect()).isEmpty();
+    if (indexes.isEmpty() && !frame)
         return true; // the label's background, already filled, is all there is
+    QPainter painter(this);
+    if (frame)
+        drawFrame(&painter);
+    if (indexes.isEmpty())
+        return true;
+    // A line that does not fit its room is cut at the room's edges, as
+    // QLabel's text is.
+    const QRectF box(line->origin.x(), line->origin.y() - m_ascent, line->width,
+                     m_ascent + m_descent);
+    if (!QRectF(m_lineRoom).contains(box))
+        painter.setClipRect(m_lineRoom, Qt::IntersectClip);
     QGlyphRun run;
     run.setRawFont(m_rawFont);
     run.setGlyphIndexes(indexes);
     run.setPositions(positions);
-    QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.drawGlyphRun(line->origin, run);
     return true;

@@ -3,9 +3,9 @@
 // meter's digits. A QLabel lays its text out anew at every paint (itemising
 // and shaping it), which costs far more than drawing it; this label looks up
 // each character's glyph and advance once and then draws its one-line plain
-// text straight from those, placed as QLabel places it. Anything else (a
-// character its font lacks, several lines, rich text, a frame, margins or a
-// style sheet) it leaves to QLabel.
+// text straight from those, placed as QLabel places it, inside its frame if
+// it has one. Anything else (a character its font lacks, several lines, rich
+// text, margins or a style sheet) it leaves to QLabel.
 //
 // showText() sets a new text as QLabel::setText does, but repaints only
 // around the glyphs that changed: a meter's reading mostly changes its last
@@ -65,6 +65,8 @@ class GlyphLabel : public QLabel {
     bool fontReady();
     // The glyph of c in the label's font (index 0 when the font lacks it).
     Glyph glyph(char16_t c);
+    // Where QLabel places its text: the contents, less the indent.
+    QRect textRoom() const;
     // Where the glyph at position i of line may paint: its advance and its
     // ink, the line's height, with a margin for hinting and antialiasing.
     QRect glyphRoom(const Line& line, qsizetype i) const;

@@ -9,6 +9,7 @@
 #include "base/ui/shell_geometry.h"
 #include "base/ui/window_messages.h"
 #include "displays/ui/data_list_form.h"
+#include "displays/ui/glyph_label.h"
 #include "displays/ui/live_windows.h"
 #include "recorder/recorder_view.h"
 
@@ -145,8 +146,9 @@ void TGraphicalForm::refreshStatusBar() {
 
 void TGraphicalForm::TimerTimeTimer() {
     const QTime now = QTime::currentTime();
-    StatusPanels[4]->setText(
-        QString::fromStdString(ClockStatusText(now.hour(), now.minute(), now.second())));
+    // Only the digits that change repaint.
+    static_cast<GlyphLabel*>(StatusPanels[4])
+        ->showText(QString::fromStdString(ClockStatusText(now.hour(), now.minute(), now.second())));
 }
 
 void TGraphicalForm::setBusy(bool busy) {

@@ -6,6 +6,7 @@
 
 #include "base/string_table.h"
 #include "base/ui/pictures.h"
+#include "displays/ui/glyph_label.h"
 #include "graph/ui/graph_adapter.h"
 #include "graph/ui/graph_window_texts.h"
 
@@ -340,7 +341,9 @@ void TGraphicalForm::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
     for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(bar);
+        // The clock, new every second, draws from glyphs it looks up once.
+        auto* panel = i == 4 ? new GlyphLabel(bar) : new QLabel(bar);
+        panel->setTextFormat(Qt::PlainText);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
