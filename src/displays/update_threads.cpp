@@ -52,8 +52,8 @@ void UpdateThread::terminate() {
         m_cancelHandOver();
 }
 
-void UpdateThread::restFrom(std::chrono::steady_clock::time_point begun) {
-    const auto end = begun + frameInterval();
+void UpdateThread::restOutFrame() {
+    const auto end = m_lastOffer + frameInterval();
     // A wait that is over before it begins still costs the thread a trip
     // through the scheduler.
     if (std::chrono::steady_clock::now() >= end)

@@ -98,10 +98,9 @@ class UpdateThread {
     // the thread is asked to end; cancelHandOver is the last step of
     // terminate().
     void start(std::function<bool()> pass, std::function<void()> cancelHandOver);
-    // Rest out the frame begun at begun (at once when asked to end).
-    void restFrom(std::chrono::steady_clock::time_point begun);
-    // Rest out the frame of the last offer, if it has not passed yet.
-    void restOutFrame() { restFrom(m_lastOffer); }
+    // Rest out the frame of the last offer, if it has not passed yet (at once
+    // when asked to end).
+    void restOutFrame();
     // Note an offer: the frame it begins starts now.
     void noteOffer(std::chrono::steady_clock::time_point begun) { m_lastOffer = begun; }
 
