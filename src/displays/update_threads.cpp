@@ -52,14 +52,21 @@ void UpdateThread::terminate() {
         m_cancelHandOver();
 }
 
-void UpdateThread::restOutFrame() {
+bool UpdateThread::awaitReading() {
     const auto end = m_lastOffer + frameInterval();
     // A wait that is over before it begins still costs the thread a trip
     // through the scheduler.
-    if (std::chrono::steady_clock::now() >= end)
-        return;
-    std::unique_lock lock(m_restMutex);
-    m_rest.wait_until(lock, end, [this] { return isTerminated(); });
+    if (std::chrono::steady_clock::now() < end) {
+        std::unique_lock lock(m_restMutex);
+        m_rest.wait_until(lock, end, [this] { return isTerminated(); });
+    }
+    // The rest ends before the signal is taken: the copy that follows holds
+    // every reading published during the rest, so their signal cannot wake
+    // the thread for a second copy of the same reading. (That copy would show
+    // nothing new, yet hold the digital readout's next change back for
+    // another readout frame.) In a stream the signal is there already: one
+    // wake-up a frame.
+    return m_wakeEvent.tryWait() || m_wakeEvent.wait();
 }
 
 void UpdateThread::join() {
@@ -93,15 +100,12 @@ bool TDigitalMeterThread::pass() {
     // link, would keep a core and the window thread busy while unlinked.)
     if (!m_cleared && !m_state.isLinked())
         m_cleared = offer({});
-    if (!m_state.newReadingEvent.wait())
+    if (!awaitReading())
         return false; // shut down
     if (isTerminated())
         return false;
     if (!m_state.isLinked())
         return true; // published before the unlink: an unlinked display stays clear
-    restOutFrame();
-    if (!m_state.isLinked())
-        return true;
     DigitalMeterShowing showing;
     {
         std::lock_guard lock(m_state.readingLock);

@@ -12,13 +12,14 @@
 // asks for notices of its own). The last copy of a burst is always taken.
 //
 // Pace: a window shows no more than the screen can. Given a frame interval,
-// a thread woken less than that interval after its last offer rests until
-// the interval has passed, and only then copies the reading, which is then
-// the newest one. Readings nobody could have seen are skipped, as the events
-// skip readings that come faster than a thread takes them; the newest is
-// never held back longer than one frame. A reading that comes after a whole
-// frame is taken at once, without a rest: a meter at a slow pace costs each
-// thread one wake-up a reading.
+// a thread rests out the frame of its last offer, and only then copies the
+// reading, which is then the newest one, if one was published meanwhile
+// (else it sleeps until one is). Readings nobody could have seen are
+// skipped, as the events skip readings that come faster than a thread takes
+// them; the newest is never held back longer than one frame, and a reading
+// is copied once. A reading that comes after a whole frame is taken at once,
+// without a rest: a meter at a slow pace costs each thread one wake-up a
+// reading, a fast one a wake-up a frame.
 //
 // Ending: terminate() sets the thread's own stop flag, signals the thread's
 // event (each event has exactly one waiter: its own update thread), ends a
@@ -98,9 +99,10 @@ class UpdateThread {
     // the thread is asked to end; cancelHandOver is the last step of
     // terminate().
     void start(std::function<bool()> pass, std::function<void()> cancelHandOver);
-    // Rest out the frame of the last offer, if it has not passed yet (at once
-    // when asked to end).
-    void restOutFrame();
+    // Wait for a reading to copy: rest out the frame of the last offer, if it
+    // has not passed yet (at once when asked to end), then take the event's
+    // signal, or sleep until it comes. False when the event is shut down.
+    bool awaitReading();
     // Note an offer: the frame it begins starts now.
     void noteOffer(std::chrono::steady_clock::time_point begun) { m_lastOffer = begun; }
 
@@ -219,11 +221,10 @@ template <class Copy> class FollowerThread : public HandingThread<Copy> {
 
   private:
     bool pass() {
-        if (!this->m_wakeEvent.wait())
+        if (!this->awaitReading())
             return false; // shut down
         if (this->isTerminated())
             return false;
-        this->restOutFrame();
         Copy copy;
         {
             std::lock_guard lock(m_state.readingLock);
