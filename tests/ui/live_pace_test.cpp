@@ -60,7 +60,8 @@ TEST(LivePace, ASteadyRunSlowsTheClockAndAPauseEndsTheRun) {
     // After the pause a request is served at once, ahead of a timer due in
     // less than a steady frame.
     bool late = false;
-    QTimer::singleShot(20, [&] { late = true; });
+    QObject lateTimerScope; // the timer must not outlive late
+    QTimer::singleShot(20, &lateTimerScope, [&] { late = true; });
     tick.request();
     ASSERT_TRUE(ProcessUntil([&] { return ticks > stopped || late; }));
     EXPECT_GT(ticks, stopped);
@@ -99,7 +100,7 @@ TEST(LivePace, AHeldWindowWaitsOutItsHoldOrLetsItGo) {
     EXPECT_EQ(steps, 2);
 }
 
-TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
+TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToAndASweepEndsAtTheSecondFrame) {
     QWidget owner;
     owner.resize(200, 200);
     NeedleSweep sweep(
@@ -127,6 +128,15 @@ TEST(LivePace, AnInterruptedSweepTurnsFromWhereItHasGotToByThen) {
     EXPECT_DOUBLE_EQ(sweep.shown(), 0.0);
     ASSERT_FALSE(sweep.trail().empty());
     EXPECT_DOUBLE_EQ(sweep.trail().back(), 0.0);
+
+    // A sweep's ten positions span nine steps: the clock's next frame on a
+    // 60 Hz screen (17 ms, in the clock's whole milliseconds) shows the last
+    // one, so a reading costs the window two frames, not three.
+    sweep.moveTo(90.0);
+    ASSERT_TRUE(sweep.isMoving());
+    QThread::msleep(17);
+    EXPECT_FALSE(sweep.advance());
+    EXPECT_DOUBLE_EQ(sweep.shown(), 90.0);
 }
 
 // The needle drawn from its kept pictures gives the very pixels of its
@@ -193,10 +203,12 @@ TEST(LivePace, TheReadoutKeepsToItsRateAndShowsAReadingAfterAPauseAtOnce) {
     EXPECT_LE(changes, streamed * kReadoutRate / 1000 + 2);
 
     QTest::qWait(kReadoutFrame.count() + 50);
-    bool late = false;
-    QTimer::singleShot(kReadoutFrame.count() / 2, [&] { late = true; });
+    QElapsedTimer sincePublished;
     Publish(rig.state, MainDisplay("2.500", 0x6));
-    ASSERT_TRUE(ProcessUntil([&] { return data->text() == "2.500" || late; }));
+    sincePublished.start();
+    ASSERT_TRUE(ProcessUntil([&] {
+        return data->text() == "2.500" || sincePublished.elapsed() > kReadoutFrame.count() / 2;
+    }));
     EXPECT_EQ(data->text(), "2.500");
 }
 

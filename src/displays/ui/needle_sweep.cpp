@@ -116,8 +116,11 @@ void NeedleSweep::paint(QPainter& painter) {
 }
 
 std::size_t NeedleSweep::dueIndex() const {
-    // One position per kStepMs since the sweep began; never behind the screen.
-    const auto byNow = 1 + static_cast<std::size_t>(m_clock.elapsed() / kStepMs);
+    // One position per kStepMs since the sweep began, the nearest one: a
+    // frame stays on the screen for a while, so a position due within half
+    // a step is shown now rather than a frame later (a sweep then ends at
+    // the screen's second frame, not its third). Never behind the screen.
+    const auto byNow = 1 + static_cast<std::size_t>((m_clock.elapsed() + kStepMs / 2) / kStepMs);
     return std::min(std::max(byNow, m_next), m_positions.size());
 }
 
