@@ -126,8 +126,10 @@ template <class Value> class NewestHandOver {
     // offer posts a notice again. Receiver's thread.
     bool holdsNewest() {
         std::lock_guard lock(m_shared->mutex);
-        if (m_shared->cancelled || m_shared->newest)
-            return !m_shared->cancelled;
+        if (m_shared->cancelled)
+            return false;
+        if (m_shared->newest)
+            return true;
         m_shared->looking = false;
         return false;
     }
